@@ -1,0 +1,46 @@
+#pragma once
+// The paper view: sizes the two rulers and the page image of the preview to
+// a sheet in whole centimetres, and paints the empty sheet with its shadow.
+#include "geometry/PrnScreen.h"
+#include "platform/Bitmap.h"
+
+namespace quillet {
+
+// What the paper view needs of the main window. The window implements it;
+// tests use a fake.
+class TMyPaperHost {
+public:
+    virtual ~TMyPaperHost() = default;
+    virtual int TopStripWidth() const = 0;  // ScrollBox_Top
+    virtual int LeftStripHeight() const = 0; // ScrollBox_Left
+    // Place, size and number a ruler, then paint it; its StartWhere is
+    // known when the call returns.
+    virtual void SetTopRuler(int left, int width, int startNumber, int lengthNumber) = 0;
+    virtual void SetLeftRuler(int top, int height, int startNumber, int lengthNumber) = 0;
+    virtual int TopRulerStartWhere() const = 0;
+    virtual int LeftRulerStartWhere() const = 0;
+    // Image_Review: position and size of the control, and the size of its picture.
+    virtual void PlacePreviewImage(int left, int top, int width, int height) = 0;
+    virtual Bitmap& PreviewPicture() = 0;
+    // The picture changed: show it.
+    virtual void PreviewPictureChanged() = 0;
+    // Scroll the main scroll box back to its top left corner.
+    virtual void ScrollToOrigin() = 0;
+};
+
+class TMyPaper {
+public:
+    TMyPaper(TMyPaperHost& host, const TMyScreen& screen);
+
+    // Width and height of the sheet as shown, in whole centimetres.
+    void SetPaper(int widthCm, int heightCm);
+    void DrawBlankPage();
+
+    TMyPaperHost& Host() { return host_; }
+
+private:
+    TMyPaperHost& host_;
+    const TMyScreen& screen_;
+};
+
+} // namespace quillet

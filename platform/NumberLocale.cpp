@@ -1,0 +1,40 @@
+#include "platform/NumberLocale.h"
+
+#include <clocale>
+#include <optional>
+
+namespace quillet {
+namespace {
+std::optional<NumberLocale>& Current()
+{
+    static std::optional<NumberLocale> current;
+    return current;
+}
+} // namespace
+
+NumberLocale SystemNumberLocale()
+{
+    NumberLocale result;
+    const std::lconv* lc = std::localeconv();
+    // Multi-byte separators (narrow no-break space and the like) cannot be used
+    // byte by byte on GBK text; keep the defaults then.
+    if (lc && lc->decimal_point && lc->decimal_point[0] && !lc->decimal_point[1])
+        result.decimalSeparator = lc->decimal_point[0];
+    if (lc && lc->thousands_sep && lc->thousands_sep[0] && !lc->thousands_sep[1])
+        result.thousandsSeparator = lc->thousands_sep[0];
+    if (result.thousandsSeparator == result.decimalSeparator)
+        result.thousandsSeparator = result.decimalSeparator == ',' ? '.' : ',';
+    return result;
+}
+
+const NumberLocale& CurrentNumberLocale()
+{
+    auto& current = Current();
+    if (!current)
+        current = SystemNumberLocale();
+    return *current;
+}
+
+void SetCurrentNumberLocale(const NumberLocale& locale) { Current() = locale; }
+
+} // namespace quillet

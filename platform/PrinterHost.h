@@ -1,0 +1,79 @@
+#pragma once
+// The printers of the system: the list, the current one, its paper settings
+// (the fields of a Windows DEVMODE block that the program uses), its
+// resolution and printable area, print jobs, and the printer setup dialog.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Canvas.h"
+
+namespace quillet {
+
+// dmFields bits.
+constexpr std::uint32_t DM_ORIENTATION = 1;
+constexpr std::uint32_t DM_PAPERSIZE = 2;
+constexpr std::uint32_t DM_PAPERLENGTH = 4;
+constexpr std::uint32_t DM_PAPERWIDTH = 8;
+
+constexpr int DMORIENT_PORTRAIT = 1;
+constexpr int DMORIENT_LANDSCAPE = 2;
+constexpr int DMPAPER_A4 = 9;
+constexpr int DMPAPER_USER = 256;
+
+// Paper settings of the current printer, lengths in tenths of a millimetre.
+struct PrinterSettings {
+    std::uint32_t fields = 0;
+    int orientation = DMORIENT_PORTRAIT; // 1 portrait, 2 landscape
+    int paperSize = DMPAPER_A4;          // Windows paper code
+    int paperLength = 0;                 // tenths of a mm, used with code 256
+    int paperWidth = 0;
+    bool operator==(const PrinterSettings&) const = default;
+};
+
+// One print job: a canvas that draws on the printable area (origin at its
+// top-left corner). End finishes the document; Abort throws it away.
+class PrintJob {
+public:
+    virtual ~PrintJob() = default;
+    virtual Canvas& GetCanvas() = 0;
+    // False when the printing system reported a failure.
+    virtual bool End() = 0;
+    virtual void Abort() = 0;
+};
+
+class PrinterHost {
+public:
+    virtual ~PrinterHost() = default;
+
+    // Names of the installed printers (UTF-8), in a stable order.
+    virtual std::vector<std::string> Printers() const = 0;
+    // Index of the current printer in Printers(), -1 when there is none.
+    virtual int CurrentIndex() const = 0;
+    virtual void SetCurrentIndex(int index) = 0;
+
+    // Settings of the current printer; false when it has no settings block.
+    virtual bool GetSettings(PrinterSettings& out) const = 0;
+    // Hands new settings to the current printer for the next jobs.
+    virtual void SetSettings(const PrinterSettings& settings) = 0;
+    virtual bool Landscape() const = 0;
+
+    // LOGPIXELSX / LOGPIXELSY of the current printer.
+    virtual int DpiX() const = 0;
+    virtual int DpiY() const = 0;
+    // HORZRES / VERTRES: printable area in device pixels.
+    virtual int PageWidthPixels() const = 0;
+    virtual int PageHeightPixels() const = 0;
+
+    // Starts a job titled with a GBK document title; nullptr when the printing
+    // system refused to start it.
+    virtual std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) = 0;
+
+    // Shows the printer setup dialog; true when confirmed.
+    virtual bool SetupDialog() = 0;
+
+    bool HasPrinter() const { return !Printers().empty(); }
+};
+
+} // namespace quillet

@@ -1,0 +1,50 @@
+#pragma once
+// An in-process printer list for tests: settings, resolution and printable
+// area are plain fields; every job records its title and its drawing.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/PrinterHost.h"
+#include "platform/fake/RecordingCanvas.h"
+
+namespace quillet {
+
+struct FakeJob {
+    std::string title; // GBK
+    std::unique_ptr<RecordingCanvas> canvas;
+    bool ended = false;
+    bool aborted = false;
+};
+
+class FakePrinterHost : public PrinterHost {
+public:
+    std::vector<std::string> printers{"Fake"};
+    int current = 0;
+    bool hasSettings = true;
+    PrinterSettings settings{DM_PAPERSIZE | DM_ORIENTATION, DMORIENT_PORTRAIT, DMPAPER_A4, 0, 0};
+    int dpiX = 600;
+    int dpiY = 600;
+    // Printable area in portrait; landscape swaps it.
+    int printableWidth = 4760;
+    int printableHeight = 6779;
+    bool refuseJobs = false;
+    bool failEnd = false;
+    bool setupAnswer = false;
+    std::vector<FakeJob> jobs;
+
+    std::vector<std::string> Printers() const override { return printers; }
+    int CurrentIndex() const override { return printers.empty() ? -1 : current; }
+    void SetCurrentIndex(int index) override { current = index; }
+    bool GetSettings(PrinterSettings& out) const override;
+    void SetSettings(const PrinterSettings& s) override;
+    bool Landscape() const override { return settings.orientation == DMORIENT_LANDSCAPE; }
+    int DpiX() const override { return dpiX; }
+    int DpiY() const override { return dpiY; }
+    int PageWidthPixels() const override { return Landscape() ? printableHeight : printableWidth; }
+    int PageHeightPixels() const override { return Landscape() ? printableWidth : printableHeight; }
+    std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
+    bool SetupDialog() override { return setupAnswer; }
+};
+
+} // namespace quillet
