@@ -1,9 +1,35 @@
-// Program entry.
+// Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
+
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtDisplay.h"
+#include "platform/qt/QtMessageService.h"
+#include "platform/qt/QtPrinterHost.h"
+#include "platform/qt/QtShell.h"
+#include "preview/PrintReview.h"
+#include "shell/Startup.h"
 
 int main(int argc, char* argv[])
 {
+    using namespace quillet;
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("打印预览窗体"));
+    QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
+    InstallFontSubstitutions();
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+
+    QtDisplay display;
+    QtBitmapFactory bitmaps;
+    QtMessageService messages;
+    QtPrinterHost printers;
+    QtShell shell;
+    TFrmPrintReview window(PlatformServices{messages, printers, display, bitmaps, shell},
+                           [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+    if (window.EndRequested())
+        return window.ExitCode();
+    window.showMaximized();
+    app.exec();
     return 0;
 }

@@ -1,0 +1,681 @@
+#include "preview/PrintReview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "platform/Arith.h"
+#include "platform/qt/QtBitmap.h"
+#include "preview/ImageReview.h"
+#include "preview/ZtRuler.h"
+
+namespace quillet {
+namespace {
+
+const QString kAppTitle = QStringLiteral("打印预览窗体");
+const QString kHintCaption = QStringLiteral("提示");
+
+QFont PixelFont(const QString& family, int pixels)
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QString Num(int n) { return QString::number(n); }
+
+// Hourglass for the lifetime of the object.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence startup, QWidget* parent)
+    : QMainWindow(parent), Services(services), startup_(std::move(startup))
+{
+    BuildControls();
+    BuildCommands();
+    BuildMenus();
+    FormCreate();
+}
+
+TFrmPrintReview::~TFrmPrintReview()
+{
+    // The bars must drop their styles before the styles go.
+    ApplyBarStyle(nullptr);
+}
+
+void TFrmPrintReview::BuildControls()
+{
+    setWindowTitle(QStringLiteral("打印预览"));
+    setFont(PixelFont(QStringLiteral("宋体"), 12));
+    resize(750, 529);
+
+    // Top area: menu bar and tool bar, then the bevel line.
+    auto* top = new QWidget(this);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(0);
+    CoolBar1 = new QWidget(top);
+    CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
+    auto* coolLayout = new QVBoxLayout(CoolBar1);
+    coolLayout->setContentsMargins(0, 0, 0, 0);
+    coolLayout->setSpacing(0);
+    ActionMainMenuBarMain = new QMenuBar(CoolBar1);
+    ActionMainMenuBarMain->setNativeMenuBar(false);
+    ActionMainMenuBarMain->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    ActionToolBarMain = new QToolBar(QStringLiteral("工具条"), CoolBar1);
+    ActionToolBarMain->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ActionToolBarMain->setMovable(false);
+    ActionToolBarMain->setFloatable(false);
+    coolLayout->addWidget(ActionMainMenuBarMain);
+    coolLayout->addWidget(ActionToolBarMain);
+    BevelLine = new QFrame(top);
+    BevelLine->setFrameShape(QFrame::HLine);
+    BevelLine->setFrameShadow(QFrame::Sunken);
+    BevelLine->setFixedHeight(2);
+    topLayout->addWidget(CoolBar1);
+    topLayout->addWidget(BevelLine);
+    setMenuWidget(top);
+
+    auto* central = new QWidget(this);
+    auto* centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+
+    // Rulers and the page area.
+    auto* panelMain = new QWidget(central);
+    auto* grid = new QGridLayout(panelMain);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    PanelBar = new QLabel(QStringLiteral("□"), panelMain);
+    PanelBar->setFixedSize(25, 25);
+    PanelBar->setAlignment(Qt::AlignCenter);
+    PanelBar->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    PanelBar->setStyleSheet(QStringLiteral("color: rgb(128,128,128);"));
+    ScrollBox_Top = new QWidget(panelMain);
+    ScrollBox_Top->setFixedHeight(25);
+    ZtRuler_Top = new TZtRuler(ScrollBox_Top);
+    ZtRuler_Top->setObjectName(QStringLiteral("ZtRuler_Top"));
+    ZtRuler_Top->SetOrientation(TMyOrientation::trHorizontal);
+    ZtRuler_Top->SetStartNumber(0);
+    ZtRuler_Top->SetLengthNumber(10);
+    ZtRuler_Top->setGeometry(0, -3, 569, 29);
+    ZtRuler_Top->setStatusTip(QStringLiteral("上标尺"));
+    ScrollBox_Left = new QWidget(panelMain);
+    ScrollBox_Left->setFixedWidth(24);
+    ZtRuler_Left = new TZtRuler(ScrollBox_Left);
+    ZtRuler_Left->setObjectName(QStringLiteral("ZtRuler_Left"));
+    ZtRuler_Left->SetOrientation(TMyOrientation::trVertical);
+    ZtRuler_Left->SetStartNumber(0);
+    ZtRuler_Left->SetLengthNumber(5);
+    ZtRuler_Left->setGeometry(-1, -16, 25, 401);
+    ZtRuler_Left->setStatusTip(QStringLiteral("左标尺"));
+
+    ScrollBox_Main = new QScrollArea(panelMain);
+    ScrollBox_Main->setFrameShape(QFrame::NoFrame);
+    ScrollBox_Main->setWidgetResizable(false);
+    QPalette grey = ScrollBox_Main->palette();
+    grey.setColor(QPalette::Window, QColor(128, 128, 128));
+    ScrollBox_Main->setPalette(grey);
+    ScrollBox_Main->viewport()->setAutoFillBackground(true);
+    ScrollContent = new QWidget;
+    ScrollContent->setPalette(grey);
+    ScrollContent->setAutoFillBackground(true);
+    Image_Review = new TImageReview(
+        [this]() -> const QImage* {
+            auto* picture = dynamic_cast<QtBitmap*>(previewPicture_.get());
+            return picture ? &picture->Image() : nullptr;
+        },
+        ScrollContent);
+    Image_Review->setObjectName(QStringLiteral("Image_Review"));
+    Label_PaperSize = new QLabel(QStringLiteral("纸张 210*290(毫米)"), ScrollContent);
+    Label_PaperSize->setFont(PixelFont(QStringLiteral("宋体"), 12));
+    Label_PaperSize->setStyleSheet(QStringLiteral("color: rgb(192,192,192);"));
+    Label_PaperSize->move(16, 8);
+    Label_PaperSize->adjustSize();
+    ChangeSizePanel = new QFrame(ScrollContent);
+    ChangeSizePanel->setObjectName(QStringLiteral("ChangeSizePanel"));
+    ChangeSizePanel->resize(25, 25);
+    ChangeSizePanel->hide();
+    ScrollBox_Main->setWidget(ScrollContent);
+    ScrollBox_Main->viewport()->installEventFilter(this);
+    connect(ScrollBox_Main->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { SyncRulersToScroll(); });
+    connect(ScrollBox_Main->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { SyncRulersToScroll(); });
+
+    grid->addWidget(PanelBar, 0, 0);
+    grid->addWidget(ScrollBox_Top, 0, 1);
+    grid->addWidget(ScrollBox_Left, 1, 0);
+    grid->addWidget(ScrollBox_Main, 1, 1);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+    centralLayout->addWidget(panelMain, 1);
+
+    // Page tool bar and the page tabs.
+    auto* panelBottom = new QWidget(central);
+    panelBottom->setFixedHeight(23);
+    auto* bottomLayout = new QHBoxLayout(panelBottom);
+    bottomLayout->setContentsMargins(0, 0, 0, 0);
+    bottomLayout->setSpacing(0);
+    ToolBarPage = new QToolBar(QStringLiteral("翻页工具条"), panelBottom);
+    ToolBarPage->setIconSize(QSize(16, 16));
+    ToolBarPage->setMovable(false);
+    TabSetPage = new QTabBar(panelBottom);
+    TabSetPage->setShape(QTabBar::TriangularSouth);
+    TabSetPage->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    TabSetPage->setExpanding(false);
+    TabSetPage->setUsesScrollButtons(true);
+    TabSetPage->setDrawBase(false);
+    for (int n = 1; n <= 4; ++n)
+        TabSetPage->addTab(QStringLiteral("第") + Num(n) + QStringLiteral("页"));
+    TabSetPage->setCurrentIndex(1);
+    connect(TabSetPage, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0)
+            TabSetPageClick(index);
+    });
+    bottomLayout->addWidget(ToolBarPage);
+    bottomLayout->addWidget(TabSetPage, 1);
+    centralLayout->addWidget(panelBottom);
+    setCentralWidget(central);
+
+    // Status bar with five fixed panels; panel 0 shows the hint under the mouse.
+    QStatusBar* bar = statusBar();
+    bar->setFixedHeight(20);
+    bar->setSizeGripEnabled(false);
+    bar->setStatusTip(QStringLiteral("提示信息栏"));
+    const char* texts[5] = {"提示信息", "预览", "共999页", "第999页", "打印机"};
+    const int widths[5] = {350, 40, 50, 50, 150};
+    const Qt::Alignment aligns[5] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
+                                     Qt::AlignLeft};
+    for (int i = 0; i < 5; ++i) {
+        StatusPanels[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
+        StatusPanels[i]->setFixedWidth(widths[i]);
+        StatusPanels[i]->setAlignment(aligns[i] | Qt::AlignVCenter);
+        StatusPanels[i]->setFrameShape(QFrame::Panel);
+        StatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(StatusPanels[i]);
+    }
+}
+
+void TFrmPrintReview::BuildCommands()
+{
+    auto make = [this](const char* caption, const char* hint, QKeySequence key, QStyle::StandardPixmap icon,
+                       bool checkable, std::function<void()> handler) {
+        auto* action = new QAction(QString::fromUtf8(caption), this);
+        if (hint)
+            action->setStatusTip(QString::fromUtf8(hint));
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::ApplicationShortcut);
+        }
+        if (icon != QStyle::SP_CustomBase)
+            action->setIcon(style()->standardIcon(icon));
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, [handler] { handler(); });
+        return action;
+    };
+    // Handlers are members; bind them to this window.
+    auto on = [this](void (TFrmPrintReview::*member)()) { return [this, member] { (this->*member)(); }; };
+    const QKeySequence none;
+    const auto noIcon = QStyle::SP_CustomBase;
+
+    ActionClose = make("退出程序", "退出程序", none, noIcon, false, on(&TFrmPrintReview::ActionCloseExecute));
+    ActionPriorPage = make("前一页", "浏览前一页", QKeySequence(Qt::CTRL | Qt::Key_U), QStyle::SP_MediaSeekBackward,
+                           false, on(&TFrmPrintReview::ActionPriorPageExecute));
+    ActionNextPage = make("下一页", "浏览下一页", QKeySequence(Qt::CTRL | Qt::Key_D), QStyle::SP_MediaSeekForward,
+                          false, on(&TFrmPrintReview::ActionNextPageExecute));
+    ActionFirstPage = make("第一页", "浏览第一页", none, QStyle::SP_MediaSkipBackward, false,
+                           on(&TFrmPrintReview::ActionFirstPageExecute));
+    ActionLastPage = make("最后一页", "浏览最后一页", none, QStyle::SP_MediaSkipForward, false,
+                          on(&TFrmPrintReview::ActionLastPageExecute));
+
+    auto place = [&](const char* caption, const char* hint, bool horizontal, std::uint8_t value) {
+        auto* action = new QAction(QString::fromUtf8(caption), this);
+        action->setStatusTip(QString::fromUtf8(hint));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, horizontal, value] {
+            // A triggered checkable action toggles itself; the placement decides the ticks.
+            if (horizontal)
+                SetHorPlace(value);
+            else
+                SetVerPlace(value);
+        });
+        return action;
+    };
+    ActionWhereHorLeft = place("水平居左", "将打印的内容停靠在纸张的左边", true, 1);
+    ActionWhereHorCenter = place("水平居中", "将打印的内容停靠在纸张的中央", true, 2);
+    ActionWhereHorRight = place("水平居右", "将打印的内容停靠在纸张的右边", true, 3);
+    ActionWhereVerTop = place("垂直居顶", "将打印的内容停靠在纸张的顶端", false, 1);
+    ActionWhereVerCenter = place("垂直居中", "将打印的内容停靠在纸张的中央", false, 2);
+    ActionWhereVerBottom = place("垂直居底", "将打印的内容停靠在纸张的底端", false, 3);
+
+    ActionViewRate50 = make("预览比率50%", "预览比率50%", none, QStyle::SP_ArrowDown, true,
+                            on(&TFrmPrintReview::ActionViewRate50Execute));
+    ActionViewRate100 = make("预览比率100%", "预览比率100%", none, QStyle::SP_ArrowUp, true,
+                             on(&TFrmPrintReview::ActionViewRate100Execute));
+    ActionPrintRate50 = make("打印比率50%", "打印比率50%", none, QStyle::SP_ArrowDown, true,
+                             on(&TFrmPrintReview::ActionPrintRate50Execute));
+    ActionPrintRate100 = make("打印比率100%", "打印比率100%", none, QStyle::SP_ArrowUp, true,
+                              on(&TFrmPrintReview::ActionPrintRate100Execute));
+    ActionRefurbish = make("刷新", "从新显示打印页面上的内容", QKeySequence(Qt::Key_F5), QStyle::SP_BrowserReload,
+                           false, on(&TFrmPrintReview::ActionRefurbishExecute));
+    ActionSetPrinter = make("设置打印机...", "设置打印机", none, QStyle::SP_FileDialogDetailedView, false,
+                            on(&TFrmPrintReview::ActionSetPrinterExecute));
+    ActionStartPrint = make("开始打印", "开始打印所有内容", none, QStyle::SP_DialogApplyButton, false,
+                            on(&TFrmPrintReview::ActionStartPrintExecute));
+    ActionStartPrint->setEnabled(false);
+    ActionStateReview = make("预览状态", "切换为预览状态", none, QStyle::SP_FileDialogContentsView, true,
+                             [this] { SetWorkState(true); });
+    ActionStateDesign = make("设计状态", "切换为设计状态", none, QStyle::SP_FileDialogListView, true,
+                             [this] { SetWorkState(false); });
+    ActionIFStand = make("标准风格", nullptr, none, noIcon, true, on(&TFrmPrintReview::ActionIFStandExecute));
+    ActionIFXp = make("XP风格", nullptr, none, noIcon, true, on(&TFrmPrintReview::ActionIFXpExecute));
+
+    standardStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
+    xpStyle.reset(QStyleFactory::create(QStringLiteral("Fusion")));
+    ActionIFXp->setChecked(true);
+}
+
+void TFrmPrintReview::BuildMenus()
+{
+    auto menu = [this](const char* title, std::initializer_list<QAction*> items) {
+        QMenu* m = ActionMainMenuBarMain->addMenu(QString::fromUtf8(title));
+        for (QAction* item : items) {
+            if (item)
+                m->addAction(item);
+            else
+                m->addSeparator();
+        }
+        menus_.append(m);
+    };
+    menu("文件(&F)", {ActionClose});
+    menu("翻页(&Y)", {ActionPriorPage, ActionNextPage, ActionFirstPage, ActionLastPage});
+    menu("格式(&O)", {ActionWhereHorLeft, ActionWhereHorCenter, ActionWhereHorRight, nullptr, ActionWhereVerTop,
+                      ActionWhereVerCenter, ActionWhereVerBottom});
+    menu("浏览(&V)", {ActionViewRate50, ActionViewRate100, nullptr, ActionPrintRate50, ActionPrintRate100, nullptr,
+                      ActionRefurbish});
+    menu("打印(&P)", {ActionSetPrinter, ActionStartPrint});
+    menu("状态(&T)", {ActionStateDesign, ActionStateReview});
+    menu("界面(&I)", {ActionIFStand, ActionIFXp});
+
+    ActionToolBarMain->addAction(ActionStartPrint);
+    ActionToolBarMain->addAction(ActionSetPrinter);
+
+    ToolBarPage->addAction(ActionFirstPage);
+    ToolBarPage->addAction(ActionPriorPage);
+    ToolBarPage->addAction(ActionNextPage);
+    ToolBarPage->addAction(ActionLastPage);
+
+    ApplyBarStyle(xpStyle.get());
+}
+
+void TFrmPrintReview::FormCreate()
+{
+    MouseIsDown = false;
+    OnlyView = false;
+    // The shared objects, in the order the rest of the program relies on.
+    PrintFormat = std::make_unique<TMyPrintFormat>();
+    PrintData = std::make_unique<TMyPrintData>(*PrintFormat);
+    Screen = std::make_unique<TMyScreen>(Services.display);
+    previewPicture_.reset(dynamic_cast<QtBitmap*>(
+        Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY)).release()));
+    Paper = std::make_unique<TMyPaper>(*this, *Screen);
+    Printer = std::make_unique<TMyPrinter>(Services.printers);
+    BuffPaper = std::make_unique<TMyBuffPaper>(*PrintFormat, *PrintData, *Screen, *Printer, *Paper, Services.bitmaps);
+    if (startup_)
+        startup_(*this);
+    EnablePrintCommands();
+}
+
+void TFrmPrintReview::RequestEnd(int exitCode)
+{
+    endRequested_ = true;
+    exitCode_ = exitCode;
+}
+
+void TFrmPrintReview::ShowPlainMessage(const QString& text)
+{
+    Services.messages.Show(kAppTitle.toStdString(), text.toStdString(), MessageButtons::Ok);
+}
+
+void TFrmPrintReview::ShowHintMessage(const QString& text)
+{
+    Services.messages.Show(kHintCaption.toStdString(), text.toStdString(), MessageButtons::Ok);
+}
+
+bool TFrmPrintReview::RunEngine(const std::function<void()>& operation)
+{
+    try {
+        operation();
+        return true;
+    } catch (const std::exception& error) {
+        ShowPlainMessage(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowPlainMessage(QStringLiteral("发生了未知的错误"));
+    }
+    return false;
+}
+
+void TFrmPrintReview::RefreshStatus()
+{
+    const auto printers = Services.printers.Printers();
+    const int index = Services.printers.CurrentIndex();
+    if (!printers.empty() && index >= 0 && index < static_cast<int>(printers.size()))
+        StatusPanels[4]->setText(QStringLiteral("打印机:") + QString::fromStdString(printers[index]));
+    else
+        StatusPanels[4]->setText(QStringLiteral("没有安装打印机"));
+    StatusPanels[2]->setText(QStringLiteral("共") + Num(BuffPaper->PageCount) + QStringLiteral("页"));
+    StatusPanels[3]->setText(QStringLiteral("第") + Num(BuffPaper->CurrentPage) + QStringLiteral("页"));
+    Label_PaperSize->setText(QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*") +
+                             Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)"));
+    Label_PaperSize->adjustSize();
+    if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
+        tabsBuilt_ = true;
+        const QSignalBlocker block(TabSetPage);
+        while (TabSetPage->count() > 0)
+            TabSetPage->removeTab(TabSetPage->count() - 1);
+        for (int n = 1; n <= BuffPaper->PageCount; ++n)
+            TabSetPage->addTab(QStringLiteral("\u3000第") + Num(n) + QStringLiteral("页\u3000"));
+    }
+    const QSignalBlocker block(TabSetPage);
+    TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);
+}
+
+void TFrmPrintReview::EnablePrintCommands()
+{
+    const bool any = Services.printers.HasPrinter();
+    ActionSetPrinter->setEnabled(any);
+    ActionStartPrint->setEnabled(any);
+}
+
+void TFrmPrintReview::ShowPageAndStatus()
+{
+    RunEngine([this] { BuffPaper->ShowCurrentPage(); });
+    RefreshStatus();
+}
+
+void TFrmPrintReview::ActionFirstPageExecute()
+{
+    if (BuffPaper->CurrentPage == 1)
+        return;
+    BuffPaper->CurrentPage = 1;
+    ShowPageAndStatus();
+}
+
+void TFrmPrintReview::ActionPriorPageExecute()
+{
+    if (BuffPaper->CurrentPage < 2)
+        return;
+    BuffPaper->CurrentPage -= 1;
+    ShowPageAndStatus();
+}
+
+void TFrmPrintReview::ActionNextPageExecute()
+{
+    if (BuffPaper->CurrentPage >= BuffPaper->PageCount)
+        return;
+    BuffPaper->CurrentPage += 1;
+    ShowPageAndStatus();
+}
+
+void TFrmPrintReview::ActionLastPageExecute()
+{
+    if (BuffPaper->CurrentPage == BuffPaper->PageCount)
+        return;
+    BuffPaper->CurrentPage = BuffPaper->PageCount;
+    ShowPageAndStatus();
+}
+
+void TFrmPrintReview::TabSetPageClick(int index)
+{
+    BuffPaper->CurrentPage = index + 1;
+    ShowPageAndStatus();
+}
+
+void TFrmPrintReview::SetViewRateChecked(QAction* chosen, double rate)
+{
+    RunEngine([this, rate] { BuffPaper->SetViewRate(rate); });
+    ActionViewRate50->setChecked(chosen == ActionViewRate50);
+    ActionViewRate100->setChecked(chosen == ActionViewRate100);
+}
+
+void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)
+{
+    RunEngine([this, rate] { BuffPaper->SetPrintRate(rate); });
+    ActionPrintRate50->setChecked(chosen == ActionPrintRate50);
+    ActionPrintRate100->setChecked(chosen == ActionPrintRate100);
+}
+
+void TFrmPrintReview::ActionViewRate50Execute() { SetViewRateChecked(ActionViewRate50, 50.0); }
+void TFrmPrintReview::ActionViewRate100Execute() { SetViewRateChecked(ActionViewRate100, 100.0); }
+void TFrmPrintReview::ActionPrintRate50Execute() { SetPrintRateChecked(ActionPrintRate50, 50.0); }
+void TFrmPrintReview::ActionPrintRate100Execute() { SetPrintRateChecked(ActionPrintRate100, 100.0); }
+
+void TFrmPrintReview::ActionRefurbishExecute()
+{
+    WaitCursor wait;
+    RunEngine([this] { BuffPaper->ShowCurrentPage(); });
+}
+
+void TFrmPrintReview::SetHorPlace(std::uint8_t value)
+{
+    PrintFormat->HorPlace = value;
+    RunEngine([this] { BuffPaper->ShowCurrentPage(); });
+    ActionWhereHorLeft->setChecked(value == 1);
+    ActionWhereHorCenter->setChecked(value == 2);
+    ActionWhereHorRight->setChecked(value == 3);
+}
+
+void TFrmPrintReview::SetVerPlace(std::uint8_t value)
+{
+    PrintFormat->VerPlace = value;
+    RunEngine([this] { BuffPaper->ShowCurrentPage(); });
+    ActionWhereVerTop->setChecked(value == 1);
+    ActionWhereVerCenter->setChecked(value == 2);
+    ActionWhereVerBottom->setChecked(value == 3);
+}
+
+void TFrmPrintReview::SetWorkState(bool review)
+{
+    BuffPaper->ReviewState = review;
+    ActionStateReview->setChecked(false);
+    ActionStateDesign->setChecked(false);
+    QAction* rates[4] = {ActionViewRate50, ActionViewRate100, ActionPrintRate50, ActionPrintRate100};
+    if (review) {
+        StatusPanels[1]->setText(QStringLiteral("预览"));
+        ActionStateReview->setChecked(true);
+        Image_Review->setCursor(Qt::PointingHandCursor);
+        for (QAction* rate : rates)
+            rate->setEnabled(true);
+        return;
+    }
+    StatusPanels[1]->setText(QStringLiteral("设计"));
+    ActionStateDesign->setChecked(true);
+    Image_Review->setCursor(Qt::ArrowCursor);
+    // Mouse editing converts pixels to millimetres at 100 %, so lock both rates there.
+    if (!ActionViewRate100->isChecked())
+        SetViewRateChecked(ActionViewRate100, 100.0);
+    if (!ActionPrintRate100->isChecked())
+        SetPrintRateChecked(ActionPrintRate100, 100.0);
+    for (QAction* rate : rates)
+        rate->setEnabled(false);
+}
+
+void TFrmPrintReview::ActionStartPrintExecute()
+{
+    if (OnlyView) {
+        ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
+        return;
+    }
+    if (!Services.printers.HasPrinter()) {
+        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        return;
+    }
+    RunEngine([this] { BuffPaper->PrintPages(1, BuffPaper->PageCount); });
+}
+
+void TFrmPrintReview::ActionSetPrinterExecute()
+{
+    if (!Services.printers.HasPrinter()) {
+        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        return;
+    }
+    if (!Services.printers.SetupDialog())
+        return;
+    ScrollToOrigin();
+    Printer->ReadSettings();
+    RunEngine([this] {
+        BuffPaper->SetPageSize(Round(Printer->PaperWidth / 10.0L) * 10, Round(Printer->PaperLength / 10.0L) * 10);
+        PrintData->ReadHeadFoot();
+        BuffPaper->Paginate();
+        BuffPaper->ShowCurrentPage();
+    });
+    RefreshStatus();
+}
+
+QStyle* TFrmPrintReview::BarStyle() const { return standardStyle_ ? standardStyle.get() : xpStyle.get(); }
+
+void TFrmPrintReview::ApplyBarStyle(QStyle* style)
+{
+    QStyle* use = style ? style : QApplication::style();
+    ActionMainMenuBarMain->setStyle(use);
+    ActionToolBarMain->setStyle(use);
+    for (QMenu* m : menus_)
+        m->setStyle(use);
+}
+
+void TFrmPrintReview::ActionIFStandExecute()
+{
+    ActionIFStand->setChecked(true);
+    ActionIFXp->setChecked(false);
+    standardStyle_ = true;
+    ApplyBarStyle(standardStyle.get());
+}
+
+void TFrmPrintReview::ActionIFXpExecute()
+{
+    ActionIFStand->setChecked(false);
+    ActionIFXp->setChecked(true);
+    standardStyle_ = false;
+    ApplyBarStyle(xpStyle.get());
+}
+
+void TFrmPrintReview::ActionCloseExecute() { close(); }
+
+void TFrmPrintReview::FormShow()
+{
+    SetWorkState(false);
+    SetVerPlace(PrintFormat->VerPlace);
+    SetHorPlace(PrintFormat->HorPlace);
+    RefreshStatus();
+}
+
+void TFrmPrintReview::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TFrmPrintReview::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    ZtRuler_Top->update();
+    ZtRuler_Left->update();
+}
+
+bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Resize) {
+        const QSize view = ScrollBox_Main->viewport()->size();
+        ScrollContent->resize(std::max(view.width(), Image_Review->geometry().right() + 1),
+                              std::max(view.height(), Image_Review->geometry().bottom() + 1));
+        SyncRulersToScroll();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFrmPrintReview::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // Hints go to panel 0 only; the other panels stay visible.
+        StatusPanels[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// Paper view host.
+
+int TFrmPrintReview::TopStripWidth() const { return ScrollBox_Top->width(); }
+int TFrmPrintReview::LeftStripHeight() const { return ScrollBox_Left->height(); }
+
+void TFrmPrintReview::SetTopRuler(int left, int width, int startNumber, int lengthNumber)
+{
+    ZtRuler_Top->setGeometry(left, ZtRuler_Top->y(), width, ZtRuler_Top->height());
+    ZtRuler_Top->SetStartNumber(startNumber);
+    ZtRuler_Top->SetLengthNumber(lengthNumber);
+    ZtRuler_Top->update();
+}
+
+void TFrmPrintReview::SetLeftRuler(int top, int height, int startNumber, int lengthNumber)
+{
+    ZtRuler_Left->setGeometry(ZtRuler_Left->x(), top, ZtRuler_Left->width(), height);
+    ZtRuler_Left->SetStartNumber(startNumber);
+    ZtRuler_Left->SetLengthNumber(lengthNumber);
+    ZtRuler_Left->update();
+}
+
+int TFrmPrintReview::TopRulerStartWhere() const { return ZtRuler_Top->StartWhere(); }
+int TFrmPrintReview::LeftRulerStartWhere() const { return ZtRuler_Left->StartWhere(); }
+
+void TFrmPrintReview::PlacePreviewImage(int left, int top, int width, int height)
+{
+    Image_Review->setGeometry(left, top, width, height);
+    previewPicture_->SetSize(width - 5, height - 5);
+    // The scroll range covers the page image; the grey area fills the rest.
+    const QSize view = ScrollBox_Main->viewport()->size();
+    ScrollContent->resize(std::max(view.width(), left + width), std::max(view.height(), top + height));
+    SyncRulersToScroll();
+}
+
+Bitmap& TFrmPrintReview::PreviewPicture() { return *previewPicture_; }
+
+void TFrmPrintReview::PreviewPictureChanged() { Image_Review->update(); }
+
+void TFrmPrintReview::ScrollToOrigin()
+{
+    ScrollBox_Main->horizontalScrollBar()->setValue(0);
+    ScrollBox_Main->verticalScrollBar()->setValue(0);
+}
+
+void TFrmPrintReview::SyncRulersToScroll()
+{
+    ZtRuler_Top->move(-ScrollBox_Main->horizontalScrollBar()->value(), ZtRuler_Top->y());
+    ZtRuler_Left->move(ZtRuler_Left->x(), -ScrollBox_Main->verticalScrollBar()->value());
+}
+
+} // namespace quillet

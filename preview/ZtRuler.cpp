@@ -1,0 +1,117 @@
+#include "preview/ZtRuler.h"
+
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <string>
+
+#include "platform/qt/QtCanvas.h"
+
+namespace quillet {
+namespace {
+
+Color ToColor(const QColor& c) { return RgbColor(c.red(), c.green(), c.blue()); }
+
+void DrawTicks(Canvas& canvas, const RulerLayout& layout, std::size_t first)
+{
+    for (std::size_t i = first; i < first + 3 && i < layout.ticks.size(); ++i) {
+        canvas.MoveTo(layout.ticks[i].from.x, layout.ticks[i].from.y);
+        canvas.LineTo(layout.ticks[i].to.x, layout.ticks[i].to.y);
+    }
+}
+
+} // namespace
+
+void PaintRuler(Canvas& canvas, const RulerLayout& layout, Color face, Color shadow)
+{
+    canvas.SetBrushColor(face);
+    canvas.FillRect(canvas.ClipRect());
+    canvas.SetBrushColor(kWhite);
+    canvas.FillRect(layout.band);
+    canvas.SetBrushColor(shadow);
+    canvas.FillRect(layout.barBefore);
+    canvas.FillRect(layout.barAfter);
+    canvas.SetBrushColor(kWhite);
+    canvas.SetPen(PenStyle::Solid, 1, kBlack);
+    canvas.SetFontSize(8);
+    // Each number, then the ticks of the centimetre before it; last the ticks
+    // of the centimetre after the last number.
+    for (std::size_t o = 0; o < layout.labels.size(); ++o) {
+        const RulerLabel& label = layout.labels[o];
+        canvas.TextOut(label.at.x, label.at.y, std::to_string(label.number));
+        DrawTicks(canvas, layout, 3 * o);
+    }
+    DrawTicks(canvas, layout, 3 * layout.labels.size());
+}
+
+TZtRuler::TZtRuler(QWidget* parent) : QWidget(parent)
+{
+    resize(200, 20);
+    Relayout();
+}
+
+void TZtRuler::SetOrientation(TMyOrientation orientation)
+{
+    if (orientation == orientation_)
+        return;
+    orientation_ = orientation;
+    Relayout();
+}
+
+void TZtRuler::SetStartNumber(int number)
+{
+    if (number == startNumber_)
+        return;
+    startNumber_ = number;
+    Relayout();
+}
+
+void TZtRuler::SetLengthNumber(int number)
+{
+    if (number == lengthNumber_)
+        return;
+    lengthNumber_ = number;
+    Relayout();
+}
+
+void TZtRuler::SetMyAlign(Qt::Alignment align)
+{
+    if (align == myAlign_)
+        return;
+    myAlign_ = align;
+    if (parentWidget() && parentWidget()->layout())
+        parentWidget()->layout()->setAlignment(this, align);
+}
+
+RulerLayout TZtRuler::Layout() const
+{
+    const QScreen* screen = this->screen();
+    double dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
+    double dpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return ComputeRulerLayout(orientation_, width(), height(), Rect{0, 0, width(), height()}, startNumber_,
+                              lengthNumber_, dpiX, dpiY);
+}
+
+void TZtRuler::Relayout()
+{
+    layout_ = Layout();
+    ++repaints_;
+    update();
+}
+
+void TZtRuler::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layout_ = Layout();
+}
+
+void TZtRuler::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QtCanvas canvas(&painter, this);
+    canvas.SetFont("Arial", 8, kBlack);
+    PaintRuler(canvas, layout_, ToColor(palette().color(QPalette::Button)),
+               ToColor(palette().color(QPalette::Dark)));
+}
+
+} // namespace quillet

@@ -1,0 +1,159 @@
+#include "shell/Startup.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/Arith.h"
+#include "platform/FileSystem.h"
+#include "preview/PrintReview.h"
+
+namespace quillet {
+namespace {
+
+QString AsciiLower(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return out;
+}
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString Quoted(const QString& path) { return QStringLiteral("\"") + path + QStringLiteral("\""); }
+
+// Ends the run after a failure message: status 0 for a person, who saw the
+// message; non-zero for an unattended caller, who can only see the status.
+void Fail(TFrmPrintReview& window) { window.RequestEnd(Unattended() ? 1 : 0); }
+
+} // namespace
+
+bool Unattended() { return qEnvironmentVariable("QUILLET_NONINTERACTIVE") == QStringLiteral("1"); }
+
+RunMode ModeFromArguments(const QStringList& arguments)
+{
+    RunMode mode;
+    if (arguments.size() != 3)
+        return mode;
+    const QString word = AsciiLower(arguments[2]);
+    if (word == QStringLiteral("print")) {
+        mode.print = true;
+    } else if (word == QStringLiteral("onlyview")) {
+        mode.onlyView = true;
+    } else if (word == QStringLiteral("notdef")) {
+        mode.preferSaved = false;
+    } else if (word == QStringLiteral("notdefprint")) {
+        mode.preferSaved = false;
+        mode.print = true;
+    } else if (word == QStringLiteral("notdefonlyview")) {
+        mode.preferSaved = false;
+        mode.onlyView = true;
+    }
+    return mode;
+}
+
+QString FormatBaseName(const QString& formatPath)
+{
+    const QString name = QFileInfo(formatPath).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
+{
+    w.ExePath = QFile::decodeName(QByteArray::fromStdString(ProgramFolder())) + QStringLiteral("/");
+    if (arguments.size() < 2) {
+        w.ShowHintMessage(QStringLiteral("传递参数不正确!"));
+        return Fail(w);
+    }
+    const QString dataPath = arguments[0];
+    QString formatPath = arguments[1];
+    if (!FileExists(LocalPath(dataPath))) {
+        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("不存在!"));
+        return Fail(w);
+    }
+    if (!FileExists(LocalPath(formatPath))) {
+        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("不存在!"));
+        return Fail(w);
+    }
+    const RunMode mode = ModeFromArguments(arguments);
+    w.SavedFormatPath = w.ExePath + QStringLiteral("Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
+    if (mode.preferSaved && FileExists(LocalPath(w.SavedFormatPath)))
+        formatPath = w.SavedFormatPath;
+
+    switch (w.PrintFormat->LoadFromFile(LocalPath(formatPath))) {
+    case kFileOk:
+        break;
+    case kFileMissing:
+        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("不存在!"));
+        return Fail(w);
+    case kFileBadSignature:
+        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("格式不对!"));
+        return Fail(w);
+    case kFileIoError:
+        w.ShowPlainMessage(QStringLiteral("对格式文件") + Quoted(formatPath) + QStringLiteral("读时发生错误!"));
+        return Fail(w);
+    case kFileBadVersion:
+        w.ShowPlainMessage(QStringLiteral("此程序不支持这个版的格式文件") + formatPath);
+        return Fail(w);
+    default:
+        w.ShowPlainMessage(QStringLiteral("对格式文件") + Quoted(formatPath) + QStringLiteral("操作时发生错误!"));
+        return Fail(w);
+    }
+
+    switch (w.PrintData->Open(LocalPath(dataPath))) {
+    case kFileOk:
+        break;
+    case kFileMissing:
+        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("不存在!"));
+        return Fail(w);
+    case kFileBadSignature:
+        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("格式不对!"));
+        return Fail(w);
+    case kFileBadVersion:
+        w.ShowPlainMessage(QStringLiteral("此程序不支持这个版的数据文件") + dataPath);
+        return Fail(w);
+    default:
+        w.ShowPlainMessage(QStringLiteral("对数据文件") + Quoted(dataPath) + QStringLiteral("操作时发生错误!"));
+        return Fail(w);
+    }
+
+    if (w.PrintFormat->InterfaceStyle == 1)
+        w.ActionIFXpExecute();
+    else
+        w.ActionIFStandExecute();
+
+    TMyPrinter& printer = *w.Printer;
+    printer.PaperSize = w.PrintFormat->PaperSize;
+    printer.PaperWidth = w.PrintFormat->PaperWidth;
+    printer.PaperLength = w.PrintFormat->PaperLength;
+    printer.Orientation = w.PrintFormat->Orientation;
+    printer.ApplySettings();
+
+    TMyBuffPaper& pages = *w.BuffPaper;
+    const bool ok = w.RunEngine([&] {
+        pages.SetPageSize(Round(w.PrintFormat->PaperWidth / 10.0L) * 10, Round(w.PrintFormat->PaperLength / 10.0L) * 10);
+        w.PrintData->ReadHeadFoot();
+        pages.Paginate();
+    });
+    if (!ok)
+        return Fail(w);
+
+    if (mode.print) {
+        if (!w.Services.printers.HasPrinter()) {
+            w.ShowHintMessage(QStringLiteral("没有安装打印机"));
+            return Fail(w);
+        }
+        if (!w.RunEngine([&] { pages.PrintPages(1, pages.PageCount); }))
+            return Fail(w);
+        w.RequestEnd(0);
+        return;
+    }
+    w.RunEngine([&] { pages.ShowCurrentPage(); });
+    if (mode.onlyView)
+        w.OnlyView = true;
+    w.RefreshStatus();
+}
+
+} // namespace quillet

@@ -1,0 +1,30 @@
+#pragma once
+// The start-up sequence: command line, run mode, saved layout, loading both
+// files, printer paper, pagination, then printing every page and ending, or
+// showing page 1. Every failure shows one message and ends the program.
+#include <QString>
+#include <QStringList>
+
+namespace quillet {
+
+class TFrmPrintReview;
+
+// The run mode taken from the command line.
+struct RunMode {
+    bool preferSaved = true; // a saved layout is used when it exists
+    bool print = false;      // print every page, then end
+    bool onlyView = false;   // printing refused
+};
+
+// The mode word is taken only when exactly three arguments are given; its
+// ASCII letter case does not matter; unknown words preview.
+RunMode ModeFromArguments(const QStringList& arguments);
+// Base name of a format file: its file name without the part from the last ".".
+QString FormatBaseName(const QString& formatPath);
+// True when messages are answered without a person (QUILLET_NONINTERACTIVE=1).
+bool Unattended();
+
+// arguments: the command-line arguments without the program name.
+void RunStartup(TFrmPrintReview& window, const QStringList& arguments);
+
+} // namespace quillet
