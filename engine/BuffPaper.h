@@ -1,0 +1,123 @@
+#pragma once
+// The page buffer: the state of the page engine. It measures one table block,
+// counts blocks and pages from the data file, draws the table body and its
+// decorations onto any canvas, shows the current page in the preview and
+// prints page ranges, one print job per page.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/PrnPaper.h"
+#include "geometry/PrnPrinter.h"
+#include "geometry/PrnScreen.h"
+#include "model/PrnData.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+
+namespace quillet {
+
+// Width and height of a drawn part, in millimetres.
+struct TMyExtent {
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TMyExtent&) const = default;
+};
+
+// Scaled font sizes stop here, so a hostile size from a file can neither hang
+// the text layout nor exhaust memory.
+constexpr int kMaxFontPoints = 1000;
+
+class TMyBuffPaper {
+public:
+    TMyBuffPaper(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen, TMyPrinter& printer,
+        TMyPaper& paper, BitmapFactory& bitmaps);
+    TMyBuffPaper(const TMyBuffPaper&) = delete;
+    TMyBuffPaper& operator=(const TMyBuffPaper&) = delete;
+
+    int LastBlockRows = 0;
+    int TableLeft = 0;
+    int TableTop = 0;
+    int TableRight = 0;
+    int TableBottom = 0;
+    int PageCount = 0;
+    int CurrentPage = 1;
+    int BlocksPerPage = 1;
+    int BlockCount = 0;
+    int CurrentBlock = 1;
+    bool ReviewState = true;
+    double ViewRate = 100.0;
+    double PrintRate = 100.0;
+    int PageWidth = 0;
+    int PageHeight = 0;
+    int CompanyHeight = 0;
+    int TitleHeight = 0;
+    int HeadHeight = 0;
+    int BodyHeight = 0;
+    int FootHeight = 0;
+
+    // The off-screen page at screen resolution and 100 % zoom.
+    Bitmap& PageImage();
+
+    void SetPageSize(int width, int height);
+    void ClearPageImage();
+    void SetViewRate(double percent);
+    void SetPrintRate(double percent);
+    // Measures one table block on the canvas (fy: its pixels per mm
+    // vertically) and places it on the paper.
+    void LayoutBlock(Canvas& canvas, double fy);
+    void Paginate();
+
+    // Draws page CurrentPage onto the canvas at screen resolution. With
+    // toPrinter the page becomes a print job of its own on the current
+    // printer, drawn at the printer's resolution on the job's canvas; the
+    // canvas argument is then not used. An error aborts the job and is thrown.
+    void RenderPage(Canvas& canvas, bool toPrinter);
+    void ShowCurrentPage();
+    // Prints pages first..last; CurrentPage is put back unless a page fails.
+    void PrintPages(int first, int last);
+
+    // Table body of the current block, yOff mm below TableTop: (W, BodyHeight).
+    TMyExtent DrawTableBody(Canvas& canvas, int yOff, double fx, double fy);
+    void DrawFrame(Canvas& canvas, int left, int top, int right, int bottom, const TMyLineSpec& spec, double fx,
+        double fy);
+    void DrawRule(Canvas& canvas, int x1, int y1, int x2, int y2, const TMyLineSpec& spec, double fx, double fy);
+    void DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy);
+    void DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy);
+    void DrawCellText(Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item, double fx,
+        double fy);
+
+    TMyExtent DrawCompany(Canvas& canvas, double fx, double fy);
+    TMyExtent DrawTitle(Canvas& canvas, int yOff, double fx, double fy);
+    TMyExtent DrawPageHead(Canvas& canvas, int yOff, double fx, double fy);
+    TMyExtent DrawPageFoot(Canvas& canvas, int yOff, double fx, double fy);
+    void DrawPageNumber(Canvas& canvas, double fx, double fy);
+
+    // scaled(v) = Round(v * PrintRate / 100).
+    int Scaled(int v) const;
+    // A font size scaled like a length, capped at kMaxFontPoints.
+    int ScaledFontSize(int points) const;
+    // Row heights of the current block as drawn: scaled, with the empty data
+    // rows of the last block (and of blocks beyond it) collapsed to 0.
+    std::vector<int> BlockRowHeights() const;
+
+private:
+    void RenderBlocks(Canvas& canvas, double fx, double fy);
+    void SetItemFont(Canvas& canvas, const TMyTextItem& item);
+    int MeasureLinesHeight(Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items,
+        std::uint8_t multiLine);
+    TMyExtent DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, double fy,
+        const std::array<TMyTextItem, kHeadFootLines + 1>& items, bool multiLine, bool skipEmpty);
+    TMyExtent DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy, const TMyTextItem& item,
+        const TMyLineSpec& rule, int extra);
+
+    TMyPrintFormat& format_;
+    TMyPrintData& data_;
+    const TMyScreen& screen_;
+    TMyPrinter& printer_;
+    TMyPaper& paper_;
+    BitmapFactory& bitmaps_;
+    std::unique_ptr<Bitmap> pageImage_;
+    std::string jobTitle_; // GBK document title of the next print job
+};
+
+} // namespace quillet

@@ -1,0 +1,117 @@
+// Whole pages: onto any canvas, into the preview, and onto the printer.
+#include <string>
+
+#include "engine/BuffPaper.h"
+#include "engine/EngineError.h"
+
+namespace quillet {
+namespace {
+
+constexpr char kJobNotStarted[] = "无法开始打印作业";
+constexpr char kJobNotEnded[] = "打印作业没有正常结束";
+
+} // namespace
+
+void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
+{
+    const TMyPrintFormat& f = format_;
+    canvas.SetBrushColor(kWhite);
+    LayoutBlock(canvas, fy);
+
+    const int savedLeft = TableLeft;
+    const int savedTop = TableTop;
+    const int savedRight = TableRight;
+    const int savedBottom = TableBottom;
+    auto restoreEdges = [&] {
+        TableLeft = savedLeft;
+        TableTop = savedTop;
+        TableRight = savedRight;
+        TableBottom = savedBottom;
+    };
+    const int blockHeight = TableBottom - TableTop;
+    const int blocks = IsOn(f.MultiTables) ? BlocksPerPage : 1;
+    CurrentBlock = (CurrentPage - 1) * BlocksPerPage + 1;
+
+    try {
+        for (int k = 1; k <= blocks; ++k) {
+            const int hc = DrawCompany(canvas, fx, fy).Height;
+            const int ht = DrawTitle(canvas, hc, fx, fy).Height;
+            const int hh = DrawPageHead(canvas, hc + ht, fx, fy).Height;
+            const int hb = DrawTableBody(canvas, hc + ht + hh, fx, fy).Height;
+            DrawPageFoot(canvas, hc + ht + hh + hb, fx, fy);
+            // The next block starts one reserved block height plus the gap
+            // lower, whatever the drawn parts took.
+            TableTop = TableBottom + f.TableGap;
+            TableBottom = TableTop + blockHeight;
+            if (IsOn(f.MultiTables) && IsOn(f.TableGapLine) && k < blocks) {
+                TMyLineSpec separator;
+                separator.Style = 5;
+                separator.Color = kBlack;
+                const int y = TableTop - f.TableGap / 2;
+                DrawRule(canvas, f.MarginLeft, y, PageWidth - f.MarginRight, y, separator, fx, fy);
+            }
+            ++CurrentBlock;
+        }
+    } catch (...) {
+        // Design-state editing hit-tests the first block: keep its edges.
+        restoreEdges();
+        throw;
+    }
+    restoreEdges();
+    if (IsOn(f.PrintPageNumber))
+        DrawPageNumber(canvas, fx, fy);
+}
+
+void TMyBuffPaper::RenderPage(Canvas& canvas, bool toPrinter)
+{
+    if (!toPrinter) {
+        RenderBlocks(canvas, screen_.PixelsPerMmX, screen_.PixelsPerMmY);
+        return;
+    }
+    std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
+    if (!job)
+        throw EngineError(kJobNotStarted);
+    try {
+        RenderBlocks(job->GetCanvas(), printer_.PixelsPerMmX, printer_.PixelsPerMmY);
+    } catch (...) {
+        // A half-drawn page never reaches the paper.
+        job->Abort();
+        throw;
+    }
+    if (!job->End())
+        throw EngineError(kJobNotEnded);
+}
+
+void TMyBuffPaper::ShowCurrentPage()
+{
+    ClearPageImage();
+    paper_.DrawBlankPage();
+    Bitmap& preview = paper_.Host().PreviewPicture();
+    const Rect target{1, 1, preview.Width() - 6, preview.Height() - 6};
+    try {
+        RenderPage(pageImage_->GetCanvas(), false);
+        if (ViewRate == 100.0)
+            RenderPage(preview.GetCanvas(), false);
+        else
+            preview.GetCanvas().StretchDraw(target, *pageImage_);
+    } catch (...) {
+        // The user sees the page as far as it was drawn.
+        paper_.Host().PreviewPictureChanged();
+        throw;
+    }
+    paper_.Host().PreviewPictureChanged();
+}
+
+void TMyBuffPaper::PrintPages(int first, int last)
+{
+    const int saved = CurrentPage;
+    for (long long n = first; n <= last; ++n) {
+        CurrentPage = static_cast<int>(n);
+        jobTitle_ = format_.Title.Text.Text() + "(" + std::to_string(n) + "/" + std::to_string(PageCount) + ")";
+        // The job draws on its own canvas; the page image only fills the slot.
+        RenderPage(PageImage().GetCanvas(), true);
+    }
+    CurrentPage = saved;
+}
+
+} // namespace quillet

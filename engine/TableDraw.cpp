@@ -1,0 +1,290 @@
+// The table body of one block: frame, rules, data cells and merged cells, and
+// the text-in-a-rectangle primitive the decorations share.
+#include <algorithm>
+
+#include "engine/BuffPaper.h"
+#include "engine/EngineError.h"
+#include "engine/PixelMath.h"
+#include "engine/SplitLines.h"
+#include "model/PrnFunction.h"
+#include "platform/GbkCodec.h"
+
+namespace quillet {
+namespace {
+
+// The empty text of a merged cell becomes one ideographic space, so the
+// cell still measures like text.
+constexpr char kIdeographicSpace[] = "\xA1\xA1";
+
+// Left edge of each column from x0: edge[j] = x0 + width of columns 1..j.
+std::vector<int> Edges(int origin, const std::vector<int>& sizes)
+{
+    std::vector<int> edge(sizes.size(), origin);
+    for (std::size_t i = 1; i < sizes.size(); ++i)
+        edge[i] = edge[i - 1] + sizes[i];
+    return edge;
+}
+
+int AlignedX(std::uint8_t align, int left, int right, int width)
+{
+    switch (align) {
+    case 2:
+        return left + std::max(0, (right - left - width) / 2);
+    case 3:
+        return right - width;
+    default:
+        return left;
+    }
+}
+
+std::string NotANumberMessage(std::string_view gbkText)
+{
+    return "“" + GbkToUtf8(gbkText) + "”不是有效的数值";
+}
+
+} // namespace
+
+TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, double fy)
+{
+    const TMyPrintFormat& f = format_;
+    const std::vector<int> h = BlockRowHeights();
+    int width = 0;
+    for (int j = 1; j <= f.Cols(); ++j)
+        width += Scaled(f.ColWidth[j]);
+    int height = 0;
+    for (int r = 1; r <= f.Rows(); ++r)
+        height += h[r];
+
+    const int top = TableTop + yOff;
+    DrawFrame(canvas, TableLeft, top, TableLeft + width, top + height, f.FrameLine, fx, fy);
+
+    int x = TableLeft;
+    for (int j = 1; j < f.Cols(); ++j) {
+        x += Scaled(f.ColWidth[j]);
+        DrawRule(canvas, x, top, x, top + height, f.ColLine[j], fx, fy);
+    }
+    int y = top;
+    for (int r = 1; r < f.Rows(); ++r) {
+        y += h[r];
+        DrawRule(canvas, TableLeft, y, TableLeft + width, y, f.RowLine[r], fx, fy);
+    }
+
+    BodyHeight = height + (f.FrameLine.Style == 2 ? 2 : 1);
+    data_.ClearRow();
+    DrawDataCells(canvas, TableLeft, top, fx, fy);
+    DrawMergedCells(canvas, TableLeft, top, fx, fy);
+    return {width, BodyHeight};
+}
+
+void TMyBuffPaper::DrawFrame(
+    Canvas& canvas, int left, int top, int right, int bottom, const TMyLineSpec& spec, double fx, double fy)
+{
+    // The frame is always a thin solid line; only the double style adds a
+    // second frame 1 mm outside.
+    TMyLineSpec single;
+    single.Style = 1;
+    single.Color = spec.Color;
+    auto box = [&](int l, int t, int r, int b) {
+        DrawRule(canvas, l, t, r, t, single, fx, fy);
+        DrawRule(canvas, l, t, l, b, single, fx, fy);
+        DrawRule(canvas, r, t, r, b, single, fx, fy);
+        DrawRule(canvas, l, b, r, b, single, fx, fy);
+    };
+    box(left, top, right, bottom);
+    if (spec.Style == 2)
+        box(left - 1, top - 1, right + 1, bottom + 1);
+}
+
+void TMyBuffPaper::DrawRule(
+    Canvas& canvas, int x1, int y1, int x2, int y2, const TMyLineSpec& spec, double fx, double fy)
+{
+    const bool horizontal = y1 == y2 && x1 != x2;
+    const bool vertical = x1 == x2 && y1 != y2;
+    if (!horizontal && !vertical)
+        return;
+    const int px1 = MmToPixels(x1, fx);
+    const int py1 = MmToPixels(y1, fy);
+    const int px2 = MmToPixels(x2, fx);
+    const int py2 = MmToPixels(y2, fy);
+    auto line = [&](int dx, int dy) {
+        canvas.MoveTo(px1 + dx, py1 + dy);
+        canvas.LineTo(px2 + dx, py2 + dy);
+    };
+    switch (spec.Style) {
+    case 0:
+        canvas.SetPen(PenStyle::Null, 1, spec.Color);
+        line(0, 0);
+        break;
+    case 1:
+        canvas.SetPen(PenStyle::Solid, 1, spec.Color);
+        line(0, 0);
+        break;
+    case 2:
+        canvas.SetPen(PenStyle::Solid, 1, spec.Color);
+        line(0, 0);
+        if (horizontal)
+            line(0, -2);
+        else
+            line(-2, 0);
+        break;
+    case 3:
+        canvas.SetPen(PenStyle::Solid, 2, spec.Color);
+        line(0, 0);
+        break;
+    case 4:
+        canvas.SetPen(PenStyle::Dot, 1, spec.Color);
+        line(0, 0);
+        break;
+    case 5:
+        canvas.SetPen(PenStyle::DashDot, 1, spec.Color);
+        line(0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy)
+{
+    const TMyPrintFormat& f = format_;
+    const int cols = f.Cols();
+    std::vector<int> w(static_cast<std::size_t>(cols) + 1, 0);
+    for (int j = 1; j <= cols; ++j)
+        w[j] = Scaled(f.ColWidth[j]);
+    // Rows are placed by the heights the rules were drawn with, so the kept
+    // bottom rows of a collapsed block sit between their own rules.
+    const std::vector<int> h = BlockRowHeights();
+
+    int y = y0;
+    for (int r = 1; r <= f.Rows(); ++r) {
+        const int top = y;
+        const int bottom = y + h[r];
+        y = bottom;
+        if (h[r] <= 0)
+            continue; // a hidden or collapsed row shows no cells
+        data_.ReadRow(CurrentBlock, r);
+        const int available = std::min<int>(cols, static_cast<int>(data_.Cells.size()) - 1);
+        int x = x0;
+        for (int j = 1; j <= available; ++j) {
+            const int right = x + w[j];
+            const TextString& cell = data_.Cells[j];
+            if (!cell.Empty() && w[j] > 0) {
+                TMyTextItem item = f.ColItem[j];
+                std::string text = cell.Text();
+                if (f.ColDecimals[j] != kTextColumn) {
+                    double v = 0;
+                    if (!StrToFloatStrict(text, v))
+                        throw EngineError(NotANumberMessage(text));
+                    if (v < 0 && IsOn(f.NegativeRed)) {
+                        item.FontColor = kRed;
+                        v = -v;
+                    }
+                    text = FormatNumber(f.ColDecimals[j], v);
+                }
+                item.Text.SetText(text);
+                DrawCellText(canvas, x, top, right, bottom, item, fx, fy);
+            }
+            x = right;
+        }
+    }
+}
+
+void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy)
+{
+    const TMyPrintFormat& f = format_;
+    const int cols = f.Cols();
+    const int rows = f.Rows();
+    std::vector<int> w(static_cast<std::size_t>(cols) + 1, 0);
+    for (int j = 1; j <= cols; ++j)
+        w[j] = Scaled(f.ColWidth[j]);
+    const std::vector<int> colEdge = Edges(x0, w);
+    const std::vector<int> rowEdge = Edges(y0, BlockRowHeights());
+
+    for (int s = 1; s <= kMaxMergedCells; ++s) {
+        const TMyMergedCell& m = f.MergedCells[s];
+        if (m.Top == 0 || m.Top > rows || m.Left > cols)
+            continue;
+        // Ranges are cut to the table so no sum runs past it.
+        const int first = std::max(m.Left, 1);
+        const int top = std::max(m.Top, 1);
+        const int last = std::clamp(m.Right, 0, cols);
+        const int bottom = std::clamp(m.Bottom, 0, rows);
+        const int L = colEdge[first - 1];
+        const int T = rowEdge[top - 1];
+        const int R = colEdge[last];
+        const int B = rowEdge[bottom];
+        if (L == R || T == B)
+            continue;
+
+        // Blank the range: its inner rules and cell texts go, its outline stays.
+        canvas.SetPen(PenStyle::Solid, 1, kWhite);
+        canvas.SetBrushColor(kWhite);
+        canvas.Rectangle({Round(static_cast<long double>(L) * fx + 1), Round(static_cast<long double>(T) * fy + 1),
+            MmToPixels(R, fx), MmToPixels(B, fy)});
+
+        TMyTextItem item = m.Item;
+        if (item.Text.Empty())
+            item.Text.SetText(kIdeographicSpace);
+
+        if (m.Kind == kMergedSubtotal || m.Kind == kMergedGrandTotal) {
+            const int col = TextToInt(item.Text.View());
+            if (col == kNotANumber || col < 1 || col > cols || f.ColDecimals[col] == kTextColumn)
+                continue;
+            double v = m.Kind == kMergedSubtotal ? data_.BlockTotal(col, CurrentBlock) : data_.ColumnTotal(col);
+            if (v < 0 && IsOn(f.NegativeRed)) {
+                item.FontColor = kRed;
+                v = -v;
+            }
+            item.Text.SetText(FormatNumber(f.ColDecimals[col], v));
+            DrawCellText(canvas, L, T, R, B, item, fx, fy);
+        } else if (m.Kind == kMergedText) {
+            DrawCellText(canvas, L, T, R, B, item, fx, fy);
+        }
+    }
+}
+
+void TMyBuffPaper::DrawCellText(
+    Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
+{
+    // 1 mm of air on every side of the text.
+    const int l = MmToPixels(left + 1, fx);
+    const int t = MmToPixels(top + 1, fy);
+    const int r = MmToPixels(right - 1, fx);
+    const int b = MmToPixels(bottom - 1, fy);
+    const int w = r - l;
+    const int h = b - t;
+
+    SetItemFont(canvas, item);
+    const std::string_view text = item.Text.View();
+    if (text.empty())
+        return;
+    const Size whole = canvas.TextExtent(text);
+    const int bytes = static_cast<int>(text.size());
+    const int avg = Round(static_cast<long double>(whole.cx) / bytes);
+    if (avg <= 0)
+        return;
+    // A piece is never longer than the text, however wide the cell.
+    const int limit = std::min(Round(static_cast<long double>(w) / avg), bytes);
+
+    auto extentOf = [&](const std::string& line) {
+        return line.size() == text.size() ? whole : canvas.TextExtent(line);
+    };
+
+    if (item.Wrap == 1) {
+        const std::vector<std::string> lines = SplitLines(text, limit);
+        int y = t + std::max(0, (h - static_cast<int>(lines.size()) * whole.cy) / 2);
+        for (const std::string& line : lines) {
+            const Size e = extentOf(line);
+            const int x = AlignedX(item.Align, l, r, e.cx);
+            canvas.TextRect({x, y, r, b}, x, y, line);
+            y += e.cy;
+        }
+    } else {
+        const std::string line = FirstLine(text, limit);
+        const Size e = extentOf(line);
+        const int x = AlignedX(item.Align, l, r, e.cx);
+        canvas.TextRect({l, t, r, b}, x, t + (h - whole.cy) / 2, line);
+    }
+}
+
+} // namespace quillet
