@@ -108,7 +108,7 @@ void TZtRuler::resizeEvent(QResizeEvent* event)
 void TZtRuler::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QtCanvas canvas(&painter, this);
+    QtCanvas canvas(painter);
     canvas.SetFont("Arial", 8, kBlack);
     PaintRuler(canvas, layout_, ToColor(palette().color(QPalette::Button)),
                ToColor(palette().color(QPalette::Dark)));

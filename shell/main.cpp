@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "platform/qt/QtBitmap.h"
-#include "platform/qt/QtCanvas.h"
+#include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
 #include "platform/qt/QtPrinterHost.h"

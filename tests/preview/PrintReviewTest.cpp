@@ -1,0 +1,329 @@
+// The preview window after start-up on the example report: tabs, status bar,
+// paper label, page turning, zoom, states, placement and styles.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include "platform/FileSystem.h"
+#include "platform/fake/FakeMessageService.h"
+#include "platform/fake/FakePrinterHost.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtDisplay.h"
+#include "preview/ImageReview.h"
+#include "preview/PrintReview.h"
+#include "preview/ZtRuler.h"
+#include "shell/Startup.h"
+#include "tools/ExampleReport.h"
+
+namespace quillet {
+namespace {
+
+class NullShell : public Shell {
+public:
+    bool Open(const std::string&) override { return true; }
+    void Beep() override {}
+};
+
+class PreviewWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new QTemporaryDir;
+        ASSERT_TRUE(WriteExampleReport(folder_->path().toStdString()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    static QString DataPath() { return folder_->filePath(QString::fromLatin1(kExampleDataName)); }
+    static QString FormatPath() { return folder_->filePath(QString::fromLatin1(kExampleFormatName)); }
+
+    // Builds the window as the program does, runs start-up, and shows it.
+    TFrmPrintReview& Open(QStringList arguments = {}, bool show = true)
+    {
+        if (arguments.isEmpty())
+            arguments = {DataPath(), FormatPath()};
+        window_ = std::make_unique<TFrmPrintReview>(
+            PlatformServices{messages_, printers_, display_, bitmaps_, shell_},
+            [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+        if (show && !window_->EndRequested())
+            window_->show();
+        return *window_;
+    }
+
+    void TearDown() override { window_.reset(); }
+
+    static QTemporaryDir* folder_;
+    FakeMessageService messages_;
+    FakePrinterHost printers_;
+    QtDisplay display_;
+    QtBitmapFactory bitmaps_;
+    NullShell shell_;
+    std::unique_ptr<TFrmPrintReview> window_;
+};
+
+QTemporaryDir* PreviewWindowTest::folder_ = nullptr;
+
+QString Tab(int n) { return QStringLiteral("\u3000第") + QString::number(n) + QStringLiteral("页\u3000"); }
+
+// After start-up the tab row holds one full-width-space tab per page and the
+// status panels show state, page count, current page and printer.
+TEST_F(PreviewWindowTest, StartupBringsTabsStatusAndLabelInStep)
+{
+    TFrmPrintReview& w = Open();
+    ASSERT_FALSE(w.EndRequested());
+    const int pages = w.BuffPaper->PageCount;
+    ASSERT_GT(pages, 4);
+    ASSERT_EQ(w.TabSetPage->count(), pages);
+    EXPECT_EQ(w.TabSetPage->tabText(0), Tab(1));
+    EXPECT_EQ(w.TabSetPage->tabText(pages - 1), Tab(pages));
+    EXPECT_EQ(w.TabSetPage->currentIndex(), 0);
+    EXPECT_EQ(w.StatusPanels[0]->width(), 350);
+    EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("设计"));
+    EXPECT_EQ(w.StatusPanels[2]->text(), QStringLiteral("共%1页").arg(pages));
+    EXPECT_EQ(w.StatusPanels[3]->text(), QStringLiteral("第1页"));
+    EXPECT_EQ(w.StatusPanels[4]->text(), QStringLiteral("打印机:Fake"));
+    // The example's A4 portrait paper is stored as 210 x 290 and laid out on whole centimetres.
+    EXPECT_EQ(w.Label_PaperSize->text(), QStringLiteral("纸张 210*290(毫米)"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("打印预览"));
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+// The first show puts the window in design state at 100 % with the rate
+// commands disabled and the stored placements ticked.
+TEST_F(PreviewWindowTest, FirstShowEntersDesignStateWithStoredPlacement)
+{
+    TFrmPrintReview& w = Open();
+    EXPECT_FALSE(w.BuffPaper->ReviewState);
+    EXPECT_TRUE(w.ActionStateDesign->isChecked());
+    EXPECT_FALSE(w.ActionStateReview->isChecked());
+    EXPECT_TRUE(w.ActionViewRate100->isChecked());
+    EXPECT_TRUE(w.ActionPrintRate100->isChecked());
+    for (QAction* a : {w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100})
+        EXPECT_FALSE(a->isEnabled());
+    EXPECT_EQ(w.ActionWhereHorCenter->isChecked(), w.PrintFormat->HorPlace == 2);
+    EXPECT_EQ(w.ActionWhereVerTop->isChecked(), w.PrintFormat->VerPlace == 1);
+    EXPECT_TRUE(w.ActionSetPrinter->isEnabled());
+    EXPECT_TRUE(w.ActionStartPrint->isEnabled());
+    EXPECT_EQ(w.Image_Review->cursor().shape(), Qt::ArrowCursor);
+}
+
+// Page turning does nothing at either end and follows the tabs.
+TEST_F(PreviewWindowTest, PageTurningStopsAtTheEndsAndFollowsTabs)
+{
+    TFrmPrintReview& w = Open();
+    const int pages = w.BuffPaper->PageCount;
+    w.ActionPriorPage->trigger();
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 1);
+    w.ActionNextPage->trigger();
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 2);
+    EXPECT_EQ(w.StatusPanels[3]->text(), QStringLiteral("第2页"));
+    EXPECT_EQ(w.TabSetPage->currentIndex(), 1);
+    w.ActionLastPage->trigger();
+    EXPECT_EQ(w.BuffPaper->CurrentPage, pages);
+    w.ActionNextPage->trigger();
+    EXPECT_EQ(w.BuffPaper->CurrentPage, pages);
+    w.ActionFirstPage->trigger();
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 1);
+    w.TabSetPageClick(3);
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 4);
+    EXPECT_EQ(w.StatusPanels[3]->text(), QStringLiteral("第4页"));
+    EXPECT_EQ(w.TabSetPage->currentIndex(), 3);
+    // Short-cuts of the two page commands.
+    EXPECT_EQ(w.ActionPriorPage->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
+    EXPECT_EQ(w.ActionNextPage->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+}
+
+// Zoom 50 % sizes rulers and page image to the shrunken sheet; design state
+// forces both rates back to 100 % and locks their commands.
+TEST_F(PreviewWindowTest, ZoomSizesRulersAndDesignStateLocksRates)
+{
+    TFrmPrintReview& w = Open();
+    w.ActionStateReview->trigger();
+    EXPECT_TRUE(w.BuffPaper->ReviewState);
+    EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("预览"));
+    EXPECT_EQ(w.Image_Review->cursor().shape(), Qt::PointingHandCursor);
+    ASSERT_TRUE(w.ActionViewRate50->isEnabled());
+
+    // 100 %: 210 x 290 mm is 21 x 29 cm; at 96 dpi 794 x 1096 pixels plus the 5-pixel shadow.
+    EXPECT_EQ(w.Image_Review->width(), 794 + 5);
+    EXPECT_EQ(w.Image_Review->height(), 1096 + 5);
+    EXPECT_EQ(w.ZtRuler_Top->LengthNumber(), 20);
+    EXPECT_EQ(w.ZtRuler_Left->LengthNumber(), 28);
+
+    w.ScrollBox_Main->verticalScrollBar()->setValue(100);
+    w.ActionViewRate50->trigger();
+    EXPECT_EQ(w.ScrollBox_Main->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(w.BuffPaper->ViewRate, 50.0);
+    EXPECT_TRUE(w.ActionViewRate50->isChecked());
+    EXPECT_FALSE(w.ActionViewRate100->isChecked());
+    // Round(105) div 10 = 10 cm, Round(145) div 10 = 14 cm.
+    EXPECT_EQ(w.Image_Review->width(), 378 + 5);
+    EXPECT_EQ(w.Image_Review->height(), 529 + 5);
+    EXPECT_EQ(w.ZtRuler_Top->LengthNumber(), 9);
+    EXPECT_EQ(w.ZtRuler_Left->LengthNumber(), 13);
+    EXPECT_EQ(w.Image_Review->x(), w.ZtRuler_Top->StartWhere());
+    EXPECT_EQ(w.Image_Review->y(), w.ZtRuler_Left->StartWhere());
+
+    w.ActionPrintRate50->trigger();
+    EXPECT_EQ(w.BuffPaper->PrintRate, 50.0);
+
+    w.ActionStateDesign->trigger();
+    EXPECT_EQ(w.BuffPaper->ViewRate, 100.0);
+    EXPECT_EQ(w.BuffPaper->PrintRate, 100.0);
+    EXPECT_TRUE(w.ActionViewRate100->isChecked());
+    EXPECT_TRUE(w.ActionPrintRate100->isChecked());
+    EXPECT_FALSE(w.ActionViewRate50->isChecked());
+    for (QAction* a : {w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100})
+        EXPECT_FALSE(a->isEnabled());
+    EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("设计"));
+    EXPECT_EQ(w.Image_Review->width(), 794 + 5);
+}
+
+// Placement commands move the table block and tick exactly one command of their group.
+TEST_F(PreviewWindowTest, PlacementCommandsMoveTheTable)
+{
+    TFrmPrintReview& w = Open();
+    const TMyPrintFormat& f = *w.PrintFormat;
+    const int width = w.BuffPaper->TableRight - w.BuffPaper->TableLeft;
+    w.ActionWhereHorLeft->trigger();
+    EXPECT_EQ(f.HorPlace, 1);
+    EXPECT_EQ(w.BuffPaper->TableLeft, f.MarginLeft);
+    EXPECT_TRUE(w.ActionWhereHorLeft->isChecked());
+    EXPECT_FALSE(w.ActionWhereHorCenter->isChecked());
+    w.ActionWhereHorRight->trigger();
+    EXPECT_EQ(w.BuffPaper->TableLeft, std::max<int>(f.MarginLeft, w.BuffPaper->PageWidth - f.MarginRight - width));
+    EXPECT_TRUE(w.ActionWhereHorRight->isChecked());
+    EXPECT_FALSE(w.ActionWhereHorLeft->isChecked());
+
+    const int height = w.BuffPaper->TableBottom - w.BuffPaper->TableTop;
+    w.ActionWhereVerBottom->trigger();
+    EXPECT_EQ(f.VerPlace, 3);
+    EXPECT_EQ(w.BuffPaper->TableTop, std::max<int>(f.MarginTop, w.BuffPaper->PageHeight - f.MarginBottom - height));
+    // Triggering the ticked command again keeps it ticked.
+    w.ActionWhereVerBottom->trigger();
+    EXPECT_TRUE(w.ActionWhereVerBottom->isChecked());
+    w.ActionWhereVerTop->trigger();
+    EXPECT_EQ(w.BuffPaper->TableTop, f.MarginTop);
+
+    // A stored value outside 1..3 ticks nothing.
+    w.SetHorPlace(0);
+    EXPECT_FALSE(w.ActionWhereHorLeft->isChecked() || w.ActionWhereHorCenter->isChecked() ||
+                 w.ActionWhereHorRight->isChecked());
+    EXPECT_EQ(w.BuffPaper->TableLeft, 0);
+}
+
+// The two interface styles are distinct styles on the menu bar and the tool bar.
+TEST_F(PreviewWindowTest, InterfaceStylesSwitchAtRunTime)
+{
+    TFrmPrintReview& w = Open();
+    // The example stores style 0: the standard style is ticked after start-up.
+    EXPECT_TRUE(w.ActionIFStand->isChecked());
+    EXPECT_FALSE(w.ActionIFXp->isChecked());
+    QStyle* standard = w.ActionMainMenuBarMain->style();
+    EXPECT_EQ(w.ActionToolBarMain->style(), standard);
+    w.ActionIFXp->trigger();
+    EXPECT_TRUE(w.ActionIFXp->isChecked());
+    EXPECT_FALSE(w.ActionIFStand->isChecked());
+    EXPECT_NE(w.ActionMainMenuBarMain->style(), standard);
+    EXPECT_EQ(w.ActionMainMenuBarMain->style(), w.ActionToolBarMain->style());
+    EXPECT_NE(w.ActionMainMenuBarMain->style()->name(), standard->name());
+    w.ActionIFStand->trigger();
+    EXPECT_EQ(w.ActionMainMenuBarMain->style(), standard);
+}
+
+// With no printer the print commands are disabled and panel 4 says so.
+TEST_F(PreviewWindowTest, NoPrinterDisablesPrintCommands)
+{
+    printers_.printers.clear();
+    TFrmPrintReview& w = Open();
+    EXPECT_EQ(w.StatusPanels[4]->text(), QStringLiteral("没有安装打印机"));
+    EXPECT_FALSE(w.ActionSetPrinter->isEnabled());
+    EXPECT_FALSE(w.ActionStartPrint->isEnabled());
+}
+
+// Preview-only mode refuses to print; the other modes print one job per page.
+TEST_F(PreviewWindowTest, OnlyViewRefusesToPrintAndStartPrintPrintsEveryPage)
+{
+    TFrmPrintReview& w = Open({DataPath(), FormatPath(), QStringLiteral("onlyVIEW")});
+    EXPECT_TRUE(w.OnlyView);
+    w.ActionStartPrintExecute();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "对不起！只能预览不能打印");
+    EXPECT_TRUE(printers_.jobs.empty());
+
+    TFrmPrintReview& v = Open();
+    v.ActionNextPage->trigger();
+    v.ActionStartPrintExecute();
+    EXPECT_EQ(static_cast<int>(printers_.jobs.size()), v.BuffPaper->PageCount);
+    EXPECT_EQ(v.BuffPaper->CurrentPage, 2);
+}
+
+// A print mode prints every page and asks the program to end.
+TEST_F(PreviewWindowTest, PrintModePrintsAllPagesAndEnds)
+{
+    TFrmPrintReview& w = Open({DataPath(), FormatPath(), QStringLiteral("NotDefPrint")}, false);
+    EXPECT_TRUE(w.EndRequested());
+    EXPECT_EQ(w.ExitCode(), 0);
+    EXPECT_EQ(static_cast<int>(printers_.jobs.size()), w.BuffPaper->PageCount);
+}
+
+// A saved layout beside the program is preferred unless the mode says NotDef.
+TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
+{
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(ProgramFolder())) + QStringLiteral("/Format");
+    QDir().mkpath(folder);
+    const QString saved = folder + QStringLiteral("/example.PFD");
+    // Other tests must never see this layout, whatever happens here.
+    struct Remove {
+        QString path;
+        ~Remove() { QFile::remove(path); }
+    } cleanup{saved};
+    TMyPrintFormat layout;
+    ASSERT_EQ(layout.LoadFromFile(FormatPath().toStdString()), kFileOk);
+    layout.HorPlace = 3;
+    layout.MarginLeft = 17;
+    TMyPaperSpec paper;
+    ASSERT_EQ(layout.SaveToFile(saved.toStdString(), paper), kFileOk);
+
+    TFrmPrintReview& preferred = Open({DataPath(), FormatPath(), QStringLiteral("OnlyView")}, false);
+    EXPECT_EQ(preferred.PrintFormat->MarginLeft, 17);
+    EXPECT_EQ(preferred.SavedFormatPath, saved);
+
+    TFrmPrintReview& ignored = Open({DataPath(), FormatPath(), QStringLiteral("notdef")}, false);
+    EXPECT_NE(ignored.PrintFormat->MarginLeft, 17);
+
+    // Four arguments: no mode word, so the saved layout is used and the run previews.
+    TFrmPrintReview& four = Open({DataPath(), FormatPath(), QStringLiteral("NotDef"), QStringLiteral("x")}, false);
+    EXPECT_EQ(four.PrintFormat->MarginLeft, 17);
+    EXPECT_FALSE(four.EndRequested());
+}
+
+// Mode words and base names follow the command-line rules.
+TEST(StartupRules, ModeWordsAndBaseNames)
+{
+    const QString d = QStringLiteral("a.dat"), f = QStringLiteral("b.fmt");
+    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("print")}).print);
+    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("print")}).preferSaved);
+    EXPECT_FALSE(ModeFromArguments({d, f, QStringLiteral("NOTDEFPRINT")}).preferSaved);
+    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("NotDefOnlyView")}).onlyView);
+    EXPECT_FALSE(ModeFromArguments({d, f, QStringLiteral("Print"), QStringLiteral("x")}).print);
+    const RunMode other = ModeFromArguments({d, f, QStringLiteral("Printer")});
+    EXPECT_TRUE(other.preferSaved);
+    EXPECT_FALSE(other.print || other.onlyView);
+    EXPECT_EQ(FormatBaseName(QStringLiteral("/x/y/sales.2024.fmt")), QStringLiteral("sales.2024"));
+    EXPECT_EQ(FormatBaseName(QStringLiteral("/x.d/plain")), QStringLiteral("plain"));
+}
+
+} // namespace
+} // namespace quillet
