@@ -1,0 +1,255 @@
+// The program as a process, unattended: every start-up failure message with
+// its exit status, the print modes through the PDF printer and a real CUPS
+// queue, and the saved layout preferred or ignored by mode.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "model/PrnData.h"
+#include "platform/GbkCodec.h"
+#include "tools/ExampleReport.h"
+
+namespace quillet {
+namespace {
+
+const QString kProgram = QStringLiteral(QUILLET_BINARY);
+
+struct Run {
+    int status = -1;
+    QString err;
+};
+
+Run Start(const QStringList& arguments, const QStringList& extraEnv = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLET_NONINTERACTIVE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    for (const QString& pair : extraEnv) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        env.insert(pair.left(eq), pair.mid(eq + 1));
+    }
+    process.setProcessEnvironment(env);
+    process.start(kProgram, arguments);
+    if (!process.waitForFinished(180000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    Run run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString PdfText(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The PDF of page n: its name is the title followed by "(n" and "N)" with the
+// "/" of the document title made safe.
+QString PageFile(const QStringList& pdfs, int n, int pages)
+{
+    const QRegularExpression pattern(QStringLiteral("^2024年3月销售明细账\\(%1[^0-9]%2\\)\\.pdf$").arg(n).arg(pages));
+    for (const QString& name : pdfs)
+        if (pattern.match(name).hasMatch())
+            return name;
+    return {};
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 60));
+        data_ = dir_.filePath(QString::fromLatin1(kExampleDataName));
+        format_ = dir_.filePath(QString::fromLatin1(kExampleFormatName));
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QByteArray Read(const QString& path)
+    {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    QStringList Pdfs(const QString& folder)
+    {
+        QStringList names = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        return names;
+    }
+
+    QTemporaryDir dir_;
+    QString data_;
+    QString format_;
+};
+
+const QString kTitle = QStringLiteral("打印预览窗体: ");
+
+// Each start-up failure writes its one message and ends with a non-zero status.
+TEST_F(ProgramTest, StartupFailuresEndWithTheirMessage)
+{
+    QByteArray badFormat = Read(format_);
+    badFormat[5] = 'X';
+    QByteArray oldFormat = Read(format_);
+    oldFormat[24] = 4; // version 1.4
+    QByteArray badData = Read(data_);
+    badData[0] = 20;
+    QByteArray oldData = Read(data_);
+    oldData[22] = 2; // version 2.5
+    const QString bf = WriteFile(QStringLiteral("bad.fmt"), badFormat);
+    const QString of = WriteFile(QStringLiteral("old.fmt"), oldFormat);
+    const QString bd = WriteFile(QStringLiteral("bad.dat"), badData);
+    const QString od = WriteFile(QStringLiteral("old.dat"), oldData);
+    const QString missing = dir_.filePath(QStringLiteral("missing.dat"));
+
+    struct Case {
+        QStringList args;
+        QString line;
+    };
+    const Case cases[] = {
+        {{}, QStringLiteral("提示: 传递参数不正确!")},
+        {{data_}, QStringLiteral("提示: 传递参数不正确!")},
+        {{missing, format_}, kTitle + QStringLiteral("数据文件\"%1\"不存在!").arg(missing)},
+        {{data_, missing}, kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(missing)},
+        {{data_, bf}, kTitle + QStringLiteral("格式文件\"%1\"格式不对!").arg(bf)},
+        {{data_, of}, kTitle + QStringLiteral("此程序不支持这个版的格式文件%1").arg(of)},
+        {{bd, format_}, kTitle + QStringLiteral("数据文件\"%1\"格式不对!").arg(bd)},
+        {{od, format_}, kTitle + QStringLiteral("此程序不支持这个版的数据文件%1").arg(od)},
+    };
+    for (const Case& c : cases) {
+        const Run run = Start(c.args);
+        EXPECT_NE(run.status, 0) << c.line.toStdString();
+        EXPECT_EQ(run.err.trimmed(), c.line) << run.err.toStdString();
+    }
+}
+
+// Print and NotDefPrint through the PDF printer: one PDF per page, each
+// named after the title with (n/N), each with its page number line.
+TEST_F(ProgramTest, PrintModesWriteOnePdfPerPage)
+{
+    for (const QString& mode : {QStringLiteral("print"), QStringLiteral("NotDefPrint")}) {
+        QTemporaryDir out;
+        const Run run = Start({data_, format_, mode}, {QStringLiteral("QUILLET_PDF_DIR=") + out.path()});
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        const QStringList pdfs = Pdfs(out.path());
+        ASSERT_GE(pdfs.size(), 2);
+        const int pages = static_cast<int>(pdfs.size());
+        for (int n = 1; n <= pages; ++n)
+            EXPECT_FALSE(PageFile(pdfs, n, pages).isEmpty()) << "page " << n;
+        const QString first = PageFile(pdfs, 1, pages);
+        const QString text = PdfText(out.filePath(first));
+        EXPECT_TRUE(text.contains(QStringLiteral("第1页 共%1页").arg(pages))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("2024年3月销售明细账"))) << text.toStdString();
+    }
+}
+
+// A saved layout beside the program is printed in Print mode and ignored in NotDefPrint.
+TEST_F(ProgramTest, SavedLayoutPreferredOrIgnoredByMode)
+{
+    const QString folder = QFileInfo(kProgram).absolutePath() + QStringLiteral("/Format");
+    QDir().mkpath(folder);
+    const QString ownFormat = dir_.filePath(QStringLiteral("e2e_saved_layout.fmt"));
+    ASSERT_TRUE(QFile::copy(format_, ownFormat));
+    const QString saved = folder + QStringLiteral("/e2e_saved_layout.PFD");
+    struct Remove {
+        QString path;
+        ~Remove() { QFile::remove(path); }
+    } cleanup{saved};
+    TMyPrintFormat layout;
+    ASSERT_EQ(layout.LoadFromFile(format_.toStdString()), kFileOk);
+    layout.Title.Text.SetText(Utf8ToGbk("已保存的格式"));
+    TMyPaperSpec paper;
+    ASSERT_EQ(layout.SaveToFile(saved.toStdString(), paper), kFileOk);
+
+    QTemporaryDir preferred;
+    ASSERT_EQ(Start({data_, ownFormat, QStringLiteral("Print")}, {QStringLiteral("QUILLET_PDF_DIR=") + preferred.path()})
+                  .status,
+              0);
+    const QStringList a = Pdfs(preferred.path());
+    ASSERT_FALSE(a.isEmpty());
+    EXPECT_TRUE(a.first().startsWith(QStringLiteral("已保存的格式("))) << a.first().toStdString();
+
+    QTemporaryDir ignored;
+    ASSERT_EQ(Start({data_, ownFormat, QStringLiteral("NotDefPrint")},
+                    {QStringLiteral("QUILLET_PDF_DIR=") + ignored.path()})
+                  .status,
+              0);
+    const QStringList b = Pdfs(ignored.path());
+    ASSERT_FALSE(b.isEmpty());
+    EXPECT_TRUE(b.first().startsWith(QStringLiteral("2024年3月销售明细账("))) << b.first().toStdString();
+
+    // The saved layout is used only when the passed format file exists.
+    const QString gone = dir_.filePath(QStringLiteral("e2e_saved_layout_gone.fmt"));
+    const Run run = Start({data_, gone, QStringLiteral("Print")});
+    EXPECT_EQ(run.err.trimmed(), kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(gone));
+}
+
+int CompletedJobs(const QString& queue)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue});
+    lpstat.waitForFinished(30000);
+    return static_cast<int>(QString::fromUtf8(lpstat.readAllStandardOutput())
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                .size());
+}
+
+int QueuedJobs(const QString& queue)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+    lpstat.waitForFinished(30000);
+    return static_cast<int>(
+        QString::fromUtf8(lpstat.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+}
+
+// Print mode through the real CUPS queue: one job per page.
+TEST_F(ProgramTest, PrintModeSendsOneCupsJobPerPage)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("lpstat"), {QStringLiteral("-p"), QStringLiteral("QuilletPDF")});
+    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+        GTEST_SKIP() << "no CUPS queue QuilletPDF (scripts/setup-cups.sh sets it up)";
+    QTemporaryDir pdfOut;
+    ASSERT_EQ(Start({data_, format_, QStringLiteral("NotDefPrint")}, {QStringLiteral("QUILLET_PDF_DIR=") + pdfOut.path()})
+                  .status,
+              0);
+    const int pages = static_cast<int>(Pdfs(pdfOut.path()).size());
+    ASSERT_GE(pages, 2);
+
+    const int before = CompletedJobs(QStringLiteral("QuilletPDF")) + QueuedJobs(QStringLiteral("QuilletPDF"));
+    const Run run = Start({data_, format_, QStringLiteral("NotDefPrint")},
+                          {QStringLiteral("PRINTER=QuilletPDF"), QStringLiteral("LPDEST=QuilletPDF")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    int after = 0;
+    for (int i = 0; i < 120; ++i) {
+        after = CompletedJobs(QStringLiteral("QuilletPDF")) + QueuedJobs(QStringLiteral("QuilletPDF"));
+        if (after - before >= pages)
+            break;
+        QThread::msleep(250);
+    }
+    EXPECT_EQ(after - before, pages);
+}
+
+} // namespace
+} // namespace quillet
