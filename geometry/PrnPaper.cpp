@@ -1,1 +1,72 @@
-// placeholder until implemented
+#include "geometry/PrnPaper.h"
+
+#include <algorithm>
+
+#include "platform/Arith.h"
+
+namespace quillet {
+namespace {
+
+constexpr int kShadow = 5; // drop shadow on the sheet's right and bottom, pixels
+
+} // namespace
+
+TMyPaper::TMyPaper(TMyPaperHost& host, const TMyScreen& screen)
+    : host_(host)
+    , screen_(screen)
+{
+}
+
+void TMyPaper::SetPaper(int widthCm, int heightCm)
+{
+    // Rulers: the page's centimetres plus about one on either side, but never
+    // shorter than the strip that holds them.
+    const int topWidth = std::max(
+        Round((static_cast<long double>(widthCm) + 2) * screen_.PixelsPerCmX), host_.TopStripWidth());
+    host_.SetTopRuler(0, topWidth, 0, widthCm - 1);
+    const int leftHeight = std::max(
+        Round((static_cast<long double>(heightCm) + 2) * screen_.PixelsPerCmY), host_.LeftStripHeight());
+    host_.SetLeftRuler(0, leftHeight, 0, heightCm - 1);
+
+    // The sheet lines up with the rulers' zero marks; the control is one
+    // shadow wider and taller than its picture.
+    const int left = host_.TopRulerStartWhere();
+    const int top = host_.LeftRulerStartWhere();
+    const int width = std::max(0, Round(static_cast<long double>(widthCm) * screen_.PixelsPerCmX));
+    const int height = std::max(0, Round(static_cast<long double>(heightCm) * screen_.PixelsPerCmY));
+    host_.PreviewPicture().SetSize(width, height);
+    host_.PlacePreviewImage(left, top, width + kShadow, height + kShadow);
+
+    DrawBlankPage();
+}
+
+void TMyPaper::DrawBlankPage()
+{
+    Canvas& c = host_.PreviewPicture().GetCanvas();
+
+    Rect r = c.ClipRect();
+    c.SetBrushColor(kWhite);
+    c.FillRect(r);
+
+    r = c.ClipRect();
+    c.SetBrushColor(kBlack);
+    c.FillRect({ r.right - kShadow, r.top, r.right, r.bottom });
+    c.SetBrushColor(kGray);
+    c.FillRect({ r.right - kShadow, r.top, r.right, r.top + kShadow });
+
+    r = c.ClipRect();
+    c.SetBrushColor(kBlack);
+    c.FillRect({ r.left, r.bottom - kShadow, r.right, r.bottom });
+    c.SetBrushColor(kGray);
+    c.FillRect({ r.left, r.bottom - kShadow, r.left + kShadow, r.bottom });
+
+    r = c.ClipRect();
+    c.SetPen(PenStyle::Solid, 1, kBlack);
+    c.MoveTo(0, r.bottom - kShadow);
+    c.LineTo(0, 0);
+    c.LineTo(r.right - kShadow, 0);
+
+    host_.PreviewPictureChanged();
+}
+
+} // namespace quillet
