@@ -1,1 +1,273 @@
-// placeholder until implemented
+// Reading the data file: head and foot texts, rows of cells, subtotals and
+// grand totals. The file is never held in memory and never written; every
+// read opens it again, so a file replaced between reads is seen as it is now.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "model/PrnData.h"
+#include "model/PrnFunction.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::size_t kSignatureSize = 22;
+constexpr std::size_t kHeadFootOffset = 26;
+constexpr int kHeadFootTexts = 6;
+// Grand totals read the table area in pieces of about this size.
+constexpr std::size_t kTotalsChunkBytes = 1 << 20;
+
+// A read-only file that is closed when it goes out of scope.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::string& path) : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) { }
+    ~ReadOnlyFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Reads up to `size` bytes at `offset` into buf; the count read, fewer only
+    // at the end of the file, or -1 on a read error.
+    long long ReadAt(std::uint64_t offset, char* buf, std::size_t size)
+    {
+        std::size_t got = 0;
+        while (got < size) {
+            ssize_t n = ::pread(fd_, buf + got, size - got, static_cast<off_t>(offset + got));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return -1;
+            }
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        return static_cast<long long>(got);
+    }
+
+private:
+    int fd_;
+};
+
+// A text of the file from the bytes that arrived; a length byte past the
+// capacity or past the bytes read cannot reach beyond them.
+void TakeText(TextString& text, const char* bytes, std::size_t available)
+{
+    if (available == 0) {
+        text.Clear();
+        return;
+    }
+    std::size_t body = std::min(available - 1, TextString::Capacity);
+    std::memcpy(text.Bytes.data(), bytes + 1, body);
+    std::size_t length = std::min<std::size_t>(static_cast<std::uint8_t>(bytes[0]), body);
+    text.Length = static_cast<std::uint8_t>(length);
+}
+
+std::uint16_t LittleU16(const char* p)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[0]) | (static_cast<std::uint8_t>(p[1]) << 8));
+}
+
+// Adds the numbers of whole cells in `bytes` (starting at column 1 of a row)
+// to totals[1..cols], or only to totals[onlyCol] when it is not 0.
+void AddCells(const char* bytes, std::size_t size, int cols, int onlyCol, std::vector<double>& totals)
+{
+    std::size_t cells = size / kCellSize;
+    for (std::size_t k = 0; k < cells; ++k) {
+        int col = static_cast<int>(k % static_cast<std::size_t>(cols)) + 1;
+        if (onlyCol != 0 && col != onlyCol)
+            continue;
+        const char* cell = bytes + k * kCellSize;
+        std::size_t length = std::min<std::size_t>(static_cast<std::uint8_t>(cell[0]), TextString::Capacity);
+        if (length == 0)
+            continue;
+        double value = TextToNumber(std::string_view(cell + 1, length));
+        // -999 is the mark of a text that is not a number: it adds nothing.
+        if (value != kNotANumber)
+            totals[static_cast<std::size_t>(col)] += value;
+    }
+}
+
+// Sums up to maxRows rows from `offset` (all rows to the end of the file when
+// maxRows is 0). False when the file could not be read to the end.
+bool SumRows(const std::string& path, std::uint64_t offset, std::uint64_t maxRows, int cols, int onlyCol,
+    std::vector<double>& totals)
+{
+    ReadOnlyFile file(path);
+    if (!file.IsOpen())
+        return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
+    const std::uint64_t chunkRows = std::max<std::size_t>(1, kTotalsChunkBytes / rowBytes);
+    std::vector<char> buf;
+    std::uint64_t rowsDone = 0;
+    while (maxRows == 0 || rowsDone < maxRows) {
+        std::uint64_t rows = maxRows == 0 ? chunkRows : std::min(chunkRows, maxRows - rowsDone);
+        std::size_t want = static_cast<std::size_t>(rows) * rowBytes;
+        buf.resize(want);
+        long long got = file.ReadAt(offset, buf.data(), want);
+        if (got < 0)
+            return false;
+        AddCells(buf.data(), static_cast<std::size_t>(got), cols, onlyCol, totals);
+        if (static_cast<std::size_t>(got) < want)
+            break;
+        offset += want;
+        rowsDone += rows;
+    }
+    return true;
+}
+
+} // namespace
+
+const std::string& DataSignatureBytes()
+{
+    static const std::string bytes = "\x15.Brellisk.-"
+                                     "\xB4\xF2\xD3\xA1\xD3\xC3\xCA\xFD\xBE\xDD"; // 打印用数据
+    return bytes;
+}
+
+TMyPrintData::TMyPrintData(TMyPrintFormat& format) : format_(format) { ClearRow(); }
+
+void TMyPrintData::ClearRow() { Cells.assign(static_cast<std::size_t>(format_.Cols()) + 1, TextString {}); }
+
+int TMyPrintData::Open(const std::string& path)
+{
+    if (!FileExists(path))
+        return kFileMissing;
+    ReadOnlyFile file(path);
+    if (!file.IsOpen())
+        return kFileIoError;
+    char head[kHeadFootOffset];
+    long long got = file.ReadAt(0, head, sizeof head);
+    if (got < 0)
+        return kFileIoError;
+    std::size_t n = static_cast<std::size_t>(got);
+    if (n < kSignatureSize)
+        return kFileBadSignature;
+    Signature.Length = static_cast<std::uint8_t>(head[0]);
+    std::memcpy(Signature.Bytes.data(), head + 1, Signature.Bytes.size());
+    if (std::memcmp(head, DataSignatureBytes().data(), kSignatureSize) != 0)
+        return kFileBadSignature;
+    if (n < 24)
+        return kFileIoError;
+    VersionMajor = LittleU16(head + 22);
+    if (VersionMajor != 1)
+        return kFileBadVersion;
+    if (n < 26)
+        return kFileIoError;
+    VersionMinor = LittleU16(head + 24);
+    if (VersionMinor != 5)
+        return kFileBadVersion;
+    FileName = path;
+    return kFileOk;
+}
+
+int TMyPrintData::ReadHeadFoot()
+{
+    ReadOnlyFile file(FileName);
+    if (!file.IsOpen())
+        return kFileIoError;
+    char texts[kHeadFootTexts * kCellSize];
+    long long got = file.ReadAt(kHeadFootOffset, texts, sizeof texts);
+    if (got < 0)
+        return kFileIoError;
+    std::size_t n = static_cast<std::size_t>(got);
+    if (n == 0)
+        return 1; // the format keeps its own texts
+
+    // The head lines, then (only when all three were whole) the foot lines;
+    // texts read before a short read stay.
+    for (int group = 0; group < 2; ++group) {
+        auto& items = group == 0 ? format_.Head : format_.Foot;
+        for (int i = 1; i <= kHeadFootLines; ++i)
+            items[i].Text.Clear();
+        for (int i = 1; i <= kHeadFootLines; ++i) {
+            std::size_t at = static_cast<std::size_t>(group * kHeadFootLines + i - 1) * kCellSize;
+            std::size_t available = n > at ? std::min(n - at, kCellSize) : 0;
+            TakeText(items[i].Text, texts + at, available);
+            if (available < kCellSize)
+                return 1;
+        }
+    }
+    return 0;
+}
+
+int TMyPrintData::ReadRow(int block, int row)
+{
+    ClearRow();
+    const int cols = format_.Cols();
+    if (block < 1 || row < 1 || row <= format_.HeadRows() || cols == 0)
+        return 0;
+    const std::uint64_t dataIndex = static_cast<std::uint64_t>(block - 1) * static_cast<std::uint64_t>(format_.DataRowsPerBlock()) +
+        static_cast<std::uint64_t>(row - format_.HeadRows() - 1);
+    const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
+
+    // One open, one positioned read of the whole row, one close.
+    ReadOnlyFile file(FileName);
+    if (!file.IsOpen())
+        return kFileIoError;
+    std::vector<char> buf(rowBytes);
+    long long got = file.ReadAt(kDataHeadSize + dataIndex * rowBytes, buf.data(), rowBytes);
+    if (got < 0)
+        return kFileIoError;
+    // Only whole cells count; the bytes of a cut-off last cell are ignored, as
+    // pagination ignores them.
+    std::size_t cells = static_cast<std::size_t>(got) / kCellSize;
+    for (std::size_t k = 0; k < cells; ++k)
+        TakeText(Cells[k + 1], buf.data() + k * kCellSize, kCellSize);
+    return cells == static_cast<std::size_t>(cols) ? 0 : 1;
+}
+
+double TMyPrintData::ColumnTotal(int col)
+{
+    const int cols = format_.Cols();
+    if (col < 1 || col > cols)
+        return 0;
+    std::optional<FileStamp> before = StampOf(FileName);
+    if (!before) {
+        totals_.reset();
+        return 0;
+    }
+    if (totals_ && totals_->fileName == FileName && totals_->stamp == *before && totals_->cols == cols)
+        return totals_->totals[static_cast<std::size_t>(col)];
+
+    // One pass sums every column: a page may show several grand totals and a
+    // print run draws them on every page.
+    std::vector<double> totals(static_cast<std::size_t>(cols) + 1, 0.0);
+    bool complete = SumRows(FileName, kDataHeadSize, 0, cols, 0, totals);
+    std::optional<FileStamp> after = StampOf(FileName);
+    if (complete && after && *after == *before)
+        totals_ = TotalsCache { *before, FileName, cols, totals };
+    else
+        totals_.reset(); // the file changed while it was read: sum again next time
+    return totals[static_cast<std::size_t>(col)];
+}
+
+double TMyPrintData::BlockTotal(int col, int block)
+{
+    const int cols = format_.Cols();
+    const int rows = format_.DataRowsPerBlock();
+    if (col < 1 || col > cols || block < 1 || rows == 0)
+        return 0;
+    const std::uint64_t firstRow = static_cast<std::uint64_t>(block - 1) * static_cast<std::uint64_t>(rows);
+    std::vector<double> totals(static_cast<std::size_t>(cols) + 1, 0.0);
+    SumRows(FileName, kDataHeadSize + firstRow * static_cast<std::uint64_t>(cols) * kCellSize,
+        static_cast<std::uint64_t>(rows), cols, col, totals);
+    return totals[static_cast<std::size_t>(col)];
+}
+
+std::optional<std::uint64_t> TMyPrintData::CellCount() const
+{
+    std::optional<FileStamp> stamp = StampOf(FileName);
+    if (!stamp || stamp->size < kDataHeadSize)
+        return std::nullopt;
+    return (stamp->size - kDataHeadSize) / kCellSize;
+}
+
+} // namespace quillet

@@ -1,1 +1,362 @@
-// placeholder until implemented
+// Reading and writing the format file: a fixed little-endian layout of
+// 140108 bytes, moved field by field (never a memory copy of the structures,
+// whose padding and byte order are the compiler's business).
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "model/PrnData.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::size_t kSignatureSize = 22;
+constexpr std::size_t kVersionsEnd = 26;
+constexpr std::size_t kReservedSize = 72;
+
+// Appends fields to a byte image in file order.
+class ImageWriter {
+public:
+    explicit ImageWriter(std::vector<std::uint8_t>& out) : out_(out) { }
+
+    void U8(std::uint8_t v) { out_.push_back(v); }
+    void U16(std::uint16_t v)
+    {
+        out_.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out_.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    void I16(std::int16_t v) { U16(static_cast<std::uint16_t>(v)); }
+    void U32(std::uint32_t v)
+    {
+        for (int shift = 0; shift < 32; shift += 8)
+            out_.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
+    }
+    void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+    template <std::size_t N>
+    void Str(const ShortString<N>& s)
+    {
+        out_.push_back(s.Length);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.Bytes.data());
+        out_.insert(out_.end(), bytes, bytes + N);
+    }
+    template <std::size_t N>
+    void Pad(const std::array<std::uint8_t, N>& pad)
+    {
+        out_.insert(out_.end(), pad.begin(), pad.end());
+    }
+    // The reserved block is always written as zeros.
+    void Reserved() { out_.insert(out_.end(), kReservedSize, 0); }
+
+private:
+    std::vector<std::uint8_t>& out_;
+};
+
+// Takes fields from a complete byte image in file order.
+class ImageReader {
+public:
+    explicit ImageReader(const std::vector<std::uint8_t>& in) : in_(in) { }
+
+    void U8(std::uint8_t& v) { v = in_[pos_++]; }
+    void U16(std::uint16_t& v)
+    {
+        v = static_cast<std::uint16_t>(in_[pos_] | (in_[pos_ + 1] << 8));
+        pos_ += 2;
+    }
+    void I16(std::int16_t& v)
+    {
+        std::uint16_t u = 0;
+        U16(u);
+        v = static_cast<std::int16_t>(u);
+    }
+    void U32(std::uint32_t& v)
+    {
+        v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | in_[pos_ + static_cast<std::size_t>(i)];
+        pos_ += 4;
+    }
+    void I32(std::int32_t& v)
+    {
+        std::uint32_t u = 0;
+        U32(u);
+        v = static_cast<std::int32_t>(u);
+    }
+    // A length byte past the capacity would read beyond the text; it reads as
+    // the capacity instead.
+    template <std::size_t N>
+    void Str(ShortString<N>& s)
+    {
+        s.Length = static_cast<std::uint8_t>(std::min<std::size_t>(in_[pos_++], N));
+        std::memcpy(s.Bytes.data(), in_.data() + pos_, N);
+        pos_ += N;
+    }
+    template <std::size_t N>
+    void Pad(std::array<std::uint8_t, N>& pad)
+    {
+        std::memcpy(pad.data(), in_.data() + pos_, N);
+        pos_ += N;
+    }
+    void Reserved() { pos_ += kReservedSize; }
+
+private:
+    const std::vector<std::uint8_t>& in_;
+    std::size_t pos_ = 0;
+};
+
+template <class V, class Item>
+void VisitTextItem(V& v, Item& item)
+{
+    v.Str(item.FontName);
+    v.U8(item.Pad1);
+    v.U16(item.FontSize);
+    v.U32(item.FontColor);
+    v.U8(item.Align);
+    v.U8(item.Wrap);
+    v.Str(item.Text);
+    v.U8(item.Pad2);
+}
+
+template <class V, class Line>
+void VisitLine(V& v, Line& line)
+{
+    v.U8(line.Style);
+    v.Pad(line.Pad);
+    v.U32(line.Color);
+}
+
+template <class V, class Cell>
+void VisitMergedCell(V& v, Cell& cell)
+{
+    v.I32(cell.Left);
+    v.I32(cell.Top);
+    v.I32(cell.Right);
+    v.I32(cell.Bottom);
+    VisitTextItem(v, cell.Item);
+    v.U8(cell.Kind);
+    v.Pad(cell.Pad);
+}
+
+// Every field of the file in file order; the in-memory-only pads are skipped.
+template <class V, class Record>
+void VisitRecord(V& v, Record& r)
+{
+    v.Str(r.Signature);
+    v.U16(r.VersionMajor);
+    v.U16(r.VersionMinor);
+    v.Reserved();
+    v.U8(r.InterfaceStyle);
+    v.U8(r.PrintCompany);
+    v.U8(r.PrintTitle);
+    v.U8(r.PrintPageHead);
+    v.U8(r.PrintPageFoot);
+    v.U8(r.PrintPageNumber);
+    v.U8(r.MultiTables);
+    v.U16(r.TableGap);
+    v.U8(r.TableGapLine);
+    v.U8(r.NegativeRed);
+    v.U8(r.KeepEmptyGrid);
+    v.U16(r.HeadRowCount);
+    v.I16(r.PaperSize);
+    v.U16(r.PaperLength);
+    v.U16(r.PaperWidth);
+    v.U8(r.Orientation);
+    v.U8(r.HorPlace);
+    v.U8(r.VerPlace);
+    v.U8(r.PadPaper);
+    v.U16(r.MarginTop);
+    v.U16(r.MarginBottom);
+    v.U16(r.MarginLeft);
+    v.U16(r.MarginRight);
+    VisitTextItem(v, r.Company);
+    VisitLine(v, r.CompanyLine);
+    VisitTextItem(v, r.Title);
+    VisitLine(v, r.TitleLine);
+    v.U8(r.HeadMultiLine);
+    v.Pad(r.PadHead);
+    for (int i = 1; i <= kHeadFootLines; ++i)
+        VisitTextItem(v, r.Head[i]);
+    v.U16(r.ColCount);
+    v.U16(r.RowCount);
+    VisitLine(v, r.FrameLine);
+    for (int i = 1; i <= kMaxCols; ++i)
+        v.U8(r.ColWidth[i]);
+    for (int i = 1; i <= kMaxRows; ++i)
+        v.U8(r.RowHeight[i]);
+    for (int i = 1; i <= kMaxCols; ++i)
+        v.U8(r.ColDecimals[i]);
+    for (int i = 1; i <= kMaxCols; ++i)
+        VisitTextItem(v, r.ColItem[i]);
+    for (int i = 1; i < kMaxCols; ++i)
+        VisitLine(v, r.ColLine[i]);
+    for (int i = 1; i < kMaxRows; ++i)
+        VisitLine(v, r.RowLine[i]);
+    v.U16(r.FootRowCount);
+    v.U8(r.FootMultiLine);
+    v.Pad(r.PadFoot);
+    for (int i = 1; i <= kHeadFootLines; ++i)
+        VisitTextItem(v, r.Foot[i]);
+    for (int i = 1; i <= kMaxMergedCells; ++i)
+        VisitMergedCell(v, r.MergedCells[i]);
+}
+
+std::vector<std::uint8_t> ImageOf(const TMyFormatRecord& record)
+{
+    std::vector<std::uint8_t> image;
+    image.reserve(kFormatFileSize);
+    ImageWriter writer(image);
+    VisitRecord(writer, record);
+    return image;
+}
+
+// Reads up to `size` bytes from the start of the file; false on a read error.
+bool ReadPrefix(int fd, std::vector<std::uint8_t>& buf, std::size_t size)
+{
+    buf.resize(size);
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::read(fd, buf.data() + got, size - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    buf.resize(got);
+    return true;
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::uint16_t LittleU16(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// A name in the target's folder that no other save uses at the same time.
+std::string TemporaryNameBeside(const std::string& folder, std::string_view base)
+{
+    static unsigned counter = 0;
+    return folder + "/." + std::string(base) + ".tmp" + std::to_string(::getpid()) + "-" +
+        std::to_string(++counter);
+}
+
+void SyncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+const std::string& FormatSignatureBytes()
+{
+    static const std::string bytes = "\x15.Brellisk.-"
+                                     "\xB4\xF2\xD3\xA1\xD3\xC3\xB8\xF1\xCA\xBD"; // 打印用格式
+    return bytes;
+}
+
+int TMyPrintFormat::LoadFromFile(const std::string& path)
+{
+    if (!FileExists(path))
+        return kFileMissing;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return kFileIoError;
+    std::vector<std::uint8_t> bytes;
+    bool readOk = ReadPrefix(fd, bytes, kFormatFileSize);
+    ::close(fd);
+    if (!readOk)
+        return kFileIoError;
+
+    const std::string& signature = FormatSignatureBytes();
+    if (bytes.size() < kSignatureSize || std::memcmp(bytes.data(), signature.data(), kSignatureSize) != 0)
+        return kFileBadSignature;
+    if (bytes.size() < kVersionsEnd)
+        return kFileIoError;
+    if (LittleU16(bytes, 22) != 1 || LittleU16(bytes, 24) != 5)
+        return kFileBadVersion;
+
+    // A file that ends early fills what it holds; the rest of the record keeps
+    // its values. The record is touched only once the file is known good.
+    std::vector<std::uint8_t> image = ImageOf(*this);
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    ImageReader reader(image);
+    VisitRecord(reader, static_cast<TMyFormatRecord&>(*this));
+    return kFileOk;
+}
+
+int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPaper)
+{
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    std::string_view base = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    if (folder.empty())
+        folder = "/";
+    if (base.empty())
+        return kFileIoError;
+    if (!FolderExists(folder) && !CreateFolder(folder))
+        return kFileIoError;
+
+    // The layout goes to a new file first and replaces the old one only once it
+    // is complete on disk, so a failed save keeps the layout saved before.
+    std::string temp = TemporaryNameBeside(folder, base);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return kFileIoError;
+
+    Signature.SetText(std::string_view(FormatSignatureBytes()).substr(1));
+    VersionMajor = 1;
+    VersionMinor = 5;
+    // A4 is stored as 210 x 290 mm whatever the printer reported; the printer
+    // metrics take the same size.
+    if (printerPaper.PaperSize == 9) {
+        if (printerPaper.Orientation == 1) {
+            printerPaper.PaperWidth = 210;
+            printerPaper.PaperLength = 290;
+        } else {
+            printerPaper.PaperWidth = 290;
+            printerPaper.PaperLength = 210;
+        }
+    }
+    PaperSize = printerPaper.PaperSize;
+    PaperLength = printerPaper.PaperLength;
+    PaperWidth = printerPaper.PaperWidth;
+    Orientation = printerPaper.Orientation;
+
+    std::vector<std::uint8_t> image = ImageOf(*this);
+    bool ok = WriteAll(fd, image.data(), image.size());
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return kFileIoError;
+    }
+    SyncFolder(folder);
+    return kFileOk;
+}
+
+} // namespace quillet

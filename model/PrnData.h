@@ -60,7 +60,8 @@ public:
 
     void ClearRow();
     int Open(const std::string& path);
-    // 0 all six texts read, 1 the file ended first.
+    // 0 all six texts read, 1 the file ended first, 3 the file could not be
+    // read (the format keeps its texts).
     int ReadHeadFoot();
     // 0 row read (or heading row), 1 the file ended before the row was whole,
     // 3 the file could not be read.

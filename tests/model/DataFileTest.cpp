@@ -1,0 +1,228 @@
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "model/PrnData.h"
+#include "model/PrnFunction.h"
+#include "platform/NumberLocale.h"
+#include "tests/model/ModelTestSupport.h"
+
+namespace quillet {
+namespace {
+
+using namespace quillet::test;
+using Texts = std::vector<std::string>;
+
+void AppendText(Bytes& b, const std::string& text)
+{
+    b.push_back(static_cast<std::uint8_t>(text.size()));
+    b.insert(b.end(), text.begin(), text.end());
+    b.insert(b.end(), 200 - text.size(), 0);
+}
+
+// A data file: signature, version 1.5, six head and foot texts, then cells.
+Bytes DataBytes(const Texts& cells, const Texts& headFoot = Texts(6))
+{
+    const std::string& sig = DataSignatureBytes();
+    Bytes b(sig.begin(), sig.end());
+    b.insert(b.end(), { 1, 0, 5, 0 });
+    for (const std::string& t : headFoot)
+        AppendText(b, t);
+    for (const std::string& t : cells)
+        AppendText(b, t);
+    return b;
+}
+
+Texts Row(const TMyPrintData& d)
+{
+    Texts row;
+    for (std::size_t i = 1; i < d.Cells.size(); ++i)
+        row.push_back(d.Cells[i].Text());
+    return row;
+}
+
+void SetMtime(const std::string& path, std::int64_t seconds)
+{
+    timespec times[2] = { { seconds, 0 }, { seconds, 0 } };
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+class DataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetCurrentNumberLocale({ ',', '.' }); }
+    // Writes the file, shapes the table and opens it.
+    void OpenWith(const Bytes& bytes, int cols, int rows, int headRows)
+    {
+        WriteBytes(path, bytes);
+        format.ColCount = static_cast<std::uint16_t>(cols);
+        format.RowCount = static_cast<std::uint16_t>(rows);
+        format.HeadRowCount = static_cast<std::uint16_t>(headRows);
+        ASSERT_EQ(data.Open(path), kFileOk);
+    }
+
+    TempDir dir;
+    std::string path = dir.File("report.dat");
+    TMyPrintFormat format;
+    TMyPrintData data { format };
+};
+
+TEST_F(DataFileTest, OpenChecksSignatureAndVersion)
+{
+    // Every refusal of Open, and the file name taken only on success.
+    Bytes good = DataBytes({}), badByte = good, v14 = good, v25 = good;
+    badByte[5] ^= 1, v14[24] = 4, v25[22] = 2;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int result;
+    } cases[] = {
+        { "short", Bytes(good.begin(), good.begin() + 10), kFileBadSignature }, { "byte", badByte, kFileBadSignature },
+        { "v14", v14, kFileBadVersion }, { "v25", v25, kFileBadVersion },
+        { "sigonly", Bytes(good.begin(), good.begin() + 23), kFileIoError },
+        { "halfminor", Bytes(good.begin(), good.begin() + 25), kFileIoError }, { "good", good, kFileOk },
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir.File(c.name), c.bytes);
+        TMyPrintData d(format);
+        EXPECT_EQ(d.Open(dir.File(c.name)), c.result) << c.name;
+        EXPECT_EQ(d.FileName, c.result == kFileOk ? dir.File(c.name) : "") << c.name;
+    }
+    EXPECT_EQ(data.Open(dir.File("none")), kFileMissing);
+    ::chmod(dir.File("good").c_str(), 0);
+    EXPECT_EQ(RunUnprivileged([&] { return TMyPrintData(format).Open(dir.File("good")); }), kFileIoError);
+}
+
+TEST_F(DataFileTest, HeadAndFootTextsReplaceTheFormatsOwn)
+{
+    // All six texts replace the format's, empty ones included; a file cut in
+    // the foot keeps what arrived; a file without texts or a vanished file
+    // leaves the format's texts alone.
+    format.Head[1].Text.SetText("old head");
+    format.Foot[3].Text.SetText("old foot");
+    OpenWith(DataBytes({}, { "", "H2", "H3", "F1", "F2", "F3" }), 1, 2, 1);
+    EXPECT_EQ(data.ReadHeadFoot(), 0);
+    EXPECT_EQ(format.Head[1].Text.Text(), ""); EXPECT_EQ(format.Head[3].Text.Text(), "H3");
+    EXPECT_EQ(format.Foot[3].Text.Text(), "F3");
+
+    Bytes cut = DataBytes({}, { "A", "B", "C", "long foot", "x", "y" });
+    cut.resize(26 + 3 * 201 + 5);
+    WriteBytes(path, cut);
+    EXPECT_EQ(data.ReadHeadFoot(), 1);
+    EXPECT_EQ(format.Head[2].Text.Text(), "B"); EXPECT_EQ(format.Foot[1].Text.Text(), "long");
+    EXPECT_EQ(format.Foot[2].Text.Text(), ""); EXPECT_EQ(format.Foot[3].Text.Text(), "");
+
+    cut.resize(26);
+    WriteBytes(path, cut);
+    EXPECT_EQ(data.ReadHeadFoot(), 1);
+    EXPECT_EQ(format.Head[2].Text.Text(), "B");
+    std::filesystem::remove(path);
+    EXPECT_EQ(data.ReadHeadFoot(), kFileIoError);
+    EXPECT_EQ(format.Head[2].Text.Text(), "B");
+}
+
+TEST_F(DataFileTest, RowsFollowTheBlocksOfTheFormat)
+{
+    // Three columns and seven cells; heading rows take no data; odd numbers
+    // give empty rows.
+    OpenWith(DataBytes({ "1", "2", "3", "4", "5", "6", "7" }), 3, 3, 1);
+    struct Case {
+        int block, row, result;
+        Texts cells;
+    } cases[] = {
+        { 1, 1, 0, { "", "", "" } }, { 1, 2, 0, { "1", "2", "3" } }, { 1, 3, 0, { "4", "5", "6" } },
+        { 2, 2, 1, { "7", "", "" } }, { 2, 3, 1, { "", "", "" } }, { 0, 2, 0, { "", "", "" } },
+        { 1, 0, 0, { "", "", "" } }, { -5, -5, 0, { "", "", "" } }, { 2147483647, 3, 1, { "", "", "" } },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(data.ReadRow(c.block, c.row), c.result) << c.block << "/" << c.row;
+        EXPECT_EQ(Row(data), c.cells) << c.block << "/" << c.row;
+    }
+    // 20 rows with one heading row: block 2, row 2 shows data row 19.
+    Texts many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back(std::to_string(i));
+    OpenWith(DataBytes(many), 1, 20, 1);
+    EXPECT_EQ(data.ReadRow(2, 2), 0);
+    EXPECT_EQ(Row(data), Texts { "19" });
+}
+
+TEST_F(DataFileTest, TotalsCountNumbersOnly)
+{
+    // Thousands separators count, texts and -999 add nothing; subtotals cover
+    // exactly the rows of their block; columns out of range give 0.
+    OpenWith(DataBytes({ "1,234.50", "1", "abc", "2", "-999", "3", "", "4", "2", "5" }), 2, 3, 1);
+    EXPECT_EQ(data.ColumnTotal(1), 1236.5);
+    EXPECT_EQ(data.ColumnTotal(2), 15);
+    EXPECT_EQ(data.BlockTotal(2, 1), 3);
+    EXPECT_EQ(data.BlockTotal(2, 2), 7);
+    EXPECT_EQ(data.BlockTotal(2, 3), 5);
+    EXPECT_EQ(data.BlockTotal(2, 4), 0);
+    for (int col : { 0, 3, -1 }) {
+        EXPECT_EQ(data.ColumnTotal(col), 0);
+        EXPECT_EQ(data.BlockTotal(col, 1), 0);
+    }
+    EXPECT_EQ(data.BlockTotal(1, 0), 0);
+    format.HeadRowCount = 3; // every row a heading row: no data rows, no division by zero
+    EXPECT_EQ(data.BlockTotal(1, 1), 0);
+    EXPECT_EQ(data.ReadRow(1, 3), 0);
+}
+
+TEST_F(DataFileTest, FileShrinkingOrVanishingAfterOpenIsHarmless)
+{
+    // The data file cut mid-row or removed while the window is open: empty
+    // cells, results 1 or 3, totals of what is there.
+    Bytes bytes = DataBytes({ "1", "2", "3", "4", "5", "6" });
+    OpenWith(bytes, 3, 5, 1);
+    EXPECT_EQ(data.CellCount(), 6u);
+    bytes.resize(kDataHeadSize + 4 * kCellSize + 100);
+    WriteBytes(path, bytes);
+    EXPECT_EQ(data.ReadRow(1, 3), 1);
+    EXPECT_EQ(Row(data), (Texts { "4", "", "" }));
+    EXPECT_EQ(data.ColumnTotal(1), 5);
+    EXPECT_EQ(data.ColumnTotal(2), 2);
+    EXPECT_EQ(data.CellCount(), 4u);
+    std::filesystem::remove(path);
+    EXPECT_EQ(data.ReadRow(1, 2), kFileIoError);
+    EXPECT_EQ(Row(data), (Texts { "", "", "" }));
+    EXPECT_EQ(data.ColumnTotal(1), 0); EXPECT_EQ(data.BlockTotal(1, 1), 0);
+    EXPECT_EQ(data.CellCount(), std::nullopt);
+    bytes.resize(1000);
+    WriteBytes(path, bytes);
+    EXPECT_EQ(data.CellCount(), std::nullopt);
+}
+
+TEST_F(DataFileTest, OversizedCountsAndLengthsAreClamped)
+{
+    // A stored column count past 500 and cell length bytes past 200.
+    Bytes bytes = DataBytes({ "x" });
+    bytes[kDataHeadSize] = 255;
+    OpenWith(bytes, 60000, 2, 1);
+    EXPECT_EQ(data.ReadRow(1, 2), 1);
+    EXPECT_EQ(data.Cells.size(), 501u);
+    EXPECT_EQ(data.Cells[1].Length, 200);
+    EXPECT_EQ(data.ColumnTotal(500), 0);
+}
+
+TEST_F(DataFileTest, GrandTotalsFollowAReplacedFile)
+{
+    // Remembered grand totals are summed again when the file's size or time
+    // or the column count changes, and only then.
+    OpenWith(DataBytes({ "1", "2", "3", "4" }), 2, 3, 1);
+    SetMtime(path, 1000);
+    EXPECT_EQ(data.ColumnTotal(1), 4);
+    WriteBytes(path, DataBytes({ "5", "2", "3", "4" }));
+    SetMtime(path, 1000);
+    EXPECT_EQ(data.ColumnTotal(1), 4); // same size and time: the remembered total
+    SetMtime(path, 2000);
+    EXPECT_EQ(data.ColumnTotal(1), 8);
+    WriteBytes(path, DataBytes({ "5", "2", "3", "4", "10", "0" }));
+    SetMtime(path, 2000);
+    EXPECT_EQ(data.ColumnTotal(1), 18);
+    format.ColCount = 3;
+    EXPECT_EQ(data.ColumnTotal(1), 9);
+    EXPECT_EQ(data.ColumnTotal(3), 3);
+}
+
+} // namespace
+} // namespace quillet
