@@ -54,6 +54,20 @@ TEST(RulerScale, HorizontalAt96Dpi)
     EXPECT_EQ(r.ticks[20].from.x, x0 + 204); // 204.09
 }
 
+// The horizontal ruler measures along with the horizontal resolution and
+// across with the vertical one.
+TEST(RulerScale, HorizontalUsesBothResolutions)
+{
+    const RulerLayout r = Horizontal(400, 40, 0, 1, 96, 192);
+    EXPECT_EQ(r.band.top, 5); // (40 - 30.24) / 2 = 4.88
+    EXPECT_EQ(r.band.bottom, 35);
+    EXPECT_EQ(r.band.Width(), 76); // 2 cm at 96 dpi
+    EXPECT_EQ(r.labels[1].at.x - r.band.left, 38);
+    // First centimetre's long tick: x at 6 mm of 96 dpi, y 1..3 mm of 192 dpi.
+    EXPECT_EQ(r.ticks[4].from, (Point { r.band.left + 23, 13 }));
+    EXPECT_EQ(r.ticks[4].to, (Point { r.band.left + 23, 28 }));
+}
+
 // A 21 cm page gets an 869-pixel ruler whose band runs from 38 to 831, with
 // grey bars from 5 to the band and from the band to 5 short of the end.
 TEST(RulerScale, TwentyOneCentimetrePage)
