@@ -113,20 +113,6 @@ TEST_F(PaperTest, StripLargerThanPage)
     EXPECT_EQ(host.imagePlace.Width(), 799);
 }
 
-// The half-size preview of A4 (10 x 15 cm) numbers the rulers by the shrunken
-// page's centimetres.
-TEST_F(PaperTest, HalfSizePage)
-{
-    host.stripWidth = 0;
-    host.stripHeight = 0;
-    paper.SetPaper(10, 15);
-    EXPECT_EQ(host.top->length, 454); // Round(12 * 37.795) = Round(453.54)
-    EXPECT_EQ(host.top->lengthNumber, 9);
-    EXPECT_EQ(host.left->lengthNumber, 14);
-    EXPECT_EQ(host.picture.Width(), 378);
-    EXPECT_EQ(host.picture.Height(), 567);
-}
-
 // The blank sheet is white with a black shadow on the right and bottom whose
 // first five pixels are grey, and black left and top edges.
 TEST_F(PaperTest, BlankPageFillsAndEdges)

@@ -159,16 +159,6 @@ TEST(RulerScale, VerticalUsesBothResolutions)
     EXPECT_EQ(r.ticks[5].to, (Point { 28, y0 + 23 }));
 }
 
-// A negative start number has two characters, so it takes the two-digit inset.
-TEST(RulerScale, VerticalNegativeNumberInset)
-{
-    const RulerLayout r = Vertical(29, 300, -1, 1);
-    ASSERT_EQ(r.labels.size(), 2u);
-    EXPECT_EQ(r.labels[0].number, -1);
-    EXPECT_EQ(r.labels[0].at.x, r.band.left + 2);
-    EXPECT_EQ(r.labels[1].at.x, r.band.left + 5);
-}
-
 // A wild length or start number from a caller neither hangs nor overflows.
 TEST(RulerScale, ExtremeValuesStayBounded)
 {
