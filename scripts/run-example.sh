@@ -18,8 +18,11 @@ packages=(
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
-    else
+    elif command -v sudo >/dev/null 2>&1; then
         sudo "$@"
+    else
+        echo "$(basename "$0"): need root or sudo for: $*" >&2
+        return 1
     fi
 }
 
