@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include "engine/EngineError.h"
+#include "tests/engine/EngineTestSupport.h"
+
+namespace quillet::test {
+namespace {
+
+const std::string kMonthly = "\xD4\xC2\xB1\xA8"; // 月报
+
+std::vector<std::string> Numbered(const std::string& prefix, int n)
+{
+    std::vector<std::string> cells;
+    for (int i = 1; i <= n; ++i)
+        cells.push_back(prefix + std::to_string(i));
+    return cells;
+}
+
+// One column of 20 mm, two rows of 29 mm (one heading row): a block takes
+// 58 + 12 = 70 mm. With MultiTables on a 300 mm sheet, margins 25 + 25 and a
+// 10 mm gap, three blocks fit a page; seven data rows make three pages.
+class Pages : public ::testing::Test {
+protected:
+    void Build(bool multiTables, int gap = 10)
+    {
+        TMyPrintFormat& f = rig.format;
+        SimpleTable(f, 1, 2, 1, 20, 29);
+        f.MultiTables = multiTables ? 1 : 0;
+        f.TableGap = static_cast<std::uint16_t>(gap);
+        f.TableGapLine = 1;
+        f.PrintPageNumber = 1;
+        f.Title.Text.SetText(kMonthly);
+        rig.buffer.SetPageSize(210, 300);
+        rig.UseCells(Numbered("b", 7));
+    }
+    EngineRig rig;
+};
+
+TEST_F(Pages, StackedBlocksFollowOneAnotherByTheReservedHeight)
+{
+    // Page 2 of a three-blocks-a-sheet report draws blocks 4, 5 and 6 one pitch (70 + 10 mm) apart, rules between them, one page number.
+    Build(true);
+    ASSERT_EQ(rig.buffer.PageCount, 3);
+    rig.buffer.CurrentPage = 2;
+    RecordingCanvas canvas(254, 254);
+    rig.buffer.RenderPage(canvas, false);
+
+    auto texts = canvas.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    // Row 2 of a block at top T: inset from T + 30 mm, 270 px high, 71 px text.
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(texts[k].text, "b" + std::to_string(4 + k));
+        EXPECT_EQ(texts[k].from.y, (25 + 80 * k + 30) * 10 + (270 - 71) / 2);
+    }
+    EXPECT_EQ(texts[3].text, "\xB5\xDA" "2" "\xD2\xB3 \xB9\xB2" "3" "\xD2\xB3");
+    EXPECT_EQ(texts[3].from.y, 2900);
+
+    std::vector<CanvasOp> separators;
+    for (const auto& op : canvas.Lines())
+        if (op.penStyle == PenStyle::DashDot)
+            separators.push_back(op);
+    ASSERT_EQ(separators.size(), 2u);
+    EXPECT_EQ(separators[0].from, (Point{300, 1000})); // 5 mm below the first block's 95 mm
+    EXPECT_EQ(separators[0].to, (Point{1800, 1000}));
+    EXPECT_EQ(separators[0].penColor, kBlack);
+    EXPECT_EQ(separators[1].from.y, 1800);
+
+    // The edges describe the page's first block again.
+    EXPECT_EQ(rig.buffer.TableTop, 25);
+    EXPECT_EQ(rig.buffer.TableBottom, 95);
+    EXPECT_EQ(rig.buffer.CurrentBlock, 7);
+}
+
+TEST_F(Pages, SeparatorSitsInTheMiddleOfAnOddGap)
+{
+    // With a 7 mm gap the rule lies 7 - 7 div 2 = 4 mm below the upper block's reserved bottom.
+    Build(true, 7);
+    RecordingCanvas canvas(254, 254);
+    rig.buffer.RenderPage(canvas, false);
+    for (const auto& op : canvas.Lines())
+        if (op.penStyle == PenStyle::DashDot) {
+            EXPECT_EQ(op.from.y, (95 + 4) * 10);
+            break;
+        }
+}
+
+TEST_F(Pages, LastPageCarriesAFullSetOfBlocks)
+{
+    // Page 3 draws blocks 7, 8 and 9; the two beyond the data stay empty.
+    Build(true);
+    rig.buffer.CurrentPage = 3;
+    RecordingCanvas canvas(254, 254);
+    rig.buffer.RenderPage(canvas, false);
+    auto texts = TextsOf(canvas);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "b7");
+    EXPECT_EQ(rig.buffer.CurrentBlock, 10);
+    // Three frames were drawn: 3 x 4 solid sides, plus one row rule each.
+    EXPECT_EQ(canvas.Lines().size(), 3u * 5u + 2u);
+}
+
+TEST_F(Pages, WithoutMultiTablesEachPageIsOneBlock)
+{
+    // Page p shows block p only, without separators.
+    Build(false);
+    ASSERT_EQ(rig.buffer.PageCount, 7);
+    rig.buffer.CurrentPage = 5;
+    RecordingCanvas canvas(254, 254);
+    rig.buffer.RenderPage(canvas, false);
+    EXPECT_EQ(TextsOf(canvas)[0], "b5");
+    for (const auto& op : canvas.Lines())
+        EXPECT_NE(op.penStyle, PenStyle::DashDot);
+}
+
+TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
+{
+    // Company (4 mm), title (3 + 5), head (4) and body (58 + 1) follow each other; the next block keeps the reserved pitch.
+    EngineRig rig;
+    TMyPrintFormat& f = rig.format;
+    SimpleTable(f, 1, 2, 1, 20, 29);
+    f.PrintCompany = f.PrintTitle = f.PrintPageHead = f.PrintPageFoot = 1;
+    SetItem(f.Company, "ACME", 20);
+    SetItem(f.Title, "TITLE", 30);
+    SetItem(f.Head[1], "H", 20);
+    SetItem(f.Foot[1], "F", 20);
+    rig.UseCells({"x"});
+    RecordingCanvas canvas(72, 72); // fonts in pixels = points; 10 px/mm from the screen
+    rig.buffer.RenderPage(canvas, false);
+
+    EXPECT_EQ(rig.buffer.CompanyHeight, 4);
+    EXPECT_EQ(rig.buffer.TitleHeight, 8);
+    EXPECT_EQ(rig.buffer.HeadHeight, 4);
+    EXPECT_EQ(rig.buffer.BodyHeight, 59);
+    EXPECT_EQ(rig.buffer.FootHeight, 4);
+    EXPECT_EQ(rig.buffer.TableTop, 25);
+    EXPECT_EQ(rig.buffer.TableBottom, 25 + 58 + (2 + 2) + (3 + 2) + (2 + 4) + (2 + 4));
+
+    auto texts = canvas.Texts();
+    ASSERT_EQ(texts.size(), 9u); // company, title, 3 head items, the cell, 3 foot items
+    EXPECT_EQ(texts[0].from.y, 250);  // company at the block top
+    EXPECT_EQ(texts[1].from.y, 290);  // title 4 mm lower
+    EXPECT_EQ(texts[2].from.y, 370);  // head after 4 + 8 mm
+    EXPECT_EQ(canvas.Lines()[2].from, (Point{rig.buffer.TableLeft * 10, 410})); // frame top after 4 + 8 + 4 mm
+    EXPECT_EQ(texts.back().text, "");
+    EXPECT_EQ(texts[texts.size() - 3].text, "F");
+    EXPECT_EQ(texts[texts.size() - 3].from.y, 1000); // foot after the 59 mm body
+}
+
+TEST_F(Pages, PreviewAtFullSizeIsDrawnDirectly)
+{
+    // At 100 % the page is drawn into the page bitmap and again straight into the preview picture.
+    Build(false);
+    rig.PageCanvas().Clear();
+    rig.PreviewCanvas().Clear();
+    const int changes = rig.paperHost.pictureChanges;
+    rig.buffer.ShowCurrentPage();
+
+    auto page = rig.PageCanvas().ops;
+    ASSERT_FALSE(page.empty());
+    EXPECT_EQ(page[0].kind, CanvasOp::Kind::FillRect);
+    EXPECT_EQ(page[0].rect, (Rect{0, 0, 2100, 3000}));
+    EXPECT_EQ(TextsOf(rig.PageCanvas())[0], "b1");
+
+    auto& preview = rig.PreviewCanvas();
+    EXPECT_EQ(preview.ops[0].kind, CanvasOp::Kind::FillRect); // the blank sheet first
+    EXPECT_EQ(TextsOf(preview), TextsOf(rig.PageCanvas()));
+    EXPECT_TRUE(preview.OfKind(CanvasOp::Kind::StretchDraw).empty());
+    EXPECT_GT(rig.paperHost.pictureChanges, changes);
+}
+
+TEST_F(Pages, PreviewAtHalfSizeStretchesThePageBitmap)
+{
+    // At 50 % the page bitmap is stretched into the picture inside its 1-pixel edge and 5-pixel shadow.
+    Build(false);
+    rig.buffer.SetViewRate(50);
+    rig.PreviewCanvas().Clear();
+    rig.buffer.ShowCurrentPage();
+    auto& preview = rig.PreviewCanvas();
+    EXPECT_TRUE(preview.Texts().empty());
+    auto stretches = preview.OfKind(CanvasOp::Kind::StretchDraw);
+    ASSERT_EQ(stretches.size(), 1u);
+    const Bitmap& picture = rig.paperHost.picture;
+    EXPECT_EQ(picture.Width(), 1000); // 10 cm at 100 px/cm
+    EXPECT_EQ(stretches[0].rect, (Rect{1, 1, picture.Width() - 6, picture.Height() - 6}));
+    EXPECT_FALSE(rig.PageCanvas().Texts().empty());
+}
+
+TEST_F(Pages, PrintingOnePageMakesOneTitledJob)
+{
+    // Printing page 2 alone gives one finished job titled "<title>(2/7)" and leaves the current page alone.
+    Build(false);
+    rig.buffer.PrintPages(2, 2);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
+    EXPECT_EQ(rig.printerHost.jobs[0].title, kMonthly + "(2/7)");
+    EXPECT_TRUE(rig.printerHost.jobs[0].ended);
+    EXPECT_FALSE(rig.printerHost.jobs[0].aborted);
+    EXPECT_EQ(TextsOf(*rig.printerHost.jobs[0].canvas)[0], "b2");
+    EXPECT_EQ(rig.buffer.CurrentPage, 1);
+}
+
+TEST_F(Pages, PrintingARangeMakesOneJobPerPage)
+{
+    // Pages 3 to 5 are three jobs in order; a reversed range prints nothing.
+    Build(false);
+    rig.buffer.CurrentPage = 4;
+    rig.buffer.PrintPages(5, 3);
+    EXPECT_TRUE(rig.printerHost.jobs.empty());
+    rig.buffer.PrintPages(3, 5);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rig.printerHost.jobs[i].title, kMonthly + "(" + std::to_string(3 + i) + "/7)");
+        EXPECT_EQ(TextsOf(*rig.printerHost.jobs[i].canvas)[0], "b" + std::to_string(3 + i));
+    }
+    EXPECT_EQ(rig.buffer.CurrentPage, 4);
+}
+
+TEST(PrintPages, DrawsAtThePrintersResolution)
+{
+    // On a 600 dpi printer millimetres become Round(mm * 600 / 25.4) pixels, also for the page number.
+    EngineRig rig(254, 600);
+    SimpleTable(rig.format, 1, 2, 1, 20, 29);
+    rig.format.PrintPageNumber = 1;
+    rig.UseCells({"x"});
+    rig.buffer.PrintPages(1, 1);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
+    const RecordingCanvas& c = *rig.printerHost.jobs[0].canvas;
+    EXPECT_EQ(c.DpiY(), 600);
+    EXPECT_EQ(c.Lines()[0].from, (Point{2244, 591})); // 95 and 25 mm
+    EXPECT_EQ(c.Texts().back().from.y, 6614); // 280 mm
+}
+
+TEST_F(Pages, AFailingPageAbortsItsJobAndStopsThere)
+{
+    // A bad number on page 2 aborts that job, prints nothing after it, and leaves the current page at 2.
+    TMyPrintFormat& f = rig.format;
+    SimpleTable(f, 1, 2, 1, 20, 29);
+    f.ColDecimals[1] = 0;
+    rig.UseCells({"1", "abc", "3"});
+    const int top = rig.buffer.TableTop;
+    EXPECT_THROW(rig.buffer.PrintPages(1, 3), EngineError);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 2u);
+    EXPECT_TRUE(rig.printerHost.jobs[0].ended);
+    EXPECT_FALSE(rig.printerHost.jobs[1].ended);
+    EXPECT_TRUE(rig.printerHost.jobs[1].aborted);
+    EXPECT_EQ(rig.buffer.CurrentPage, 2);
+    EXPECT_EQ(rig.buffer.TableTop, top);
+}
+
+TEST_F(Pages, PrintingSystemFailuresAreReported)
+{
+    // A job that cannot start, or cannot finish, ends printing with an error at that page.
+    Build(false);
+    rig.printerHost.refuseJobs = true;
+    try {
+        rig.buffer.PrintPages(3, 4);
+        FAIL() << "no error";
+    } catch (const EngineError& e) {
+        EXPECT_STREQ(e.what(), "无法开始打印作业");
+    }
+    EXPECT_EQ(rig.buffer.CurrentPage, 3);
+
+    rig.buffer.CurrentPage = 1;
+    rig.printerHost.refuseJobs = false;
+    rig.printerHost.failEnd = true;
+    EXPECT_THROW(rig.buffer.PrintPages(2, 4), EngineError);
+    EXPECT_EQ(rig.printerHost.jobs.size(), 1u);
+    EXPECT_EQ(rig.buffer.CurrentPage, 2);
+}
+
+TEST_F(Pages, PreviewErrorShowsThePartlyDrawnPage)
+{
+    // A bad number while previewing reports the error and leaves the page drawn up to the bad cell.
+    TMyPrintFormat& f = rig.format;
+    SimpleTable(f, 1, 2, 1, 20, 29);
+    f.ColDecimals[1] = 0;
+    rig.UseCells({"abc"});
+    rig.PageCanvas().Clear();
+    EXPECT_THROW(rig.buffer.ShowCurrentPage(), EngineError);
+    EXPECT_EQ(rig.PageCanvas().Lines().size(), 5u); // frame and row rule
+    EXPECT_TRUE(rig.PageCanvas().Texts().empty());
+}
+
+} // namespace
+} // namespace quillet::test
