@@ -5,6 +5,7 @@
 
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
+#include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
@@ -29,7 +30,7 @@ void Fail(TFrmPrintReview& window) { window.RequestEnd(Unattended() ? 1 : 0); }
 
 } // namespace
 
-bool Unattended() { return qEnvironmentVariable("QUILLET_NONINTERACTIVE") == QStringLiteral("1"); }
+bool Unattended() { return QtMessageService::Unattended(); }
 
 RunMode ModeFromArguments(const QStringList& arguments)
 {

@@ -1,7 +1,7 @@
 // Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
 
-#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"

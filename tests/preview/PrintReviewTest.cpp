@@ -15,7 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
-#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
