@@ -1,6 +1,7 @@
 // Reading and writing the format file: a fixed little-endian layout of
 // 140108 bytes, moved field by field (never a memory copy of the structures,
 // whose padding and byte order are the compiler's business).
+#include <cassert>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,47 +19,56 @@ constexpr std::size_t kSignatureSize = 22;
 constexpr std::size_t kVersionsEnd = 26;
 constexpr std::size_t kReservedSize = 72;
 
-// Appends fields to a byte image in file order.
+// Puts fields into a byte image of the file's size, in file order.
 class ImageWriter {
 public:
-    explicit ImageWriter(std::vector<std::uint8_t>& out) : out_(out) { }
+    explicit ImageWriter(std::vector<std::uint8_t>& out)
+    {
+        out.assign(kFormatFileSize, 0);
+        p_ = out.data();
+    }
 
-    void U8(std::uint8_t v) { out_.push_back(v); }
+    void U8(std::uint8_t v) { p_[pos_++] = v; }
     void U16(std::uint16_t v)
     {
-        out_.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        out_.push_back(static_cast<std::uint8_t>(v >> 8));
+        p_[pos_++] = static_cast<std::uint8_t>(v & 0xFF);
+        p_[pos_++] = static_cast<std::uint8_t>(v >> 8);
     }
     void I16(std::int16_t v) { U16(static_cast<std::uint16_t>(v)); }
     void U32(std::uint32_t v)
     {
-        for (int shift = 0; shift < 32; shift += 8)
-            out_.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
+        p_[pos_++] = static_cast<std::uint8_t>(v & 0xFF);
+        p_[pos_++] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+        p_[pos_++] = static_cast<std::uint8_t>((v >> 16) & 0xFF);
+        p_[pos_++] = static_cast<std::uint8_t>(v >> 24);
     }
     void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
     template <std::size_t N>
     void Str(const ShortString<N>& s)
     {
-        out_.push_back(s.Length);
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.Bytes.data());
-        out_.insert(out_.end(), bytes, bytes + N);
+        p_[pos_++] = s.Length;
+        std::memcpy(p_ + pos_, s.Bytes.data(), N);
+        pos_ += N;
     }
     template <std::size_t N>
     void Pad(const std::array<std::uint8_t, N>& pad)
     {
-        out_.insert(out_.end(), pad.begin(), pad.end());
+        std::memcpy(p_ + pos_, pad.data(), N);
+        pos_ += N;
     }
-    // The reserved block is always written as zeros.
-    void Reserved() { out_.insert(out_.end(), kReservedSize, 0); }
+    // The reserved block is always written as zeros (the image starts zeroed).
+    void Reserved() { pos_ += kReservedSize; }
+    std::size_t Position() const { return pos_; }
 
 private:
-    std::vector<std::uint8_t>& out_;
+    std::uint8_t* p_ = nullptr;
+    std::size_t pos_ = 0;
 };
 
 // Takes fields from a complete byte image in file order.
 class ImageReader {
 public:
-    explicit ImageReader(const std::vector<std::uint8_t>& in) : in_(in) { }
+    explicit ImageReader(const std::vector<std::uint8_t>& in) : in_(in.data()) { assert(in.size() == kFormatFileSize); }
 
     void U8(std::uint8_t& v) { v = in_[pos_++]; }
     void U16(std::uint16_t& v)
@@ -91,19 +101,19 @@ public:
     void Str(ShortString<N>& s)
     {
         s.Length = static_cast<std::uint8_t>(std::min<std::size_t>(in_[pos_++], N));
-        std::memcpy(s.Bytes.data(), in_.data() + pos_, N);
+        std::memcpy(s.Bytes.data(), in_ + pos_, N);
         pos_ += N;
     }
     template <std::size_t N>
     void Pad(std::array<std::uint8_t, N>& pad)
     {
-        std::memcpy(pad.data(), in_.data() + pos_, N);
+        std::memcpy(pad.data(), in_ + pos_, N);
         pos_ += N;
     }
     void Reserved() { pos_ += kReservedSize; }
 
 private:
-    const std::vector<std::uint8_t>& in_;
+    const std::uint8_t* in_;
     std::size_t pos_ = 0;
 };
 
@@ -206,9 +216,9 @@ void VisitRecord(V& v, Record& r)
 std::vector<std::uint8_t> ImageOf(const TMyFormatRecord& record)
 {
     std::vector<std::uint8_t> image;
-    image.reserve(kFormatFileSize);
     ImageWriter writer(image);
     VisitRecord(writer, record);
+    assert(writer.Position() == kFormatFileSize);
     return image;
 }
 

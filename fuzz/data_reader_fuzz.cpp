@@ -1,0 +1,87 @@
+// Feeds arbitrary bytes to the data reader. The first eight bytes shape the
+// table (ColCount, RowCount, HeadRowCount) and pick blocks, rows, columns and
+// how far the file shrinks after Open; the rest is the data file.
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <unistd.h>
+
+#include "fuzz/FuzzScratch.h"
+#include "model/PrnData.h"
+
+using namespace quillet;
+using namespace quillet::fuzz;
+
+namespace {
+
+volatile double sink;
+
+void CheckRow(const TMyPrintData& d, const TMyPrintFormat& f)
+{
+    Require(d.Cells.size() == static_cast<std::size_t>(f.Cols()) + 1, "one cell per column");
+    for (const TextString& cell : d.Cells)
+        Require(cell.Length <= TextString::Capacity, "cell length within capacity");
+}
+
+void Exercise(TMyPrintData& d, const TMyPrintFormat& f, int pick)
+{
+    const int rows = f.Rows();
+    for (int block : { 1, 2, 3, pick, 0, -1, INT_MAX }) {
+        for (int row = -1; row <= std::min(rows, 6) + 1; ++row) {
+            int result = d.ReadRow(block, row);
+            Require(result == 0 || result == 1 || result == kFileIoError, "known row result");
+            CheckRow(d, f);
+        }
+        if (rows > 0) {
+            d.ReadRow(block, 1 + pick % rows);
+            CheckRow(d, f);
+        }
+    }
+    const int cols = f.Cols();
+    double total = 0;
+    for (int col : { 1, cols, pick % (cols + 2), 0, cols + 1 }) {
+        total += d.ColumnTotal(col);
+        for (int block : { 1, 2, pick, 0, INT_MAX })
+            total += d.BlockTotal(col, block);
+    }
+    std::optional<std::uint64_t> cells = d.CellCount();
+    sink = total + (cells ? static_cast<double>(*cells) : -1.0);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 8)
+        return 0;
+    const std::string path = ScratchFolder() + "/in.dat";
+    if (!WriteInput(path, data + 8, size - 8))
+        return 0;
+
+    TMyPrintFormat f;
+    f.ColCount = U16(data);
+    f.RowCount = U16(data + 2);
+    f.HeadRowCount = U16(data + 4);
+    const int pick = U16(data + 6);
+
+    TMyPrintData d(f);
+    int result = d.Open(path);
+    Require(result == kFileOk || result == kFileBadSignature || result == kFileIoError || result == kFileBadVersion,
+        "known open result");
+    if (result != kFileOk) {
+        Require(d.FileName.empty(), "file name only after a successful open");
+        return 0;
+    }
+    d.ReadHeadFoot();
+    for (int i = 1; i <= kHeadFootLines; ++i)
+        Require(f.Head[i].Text.Length <= 200 && f.Foot[i].Text.Length <= 200, "head and foot lengths");
+    Exercise(d, f, pick);
+
+    // The file shrinks, then disappears, while the reader still holds its name.
+    Require(::truncate(path.c_str(), static_cast<off_t>((size - 8) * (pick & 0xFF) / 256)) == 0, "truncate");
+    Exercise(d, f, pick);
+    ::unlink(path.c_str());
+    Exercise(d, f, pick);
+    Require(!d.CellCount(), "no cells once the file is gone");
+    return 0;
+}
