@@ -1,0 +1,38 @@
+#pragma once
+// The printer named "PDF" that QUILLET_PDF_DIR adds: every print job becomes
+// one PDF file in that folder, written by Qt's own PDF writer (text stays
+// searchable), named after the job's document title and never overwriting a
+// file that is already there.
+#include <QString>
+
+class QPrinter;
+
+namespace quillet {
+
+class PdfPrinter {
+public:
+    explicit PdfPrinter(QString folder);
+
+    static QString Name() { return QStringLiteral("PDF"); }
+    const QString& Folder() const { return folder_; }
+
+    // Turns printer into this PDF printer: Qt's PDF writer at 1200 dots per
+    // inch (high-resolution mode), A4 portrait.
+    static void Prepare(QPrinter& printer);
+
+    // A document title made fit to be a file name: no "/" (it becomes "-"),
+    // no control characters, no leading dots or surrounding blanks, at most
+    // kMaxNameBytes bytes of UTF-8; "untitled" when nothing is left.
+    static QString SafeFileName(const QString& title);
+    static constexpr int kMaxNameBytes = 200;
+
+    // Creates an empty file for a job titled title and returns its path:
+    // "<safe title>.pdf", else "<safe title> (2).pdf", " (3)", ... Creates the
+    // folder when it is missing. Empty when no file could be created.
+    QString ClaimFile(const QString& title) const;
+
+private:
+    QString folder_;
+};
+
+} // namespace quillet

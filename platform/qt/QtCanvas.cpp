@@ -1,0 +1,289 @@
+#include "platform/qt/QtCanvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+#include <QRegion>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/Arith.h"
+#include "platform/GbkCodec.h"
+#include "platform/qt/QtBitmap.h"
+
+namespace quillet {
+namespace {
+
+QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+
+QString Decode(std::string_view gbk)
+{
+    const std::string utf8 = GbkToUtf8(gbk);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+Qt::PenStyle ToQtStyle(PenStyle style)
+{
+    switch (style) {
+    case PenStyle::Solid:
+        return Qt::SolidLine;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::DashDot:
+        return Qt::DashDotLine;
+    case PenStyle::Null:
+        return Qt::NoPen;
+    }
+    return Qt::SolidLine;
+}
+
+// Left/top inclusive, right/bottom exclusive; nothing when empty or reversed.
+QRect ToQRect(const Rect& r)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return {};
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPaintDevice& device)
+    : device_(&device)
+{
+    SetFont("\xCB\xCE\xCC\xE5", fontPoints_, kBlack); // 宋体
+}
+
+QtCanvas::QtCanvas(QPainter& painter)
+    : device_(painter.device())
+    , borrowed_(&painter)
+{
+    SetFont("\xCB\xCE\xCC\xE5", fontPoints_, kBlack);
+}
+
+QtCanvas::~QtCanvas() { End(); }
+
+void QtCanvas::End()
+{
+    if (own_ && own_->isActive())
+        own_->end();
+}
+
+QPainter* QtCanvas::Painter()
+{
+    QPainter* p = borrowed_;
+    if (!p) {
+        if (!own_)
+            own_ = std::make_unique<QPainter>();
+        if (!own_->isActive()) {
+            // A picture of no size has no paint engine; drawing on it is a no-op.
+            if (device_->width() <= 0 || device_->height() <= 0 || !own_->begin(device_))
+                return nullptr;
+        }
+        p = own_.get();
+    }
+    if (!p->isActive())
+        return nullptr;
+    // GDI lines and fills are aliased.
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    return p;
+}
+
+int QtCanvas::DpiX() const { return fixedDpiX_ > 0 ? fixedDpiX_ : device_->logicalDpiX(); }
+int QtCanvas::DpiY() const { return fixedDpiY_ > 0 ? fixedDpiY_ : device_->logicalDpiY(); }
+
+void QtCanvas::SetDpi(int dpiX, int dpiY)
+{
+    fixedDpiX_ = dpiX;
+    fixedDpiY_ = dpiY;
+    UpdateFontPixels();
+}
+
+Rect QtCanvas::ClipRect() const { return {0, 0, device_->width(), device_->height()}; }
+
+void QtCanvas::UpdateFontPixels()
+{
+    int pixels = MulDiv(fontPoints_, DpiY(), 72);
+    font_.setPixelSize(std::clamp(pixels, 1, kMaxFontPixels));
+}
+
+void QtCanvas::SetFont(std::string_view gbkName, int points, Color color)
+{
+    font_ = QFont(Decode(gbkName));
+    font_.setStyleStrategy(QFont::PreferDefault);
+    fontPoints_ = points;
+    fontColor_ = ToQColor(color);
+    UpdateFontPixels();
+}
+
+void QtCanvas::SetFontSize(int points)
+{
+    fontPoints_ = points;
+    UpdateFontPixels();
+}
+
+void QtCanvas::SetFontColor(Color color) { fontColor_ = ToQColor(color); }
+
+Size QtCanvas::TextExtent(std::string_view gbkText)
+{
+    QFontMetrics metrics(font_, device_);
+    return {metrics.horizontalAdvance(Decode(gbkText)), metrics.height()};
+}
+
+void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
+{
+    QPainter* p = Painter();
+    if (!p)
+        return;
+    const QString text = Decode(gbkText);
+    QFontMetrics metrics(font_, device_);
+    p->setFont(font_);
+    p->fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), brushColor_);
+    p->setPen(fontColor_);
+    p->drawText(QPoint(x, y + metrics.ascent()), text);
+}
+
+void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText)
+{
+    QPainter* p = Painter();
+    const QRect box = ToQRect(clip);
+    if (!p || box.isEmpty())
+        return;
+    const QString text = Decode(gbkText);
+    QFontMetrics metrics(font_, device_);
+    p->save();
+    p->fillRect(box, brushColor_);
+    p->setClipRect(box, Qt::IntersectClip);
+    p->setFont(font_);
+    p->setPen(fontColor_);
+    p->drawText(QPoint(x, y + metrics.ascent()), text);
+    p->restore();
+}
+
+void QtCanvas::SetPen(PenStyle style, int width, Color color)
+{
+    penStyle_ = style;
+    // GDI draws a pen of width 0 one pixel wide.
+    penWidth_ = std::clamp(width, 1, kMaxPenWidth);
+    penColor_ = ToQColor(color);
+}
+
+void QtCanvas::MoveTo(int x, int y) { pen_ = {x, y}; }
+
+void QtCanvas::LineTo(int x, int y)
+{
+    const Point from = pen_;
+    pen_ = {x, y};
+    if (penStyle_ == PenStyle::Null || (from.x == x && from.y == y))
+        return;
+    if (QPainter* p = Painter())
+        DrawLineSegment(*p, from.x, from.y, x, y);
+}
+
+void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)
+{
+    QPen pen(penColor_);
+    pen.setStyle(ToQtStyle(penStyle_));
+    pen.setCosmetic(true);
+    pen.setWidth(penWidth_);
+    // A flat cap makes Qt leave out the pixel at the end with the larger
+    // coordinate along the line's major axis. GDI leaves out the end point of
+    // the line, whichever way it runs: a line running towards smaller
+    // coordinates is drawn the other way round, one pixel further along.
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
+    const int dx = x1 - x0;
+    const int dy = y1 - y0;
+    if (dx != 0 && dy != 0 && penWidth_ == 1) {
+        // A slanted hairline: Qt's square cap covers both end points; the
+        // clip takes the last one away.
+        pen.setCapStyle(Qt::SquareCap);
+        p.setPen(pen);
+        const QRect box(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
+        p.save();
+        p.setClipRegion(QRegion(box).subtracted(QRegion(x1, y1, 1, 1)), Qt::IntersectClip);
+        p.drawLine(x0, y0, x1, y1);
+        p.restore();
+        return;
+    }
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const bool backwards = xMajor ? dx < 0 : dy < 0;
+    if (backwards) {
+        const int sx = xMajor ? 1 : 0;
+        const int sy = xMajor ? 0 : 1;
+        p.drawLine(x1 + sx, y1 + sy, x0 + sx, y0 + sy);
+    } else {
+        p.drawLine(x0, y0, x1, y1);
+    }
+}
+
+void QtCanvas::SetBrushColor(Color color) { brushColor_ = ToQColor(color); }
+
+void QtCanvas::FillRect(const Rect& r)
+{
+    QPainter* p = Painter();
+    const QRect box = ToQRect(r);
+    if (p && !box.isEmpty())
+        p->fillRect(box, brushColor_);
+}
+
+void QtCanvas::Rectangle(const Rect& r)
+{
+    QPainter* p = Painter();
+    Rect n = r;
+    if (n.right < n.left)
+        std::swap(n.left, n.right);
+    if (n.bottom < n.top)
+        std::swap(n.top, n.bottom);
+    const int w = n.right - n.left;
+    const int h = n.bottom - n.top;
+    if (!p || w < 1 || h < 1)
+        return;
+    if (w == 1 || h == 1) {
+        // Too thin for an inside: only the outline's one row or column shows.
+        if (penStyle_ != PenStyle::Null)
+            p->fillRect(QRect(n.left, n.top, w, h), penColor_);
+        return;
+    }
+    // A stroked QRect covers its width plus one pixel; GDI covers left..right-1.
+    // Without a pen, GDI fills one pixel less each way, as Qt does.
+    const QRect box(n.left, n.top, w - 1, h - 1);
+    p->setBrush(brushColor_);
+    if (penStyle_ == PenStyle::Null) {
+        p->setPen(Qt::NoPen);
+    } else {
+        QPen pen(penColor_);
+        pen.setStyle(ToQtStyle(penStyle_));
+        pen.setCosmetic(true);
+        pen.setWidth(penWidth_);
+        pen.setJoinStyle(Qt::MiterJoin);
+        p->setPen(pen);
+    }
+    p->drawRect(box);
+    p->setBrush(Qt::NoBrush);
+}
+
+void QtCanvas::StretchDraw(const Rect& dest, Bitmap& source)
+{
+    auto* bitmap = dynamic_cast<QtBitmap*>(&source);
+    const QRect box = ToQRect(dest);
+    if (!bitmap || box.isEmpty())
+        return;
+    if (&bitmap->GetQtCanvas() == this) {
+        // Drawing a picture into itself: take a copy first.
+        const QImage copy = bitmap->Image().copy();
+        if (QPainter* p = Painter())
+            p->drawImage(box, copy);
+        return;
+    }
+    const QImage& image = bitmap->Image(); // ends the source's painter
+    if (image.isNull())
+        return;
+    if (QPainter* p = Painter())
+        p->drawImage(box, image);
+}
+
+} // namespace quillet

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include "QtTestSupport.h"
+#include "platform/GbkCodec.h"
+#include "platform/qt/PdfPrinter.h"
+#include "platform/qt/QtPrinterHost.h"
+
+namespace quillet {
+namespace {
+
+using test::CustomPaper;
+using test::HaveTool;
+using test::Paper;
+using test::RunTool;
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QStringList PdfFiles(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+}
+
+// Titles become file names without "/", control characters or leading dots; Chinese stays.
+TEST(PdfPrinter, SafeFileNames)
+{
+    struct Case {
+        const char* title;
+        const char* name;
+    } cases[] = {
+        {"销售月报(1/3)", "销售月报(1-3)"},
+        {"a\\b", "a-b"},
+        {"..hidden", "hidden"},
+        {" . .x", "x"},
+        {"a.b.", "a.b."},
+        {"tab\there\nnew\x7F", "tabherenew"},
+        {"\xC2\x85" "c1", "c1"}, // U+0085, a C1 control
+        {"...", "untitled"},
+        {"", "untitled"},
+        {"  报表  ", "报表"},
+        {"../../etc/passwd", "-..-etc-passwd"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PdfPrinter::SafeFileName(Q(c.title)), Q(c.name)) << c.title;
+}
+
+// A very long title is cut at a character boundary to at most 200 bytes of UTF-8.
+TEST(PdfPrinter, LongTitlesAreCut)
+{
+    QString title;
+    for (int i = 0; i < 150; ++i)
+        title += QStringLiteral("报");
+    const QString name = PdfPrinter::SafeFileName(title);
+    EXPECT_LE(name.toUtf8().size(), PdfPrinter::kMaxNameBytes);
+    EXPECT_EQ(name.toUtf8().size(), 198); // 66 characters of 3 bytes
+    EXPECT_EQ(name, QString(66, QChar(u'报')));
+}
+
+// Files of the same title never overwrite each other: " (2)", " (3)" follow; a missing folder is created.
+TEST(PdfPrinter, ClaimFileNeverOverwrites)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const PdfPrinter printer(dir.filePath(QStringLiteral("out")));
+    const QString first = printer.ClaimFile(QStringLiteral("报表"));
+    const QString second = printer.ClaimFile(QStringLiteral("报表"));
+    const QString third = printer.ClaimFile(QStringLiteral("报表"));
+    EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("报表.pdf"));
+    EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("报表 (2).pdf"));
+    EXPECT_EQ(QFileInfo(third).fileName(), QStringLiteral("报表 (3).pdf"));
+    // A dangling link counts as taken too.
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("out/x.pdf"))));
+    EXPECT_EQ(QFileInfo(printer.ClaimFile(QStringLiteral("x"))).fileName(), QStringLiteral("x (2).pdf"));
+}
+
+// A folder that cannot exist yields no file instead of a failure reported as success.
+TEST(PdfPrinter, UnusableFolderYieldsNoFile)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const PdfPrinter printer(dir.filePath(QStringLiteral("file/sub")));
+    EXPECT_TRUE(printer.ClaimFile(QStringLiteral("t")).isEmpty());
+    QtPrinterHost host(dir.filePath(QStringLiteral("file/sub")));
+    EXPECT_EQ(host.BeginJob("t"), nullptr);
+}
+
+class PdfHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        host_ = std::make_unique<QtPrinterHost>(dir_.path());
+    }
+    QTemporaryDir dir_;
+    std::unique_ptr<QtPrinterHost> host_;
+};
+
+// The folder printer is listed last as "PDF" and is current; it starts on A4 portrait at 1200 dpi.
+TEST_F(PdfHostTest, ListedCurrentAndA4)
+{
+    const auto printers = host_->Printers();
+    ASSERT_FALSE(printers.empty());
+    EXPECT_EQ(printers.back(), "PDF");
+    EXPECT_EQ(host_->CurrentIndex(), static_cast<int>(printers.size()) - 1);
+    EXPECT_TRUE(host_->CurrentIsPdf());
+    PrinterSettings s;
+    ASSERT_TRUE(host_->GetSettings(s));
+    EXPECT_EQ(s.paperSize, DMPAPER_A4);
+    EXPECT_EQ(s.orientation, DMORIENT_PORTRAIT);
+    EXPECT_FALSE(host_->Landscape());
+    EXPECT_EQ(host_->DpiX(), 1200);
+    EXPECT_EQ(host_->DpiY(), 1200);
+    // A4 is 9921 x 14031 pixels at 1200 dpi; the printable area is a little smaller.
+    EXPECT_GT(host_->PageWidthPixels(), 9000);
+    EXPECT_LE(host_->PageWidthPixels(), 9921);
+    EXPECT_GT(host_->PageHeightPixels(), 13000);
+    EXPECT_LE(host_->PageHeightPixels(), 14031);
+}
+
+// Paper codes, a custom size and the orientation read back as they were set, and the printable area turns with the sheet.
+TEST_F(PdfHostTest, SettingsReadBack)
+{
+    constexpr int kA3 = 8, kA5 = 11, kLetter = 1;
+    struct Case {
+        PrinterSettings in;
+        PrinterSettings out;
+    } cases[] = {
+        {Paper(DMPAPER_A4, DMORIENT_LANDSCAPE), Paper(DMPAPER_A4, DMORIENT_LANDSCAPE)},
+        {Paper(kA5, DMORIENT_PORTRAIT), Paper(kA5, DMORIENT_PORTRAIT)},
+        {Paper(kA3, DMORIENT_PORTRAIT), Paper(kA3, DMORIENT_PORTRAIT)},
+        {CustomPaper(1500, 2000, DMORIENT_PORTRAIT), CustomPaper(1500, 2000, DMORIENT_PORTRAIT)},
+        {CustomPaper(2000, 1500, DMORIENT_LANDSCAPE), CustomPaper(2000, 1500, DMORIENT_LANDSCAPE)},
+        // A custom size that is exactly Letter becomes Letter.
+        {CustomPaper(2159, 2794, DMORIENT_PORTRAIT), Paper(kLetter, DMORIENT_PORTRAIT)},
+    };
+    for (const auto& c : cases) {
+        host_->SetSettings(c.in);
+        PrinterSettings s;
+        ASSERT_TRUE(host_->GetSettings(s));
+        EXPECT_EQ(s, c.out) << "code " << c.in.paperSize << " " << c.in.paperWidth << "x" << c.in.paperLength;
+        EXPECT_EQ(host_->Landscape(), c.in.orientation == DMORIENT_LANDSCAPE);
+        const bool wide = host_->PageWidthPixels() > host_->PageHeightPixels();
+        const bool sheetWide = (c.out.paperSize == DMPAPER_USER ? c.out.paperWidth > c.out.paperLength : false)
+            != (c.out.orientation == DMORIENT_LANDSCAPE);
+        EXPECT_EQ(wide, sheetWide);
+    }
+}
+
+// Unknown codes, empty custom sizes and unflagged fields leave the paper as it was.
+TEST_F(PdfHostTest, BadSettingsKeepThePaper)
+{
+    const PrinterSettings a5 = Paper(11, DMORIENT_PORTRAIT);
+    PrinterSettings unflagged = Paper(8, DMORIENT_PORTRAIT);
+    unflagged.fields = DM_ORIENTATION;
+    const PrinterSettings bad[] = {
+        Paper(0, DMORIENT_PORTRAIT),          Paper(30000, DMORIENT_PORTRAIT),
+        Paper(-4, DMORIENT_PORTRAIT),         CustomPaper(0, 2000, DMORIENT_PORTRAIT),
+        CustomPaper(-10, -10, DMORIENT_PORTRAIT), unflagged,
+    };
+    for (const auto& s : bad) {
+        host_->SetSettings(a5);
+        host_->SetSettings(s);
+        PrinterSettings now;
+        ASSERT_TRUE(host_->GetSettings(now));
+        EXPECT_EQ(now, a5) << s.paperSize;
+    }
+}
+
+// Two jobs of the same title give two searchable PDF files: the Chinese text drawn in 宋体 and the title come back out.
+TEST_F(PdfHostTest, JobsBecomeSearchablePdfFiles)
+{
+    if (!HaveTool(QStringLiteral("pdftotext")) || !HaveTool(QStringLiteral("pdfinfo")))
+        GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo) not installed";
+    const std::string title = Utf8ToGbk("销售月报(1/2)");
+    for (int i = 0; i < 2; ++i) {
+        auto job = host_->BeginJob(title);
+        ASSERT_NE(job, nullptr);
+        Canvas& canvas = job->GetCanvas();
+        EXPECT_EQ(canvas.DpiY(), 1200);
+        EXPECT_EQ(canvas.ClipRect(), (Rect{0, 0, host_->PageWidthPixels(), host_->PageHeightPixels()}));
+        canvas.SetFont("\xCB\xCE\xCC\xE5", 12, kBlack); // 宋体
+        canvas.TextOut(500, 500, Utf8ToGbk("页小计 第1页 合计12345"));
+        canvas.SetPen(PenStyle::Solid, 1, kBlack);
+        canvas.MoveTo(500, 800);
+        canvas.LineTo(5000, 800);
+        EXPECT_TRUE(job->End());
+    }
+    const QStringList files = PdfFiles(dir_.path());
+    ASSERT_EQ(files, QStringList({QStringLiteral("销售月报(1-2) (2).pdf"), QStringLiteral("销售月报(1-2).pdf")}));
+    for (const QString& f : files) {
+        const QString path = dir_.filePath(f);
+        const auto text = RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        ASSERT_TRUE(text.started);
+        EXPECT_TRUE(text.out.contains(QStringLiteral("页小计 第1页 合计12345"))) << test::Utf8(text.out);
+        const auto info = RunTool(QStringLiteral("pdfinfo"), {path});
+        EXPECT_TRUE(info.out.contains(QStringLiteral("销售月报(1/2)"))) << test::Utf8(info.out);
+        EXPECT_TRUE(info.out.contains(QStringLiteral("(A4)"))) << test::Utf8(info.out);
+    }
+}
+
+// A landscape A5 job writes a page of that size turned sideways.
+TEST_F(PdfHostTest, PageSizeReachesTheFile)
+{
+    if (!HaveTool(QStringLiteral("pdfinfo")))
+        GTEST_SKIP() << "poppler-utils (pdfinfo) not installed";
+    host_->SetSettings(Paper(11, DMORIENT_LANDSCAPE));
+    auto job = host_->BeginJob("A5");
+    ASSERT_NE(job, nullptr);
+    job->GetCanvas().TextOut(0, 0, "x");
+    ASSERT_TRUE(job->End());
+    const auto info = RunTool(QStringLiteral("pdfinfo"), {dir_.filePath(QStringLiteral("A5.pdf"))});
+        EXPECT_TRUE(info.out.contains(QStringLiteral("595 x 420 pts (A5)"))) << test::Utf8(info.out);
+}
+
+// An aborted job, or one dropped without End, leaves no file; the printer can start the next job.
+TEST_F(PdfHostTest, AbortLeavesNoFile)
+{
+    {
+        auto job = host_->BeginJob("gone");
+        ASSERT_NE(job, nullptr);
+        job->GetCanvas().TextOut(0, 0, "x");
+        job->Abort();
+        job->Abort();
+        EXPECT_FALSE(job->End());
+    }
+    {
+        auto job = host_->BeginJob("dropped");
+        ASSERT_NE(job, nullptr);
+    }
+    EXPECT_TRUE(PdfFiles(dir_.path()).isEmpty());
+    auto job = host_->BeginJob("kept");
+    ASSERT_NE(job, nullptr);
+    // A second job cannot start while one is open.
+    EXPECT_EQ(host_->BeginJob("second"), nullptr);
+    EXPECT_TRUE(job->End());
+    EXPECT_EQ(PdfFiles(dir_.path()), QStringList({QStringLiteral("kept.pdf")}));
+}
+
+} // namespace
+} // namespace quillet

@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QPainter>
+
+#include <string>
+
+#include "QtTestSupport.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtCanvas.h"
+
+namespace quillet {
+namespace {
+
+using test::BoundsOfNot;
+using test::CountPixels;
+using test::IsColor;
+
+const QColor kQWhite(255, 255, 255);
+const QColor kQBlack(0, 0, 0);
+const QColor kQRed(255, 0, 0);
+const QColor kQYellow(255, 255, 0);
+const Color kYellow = RgbColor(255, 255, 0);
+const char* const kSongTi = "\xCB\xCE\xCC\xE5"; // 宋体
+
+// A white bitmap at 96 dpi with a black 1-pixel pen and a white brush.
+struct Sheet {
+    explicit Sheet(int w = 40, int h = 40, int dpi = 96)
+        : bitmap(dpi, dpi)
+    {
+        bitmap.SetSize(w, h);
+        canvas().SetBrushColor(kWhite);
+        canvas().FillRect({0, 0, w, h});
+        canvas().SetPen(PenStyle::Solid, 1, kBlack);
+    }
+    Canvas& canvas() { return bitmap.GetCanvas(); }
+    const QImage& image() { return bitmap.Image(); }
+    QtBitmap bitmap;
+};
+
+struct LineCase {
+    const char* name;
+    int width;
+    Point from;
+    Point to;
+    // Extent of the drawn pixels along the line (x for horizontal lines, y for vertical ones).
+    int first;
+    int last;
+};
+
+class LineEndTest : public ::testing::TestWithParam<LineCase> {};
+
+// LineTo draws from the pen position up to, but not including, its end point, whichever way the line runs.
+TEST_P(LineEndTest, EndPixelIsLeftOut)
+{
+    const LineCase& c = GetParam();
+    Sheet sheet;
+    sheet.canvas().SetPen(PenStyle::Solid, c.width, kBlack);
+    sheet.canvas().MoveTo(c.from.x, c.from.y);
+    sheet.canvas().LineTo(c.to.x, c.to.y);
+    const QRect ink = BoundsOfNot(sheet.image(), kQWhite);
+    const bool horizontal = c.from.y == c.to.y;
+    if (horizontal) {
+        EXPECT_EQ(ink.left(), c.first);
+        EXPECT_EQ(ink.right(), c.last);
+        EXPECT_EQ(ink.height(), c.width);
+        EXPECT_TRUE(ink.top() <= c.from.y && c.from.y <= ink.bottom());
+    } else {
+        EXPECT_EQ(ink.top(), c.first);
+        EXPECT_EQ(ink.bottom(), c.last);
+        EXPECT_EQ(ink.width(), c.width);
+        EXPECT_TRUE(ink.left() <= c.from.x && c.from.x <= ink.right());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(QtCanvas, LineEndTest,
+                         ::testing::Values(LineCase{"right1", 1, {5, 10}, {15, 10}, 5, 14},
+                                           LineCase{"left1", 1, {15, 10}, {5, 10}, 6, 15},
+                                           LineCase{"down1", 1, {7, 3}, {7, 20}, 3, 19},
+                                           LineCase{"up1", 1, {7, 20}, {7, 3}, 4, 20},
+                                           LineCase{"right2", 2, {5, 10}, {15, 10}, 5, 14},
+                                           LineCase{"left2", 2, {15, 10}, {5, 10}, 6, 15},
+                                           LineCase{"down2", 2, {7, 3}, {7, 20}, 3, 19},
+                                           LineCase{"up2", 2, {7, 20}, {7, 3}, 4, 20}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A slanted line starts on its first point and stops short of its last one, in both directions.
+TEST(QtCanvas, SlantedLineLeavesOutEndPoint)
+{
+    struct Case {
+        Point from;
+        Point to;
+    } cases[] = {{{5, 5}, {25, 12}}, {{25, 12}, {5, 5}}, {{5, 5}, {12, 25}}, {{12, 25}, {5, 5}}};
+    for (const auto& c : cases) {
+        Sheet sheet;
+        sheet.canvas().MoveTo(c.from.x, c.from.y);
+        sheet.canvas().LineTo(c.to.x, c.to.y);
+        const QImage& img = sheet.image();
+        EXPECT_TRUE(IsColor(img, c.from.x, c.from.y, kQBlack)) << c.from.x << "," << c.from.y;
+        EXPECT_TRUE(IsColor(img, c.to.x, c.to.y, kQWhite)) << c.to.x << "," << c.to.y;
+    }
+}
+
+// Consecutive LineTo calls continue from the last end point; a null pen moves without drawing.
+TEST(QtCanvas, PenPositionCarriesOverAndNullPenDrawsNothing)
+{
+    Sheet sheet;
+    sheet.canvas().MoveTo(2, 2);
+    sheet.canvas().LineTo(12, 2);
+    sheet.canvas().LineTo(12, 12);
+    sheet.canvas().SetPen(PenStyle::Null, 1, kBlack);
+    sheet.canvas().LineTo(30, 12);
+    const QImage& img = sheet.image();
+    EXPECT_EQ(CountPixels(img, QRect(2, 2, 10, 1), kQBlack), 10);
+    EXPECT_EQ(CountPixels(img, QRect(12, 2, 1, 10), kQBlack), 10);
+    EXPECT_TRUE(IsColor(img, 12, 12, kQWhite));
+    EXPECT_EQ(CountPixels(img, QRect(13, 12, 20, 1), kQBlack), 0);
+}
+
+// Dot and dash-dot pens leave gaps; a dash-dot line has runs longer than a dot.
+TEST(QtCanvas, StyledPensLeaveGaps)
+{
+    struct Case {
+        PenStyle style;
+        int minRun;
+    } cases[] = {{PenStyle::Dot, 1}, {PenStyle::DashDot, 3}};
+    for (const auto& c : cases) {
+        Sheet sheet(80, 5);
+        sheet.canvas().SetPen(c.style, 1, kBlack);
+        sheet.canvas().MoveTo(0, 2);
+        sheet.canvas().LineTo(80, 2);
+        const QImage& img = sheet.image();
+        int black = 0;
+        int longestRun = 0;
+        int run = 0;
+        for (int x = 0; x < 80; ++x) {
+            if (img.pixelColor(x, 2) == kQBlack) {
+                ++black;
+                longestRun = std::max(longestRun, ++run);
+            } else {
+                run = 0;
+            }
+        }
+        EXPECT_GT(black, 10);
+        EXPECT_LT(black, 70);
+        EXPECT_GE(longestRun, c.minRun);
+    }
+}
+
+// Rectangle outlines with the pen and fills with the brush, leaving out the right and bottom edge.
+TEST(QtCanvas, RectangleLeavesOutRightAndBottomEdge)
+{
+    Sheet sheet;
+    sheet.canvas().SetBrushColor(kRed);
+    sheet.canvas().Rectangle({2, 3, 12, 10});
+    const QImage& img = sheet.image();
+    EXPECT_EQ(BoundsOfNot(img, kQWhite), QRect(QPoint(2, 3), QPoint(11, 9)));
+    EXPECT_EQ(CountPixels(img, QRect(2, 3, 10, 1), kQBlack), 10);  // top
+    EXPECT_EQ(CountPixels(img, QRect(2, 9, 10, 1), kQBlack), 10);  // bottom
+    EXPECT_EQ(CountPixels(img, QRect(2, 3, 1, 7), kQBlack), 7);    // left
+    EXPECT_EQ(CountPixels(img, QRect(11, 3, 1, 7), kQBlack), 7);   // right
+    EXPECT_EQ(CountPixels(img, QRect(3, 4, 8, 5), kQRed), 8 * 5); // inside
+}
+
+// Without a pen the rectangle is only its inside, one pixel smaller each way, as on GDI.
+TEST(QtCanvas, RectangleWithNullPenFillsInside)
+{
+    Sheet sheet;
+    sheet.canvas().SetPen(PenStyle::Null, 1, kBlack);
+    sheet.canvas().SetBrushColor(kRed);
+    sheet.canvas().Rectangle({2, 3, 12, 10});
+    EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), QRect(QPoint(2, 3), QPoint(10, 8)));
+    EXPECT_EQ(CountPixels(sheet.image(), QRect(2, 3, 9, 6), kQRed), 9 * 6);
+}
+
+// FillRect covers left..right-1 and top..bottom-1; an empty or reversed rectangle covers nothing.
+TEST(QtCanvas, FillRectCoversHalfOpenArea)
+{
+    struct Case {
+        Rect r;
+        QRect expected;
+    } cases[] = {
+        {{2, 3, 12, 10}, QRect(QPoint(2, 3), QPoint(11, 9))},
+        {{5, 5, 6, 6}, QRect(5, 5, 1, 1)},
+        {{12, 10, 2, 3}, QRect()},
+        {{4, 4, 4, 20}, QRect()},
+        {{-5, -5, 3, 2}, QRect(QPoint(0, 0), QPoint(2, 1))},
+    };
+    for (const auto& c : cases) {
+        Sheet sheet;
+        sheet.canvas().SetBrushColor(kRed);
+        sheet.canvas().FillRect(c.r);
+        EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), c.expected) << c.r.left << "," << c.r.top;
+        EXPECT_EQ(CountPixels(sheet.image(), c.expected, kQRed), c.expected.width() * c.expected.height());
+    }
+}
+
+// The font is MulDiv(points, dpiY, 72) pixels high; zero, negative and absurd sizes are held within 1..4096.
+TEST(QtCanvas, FontPixelHeightFollowsDpi)
+{
+    struct Case {
+        int dpi;
+        int points;
+        int pixels;
+    } cases[] = {
+        {96, 12, 16}, {96, 9, 12}, {96, 10, 13}, {600, 12, 100}, {600, 9, 75}, {600, 10, 83},
+        {96, 0, 1},   {96, -8, 1}, {96, 2000000000, QtCanvas::kMaxFontPixels},
+    };
+    for (const auto& c : cases) {
+        QtBitmap bitmap(c.dpi, c.dpi);
+        bitmap.SetSize(10, 10);
+        Canvas& canvas = bitmap.GetCanvas();
+        EXPECT_EQ(canvas.DpiY(), c.dpi);
+        canvas.SetFont(kSongTi, c.points, kBlack);
+        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), c.pixels) << c.dpi << " dpi, " << c.points << " pt";
+        canvas.SetFontSize(c.points);
+        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), c.pixels);
+        if (c.pixels <= 200) {
+            // Text measures about one font height high.
+            const Size extent = canvas.TextExtent("\xCB\xCE"); // 宋
+            EXPECT_GE(extent.cy, c.pixels);
+            EXPECT_LE(extent.cy, c.pixels * 2 + 2);
+        }
+    }
+}
+
+// The Windows face names land on the installed families that keep PDF text searchable.
+TEST(QtCanvas, WindowsFaceNamesAreSubstituted)
+{
+    struct Case {
+        const char* gbkName;
+        const char* family;
+    } cases[] = {
+        {"\xCB\xCE\xCC\xE5", "AR PL UMing CN"},    // 宋体
+        {"\xB7\xC2\xCB\xCE", "AR PL UMing CN"},    // 仿宋
+        {"\xBF\xAC\xCC\xE5", "AR PL UKai CN"},     // 楷体
+        {"\xBA\xDA\xCC\xE5", "WenQuanYi Zen Hei"}, // 黑体
+        {"Tahoma", "DejaVu Sans"},
+        {"MS Sans Serif", "DejaVu Sans"},
+        {"Arial", "DejaVu Sans"},
+    };
+    for (const auto& c : cases) {
+        QtBitmap bitmap(96, 96);
+        bitmap.GetCanvas().SetFont(c.gbkName, 12, kBlack);
+        EXPECT_EQ(QFontInfo(bitmap.GetQtCanvas().Font()).family(), QString::fromUtf8(c.family)) << c.family;
+    }
+}
+
+// TextOut paints the text's extent with the brush first, its top edge exactly at y, and the ink inside it.
+TEST(QtCanvas, TextOutIsOpaqueWithTopAtY)
+{
+    Sheet sheet(200, 60);
+    Canvas& canvas = sheet.canvas();
+    canvas.SetFont(kSongTi, 12, kBlack);
+    canvas.SetBrushColor(kYellow);
+    const std::string text = "\xCB\xCE\xCC\xE5\xB1\xEA\xCC\xE2"; // 宋体标题
+    const Size extent = canvas.TextExtent(text);
+    canvas.TextOut(10, 20, text);
+    const QImage& img = sheet.image();
+    const QRect box(10, 20, extent.cx, extent.cy);
+    EXPECT_EQ(BoundsOfNot(img, kQWhite), box);
+    const int yellow = CountPixels(img, box, kQYellow);
+    EXPECT_GT(yellow, box.width() * box.height() / 2); // background
+    EXPECT_LT(yellow, box.width() * box.height());     // and ink
+    // The glyphs sit in the upper part of the box: their ink reaches into its top third.
+    EXPECT_LT(CountPixels(img, QRect(10, 20, extent.cx, extent.cy / 3), kQYellow), extent.cx * (extent.cy / 3));
+}
+
+// TextRect fills its clip with the brush and nothing of the text escapes it.
+TEST(QtCanvas, TextRectIsClipped)
+{
+    Sheet sheet(200, 80);
+    Canvas& canvas = sheet.canvas();
+    canvas.SetFont(kSongTi, 24, kBlack);
+    canvas.SetBrushColor(kYellow);
+    const Rect clip{20, 20, 60, 40};
+    canvas.TextRect(clip, 5, 12, "\xCB\xCE\xCC\xE5\xB1\xEA\xCC\xE2\xCB\xCE\xCC\xE5");
+    const QImage& img = sheet.image();
+    const QRect box(20, 20, 40, 20);
+    EXPECT_EQ(BoundsOfNot(img, kQWhite), box);
+    EXPECT_LT(CountPixels(img, box, kQYellow), 40 * 20); // some text shows inside
+    // The clip does not stay on the canvas: later drawing reaches outside it.
+    canvas.SetBrushColor(kRed);
+    canvas.FillRect({0, 0, 5, 5});
+    EXPECT_EQ(CountPixels(sheet.image(), QRect(0, 0, 5, 5), kQRed), 25);
+}
+
+// StretchDraw scales the whole source picture into the destination rectangle, and the source can be drawn on afterwards.
+TEST(QtCanvas, StretchDrawFillsDestination)
+{
+    QtBitmap source(96, 96);
+    source.SetSize(10, 10);
+    source.GetCanvas().SetBrushColor(kRed);
+    source.GetCanvas().FillRect({0, 0, 10, 10});
+    Sheet sheet;
+    sheet.canvas().StretchDraw({5, 5, 25, 15}, source);
+    EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), QRect(5, 5, 20, 10));
+    EXPECT_EQ(CountPixels(sheet.image(), QRect(5, 5, 20, 10), kQRed), 200);
+
+    // The source kept its brush across the painter being ended for the read.
+    source.GetCanvas().FillRect({0, 0, 2, 2});
+    EXPECT_TRUE(IsColor(source.Image(), 1, 1, kQRed));
+}
+
+// A bitmap drawn into itself, or into an empty destination, neither crashes nor corrupts it.
+TEST(QtCanvas, StretchDrawOfItselfAndEmptyBitmaps)
+{
+    Sheet sheet(20, 20);
+    sheet.canvas().SetBrushColor(kRed);
+    sheet.canvas().FillRect({0, 0, 10, 20});
+    sheet.canvas().StretchDraw({10, 0, 20, 20}, sheet.bitmap);
+    EXPECT_TRUE(IsColor(sheet.image(), 12, 5, kQRed));
+    EXPECT_TRUE(IsColor(sheet.image(), 17, 5, kQWhite));
+
+    QtBitmap empty(96, 96);
+    empty.SetSize(0, 0);
+    sheet.canvas().StretchDraw({0, 0, 20, 20}, empty);
+    empty.GetCanvas().StretchDraw({0, 0, 20, 20}, sheet.bitmap);
+    empty.GetCanvas().TextOut(0, 0, "x");
+    EXPECT_TRUE(IsColor(sheet.image(), 12, 5, kQRed));
+}
+
+// A canvas on someone else's painter draws through it and leaves it running.
+TEST(QtCanvas, BorrowedPainterStaysActive)
+{
+    QImage img(20, 20, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    {
+        QtCanvas canvas(painter);
+        canvas.SetBrushColor(kRed);
+        canvas.FillRect({0, 0, 4, 4});
+        canvas.End();
+        EXPECT_EQ(canvas.ClipRect(), (Rect{0, 0, 20, 20}));
+    }
+    EXPECT_TRUE(painter.isActive());
+    painter.end();
+    EXPECT_EQ(CountPixels(img, QRect(0, 0, 20, 20), kQRed), 16);
+}
+
+} // namespace
+} // namespace quillet
