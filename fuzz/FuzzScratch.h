@@ -16,7 +16,8 @@ inline const std::string& ScratchFolder()
 {
     // Never destroyed: the exit handler below still needs it.
     static const std::string* folder = [] {
-        std::string pattern = std::string(FolderExists("/dev/shm") ? "/dev/shm" : "/tmp") + "/quillet-fuzz-XXXXXX";
+        std::string pattern
+            = std::string(FolderExists("/dev/shm") ? "/dev/shm" : "/tmp") + "/quillet-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::perror("mkdtemp");
             std::abort();
@@ -49,6 +50,9 @@ inline void Require(bool condition, const char* what)
     }
 }
 
-inline std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t U16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 } // namespace quillet::fuzz

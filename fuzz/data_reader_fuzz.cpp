@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TMyPrintData d(f);
     int result = d.Open(path);
-    Require(result == kFileOk || result == kFileBadSignature || result == kFileIoError || result == kFileBadVersion,
+    Require(result == kFileOk || result == kFileBadSignature || result == kFileIoError
+            || result == kFileBadVersion,
         "known open result");
     if (result != kFileOk) {
         Require(d.FileName.empty(), "file name only after a successful open");

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TMyPrintFormat f;
     const TMyPrintFormat untouched = f;
     int result = f.LoadFromFile(input);
-    Require(result == kFileOk || result == kFileBadSignature || result == kFileIoError || result == kFileBadVersion,
+    Require(result == kFileOk || result == kFileBadSignature || result == kFileIoError
+            || result == kFileBadVersion,
         "known load result");
     if (result != kFileOk) {
         Require(f == untouched, "a refused file leaves the record alone");

@@ -22,7 +22,10 @@ void AppendText(std::string& out, const std::string& text)
     out.append(200 - text.size(), '\0');
 }
 
-std::string Le16(int v) { return { static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF) }; }
+std::string Le16(int v)
+{
+    return { static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF) };
+}
 
 } // namespace
 

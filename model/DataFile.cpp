@@ -22,7 +22,10 @@ constexpr std::size_t kTotalsChunkBytes = 1 << 20;
 // A read-only file that is closed when it goes out of scope.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const std::string& path) : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) { }
+    explicit ReadOnlyFile(const std::string& path)
+        : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+    }
     ~ReadOnlyFile()
     {
         if (fd_ >= 0)
@@ -72,7 +75,8 @@ void TakeText(TextString& text, const char* bytes, std::size_t available)
 
 std::uint16_t LittleU16(const char* p)
 {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[0]) | (static_cast<std::uint8_t>(p[1]) << 8));
+    return static_cast<std::uint16_t>(
+        static_cast<std::uint8_t>(p[0]) | (static_cast<std::uint8_t>(p[1]) << 8));
 }
 
 // Adds the numbers of whole cells in `bytes` (starting at column 1 of a row)
@@ -132,9 +136,16 @@ const std::string& DataSignatureBytes()
     return bytes;
 }
 
-TMyPrintData::TMyPrintData(TMyPrintFormat& format) : format_(format) { ClearRow(); }
+TMyPrintData::TMyPrintData(TMyPrintFormat& format)
+    : format_(format)
+{
+    ClearRow();
+}
 
-void TMyPrintData::ClearRow() { Cells.assign(static_cast<std::size_t>(format_.Cols()) + 1, TextString {}); }
+void TMyPrintData::ClearRow()
+{
+    Cells.assign(static_cast<std::size_t>(format_.Cols()) + 1, TextString {});
+}
 
 int TMyPrintData::Open(const std::string& path)
 {
@@ -204,8 +215,9 @@ int TMyPrintData::ReadRow(int block, int row)
     const int cols = format_.Cols();
     if (block < 1 || row < 1 || row <= format_.HeadRows() || cols == 0)
         return 0;
-    const std::uint64_t dataIndex = static_cast<std::uint64_t>(block - 1) * static_cast<std::uint64_t>(format_.DataRowsPerBlock()) +
-        static_cast<std::uint64_t>(row - format_.HeadRows() - 1);
+    const std::uint64_t dataIndex
+        = static_cast<std::uint64_t>(block - 1) * static_cast<std::uint64_t>(format_.DataRowsPerBlock())
+        + static_cast<std::uint64_t>(row - format_.HeadRows() - 1);
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
 
     // One open, one positioned read of the whole row, one close.

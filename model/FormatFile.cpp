@@ -43,15 +43,13 @@ public:
         p_[pos_++] = static_cast<std::uint8_t>(v >> 24);
     }
     void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
-    template <std::size_t N>
-    void Str(const ShortString<N>& s)
+    template <std::size_t N> void Str(const ShortString<N>& s)
     {
         p_[pos_++] = s.Length;
         std::memcpy(p_ + pos_, s.Bytes.data(), N);
         pos_ += N;
     }
-    template <std::size_t N>
-    void Pad(const std::array<std::uint8_t, N>& pad)
+    template <std::size_t N> void Pad(const std::array<std::uint8_t, N>& pad)
     {
         std::memcpy(p_ + pos_, pad.data(), N);
         pos_ += N;
@@ -68,7 +66,11 @@ private:
 // Takes fields from a complete byte image in file order.
 class ImageReader {
 public:
-    explicit ImageReader(const std::vector<std::uint8_t>& in) : in_(in.data()) { assert(in.size() == kFormatFileSize); }
+    explicit ImageReader(const std::vector<std::uint8_t>& in)
+        : in_(in.data())
+    {
+        assert(in.size() == kFormatFileSize);
+    }
 
     void U8(std::uint8_t& v) { v = in_[pos_++]; }
     void U16(std::uint16_t& v)
@@ -97,15 +99,13 @@ public:
     }
     // A length byte past the capacity would read beyond the text; it reads as
     // the capacity instead.
-    template <std::size_t N>
-    void Str(ShortString<N>& s)
+    template <std::size_t N> void Str(ShortString<N>& s)
     {
         s.Length = static_cast<std::uint8_t>(std::min<std::size_t>(in_[pos_++], N));
         std::memcpy(s.Bytes.data(), in_ + pos_, N);
         pos_ += N;
     }
-    template <std::size_t N>
-    void Pad(std::array<std::uint8_t, N>& pad)
+    template <std::size_t N> void Pad(std::array<std::uint8_t, N>& pad)
     {
         std::memcpy(pad.data(), in_ + pos_, N);
         pos_ += N;
@@ -117,8 +117,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-template <class V, class Item>
-void VisitTextItem(V& v, Item& item)
+template <class V, class Item> void VisitTextItem(V& v, Item& item)
 {
     v.Str(item.FontName);
     v.U8(item.Pad1);
@@ -130,16 +129,14 @@ void VisitTextItem(V& v, Item& item)
     v.U8(item.Pad2);
 }
 
-template <class V, class Line>
-void VisitLine(V& v, Line& line)
+template <class V, class Line> void VisitLine(V& v, Line& line)
 {
     v.U8(line.Style);
     v.Pad(line.Pad);
     v.U32(line.Color);
 }
 
-template <class V, class Cell>
-void VisitMergedCell(V& v, Cell& cell)
+template <class V, class Cell> void VisitMergedCell(V& v, Cell& cell)
 {
     v.I32(cell.Left);
     v.I32(cell.Top);
@@ -151,8 +148,7 @@ void VisitMergedCell(V& v, Cell& cell)
 }
 
 // Every field of the file in file order; the in-memory-only pads are skipped.
-template <class V, class Record>
-void VisitRecord(V& v, Record& r)
+template <class V, class Record> void VisitRecord(V& v, Record& r)
 {
     v.Str(r.Signature);
     v.U16(r.VersionMajor);
@@ -266,8 +262,8 @@ std::uint16_t LittleU16(const std::vector<std::uint8_t>& b, std::size_t at)
 std::string TemporaryNameBeside(const std::string& folder, std::string_view base)
 {
     static unsigned counter = 0;
-    return folder + "/." + std::string(base) + ".tmp" + std::to_string(::getpid()) + "-" +
-        std::to_string(++counter);
+    return folder + "/." + std::string(base) + ".tmp" + std::to_string(::getpid()) + "-"
+        + std::to_string(++counter);
 }
 
 void SyncFolder(const std::string& folder)
@@ -322,7 +318,8 @@ int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPap
 {
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    std::string_view base = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    std::string_view base
+        = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
     if (folder.empty())
         folder = "/";
     if (base.empty())

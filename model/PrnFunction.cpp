@@ -15,7 +15,10 @@ namespace {
 // decimals; enough to represent any double, so only true halves round up.
 constexpr int kSignificantDigits = 18;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Blanks around a number are accepted, as the standard conversions do.
 std::string_view TrimBlanks(std::string_view s)
@@ -99,7 +102,10 @@ std::string RemoveChar(std::string_view s, char ch)
     return result;
 }
 
-std::string RemoveSpaces(std::string_view s) { return RemoveChar(s, ' '); }
+std::string RemoveSpaces(std::string_view s)
+{
+    return RemoveChar(s, ' ');
+}
 
 std::string FormatNumber(std::uint8_t decimals, double value)
 {
@@ -222,7 +228,8 @@ int TextToInt(std::string_view s)
         return kFailure;
     // Accumulate in 64 bits and stop as soon as the int32 range is left, so
     // texts of any length are safe.
-    const std::int64_t limit = static_cast<std::int64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    const std::int64_t limit
+        = static_cast<std::int64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
     std::int64_t magnitude = 0;
     for (; i < s.size(); ++i) {
         if (!IsDigit(s[i]))

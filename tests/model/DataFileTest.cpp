@@ -77,10 +77,13 @@ TEST_F(DataFileTest, OpenChecksSignatureAndVersion)
         Bytes bytes;
         int result;
     } cases[] = {
-        { "short", Bytes(good.begin(), good.begin() + 10), kFileBadSignature }, { "byte", badByte, kFileBadSignature },
-        { "v14", v14, kFileBadVersion }, { "v25", v25, kFileBadVersion },
+        { "short", Bytes(good.begin(), good.begin() + 10), kFileBadSignature },
+        { "byte", badByte, kFileBadSignature },
+        { "v14", v14, kFileBadVersion },
+        { "v25", v25, kFileBadVersion },
         { "sigonly", Bytes(good.begin(), good.begin() + 23), kFileIoError },
-        { "halfminor", Bytes(good.begin(), good.begin() + 25), kFileIoError }, { "good", good, kFileOk },
+        { "halfminor", Bytes(good.begin(), good.begin() + 25), kFileIoError },
+        { "good", good, kFileOk },
     };
     for (const Case& c : cases) {
         WriteBytes(dir.File(c.name), c.bytes);
@@ -102,15 +105,18 @@ TEST_F(DataFileTest, HeadAndFootTextsReplaceTheFormatsOwn)
     format.Foot[3].Text.SetText("old foot");
     OpenWith(DataBytes({}, { "", "H2", "H3", "F1", "F2", "F3" }), 1, 2, 1);
     EXPECT_EQ(data.ReadHeadFoot(), 0);
-    EXPECT_EQ(format.Head[1].Text.Text(), ""); EXPECT_EQ(format.Head[3].Text.Text(), "H3");
+    EXPECT_EQ(format.Head[1].Text.Text(), "");
+    EXPECT_EQ(format.Head[3].Text.Text(), "H3");
     EXPECT_EQ(format.Foot[3].Text.Text(), "F3");
 
     Bytes cut = DataBytes({}, { "A", "B", "C", "long foot", "x", "y" });
     cut.resize(26 + 3 * 201 + 5);
     WriteBytes(path, cut);
     EXPECT_EQ(data.ReadHeadFoot(), 1);
-    EXPECT_EQ(format.Head[2].Text.Text(), "B"); EXPECT_EQ(format.Foot[1].Text.Text(), "long");
-    EXPECT_EQ(format.Foot[2].Text.Text(), ""); EXPECT_EQ(format.Foot[3].Text.Text(), "");
+    EXPECT_EQ(format.Head[2].Text.Text(), "B");
+    EXPECT_EQ(format.Foot[1].Text.Text(), "long");
+    EXPECT_EQ(format.Foot[2].Text.Text(), "");
+    EXPECT_EQ(format.Foot[3].Text.Text(), "");
 
     cut.resize(26);
     WriteBytes(path, cut);
@@ -130,9 +136,15 @@ TEST_F(DataFileTest, RowsFollowTheBlocksOfTheFormat)
         int block, row, result;
         Texts cells;
     } cases[] = {
-        { 1, 1, 0, { "", "", "" } }, { 1, 2, 0, { "1", "2", "3" } }, { 1, 3, 0, { "4", "5", "6" } },
-        { 2, 2, 1, { "7", "", "" } }, { 2, 3, 1, { "", "", "" } }, { 0, 2, 0, { "", "", "" } },
-        { 1, 0, 0, { "", "", "" } }, { -5, -5, 0, { "", "", "" } }, { 2147483647, 3, 1, { "", "", "" } },
+        { 1, 1, 0, { "", "", "" } },
+        { 1, 2, 0, { "1", "2", "3" } },
+        { 1, 3, 0, { "4", "5", "6" } },
+        { 2, 2, 1, { "7", "", "" } },
+        { 2, 3, 1, { "", "", "" } },
+        { 0, 2, 0, { "", "", "" } },
+        { 1, 0, 0, { "", "", "" } },
+        { -5, -5, 0, { "", "", "" } },
+        { 2147483647, 3, 1, { "", "", "" } },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(data.ReadRow(c.block, c.row), c.result) << c.block << "/" << c.row;
@@ -185,7 +197,8 @@ TEST_F(DataFileTest, FileShrinkingOrVanishingAfterOpenIsHarmless)
     std::filesystem::remove(path);
     EXPECT_EQ(data.ReadRow(1, 2), kFileIoError);
     EXPECT_EQ(Row(data), (Texts { "", "", "" }));
-    EXPECT_EQ(data.ColumnTotal(1), 0); EXPECT_EQ(data.BlockTotal(1, 1), 0);
+    EXPECT_EQ(data.ColumnTotal(1), 0);
+    EXPECT_EQ(data.BlockTotal(1, 1), 0);
     EXPECT_EQ(data.CellCount(), std::nullopt);
     bytes.resize(1000);
     WriteBytes(path, bytes);

@@ -24,22 +24,19 @@ Bytes ValidHeader(std::size_t size = kFormatFileSize)
     return b;
 }
 
-template <std::size_t N>
-void Fill(ShortString<N>& s, std::mt19937& rng)
+template <std::size_t N> void Fill(ShortString<N>& s, std::mt19937& rng)
 {
     s.Length = static_cast<std::uint8_t>(rng() % (N + 1));
     for (char& c : s.Bytes)
         c = static_cast<char>(rng());
 }
 
-template <class T>
-void Fill(T& v, std::mt19937& rng) requires std::is_integral_v<T>
+template <class T> void Fill(T& v, std::mt19937& rng) requires std::is_integral_v<T>
 {
     v = static_cast<T>(rng());
 }
 
-template <class T, std::size_t N>
-void Fill(std::array<T, N>& a, std::mt19937& rng)
+template <class T, std::size_t N> void Fill(std::array<T, N>& a, std::mt19937& rng)
 {
     for (T& v : a)
         Fill(v, rng);
@@ -51,7 +48,10 @@ void Fill(TMyTextItem& t, std::mt19937& rng)
     Fill(t.Align, rng), Fill(t.Wrap, rng), Fill(t.Text, rng), Fill(t.Pad2, rng);
 }
 
-void Fill(TMyLineSpec& l, std::mt19937& rng) { Fill(l.Style, rng), Fill(l.Pad, rng), Fill(l.Color, rng); }
+void Fill(TMyLineSpec& l, std::mt19937& rng)
+{
+    Fill(l.Style, rng), Fill(l.Pad, rng), Fill(l.Color, rng);
+}
 
 void Fill(TMyMergedCell& m, std::mt19937& rng)
 {
@@ -64,9 +64,9 @@ void Fill(TMyMergedCell& m, std::mt19937& rng)
 void FillRecord(TMyFormatRecord& r, unsigned seed)
 {
     std::mt19937 rng(seed);
-    for (std::uint8_t* f : { &r.InterfaceStyle, &r.PrintCompany, &r.PrintTitle, &r.PrintPageHead, &r.PrintPageFoot,
-             &r.PrintPageNumber, &r.MultiTables, &r.TableGapLine, &r.NegativeRed, &r.KeepEmptyGrid, &r.HorPlace,
-             &r.VerPlace, &r.PadPaper, &r.HeadMultiLine, &r.FootMultiLine })
+    for (std::uint8_t* f : { &r.InterfaceStyle, &r.PrintCompany, &r.PrintTitle, &r.PrintPageHead,
+             &r.PrintPageFoot, &r.PrintPageNumber, &r.MultiTables, &r.TableGapLine, &r.NegativeRed,
+             &r.KeepEmptyGrid, &r.HorPlace, &r.VerPlace, &r.PadPaper, &r.HeadMultiLine, &r.FootMultiLine })
         Fill(*f, rng);
     for (std::uint16_t* f : { &r.TableGap, &r.HeadRowCount, &r.MarginTop, &r.MarginBottom, &r.MarginLeft,
              &r.MarginRight, &r.ColCount, &r.RowCount, &r.FootRowCount })
@@ -76,7 +76,8 @@ void FillRecord(TMyFormatRecord& r, unsigned seed)
     for (int i = 1; i <= kHeadFootLines; ++i)
         Fill(r.Head[i], rng), Fill(r.Foot[i], rng);
     for (int i = 1; i <= kMaxCols; ++i) {
-        Fill(r.ColWidth[i], rng), Fill(r.RowHeight[i], rng), Fill(r.ColDecimals[i], rng), Fill(r.ColItem[i], rng);
+        Fill(r.ColWidth[i], rng), Fill(r.RowHeight[i], rng), Fill(r.ColDecimals[i], rng),
+            Fill(r.ColItem[i], rng);
         if (i < kMaxCols)
             Fill(r.ColLine[i], rng), Fill(r.RowLine[i], rng);
     }
@@ -108,28 +109,28 @@ TEST(FormatFileTest, ReadsAndWritesFieldsAtTheirOffsets)
     PutText(b, m50 + 16 + 30, "3", 1), b[m50 + 248] = 3, b[m50 + 251] = 0xA6;
     WriteBytes(dir.File("in.fmt"), b);
 
+    // What it must give: the record of an all-zero file with those fields set.
+    TMyPrintFormat e;
+    WriteBytes(dir.File("zero.fmt"), ValidHeader());
+    ASSERT_EQ(e.LoadFromFile(dir.File("zero.fmt")), kFileOk);
+    e.InterfaceStyle = 1, e.MultiTables = 1, e.KeepEmptyGrid = 1, e.TableGap = 7, e.HeadRowCount = 2;
+    e.PaperSize = -2, e.PaperLength = 297, e.PaperWidth = 210, e.Orientation = 2, e.HorPlace = 3;
+    e.VerPlace = 2, e.PadPaper = 0xAA, e.MarginTop = 11, e.MarginRight = 44;
+    e.Company.FontName.SetText("Arial"), e.Company.Pad1 = 0xA1, e.Company.FontSize = 12;
+    e.Company.FontColor = 0x00112233, e.Company.Align = 3, e.Company.Wrap = 1,
+    e.Company.Text.SetText("\xB4\xF2");
+    e.Company.Pad2 = 0xA2, e.CompanyLine.Style = 4, e.CompanyLine.Pad[0] = 0xA3, e.CompanyLine.Color = 0xFF;
+    e.Title.Text.SetText("T"), e.TitleLine.Style = 5, e.HeadMultiLine = 1, e.PadHead[0] = 0xA4;
+    e.Head[2].Text.SetText("H2"), e.ColCount = 500, e.RowCount = 20, e.FrameLine.Style = 2;
+    e.ColWidth[1] = 30, e.ColWidth[500] = 31, e.RowHeight[2] = 8, e.ColDecimals[500] = 255;
+    e.ColItem[500].Text.SetText("C500"), e.ColLine[499].Style = 1, e.RowLine[1].Style = 3;
+    e.FootRowCount = 2, e.FootMultiLine = 1, e.PadFoot[2] = 0xA5, e.Foot[3].Text.SetText("F3");
+    TMyMergedCell& m = e.MergedCells[50];
+    m.Left = -1, m.Top = 4, m.Right = 6, m.Bottom = 9, m.Item.Text.SetText("3"), m.Kind = 3, m.Pad[2] = 0xA6;
+
     TMyPrintFormat f;
     ASSERT_EQ(f.LoadFromFile(dir.File("in.fmt")), kFileOk);
-    EXPECT_EQ(f.InterfaceStyle, 1); EXPECT_EQ(f.MultiTables, 1); EXPECT_EQ(f.KeepEmptyGrid, 1);
-    EXPECT_EQ(f.TableGap, 7); EXPECT_EQ(f.HeadRowCount, 2); EXPECT_EQ(f.PaperSize, -2);
-    EXPECT_EQ(f.PaperLength, 297); EXPECT_EQ(f.PaperWidth, 210); EXPECT_EQ(f.Orientation, 2);
-    EXPECT_EQ(f.HorPlace, 3); EXPECT_EQ(f.VerPlace, 2); EXPECT_EQ(f.PadPaper, 0xAA);
-    EXPECT_EQ(f.MarginTop, 11); EXPECT_EQ(f.MarginRight, 44);
-    EXPECT_EQ(f.Company.FontName.Text(), "Arial"); EXPECT_EQ(f.Company.Pad1, 0xA1);
-    EXPECT_EQ(f.Company.FontSize, 12); EXPECT_EQ(f.Company.FontColor, 0x00112233u);
-    EXPECT_EQ(f.Company.Align, 3); EXPECT_EQ(f.Company.Wrap, 1); EXPECT_EQ(f.Company.Text.Text(), "\xB4\xF2");
-    EXPECT_EQ(f.Company.Pad2, 0xA2); EXPECT_EQ(f.CompanyLine.Style, 4); EXPECT_EQ(f.CompanyLine.Pad[0], 0xA3);
-    EXPECT_EQ(f.CompanyLine.Color, 0xFFu); EXPECT_EQ(f.Title.Text.Text(), "T"); EXPECT_EQ(f.TitleLine.Style, 5);
-    EXPECT_EQ(f.HeadMultiLine, 1); EXPECT_EQ(f.PadHead[0], 0xA4); EXPECT_EQ(f.Head[2].Text.Text(), "H2");
-    EXPECT_EQ(f.ColCount, 500); EXPECT_EQ(f.RowCount, 20); EXPECT_EQ(f.FrameLine.Style, 2);
-    EXPECT_EQ(f.ColWidth[1], 30); EXPECT_EQ(f.ColWidth[500], 31); EXPECT_EQ(f.RowHeight[2], 8);
-    EXPECT_EQ(f.ColDecimals[500], 255); EXPECT_EQ(f.ColItem[500].Text.Text(), "C500");
-    EXPECT_EQ(f.ColLine[499].Style, 1); EXPECT_EQ(f.RowLine[1].Style, 3);
-    EXPECT_EQ(f.FootRowCount, 2); EXPECT_EQ(f.FootMultiLine, 1); EXPECT_EQ(f.PadFoot[2], 0xA5);
-    EXPECT_EQ(f.Foot[3].Text.Text(), "F3");
-    const TMyMergedCell& m = f.MergedCells[50];
-    EXPECT_EQ(m.Left, -1); EXPECT_EQ(m.Top, 4); EXPECT_EQ(m.Right, 6); EXPECT_EQ(m.Bottom, 9);
-    EXPECT_EQ(m.Item.Text.Text(), "3"); EXPECT_EQ(m.Kind, 3); EXPECT_EQ(m.Pad[2], 0xA6);
+    EXPECT_TRUE(f == e);
 
     TMyPaperSpec paper { -2, 210, 297, 2 };
     ASSERT_EQ(f.SaveToFile(dir.File("out.fmt"), paper), kFileOk);
@@ -152,7 +153,9 @@ TEST(FormatFileTest, RoundTripKeepsEveryField)
     TMyPrintFormat loaded;
     ASSERT_EQ(loaded.LoadFromFile(dir.File("a.PFD")), kFileOk);
     EXPECT_TRUE(loaded == saved);
-    EXPECT_EQ(loaded.PaperLength, 150); EXPECT_EQ(loaded.PaperWidth, 200); EXPECT_EQ(loaded.PaperSize, 256);
+    EXPECT_EQ(loaded.PaperLength, 150);
+    EXPECT_EQ(loaded.PaperWidth, 200);
+    EXPECT_EQ(loaded.PaperSize, 256);
 }
 
 TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
@@ -166,8 +169,8 @@ TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
     ASSERT_EQ(TMyPrintFormat().SaveToFile(dir.File("defaults"), paper), kFileOk);
     Bytes full = ReadBytes(dir.File("full")), defaults = ReadBytes(dir.File("defaults"));
 
-    std::vector<std::size_t> cuts = { 26, 98, 99, 100, 101, 102, 103, 104, 105, 107, 108, 109, 110, 112, 130, 370,
-        610, 1310, 126806, 126808, 127508 };
+    std::vector<std::size_t> cuts = { 26, 98, 99, 100, 101, 102, 103, 104, 105, 107, 108, 109, 110, 112, 130,
+        370, 610, 1310, 126806, 126808, 127508 };
     for (std::size_t k = 1; k <= 50; ++k)
         cuts.push_back(127508 + 252 * k);
     for (std::size_t cut : cuts) {
@@ -175,8 +178,10 @@ TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
         TMyPrintFormat f;
         ASSERT_EQ(f.LoadFromFile(dir.File("cut")), kFileOk) << cut;
         if (cut == 126806) {
-            EXPECT_EQ(f.FootRowCount, 0); EXPECT_TRUE(f.Foot[1] == TMyTextItem {});
-            EXPECT_TRUE(f.MergedCells[1] == TMyMergedCell {}); EXPECT_TRUE(f.RowLine[499] == source.RowLine[499]);
+            EXPECT_EQ(f.FootRowCount, 0);
+            EXPECT_TRUE(f.Foot[1] == TMyTextItem {});
+            EXPECT_TRUE(f.MergedCells[1] == TMyMergedCell {});
+            EXPECT_TRUE(f.RowLine[499] == source.RowLine[499]);
         }
         // The same as a whole file made of the bytes before the cut and the
         // defaults after it.
@@ -204,9 +209,13 @@ TEST(FormatFileTest, LoaderResultCodesLeaveTheRecordAsItWas)
         int result;
     } cases[] = {
         { "short", ValidHeader(10), kFileBadSignature },
-        { "length20", badLength, kFileBadSignature }, { "byte", badByte, kFileBadSignature },
-        { "sigonly", ValidHeader(22), kFileIoError }, { "halfversion", ValidHeader(25), kFileIoError },
-        { "v16", v16, kFileBadVersion }, { "v25", v25, kFileBadVersion }, { "versionsonly", ValidHeader(26), kFileOk },
+        { "length20", badLength, kFileBadSignature },
+        { "byte", badByte, kFileBadSignature },
+        { "sigonly", ValidHeader(22), kFileIoError },
+        { "halfversion", ValidHeader(25), kFileIoError },
+        { "v16", v16, kFileBadVersion },
+        { "v25", v25, kFileBadVersion },
+        { "versionsonly", ValidHeader(26), kFileOk },
     };
     for (const Case& c : cases) {
         WriteBytes(dir.File(c.name), c.bytes);
@@ -223,7 +232,8 @@ TEST(FormatFileTest, LoaderResultCodesLeaveTheRecordAsItWas)
     EXPECT_EQ(f.LoadFromFile(dir.Path()), kFileMissing);
     WriteBytes(dir.File("locked"), ValidHeader());
     ::chmod(dir.File("locked").c_str(), 0);
-    EXPECT_EQ(RunUnprivileged([&] { return TMyPrintFormat().LoadFromFile(dir.File("locked")); }), kFileIoError);
+    EXPECT_EQ(
+        RunUnprivileged([&] { return TMyPrintFormat().LoadFromFile(dir.File("locked")); }), kFileIoError);
 }
 
 TEST(FormatFileTest, OversizedCountsAndLengthsStayInsideTheArrays)
@@ -237,14 +247,20 @@ TEST(FormatFileTest, OversizedCountsAndLengthsStayInsideTheArrays)
     WriteBytes(dir.File("big"), b);
     TMyPrintFormat f;
     ASSERT_EQ(f.LoadFromFile(dir.File("big")), kFileOk);
-    EXPECT_EQ(f.Cols(), 500); EXPECT_EQ(f.Rows(), 500); EXPECT_EQ(f.HeadRows(), 500);
-    EXPECT_EQ(f.DataRowsPerBlock(), 0); EXPECT_EQ(f.FootRows(), 500);
-    EXPECT_EQ(f.Company.FontName.Length, 20); EXPECT_EQ(f.Company.Text.Length, 200);
+    EXPECT_EQ(f.Cols(), 500);
+    EXPECT_EQ(f.Rows(), 500);
+    EXPECT_EQ(f.HeadRows(), 500);
+    EXPECT_EQ(f.DataRowsPerBlock(), 0);
+    EXPECT_EQ(f.FootRows(), 500);
+    EXPECT_EQ(f.Company.FontName.Length, 20);
+    EXPECT_EQ(f.Company.Text.Length, 200);
     EXPECT_EQ(f.MergedCells[1].Item.Text.Length, 200);
     TMyPaperSpec paper;
     ASSERT_EQ(f.SaveToFile(dir.File("back"), paper), kFileOk);
     Bytes back = ReadBytes(dir.File("back"));
-    EXPECT_EQ(Get16(back, 1310), 60000); EXPECT_EQ(Get16(back, 1312), 501); EXPECT_EQ(Get16(back, 110), 600);
+    EXPECT_EQ(Get16(back, 1310), 60000);
+    EXPECT_EQ(Get16(back, 1312), 501);
+    EXPECT_EQ(Get16(back, 110), 600);
 }
 
 TEST(FormatFileTest, SaveTakesThePaperFromThePrinter)
@@ -266,7 +282,8 @@ TEST(FormatFileTest, SaveTakesThePaperFromThePrinter)
         EXPECT_EQ(c.printer, c.after);
         Bytes b = ReadBytes(dir.File("p.PFD"));
         EXPECT_EQ(static_cast<std::int16_t>(Get16(b, 112)), c.after.PaperSize);
-        EXPECT_EQ(Get16(b, 114), c.after.PaperLength); EXPECT_EQ(Get16(b, 116), c.after.PaperWidth);
+        EXPECT_EQ(Get16(b, 114), c.after.PaperLength);
+        EXPECT_EQ(Get16(b, 116), c.after.PaperWidth);
         EXPECT_EQ(b[118], c.after.Orientation);
     }
 }
@@ -299,6 +316,7 @@ TEST(FormatFileTest, FailedSaveKeepsTheLayoutSavedBefore)
     ::chmod(folder.c_str(), 0555);
     EXPECT_EQ(RunUnprivileged([&] { return f.SaveToFile(target, paper); }), kFileIoError);
     ::chmod(folder.c_str(), 0777);
+    ::chmod(target.c_str(), 0666); // writable in place, so only the way of saving protects it
     EXPECT_EQ(RunUnprivileged([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         rlimit limit { 4096, 4096 };

@@ -20,13 +20,15 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillet-model-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
-        std::filesystem::permissions(path_, std::filesystem::perms(0755)); // reachable by the unprivileged child
+        std::filesystem::permissions(
+            path_, std::filesystem::perms(0755)); // reachable by the unprivileged child
     }
     ~TempDir()
     {
         std::error_code ec;
         for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+            std::filesystem::permissions(
+                e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
@@ -38,7 +40,8 @@ private:
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes ReadBytes(const std::string& path)
@@ -66,7 +69,10 @@ inline void PutText(Bytes& b, std::size_t at, const std::string& text, std::uint
     std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(at + 1));
 }
 
-inline std::uint16_t Get16(const Bytes& b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8)); }
+inline std::uint16_t Get16(const Bytes& b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
 
 // Runs step in a child process as user "nobody" when the tests run as root,
 // so folder and file permissions apply; returns its result (0..255).
