@@ -13,13 +13,13 @@ void InstallFontSubstitutions()
         const char16_t* windowsName;
         const char16_t* family;
     } kSubstitutions[] = {
-        {u"宋体", u"AR PL UMing CN"},
-        {u"仿宋", u"AR PL UMing CN"},
-        {u"楷体", u"AR PL UKai CN"},
-        {u"黑体", u"WenQuanYi Zen Hei"},
-        {u"Tahoma", u"DejaVu Sans"},
-        {u"MS Sans Serif", u"DejaVu Sans"},
-        {u"Arial", u"DejaVu Sans"},
+        { u"宋体", u"AR PL UMing CN" },
+        { u"仿宋", u"AR PL UMing CN" },
+        { u"楷体", u"AR PL UKai CN" },
+        { u"黑体", u"WenQuanYi Zen Hei" },
+        { u"Tahoma", u"DejaVu Sans" },
+        { u"MS Sans Serif", u"DejaVu Sans" },
+        { u"Arial", u"DejaVu Sans" },
     };
     for (const auto& s : kSubstitutions) {
         const QString name = QString::fromUtf16(s.windowsName);

@@ -12,7 +12,10 @@
 namespace quillet {
 namespace {
 
-bool IsControl(char32_t c) { return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F); }
+bool IsControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
 
 // Cuts s to at most maxBytes of UTF-8 without splitting a character.
 QString CutUtf8(const QString& s, int maxBytes)

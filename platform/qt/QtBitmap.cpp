@@ -5,7 +5,10 @@
 namespace quillet {
 namespace {
 
-int DotsPerMetre(int dpi) { return qRound(dpi / 0.0254); }
+int DotsPerMetre(int dpi)
+{
+    return qRound(dpi / 0.0254);
+}
 
 } // namespace
 

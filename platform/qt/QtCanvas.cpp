@@ -17,7 +17,10 @@
 namespace quillet {
 namespace {
 
-QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+QColor ToQColor(Color c)
+{
+    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
+}
 
 QString Decode(std::string_view gbk)
 {
@@ -63,7 +66,10 @@ QtCanvas::QtCanvas(QPainter& painter)
     SetFont("\xCB\xCE\xCC\xE5", fontPoints_, kBlack);
 }
 
-QtCanvas::~QtCanvas() { End(); }
+QtCanvas::~QtCanvas()
+{
+    End();
+}
 
 void QtCanvas::End()
 {
@@ -92,8 +98,14 @@ QPainter* QtCanvas::Painter()
     return p;
 }
 
-int QtCanvas::DpiX() const { return fixedDpiX_ > 0 ? fixedDpiX_ : device_->logicalDpiX(); }
-int QtCanvas::DpiY() const { return fixedDpiY_ > 0 ? fixedDpiY_ : device_->logicalDpiY(); }
+int QtCanvas::DpiX() const
+{
+    return fixedDpiX_ > 0 ? fixedDpiX_ : device_->logicalDpiX();
+}
+int QtCanvas::DpiY() const
+{
+    return fixedDpiY_ > 0 ? fixedDpiY_ : device_->logicalDpiY();
+}
 
 void QtCanvas::SetDpi(int dpiX, int dpiY)
 {
@@ -102,7 +114,10 @@ void QtCanvas::SetDpi(int dpiX, int dpiY)
     UpdateFontPixels();
 }
 
-Rect QtCanvas::ClipRect() const { return {0, 0, device_->width(), device_->height()}; }
+Rect QtCanvas::ClipRect() const
+{
+    return { 0, 0, device_->width(), device_->height() };
+}
 
 void QtCanvas::UpdateFontPixels()
 {
@@ -125,12 +140,15 @@ void QtCanvas::SetFontSize(int points)
     UpdateFontPixels();
 }
 
-void QtCanvas::SetFontColor(Color color) { fontColor_ = ToQColor(color); }
+void QtCanvas::SetFontColor(Color color)
+{
+    fontColor_ = ToQColor(color);
+}
 
 Size QtCanvas::TextExtent(std::string_view gbkText)
 {
     QFontMetrics metrics(font_, device_);
-    return {metrics.horizontalAdvance(Decode(gbkText)), metrics.height()};
+    return { metrics.horizontalAdvance(Decode(gbkText)), metrics.height() };
 }
 
 void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
@@ -171,12 +189,15 @@ void QtCanvas::SetPen(PenStyle style, int width, Color color)
     penColor_ = ToQColor(color);
 }
 
-void QtCanvas::MoveTo(int x, int y) { pen_ = {x, y}; }
+void QtCanvas::MoveTo(int x, int y)
+{
+    pen_ = { x, y };
+}
 
 void QtCanvas::LineTo(int x, int y)
 {
     const Point from = pen_;
-    pen_ = {x, y};
+    pen_ = { x, y };
     if (penStyle_ == PenStyle::Null || (from.x == x && from.y == y))
         return;
     if (QPainter* p = Painter())
@@ -202,7 +223,8 @@ void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)
         // clip takes the last one away.
         pen.setCapStyle(Qt::SquareCap);
         p.setPen(pen);
-        const QRect box(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
+        const QRect box(
+            QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
         p.save();
         p.setClipRegion(QRegion(box).subtracted(QRegion(x1, y1, 1, 1)), Qt::IntersectClip);
         p.drawLine(x0, y0, x1, y1);
@@ -220,7 +242,10 @@ void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)
     }
 }
 
-void QtCanvas::SetBrushColor(Color color) { brushColor_ = ToQColor(color); }
+void QtCanvas::SetBrushColor(Color color)
+{
+    brushColor_ = ToQColor(color);
+}
 
 void QtCanvas::FillRect(const Rect& r)
 {

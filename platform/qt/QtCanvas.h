@@ -77,11 +77,11 @@ private:
 
     QFont font_;
     int fontPoints_ = 9;
-    QColor fontColor_{Qt::black};
+    QColor fontColor_ { Qt::black };
     PenStyle penStyle_ = PenStyle::Solid;
     int penWidth_ = 1;
-    QColor penColor_{Qt::black};
-    QColor brushColor_{Qt::white};
+    QColor penColor_ { Qt::black };
+    QColor brushColor_ { Qt::white };
     Point pen_;
 };
 

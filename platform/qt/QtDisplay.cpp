@@ -8,7 +8,10 @@ namespace {
 
 constexpr int kFallbackDpi = 96;
 
-int Dpi(qreal value) { return value > 0 ? qRound(value) : kFallbackDpi; }
+int Dpi(qreal value)
+{
+    return value > 0 ? qRound(value) : kFallbackDpi;
+}
 
 } // namespace
 

@@ -9,7 +9,10 @@
 namespace quillet {
 namespace {
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // One line: "\r\n", "\n" and "\r" each become one blank.
 std::string OneLine(std::string_view s)
@@ -42,7 +45,8 @@ std::string QtMessageService::UnattendedLine(const std::string& caption, const s
     return OneLine(caption) + ": " + OneLine(text) + "\n";
 }
 
-MessageResult QtMessageService::Show(const std::string& caption, const std::string& text, MessageButtons buttons)
+MessageResult QtMessageService::Show(
+    const std::string& caption, const std::string& text, MessageButtons buttons)
 {
     if (Unattended()) {
         const std::string line = UnattendedLine(caption, text);
@@ -51,7 +55,8 @@ MessageResult QtMessageService::Show(const std::string& caption, const std::stri
         return buttons == MessageButtons::YesNo ? MessageResult::No : MessageResult::Ok;
     }
     if (buttons == MessageButtons::YesNo) {
-        QMessageBox box(QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::Yes | QMessageBox::No);
+        QMessageBox box(
+            QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
     }

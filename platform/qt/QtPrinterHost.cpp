@@ -23,7 +23,10 @@
 namespace quillet {
 namespace {
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 std::string ToUtf8(const QString& s)
 {
@@ -40,8 +43,8 @@ QString PdfFolderFromEnvironment()
 // How the finished document reaches its destination.
 enum class Delivery {
     PdfFile, // the "PDF" printer: the file is the result
-    Spool,   // a CUPS queue: drawn into a temporary file, handed to lp at the end
-    Direct,  // a CUPS queue without lp: Qt hands the document to CUPS itself
+    Spool, // a CUPS queue: drawn into a temporary file, handed to lp at the end
+    Direct, // a CUPS queue without lp: Qt hands the document to CUPS itself
 };
 
 // Sends a finished document to a CUPS queue with the options Qt's own CUPS
@@ -52,8 +55,8 @@ bool SubmitToQueue(const QPrinter& printer, const QString& file)
     if (lp.isEmpty())
         return false;
     const QPageLayout layout = printer.pageLayout();
-    QStringList args{QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"), printer.docName(),
-                     QStringLiteral("-o"), QStringLiteral("media=") + layout.pageSize().key()};
+    QStringList args { QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"), printer.docName(),
+        QStringLiteral("-o"), QStringLiteral("media=") + layout.pageSize().key() };
     if (layout.orientation() == QPageLayout::Landscape)
         args << QStringLiteral("-o") << QStringLiteral("landscape");
     switch (printer.duplex()) {
@@ -152,9 +155,15 @@ private:
 
 } // namespace
 
-QtPrinterHost::QtPrinterHost() { Init(PdfFolderFromEnvironment()); }
+QtPrinterHost::QtPrinterHost()
+{
+    Init(PdfFolderFromEnvironment());
+}
 
-QtPrinterHost::QtPrinterHost(const QString& pdfFolder) { Init(pdfFolder); }
+QtPrinterHost::QtPrinterHost(const QString& pdfFolder)
+{
+    Init(pdfFolder);
+}
 
 QtPrinterHost::~QtPrinterHost() = default;
 
@@ -186,7 +195,8 @@ void QtPrinterHost::OpenPrinter(int index)
         return;
     }
     if (index >= 0) {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(FromUtf8(names_[static_cast<std::size_t>(index)]));
+        const QPrinterInfo info
+            = QPrinterInfo::printerInfo(FromUtf8(names_[static_cast<std::size_t>(index)]));
         if (!info.isNull()) {
             printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
             return;
@@ -240,7 +250,7 @@ void QtPrinterHost::SetSettings(const PrinterSettings& settings)
         if (settings.paperSize == DMPAPER_USER) {
             if (settings.paperWidth > 0 && settings.paperLength > 0)
                 size = QPageSize(QSizeF(settings.paperWidth / 10.0, settings.paperLength / 10.0),
-                                 QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+                    QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
         } else {
             const QPageSize coded(QPageSize::id(settings.paperSize));
             // Codes without a Qt size (0 and unknown ones) leave the paper as it is.
@@ -250,7 +260,8 @@ void QtPrinterHost::SetSettings(const PrinterSettings& settings)
     }
     QPageLayout::Orientation orientation = old.orientation();
     if (settings.fields & DM_ORIENTATION)
-        orientation = settings.orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape : QPageLayout::Portrait;
+        orientation
+            = settings.orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape : QPageLayout::Portrait;
     // One layout, size and orientation together: separately set, CUPS
     // printers can end up printing portrait. The printer puts its own
     // printable margins on it.
@@ -259,15 +270,30 @@ void QtPrinterHost::SetSettings(const PrinterSettings& settings)
     printer_->setPageLayout(layout);
 }
 
-bool QtPrinterHost::Landscape() const { return printer_->pageLayout().orientation() == QPageLayout::Landscape; }
+bool QtPrinterHost::Landscape() const
+{
+    return printer_->pageLayout().orientation() == QPageLayout::Landscape;
+}
 
-int QtPrinterHost::DpiX() const { return printer_->resolution(); }
+int QtPrinterHost::DpiX() const
+{
+    return printer_->resolution();
+}
 
-int QtPrinterHost::DpiY() const { return printer_->resolution(); }
+int QtPrinterHost::DpiY() const
+{
+    return printer_->resolution();
+}
 
-int QtPrinterHost::PageWidthPixels() const { return qRound(printer_->pageRect(QPrinter::DevicePixel).width()); }
+int QtPrinterHost::PageWidthPixels() const
+{
+    return qRound(printer_->pageRect(QPrinter::DevicePixel).width());
+}
 
-int QtPrinterHost::PageHeightPixels() const { return qRound(printer_->pageRect(QPrinter::DevicePixel).height()); }
+int QtPrinterHost::PageHeightPixels() const
+{
+    return qRound(printer_->pageRect(QPrinter::DevicePixel).height());
+}
 
 std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
 {

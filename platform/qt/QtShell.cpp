@@ -22,6 +22,9 @@ bool QtShell::Open(const std::string& target)
     return QDesktopServices::openUrl(url);
 }
 
-void QtShell::Beep() { QApplication::beep(); }
+void QtShell::Beep()
+{
+    QApplication::beep();
+}
 
 } // namespace quillet

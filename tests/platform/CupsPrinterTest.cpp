@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -31,21 +33,23 @@ protected:
     {
         if (!HaveTool(QStringLiteral("lpstat")))
             GTEST_SKIP() << "no CUPS client (lpstat) installed; run scripts/setup-cups.sh";
-        const auto status = RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")});
+        const auto status = RunTool(QStringLiteral("lpstat"), { QStringLiteral("-r") });
         if (!status.out.contains(QStringLiteral("scheduler is running")))
             GTEST_SKIP() << "no CUPS scheduler reachable; run scripts/setup-cups.sh first";
         host_ = std::make_unique<QtPrinterHost>(QString()); // no PDF folder printer
         const auto printers = host_->Printers();
-        queueIndex_ = static_cast<int>(std::find(printers.begin(), printers.end(), kQueue) - printers.begin());
-        ASSERT_LT(queueIndex_, static_cast<int>(printers.size())) << "queue QuilletPDF missing; run scripts/setup-cups.sh";
+        queueIndex_
+            = static_cast<int>(std::find(printers.begin(), printers.end(), kQueue) - printers.begin());
+        ASSERT_LT(queueIndex_, static_cast<int>(printers.size()))
+            << "queue QuilletPDF missing; run scripts/setup-cups.sh";
     }
 
     // Job ids that CUPS lists for the queue in the given state ("completed", "not-completed", "all").
     static QStringList Jobs(const char* which)
     {
         const auto out = RunTool(QStringLiteral("lpstat"),
-                                 {QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"),
-                                  QString::fromLatin1(kQueue)});
+            { QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"),
+                QString::fromLatin1(kQueue) });
         QStringList ids;
         for (const QString& line : out.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             ids << line.section(QLatin1Char(' '), 0, 0);
@@ -131,7 +135,7 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     EXPECT_EQ(canvas.DpiX(), 1200);
     canvas.SetFont("\xCB\xCE\xCC\xE5", 12, kBlack);
     canvas.TextOut(100, 100, Utf8ToGbk("打印测试"));
-    canvas.Rectangle({100, 300, 2000, 900});
+    canvas.Rectangle({ 100, 300, 2000, 900 });
     ASSERT_TRUE(job->End());
 
     QStringList added;
@@ -147,6 +151,81 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
         QThread::msleep(200);
     }
     EXPECT_EQ(added.size(), 1) << "the job did not complete in CUPS within 60 s";
+}
+
+// Swaps the lp on PATH for a script that records its arguments and the
+// document it got, and answers with the given exit code.
+class FakeLp {
+public:
+    explicit FakeLp(int exitCode)
+        : savedPath_(qgetenv("PATH"))
+    {
+        const QString script = dir_.filePath(QStringLiteral("lp"));
+        QFile file(script);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\n");
+            file.write("for last; do :; done\ncp \"$last\" \"$(dirname \"$0\")/document\"\n");
+            file.write("exit " + QByteArray::number(exitCode) + "\n");
+            file.close();
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        }
+        qputenv("PATH", dir_.path().toLocal8Bit() + ':' + savedPath_);
+    }
+    ~FakeLp() { qputenv("PATH", savedPath_); }
+    QStringList Args() const
+    {
+        QFile file(dir_.filePath(QStringLiteral("args")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QByteArray Document() const
+    {
+        QFile file(dir_.filePath(QStringLiteral("document")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray savedPath_;
+};
+
+// A job goes to lp with the queue, the title, the paper and the orientation; the spooled file is removed
+// afterwards.
+TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
+{
+    host_->SetSettings(Paper(11, DMORIENT_LANDSCAPE)); // A5
+    FakeLp lp(0);
+    auto job = host_->BeginJob(Utf8ToGbk("月报(2/5)"));
+    ASSERT_NE(job, nullptr);
+    const QString spooled = host_->Printer().outputFileName();
+    EXPECT_FALSE(spooled.isEmpty());
+    job->GetCanvas().TextOut(10, 10, "x");
+    EXPECT_TRUE(job->End());
+    const QStringList args = lp.Args();
+    EXPECT_EQ(args.mid(0, 4),
+        QStringList({ QStringLiteral("-d"), QString::fromLatin1(kQueue), QStringLiteral("-t"),
+            QStringLiteral("月报(2/5)") }));
+    EXPECT_TRUE(args.contains(QStringLiteral("media=A5"))) << test::Utf8(args.join(QLatin1Char(' ')));
+    EXPECT_TRUE(args.contains(QStringLiteral("landscape")));
+    EXPECT_TRUE(lp.Document().startsWith("%PDF"));
+    EXPECT_FALSE(QFile::exists(spooled));
+    EXPECT_TRUE(host_->Printer().outputFileName().isEmpty());
+}
+
+// When lp refuses the job, End reports the failure instead of success.
+TEST_F(CupsTest, RefusedJobReportsFailure)
+{
+    FakeLp lp(1);
+    auto job = host_->BeginJob("refused");
+    ASSERT_NE(job, nullptr);
+    const QString spooled = host_->Printer().outputFileName();
+    EXPECT_FALSE(job->End());
+    EXPECT_FALSE(QFile::exists(spooled));
+    // The next job starts normally.
+    auto next = host_->BeginJob("next");
+    ASSERT_NE(next, nullptr);
+    next->Abort();
 }
 
 // Switching to another index and back keeps the host usable; out-of-range indexes are ignored.

@@ -7,24 +7,26 @@
 namespace quillet {
 namespace {
 
-// The fake font is MulDiv(points, dpiY, 72) high and half that wide per byte, so one Chinese character is square.
+// The fake font is MulDiv(points, dpiY, 72) high and half that wide per byte, so one Chinese character is
+// square.
 TEST(RecordingCanvas, FixedTextMetrics)
 {
     struct Case {
         int dpi;
         int points;
         int pixels;
-    } cases[] = {{96, 12, 16}, {96, 9, 12}, {96, 10, 13}, {600, 12, 100}, {600, 9, 75}};
+    } cases[] = { { 96, 12, 16 }, { 96, 9, 12 }, { 96, 10, 13 }, { 600, 12, 100 }, { 600, 9, 75 } };
     for (const auto& c : cases) {
         RecordingCanvas canvas(c.dpi, c.dpi);
         canvas.SetFont("\xCB\xCE\xCC\xE5", c.points, kBlack);
         EXPECT_EQ(canvas.FontPixels(), c.pixels) << c.dpi << " dpi " << c.points << " pt";
-        EXPECT_EQ(canvas.TextExtent("\xCB\xCE"), (Size{c.pixels / 2 * 2, c.pixels}));
+        EXPECT_EQ(canvas.TextExtent("\xCB\xCE"), (Size { c.pixels / 2 * 2, c.pixels }));
         EXPECT_EQ(canvas.TextExtent("").cy, c.pixels);
     }
 }
 
-// Every recorded call carries the font, pen and brush in force at that moment, and lines run from the pen position.
+// Every recorded call carries the font, pen and brush in force at that moment, and lines run from the pen
+// position.
 TEST(RecordingCanvas, RecordsStateWithEachCall)
 {
     RecordingCanvas canvas;
@@ -40,8 +42,8 @@ TEST(RecordingCanvas, RecordsStateWithEachCall)
     EXPECT_EQ(canvas.Texts()[0].brushColor, kGray);
     const auto lines = canvas.Lines();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].from, (Point{9, 1}));
-    EXPECT_EQ(lines[1].to, (Point{9, 5}));
+    EXPECT_EQ(lines[1].from, (Point { 9, 1 }));
+    EXPECT_EQ(lines[1].to, (Point { 9, 5 }));
     EXPECT_EQ(lines[1].penStyle, PenStyle::Dot);
     EXPECT_EQ(lines[1].penWidth, 2);
 }
@@ -64,7 +66,7 @@ TEST(FakePrinterHost, LandscapeAndJobs)
     ASSERT_EQ(host.jobs.size(), 1u);
     EXPECT_EQ(host.jobs[0].title, "T(1/2)");
     EXPECT_TRUE(host.jobs[0].ended);
-    EXPECT_EQ(host.jobs[0].canvas->ClipRect(), (Rect{0, 0, 6779, 4760}));
+    EXPECT_EQ(host.jobs[0].canvas->ClipRect(), (Rect { 0, 0, 6779, 4760 }));
 
     host.refuseJobs = true;
     EXPECT_EQ(host.BeginJob("x"), nullptr);

@@ -19,8 +19,8 @@ TEST(GbkCodec, FileSignaturesRoundTripByteForByte)
         std::string gbk;
         std::string utf8;
     } cases[] = {
-        {kDataSignatureGbk, ".Brellisk.-打印用数据"},
-        {kFormatSignatureGbk, ".Brellisk.-打印用格式"},
+        { kDataSignatureGbk, ".Brellisk.-打印用数据" },
+        { kFormatSignatureGbk, ".Brellisk.-打印用格式" },
     };
     for (const auto& c : cases) {
         ASSERT_EQ(c.gbk.size(), 21u);
@@ -37,10 +37,14 @@ TEST(GbkCodec, BadBytesBecomeReplacementCharacters)
         std::string gbk;
         std::string utf8;
     } cases[] = {
-        {"lead byte 0xFF", std::string("a\xFF" "b"), "a\xEF\xBF\xBD" "b"},
-        {"cut-off double byte at the end", std::string("\xCB\xCE\xCC"), "宋\xEF\xBF\xBD"},
-        {"empty", std::string(), std::string()},
-        {"plain ASCII passes", std::string("Tahoma 12"), "Tahoma 12"},
+        { "lead byte 0xFF",
+            std::string("a\xFF"
+                        "b"),
+            "a\xEF\xBF\xBD"
+            "b" },
+        { "cut-off double byte at the end", std::string("\xCB\xCE\xCC"), "宋\xEF\xBF\xBD" },
+        { "empty", std::string(), std::string() },
+        { "plain ASCII passes", std::string("Tahoma 12"), "Tahoma 12" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(GbkToUtf8(c.gbk), c.utf8) << c.name;

@@ -23,7 +23,7 @@ TEST(NumberLocale, CLocaleGroupsWithComma)
 TEST(NumberLocale, PinnedLocaleIsUsed)
 {
     const NumberLocale saved = CurrentNumberLocale();
-    SetCurrentNumberLocale({'.', ','});
+    SetCurrentNumberLocale({ '.', ',' });
     EXPECT_EQ(CurrentNumberLocale().thousandsSeparator, '.');
     EXPECT_EQ(CurrentNumberLocale().decimalSeparator, ',');
     SetCurrentNumberLocale(saved);

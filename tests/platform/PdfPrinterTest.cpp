@@ -21,11 +21,14 @@ using test::HaveTool;
 using test::Paper;
 using test::RunTool;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 QStringList PdfFiles(const QString& folder)
 {
-    return QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    return QDir(folder).entryList({ QStringLiteral("*.pdf") }, QDir::Files, QDir::Name);
 }
 
 // Titles become file names without "/", control characters or leading dots; Chinese stays.
@@ -35,17 +38,19 @@ TEST(PdfPrinter, SafeFileNames)
         const char* title;
         const char* name;
     } cases[] = {
-        {"销售月报(1/3)", "销售月报(1-3)"},
-        {"a\\b", "a-b"},
-        {"..hidden", "hidden"},
-        {" . .x", "x"},
-        {"a.b.", "a.b."},
-        {"tab\there\nnew\x7F", "tabherenew"},
-        {"\xC2\x85" "c1", "c1"}, // U+0085, a C1 control
-        {"...", "untitled"},
-        {"", "untitled"},
-        {"  报表  ", "报表"},
-        {"../../etc/passwd", "-..-etc-passwd"},
+        { "销售月报(1/3)", "销售月报(1-3)" },
+        { "a\\b", "a-b" },
+        { "..hidden", "hidden" },
+        { " . .x", "x" },
+        { "a.b.", "a.b." },
+        { "tab\there\nnew\x7F", "tabherenew" },
+        { "\xC2\x85"
+          "c1",
+            "c1" }, // U+0085, a C1 control
+        { "...", "untitled" },
+        { "", "untitled" },
+        { "  报表  ", "报表" },
+        { "../../etc/passwd", "-..-etc-passwd" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(PdfPrinter::SafeFileName(Q(c.title)), Q(c.name)) << c.title;
@@ -76,7 +81,8 @@ TEST(PdfPrinter, ClaimFileNeverOverwrites)
     EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("报表 (2).pdf"));
     EXPECT_EQ(QFileInfo(third).fileName(), QStringLiteral("报表 (3).pdf"));
     // A dangling link counts as taken too.
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("out/x.pdf"))));
+    ASSERT_TRUE(
+        QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("out/x.pdf"))));
     EXPECT_EQ(QFileInfo(printer.ClaimFile(QStringLiteral("x"))).fileName(), QStringLiteral("x (2).pdf"));
 }
 
@@ -126,7 +132,8 @@ TEST_F(PdfHostTest, ListedCurrentAndA4)
     EXPECT_LE(host_->PageHeightPixels(), 14031);
 }
 
-// Paper codes, a custom size and the orientation read back as they were set, and the printable area turns with the sheet.
+// Paper codes, a custom size and the orientation read back as they were set, and the printable area turns
+// with the sheet.
 TEST_F(PdfHostTest, SettingsReadBack)
 {
     constexpr int kA3 = 8, kA5 = 11, kLetter = 1;
@@ -134,13 +141,13 @@ TEST_F(PdfHostTest, SettingsReadBack)
         PrinterSettings in;
         PrinterSettings out;
     } cases[] = {
-        {Paper(DMPAPER_A4, DMORIENT_LANDSCAPE), Paper(DMPAPER_A4, DMORIENT_LANDSCAPE)},
-        {Paper(kA5, DMORIENT_PORTRAIT), Paper(kA5, DMORIENT_PORTRAIT)},
-        {Paper(kA3, DMORIENT_PORTRAIT), Paper(kA3, DMORIENT_PORTRAIT)},
-        {CustomPaper(1500, 2000, DMORIENT_PORTRAIT), CustomPaper(1500, 2000, DMORIENT_PORTRAIT)},
-        {CustomPaper(2000, 1500, DMORIENT_LANDSCAPE), CustomPaper(2000, 1500, DMORIENT_LANDSCAPE)},
+        { Paper(DMPAPER_A4, DMORIENT_LANDSCAPE), Paper(DMPAPER_A4, DMORIENT_LANDSCAPE) },
+        { Paper(kA5, DMORIENT_PORTRAIT), Paper(kA5, DMORIENT_PORTRAIT) },
+        { Paper(kA3, DMORIENT_PORTRAIT), Paper(kA3, DMORIENT_PORTRAIT) },
+        { CustomPaper(1500, 2000, DMORIENT_PORTRAIT), CustomPaper(1500, 2000, DMORIENT_PORTRAIT) },
+        { CustomPaper(2000, 1500, DMORIENT_LANDSCAPE), CustomPaper(2000, 1500, DMORIENT_LANDSCAPE) },
         // A custom size that is exactly Letter becomes Letter.
-        {CustomPaper(2159, 2794, DMORIENT_PORTRAIT), Paper(kLetter, DMORIENT_PORTRAIT)},
+        { CustomPaper(2159, 2794, DMORIENT_PORTRAIT), Paper(kLetter, DMORIENT_PORTRAIT) },
     };
     for (const auto& c : cases) {
         host_->SetSettings(c.in);
@@ -149,7 +156,8 @@ TEST_F(PdfHostTest, SettingsReadBack)
         EXPECT_EQ(s, c.out) << "code " << c.in.paperSize << " " << c.in.paperWidth << "x" << c.in.paperLength;
         EXPECT_EQ(host_->Landscape(), c.in.orientation == DMORIENT_LANDSCAPE);
         const bool wide = host_->PageWidthPixels() > host_->PageHeightPixels();
-        const bool sheetWide = (c.out.paperSize == DMPAPER_USER ? c.out.paperWidth > c.out.paperLength : false)
+        const bool sheetWide
+            = (c.out.paperSize == DMPAPER_USER ? c.out.paperWidth > c.out.paperLength : false)
             != (c.out.orientation == DMORIENT_LANDSCAPE);
         EXPECT_EQ(wide, sheetWide);
     }
@@ -162,9 +170,12 @@ TEST_F(PdfHostTest, BadSettingsKeepThePaper)
     PrinterSettings unflagged = Paper(8, DMORIENT_PORTRAIT);
     unflagged.fields = DM_ORIENTATION;
     const PrinterSettings bad[] = {
-        Paper(0, DMORIENT_PORTRAIT),          Paper(30000, DMORIENT_PORTRAIT),
-        Paper(-4, DMORIENT_PORTRAIT),         CustomPaper(0, 2000, DMORIENT_PORTRAIT),
-        CustomPaper(-10, -10, DMORIENT_PORTRAIT), unflagged,
+        Paper(0, DMORIENT_PORTRAIT),
+        Paper(30000, DMORIENT_PORTRAIT),
+        Paper(-4, DMORIENT_PORTRAIT),
+        CustomPaper(0, 2000, DMORIENT_PORTRAIT),
+        CustomPaper(-10, -10, DMORIENT_PORTRAIT),
+        unflagged,
     };
     for (const auto& s : bad) {
         host_->SetSettings(a5);
@@ -175,7 +186,8 @@ TEST_F(PdfHostTest, BadSettingsKeepThePaper)
     }
 }
 
-// Two jobs of the same title give two searchable PDF files: the Chinese text drawn in 宋体 and the title come back out.
+// Two jobs of the same title give two searchable PDF files: the Chinese text drawn in 宋体 and the title come
+// back out.
 TEST_F(PdfHostTest, JobsBecomeSearchablePdfFiles)
 {
     if (!HaveTool(QStringLiteral("pdftotext")) || !HaveTool(QStringLiteral("pdfinfo")))
@@ -186,7 +198,7 @@ TEST_F(PdfHostTest, JobsBecomeSearchablePdfFiles)
         ASSERT_NE(job, nullptr);
         Canvas& canvas = job->GetCanvas();
         EXPECT_EQ(canvas.DpiY(), 1200);
-        EXPECT_EQ(canvas.ClipRect(), (Rect{0, 0, host_->PageWidthPixels(), host_->PageHeightPixels()}));
+        EXPECT_EQ(canvas.ClipRect(), (Rect { 0, 0, host_->PageWidthPixels(), host_->PageHeightPixels() }));
         canvas.SetFont("\xCB\xCE\xCC\xE5", 12, kBlack); // 宋体
         canvas.TextOut(500, 500, Utf8ToGbk("页小计 第1页 合计12345"));
         canvas.SetPen(PenStyle::Solid, 1, kBlack);
@@ -195,13 +207,14 @@ TEST_F(PdfHostTest, JobsBecomeSearchablePdfFiles)
         EXPECT_TRUE(job->End());
     }
     const QStringList files = PdfFiles(dir_.path());
-    ASSERT_EQ(files, QStringList({QStringLiteral("销售月报(1-2) (2).pdf"), QStringLiteral("销售月报(1-2).pdf")}));
+    ASSERT_EQ(
+        files, QStringList({ QStringLiteral("销售月报(1-2) (2).pdf"), QStringLiteral("销售月报(1-2).pdf") }));
     for (const QString& f : files) {
         const QString path = dir_.filePath(f);
-        const auto text = RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        const auto text = RunTool(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
         ASSERT_TRUE(text.started);
         EXPECT_TRUE(text.out.contains(QStringLiteral("页小计 第1页 合计12345"))) << test::Utf8(text.out);
-        const auto info = RunTool(QStringLiteral("pdfinfo"), {path});
+        const auto info = RunTool(QStringLiteral("pdfinfo"), { path });
         EXPECT_TRUE(info.out.contains(QStringLiteral("销售月报(1/2)"))) << test::Utf8(info.out);
         EXPECT_TRUE(info.out.contains(QStringLiteral("(A4)"))) << test::Utf8(info.out);
     }
@@ -217,8 +230,8 @@ TEST_F(PdfHostTest, PageSizeReachesTheFile)
     ASSERT_NE(job, nullptr);
     job->GetCanvas().TextOut(0, 0, "x");
     ASSERT_TRUE(job->End());
-    const auto info = RunTool(QStringLiteral("pdfinfo"), {dir_.filePath(QStringLiteral("A5.pdf"))});
-        EXPECT_TRUE(info.out.contains(QStringLiteral("595 x 420 pts (A5)"))) << test::Utf8(info.out);
+    const auto info = RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("A5.pdf")) });
+    EXPECT_TRUE(info.out.contains(QStringLiteral("595 x 420 pts (A5)"))) << test::Utf8(info.out);
 }
 
 // An aborted job, or one dropped without End, leaves no file; the printer can start the next job.
@@ -242,7 +255,21 @@ TEST_F(PdfHostTest, AbortLeavesNoFile)
     // A second job cannot start while one is open.
     EXPECT_EQ(host_->BeginJob("second"), nullptr);
     EXPECT_TRUE(job->End());
-    EXPECT_EQ(PdfFiles(dir_.path()), QStringList({QStringLiteral("kept.pdf")}));
+    EXPECT_EQ(PdfFiles(dir_.path()), QStringList({ QStringLiteral("kept.pdf") }));
+}
+
+// An unattended run never opens the printer setup dialog: it answers as if cancelled.
+TEST_F(PdfHostTest, SetupDialogUnattendedIsCancelled)
+{
+    const QByteArray saved = qgetenv("QUILLET_NONINTERACTIVE");
+    qputenv("QUILLET_NONINTERACTIVE", "1");
+    const bool confirmed = host_->SetupDialog();
+    if (saved.isNull())
+        qunsetenv("QUILLET_NONINTERACTIVE");
+    else
+        qputenv("QUILLET_NONINTERACTIVE", saved);
+    EXPECT_FALSE(confirmed);
+    EXPECT_TRUE(host_->CurrentIsPdf());
 }
 
 } // namespace

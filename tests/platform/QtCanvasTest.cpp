@@ -30,7 +30,7 @@ struct Sheet {
     {
         bitmap.SetSize(w, h);
         canvas().SetBrushColor(kWhite);
-        canvas().FillRect({0, 0, w, h});
+        canvas().FillRect({ 0, 0, w, h });
         canvas().SetPen(PenStyle::Solid, 1, kBlack);
     }
     Canvas& canvas() { return bitmap.GetCanvas(); }
@@ -48,7 +48,7 @@ struct LineCase {
     int last;
 };
 
-class LineEndTest : public ::testing::TestWithParam<LineCase> {};
+class LineEndTest : public ::testing::TestWithParam<LineCase> { };
 
 // LineTo draws from the pen position up to, but not including, its end point, whichever way the line runs.
 TEST_P(LineEndTest, EndPixelIsLeftOut)
@@ -74,15 +74,15 @@ TEST_P(LineEndTest, EndPixelIsLeftOut)
 }
 
 INSTANTIATE_TEST_SUITE_P(QtCanvas, LineEndTest,
-                         ::testing::Values(LineCase{"right1", 1, {5, 10}, {15, 10}, 5, 14},
-                                           LineCase{"left1", 1, {15, 10}, {5, 10}, 6, 15},
-                                           LineCase{"down1", 1, {7, 3}, {7, 20}, 3, 19},
-                                           LineCase{"up1", 1, {7, 20}, {7, 3}, 4, 20},
-                                           LineCase{"right2", 2, {5, 10}, {15, 10}, 5, 14},
-                                           LineCase{"left2", 2, {15, 10}, {5, 10}, 6, 15},
-                                           LineCase{"down2", 2, {7, 3}, {7, 20}, 3, 19},
-                                           LineCase{"up2", 2, {7, 20}, {7, 3}, 4, 20}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(LineCase { "right1", 1, { 5, 10 }, { 15, 10 }, 5, 14 },
+        LineCase { "left1", 1, { 15, 10 }, { 5, 10 }, 6, 15 },
+        LineCase { "down1", 1, { 7, 3 }, { 7, 20 }, 3, 19 },
+        LineCase { "up1", 1, { 7, 20 }, { 7, 3 }, 4, 20 },
+        LineCase { "right2", 2, { 5, 10 }, { 15, 10 }, 5, 14 },
+        LineCase { "left2", 2, { 15, 10 }, { 5, 10 }, 6, 15 },
+        LineCase { "down2", 2, { 7, 3 }, { 7, 20 }, 3, 19 },
+        LineCase { "up2", 2, { 7, 20 }, { 7, 3 }, 4, 20 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A slanted line starts on its first point and stops short of its last one, in both directions.
 TEST(QtCanvas, SlantedLineLeavesOutEndPoint)
@@ -90,7 +90,8 @@ TEST(QtCanvas, SlantedLineLeavesOutEndPoint)
     struct Case {
         Point from;
         Point to;
-    } cases[] = {{{5, 5}, {25, 12}}, {{25, 12}, {5, 5}}, {{5, 5}, {12, 25}}, {{12, 25}, {5, 5}}};
+    } cases[] = { { { 5, 5 }, { 25, 12 } }, { { 25, 12 }, { 5, 5 } }, { { 5, 5 }, { 12, 25 } },
+        { { 12, 25 }, { 5, 5 } } };
     for (const auto& c : cases) {
         Sheet sheet;
         sheet.canvas().MoveTo(c.from.x, c.from.y);
@@ -123,7 +124,7 @@ TEST(QtCanvas, StyledPensLeaveGaps)
     struct Case {
         PenStyle style;
         int minRun;
-    } cases[] = {{PenStyle::Dot, 1}, {PenStyle::DashDot, 3}};
+    } cases[] = { { PenStyle::Dot, 1 }, { PenStyle::DashDot, 3 } };
     for (const auto& c : cases) {
         Sheet sheet(80, 5);
         sheet.canvas().SetPen(c.style, 1, kBlack);
@@ -152,13 +153,13 @@ TEST(QtCanvas, RectangleLeavesOutRightAndBottomEdge)
 {
     Sheet sheet;
     sheet.canvas().SetBrushColor(kRed);
-    sheet.canvas().Rectangle({2, 3, 12, 10});
+    sheet.canvas().Rectangle({ 2, 3, 12, 10 });
     const QImage& img = sheet.image();
     EXPECT_EQ(BoundsOfNot(img, kQWhite), QRect(QPoint(2, 3), QPoint(11, 9)));
-    EXPECT_EQ(CountPixels(img, QRect(2, 3, 10, 1), kQBlack), 10);  // top
-    EXPECT_EQ(CountPixels(img, QRect(2, 9, 10, 1), kQBlack), 10);  // bottom
-    EXPECT_EQ(CountPixels(img, QRect(2, 3, 1, 7), kQBlack), 7);    // left
-    EXPECT_EQ(CountPixels(img, QRect(11, 3, 1, 7), kQBlack), 7);   // right
+    EXPECT_EQ(CountPixels(img, QRect(2, 3, 10, 1), kQBlack), 10); // top
+    EXPECT_EQ(CountPixels(img, QRect(2, 9, 10, 1), kQBlack), 10); // bottom
+    EXPECT_EQ(CountPixels(img, QRect(2, 3, 1, 7), kQBlack), 7); // left
+    EXPECT_EQ(CountPixels(img, QRect(11, 3, 1, 7), kQBlack), 7); // right
     EXPECT_EQ(CountPixels(img, QRect(3, 4, 8, 5), kQRed), 8 * 5); // inside
 }
 
@@ -168,7 +169,7 @@ TEST(QtCanvas, RectangleWithNullPenFillsInside)
     Sheet sheet;
     sheet.canvas().SetPen(PenStyle::Null, 1, kBlack);
     sheet.canvas().SetBrushColor(kRed);
-    sheet.canvas().Rectangle({2, 3, 12, 10});
+    sheet.canvas().Rectangle({ 2, 3, 12, 10 });
     EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), QRect(QPoint(2, 3), QPoint(10, 8)));
     EXPECT_EQ(CountPixels(sheet.image(), QRect(2, 3, 9, 6), kQRed), 9 * 6);
 }
@@ -180,11 +181,11 @@ TEST(QtCanvas, FillRectCoversHalfOpenArea)
         Rect r;
         QRect expected;
     } cases[] = {
-        {{2, 3, 12, 10}, QRect(QPoint(2, 3), QPoint(11, 9))},
-        {{5, 5, 6, 6}, QRect(5, 5, 1, 1)},
-        {{12, 10, 2, 3}, QRect()},
-        {{4, 4, 4, 20}, QRect()},
-        {{-5, -5, 3, 2}, QRect(QPoint(0, 0), QPoint(2, 1))},
+        { { 2, 3, 12, 10 }, QRect(QPoint(2, 3), QPoint(11, 9)) },
+        { { 5, 5, 6, 6 }, QRect(5, 5, 1, 1) },
+        { { 12, 10, 2, 3 }, QRect() },
+        { { 4, 4, 4, 20 }, QRect() },
+        { { -5, -5, 3, 2 }, QRect(QPoint(0, 0), QPoint(2, 1)) },
     };
     for (const auto& c : cases) {
         Sheet sheet;
@@ -203,8 +204,15 @@ TEST(QtCanvas, FontPixelHeightFollowsDpi)
         int points;
         int pixels;
     } cases[] = {
-        {96, 12, 16}, {96, 9, 12}, {96, 10, 13}, {600, 12, 100}, {600, 9, 75}, {600, 10, 83},
-        {96, 0, 1},   {96, -8, 1}, {96, 2000000000, QtCanvas::kMaxFontPixels},
+        { 96, 12, 16 },
+        { 96, 9, 12 },
+        { 96, 10, 13 },
+        { 600, 12, 100 },
+        { 600, 9, 75 },
+        { 600, 10, 83 },
+        { 96, 0, 1 },
+        { 96, -8, 1 },
+        { 96, 2000000000, QtCanvas::kMaxFontPixels },
     };
     for (const auto& c : cases) {
         QtBitmap bitmap(c.dpi, c.dpi);
@@ -212,7 +220,8 @@ TEST(QtCanvas, FontPixelHeightFollowsDpi)
         Canvas& canvas = bitmap.GetCanvas();
         EXPECT_EQ(canvas.DpiY(), c.dpi);
         canvas.SetFont(kSongTi, c.points, kBlack);
-        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), c.pixels) << c.dpi << " dpi, " << c.points << " pt";
+        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), c.pixels)
+            << c.dpi << " dpi, " << c.points << " pt";
         canvas.SetFontSize(c.points);
         EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), c.pixels);
         if (c.pixels <= 200) {
@@ -231,13 +240,13 @@ TEST(QtCanvas, WindowsFaceNamesAreSubstituted)
         const char* gbkName;
         const char* family;
     } cases[] = {
-        {"\xCB\xCE\xCC\xE5", "AR PL UMing CN"},    // 宋体
-        {"\xB7\xC2\xCB\xCE", "AR PL UMing CN"},    // 仿宋
-        {"\xBF\xAC\xCC\xE5", "AR PL UKai CN"},     // 楷体
-        {"\xBA\xDA\xCC\xE5", "WenQuanYi Zen Hei"}, // 黑体
-        {"Tahoma", "DejaVu Sans"},
-        {"MS Sans Serif", "DejaVu Sans"},
-        {"Arial", "DejaVu Sans"},
+        { "\xCB\xCE\xCC\xE5", "AR PL UMing CN" }, // 宋体
+        { "\xB7\xC2\xCB\xCE", "AR PL UMing CN" }, // 仿宋
+        { "\xBF\xAC\xCC\xE5", "AR PL UKai CN" }, // 楷体
+        { "\xBA\xDA\xCC\xE5", "WenQuanYi Zen Hei" }, // 黑体
+        { "Tahoma", "DejaVu Sans" },
+        { "MS Sans Serif", "DejaVu Sans" },
+        { "Arial", "DejaVu Sans" },
     };
     for (const auto& c : cases) {
         QtBitmap bitmap(96, 96);
@@ -261,9 +270,10 @@ TEST(QtCanvas, TextOutIsOpaqueWithTopAtY)
     EXPECT_EQ(BoundsOfNot(img, kQWhite), box);
     const int yellow = CountPixels(img, box, kQYellow);
     EXPECT_GT(yellow, box.width() * box.height() / 2); // background
-    EXPECT_LT(yellow, box.width() * box.height());     // and ink
+    EXPECT_LT(yellow, box.width() * box.height()); // and ink
     // The glyphs sit in the upper part of the box: their ink reaches into its top third.
-    EXPECT_LT(CountPixels(img, QRect(10, 20, extent.cx, extent.cy / 3), kQYellow), extent.cx * (extent.cy / 3));
+    EXPECT_LT(
+        CountPixels(img, QRect(10, 20, extent.cx, extent.cy / 3), kQYellow), extent.cx * (extent.cy / 3));
 }
 
 // TextRect fills its clip with the brush and nothing of the text escapes it.
@@ -273,7 +283,7 @@ TEST(QtCanvas, TextRectIsClipped)
     Canvas& canvas = sheet.canvas();
     canvas.SetFont(kSongTi, 24, kBlack);
     canvas.SetBrushColor(kYellow);
-    const Rect clip{20, 20, 60, 40};
+    const Rect clip { 20, 20, 60, 40 };
     canvas.TextRect(clip, 5, 12, "\xCB\xCE\xCC\xE5\xB1\xEA\xCC\xE2\xCB\xCE\xCC\xE5");
     const QImage& img = sheet.image();
     const QRect box(20, 20, 40, 20);
@@ -281,24 +291,25 @@ TEST(QtCanvas, TextRectIsClipped)
     EXPECT_LT(CountPixels(img, box, kQYellow), 40 * 20); // some text shows inside
     // The clip does not stay on the canvas: later drawing reaches outside it.
     canvas.SetBrushColor(kRed);
-    canvas.FillRect({0, 0, 5, 5});
+    canvas.FillRect({ 0, 0, 5, 5 });
     EXPECT_EQ(CountPixels(sheet.image(), QRect(0, 0, 5, 5), kQRed), 25);
 }
 
-// StretchDraw scales the whole source picture into the destination rectangle, and the source can be drawn on afterwards.
+// StretchDraw scales the whole source picture into the destination rectangle, and the source can be drawn on
+// afterwards.
 TEST(QtCanvas, StretchDrawFillsDestination)
 {
     QtBitmap source(96, 96);
     source.SetSize(10, 10);
     source.GetCanvas().SetBrushColor(kRed);
-    source.GetCanvas().FillRect({0, 0, 10, 10});
+    source.GetCanvas().FillRect({ 0, 0, 10, 10 });
     Sheet sheet;
-    sheet.canvas().StretchDraw({5, 5, 25, 15}, source);
+    sheet.canvas().StretchDraw({ 5, 5, 25, 15 }, source);
     EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), QRect(5, 5, 20, 10));
     EXPECT_EQ(CountPixels(sheet.image(), QRect(5, 5, 20, 10), kQRed), 200);
 
     // The source kept its brush across the painter being ended for the read.
-    source.GetCanvas().FillRect({0, 0, 2, 2});
+    source.GetCanvas().FillRect({ 0, 0, 2, 2 });
     EXPECT_TRUE(IsColor(source.Image(), 1, 1, kQRed));
 }
 
@@ -307,15 +318,15 @@ TEST(QtCanvas, StretchDrawOfItselfAndEmptyBitmaps)
 {
     Sheet sheet(20, 20);
     sheet.canvas().SetBrushColor(kRed);
-    sheet.canvas().FillRect({0, 0, 10, 20});
-    sheet.canvas().StretchDraw({10, 0, 20, 20}, sheet.bitmap);
+    sheet.canvas().FillRect({ 0, 0, 10, 20 });
+    sheet.canvas().StretchDraw({ 10, 0, 20, 20 }, sheet.bitmap);
     EXPECT_TRUE(IsColor(sheet.image(), 12, 5, kQRed));
     EXPECT_TRUE(IsColor(sheet.image(), 17, 5, kQWhite));
 
     QtBitmap empty(96, 96);
     empty.SetSize(0, 0);
-    sheet.canvas().StretchDraw({0, 0, 20, 20}, empty);
-    empty.GetCanvas().StretchDraw({0, 0, 20, 20}, sheet.bitmap);
+    sheet.canvas().StretchDraw({ 0, 0, 20, 20 }, empty);
+    empty.GetCanvas().StretchDraw({ 0, 0, 20, 20 }, sheet.bitmap);
     empty.GetCanvas().TextOut(0, 0, "x");
     EXPECT_TRUE(IsColor(sheet.image(), 12, 5, kQRed));
 }
@@ -329,9 +340,9 @@ TEST(QtCanvas, BorrowedPainterStaysActive)
     {
         QtCanvas canvas(painter);
         canvas.SetBrushColor(kRed);
-        canvas.FillRect({0, 0, 4, 4});
+        canvas.FillRect({ 0, 0, 4, 4 });
         canvas.End();
-        EXPECT_EQ(canvas.ClipRect(), (Rect{0, 0, 20, 20}));
+        EXPECT_EQ(canvas.ClipRect(), (Rect { 0, 0, 20, 20 }));
     }
     EXPECT_TRUE(painter.isActive());
     painter.end();

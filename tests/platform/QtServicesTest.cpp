@@ -18,7 +18,7 @@ namespace {
 TEST(QtBitmap, CarriesItsResolution)
 {
     QtBitmapFactory factory;
-    for (int dpi : {72, 96, 120, 180, 600, 1200}) {
+    for (int dpi : { 72, 96, 120, 180, 600, 1200 }) {
         auto bitmap = factory.CreateBitmap(dpi, dpi);
         bitmap->SetSize(30, 20);
         EXPECT_EQ(bitmap->Width(), 30);
@@ -28,7 +28,7 @@ TEST(QtBitmap, CarriesItsResolution)
         auto& qt = static_cast<QtBitmap&>(*bitmap);
         EXPECT_EQ(qt.Image().logicalDpiY(), dpi);
         EXPECT_EQ(qt.Image().format(), QImage::Format_RGB32);
-        EXPECT_EQ(bitmap->GetCanvas().ClipRect(), (Rect{0, 0, 30, 20}));
+        EXPECT_EQ(bitmap->GetCanvas().ClipRect(), (Rect { 0, 0, 30, 20 }));
     }
 }
 
@@ -38,7 +38,8 @@ TEST(QtBitmap, HostileSizesLeaveAnEmptyPicture)
     struct Case {
         int w;
         int h;
-    } cases[] = {{0, 0}, {-5, 10}, {10, -5}, {40000, 10}, {20000, 20000}, {2147483647, 2147483647}};
+    } cases[]
+        = { { 0, 0 }, { -5, 10 }, { 10, -5 }, { 40000, 10 }, { 20000, 20000 }, { 2147483647, 2147483647 } };
     for (const auto& c : cases) {
         QtBitmap bitmap(96, 96);
         bitmap.SetSize(c.w, c.h);
@@ -48,7 +49,7 @@ TEST(QtBitmap, HostileSizesLeaveAnEmptyPicture)
         EXPECT_EQ(canvas.DpiY(), 96);
         canvas.SetFont("Tahoma", 12, kBlack);
         EXPECT_GE(canvas.TextExtent("abc").cy, 16);
-        canvas.FillRect({0, 0, 10, 10});
+        canvas.FillRect({ 0, 0, 10, 10 });
         canvas.TextOut(0, 0, "abc");
         bitmap.SetSize(8, 8); // usable again
         EXPECT_EQ(bitmap.Width(), 8);
@@ -81,16 +82,17 @@ TEST(QtMessageService, UnattendedLineIsOneLine)
         std::string text;
         std::string line;
     } cases[] = {
-        {"提示", "格式文件已保存", "提示: 格式文件已保存\n"},
-        {"打印预览窗体", "第一行\n第二行", "打印预览窗体: 第一行 第二行\n"},
-        {"c", "a\r\nb\rc\n", "c: a b c \n"},
-        {"", "", ": \n"},
+        { "提示", "格式文件已保存", "提示: 格式文件已保存\n" },
+        { "打印预览窗体", "第一行\n第二行", "打印预览窗体: 第一行 第二行\n" },
+        { "c", "a\r\nb\rc\n", "c: a b c \n" },
+        { "", "", ": \n" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(QtMessageService::UnattendedLine(c.caption, c.text), c.line);
 }
 
-// With QUILLET_NONINTERACTIVE=1 the message goes to standard error and the safe answer comes back without a window.
+// With QUILLET_NONINTERACTIVE=1 the message goes to standard error and the safe answer comes back without a
+// window.
 TEST(QtMessageService, UnattendedAnswersSafeDefault)
 {
     const char* saved = std::getenv("QUILLET_NONINTERACTIVE");

@@ -26,7 +26,10 @@ QRect BoundsOfNot(const QImage& img, QColor c)
     return bounds;
 }
 
-bool IsColor(const QImage& img, int x, int y, QColor c) { return img.valid(x, y) && img.pixelColor(x, y) == c; }
+bool IsColor(const QImage& img, int x, int y, QColor c)
+{
+    return img.valid(x, y) && img.pixelColor(x, y) == c;
+}
 
 ToolResult RunTool(const QString& program, const QStringList& args)
 {
@@ -42,7 +45,10 @@ ToolResult RunTool(const QString& program, const QStringList& args)
     return result;
 }
 
-bool HaveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
+bool HaveTool(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
 
 PrinterSettings Paper(int code, int orientation)
 {
