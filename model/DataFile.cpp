@@ -19,11 +19,12 @@ constexpr int kHeadFootTexts = 6;
 // Grand totals read the table area in pieces of about this size.
 constexpr std::size_t kTotalsChunkBytes = 1 << 20;
 
-// A read-only file that is closed when it goes out of scope.
+// A read-only file that is closed when it goes out of scope. Opened without
+// blocking, so a pipe put in the data file's place cannot hang the program.
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::string& path)
-        : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+        : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
     {
     }
     ~ReadOnlyFile()

@@ -262,7 +262,7 @@ std::uint16_t LittleU16(const std::vector<std::uint8_t>& b, std::size_t at)
 std::string TemporaryNameBeside(const std::string& folder, std::string_view base)
 {
     static unsigned counter = 0;
-    return folder + "/." + std::string(base) + ".tmp" + std::to_string(::getpid()) + "-"
+    return folder + "/." + std::string(base.substr(0, 100)) + ".tmp" + std::to_string(::getpid()) + "-"
         + std::to_string(++counter);
 }
 
@@ -288,7 +288,8 @@ int TMyPrintFormat::LoadFromFile(const std::string& path)
 {
     if (!FileExists(path))
         return kFileMissing;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a pipe put in the file's place cannot hang the program.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return kFileIoError;
     std::vector<std::uint8_t> bytes;
