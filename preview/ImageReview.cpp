@@ -1,5 +1,6 @@
 #include "preview/ImageReview.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace quillet {

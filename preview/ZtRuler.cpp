@@ -1,5 +1,6 @@
 #include "preview/ZtRuler.h"
 
+#include <QLayout>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolBar>
