@@ -43,8 +43,8 @@ void PdfPrinter::Prepare(QPrinter& printer)
 {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setFullPage(false);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins(), QPageLayout::Point));
 }
 
 QString PdfPrinter::SafeFileName(const QString& title)

@@ -3,6 +3,7 @@
 // one PDF file in that folder, written by Qt's own PDF writer (text stays
 // searchable), named after the job's document title and never overwriting a
 // file that is already there.
+#include <QMarginsF>
 #include <QString>
 
 class QPrinter;
@@ -17,8 +18,11 @@ public:
     const QString& Folder() const { return folder_; }
 
     // Turns printer into this PDF printer: Qt's PDF writer at 1200 dots per
-    // inch (high-resolution mode), A4 portrait.
+    // inch (high-resolution mode), A4 portrait, with Margins().
     static void Prepare(QPrinter& printer);
+    // The unprintable edge of every sheet, 10 points each side (Qt's PDF
+    // default), so pages have a printable area like a real printer's.
+    static QMarginsF Margins() { return QMarginsF(10, 10, 10, 10); }
 
     // A document title made fit to be a file name: no "/" (it becomes "-"),
     // no control characters, no leading dots or surrounding blanks, at most

@@ -263,9 +263,12 @@ void QtPrinterHost::SetSettings(const PrinterSettings& settings)
         orientation
             = settings.orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape : QPageLayout::Portrait;
     // One layout, size and orientation together: separately set, CUPS
-    // printers can end up printing portrait. The printer puts its own
-    // printable margins on it.
-    QPageLayout layout(size, orientation, old.margins(), old.units());
+    // printers can end up printing portrait. A CUPS printer puts its own
+    // printable margins on it; the PDF printer keeps its fixed ones (a tiny
+    // sheet shrinks them, the next sheet must not inherit that).
+    QPageLayout layout = CurrentIsPdf()
+        ? QPageLayout(size, orientation, PdfPrinter::Margins(), QPageLayout::Point)
+        : QPageLayout(size, orientation, old.margins(), old.units());
     layout.setMode(old.mode());
     printer_->setPageLayout(layout);
 }

@@ -228,16 +228,5 @@ TEST_F(CupsTest, RefusedJobReportsFailure)
     next->Abort();
 }
 
-// Switching to another index and back keeps the host usable; out-of-range indexes are ignored.
-TEST_F(CupsTest, CurrentIndexStaysInRange)
-{
-    host_->SetCurrentIndex(-1);
-    host_->SetCurrentIndex(1000);
-    EXPECT_EQ(host_->CurrentIndex(), queueIndex_);
-    host_->SetCurrentIndex(queueIndex_);
-    PrinterSettings s;
-    EXPECT_TRUE(host_->GetSettings(s));
-}
-
 } // namespace
 } // namespace quillet

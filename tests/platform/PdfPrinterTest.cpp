@@ -186,6 +186,25 @@ TEST_F(PdfHostTest, BadSettingsKeepThePaper)
     }
 }
 
+// A sheet far too small or far too large still prints, and going back to A4 restores the printable area.
+TEST_F(PdfHostTest, HostileCustomSizesAreHarmless)
+{
+    const int width = host_->PageWidthPixels();
+    const int height = host_->PageHeightPixels();
+    for (const auto& paper :
+        { CustomPaper(1, 1, DMORIENT_PORTRAIT), CustomPaper(655350, 655350, DMORIENT_LANDSCAPE) }) {
+        host_->SetSettings(paper);
+        EXPECT_GE(host_->PageWidthPixels(), 0);
+        auto job = host_->BeginJob("big");
+        ASSERT_NE(job, nullptr);
+        job->GetCanvas().FillRect({ 0, 0, 100000, 100000 });
+        EXPECT_TRUE(job->End());
+    }
+    host_->SetSettings(Paper(DMPAPER_A4, DMORIENT_PORTRAIT));
+    EXPECT_EQ(host_->PageWidthPixels(), width);
+    EXPECT_EQ(host_->PageHeightPixels(), height);
+}
+
 // Two jobs of the same title give two searchable PDF files: the Chinese text drawn in 宋体 and the title come
 // back out.
 TEST_F(PdfHostTest, JobsBecomeSearchablePdfFiles)
