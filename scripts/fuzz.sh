@@ -22,7 +22,7 @@ ninja -C "$BUILD_DIR" -j2 format_loader_fuzz data_reader_fuzz fuzz_seeds
 
 WORK="$BUILD_DIR/fuzz-work"
 FINDINGS="$BUILD_DIR/fuzz-findings"
-rm -rf "$WORK"
+rm -rf "$WORK" "$FINDINGS"
 mkdir -p "$WORK/format" "$WORK/data" "$FINDINGS"
 ASAN_OPTIONS=detect_leaks=0 "$BUILD_DIR/fuzz/fuzz_seeds" "$WORK/format" "$WORK/data"
 
