@@ -1,5 +1,6 @@
 // Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
+#include <QScreen>
 
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/FontSubstitutions.h"
@@ -29,6 +30,10 @@ int main(int argc, char* argv[])
                            [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
     if (window.EndRequested())
         return window.ExitCode();
+    // Without a window manager (a bare X server) maximising is only a wish:
+    // take the whole work area first.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
     window.showMaximized();
     app.exec();
     return 0;

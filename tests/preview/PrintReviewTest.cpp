@@ -310,6 +310,25 @@ TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
     EXPECT_FALSE(four.EndRequested());
 }
 
+// With QUILLET_SHOT_DIR set, the window is saved as pictures at 100 % and
+// 50 % and in both styles, for people to look at.
+TEST_F(PreviewWindowTest, ScreenshotsWhenAsked)
+{
+    const QString dir = qEnvironmentVariable("QUILLET_SHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set QUILLET_SHOT_DIR to save screenshots";
+    TFrmPrintReview& w = Open();
+    w.resize(1280, 900);
+    w.grab().save(dir + QStringLiteral("/window-100-standard.png"));
+    w.ActionStateReview->trigger();
+    w.ActionViewRate50->trigger();
+    w.ActionIFXp->trigger();
+    w.ActionNextPage->trigger();
+    w.grab().save(dir + QStringLiteral("/window-50-xp.png"));
+    w.ActionPrintRate50->trigger();
+    w.grab().save(dir + QStringLiteral("/window-50-print50-xp.png"));
+}
+
 // Mode words and base names follow the command-line rules.
 TEST(StartupRules, ModeWordsAndBaseNames)
 {
