@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingCanvas.h"
 
@@ -23,29 +22,6 @@ TEST(RecordingCanvas, FixedTextMetrics)
         EXPECT_EQ(canvas.TextExtent("\xCB\xCE"), (Size { c.pixels / 2 * 2, c.pixels }));
         EXPECT_EQ(canvas.TextExtent("").cy, c.pixels);
     }
-}
-
-// Every recorded call carries the font, pen and brush in force at that moment, and lines run from the pen
-// position.
-TEST(RecordingCanvas, RecordsStateWithEachCall)
-{
-    RecordingCanvas canvas;
-    canvas.SetFont("Arial", 10, kRed);
-    canvas.SetBrushColor(kGray);
-    canvas.TextOut(3, 4, "ab");
-    canvas.SetPen(PenStyle::Dot, 2, kRed);
-    canvas.MoveTo(1, 1);
-    canvas.LineTo(9, 1);
-    canvas.LineTo(9, 5);
-    ASSERT_EQ(canvas.Texts().size(), 1u);
-    EXPECT_EQ(canvas.Texts()[0].fontColor, kRed);
-    EXPECT_EQ(canvas.Texts()[0].brushColor, kGray);
-    const auto lines = canvas.Lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].from, (Point { 9, 1 }));
-    EXPECT_EQ(lines[1].to, (Point { 9, 5 }));
-    EXPECT_EQ(lines[1].penStyle, PenStyle::Dot);
-    EXPECT_EQ(lines[1].penWidth, 2);
 }
 
 // A fake printer in landscape swaps its printable area and records each job under its title.
@@ -74,18 +50,6 @@ TEST(FakePrinterHost, LandscapeAndJobs)
     EXPECT_FALSE(host.HasPrinter());
     EXPECT_EQ(host.CurrentIndex(), -1);
     EXPECT_FALSE(host.GetSettings(s));
-}
-
-// Queued answers come first; then Yes/No questions get the safe No.
-TEST(FakeMessageService, AnswersFromQueueThenSafeDefault)
-{
-    FakeMessageService messages;
-    messages.answers.push_back(MessageResult::Yes);
-    EXPECT_EQ(messages.Show("提示", "a", MessageButtons::YesNo), MessageResult::Yes);
-    EXPECT_EQ(messages.Show("提示", "b", MessageButtons::YesNo), MessageResult::No);
-    EXPECT_EQ(messages.Show("c", "d", MessageButtons::Ok), MessageResult::Ok);
-    ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[1].text, "b");
 }
 
 } // namespace

@@ -19,16 +19,5 @@ TEST(NumberLocale, CLocaleGroupsWithComma)
     EXPECT_EQ(locale.decimalSeparator, '.');
 }
 
-// A locale pinned by the caller wins over the system's until it is replaced.
-TEST(NumberLocale, PinnedLocaleIsUsed)
-{
-    const NumberLocale saved = CurrentNumberLocale();
-    SetCurrentNumberLocale({ '.', ',' });
-    EXPECT_EQ(CurrentNumberLocale().thousandsSeparator, '.');
-    EXPECT_EQ(CurrentNumberLocale().decimalSeparator, ',');
-    SetCurrentNumberLocale(saved);
-    EXPECT_EQ(CurrentNumberLocale(), saved);
-}
-
 } // namespace
 } // namespace quillet
