@@ -1,6 +1,7 @@
 // The preview window after start-up on the example report: tabs, status bar,
 // paper label, page turning, zoom, states, placement and styles.
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -189,6 +190,22 @@ TEST_F(PreviewWindowTest, ZoomSizesRulersAndDesignStateLocksRates)
         EXPECT_FALSE(a->isEnabled());
     EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("设计"));
     EXPECT_EQ(w.Image_Review->width(), 794 + 5);
+}
+
+// Scrolling the page moves the top ruler with the horizontal position and the
+// left ruler with the vertical one, each alone.
+TEST_F(PreviewWindowTest, RulersFollowTheScrollPosition)
+{
+    TFrmPrintReview& w = Open();
+    w.resize(600, 500);
+    QApplication::processEvents();
+    const int leftRulerTop = w.ZtRuler_Left->y();
+    w.ScrollBox_Main->horizontalScrollBar()->setValue(40);
+    EXPECT_EQ(w.ZtRuler_Top->x(), -40);
+    EXPECT_EQ(w.ZtRuler_Left->y(), leftRulerTop);
+    w.ScrollBox_Main->verticalScrollBar()->setValue(70);
+    EXPECT_EQ(w.ZtRuler_Left->y(), -70);
+    EXPECT_EQ(w.ZtRuler_Top->x(), -40);
 }
 
 // Placement commands move the table block and tick exactly one command of their group.
