@@ -6,7 +6,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build-release"
-pdf_dir="$root/example-pdf"
+pdf_dir="$build/example-pdf"
 
 packages=(
     g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
@@ -67,6 +67,6 @@ if [ "${#pdfs[@]}" -eq 0 ]; then
     [ "$status" -ne 0 ] || status=1
 else
     echo "run-example.sh: ${#pdfs[@]} PDF file(s):"
-    ls -l "${pdfs[@]}"
+    ls -lv "${pdfs[@]}"
 fi
 exit "$status"
