@@ -110,7 +110,26 @@ void TMyBuffPaper::SetPrintRate(double percent)
 
 void TMyBuffPaper::SetItemFont(Canvas& canvas, const TMyTextItem& item)
 {
-    canvas.SetFont(item.FontName.View(), ScaledFontSize(item.FontSize), item.FontColor);
+    ApplyFont(canvas, item.FontName.View(), ScaledFontSize(item.FontSize), item.FontColor);
+}
+
+void TMyBuffPaper::ApplyFont(Canvas& canvas, std::string_view gbkName, int points, Color color)
+{
+    FontInUse& f = fontInUse_;
+    if (f.tracking && f.known && f.points == points && f.name == gbkName) {
+        if (f.color != color) {
+            canvas.SetFontColor(color);
+            f.color = color;
+        }
+        return;
+    }
+    canvas.SetFont(gbkName, points, color);
+    if (f.tracking) {
+        f.known = true;
+        f.name.assign(gbkName);
+        f.points = points;
+        f.color = color;
+    }
 }
 
 int TMyBuffPaper::MeasureLinesHeight(

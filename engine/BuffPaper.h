@@ -103,6 +103,7 @@ public:
 private:
     void RenderBlocks(Canvas& canvas, double fx, double fy);
     void SetItemFont(Canvas& canvas, const TMyTextItem& item);
+    void ApplyFont(Canvas& canvas, std::string_view gbkName, int points, Color color);
     int MeasureLinesHeight(Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items,
         std::uint8_t multiLine);
     TMyExtent DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, double fy,
@@ -118,6 +119,18 @@ private:
     BitmapFactory& bitmaps_;
     std::unique_ptr<Bitmap> pageImage_;
     std::string jobTitle_; // GBK document title of the next print job
+
+    // The font last set on the canvas of the page being rendered. Setting a
+    // font costs far more than comparing it, and neighbouring cells mostly
+    // share theirs; outside a render every set goes to the canvas.
+    struct FontInUse {
+        bool tracking = false;
+        bool known = false;
+        std::string name;
+        int points = 0;
+        Color color = 0;
+    };
+    FontInUse fontInUse_;
 };
 
 } // namespace quillet

@@ -159,7 +159,7 @@ void TMyBuffPaper::DrawPageNumber(Canvas& canvas, double fx, double fy)
     const TMyPrintFormat& f = format_;
     const std::string text
         = std::string(kDi) + std::to_string(CurrentPage) + kYe + " " + kGong + std::to_string(PageCount) + kYe;
-    canvas.SetFont(kSongTi, kPageNumberPoints, kBlack);
+    ApplyFont(canvas, kSongTi, kPageNumberPoints, kBlack);
     const Size e = canvas.TextExtent(text);
     const int d = std::max(0, (PageWidth - f.MarginLeft - f.MarginRight - PixelsToMm(e.cx, fx)) / 2);
     const int x = f.MarginLeft + d;

@@ -15,6 +15,15 @@ constexpr char kJobNotEnded[] = "打印作业没有正常结束";
 void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
 {
     const TMyPrintFormat& f = format_;
+    // Only this render draws on the canvas until it returns, so the font it
+    // set last is the canvas's font.
+    fontInUse_ = FontInUse{};
+    fontInUse_.tracking = true;
+    struct StopTracking {
+        FontInUse& font;
+        ~StopTracking() { font = FontInUse{}; }
+    } stopTracking{fontInUse_};
+
     canvas.SetBrushColor(kWhite);
     LayoutBlock(canvas, fy);
 

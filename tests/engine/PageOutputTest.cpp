@@ -146,6 +146,34 @@ TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
     EXPECT_EQ(texts[texts.size() - 3].from.y, 1000); // foot after the 59 mm body
 }
 
+TEST(RenderPage, FontsStayRightAcrossCellsAndRenders)
+{
+    // A red negative cell does not colour the next cell, the page number gets its own font, and a font changed between renders is set again.
+    EngineRig rig;
+    TMyPrintFormat& f = rig.format;
+    SimpleTable(f, 2, 3, 1);
+    f.ColDecimals[1] = 0;
+    f.ColItem[2].FontColor = 0x00AB0000;
+    f.NegativeRed = 1;
+    f.PrintPageNumber = 1;
+    rig.UseCells({"-1", "a", "2", "b"});
+    RecordingCanvas canvas(254, 254);
+    rig.buffer.RenderPage(canvas, false);
+    auto texts = canvas.Texts();
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[0].fontColor, kRed);
+    EXPECT_EQ(texts[1].fontColor, 0x00AB0000u);
+    EXPECT_EQ(texts[2].fontColor, 0u);
+    EXPECT_EQ(texts[4].fontName, "\xCB\xCE\xCC\xE5");
+    EXPECT_EQ(texts[4].fontPoints, 10);
+
+    canvas.Clear();
+    canvas.SetFont("Other", 5, kRed);
+    rig.buffer.RenderPage(canvas, false);
+    EXPECT_EQ(canvas.Texts()[0].fontName, "Arial");
+    EXPECT_EQ(canvas.Texts()[0].fontPoints, 20);
+}
+
 TEST_F(Pages, PreviewAtFullSizeIsDrawnDirectly)
 {
     // At 100 % the page is drawn into the page bitmap and again straight into the preview picture.

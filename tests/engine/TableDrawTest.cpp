@@ -448,6 +448,17 @@ TEST_F(MergedCells, BlanksTheRangeAndShowsTextOverIt)
     EXPECT_EQ(canvas.ops[3].text, "\xA1\xA1");
 }
 
+TEST_F(MergedCells, BlankingOffsetIsAddedBeforeRounding)
+{
+    // At 2.5 px/mm the range (1, 1)-(61, 11) mm blanks from Round(3.5) = 4, not Round(2.5) + 1 = 3.
+    Slot(1, 1, 1, 3, 1, kMergedText, "x");
+    rig.buffer.CurrentBlock = 1;
+    rig.buffer.DrawMergedCells(canvas, 1, 1, 2.5, 2.5);
+    auto rects = canvas.OfKind(CanvasOp::Kind::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(rects[0].rect, (Rect{4, 4, 152, 28}));
+}
+
 TEST_F(MergedCells, SubtotalsAndTotalsSumLenientlyAndHonourNegativeRed)
 {
     // Block sums skip words and -999 and read "1,000"; NegativeRed shows -2.5 as a red 2.5.

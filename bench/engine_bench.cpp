@@ -1,0 +1,285 @@
+// engine_bench [--rows N] [--cells N]: figures of the page engine on a report
+// with the example's layout widened to 8 columns and 50 rows a block:
+//   - Paginate on a data file of a million cells (about 200 MB),
+//   - RenderPage of one full page onto the screen's page bitmap (96 dpi),
+//   - ShowCurrentPage at 100 % and at 50 %,
+//   - PrintPages of every page of a 10,000-line report to the PDF printer,
+//   - peak resident memory (VmHWM) after working on the 200 MB file.
+// Build it in a Release tree; figures from a sanitizer build mean nothing.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/BenchRig.h"
+#include "platform/qt/FontSubstitutions.h"
+#include "tools/ExampleReport.h"
+
+using namespace quillet;
+
+namespace {
+
+constexpr int kColumns = 8;
+constexpr int kHeadRows = 2;
+constexpr int kLinesPerBlock = 46;
+constexpr int kFootRows = 2;
+constexpr int kRowsPerBlock = kHeadRows + kLinesPerBlock + kFootRows;
+
+// The example's ledger with a remarks column and 46 lines a sheet.
+void BuildBenchFormat(TMyPrintFormat& f)
+{
+    BuildExampleFormat(f);
+    static constexpr int kWidths[kColumns] = {17, 19, 26, 22, 12, 16, 22, 16};
+    f.ColCount = kColumns;
+    for (int c = 1; c <= kColumns; ++c)
+        f.ColWidth[c] = kWidths[c - 1];
+    f.ColDecimals[8] = kTextColumn;
+    f.ColItem[8] = f.ColItem[4];
+    f.ColLine[7] = f.ColLine[6];
+    for (int c = 1; c <= kColumns; ++c)
+        f.ColItem[c].FontSize = 8;
+
+    f.RowCount = kRowsPerBlock;
+    f.FootRowCount = kFootRows;
+    const int subtotalRow = kHeadRows + kLinesPerBlock + 1;
+    for (int r = 1; r <= kRowsPerBlock; ++r) {
+        f.RowHeight[r] = (r <= kHeadRows || r >= subtotalRow) ? 6 : 4;
+        f.RowLine[r] = {1, {}, kBlack};
+    }
+    f.RowLine[kHeadRows].Style = 3;
+    f.RowLine[subtotalRow - 1].Style = 2;
+
+    auto& m = f.MergedCells;
+    for (int s : {9, 10, 11})
+        m[s].Top = m[s].Bottom = subtotalRow;
+    for (int s : {12, 13, 14})
+        m[s].Top = m[s].Bottom = subtotalRow + 1;
+    m[15] = m[4];
+    m[15].Left = m[15].Right = 8;
+    m[15].Item.Text.SetText("\xB1\xB8\xD7\xA2"); // 备注
+}
+
+void PutCell(std::string& out, const std::string& text)
+{
+    const std::size_t n = std::min<std::size_t>(text.size(), 200);
+    out.push_back(static_cast<char>(n));
+    out.append(text, 0, n);
+    out.append(200 - n, '\0');
+}
+
+// A data file of `cells` cells: ledger lines in blocks of 46, each block
+// followed by the two empty rows the sums lie over.
+bool WriteBenchData(const std::string& path, long long cells)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string head = std::string(1, '\x15') + "\x2e\x42\x72\x65\x6c\x6c\x69\x73\x6b\x2e\x2d\xb4\xf2\xd3\xa1\xd3\xc3\xca\xfd\xbe\xdd";
+    head += std::string("\x01\x00\x05\x00", 4);
+    for (const std::string& text : ExampleHeadFootTexts())
+        PutCell(head, text);
+    out.write(head.data(), static_cast<std::streamsize>(head.size()));
+    std::string buffer;
+    long long written = 0;
+    int line = 0;
+    for (long long row = 0; written < cells; ++row) {
+        std::vector<std::string> cellsOfRow(kColumns);
+        if (row % kRowsPerBlock < kRowsPerBlock - kHeadRows - kFootRows) {
+            cellsOfRow = ExampleRowCells(line);
+            cellsOfRow.push_back(line % 7 == 0 ? "\xB2\xB9\xB5\xA5" : ""); // 补单
+            ++line;
+        }
+        for (int c = 0; c < kColumns && written < cells; ++c, ++written)
+            PutCell(buffer, cellsOfRow[c]);
+        if (buffer.size() > (1 << 22)) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    }
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    return static_cast<bool>(out);
+}
+
+double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Median wall time of `runs` calls, in milliseconds.
+double MedianMs(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        times.push_back(Ms(std::chrono::steady_clock::now() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+long PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+// A canvas that times every drawing call of the canvas it wraps, to show
+// where the time of a page goes.
+class TimedCanvas : public Canvas {
+public:
+    explicit TimedCanvas(Canvas& inner) : inner_(inner) { }
+    struct Tally {
+        double us = 0;
+        long calls = 0;
+    };
+    std::map<std::string, Tally> tallies;
+
+    int DpiX() const override { return inner_.DpiX(); }
+    int DpiY() const override { return inner_.DpiY(); }
+    Rect ClipRect() const override { return inner_.ClipRect(); }
+    void SetFont(std::string_view n, int p, Color c) override
+    {
+        Time("SetFont", [&] { inner_.SetFont(n, p, c); });
+    }
+    void SetFontSize(int p) override { Time("SetFontSize", [&] { inner_.SetFontSize(p); }); }
+    void SetFontColor(Color c) override { Time("SetFontColor", [&] { inner_.SetFontColor(c); }); }
+    Size TextExtent(std::string_view t) override
+    {
+        Size s;
+        Time("TextExtent", [&] { s = inner_.TextExtent(t); });
+        return s;
+    }
+    void TextOut(int x, int y, std::string_view t) override { Time("TextOut", [&] { inner_.TextOut(x, y, t); }); }
+    void TextRect(const Rect& r, int x, int y, std::string_view t) override
+    {
+        Time("TextRect", [&] { inner_.TextRect(r, x, y, t); });
+    }
+    void SetPen(PenStyle st, int w, Color c) override { inner_.SetPen(st, w, c); }
+    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
+    void LineTo(int x, int y) override { Time("LineTo", [&] { inner_.LineTo(x, y); }); }
+    void SetBrushColor(Color c) override { inner_.SetBrushColor(c); }
+    void FillRect(const Rect& r) override { Time("FillRect", [&] { inner_.FillRect(r); }); }
+    void Rectangle(const Rect& r) override { Time("Rectangle", [&] { inner_.Rectangle(r); }); }
+    void StretchDraw(const Rect& r, Bitmap& b) override { Time("StretchDraw", [&] { inner_.StretchDraw(r, b); }); }
+
+private:
+    void Time(const char* what, const std::function<void()>& call)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        Tally& t = tallies[what];
+        t.us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+        ++t.calls;
+    }
+    Canvas& inner_;
+};
+
+void Report(const char* what, double value, const char* unit, const char* target)
+{
+    std::printf("%-52s %10.2f %-8s (target %s)\n", what, value, unit, target);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    long long bigCells = 1000000;
+    int reportLines = 10000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--cells")
+            bigCells = std::atoll(argv[i + 1]);
+        else if (arg == "--rows")
+            reportLines = std::atoi(argv[i + 1]);
+    }
+
+    QTemporaryDir temp;
+    const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
+    // The PDF printer must be in the list before the printers are read.
+    qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+
+    // A million cells: pagination, a cold first page (grand totals read the
+    // whole file once), and the memory this takes.
+    const std::string bigPath = temp.filePath(QStringLiteral("big.dat")).toStdString();
+    if (!WriteBenchData(bigPath, bigCells)) {
+        std::fprintf(stderr, "engine_bench: cannot write %s\n", bigPath.c_str());
+        return 1;
+    }
+    {
+        BenchRig rig;
+        BuildBenchFormat(rig.format);
+        if (!rig.Start(bigPath))
+            return 1;
+        std::printf("data file: %lld cells, %.1f MB, %d pages\n", bigCells, (1232.0 + 201.0 * bigCells) / 1e6,
+            rig.buffer->PageCount);
+        Report("Paginate (1,000,000 cells)", MedianMs(50, [&] { rig.buffer->Paginate(); }), "ms", "-");
+        const auto cold = std::chrono::steady_clock::now();
+        rig.buffer->ShowCurrentPage();
+        Report("ShowCurrentPage, first time (grand totals read)", Ms(std::chrono::steady_clock::now() - cold), "ms",
+            "-");
+        rig.buffer->CurrentPage = rig.buffer->PageCount;
+        Report("ShowCurrentPage, last page of the big file", MedianMs(10, [&] { rig.buffer->ShowCurrentPage(); }),
+            "ms", "< 15 ms");
+        Report("peak resident memory (VmHWM) with the 200 MB file", PeakResidentKb() / 1024.0, "MB", "< 60 MB");
+    }
+
+    // A 10,000-line report: one page drawn, shown and printed.
+    const long long reportCells
+        = static_cast<long long>((reportLines + kLinesPerBlock - 1) / kLinesPerBlock) * (kRowsPerBlock - kHeadRows)
+        * kColumns;
+    const std::string reportPath = temp.filePath(QStringLiteral("report.dat")).toStdString();
+    if (!WriteBenchData(reportPath, reportCells))
+        return 1;
+    BenchRig rig;
+    BuildBenchFormat(rig.format);
+    if (!rig.Start(reportPath))
+        return 1;
+    std::printf("report: %d lines, %d pages of %d rows x %d columns\n", reportLines, rig.buffer->PageCount,
+        kRowsPerBlock, kColumns);
+    Canvas& pageCanvas = rig.buffer->PageImage().GetCanvas();
+    rig.buffer->RenderPage(pageCanvas, false); // warm the grand totals and the font caches
+    Report("RenderPage, one full page at 96 dpi", MedianMs(100, [&] { rig.buffer->RenderPage(pageCanvas, false); }),
+        "ms", "< 5 ms");
+    {
+        TimedCanvas timed(pageCanvas);
+        constexpr int kRuns = 20;
+        const double total = MedianMs(kRuns, [&] { rig.buffer->RenderPage(timed, false); }) * 1000;
+        std::printf("  where one RenderPage goes (%.0f us with the timing):\n", total);
+        double drawing = 0;
+        for (const auto& [what, t] : timed.tallies) {
+            std::printf("    %-14s %6ld calls %8.0f us %6.2f us a call\n", what.c_str(), t.calls / kRuns,
+                t.us / kRuns, t.us / t.calls);
+            drawing += t.us / kRuns;
+        }
+        std::printf("    %-14s %23.0f us\n", "the rest", total - drawing);
+    }
+    Report("ShowCurrentPage at 100 %", MedianMs(50, [&] { rig.buffer->ShowCurrentPage(); }), "ms", "< 15 ms");
+    rig.buffer->SetViewRate(50);
+    Report("ShowCurrentPage at 50 %", MedianMs(50, [&] { rig.buffer->ShowCurrentPage(); }), "ms", "< 15 ms");
+    rig.buffer->SetViewRate(100);
+
+    if (!rig.printerHost.CurrentIsPdf()) {
+        std::fprintf(stderr, "engine_bench: the PDF printer is missing\n");
+        return 1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    rig.buffer->PrintPages(1, rig.buffer->PageCount);
+    const double seconds = Ms(std::chrono::steady_clock::now() - start) / 1000.0;
+    const int files = static_cast<int>(QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
+    std::printf("printed %d pages into %d PDF files in %.2f s\n", rig.buffer->PageCount, files, seconds);
+    Report("PrintPages to PDF", rig.buffer->PageCount / seconds, "pages/s", ">= 400 pages/s");
+    return 0;
+}
