@@ -1,6 +1,9 @@
 #pragma once
 // An error that ends the drawing or printing of a page. The message is UTF-8,
-// in the program's own words; the window shows it to the user.
+// in the program's own words; the window shows it to the user:
+//   “<cell text>”不是有效的数值  a numeric column holds a cell that is no number
+//   无法开始打印作业              the printing system refused to start a job
+//   打印作业没有正常结束          the printing system reported a failure at its end
 #include <stdexcept>
 #include <string>
 

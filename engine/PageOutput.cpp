@@ -1,4 +1,6 @@
 // Whole pages: onto any canvas, into the preview, and onto the printer.
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "engine/BuffPaper.h"
@@ -39,7 +41,9 @@ void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
     };
     const int blockHeight = TableBottom - TableTop;
     const int blocks = IsOn(f.MultiTables) ? BlocksPerPage : 1;
-    CurrentBlock = (CurrentPage - 1) * BlocksPerPage + 1;
+    // A page number far past the last page must not overflow the block count.
+    const long long firstBlock = (static_cast<long long>(CurrentPage) - 1) * BlocksPerPage + 1;
+    CurrentBlock = static_cast<int>(std::clamp<long long>(firstBlock, INT_MIN, INT_MAX - blocks));
 
     try {
         for (int k = 1; k <= blocks; ++k) {

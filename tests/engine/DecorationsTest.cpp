@@ -155,18 +155,12 @@ TEST_F(Decorations, SeveralLineHeadSkipsEmptyLines)
     f.Head[2].Text.SetText("X");
     canvas.Clear();
     EXPECT_EQ(rig.buffer.DrawPageHead(canvas, 5, kF, kF).Height, 3 + 3 + 4 + 1); // 24 px: Round(3.4) = 3
-}
 
-TEST_F(Decorations, SeveralLineHeadAlwaysShowsItsFirstLine)
-{
     // An empty first line is still drawn and still advances.
-    TMyPrintFormat& f = rig.format;
-    f.PrintPageHead = 1;
-    f.HeadMultiLine = 1;
-    SetItem(f.Head[1], "", 20, 1);
-    SetItem(f.Head[2], "AB", 20, 1);
-    EXPECT_EQ(rig.buffer.DrawPageHead(canvas, 0, kF, kF).Height, 3 + 3 + 1);
-    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"", "AB"}));
+    f.Head[1].Text.Clear();
+    canvas.Clear();
+    EXPECT_EQ(rig.buffer.DrawPageHead(canvas, 5, kF, kF).Height, 3 + 3 + 4 + 1);
+    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"", "X", "CD"}));
 }
 
 TEST_F(Decorations, SeveralLineFootKeepsAGapForEmptyLines)

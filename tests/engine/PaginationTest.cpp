@@ -39,18 +39,13 @@ TEST(LayoutBlock, ReservesEachDecorationWithItsFixedMargin)
     f.HeadMultiLine = 2; // not 1: one line, the tallest item counts
     rig.buffer.LayoutBlock(canvas, 10.0);
     EXPECT_EQ(rig.buffer.TableBottom - rig.buffer.TableTop, 30 + 4 + 6 + (4 + 4) + 8);
-}
 
-TEST(LayoutBlock, SwitchedOffDecorationsStillReserveTwelveMillimetres)
-{
-    // With every decoration off, texts are not measured and the block is its rows plus 12 mm.
-    EngineRig rig;
-    SimpleTable(rig.format, 2, 5, 1, 20, 8);
-    SetItem(rig.format.Title, "a title nobody prints", 72);
-    RecordingCanvas canvas(254, 254);
-    rig.buffer.LayoutBlock(canvas, 10.0);
-    EXPECT_EQ(rig.buffer.TableBottom - rig.buffer.TableTop, 40 + 12);
-    EXPECT_EQ(canvas.extentCalls, 0);
+    // Switched off, nothing is measured and the block is its rows plus 12 mm.
+    f.PrintCompany = f.PrintTitle = f.PrintPageHead = f.PrintPageFoot = 0;
+    RecordingCanvas off(254, 254);
+    rig.buffer.LayoutBlock(off, 10.0);
+    EXPECT_EQ(rig.buffer.TableBottom - rig.buffer.TableTop, 30 + 12);
+    EXPECT_EQ(off.extentCalls, 0);
 }
 
 TEST(LayoutBlock, HalfScaleRoundsEachSizeBeforeSumming)
@@ -127,7 +122,10 @@ TEST_P(Pagination, CountsBlocksAndPages)
     const PaginateCase& c = GetParam();
     EngineRig rig;
     SimpleTable(rig.format, c.cols, c.rows, c.headRows);
-    rig.UseCells(Cells(c.cells));
+    DataFileSpec spec;
+    spec.cells = Cells(c.cells);
+    spec.trailing = std::string(200, 'x'); // a cut-off cell does not count
+    rig.UseData(spec);
     EXPECT_EQ(rig.buffer.BlocksPerPage, 1);
     EXPECT_EQ(rig.buffer.BlockCount, c.blocks);
     EXPECT_EQ(rig.buffer.PageCount, c.pages);
@@ -144,19 +142,6 @@ INSTANTIATE_TEST_SUITE_P(Engine, Pagination,
         PaginateCase{"HeadingRowsBeyondRows", 3, 2, 7, 9, 1, 1, 2},
         PaginateCase{"NoColumns", 0, 5, 1, 9, 1, 1, 1}),
     [](const ::testing::TestParamInfo<PaginateCase>& info) { return std::string(info.param.name); });
-
-TEST(Paginate, BytesAfterTheLastWholeCellAreIgnored)
-{
-    // A cut-off cell at the end of the file does not count as a cell.
-    EngineRig rig;
-    SimpleTable(rig.format, 5, 10, 1);
-    DataFileSpec spec;
-    spec.cells = Cells(45);
-    spec.trailing = std::string(200, 'x');
-    rig.UseData(spec);
-    EXPECT_EQ(rig.buffer.BlockCount, 1);
-    EXPECT_EQ(rig.buffer.LastBlockRows, 10);
-}
 
 TEST(Paginate, StacksAsManyBlocksAsFitWhenMultiTablesIsOn)
 {
@@ -246,23 +231,6 @@ TEST(PageBuffer, ViewRateResizesThePreviewAndRedraws)
     EXPECT_EQ(rig.paperHost.topRulers.back().lengthNumber, 9);   // Round(105) div 10 = 10 cm
     EXPECT_EQ(rig.paperHost.leftRulers.back().lengthNumber, 13); // Round(145) div 10 = 14 cm
     EXPECT_EQ(rig.PreviewCanvas().OfKind(CanvasOp::Kind::StretchDraw).size(), 1u);
-}
-
-TEST(PageBuffer, PrintRateRedrawsWithoutPaginating)
-{
-    // A new content scale shows the page again but keeps the blocks per page until the next pagination.
-    EngineRig rig;
-    SimpleTable(rig.format, 1, 2, 1, 20, 29);
-    rig.format.MultiTables = 1;
-    rig.buffer.SetPageSize(210, 300);
-    rig.UseCells(Cells(7));
-    ASSERT_EQ(rig.buffer.BlocksPerPage, 3);
-    rig.buffer.SetPrintRate(50);
-    EXPECT_EQ(rig.buffer.PrintRate, 50);
-    EXPECT_EQ(rig.buffer.BlocksPerPage, 3);
-    EXPECT_FALSE(rig.PreviewCanvas().Lines().empty());
-    rig.buffer.Paginate(); // rows 29 -> 14 (half to even): block 40 mm, 260 div 50 = 5
-    EXPECT_EQ(rig.buffer.BlocksPerPage, 5);
 }
 
 } // namespace

@@ -90,15 +90,6 @@ TEST(DrawRule, PointsAndSlantedSegmentsDrawNothing)
     EXPECT_TRUE(c.Lines().empty());
 }
 
-TEST(DrawRule, ConvertsMillimetresWithHalfToEvenRounding)
-{
-    // At 2.5 px/mm, 1 mm is 2 px (2.5 to even) and 3 mm is 8 px (7.5 to even).
-    EngineRig rig;
-    RecordingCanvas c(72, 72);
-    rig.buffer.DrawRule(c, 1, 3, 3, 3, Spec(1), 2.5, 2.5);
-    ExpectSegments(c, {{{2, 8}, {8, 8}, PenStyle::Solid, 1}});
-}
-
 class FrameStyles : public ::testing::TestWithParam<int> {};
 
 // The frame is a thin solid rectangle whatever its style; only style 2 adds a second one 1 mm outside.
@@ -215,18 +206,12 @@ TEST(DrawCellText, OneLineShowsTheFirstPieceAndCutsWideTexts)
     RecordingCanvas narrow(72, 72);
     rig.buffer.DrawCellText(narrow, 0, 0, 7, 4, item, 9.0, kF);
     EXPECT_EQ(narrow.Texts()[0].text, "abcd");
-}
 
-TEST(DrawCellText, TextTallerThanTheCellIsCentredAndClippedOnBothSides)
-{
-    // The one-line position is not clamped: a 20 px text in a 0 px high inset starts 10 px above it.
-    EngineRig rig;
-    TMyTextItem item;
-    SetItem(item, "ab", 20, 1);
-    RecordingCanvas c(72, 72);
-    rig.buffer.DrawCellText(c, 0, 0, 10, 2, item, kF, kF); // inset 10..90 x 10..10
-    EXPECT_EQ(c.Texts()[0].from, (Point{10, 0}));
-    EXPECT_EQ(c.Texts()[0].rect, (Rect{10, 10, 90, 10}));
+    // Not clamped vertically: a 20 px text in a 0 px high inset starts 10 px above it.
+    RecordingCanvas flat(72, 72);
+    rig.buffer.DrawCellText(flat, 0, 0, 10, 2, item, kF, kF); // inset 10..90 x 10..10
+    EXPECT_EQ(flat.Texts()[0].from.y, 0);
+    EXPECT_EQ(flat.Texts()[0].rect, (Rect{10, 10, 90, 10}));
 }
 
 struct WrapCase {
@@ -260,20 +245,6 @@ INSTANTIATE_TEST_SUITE_P(Engine, WrappedAlignment,
     ::testing::Values(WrapCase{1, {10, 10, 10}}, WrapCase{2, {10, 10, 20}}, WrapCase{3, {10, 10, 30}},
         WrapCase{4, {10, 10, 10}}));
 
-TEST(DrawCellText, WrappedDoubleByteTextAndOverfullCells)
-{
-    // Characters stay whole across pieces; more pieces than fit start at the inset's top.
-    EngineRig rig;
-    TMyTextItem item;
-    SetItem(item, kAh + kAh + kAh + "a", 20, 1);
-    item.Wrap = 1;
-    RecordingCanvas c(72, 72);
-    rig.buffer.DrawCellText(c, 0, 0, 5, 4, item, kF, kF); // inset 30 wide, 20 high: 3 bytes a piece
-    EXPECT_EQ(TextsOf(c), (std::vector<std::string>{kAh, kAh, kAh + "a"}));
-    EXPECT_EQ(c.Texts()[0].from.y, 10);
-    EXPECT_EQ(c.Texts()[2].from.y, 50);
-}
-
 TEST(DrawCellText, FontSizesAreScaledOnceAndCapped)
 {
     // A zero-size font draws nothing, a 50 % scale halves the size, and an absurd size stops at 1000 points.
@@ -297,6 +268,7 @@ TEST(DrawCellText, FontSizesAreScaledOnceAndCapped)
     rig.buffer.DrawCellText(huge, 0, 0, 5, 255, item, kF, kF);
     ASSERT_EQ(huge.Texts().size(), 3u); // one byte a piece, never more pieces than bytes
     EXPECT_EQ(huge.Texts()[0].fontPoints, kMaxFontPoints);
+    EXPECT_EQ(huge.Texts()[0].from.y, 10); // more pieces than fit start at the inset's top
 }
 
 class DataCells : public ::testing::Test {
