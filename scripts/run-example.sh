@@ -8,35 +8,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build-release"
 pdf_dir="$build/example-pdf"
 
-packages=(
-    g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-dejavu-core cups
-    cups-client cups-bsd printer-driver-cups-pdf poppler-utils xvfb xauth clang
-    libclang-rt-14-dev
-)
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then
-        "$@"
-    elif command -v sudo >/dev/null 2>&1; then
-        sudo "$@"
-    else
-        echo "$(basename "$0"): need root or sudo for: $*" >&2
-        return 1
-    fi
-}
-
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "run-example.sh: installing ${missing[*]}"
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=packages.sh
+. "$root/scripts/packages.sh"
+install_missing_packages
 
 # The example files are written by the build into build-release/examples.
 cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=OFF \
