@@ -32,7 +32,7 @@ public:
     Bitmap& PreviewPicture() override { return picture; }
     void PreviewPictureChanged() override { }
     void ScrollToOrigin() override { }
-    QtBitmap picture{96, 96};
+    QtBitmap picture { 96, 96 };
 };
 
 struct BenchRig {
@@ -42,7 +42,7 @@ struct BenchRig {
         , paper(paperHost, screen)
         , data(format)
     {
-        SetCurrentNumberLocale({',', '.'});
+        SetCurrentNumberLocale({ ',', '.' });
     }
     // Opens the data file, takes its head and foot texts and paginates on an
     // A4 sheet laid out as 210 x 300 mm. False when the file does not open.

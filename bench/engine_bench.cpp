@@ -38,7 +38,7 @@ constexpr int kRowsPerBlock = kHeadRows + kLinesPerBlock + kFootRows;
 void BuildBenchFormat(TMyPrintFormat& f)
 {
     BuildExampleFormat(f);
-    static constexpr int kWidths[kColumns] = {17, 19, 26, 22, 12, 16, 22, 16};
+    static constexpr int kWidths[kColumns] = { 17, 19, 26, 22, 12, 16, 22, 16 };
     f.ColCount = kColumns;
     for (int c = 1; c <= kColumns; ++c)
         f.ColWidth[c] = kWidths[c - 1];
@@ -53,15 +53,15 @@ void BuildBenchFormat(TMyPrintFormat& f)
     const int subtotalRow = kHeadRows + kLinesPerBlock + 1;
     for (int r = 1; r <= kRowsPerBlock; ++r) {
         f.RowHeight[r] = (r <= kHeadRows || r >= subtotalRow) ? 6 : 4;
-        f.RowLine[r] = {1, {}, kBlack};
+        f.RowLine[r] = { 1, {}, kBlack };
     }
     f.RowLine[kHeadRows].Style = 3;
     f.RowLine[subtotalRow - 1].Style = 2;
 
     auto& m = f.MergedCells;
-    for (int s : {9, 10, 11})
+    for (int s : { 9, 10, 11 })
         m[s].Top = m[s].Bottom = subtotalRow;
-    for (int s : {12, 13, 14})
+    for (int s : { 12, 13, 14 })
         m[s].Top = m[s].Bottom = subtotalRow + 1;
     m[15] = m[4];
     m[15].Left = m[15].Right = 8;
@@ -81,7 +81,8 @@ void PutCell(std::string& out, const std::string& text)
 bool WriteBenchData(const std::string& path, long long cells)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::string head = std::string(1, '\x15') + "\x2e\x42\x72\x65\x6c\x6c\x69\x73\x6b\x2e\x2d\xb4\xf2\xd3\xa1\xd3\xc3\xca\xfd\xbe\xdd";
+    std::string head = std::string(1, '\x15')
+        + "\x2e\x42\x72\x65\x6c\x6c\x69\x73\x6b\x2e\x2d\xb4\xf2\xd3\xa1\xd3\xc3\xca\xfd\xbe\xdd";
     head += std::string("\x01\x00\x05\x00", 4);
     for (const std::string& text : ExampleHeadFootTexts())
         PutCell(head, text);
@@ -107,7 +108,10 @@ bool WriteBenchData(const std::string& path, long long cells)
     return static_cast<bool>(out);
 }
 
-double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Median wall time of `runs` calls, in milliseconds.
 double MedianMs(int runs, const std::function<void()>& work)
@@ -136,7 +140,10 @@ long PeakResidentKb()
 // where the time of a page goes.
 class TimedCanvas : public Canvas {
 public:
-    explicit TimedCanvas(Canvas& inner) : inner_(inner) { }
+    explicit TimedCanvas(Canvas& inner)
+        : inner_(inner)
+    {
+    }
     struct Tally {
         double us = 0;
         long calls = 0;
@@ -150,26 +157,47 @@ public:
     {
         Time("SetFont", [&] { inner_.SetFont(n, p, c); });
     }
-    void SetFontSize(int p) override { Time("SetFontSize", [&] { inner_.SetFontSize(p); }); }
-    void SetFontColor(Color c) override { Time("SetFontColor", [&] { inner_.SetFontColor(c); }); }
+    void SetFontSize(int p) override
+    {
+        Time("SetFontSize", [&] { inner_.SetFontSize(p); });
+    }
+    void SetFontColor(Color c) override
+    {
+        Time("SetFontColor", [&] { inner_.SetFontColor(c); });
+    }
     Size TextExtent(std::string_view t) override
     {
         Size s;
         Time("TextExtent", [&] { s = inner_.TextExtent(t); });
         return s;
     }
-    void TextOut(int x, int y, std::string_view t) override { Time("TextOut", [&] { inner_.TextOut(x, y, t); }); }
+    void TextOut(int x, int y, std::string_view t) override
+    {
+        Time("TextOut", [&] { inner_.TextOut(x, y, t); });
+    }
     void TextRect(const Rect& r, int x, int y, std::string_view t) override
     {
         Time("TextRect", [&] { inner_.TextRect(r, x, y, t); });
     }
     void SetPen(PenStyle st, int w, Color c) override { inner_.SetPen(st, w, c); }
     void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
-    void LineTo(int x, int y) override { Time("LineTo", [&] { inner_.LineTo(x, y); }); }
+    void LineTo(int x, int y) override
+    {
+        Time("LineTo", [&] { inner_.LineTo(x, y); });
+    }
     void SetBrushColor(Color c) override { inner_.SetBrushColor(c); }
-    void FillRect(const Rect& r) override { Time("FillRect", [&] { inner_.FillRect(r); }); }
-    void Rectangle(const Rect& r) override { Time("Rectangle", [&] { inner_.Rectangle(r); }); }
-    void StretchDraw(const Rect& r, Bitmap& b) override { Time("StretchDraw", [&] { inner_.StretchDraw(r, b); }); }
+    void FillRect(const Rect& r) override
+    {
+        Time("FillRect", [&] { inner_.FillRect(r); });
+    }
+    void Rectangle(const Rect& r) override
+    {
+        Time("Rectangle", [&] { inner_.Rectangle(r); });
+    }
+    void StretchDraw(const Rect& r, Bitmap& b) override
+    {
+        Time("StretchDraw", [&] { inner_.StretchDraw(r, b); });
+    }
 
 private:
     void Time(const char* what, const std::function<void()>& call)
@@ -228,18 +256,18 @@ int main(int argc, char** argv)
         Report("Paginate (1,000,000 cells)", MedianMs(50, [&] { rig.buffer->Paginate(); }), "ms", "-");
         const auto cold = std::chrono::steady_clock::now();
         rig.buffer->ShowCurrentPage();
-        Report("ShowCurrentPage, first time (grand totals read)", Ms(std::chrono::steady_clock::now() - cold), "ms",
-            "-");
+        Report("ShowCurrentPage, first time (grand totals read)", Ms(std::chrono::steady_clock::now() - cold),
+            "ms", "-");
         rig.buffer->CurrentPage = rig.buffer->PageCount;
-        Report("ShowCurrentPage, last page of the big file", MedianMs(10, [&] { rig.buffer->ShowCurrentPage(); }),
-            "ms", "< 15 ms");
-        Report("peak resident memory (VmHWM) with the 200 MB file", PeakResidentKb() / 1024.0, "MB", "< 60 MB");
+        Report("ShowCurrentPage, last page of the big file",
+            MedianMs(10, [&] { rig.buffer->ShowCurrentPage(); }), "ms", "< 15 ms");
+        Report(
+            "peak resident memory (VmHWM) with the 200 MB file", PeakResidentKb() / 1024.0, "MB", "< 60 MB");
     }
 
     // A 10,000-line report: one page drawn, shown and printed.
-    const long long reportCells
-        = static_cast<long long>((reportLines + kLinesPerBlock - 1) / kLinesPerBlock) * (kRowsPerBlock - kHeadRows)
-        * kColumns;
+    const long long reportCells = static_cast<long long>((reportLines + kLinesPerBlock - 1) / kLinesPerBlock)
+        * (kRowsPerBlock - kHeadRows) * kColumns;
     const std::string reportPath = temp.filePath(QStringLiteral("report.dat")).toStdString();
     if (!WriteBenchData(reportPath, reportCells))
         return 1;
@@ -251,8 +279,8 @@ int main(int argc, char** argv)
         kRowsPerBlock, kColumns);
     Canvas& pageCanvas = rig.buffer->PageImage().GetCanvas();
     rig.buffer->RenderPage(pageCanvas, false); // warm the grand totals and the font caches
-    Report("RenderPage, one full page at 96 dpi", MedianMs(100, [&] { rig.buffer->RenderPage(pageCanvas, false); }),
-        "ms", "< 5 ms");
+    Report("RenderPage, one full page at 96 dpi",
+        MedianMs(100, [&] { rig.buffer->RenderPage(pageCanvas, false); }), "ms", "< 5 ms");
     {
         TimedCanvas timed(pageCanvas);
         constexpr int kRuns = 20;
@@ -278,7 +306,8 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     rig.buffer->PrintPages(1, rig.buffer->PageCount);
     const double seconds = Ms(std::chrono::steady_clock::now() - start) / 1000.0;
-    const int files = static_cast<int>(QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
+    const int files
+        = static_cast<int>(QDir(pdfFolder).entryList({ QStringLiteral("*.pdf") }, QDir::Files).size());
     std::printf("printed %d pages into %d PDF files in %.2f s\n", rig.buffer->PageCount, files, seconds);
     Report("PrintPages to PDF", rig.buffer->PageCount / seconds, "pages/s", ">= 400 pages/s");
     return 0;

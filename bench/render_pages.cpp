@@ -27,7 +27,8 @@ int main(int argc, char** argv)
     InstallFontSubstitutions();
 
     if (argc < 2) {
-        std::fprintf(stderr, "usage: render_pages <folder> [--rows N] [--drop-empty-rows] [--print-rate 50] [page ...]\n");
+        std::fprintf(stderr,
+            "usage: render_pages <folder> [--rows N] [--drop-empty-rows] [--print-rate 50] [page ...]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -53,7 +54,7 @@ int main(int argc, char** argv)
         }
     }
     if (pages.empty())
-        pages = {1};
+        pages = { 1 };
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "render_pages: cannot create %s\n", argv[1]);
         return 1;
@@ -77,13 +78,15 @@ int main(int argc, char** argv)
         rig.buffer->PrintRate = printRate;
         for (int page : pages) {
             if (page > rig.buffer->PageCount) {
-                std::fprintf(stderr, "render_pages: page %d is past the last page %d\n", page, rig.buffer->PageCount);
+                std::fprintf(
+                    stderr, "render_pages: page %d is past the last page %d\n", page, rig.buffer->PageCount);
                 continue;
             }
             rig.buffer->CurrentPage = page;
-            for (int rate : {100, 50}) {
+            for (int rate : { 100, 50 }) {
                 rig.buffer->SetViewRate(rate);
-                const QString file = QDir(folder).filePath(QStringLiteral("page-%1-%2.png").arg(page).arg(rate));
+                const QString file
+                    = QDir(folder).filePath(QStringLiteral("page-%1-%2.png").arg(page).arg(rate));
                 if (!rig.paperHost.picture.Image().save(file)) {
                     std::fprintf(stderr, "render_pages: cannot write %s\n", file.toLocal8Bit().constData());
                     return 1;

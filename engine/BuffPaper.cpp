@@ -14,7 +14,10 @@ namespace {
 // 3179 x 4494 pixels).
 constexpr int kMaxPageImageSide = 8192;
 
-int ClampSide(int pixels) { return std::clamp(pixels, 0, kMaxPageImageSide); }
+int ClampSide(int pixels)
+{
+    return std::clamp(pixels, 0, kMaxPageImageSide);
+}
 
 // Placement of a length `size` between two margins of a paper of `paper` mm:
 // 1 at the near margin, 2 centred, 3 at the far margin, else at the edge.
@@ -53,9 +56,15 @@ Bitmap& TMyBuffPaper::PageImage()
     return *pageImage_;
 }
 
-int TMyBuffPaper::Scaled(int v) const { return Round(static_cast<long double>(v) * PrintRate / 100.0L); }
+int TMyBuffPaper::Scaled(int v) const
+{
+    return Round(static_cast<long double>(v) * PrintRate / 100.0L);
+}
 
-int TMyBuffPaper::ScaledFontSize(int points) const { return std::min(Scaled(points), kMaxFontPoints); }
+int TMyBuffPaper::ScaledFontSize(int points) const
+{
+    return std::min(Scaled(points), kMaxFontPoints);
+}
 
 std::vector<int> TMyBuffPaper::BlockRowHeights() const
 {
@@ -90,7 +99,7 @@ void TMyBuffPaper::ClearPageImage()
     }
     Canvas& canvas = pageImage_->GetCanvas();
     canvas.SetBrushColor(kWhite);
-    canvas.FillRect({0, 0, pageImage_->Width(), pageImage_->Height()});
+    canvas.FillRect({ 0, 0, pageImage_->Width(), pageImage_->Height() });
 }
 
 void TMyBuffPaper::SetViewRate(double percent)

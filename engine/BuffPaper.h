@@ -78,13 +78,14 @@ public:
 
     // Table body of the current block, yOff mm below TableTop: (W, BodyHeight).
     TMyExtent DrawTableBody(Canvas& canvas, int yOff, double fx, double fy);
-    void DrawFrame(Canvas& canvas, int left, int top, int right, int bottom, const TMyLineSpec& spec, double fx,
-        double fy);
-    void DrawRule(Canvas& canvas, int x1, int y1, int x2, int y2, const TMyLineSpec& spec, double fx, double fy);
+    void DrawFrame(Canvas& canvas, int left, int top, int right, int bottom, const TMyLineSpec& spec,
+        double fx, double fy);
+    void DrawRule(
+        Canvas& canvas, int x1, int y1, int x2, int y2, const TMyLineSpec& spec, double fx, double fy);
     void DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy);
     void DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy);
-    void DrawCellText(Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item, double fx,
-        double fy);
+    void DrawCellText(Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item,
+        double fx, double fy);
 
     TMyExtent DrawCompany(Canvas& canvas, double fx, double fy);
     TMyExtent DrawTitle(Canvas& canvas, int yOff, double fx, double fy);
@@ -104,8 +105,8 @@ private:
     void RenderBlocks(Canvas& canvas, double fx, double fy);
     void SetItemFont(Canvas& canvas, const TMyTextItem& item);
     void ApplyFont(Canvas& canvas, std::string_view gbkName, int points, Color color);
-    int MeasureLinesHeight(Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items,
-        std::uint8_t multiLine);
+    int MeasureLinesHeight(
+        Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items, std::uint8_t multiLine);
     TMyExtent DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, double fy,
         const std::array<TMyTextItem, kHeadFootLines + 1>& items, bool multiLine, bool skipEmpty);
     TMyExtent DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy, const TMyTextItem& item,

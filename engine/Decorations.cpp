@@ -10,16 +10,16 @@ namespace quillet {
 namespace {
 
 constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5"; // 宋体
-constexpr char kDi[] = "\xB5\xDA";             // 第
-constexpr char kYe[] = "\xD2\xB3";             // 页
-constexpr char kGong[] = "\xB9\xB2";           // 共
+constexpr char kDi[] = "\xB5\xDA"; // 第
+constexpr char kYe[] = "\xD2\xB3"; // 页
+constexpr char kGong[] = "\xB9\xB2"; // 共
 constexpr int kPageNumberPoints = 10;
 constexpr int kPageNumberFromBottom = 10; // mm above the paper's bottom edge
 
 } // namespace
 
-TMyExtent TMyBuffPaper::DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy, const TMyTextItem& item,
-    const TMyLineSpec& rule, int extra)
+TMyExtent TMyBuffPaper::DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy,
+    const TMyTextItem& item, const TMyLineSpec& rule, int extra)
 {
     SetItemFont(canvas, item);
     const Size e = canvas.TextExtent(item.Text.View());
@@ -39,17 +39,19 @@ TMyExtent TMyBuffPaper::DrawTextWithRule(Canvas& canvas, int yOff, double fx, do
     canvas.TextOut(MmToPixels(TableLeft + off, fx), MmToPixels(TableTop + yOff, fy), item.Text.View());
 
     // The rule spans the text's width, 1 mm below it.
-    const int ruleY = fy > 0 ? Round(static_cast<long double>(e.cy) / fy + TableTop + yOff + 1) : TableTop + yOff + 1;
-    const int ruleEnd = fx > 0 ? Round(static_cast<long double>(e.cx) / fx + TableLeft + off) : TableLeft + off;
+    const int ruleY
+        = fy > 0 ? Round(static_cast<long double>(e.cy) / fy + TableTop + yOff + 1) : TableTop + yOff + 1;
+    const int ruleEnd
+        = fx > 0 ? Round(static_cast<long double>(e.cx) / fx + TableLeft + off) : TableLeft + off;
     DrawRule(canvas, TableLeft + off, ruleY, ruleEnd, ruleY, rule, fx, fy);
-    return {widthMm, PixelsToMm(e.cy, fy) + extra};
+    return { widthMm, PixelsToMm(e.cy, fy) + extra };
 }
 
 TMyExtent TMyBuffPaper::DrawCompany(Canvas& canvas, double fx, double fy)
 {
     if (!IsOn(format_.PrintCompany)) {
         CompanyHeight = 0;
-        return {0, 0};
+        return { 0, 0 };
     }
     TMyExtent e = DrawTextWithRule(canvas, 0, fx, fy, format_.Company, format_.CompanyLine, 2);
     CompanyHeight = e.Height;
@@ -60,7 +62,7 @@ TMyExtent TMyBuffPaper::DrawTitle(Canvas& canvas, int yOff, double fx, double fy
 {
     if (!IsOn(format_.PrintTitle)) {
         TitleHeight = 0;
-        return {0, 0};
+        return { 0, 0 };
     }
     // The title takes 3 mm more than the layout reserves for it.
     TMyExtent e = DrawTextWithRule(canvas, yOff, fx, fy, format_.Title, format_.TitleLine, 5);
@@ -111,11 +113,11 @@ TMyExtent TMyBuffPaper::DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, doub
             lastHeight = e.cy;
         }
         y += fy > 0 ? Round(static_cast<long double>(lastHeight) / fy + 1) : 1;
-        return {avail, y - y0 + 1};
+        return { avail, y - y0 + 1 };
     }
 
     // One line: the texts share their bottom edge.
-    std::array<Size, kHeadFootLines + 1> extents{};
+    std::array<Size, kHeadFootLines + 1> extents {};
     int maxHeight = 0;
     for (int i = 1; i <= kHeadFootLines; ++i) {
         SetItemFont(canvas, items[i]);
@@ -127,14 +129,14 @@ TMyExtent TMyBuffPaper::DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, doub
         const int top = Round(static_cast<long double>(fy) * y0 + (maxHeight - extents[i].cy));
         canvas.TextOut(xFor(offsetFor(items[i], extents[i].cx)), top, items[i].Text.View());
     }
-    return {avail, PixelsToMm(maxHeight, fy) + 2};
+    return { avail, PixelsToMm(maxHeight, fy) + 2 };
 }
 
 TMyExtent TMyBuffPaper::DrawPageHead(Canvas& canvas, int yOff, double fx, double fy)
 {
     if (!IsOn(format_.PrintPageHead)) {
         HeadHeight = 0;
-        return {0, 0};
+        return { 0, 0 };
     }
     // Empty second and third head lines leave no gap.
     TMyExtent e = DrawHeadOrFoot(canvas, yOff, fx, fy, format_.Head, IsOn(format_.HeadMultiLine), true);
@@ -146,7 +148,7 @@ TMyExtent TMyBuffPaper::DrawPageFoot(Canvas& canvas, int yOff, double fx, double
 {
     if (!IsOn(format_.PrintPageFoot)) {
         FootHeight = 0;
-        return {0, 0};
+        return { 0, 0 };
     }
     // The foot keeps a line for every item, empty or not.
     TMyExtent e = DrawHeadOrFoot(canvas, yOff, fx, fy, format_.Foot, IsOn(format_.FootMultiLine), false);
@@ -157,8 +159,8 @@ TMyExtent TMyBuffPaper::DrawPageFoot(Canvas& canvas, int yOff, double fx, double
 void TMyBuffPaper::DrawPageNumber(Canvas& canvas, double fx, double fy)
 {
     const TMyPrintFormat& f = format_;
-    const std::string text
-        = std::string(kDi) + std::to_string(CurrentPage) + kYe + " " + kGong + std::to_string(PageCount) + kYe;
+    const std::string text = std::string(kDi) + std::to_string(CurrentPage) + kYe + " " + kGong
+        + std::to_string(PageCount) + kYe;
     ApplyFont(canvas, kSongTi, kPageNumberPoints, kBlack);
     const Size e = canvas.TextExtent(text);
     const int d = std::max(0, (PageWidth - f.MarginLeft - f.MarginRight - PixelsToMm(e.cx, fx)) / 2);

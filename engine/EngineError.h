@@ -11,7 +11,10 @@ namespace quillet {
 
 class EngineError : public std::runtime_error {
 public:
-    explicit EngineError(const std::string& utf8Message) : std::runtime_error(utf8Message) {}
+    explicit EngineError(const std::string& utf8Message)
+        : std::runtime_error(utf8Message)
+    {
+    }
 };
 
 } // namespace quillet

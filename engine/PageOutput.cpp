@@ -19,12 +19,12 @@ void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
     const TMyPrintFormat& f = format_;
     // Only this render draws on the canvas until it returns, so the font it
     // set last is the canvas's font.
-    fontInUse_ = FontInUse{};
+    fontInUse_ = FontInUse {};
     fontInUse_.tracking = true;
     struct StopTracking {
         FontInUse& font;
-        ~StopTracking() { font = FontInUse{}; }
-    } stopTracking{fontInUse_};
+        ~StopTracking() { font = FontInUse {}; }
+    } stopTracking { fontInUse_ };
 
     canvas.SetBrushColor(kWhite);
     LayoutBlock(canvas, fy);
@@ -100,7 +100,7 @@ void TMyBuffPaper::ShowCurrentPage()
     ClearPageImage();
     paper_.DrawBlankPage();
     Bitmap& preview = paper_.Host().PreviewPicture();
-    const Rect target{1, 1, preview.Width() - 6, preview.Height() - 6};
+    const Rect target { 1, 1, preview.Width() - 6, preview.Height() - 6 };
     try {
         RenderPage(pageImage_->GetCanvas(), false);
         if (ViewRate == 100.0)
@@ -120,7 +120,8 @@ void TMyBuffPaper::PrintPages(int first, int last)
     const int saved = CurrentPage;
     for (long long n = first; n <= last; ++n) {
         CurrentPage = static_cast<int>(n);
-        jobTitle_ = format_.Title.Text.Text() + "(" + std::to_string(n) + "/" + std::to_string(PageCount) + ")";
+        jobTitle_
+            = format_.Title.Text.Text() + "(" + std::to_string(n) + "/" + std::to_string(PageCount) + ")";
         // The job draws on its own canvas; the page image only fills the slot.
         RenderPage(PageImage().GetCanvas(), true);
     }

@@ -8,7 +8,10 @@
 namespace quillet {
 
 // Round(mm * f): a layout length on a device with f pixels per millimetre.
-inline int MmToPixels(int mm, double f) { return Round(static_cast<long double>(mm) * f); }
+inline int MmToPixels(int mm, double f)
+{
+    return Round(static_cast<long double>(mm) * f);
+}
 
 // Round(px / f): a measured extent in millimetres. A device without a
 // resolution measures nothing.

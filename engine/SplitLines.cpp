@@ -30,7 +30,10 @@ std::size_t PieceLength(std::string_view text, std::size_t start, std::size_t li
     return pos - start;
 }
 
-std::size_t EffectiveLimit(int limit) { return limit < 1 ? 1 : static_cast<std::size_t>(limit); }
+std::size_t EffectiveLimit(int limit)
+{
+    return limit < 1 ? 1 : static_cast<std::size_t>(limit);
+}
 
 } // namespace
 

@@ -73,7 +73,7 @@ TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, doubl
     data_.ClearRow();
     DrawDataCells(canvas, TableLeft, top, fx, fy);
     DrawMergedCells(canvas, TableLeft, top, fx, fy);
-    return {width, BodyHeight};
+    return { width, BodyHeight };
 }
 
 void TMyBuffPaper::DrawFrame(
@@ -219,8 +219,8 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
         // Blank the range: its inner rules and cell texts go, its outline stays.
         canvas.SetPen(PenStyle::Solid, 1, kWhite);
         canvas.SetBrushColor(kWhite);
-        canvas.Rectangle({Round(static_cast<long double>(L) * fx + 1), Round(static_cast<long double>(T) * fy + 1),
-            MmToPixels(R, fx), MmToPixels(B, fy)});
+        canvas.Rectangle({ Round(static_cast<long double>(L) * fx + 1),
+            Round(static_cast<long double>(T) * fy + 1), MmToPixels(R, fx), MmToPixels(B, fy) });
 
         TMyTextItem item = m.Item;
         if (item.Text.Empty())
@@ -230,7 +230,8 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
             const int col = TextToInt(item.Text.View());
             if (col == kNotANumber || col < 1 || col > cols || f.ColDecimals[col] == kTextColumn)
                 continue;
-            double v = m.Kind == kMergedSubtotal ? data_.BlockTotal(col, CurrentBlock) : data_.ColumnTotal(col);
+            double v
+                = m.Kind == kMergedSubtotal ? data_.BlockTotal(col, CurrentBlock) : data_.ColumnTotal(col);
             if (v < 0 && IsOn(f.NegativeRed)) {
                 item.FontColor = kRed;
                 v = -v;
@@ -276,14 +277,14 @@ void TMyBuffPaper::DrawCellText(
         for (const std::string& line : lines) {
             const Size e = extentOf(line);
             const int x = AlignedX(item.Align, l, r, e.cx);
-            canvas.TextRect({x, y, r, b}, x, y, line);
+            canvas.TextRect({ x, y, r, b }, x, y, line);
             y += e.cy;
         }
     } else {
         const std::string line = FirstLine(text, limit);
         const Size e = extentOf(line);
         const int x = AlignedX(item.Align, l, r, e.cx);
-        canvas.TextRect({l, t, r, b}, x, t + (h - whole.cy) / 2, line);
+        canvas.TextRect({ l, t, r, b }, x, t + (h - whole.cy) / 2, line);
     }
 }
 

@@ -41,7 +41,7 @@ public:
     Bitmap& PreviewPicture() override { return picture; }
     void PreviewPictureChanged() override { }
     void ScrollToOrigin() override { }
-    QtBitmap picture{96, 96};
+    QtBitmap picture { 96, 96 };
 };
 
 // The engine wired to Qt pictures at 96 dpi and to the printers of the
@@ -53,7 +53,7 @@ struct QtRig {
         , paper(paperHost, screen)
         , data(format)
     {
-        SetCurrentNumberLocale({',', '.'});
+        SetCurrentNumberLocale({ ',', '.' });
     }
     void Start(const std::string& dataPath)
     {
@@ -78,7 +78,10 @@ struct QtRig {
     std::unique_ptr<TMyBuffPaper> buffer;
 };
 
-bool IsDark(QRgb c) { return qGray(c) < 100; }
+bool IsDark(QRgb c)
+{
+    return qGray(c) < 100;
+}
 
 int DarkInRow(const QImage& img, int y, int x0, int x1)
 {
@@ -145,8 +148,8 @@ TEST(EngineOnQImage, RuleStylesOnPixels)
     EXPECT_LT(dashDot, 200);
     EXPECT_EQ(DarkInRow(img, 300, 0, 600), 0); // no rule
 
-    EXPECT_TRUE(IsDark(img.pixel(400, 150)));  // vertical double: the rule
-    EXPECT_TRUE(IsDark(img.pixel(398, 150)));  // and one 2 px to the left
+    EXPECT_TRUE(IsDark(img.pixel(400, 150))); // vertical double: the rule
+    EXPECT_TRUE(IsDark(img.pixel(398, 150))); // and one 2 px to the left
     EXPECT_FALSE(IsDark(img.pixel(399, 150)));
     EXPECT_FALSE(IsDark(img.pixel(400, 300))); // end pixel left out
 }
@@ -163,7 +166,8 @@ protected:
     std::string dataPath;
 };
 
-// A page of the example at 100 %: a blank sheet with its shadow, the table frame where the layout puts it, texts and the page number line.
+// A page of the example at 100 %: a blank sheet with its shadow, the table frame where the layout puts it,
+// texts and the page number line.
 TEST_F(ExamplePage, PreviewAtFullSize)
 {
     QtRig rig;
@@ -172,7 +176,7 @@ TEST_F(ExamplePage, PreviewAtFullSize)
     ASSERT_EQ(rig.buffer->PageCount, 4); // 100 lines, 30 rows a block (two of them sums)
     rig.buffer->ShowCurrentPage();
     const QImage img = rig.Preview();
-    ASSERT_EQ(img.width(), 794);  // 21 cm at 96 dpi
+    ASSERT_EQ(img.width(), 794); // 21 cm at 96 dpi
     ASSERT_EQ(img.height(), 1134); // 30 cm
 
     // The sheet's shadow: grey at the top of the right strip, black below it and along the bottom.
@@ -222,17 +226,21 @@ TEST_F(ExamplePage, PreviewAtHalfSize)
     EXPECT_EQ(QColor(img.pixel(img.width() - 1, img.height() - 1)), QColor(Qt::black));
 }
 
-bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+bool HavePdfToText()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
 
 QString PdfText(const QString& pdf)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
     p.waitForFinished(60000);
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// A printed page of the example becomes one PDF whose text holds the title, the page number line and formatted numbers.
+// A printed page of the example becomes one PDF whose text holds the title, the page number line and
+// formatted numbers.
 TEST_F(ExamplePage, PrintedThroughThePdfPrinter)
 {
     if (!HavePdfToText())
@@ -248,7 +256,7 @@ TEST_F(ExamplePage, PrintedThroughThePdfPrinter)
     rig.buffer->PrintPages(2, 2);
     EXPECT_EQ(rig.buffer->CurrentPage, 1);
 
-    const QStringList files = QDir(out.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
     ASSERT_EQ(files.size(), 1);
     const QString text = PdfText(out.filePath(files[0]));
     EXPECT_TRUE(text.contains(QStringLiteral("第2页 共4页"))) << text.toStdString();

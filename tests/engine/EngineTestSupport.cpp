@@ -25,10 +25,10 @@ void WriteDataFile(const std::filesystem::path& path, const DataFileSpec& spec)
 {
     std::string bytes;
     // Signature: length 21, then ".Brellisk.-打印用数据" in GBK.
-    const unsigned char signature[] = {21, 0x2e, 0x42, 0x72, 0x65, 0x6c, 0x6c, 0x69, 0x73, 0x6b, 0x2e, 0x2d, 0xb4,
-        0xf2, 0xd3, 0xa1, 0xd3, 0xc3, 0xca, 0xfd, 0xbe, 0xdd};
+    const unsigned char signature[] = { 21, 0x2e, 0x42, 0x72, 0x65, 0x6c, 0x6c, 0x69, 0x73, 0x6b, 0x2e, 0x2d,
+        0xb4, 0xf2, 0xd3, 0xa1, 0xd3, 0xc3, 0xca, 0xfd, 0xbe, 0xdd };
     bytes.append(reinterpret_cast<const char*>(signature), sizeof signature);
-    const unsigned char version[] = {1, 0, 5, 0};
+    const unsigned char version[] = { 1, 0, 5, 0 };
     bytes.append(reinterpret_cast<const char*>(version), sizeof version);
     for (const auto& text : spec.head)
         PutShortString(bytes, text, 200);
@@ -47,7 +47,7 @@ void WriteDataFile(const std::filesystem::path& path, const DataFileSpec& spec)
 
 TempDir::TempDir()
 {
-    static std::atomic<int> counter{0};
+    static std::atomic<int> counter { 0 };
     dir_ = std::filesystem::temp_directory_path()
         / ("quillet-engine-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(dir_);
@@ -67,7 +67,7 @@ EngineRig::EngineRig(int screenDpi, int printerDpi)
     , data(format)
     , buffer(format, data, screen, printer, paper, bitmaps)
 {
-    SetCurrentNumberLocale({',', '.'});
+    SetCurrentNumberLocale({ ',', '.' });
     printerHost.dpiX = printerDpi;
     printerHost.dpiY = printerDpi;
     printer.ReadSettings();

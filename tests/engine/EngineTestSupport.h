@@ -23,8 +23,8 @@ inline const std::string kAh = "\xB0\xA1"; // 啊
 // A data file: signature, version 1.5, six head/foot texts, then cells of
 // 201 bytes (length byte and 200 bytes), written byte by byte.
 struct DataFileSpec {
-    std::vector<std::string> head{"", "", ""};
-    std::vector<std::string> foot{"", "", ""};
+    std::vector<std::string> head { "", "", "" };
+    std::vector<std::string> foot { "", "", "" };
     std::vector<std::string> cells;
     std::string trailing; // bytes after the last whole cell
 };
@@ -45,7 +45,10 @@ private:
 
 class FakeDisplay : public Display {
 public:
-    explicit FakeDisplay(int dpi) : dpi_(dpi) {}
+    explicit FakeDisplay(int dpi)
+        : dpi_(dpi)
+    {
+    }
     int LogicalDpiX() const override { return dpi_; }
     int LogicalDpiY() const override { return dpi_; }
 
@@ -68,24 +71,24 @@ public:
     std::vector<RulerCall> leftRulers;
     int scrolls = 0;
     int pictureChanges = 0;
-    RecordingBitmap picture{96, 96};
+    RecordingBitmap picture { 96, 96 };
 
     int TopStripWidth() const override { return topStrip; }
     int LeftStripHeight() const override { return leftStrip; }
     void SetTopRuler(int left, int width, int startNumber, int lengthNumber) override
     {
-        topRulers.push_back({left, width, startNumber, lengthNumber});
+        topRulers.push_back({ left, width, startNumber, lengthNumber });
     }
     void SetLeftRuler(int top, int height, int startNumber, int lengthNumber) override
     {
-        leftRulers.push_back({top, height, startNumber, lengthNumber});
+        leftRulers.push_back({ top, height, startNumber, lengthNumber });
     }
     int TopRulerStartWhere() const override { return 20; }
     int LeftRulerStartWhere() const override { return 20; }
     Rect imagePlace;
     void PlacePreviewImage(int left, int top, int width, int height) override
     {
-        imagePlace = {left, top, left + width, top + height};
+        imagePlace = { left, top, left + width, top + height };
     }
     Bitmap& PreviewPicture() override { return picture; }
     void PreviewPictureChanged() override { ++pictureChanges; }

@@ -40,7 +40,8 @@ protected:
 
 TEST_F(Pages, StackedBlocksFollowOneAnotherByTheReservedHeight)
 {
-    // Page 2 of a three-blocks-a-sheet report draws blocks 4, 5 and 6 one pitch (70 + 10 mm) apart, rules between them, one page number.
+    // Page 2 of a three-blocks-a-sheet report draws blocks 4, 5 and 6 one pitch (70 + 10 mm) apart, rules
+    // between them, one page number.
     Build(true);
     ASSERT_EQ(rig.buffer.PageCount, 3);
     rig.buffer.CurrentPage = 2;
@@ -54,7 +55,12 @@ TEST_F(Pages, StackedBlocksFollowOneAnotherByTheReservedHeight)
         EXPECT_EQ(texts[k].text, "b" + std::to_string(4 + k));
         EXPECT_EQ(texts[k].from.y, (25 + 80 * k + 30) * 10 + (270 - 71) / 2);
     }
-    EXPECT_EQ(texts[3].text, "\xB5\xDA" "2" "\xD2\xB3 \xB9\xB2" "3" "\xD2\xB3");
+    EXPECT_EQ(texts[3].text,
+        "\xB5\xDA"
+        "2"
+        "\xD2\xB3 \xB9\xB2"
+        "3"
+        "\xD2\xB3");
     EXPECT_EQ(texts[3].from.y, 2900);
 
     std::vector<CanvasOp> separators;
@@ -62,8 +68,8 @@ TEST_F(Pages, StackedBlocksFollowOneAnotherByTheReservedHeight)
         if (op.penStyle == PenStyle::DashDot)
             separators.push_back(op);
     ASSERT_EQ(separators.size(), 2u);
-    EXPECT_EQ(separators[0].from, (Point{300, 1000})); // 5 mm below the first block's 95 mm
-    EXPECT_EQ(separators[0].to, (Point{1800, 1000}));
+    EXPECT_EQ(separators[0].from, (Point { 300, 1000 })); // 5 mm below the first block's 95 mm
+    EXPECT_EQ(separators[0].to, (Point { 1800, 1000 }));
     EXPECT_EQ(separators[0].penColor, kBlack);
     EXPECT_EQ(separators[1].from.y, 1800);
 
@@ -113,7 +119,8 @@ TEST_F(Pages, LastPageCarriesAFullSetOfBlocks)
 
 TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
 {
-    // Company (4 mm), title (3 + 5), head (4) and body (58 + 1) follow each other; the next block keeps the reserved pitch.
+    // Company (4 mm), title (3 + 5), head (4) and body (58 + 1) follow each other; the next block keeps the
+    // reserved pitch.
     EngineRig rig;
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 1, 2, 1, 20, 29);
@@ -122,7 +129,7 @@ TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
     SetItem(f.Title, "TITLE", 30);
     SetItem(f.Head[1], "H", 20);
     SetItem(f.Foot[1], "F", 20);
-    rig.UseCells({"x"});
+    rig.UseCells({ "x" });
     RecordingCanvas canvas(72, 72); // fonts in pixels = points; 10 px/mm from the screen
     rig.buffer.RenderPage(canvas, false);
 
@@ -136,10 +143,11 @@ TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
 
     auto texts = canvas.Texts();
     ASSERT_EQ(texts.size(), 9u); // company, title, 3 head items, the cell, 3 foot items
-    EXPECT_EQ(texts[0].from.y, 250);  // company at the block top
-    EXPECT_EQ(texts[1].from.y, 290);  // title 4 mm lower
-    EXPECT_EQ(texts[2].from.y, 370);  // head after 4 + 8 mm
-    EXPECT_EQ(canvas.Lines()[2].from, (Point{rig.buffer.TableLeft * 10, 410})); // frame top after 4 + 8 + 4 mm
+    EXPECT_EQ(texts[0].from.y, 250); // company at the block top
+    EXPECT_EQ(texts[1].from.y, 290); // title 4 mm lower
+    EXPECT_EQ(texts[2].from.y, 370); // head after 4 + 8 mm
+    EXPECT_EQ(
+        canvas.Lines()[2].from, (Point { rig.buffer.TableLeft * 10, 410 })); // frame top after 4 + 8 + 4 mm
     EXPECT_EQ(texts.back().text, "");
     EXPECT_EQ(texts[texts.size() - 3].text, "F");
     EXPECT_EQ(texts[texts.size() - 3].from.y, 1000); // foot after the 59 mm body
@@ -147,7 +155,8 @@ TEST(RenderPage, PartsOfABlockStackByTheHeightsTheyReport)
 
 TEST(RenderPage, FontsStayRightAcrossCellsAndRenders)
 {
-    // A red negative cell does not colour the next cell, the page number gets its own font, and a font changed between renders is set again.
+    // A red negative cell does not colour the next cell, the page number gets its own font, and a font
+    // changed between renders is set again.
     EngineRig rig;
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 2, 3, 1);
@@ -155,7 +164,7 @@ TEST(RenderPage, FontsStayRightAcrossCellsAndRenders)
     f.ColItem[2].FontColor = 0x00AB0000;
     f.NegativeRed = 1;
     f.PrintPageNumber = 1;
-    rig.UseCells({"-1", "a", "2", "b"});
+    rig.UseCells({ "-1", "a", "2", "b" });
     RecordingCanvas canvas(254, 254);
     rig.buffer.RenderPage(canvas, false);
     auto texts = canvas.Texts();
@@ -185,7 +194,7 @@ TEST_F(Pages, PreviewAtFullSizeIsDrawnDirectly)
     auto page = rig.PageCanvas().ops;
     ASSERT_FALSE(page.empty());
     EXPECT_EQ(page[0].kind, CanvasOp::Kind::FillRect);
-    EXPECT_EQ(page[0].rect, (Rect{0, 0, 2100, 3000}));
+    EXPECT_EQ(page[0].rect, (Rect { 0, 0, 2100, 3000 }));
     EXPECT_EQ(TextsOf(rig.PageCanvas())[0], "b1");
 
     auto& preview = rig.PreviewCanvas();
@@ -208,7 +217,7 @@ TEST_F(Pages, PreviewAtHalfSizeStretchesThePageBitmap)
     ASSERT_EQ(stretches.size(), 1u);
     const Bitmap& picture = rig.paperHost.picture;
     EXPECT_EQ(picture.Width(), 1000); // 10 cm at 100 px/cm
-    EXPECT_EQ(stretches[0].rect, (Rect{1, 1, picture.Width() - 6, picture.Height() - 6}));
+    EXPECT_EQ(stretches[0].rect, (Rect { 1, 1, picture.Width() - 6, picture.Height() - 6 }));
     EXPECT_FALSE(rig.PageCanvas().Texts().empty());
 }
 
@@ -247,12 +256,12 @@ TEST(PrintPages, DrawsAtThePrintersResolution)
     EngineRig rig(254, 600);
     SimpleTable(rig.format, 1, 2, 1, 20, 29);
     rig.format.PrintPageNumber = 1;
-    rig.UseCells({"x"});
+    rig.UseCells({ "x" });
     rig.buffer.PrintPages(1, 1);
     ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
     const RecordingCanvas& c = *rig.printerHost.jobs[0].canvas;
     EXPECT_EQ(c.DpiY(), 600);
-    EXPECT_EQ(c.Lines()[0].from, (Point{2244, 591})); // 95 and 25 mm
+    EXPECT_EQ(c.Lines()[0].from, (Point { 2244, 591 })); // 95 and 25 mm
     EXPECT_EQ(c.Texts().back().from.y, 6614); // 280 mm
 }
 
@@ -262,7 +271,7 @@ TEST_F(Pages, AFailingPageAbortsItsJobAndStopsThere)
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 1, 2, 1, 20, 29);
     f.ColDecimals[1] = 0;
-    rig.UseCells({"1", "abc", "3"});
+    rig.UseCells({ "1", "abc", "3" });
     const int top = rig.buffer.TableTop;
     EXPECT_THROW(rig.buffer.PrintPages(1, 3), EngineError);
     ASSERT_EQ(rig.printerHost.jobs.size(), 2u);
@@ -300,7 +309,7 @@ TEST_F(Pages, PreviewErrorShowsThePartlyDrawnPage)
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 1, 2, 1, 20, 29);
     f.ColDecimals[1] = 0;
-    rig.UseCells({"abc"});
+    rig.UseCells({ "abc" });
     rig.PageCanvas().Clear();
     EXPECT_THROW(rig.buffer.ShowCurrentPage(), EngineError);
     EXPECT_EQ(rig.PageCanvas().Lines().size(), 5u); // frame and row rule

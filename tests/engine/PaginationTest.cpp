@@ -72,7 +72,7 @@ struct PlaceCase {
     int top;
 };
 
-class Placement : public ::testing::TestWithParam<PlaceCase> {};
+class Placement : public ::testing::TestWithParam<PlaceCase> { };
 
 // The block sits left, centred or right between the side margins (never left
 // of the left margin), and top, centred or bottom between the top and bottom
@@ -94,13 +94,13 @@ TEST_P(Placement, PlacesTheBlockOnThePaper)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, Placement,
-    ::testing::Values(PlaceCase{1, 1, 20, false, 30, 25}, // left, top
-        PlaceCase{2, 2, 20, false, 55, 25 + (290 - 50 - 112) / 2}, // centred both ways
-        PlaceCase{3, 3, 20, false, 210 - 30 - 100, 290 - 25 - 112}, // right, bottom
-        PlaceCase{0, 0, 20, false, 0, 0}, // unknown values: the paper's edges
-        PlaceCase{2, 1, 40, false, 30, 25}, // wider than the space: at the left margin
-        PlaceCase{3, 1, 40, false, 30, 25}, // right placement is not allowed left of it either
-        PlaceCase{2, 3, 20, true, 55, 25})); // stacked blocks ignore the vertical placement
+    ::testing::Values(PlaceCase { 1, 1, 20, false, 30, 25 }, // left, top
+        PlaceCase { 2, 2, 20, false, 55, 25 + (290 - 50 - 112) / 2 }, // centred both ways
+        PlaceCase { 3, 3, 20, false, 210 - 30 - 100, 290 - 25 - 112 }, // right, bottom
+        PlaceCase { 0, 0, 20, false, 0, 0 }, // unknown values: the paper's edges
+        PlaceCase { 2, 1, 40, false, 30, 25 }, // wider than the space: at the left margin
+        PlaceCase { 3, 1, 40, false, 30, 25 }, // right placement is not allowed left of it either
+        PlaceCase { 2, 3, 20, true, 55, 25 })); // stacked blocks ignore the vertical placement
 
 struct PaginateCase {
     const char* name;
@@ -113,7 +113,7 @@ struct PaginateCase {
     int lastBlockRows;
 };
 
-class Pagination : public ::testing::TestWithParam<PaginateCase> {};
+class Pagination : public ::testing::TestWithParam<PaginateCase> { };
 
 // Blocks, pages and the rows of the last block follow from the data file's
 // size; an empty table layout never divides by zero.
@@ -133,19 +133,20 @@ TEST_P(Pagination, CountsBlocksAndPages)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, Pagination,
-    ::testing::Values(PaginateCase{"FullSingleBlock", 5, 10, 1, 45, 1, 1, 10},
-        PaginateCase{"OneCellOver", 5, 10, 1, 46, 2, 2, 2},
-        PaginateCase{"EmptyFile", 5, 10, 1, 0, 0, 1, 1},
-        PaginateCase{"PartRowCounts", 3, 4, 1, 7, 1, 1, 4},
-        PaginateCase{"TwoHeadingRows", 2, 6, 2, 17, 3, 3, 3},
-        PaginateCase{"NoDataRows", 3, 2, 2, 9, 1, 1, 2},
-        PaginateCase{"HeadingRowsBeyondRows", 3, 2, 7, 9, 1, 1, 2},
-        PaginateCase{"NoColumns", 0, 5, 1, 9, 1, 1, 1}),
+    ::testing::Values(PaginateCase { "FullSingleBlock", 5, 10, 1, 45, 1, 1, 10 },
+        PaginateCase { "OneCellOver", 5, 10, 1, 46, 2, 2, 2 },
+        PaginateCase { "EmptyFile", 5, 10, 1, 0, 0, 1, 1 },
+        PaginateCase { "PartRowCounts", 3, 4, 1, 7, 1, 1, 4 },
+        PaginateCase { "TwoHeadingRows", 2, 6, 2, 17, 3, 3, 3 },
+        PaginateCase { "NoDataRows", 3, 2, 2, 9, 1, 1, 2 },
+        PaginateCase { "HeadingRowsBeyondRows", 3, 2, 7, 9, 1, 1, 2 },
+        PaginateCase { "NoColumns", 0, 5, 1, 9, 1, 1, 1 }),
     [](const ::testing::TestParamInfo<PaginateCase>& info) { return std::string(info.param.name); });
 
 TEST(Paginate, StacksAsManyBlocksAsFitWhenMultiTablesIsOn)
 {
-    // Paper 300 mm, margins 25 + 25, gap 10, block 70 mm: 260 div 80 = 3 blocks a sheet; 7 blocks make 3 pages.
+    // Paper 300 mm, margins 25 + 25, gap 10, block 70 mm: 260 div 80 = 3 blocks a sheet; 7 blocks make 3
+    // pages.
     EngineRig rig;
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 1, 2, 1, 20, 29);
@@ -166,7 +167,8 @@ TEST(Paginate, StacksAsManyBlocksAsFitWhenMultiTablesIsOn)
 
 TEST(Paginate, MissingDataFileKeepsThePreviousPagination)
 {
-    // Without a data file nothing is counted: a fresh buffer stays at 0 pages, a paginated one keeps its counts.
+    // Without a data file nothing is counted: a fresh buffer stays at 0 pages, a paginated one keeps its
+    // counts.
     EngineRig fresh;
     SimpleTable(fresh.format, 2, 3, 1);
     fresh.buffer.Paginate();
@@ -189,7 +191,8 @@ TEST(Paginate, MissingDataFileKeepsThePreviousPagination)
 
 TEST(PageBuffer, PageImageFollowsThePaperAtScreenResolution)
 {
-    // At 96 dpi a 210 x 290 mm sheet is a 794 x 1096 pixel bitmap, cleared white; the paper view gets whole centimetres.
+    // At 96 dpi a 210 x 290 mm sheet is a 794 x 1096 pixel bitmap, cleared white; the paper view gets whole
+    // centimetres.
     EngineRig rig(96);
     Bitmap& image = rig.buffer.PageImage();
     EXPECT_EQ(image.Width(), 794);
@@ -205,7 +208,7 @@ TEST(PageBuffer, PageImageFollowsThePaperAtScreenResolution)
     EXPECT_EQ(rig.paperHost.leftRulers.back().lengthNumber, 20); // 219 div 10 = 21 cm
     auto fills = rig.PageCanvas().OfKind(CanvasOp::Kind::FillRect);
     ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].rect, (Rect{0, 0, 1134, 828}));
+    EXPECT_EQ(fills[0].rect, (Rect { 0, 0, 1134, 828 }));
     EXPECT_EQ(fills[0].brushColor, kWhite);
 }
 
@@ -221,14 +224,15 @@ TEST(PageBuffer, HostilePaperSizeDoesNotClaimAHugeBitmap)
 
 TEST(PageBuffer, ViewRateResizesThePreviewAndRedraws)
 {
-    // Switching to 50 % scrolls to the origin, shows a sheet of half the centimetres and stretches the page into it.
+    // Switching to 50 % scrolls to the origin, shows a sheet of half the centimetres and stretches the page
+    // into it.
     EngineRig rig;
     SimpleTable(rig.format, 2, 3, 1);
     rig.UseCells(Cells(4));
     rig.buffer.SetViewRate(50);
     EXPECT_EQ(rig.paperHost.scrolls, 1);
     EXPECT_EQ(rig.buffer.ViewRate, 50);
-    EXPECT_EQ(rig.paperHost.topRulers.back().lengthNumber, 9);   // Round(105) div 10 = 10 cm
+    EXPECT_EQ(rig.paperHost.topRulers.back().lengthNumber, 9); // Round(105) div 10 = 10 cm
     EXPECT_EQ(rig.paperHost.leftRulers.back().lengthNumber, 13); // Round(145) div 10 = 14 cm
     EXPECT_EQ(rig.PreviewCanvas().OfKind(CanvasOp::Kind::StretchDraw).size(), 1u);
 }

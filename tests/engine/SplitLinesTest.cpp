@@ -13,7 +13,7 @@ struct SplitCase {
     std::vector<std::string> pieces;
 };
 
-class SplitLinesCases : public ::testing::TestWithParam<SplitCase> {};
+class SplitLinesCases : public ::testing::TestWithParam<SplitCase> { };
 
 // Pieces never exceed the limit, never tear a double-byte character, and a
 // limit too small for a character still moves on by one whole character.
@@ -28,19 +28,18 @@ TEST_P(SplitLinesCases, CutsIntoPieces)
 const std::string kExt = "\x81\x40"; // a GBK extension character whose second byte is below 0x80
 
 INSTANTIATE_TEST_SUITE_P(Engine, SplitLinesCases,
-    ::testing::Values(SplitCase{"AsciiSevenByThree", "abcdefg", 3, {"abc", "def", "g"}},
-        SplitCase{"LettersThenCharacters", "ab" + kAh + kAh, 3, {"ab", kAh, kAh}},
-        SplitCase{"TwoCharactersLimitTwo", kAh + kAh, 2, {kAh, kAh}},
-        SplitCase{"LetterThenCharacterLimitTwo", "a" + kAh, 2, {"a", kAh}},
-        SplitCase{"CharacterWiderThanLimitOne", kAh + "b" + kAh, 1, {kAh, "b", kAh}},
-        SplitCase{"ZeroLimitActsAsOne", "a" + kAh + "b", 0, {"a", kAh, "b"}},
-        SplitCase{"NegativeLimitActsAsOne", "ab", -7, {"a", "b"}},
-        SplitCase{"EmptyText", "", 4, {}},
-        SplitCase{"LimitBeyondText", "abc", 50, {"abc"}},
-        SplitCase{"ExactFit", kAh + "ab", 4, {kAh + "ab"}},
-        SplitCase{"ExtensionCharacterKeptWhole", "a" + kExt + "b", 2, {"a", kExt, "b"}},
-        SplitCase{"LoneLeadByteAtEnd", "ab\xB0", 2, {"ab", "\xB0"}},
-        SplitCase{"IdeographicSpacePairs", "\xA1\xA1\xA1\xA1", 3, {"\xA1\xA1", "\xA1\xA1"}}),
+    ::testing::Values(SplitCase { "AsciiSevenByThree", "abcdefg", 3, { "abc", "def", "g" } },
+        SplitCase { "LettersThenCharacters", "ab" + kAh + kAh, 3, { "ab", kAh, kAh } },
+        SplitCase { "TwoCharactersLimitTwo", kAh + kAh, 2, { kAh, kAh } },
+        SplitCase { "LetterThenCharacterLimitTwo", "a" + kAh, 2, { "a", kAh } },
+        SplitCase { "CharacterWiderThanLimitOne", kAh + "b" + kAh, 1, { kAh, "b", kAh } },
+        SplitCase { "ZeroLimitActsAsOne", "a" + kAh + "b", 0, { "a", kAh, "b" } },
+        SplitCase { "NegativeLimitActsAsOne", "ab", -7, { "a", "b" } }, SplitCase { "EmptyText", "", 4, {} },
+        SplitCase { "LimitBeyondText", "abc", 50, { "abc" } },
+        SplitCase { "ExactFit", kAh + "ab", 4, { kAh + "ab" } },
+        SplitCase { "ExtensionCharacterKeptWhole", "a" + kExt + "b", 2, { "a", kExt, "b" } },
+        SplitCase { "LoneLeadByteAtEnd", "ab\xB0", 2, { "ab", "\xB0" } },
+        SplitCase { "IdeographicSpacePairs", "\xA1\xA1\xA1\xA1", 3, { "\xA1\xA1", "\xA1\xA1" } }),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 // A 200-byte cell split with limit 1 ends after as many pieces as it has

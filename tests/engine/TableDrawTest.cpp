@@ -30,7 +30,7 @@ std::vector<Seg> Segments(const RecordingCanvas& c)
 {
     std::vector<Seg> out;
     for (const auto& op : c.Lines())
-        out.push_back({op.from, op.to, op.penStyle, op.penWidth});
+        out.push_back({ op.from, op.to, op.penStyle, op.penWidth });
     return out;
 }
 
@@ -49,10 +49,10 @@ void ExpectSegments(const RecordingCanvas& c, const std::vector<Seg>& expected)
 struct RuleCase {
     int style;
     std::vector<Seg> horizontal; // (10, 20) to (30, 20) mm
-    std::vector<Seg> vertical;   // (10, 20) to (10, 40) mm
+    std::vector<Seg> vertical; // (10, 20) to (10, 40) mm
 };
 
-class RuleStyles : public ::testing::TestWithParam<RuleCase> {};
+class RuleStyles : public ::testing::TestWithParam<RuleCase> { };
 
 // Each of the six rule styles draws its pen and second line; unknown styles draw nothing.
 TEST_P(RuleStyles, DrawsTheStyle)
@@ -69,16 +69,18 @@ TEST_P(RuleStyles, DrawsTheStyle)
     ExpectSegments(v, c.vertical);
 }
 
-const Point kH1{100, 200}, kH2{300, 200}, kV1{100, 200}, kV2{100, 400};
+const Point kH1 { 100, 200 }, kH2 { 300, 200 }, kV1 { 100, 200 }, kV2 { 100, 400 };
 INSTANTIATE_TEST_SUITE_P(Engine, RuleStyles,
-    ::testing::Values(RuleCase{0, {{kH1, kH2, PenStyle::Null, 1}}, {{kV1, kV2, PenStyle::Null, 1}}},
-        RuleCase{1, {{kH1, kH2, PenStyle::Solid, 1}}, {{kV1, kV2, PenStyle::Solid, 1}}},
-        RuleCase{2, {{kH1, kH2, PenStyle::Solid, 1}, {{100, 198}, {300, 198}, PenStyle::Solid, 1}},
-            {{kV1, kV2, PenStyle::Solid, 1}, {{98, 200}, {98, 400}, PenStyle::Solid, 1}}},
-        RuleCase{3, {{kH1, kH2, PenStyle::Solid, 2}}, {{kV1, kV2, PenStyle::Solid, 2}}},
-        RuleCase{4, {{kH1, kH2, PenStyle::Dot, 1}}, {{kV1, kV2, PenStyle::Dot, 1}}},
-        RuleCase{5, {{kH1, kH2, PenStyle::DashDot, 1}}, {{kV1, kV2, PenStyle::DashDot, 1}}},
-        RuleCase{6, {}, {}}, RuleCase{255, {}, {}}));
+    ::testing::Values(
+        RuleCase { 0, { { kH1, kH2, PenStyle::Null, 1 } }, { { kV1, kV2, PenStyle::Null, 1 } } },
+        RuleCase { 1, { { kH1, kH2, PenStyle::Solid, 1 } }, { { kV1, kV2, PenStyle::Solid, 1 } } },
+        RuleCase { 2,
+            { { kH1, kH2, PenStyle::Solid, 1 }, { { 100, 198 }, { 300, 198 }, PenStyle::Solid, 1 } },
+            { { kV1, kV2, PenStyle::Solid, 1 }, { { 98, 200 }, { 98, 400 }, PenStyle::Solid, 1 } } },
+        RuleCase { 3, { { kH1, kH2, PenStyle::Solid, 2 } }, { { kV1, kV2, PenStyle::Solid, 2 } } },
+        RuleCase { 4, { { kH1, kH2, PenStyle::Dot, 1 } }, { { kV1, kV2, PenStyle::Dot, 1 } } },
+        RuleCase { 5, { { kH1, kH2, PenStyle::DashDot, 1 } }, { { kV1, kV2, PenStyle::DashDot, 1 } } },
+        RuleCase { 6, {}, {} }, RuleCase { 255, {}, {} }));
 
 TEST(DrawRule, PointsAndSlantedSegmentsDrawNothing)
 {
@@ -90,7 +92,7 @@ TEST(DrawRule, PointsAndSlantedSegmentsDrawNothing)
     EXPECT_TRUE(c.Lines().empty());
 }
 
-class FrameStyles : public ::testing::TestWithParam<int> {};
+class FrameStyles : public ::testing::TestWithParam<int> { };
 
 // The frame is a thin solid rectangle whatever its style; only style 2 adds a second one 1 mm outside.
 TEST_P(FrameStyles, DrawsSingleOrDouble)
@@ -99,13 +101,15 @@ TEST_P(FrameStyles, DrawsSingleOrDouble)
     EngineRig rig;
     RecordingCanvas c(72, 72);
     rig.buffer.DrawFrame(c, 10, 20, 30, 40, Spec(style, 0xFF00), kF, kF);
-    std::vector<Seg> expected{{{100, 200}, {300, 200}, PenStyle::Solid, 1}, {{100, 200}, {100, 400}, PenStyle::Solid, 1},
-        {{300, 200}, {300, 400}, PenStyle::Solid, 1}, {{100, 400}, {300, 400}, PenStyle::Solid, 1}};
+    std::vector<Seg> expected { { { 100, 200 }, { 300, 200 }, PenStyle::Solid, 1 },
+        { { 100, 200 }, { 100, 400 }, PenStyle::Solid, 1 },
+        { { 300, 200 }, { 300, 400 }, PenStyle::Solid, 1 },
+        { { 100, 400 }, { 300, 400 }, PenStyle::Solid, 1 } };
     if (style == 2) {
-        expected.push_back({{90, 190}, {310, 190}, PenStyle::Solid, 1});
-        expected.push_back({{90, 190}, {90, 410}, PenStyle::Solid, 1});
-        expected.push_back({{310, 190}, {310, 410}, PenStyle::Solid, 1});
-        expected.push_back({{90, 410}, {310, 410}, PenStyle::Solid, 1});
+        expected.push_back({ { 90, 190 }, { 310, 190 }, PenStyle::Solid, 1 });
+        expected.push_back({ { 90, 190 }, { 90, 410 }, PenStyle::Solid, 1 });
+        expected.push_back({ { 310, 190 }, { 310, 410 }, PenStyle::Solid, 1 });
+        expected.push_back({ { 90, 410 }, { 310, 410 }, PenStyle::Solid, 1 });
     }
     ExpectSegments(c, expected);
     for (const auto& op : c.Lines())
@@ -116,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(Engine, FrameStyles, ::testing::Values(0, 1, 2, 3, 4, 5
 
 TEST(DrawTableBody, RulesOfHiddenColumnsAndRowsFallOnTheirNeighbours)
 {
-    // Column widths 20, 0, 30 and row heights 10, 0, 10 put two rules on one place each way; the body adds 1 mm (2 for a double frame).
+    // Column widths 20, 0, 30 and row heights 10, 0, 10 put two rules on one place each way; the body adds 1
+    // mm (2 for a double frame).
     EngineRig rig;
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 3, 3, 1);
@@ -133,21 +138,21 @@ TEST(DrawTableBody, RulesOfHiddenColumnsAndRowsFallOnTheirNeighbours)
     rig.buffer.TableTop = 20;
     RecordingCanvas c(72, 72);
     TMyExtent e = rig.buffer.DrawTableBody(c, 5, kF, kF);
-    EXPECT_EQ(e, (TMyExtent{50, 21}));
+    EXPECT_EQ(e, (TMyExtent { 50, 21 }));
     EXPECT_EQ(rig.buffer.BodyHeight, 21);
     auto segs = Segments(c);
     ASSERT_EQ(segs.size(), 4u + 2u + 2u);
     // Frame (10, 25)-(60, 45), then the rules.
-    EXPECT_EQ(segs[0].from, (Point{100, 250}));
-    EXPECT_EQ(segs[3].to, (Point{600, 450}));
-    EXPECT_EQ(segs[4].from, (Point{300, 250}));
+    EXPECT_EQ(segs[0].from, (Point { 100, 250 }));
+    EXPECT_EQ(segs[3].to, (Point { 600, 450 }));
+    EXPECT_EQ(segs[4].from, (Point { 300, 250 }));
     EXPECT_EQ(segs[4].pen, PenStyle::Solid);
-    EXPECT_EQ(segs[5].from, (Point{300, 250}));
+    EXPECT_EQ(segs[5].from, (Point { 300, 250 }));
     EXPECT_EQ(segs[5].pen, PenStyle::Dot);
-    EXPECT_EQ(segs[6].from, (Point{100, 350}));
+    EXPECT_EQ(segs[6].from, (Point { 100, 350 }));
     EXPECT_EQ(segs[6].width, 2);
-    EXPECT_EQ(segs[7].from, (Point{100, 350}));
-    EXPECT_EQ(segs[7].to, (Point{600, 350}));
+    EXPECT_EQ(segs[7].from, (Point { 100, 350 }));
+    EXPECT_EQ(segs[7].to, (Point { 600, 350 }));
     EXPECT_EQ(segs[7].pen, PenStyle::DashDot);
 
     f.FrameLine = Spec(2);
@@ -160,7 +165,7 @@ struct AlignCase {
     int x;
 };
 
-class OneLineAlignment : public ::testing::TestWithParam<AlignCase> {};
+class OneLineAlignment : public ::testing::TestWithParam<AlignCase> { };
 
 // A one-line cell centres its text vertically inside the 1 mm inset and places it by its alignment.
 TEST_P(OneLineAlignment, PlacesTheText)
@@ -174,19 +179,20 @@ TEST_P(OneLineAlignment, PlacesTheText)
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].kind, CanvasOp::Kind::TextRect);
     EXPECT_EQ(texts[0].text, "abcd");
-    EXPECT_EQ(texts[0].from, (Point{GetParam().x, 240}));
-    EXPECT_EQ(texts[0].rect, (Rect{110, 210, 490, 290}));
+    EXPECT_EQ(texts[0].from, (Point { GetParam().x, 240 }));
+    EXPECT_EQ(texts[0].rect, (Rect { 110, 210, 490, 290 }));
     EXPECT_EQ(texts[0].fontColor, 0x00FF00u);
     EXPECT_EQ(texts[0].fontPoints, 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, OneLineAlignment,
-    ::testing::Values(AlignCase{1, 110}, AlignCase{2, 110 + (380 - 40) / 2}, AlignCase{3, 490 - 40},
-        AlignCase{0, 110}, AlignCase{9, 110}));
+    ::testing::Values(AlignCase { 1, 110 }, AlignCase { 2, 110 + (380 - 40) / 2 }, AlignCase { 3, 490 - 40 },
+        AlignCase { 0, 110 }, AlignCase { 9, 110 }));
 
 TEST(DrawCellText, OneLineShowsTheFirstPieceAndCutsWideTexts)
 {
-    // A 55 px wide inset takes Round(5.5) = 6 bytes: right alignment then starts left of the inset, centre does not.
+    // A 55 px wide inset takes Round(5.5) = 6 bytes: right alignment then starts left of the inset, centre
+    // does not.
     EngineRig rig;
     TMyTextItem item;
     SetItem(item, "abcdefghij", 20, 3);
@@ -194,13 +200,13 @@ TEST(DrawCellText, OneLineShowsTheFirstPieceAndCutsWideTexts)
     rig.buffer.DrawCellText(c, 0, 0, 7, 4, item, 11.0, kF); // inset 11..66 x 10..30
     ASSERT_EQ(c.Texts().size(), 1u);
     EXPECT_EQ(c.Texts()[0].text, "abcdef");
-    EXPECT_EQ(c.Texts()[0].from, (Point{6, 10}));
-    EXPECT_EQ(c.Texts()[0].rect, (Rect{11, 10, 66, 30}));
+    EXPECT_EQ(c.Texts()[0].from, (Point { 6, 10 }));
+    EXPECT_EQ(c.Texts()[0].rect, (Rect { 11, 10, 66, 30 }));
 
     item.Align = 2;
     RecordingCanvas centre(72, 72);
     rig.buffer.DrawCellText(centre, 0, 0, 7, 4, item, 11.0, kF);
-    EXPECT_EQ(centre.Texts()[0].from, (Point{11, 10}));
+    EXPECT_EQ(centre.Texts()[0].from, (Point { 11, 10 }));
 
     // 45 px: Round(4.5) = 4 bytes.
     RecordingCanvas narrow(72, 72);
@@ -211,7 +217,7 @@ TEST(DrawCellText, OneLineShowsTheFirstPieceAndCutsWideTexts)
     RecordingCanvas flat(72, 72);
     rig.buffer.DrawCellText(flat, 0, 0, 10, 2, item, kF, kF); // inset 10..90 x 10..10
     EXPECT_EQ(flat.Texts()[0].from.y, 0);
-    EXPECT_EQ(flat.Texts()[0].rect, (Rect{10, 10, 90, 10}));
+    EXPECT_EQ(flat.Texts()[0].rect, (Rect { 10, 10, 90, 10 }));
 }
 
 struct WrapCase {
@@ -219,9 +225,10 @@ struct WrapCase {
     std::vector<int> xs;
 };
 
-class WrappedAlignment : public ::testing::TestWithParam<WrapCase> {};
+class WrappedAlignment : public ::testing::TestWithParam<WrapCase> { };
 
-// A wrapped cell stacks its pieces, centred as a block, each placed by its own width and clipped from its own corner.
+// A wrapped cell stacks its pieces, centred as a block, each placed by its own width and clipped from its own
+// corner.
 TEST_P(WrappedAlignment, StacksThePieces)
 {
     EngineRig rig;
@@ -232,18 +239,18 @@ TEST_P(WrappedAlignment, StacksThePieces)
     rig.buffer.DrawCellText(c, 0, 0, 6, 10, item, kF, kF); // inset 10..50 x 10..90: 4 bytes a piece
     auto texts = c.Texts();
     ASSERT_EQ(texts.size(), 3u);
-    const std::vector<std::string> pieces{"abcd", "efgh", "ij"};
+    const std::vector<std::string> pieces { "abcd", "efgh", "ij" };
     for (std::size_t i = 0; i < 3; ++i) {
         const int y = 20 + 20 * static_cast<int>(i);
         EXPECT_EQ(texts[i].text, pieces[i]);
-        EXPECT_EQ(texts[i].from, (Point{GetParam().xs[i], y}));
-        EXPECT_EQ(texts[i].rect, (Rect{GetParam().xs[i], y, 50, 90}));
+        EXPECT_EQ(texts[i].from, (Point { GetParam().xs[i], y }));
+        EXPECT_EQ(texts[i].rect, (Rect { GetParam().xs[i], y, 50, 90 }));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, WrappedAlignment,
-    ::testing::Values(WrapCase{1, {10, 10, 10}}, WrapCase{2, {10, 10, 20}}, WrapCase{3, {10, 10, 30}},
-        WrapCase{4, {10, 10, 10}}));
+    ::testing::Values(WrapCase { 1, { 10, 10, 10 } }, WrapCase { 2, { 10, 10, 20 } },
+        WrapCase { 3, { 10, 10, 30 } }, WrapCase { 4, { 10, 10, 10 } }));
 
 TEST(DrawCellText, FontSizesAreScaledOnceAndCapped)
 {
@@ -295,19 +302,20 @@ protected:
         return canvas.Texts();
     }
     EngineRig rig;
-    RecordingCanvas canvas{72, 72};
+    RecordingCanvas canvas { 72, 72 };
 };
 
 TEST_F(DataCells, NumbersAreFormattedAndNegativesShownRedWhenAsked)
 {
-    // Numeric columns show their decimals and thousands separators; NegativeRed drops the sign and paints red.
+    // Numeric columns show their decimals and thousands separators; NegativeRed drops the sign and paints
+    // red.
     rig.format.NegativeRed = 1;
-    auto texts = Draw({"name", "-12.5", "1234567", "", "0.004", "-5", "x", "", ""});
+    auto texts = Draw({ "name", "-12.5", "1234567", "", "0.004", "-5", "x", "", "" });
     ASSERT_EQ(texts.size(), 6u);
     EXPECT_EQ(texts[0].text, "name");
     EXPECT_EQ(texts[1].text, "12.50");
     EXPECT_EQ(texts[1].fontColor, kRed);
-    EXPECT_EQ(texts[1].from, (Point{410, 340})); // row 2, column 2: inset (41, 31) mm
+    EXPECT_EQ(texts[1].from, (Point { 410, 340 })); // row 2, column 2: inset (41, 31) mm
     EXPECT_EQ(texts[2].text, "1,234,567");
     EXPECT_EQ(texts[3].text, "0.00");
     EXPECT_EQ(texts[3].fontColor, 0x0000AA00u);
@@ -317,7 +325,7 @@ TEST_F(DataCells, NumbersAreFormattedAndNegativesShownRedWhenAsked)
     EXPECT_EQ(texts[5].from.y, 540);
 
     rig.format.NegativeRed = 2; // only 1 counts as on
-    texts = Draw({"name", "-12.5", "1234567"});
+    texts = Draw({ "name", "-12.5", "1234567" });
     EXPECT_EQ(texts[1].text, "-12.50");
     EXPECT_EQ(texts[1].fontColor, 0x0000AA00u);
 }
@@ -327,7 +335,7 @@ TEST_F(DataCells, CellTextIsCutTo200Bytes)
     // A number with 254 decimals is cut to the 200 bytes a cell text holds.
     rig.format.ColWidth[3] = 255;
     rig.format.ColDecimals[3] = 254;
-    auto texts = Draw({"", "", "1"});
+    auto texts = Draw({ "", "", "1" });
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text.size(), 200u);
     EXPECT_EQ(texts[0].text.substr(0, 4), "1.00");
@@ -335,15 +343,16 @@ TEST_F(DataCells, CellTextIsCutTo200Bytes)
 
 TEST_F(DataCells, NonNumericTextInANumericColumnEndsTheDrawing)
 {
-    // A word, or a number with a thousands separator, in a numeric column stops the page with an error naming it.
+    // A word, or a number with a thousands separator, in a numeric column stops the page with an error naming
+    // it.
     try {
-        Draw({"a", "abc", "1"});
+        Draw({ "a", "abc", "1" });
         FAIL() << "no error";
     } catch (const EngineError& e) {
         EXPECT_STREQ(e.what(), "“abc”不是有效的数值");
     }
     EXPECT_EQ(canvas.Texts().size(), 1u); // the page stays drawn up to the bad cell
-    EXPECT_THROW(Draw({"a", "1,234", "1"}), EngineError);
+    EXPECT_THROW(Draw({ "a", "1,234", "1" }), EngineError);
 }
 
 TEST_F(DataCells, HiddenCellsAreNeitherDrawnNorConverted)
@@ -351,8 +360,8 @@ TEST_F(DataCells, HiddenCellsAreNeitherDrawnNorConverted)
     // A column of width 0 and a row of height 0 show nothing, so their texts are never read as numbers.
     rig.format.ColWidth[2] = 0;
     rig.format.RowHeight[3] = 0;
-    auto texts = Draw({"a", "abc", "1", "b", "c", "xyz"});
-    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"a", "1"}));
+    auto texts = Draw({ "a", "abc", "1", "b", "c", "xyz" });
+    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string> { "a", "1" }));
 }
 
 TEST(DataCellsBlocks, EachBlockReadsItsOwnRows)
@@ -360,11 +369,11 @@ TEST(DataCellsBlocks, EachBlockReadsItsOwnRows)
     // Block 2 of a 2-column table with 2 data rows a block shows data rows 2 and 3.
     EngineRig rig;
     SimpleTable(rig.format, 2, 3, 1);
-    rig.UseCells({"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7"});
+    rig.UseCells({ "a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7" });
     rig.buffer.CurrentBlock = 2;
     RecordingCanvas c(72, 72);
     rig.buffer.DrawTableBody(c, 0, kF, kF);
-    EXPECT_EQ(TextsOf(c), (std::vector<std::string>{"a4", "a5", "a6", "a7"}));
+    EXPECT_EQ(TextsOf(c), (std::vector<std::string> { "a4", "a5", "a6", "a7" }));
 }
 
 class MergedCells : public ::testing::Test {
@@ -377,10 +386,11 @@ protected:
         SimpleTable(f, 3, 4, 1);
         f.ColDecimals[2] = 1;
         f.ColDecimals[3] = 1;
-        rig.UseCells({"t", "1.5", "", "t", "-4", "", "t", "abc", "", "t", "1,000", "", "t", "", "", "t",
-                         "-999", ""});
+        rig.UseCells({ "t", "1.5", "", "t", "-4", "", "t", "abc", "", "t", "1,000", "", "t", "", "", "t",
+            "-999", "" });
     }
-    TMyMergedCell& Slot(int s, int left, int top, int right, int bottom, std::uint8_t kind, const std::string& text)
+    TMyMergedCell& Slot(
+        int s, int left, int top, int right, int bottom, std::uint8_t kind, const std::string& text)
     {
         TMyMergedCell& m = rig.format.MergedCells[s];
         m.Left = left;
@@ -398,25 +408,26 @@ protected:
         rig.buffer.DrawMergedCells(canvas, 10, 20, kF, kF);
     }
     EngineRig rig;
-    RecordingCanvas canvas{72, 72};
+    RecordingCanvas canvas { 72, 72 };
 };
 
 TEST_F(MergedCells, BlanksTheRangeAndShowsTextOverIt)
 {
-    // The blanking rectangle starts one pixel inside the range and is white; an empty text becomes an ideographic space.
+    // The blanking rectangle starts one pixel inside the range and is white; an empty text becomes an
+    // ideographic space.
     Slot(1, 1, 1, 3, 1, kMergedText, "Head");
     Slot(2, 2, 2, 2, 3, kMergedText, "");
     Draw(1);
     ASSERT_EQ(canvas.ops.size(), 4u);
     EXPECT_EQ(canvas.ops[0].kind, CanvasOp::Kind::Rectangle);
-    EXPECT_EQ(canvas.ops[0].rect, (Rect{101, 201, 700, 300}));
+    EXPECT_EQ(canvas.ops[0].rect, (Rect { 101, 201, 700, 300 }));
     EXPECT_EQ(canvas.ops[0].penColor, kWhite);
     EXPECT_EQ(canvas.ops[0].brushColor, kWhite);
     EXPECT_EQ(canvas.ops[1].kind, CanvasOp::Kind::TextRect);
     EXPECT_EQ(canvas.ops[1].text, "Head");
-    EXPECT_EQ(canvas.ops[1].rect, (Rect{110, 210, 690, 290}));
+    EXPECT_EQ(canvas.ops[1].rect, (Rect { 110, 210, 690, 290 }));
     EXPECT_EQ(canvas.ops[1].brushColor, kWhite); // opaque on white
-    EXPECT_EQ(canvas.ops[2].rect, (Rect{301, 301, 500, 500}));
+    EXPECT_EQ(canvas.ops[2].rect, (Rect { 301, 301, 500, 500 }));
     EXPECT_EQ(canvas.ops[3].text, "\xA1\xA1");
 }
 
@@ -428,7 +439,7 @@ TEST_F(MergedCells, BlankingOffsetIsAddedBeforeRounding)
     rig.buffer.DrawMergedCells(canvas, 1, 1, 2.5, 2.5);
     auto rects = canvas.OfKind(CanvasOp::Kind::Rectangle);
     ASSERT_EQ(rects.size(), 1u);
-    EXPECT_EQ(rects[0].rect, (Rect{4, 4, 152, 28}));
+    EXPECT_EQ(rects[0].rect, (Rect { 4, 4, 152, 28 }));
 }
 
 TEST_F(MergedCells, SubtotalsAndTotalsSumLenientlyAndHonourNegativeRed)
@@ -446,7 +457,7 @@ TEST_F(MergedCells, SubtotalsAndTotalsSumLenientlyAndHonourNegativeRed)
     EXPECT_EQ(texts[1].fontColor, 0x00CC0000u);
 
     Draw(2);
-    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"1,000.0", "997.5"}));
+    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string> { "1,000.0", "997.5" }));
 
     rig.format.NegativeRed = 0;
     Draw(1);
@@ -456,7 +467,8 @@ TEST_F(MergedCells, SubtotalsAndTotalsSumLenientlyAndHonourNegativeRed)
 
 TEST_F(MergedCells, UnusableSlotsAreSkippedOrOnlyBlanked)
 {
-    // Bad column numbers and unknown kinds blank their range only; empty, out-of-table and zero-width slots do nothing.
+    // Bad column numbers and unknown kinds blank their range only; empty, out-of-table and zero-width slots
+    // do nothing.
     Slot(1, 1, 2, 1, 2, kMergedSubtotal, "abc");
     Slot(2, 1, 2, 1, 2, kMergedSubtotal, "1"); // a text column
     Slot(3, 1, 2, 1, 2, kMergedGrandTotal, "4"); // no such column
@@ -469,7 +481,7 @@ TEST_F(MergedCells, UnusableSlotsAreSkippedOrOnlyBlanked)
     Slot(10, 3, 3, 3, 3, kMergedText, "after them");
     Draw(1);
     EXPECT_EQ(canvas.OfKind(CanvasOp::Kind::Rectangle).size(), 5u);
-    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"after them"}));
+    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string> { "after them" }));
 }
 
 TEST_F(MergedCells, RangesAreCutToTheTable)
@@ -480,8 +492,8 @@ TEST_F(MergedCells, RangesAreCutToTheTable)
     Draw(1);
     auto rects = canvas.OfKind(CanvasOp::Kind::Rectangle);
     ASSERT_EQ(rects.size(), 2u);
-    EXPECT_EQ(rects[0].rect, (Rect{101, 201, 300, 300}));
-    EXPECT_EQ(rects[1].rect, (Rect{501, 501, 700, 600}));
+    EXPECT_EQ(rects[0].rect, (Rect { 101, 201, 300, 300 }));
+    EXPECT_EQ(rects[1].rect, (Rect { 501, 501, 700, 600 }));
 }
 
 class CollapsedBlocks : public ::testing::Test {
@@ -513,7 +525,7 @@ protected:
         return ys;
     }
     EngineRig rig;
-    RecordingCanvas canvas{72, 72};
+    RecordingCanvas canvas { 72, 72 };
 };
 
 TEST_F(CollapsedBlocks, LastBlockDropsItsEmptyRows)
@@ -521,13 +533,13 @@ TEST_F(CollapsedBlocks, LastBlockDropsItsEmptyRows)
     // The frame encloses rows 1 and 2 only and the rules of rows 2..9 fall on its bottom edge.
     ASSERT_EQ(rig.buffer.BlockCount, 2);
     ASSERT_EQ(rig.buffer.LastBlockRows, 2);
-    EXPECT_EQ(Draw(2), (TMyExtent{100, 21}));
-    EXPECT_EQ(canvas.Lines()[3].from, (Point{100, 400})); // frame bottom at 40 mm
-    EXPECT_EQ(RowRuleYs(), (std::vector<int>{300, 400, 400, 400, 400, 400, 400, 400, 400}));
-    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string>{"c45"}));
+    EXPECT_EQ(Draw(2), (TMyExtent { 100, 21 }));
+    EXPECT_EQ(canvas.Lines()[3].from, (Point { 100, 400 })); // frame bottom at 40 mm
+    EXPECT_EQ(RowRuleYs(), (std::vector<int> { 300, 400, 400, 400, 400, 400, 400, 400, 400 }));
+    EXPECT_EQ(TextsOf(canvas), (std::vector<std::string> { "c45" }));
 
     EXPECT_EQ(Draw(1).Height, 101); // an earlier block keeps every row
-    EXPECT_EQ(Draw(3).Height, 21);  // a block beyond the data collapses like the last one
+    EXPECT_EQ(Draw(3).Height, 21); // a block beyond the data collapses like the last one
     EXPECT_TRUE(canvas.Texts().empty());
 
     rig.format.KeepEmptyGrid = 1;
@@ -546,14 +558,14 @@ TEST_F(CollapsedBlocks, KeptBottomRowsCarryTheirMergedCellsOnTheCollapsedRules)
     m.Kind = kMergedText;
     SetItem(m.Item, "Sum", 20);
     EXPECT_EQ(Draw(2).Height, 31);
-    EXPECT_EQ(RowRuleYs(), (std::vector<int>{300, 400, 400, 400, 400, 400, 400, 400, 400}));
+    EXPECT_EQ(RowRuleYs(), (std::vector<int> { 300, 400, 400, 400, 400, 400, 400, 400, 400 }));
     auto rects = canvas.OfKind(CanvasOp::Kind::Rectangle);
     ASSERT_EQ(rects.size(), 1u);
-    EXPECT_EQ(rects[0].rect, (Rect{101, 401, 1100, 500}));
+    EXPECT_EQ(rects[0].rect, (Rect { 101, 401, 1100, 500 }));
     auto texts = canvas.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1].text, "Sum");
-    EXPECT_EQ(texts[1].rect, (Rect{110, 410, 1090, 490}));
+    EXPECT_EQ(texts[1].rect, (Rect { 110, 410, 1090, 490 }));
 }
 
 } // namespace
