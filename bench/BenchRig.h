@@ -3,8 +3,11 @@
 // system's printers, for the benchmark and the page renderer.
 #include <QtGlobal>
 
+#include <algorithm>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/BuffPaper.h"
 #include "geometry/PrnPaper.h"
@@ -16,6 +19,7 @@
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtPrinterHost.h"
+#include "tools/ExampleReport.h"
 
 namespace quillet {
 
@@ -34,6 +38,46 @@ public:
     void ScrollToOrigin() override { }
     QtBitmap picture { 96, 96 };
 };
+
+// A data file of the example's ledger lines, cut after `cells` cells: blocks
+// of `linesPerBlock` lines, each followed by `footRows` empty rows for the
+// sums to lie over. With remarks every line has an eighth cell.
+inline bool WriteLedgerData(
+    const std::string& path, long long cells, int linesPerBlock, int footRows, bool remarks)
+{
+    auto put = [](std::string& out, const std::string& text) {
+        const std::size_t n = std::min<std::size_t>(text.size(), 200);
+        out.push_back(static_cast<char>(n));
+        out.append(text, 0, n);
+        out.append(200 - n, '\0');
+    };
+    std::string bytes = "\x15.Brellisk.-\xb4\xf2\xd3\xa1\xd3\xc3\xca\xfd\xbe\xdd"; // 打印用数据
+    bytes += std::string("\x01\x00\x05\x00", 4);
+    for (const std::string& text : ExampleHeadFootTexts())
+        put(bytes, text);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const int columns = kExampleColumns + (remarks ? 1 : 0);
+    const int period = std::max(1, linesPerBlock + footRows);
+    long long written = 0;
+    int line = 0;
+    for (long long row = 0; written < cells && out; ++row) {
+        std::vector<std::string> rowCells(static_cast<std::size_t>(columns));
+        if (row % period < linesPerBlock) {
+            rowCells = ExampleRowCells(line);
+            if (remarks)
+                rowCells.push_back(line % 7 == 0 ? "\xB2\xB9\xB5\xA5" : ""); // 补单
+            ++line;
+        }
+        for (int c = 0; c < columns && written < cells; ++c, ++written)
+            put(bytes, rowCells[static_cast<std::size_t>(c)]);
+        if (bytes.size() > (1u << 22)) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            bytes.clear();
+        }
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
 
 struct BenchRig {
     BenchRig()

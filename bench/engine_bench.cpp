@@ -68,46 +68,6 @@ void BuildBenchFormat(TMyPrintFormat& f)
     m[15].Item.Text.SetText("\xB1\xB8\xD7\xA2"); // 备注
 }
 
-void PutCell(std::string& out, const std::string& text)
-{
-    const std::size_t n = std::min<std::size_t>(text.size(), 200);
-    out.push_back(static_cast<char>(n));
-    out.append(text, 0, n);
-    out.append(200 - n, '\0');
-}
-
-// A data file of `cells` cells: ledger lines in blocks of 46, each block
-// followed by the two empty rows the sums lie over.
-bool WriteBenchData(const std::string& path, long long cells)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::string head = std::string(1, '\x15')
-        + "\x2e\x42\x72\x65\x6c\x6c\x69\x73\x6b\x2e\x2d\xb4\xf2\xd3\xa1\xd3\xc3\xca\xfd\xbe\xdd";
-    head += std::string("\x01\x00\x05\x00", 4);
-    for (const std::string& text : ExampleHeadFootTexts())
-        PutCell(head, text);
-    out.write(head.data(), static_cast<std::streamsize>(head.size()));
-    std::string buffer;
-    long long written = 0;
-    int line = 0;
-    for (long long row = 0; written < cells; ++row) {
-        std::vector<std::string> cellsOfRow(kColumns);
-        if (row % kRowsPerBlock < kRowsPerBlock - kHeadRows - kFootRows) {
-            cellsOfRow = ExampleRowCells(line);
-            cellsOfRow.push_back(line % 7 == 0 ? "\xB2\xB9\xB5\xA5" : ""); // 补单
-            ++line;
-        }
-        for (int c = 0; c < kColumns && written < cells; ++c, ++written)
-            PutCell(buffer, cellsOfRow[c]);
-        if (buffer.size() > (1 << 22)) {
-            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-            buffer.clear();
-        }
-    }
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    return static_cast<bool>(out);
-}
-
 double Ms(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -242,7 +202,7 @@ int main(int argc, char** argv)
     // A million cells: pagination, a cold first page (grand totals read the
     // whole file once), and the memory this takes.
     const std::string bigPath = temp.filePath(QStringLiteral("big.dat")).toStdString();
-    if (!WriteBenchData(bigPath, bigCells)) {
+    if (!WriteLedgerData(bigPath, bigCells, kLinesPerBlock, kFootRows, true)) {
         std::fprintf(stderr, "engine_bench: cannot write %s\n", bigPath.c_str());
         return 1;
     }
@@ -269,7 +229,7 @@ int main(int argc, char** argv)
     const long long reportCells = static_cast<long long>((reportLines + kLinesPerBlock - 1) / kLinesPerBlock)
         * (kRowsPerBlock - kHeadRows) * kColumns;
     const std::string reportPath = temp.filePath(QStringLiteral("report.dat")).toStdString();
-    if (!WriteBenchData(reportPath, reportCells))
+    if (!WriteLedgerData(reportPath, reportCells, kLinesPerBlock, kFootRows, true))
         return 1;
     BenchRig rig;
     BuildBenchFormat(rig.format);

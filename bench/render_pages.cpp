@@ -2,11 +2,13 @@
 // [page ...]: renders pages of the bundled example at 100 % and 50 % preview
 // zoom into PNG files page-<n>-100.png and page-<n>-50.png in folder, so that
 // people can look at them. --drop-empty-rows lets the last block lose its
-// empty ledger lines; --print-rate 50 draws the content at half size.
+// empty ledger lines; --print-rate 50 draws the content at half size;
+// --stack makes blocks of 8 ledger lines and stacks them with rules between.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -28,18 +30,22 @@ int main(int argc, char** argv)
 
     if (argc < 2) {
         std::fprintf(stderr,
-            "usage: render_pages <folder> [--rows N] [--drop-empty-rows] [--print-rate 50] [page ...]\n");
+            "usage: render_pages <folder> [--rows N] [--drop-empty-rows] [--print-rate 50] [--stack] [page "
+            "...]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     int rows = kExampleDefaultRows;
     bool dropEmptyRows = false;
+    bool stack = false;
     double printRate = 100;
     std::vector<int> pages;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--rows" && i + 1 < argc) {
             rows = std::atoi(argv[++i]);
+        } else if (arg == "--stack") {
+            stack = true;
         } else if (arg == "--drop-empty-rows") {
             dropEmptyRows = true;
         } else if (arg == "--print-rate" && i + 1 < argc) {
@@ -62,7 +68,13 @@ int main(int argc, char** argv)
 
     QTemporaryDir temp;
     const std::string dataPath = temp.filePath(QStringLiteral("example.dat")).toStdString();
-    if (!temp.isValid() || !WriteExampleData(dataPath, rows)) {
+    // Stacked blocks hold 8 ledger lines each; the data follow that shape.
+    const int linesPerBlock = stack ? 8 : kExampleDataRowsPerBlock;
+    // As in the example's own file: the sum rows lie between blocks, not after the last one.
+    const long long lines = std::max(rows, 0);
+    const long long cells
+        = (lines + (lines > 0 ? (lines - 1) / linesPerBlock * kExampleFootRows : 0)) * kExampleColumns;
+    if (!temp.isValid() || !WriteLedgerData(dataPath, cells, linesPerBlock, kExampleFootRows, false)) {
         std::fprintf(stderr, "render_pages: cannot write the example data\n");
         return 1;
     }
@@ -70,6 +82,20 @@ int main(int argc, char** argv)
     BuildExampleFormat(rig.format);
     if (dropEmptyRows)
         rig.format.KeepEmptyGrid = 0;
+    if (stack) {
+        // Two caption rows, 8 lines and the two sum rows, which move up.
+        TMyPrintFormat& f = rig.format;
+        const int rows = kExampleHeadRows + 8 + kExampleFootRows;
+        for (int r = kExampleHeadRows + 1; r <= rows; ++r) {
+            f.RowHeight[r] = f.RowHeight[kExampleRowsPerBlock - rows + r];
+            f.RowLine[r] = f.RowLine[kExampleRowsPerBlock - rows + r];
+        }
+        for (int s = 9; s <= 14; ++s)
+            f.MergedCells[s].Top = f.MergedCells[s].Bottom -= kExampleRowsPerBlock - rows;
+        f.RowCount = static_cast<std::uint16_t>(rows);
+        f.MultiTables = 1;
+        f.TableGapLine = 1;
+    }
     if (!rig.Start(dataPath)) {
         std::fprintf(stderr, "render_pages: the example data does not open\n");
         return 1;
