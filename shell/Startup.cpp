@@ -28,6 +28,43 @@ QString Quoted(const QString& path) { return QStringLiteral("\"") + path + QStri
 // message; non-zero for an unattended caller, who can only see the status.
 void Fail(TFrmPrintReview& window) { window.RequestEnd(Unattended() ? 1 : 0); }
 
+// What a failed load of the format file says; empty on success.
+QString FormatLoadMessage(int result, const QString& path)
+{
+    switch (result) {
+    case kFileOk:
+        return {};
+    case kFileMissing:
+        return QStringLiteral("格式文件") + Quoted(path) + QStringLiteral("不存在!");
+    case kFileBadSignature:
+        return QStringLiteral("格式文件") + Quoted(path) + QStringLiteral("格式不对!");
+    case kFileIoError:
+        return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("读时发生错误!");
+    case kFileBadVersion:
+        return QStringLiteral("此程序不支持这个版的格式文件") + path;
+    default:
+        return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
+    }
+}
+
+// What a failed opening of the data file says; empty on success. An input or
+// output error has no message of its own.
+QString DataOpenMessage(int result, const QString& path)
+{
+    switch (result) {
+    case kFileOk:
+        return {};
+    case kFileMissing:
+        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("不存在!");
+    case kFileBadSignature:
+        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("格式不对!");
+    case kFileBadVersion:
+        return QStringLiteral("此程序不支持这个版的数据文件") + path;
+    default:
+        return QStringLiteral("对数据文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
+    }
+}
+
 } // namespace
 
 bool Unattended() { return QtMessageService::Unattended(); }
@@ -71,11 +108,11 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
     const QString dataPath = arguments[0];
     QString formatPath = arguments[1];
     if (!FileExists(LocalPath(dataPath))) {
-        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("不存在!"));
+        w.ShowPlainMessage(DataOpenMessage(kFileMissing, dataPath));
         return Fail(w);
     }
     if (!FileExists(LocalPath(formatPath))) {
-        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("不存在!"));
+        w.ShowPlainMessage(FormatLoadMessage(kFileMissing, formatPath));
         return Fail(w);
     }
     const RunMode mode = ModeFromArguments(arguments);
@@ -83,40 +120,14 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
     if (mode.preferSaved && FileExists(LocalPath(w.SavedFormatPath)))
         formatPath = w.SavedFormatPath;
 
-    switch (w.PrintFormat->LoadFromFile(LocalPath(formatPath))) {
-    case kFileOk:
-        break;
-    case kFileMissing:
-        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("不存在!"));
-        return Fail(w);
-    case kFileBadSignature:
-        w.ShowPlainMessage(QStringLiteral("格式文件") + Quoted(formatPath) + QStringLiteral("格式不对!"));
-        return Fail(w);
-    case kFileIoError:
-        w.ShowPlainMessage(QStringLiteral("对格式文件") + Quoted(formatPath) + QStringLiteral("读时发生错误!"));
-        return Fail(w);
-    case kFileBadVersion:
-        w.ShowPlainMessage(QStringLiteral("此程序不支持这个版的格式文件") + formatPath);
-        return Fail(w);
-    default:
-        w.ShowPlainMessage(QStringLiteral("对格式文件") + Quoted(formatPath) + QStringLiteral("操作时发生错误!"));
+    const QString formatFailure = FormatLoadMessage(w.PrintFormat->LoadFromFile(LocalPath(formatPath)), formatPath);
+    if (!formatFailure.isEmpty()) {
+        w.ShowPlainMessage(formatFailure);
         return Fail(w);
     }
-
-    switch (w.PrintData->Open(LocalPath(dataPath))) {
-    case kFileOk:
-        break;
-    case kFileMissing:
-        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("不存在!"));
-        return Fail(w);
-    case kFileBadSignature:
-        w.ShowPlainMessage(QStringLiteral("数据文件") + Quoted(dataPath) + QStringLiteral("格式不对!"));
-        return Fail(w);
-    case kFileBadVersion:
-        w.ShowPlainMessage(QStringLiteral("此程序不支持这个版的数据文件") + dataPath);
-        return Fail(w);
-    default:
-        w.ShowPlainMessage(QStringLiteral("对数据文件") + Quoted(dataPath) + QStringLiteral("操作时发生错误!"));
+    const QString dataFailure = DataOpenMessage(w.PrintData->Open(LocalPath(dataPath)), dataPath);
+    if (!dataFailure.isEmpty()) {
+        w.ShowPlainMessage(dataFailure);
         return Fail(w);
     }
 
