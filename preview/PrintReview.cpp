@@ -559,10 +559,24 @@ QStyle* TFrmPrintReview::BarStyle() const { return standardStyle_ ? standardStyl
 void TFrmPrintReview::ApplyBarStyle(QStyle* style)
 {
     QStyle* use = style ? style : QApplication::style();
-    ActionMainMenuBarMain->setStyle(use);
-    ActionToolBarMain->setStyle(use);
+    // The XP look also has its own colour map: a light grey-beige for the bars'
+    // empty area and for the highlighted item.
+    QPalette palette = QApplication::palette();
+    if (style && style == xpStyle.get()) {
+        const QColor xp(226, 225, 219);
+        palette.setColor(QPalette::Window, xp);
+        palette.setColor(QPalette::Button, xp);
+        palette.setColor(QPalette::Highlight, xp);
+        palette.setColor(QPalette::HighlightedText, Qt::black);
+    }
+    QList<QWidget*> bars{ActionMainMenuBarMain, ActionToolBarMain, CoolBar1};
     for (QMenu* m : menus_)
-        m->setStyle(use);
+        bars.append(m);
+    for (QWidget* bar : bars) {
+        bar->setStyle(use);
+        bar->setPalette(palette);
+        bar->setAutoFillBackground(true);
+    }
 }
 
 void TFrmPrintReview::ActionIFStandExecute()
