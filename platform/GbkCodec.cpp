@@ -6,12 +6,58 @@
 namespace quillet {
 namespace {
 
-// Converts with iconv, replacing what cannot be converted by `replacement`
-// and skipping one input byte each time.
-std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement)
+// One iconv converter per direction and thread, opened at its first use and
+// kept: opening one costs far more than converting a cell's text. Every
+// conversion starts from the initial shift state, so nothing of one text
+// carries over into the next.
+class Converter {
+public:
+    Converter(const char* to, const char* from)
+        : to_(to)
+        , from_(from)
+    {
+    }
+    ~Converter()
+    {
+        if (Opened())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Null when iconv knows no such conversion; tried again next time.
+    iconv_t Get()
+    {
+        if (!Opened())
+            cd_ = iconv_open(to_, from_);
+        if (!Opened())
+            return nullptr;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    bool Opened() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    const char* to_;
+    const char* from_;
+    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+};
+
+bool IsAscii(std::string_view s)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// Converts with iconv, replacing what cannot be converted by `replacement`
+// and skipping one input byte each time (for UTF-8 input, one sequence).
+std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, std::string_view replacement)
+{
+    iconv_t cd = converter.Get();
+    if (!cd)
         return std::string(in);
     std::string out;
     out.reserve(in.size() * 2 + 4);
@@ -26,11 +72,10 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
         if (rc == static_cast<size_t>(-1)) {
             if (errno == E2BIG)
                 continue;
-            // EILSEQ or EINVAL (a cut-off character at the end): skip one byte
-            // (for UTF-8 input, a whole sequence).
+            // EILSEQ or EINVAL (a cut-off character at the end).
             out.append(replacement);
             size_t skip = 1;
-            if (std::string_view(from) == "UTF-8") {
+            if (fromUtf8) {
                 unsigned char c = static_cast<unsigned char>(*src);
                 skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
                 if (skip > srcLeft)
@@ -41,7 +86,6 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -49,13 +93,20 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
 
 std::string GbkToUtf8(std::string_view gbk)
 {
+    // Bytes below 0x80 are ASCII in both encodings; most cells are numbers.
+    if (IsAscii(gbk))
+        return std::string(gbk);
     // GB18030 is the superset that glibc decodes GBK with; it also takes 0x80.
-    return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD");
+    thread_local Converter decoder("UTF-8", "GBK");
+    return Convert(decoder, false, gbk, "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToGbk(std::string_view utf8)
 {
-    return Convert("GBK", "UTF-8", utf8, "?");
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    thread_local Converter encoder("GBK", "UTF-8");
+    return Convert(encoder, true, utf8, "?");
 }
 
 } // namespace quillet

@@ -1,8 +1,10 @@
 #include "platform/qt/QtCanvas.h"
 
+#include <QColorSpace>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QRegion>
@@ -24,9 +26,15 @@ QColor ToQColor(Color c)
 
 QString Decode(std::string_view gbk)
 {
+    // Most cells are digits: ASCII is the same in GBK and Latin-1.
+    if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(gbk.data(), static_cast<qsizetype>(gbk.size()));
     const std::string utf8 = GbkToUtf8(gbk);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
+
+// Text boxes of a page come in few sizes (a column's width by a row's height).
+constexpr std::size_t kMaxScratches = 32;
 
 Qt::PenStyle ToQtStyle(PenStyle style)
 {
@@ -52,6 +60,13 @@ QRect ToQRect(const Rect& r)
 }
 
 } // namespace
+
+// A picture of one text box's size with a painter of its own, see TextRect.
+struct QtCanvas::Scratch {
+    QImage image; // destroyed after the painter
+    QPainter painter;
+    unsigned lastUse = 0;
+};
 
 QtCanvas::QtCanvas(QPaintDevice& device)
     : device_(&device)
@@ -93,9 +108,44 @@ QPainter* QtCanvas::Painter()
     if (!p->isActive())
         return nullptr;
     // GDI lines and fills are aliased.
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (p->renderHints() & (QPainter::Antialiasing | QPainter::SmoothPixmapTransform))
+        p->setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform, false);
     return p;
+}
+
+bool QtCanvas::PlainRasterTarget(QPainter& p) const
+{
+    if (&p != own_.get() || device_->devType() != QInternal::Image)
+        return false;
+    const QImage& image = *static_cast<const QImage*>(device_);
+    return image.format() == QImage::Format_RGB32 && !image.colorSpace().isValid() && p.paintEngine()
+        && p.paintEngine()->type() == QPaintEngine::Raster && !p.hasClipping()
+        && p.deviceTransform().isIdentity() && p.compositionMode() == QPainter::CompositionMode_SourceOver
+        && p.opacity() == 1.0;
+}
+
+const QString& QtCanvas::Decoded(std::string_view gbkText)
+{
+    if (gbkText != lastGbk_) {
+        lastGbk_.assign(gbkText);
+        lastText_ = Decode(gbkText);
+    }
+    return lastText_;
+}
+
+const QFontMetrics& QtCanvas::Metrics()
+{
+    // The metrics take the device's resolution when they are made.
+    const int dpi = device_->logicalDpiY();
+    if (!metrics_ || metricsGeneration_ != fontGeneration_ || metricsDpi_ != dpi) {
+        metrics_.emplace(font_, device_);
+        metricsGeneration_ = fontGeneration_;
+        metricsDpi_ = dpi;
+        ascent_ = metrics_->ascent();
+        height_ = metrics_->height();
+        fontWidths_ = &widths_[{ fontName_, font_.pixelSize(), dpi }];
+    }
+    return *metrics_;
 }
 
 int QtCanvas::DpiX() const
@@ -123,10 +173,12 @@ void QtCanvas::UpdateFontPixels()
 {
     int pixels = MulDiv(fontPoints_, DpiY(), 72);
     font_.setPixelSize(std::clamp(pixels, 1, kMaxFontPixels));
+    ++fontGeneration_;
 }
 
 void QtCanvas::SetFont(std::string_view gbkName, int points, Color color)
 {
+    fontName_.assign(gbkName);
     font_ = QFont(Decode(gbkName));
     font_.setStyleStrategy(QFont::PreferDefault);
     fontPoints_ = points;
@@ -147,8 +199,18 @@ void QtCanvas::SetFontColor(Color color)
 
 Size QtCanvas::TextExtent(std::string_view gbkText)
 {
-    QFontMetrics metrics(font_, device_);
-    return { metrics.horizontalAdvance(Decode(gbkText)), metrics.height() };
+    const QFontMetrics& metrics = Metrics();
+    if (const auto known = fontWidths_->find(gbkText); known != fontWidths_->end())
+        return { known->second, height_ };
+    const int width = metrics.horizontalAdvance(Decoded(gbkText));
+    if (rememberedWidths_ >= kMaxRememberedWidths) {
+        widths_.clear();
+        fontWidths_ = &widths_[{ fontName_, font_.pixelSize(), metricsDpi_ }];
+        rememberedWidths_ = 0;
+    }
+    fontWidths_->emplace(gbkText, width);
+    ++rememberedWidths_;
+    return { width, height_ };
 }
 
 void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
@@ -156,12 +218,11 @@ void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
     QPainter* p = Painter();
     if (!p)
         return;
-    const QString text = Decode(gbkText);
-    QFontMetrics metrics(font_, device_);
+    const int width = TextExtent(gbkText).cx;
     p->setFont(font_);
-    p->fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), brushColor_);
+    p->fillRect(QRect(x, y, width, height_), brushColor_);
     p->setPen(fontColor_);
-    p->drawText(QPoint(x, y + metrics.ascent()), text);
+    p->drawText(QPoint(x, y + ascent_), Decoded(gbkText));
 }
 
 void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText)
@@ -170,15 +231,72 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
     const QRect box = ToQRect(clip);
     if (!p || box.isEmpty())
         return;
-    const QString text = Decode(gbkText);
-    QFontMetrics metrics(font_, device_);
+    const QString& text = Decoded(gbkText);
+    Metrics();
+    const QPoint baseline(x, y + ascent_);
+    if (PlainRasterTarget(*p)
+        && DrawClippedText(*p, box & QRect(0, 0, device_->width(), device_->height()), baseline, text))
+        return;
     p->save();
     p->fillRect(box, brushColor_);
     p->setClipRect(box, Qt::IntersectClip);
     p->setFont(font_);
     p->setPen(fontColor_);
-    p->drawText(QPoint(x, y + metrics.ascent()), text);
+    p->drawText(baseline, text);
     p->restore();
+}
+
+// A clip on the painter costs a span table as tall as the whole picture,
+// built anew for every text. Instead the text is drawn into a picture exactly
+// as large as the visible part of its box, whose edges cut the glyphs where
+// the clip would, and copied in. Same picture format, the same offset for
+// every glyph and the same background give the same pixels.
+bool QtCanvas::DrawClippedText(QPainter& p, const QRect& box, const QPoint& baseline, const QString& text)
+{
+    if (box.isEmpty())
+        return true; // wholly outside the picture
+    const QImage& target = *static_cast<const QImage*>(device_);
+    Scratch* scratch = nullptr;
+    for (const auto& s : scratches_) {
+        if (s->image.size() == box.size() && s->image.dotsPerMeterX() == target.dotsPerMeterX()
+            && s->image.dotsPerMeterY() == target.dotsPerMeterY()) {
+            scratch = s.get();
+            break;
+        }
+    }
+    if (!scratch) {
+        if (scratches_.size() < kMaxScratches) {
+            scratches_.push_back(std::make_unique<Scratch>());
+            scratch = scratches_.back().get();
+        } else {
+            scratch
+                = std::min_element(scratches_.begin(), scratches_.end(), [](const auto& a, const auto& b) {
+                      return a->lastUse < b->lastUse;
+                  })->get();
+        }
+        if (scratch->painter.isActive())
+            scratch->painter.end();
+        scratch->image = QImage(box.size(), QImage::Format_RGB32);
+        scratch->image.setDotsPerMeterX(target.dotsPerMeterX());
+        scratch->image.setDotsPerMeterY(target.dotsPerMeterY());
+        if (scratch->image.isNull() || !scratch->painter.begin(&scratch->image)) {
+            scratch->image = QImage();
+            return false;
+        }
+    }
+    scratch->lastUse = ++scratchClock_;
+    QPainter& s = scratch->painter;
+    if (s.renderHints() != p.renderHints()) {
+        s.setRenderHints(s.renderHints(), false);
+        s.setRenderHints(p.renderHints(), true);
+    }
+    s.setLayoutDirection(p.layoutDirection());
+    s.fillRect(QRect(QPoint(0, 0), box.size()), brushColor_);
+    s.setFont(font_);
+    s.setPen(fontColor_);
+    s.drawText(baseline - box.topLeft(), text);
+    p.drawImage(box.topLeft(), scratch->image);
+    return true;
 }
 
 void QtCanvas::SetPen(PenStyle style, int width, Color color)
@@ -200,8 +318,24 @@ void QtCanvas::LineTo(int x, int y)
     pen_ = { x, y };
     if (penStyle_ == PenStyle::Null || (from.x == x && from.y == y))
         return;
-    if (QPainter* p = Painter())
-        DrawLineSegment(*p, from.x, from.y, x, y);
+    QPainter* p = Painter();
+    if (!p)
+        return;
+    if (penStyle_ == PenStyle::Solid && penWidth_ == 1 && (from.x == x || from.y == y)
+        && PlainRasterTarget(*p)) {
+        // A solid hairline along an axis covers the whole pixels from its
+        // first point up to its end point, which it leaves out: filling them
+        // gives the same picture as stroking, for a fraction of the cost.
+        const int first = from.y == y ? from.x : from.y;
+        const int last = from.y == y ? x : y;
+        const int low = last > first ? first : last + 1;
+        const int high = last > first ? last - 1 : first;
+        const QRect run
+            = from.y == y ? QRect(QPoint(low, y), QPoint(high, y)) : QRect(QPoint(x, low), QPoint(x, high));
+        p->fillRect(run, penColor_);
+        return;
+    }
+    DrawLineSegment(*p, from.x, from.y, x, y);
 }
 
 void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)

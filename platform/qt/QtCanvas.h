@@ -5,9 +5,18 @@
 // begun again (a bitmap ends it whenever its picture is read).
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Canvas.h"
 
@@ -61,13 +70,25 @@ public:
     // Largest font height in pixels: a hostile size can neither hang the
     // text engine nor exhaust memory.
     static constexpr int kMaxFontPixels = 4096;
+    // Text widths the canvas remembers before it forgets them all.
+    static constexpr std::size_t kMaxRememberedWidths = 8192;
     // Widest pen in pixels.
     static constexpr int kMaxPenWidth = 1024;
 
 private:
+    struct Scratch;
+
     QPainter* Painter();
     void UpdateFontPixels();
     void DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1);
+    // True when p is this canvas's own painter drawing plainly (no clip, no
+    // transform) on a 32-bit RGB picture: the case the fast paths below are
+    // known to give the very pixels of Qt's general path.
+    bool PlainRasterTarget(QPainter& p) const;
+    // False when no scratch picture could be made.
+    bool DrawClippedText(QPainter& p, const QRect& box, const QPoint& baseline, const QString& text);
+    const QString& Decoded(std::string_view gbkText);
+    const QFontMetrics& Metrics();
 
     QPaintDevice* device_;
     QPainter* borrowed_ = nullptr;
@@ -83,6 +104,32 @@ private:
     QColor penColor_ { Qt::black };
     QColor brushColor_ { Qt::white };
     Point pen_;
+
+    // Changes with every font change; the caches below belong to one value.
+    int fontGeneration_ = 0;
+    std::optional<QFontMetrics> metrics_;
+    int metricsGeneration_ = -1;
+    int metricsDpi_ = 0;
+    int ascent_ = 0;
+    int height_ = 0;
+    // The text decoded last: the page engine measures a text and then draws it.
+    std::string lastGbk_;
+    QString lastText_;
+    // Widths of the texts measured so far, per font (GBK face name, pixel
+    // height, device dots per inch): laying a text out costs far more than
+    // looking it up, and a page is drawn again at every change of the view.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    using WidthTable = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+    std::string fontName_;
+    std::map<std::tuple<std::string, int, int>, WidthTable> widths_;
+    WidthTable* fontWidths_ = nullptr; // the table of the font in use
+    std::size_t rememberedWidths_ = 0;
+    // Small pictures exactly the size of recent text boxes, see TextRect.
+    std::vector<std::unique_ptr<Scratch>> scratches_;
+    unsigned scratchClock_ = 0;
 };
 
 } // namespace quillet

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/GbkCodec.h"
 
@@ -68,6 +70,50 @@ TEST(GbkCodec, LongTextsSurviveIntact)
     const std::string utf8 = GbkToUtf8(gbk);
     EXPECT_EQ(utf8.size(), 3000u * 3);
     EXPECT_EQ(Utf8ToGbk(utf8), gbk);
+}
+
+// Every byte below 0x80 is the same character in GBK and UTF-8, NUL and control bytes included.
+TEST(GbkCodec, AsciiBytesPassUnchangedBothWays)
+{
+    std::string all;
+    for (int c = 0; c < 0x80; ++c)
+        all.push_back(static_cast<char>(c));
+    EXPECT_EQ(GbkToUtf8(all), all);
+    EXPECT_EQ(Utf8ToGbk(all), all);
+    // One byte above the range sends the whole text through the converter.
+    EXPECT_EQ(GbkToUtf8(all + "\xCB\xCE"), all + "宋");
+    EXPECT_EQ(Utf8ToGbk(all + "宋"), all + "\xCB\xCE");
+}
+
+// The converters are kept between calls: a text that failed half-way leaves nothing behind for the next one.
+TEST(GbkCodec, FailedTextLeavesNoStateForTheNext)
+{
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(GbkToUtf8(std::string("\xCB")), "\xEF\xBF\xBD"); // a lone lead byte
+        EXPECT_EQ(GbkToUtf8(std::string("\xCE\xC4")), "文");
+        EXPECT_EQ(Utf8ToGbk(std::string("\xE6\x96")), "?"); // a cut-off sequence
+        EXPECT_EQ(Utf8ToGbk("文"), "\xCE\xC4");
+    }
+}
+
+// Threads converting at the same time each get their own converters and correct results.
+TEST(GbkCodec, ConcurrentThreadsConvertCorrectly)
+{
+    std::vector<std::thread> threads;
+    std::vector<int> wrong(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &wrong] {
+            for (int i = 0; i < 500; ++i) {
+                const std::string gbk = kDataSignatureGbk + std::to_string(t * 1000 + i);
+                const std::string utf8 = ".Brellisk.-打印用数据" + std::to_string(t * 1000 + i);
+                if (GbkToUtf8(gbk) != utf8 || Utf8ToGbk(utf8) != gbk)
+                    ++wrong[static_cast<std::size_t>(t)];
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 } // namespace

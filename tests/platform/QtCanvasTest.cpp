@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 
+#include <cctype>
 #include <string>
 
 #include "QtTestSupport.h"
+#include "platform/GbkCodec.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtCanvas.h"
 
@@ -83,6 +86,37 @@ INSTANTIATE_TEST_SUITE_P(QtCanvas, LineEndTest,
         LineCase { "down2", 2, { 7, 3 }, { 7, 20 }, 3, 19 },
         LineCase { "up2", 2, { 7, 20 }, { 7, 3 }, 4, 20 }),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A solid hairline along an axis colours exactly the pixels from its first point up to its end point, in the
+// pen's colour, also when it is one pixel long or runs off the picture.
+TEST(QtCanvas, HairlinesCoverExactlyTheirPixels)
+{
+    struct Case {
+        const char* name;
+        Point from;
+        Point to;
+        QRect expected; // empty: nothing shows
+    } cases[] = {
+        { "one pixel right", { 5, 5 }, { 6, 5 }, QRect(5, 5, 1, 1) },
+        { "one pixel left", { 6, 5 }, { 5, 5 }, QRect(6, 5, 1, 1) },
+        { "one pixel up", { 9, 9 }, { 9, 8 }, QRect(9, 9, 1, 1) },
+        { "in from the left edge", { -10, 7 }, { 4, 7 }, QRect(0, 7, 4, 1) },
+        { "out over the right edge, backwards", { 60, 7 }, { 30, 7 }, QRect(31, 7, 9, 1) },
+        { "down off the bottom", { 12, 30 }, { 12, 90 }, QRect(12, 30, 1, 10) },
+        { "up from below the picture", { 12, 90 }, { 12, 35 }, QRect(12, 36, 1, 4) },
+        { "above the picture", { 0, -1 }, { 40, -1 }, QRect() },
+        { "on the last column", { 39, 0 }, { 39, 40 }, QRect(39, 0, 1, 40) },
+    };
+    for (const auto& c : cases) {
+        Sheet sheet;
+        sheet.canvas().SetPen(PenStyle::Solid, 1, kRed);
+        sheet.canvas().MoveTo(c.from.x, c.from.y);
+        sheet.canvas().LineTo(c.to.x, c.to.y);
+        EXPECT_EQ(BoundsOfNot(sheet.image(), kQWhite), c.expected) << c.name;
+        EXPECT_EQ(CountPixels(sheet.image(), c.expected, kQRed), c.expected.width() * c.expected.height())
+            << c.name;
+    }
+}
 
 // A slanted line starts on its first point and stops short of its last one, in both directions.
 TEST(QtCanvas, SlantedLineLeavesOutEndPoint)
@@ -294,6 +328,119 @@ TEST(QtCanvas, TextRectIsClipped)
     canvas.FillRect({ 0, 0, 5, 5 });
     EXPECT_EQ(CountPixels(sheet.image(), QRect(0, 0, 5, 5), kQRed), 25);
 }
+
+struct ClippedTextCase {
+    const char* name;
+    const char* gbkFont;
+    int points;
+    std::string gbkText;
+    Rect clip;
+    Point at;
+    Color color;
+};
+
+void PrintTo(const ClippedTextCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const ClippedTextCase kClippedTextCases[] = {
+    // A cell's number, taller than its box (the page's 4 mm rows): cut above and below.
+    { "digits cut top and bottom", kSongTi, 8, "1,234,567.89", { 30, 40, 110, 48 }, { 30, 38 }, kBlack },
+    { "Chinese cut at the right", "\xBA\xDA\xCC\xE5", 12, "\xB1\xBE\xD2\xB3\xD0\xA1\xBC\xC6\xBA\xCF",
+        { 10, 10, 50, 30 }, { 10, 10 }, kRed },
+    { "starts left of the box", "\xBF\xAC\xCC\xE5", 10, "ABCjgq\xCB\xCE\xCC\xE5", { 40, 60, 120, 75 },
+        { 25, 58 }, kBlack },
+    { "box off the picture's top left", "Arial", 14, "Wide text 123", { -8, -6, 60, 12 }, { -10, -9 }, kRed },
+    { "box off the picture's bottom right", kSongTi, 20, "\xB5\xDA\xD2\xBB\xD2\xB3 99", { 150, 85, 230, 120 },
+        { 152, 80 }, kBlack },
+    { "text wholly inside its box", kSongTi, 9, "42", { 60, 20, 120, 40 }, { 62, 24 }, kBlack },
+    { "one pixel high", "Arial", 12, "Hg", { 5, 50, 40, 51 }, { 5, 42 }, kBlack },
+};
+
+// A text drawn over the whole picture first, so the box of the case covers something.
+const ClippedTextCase kUnderlay { "underlay", kSongTi, 12, "\xB8\xB2\xB8\xC7\xB8\xB2\xB8\xC7",
+    { 0, 0, 200, 100 }, { 3, 30 }, kBlack };
+
+// Draws the texts the way Qt draws clipped text on its own: the box filled with the brush, the glyphs clipped
+// to it.
+void DrawClippedReference(QPainter& p, const ClippedTextCase& c, const QFont& font)
+{
+    const QRect box(c.clip.left, c.clip.top, c.clip.Width(), c.clip.Height());
+    p.save();
+    p.fillRect(box, kQYellow);
+    p.setClipRect(box);
+    p.setFont(font);
+    p.setPen(QColor(ColorRed(c.color), ColorGreen(c.color), ColorBlue(c.color)));
+    p.drawText(QPoint(c.at.x, c.at.y + QFontMetrics(font, p.device()).ascent()),
+        QString::fromStdString(GbkToUtf8(c.gbkText)));
+    p.restore();
+}
+
+QImage WhitePicture(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.setDotsPerMeterX(3780); // 96 dpi
+    img.setDotsPerMeterY(3780);
+    img.fill(Qt::white);
+    return img;
+}
+
+class ClippedTextTest : public ::testing::TestWithParam<ClippedTextCase> { };
+
+// TextRect gives exactly the pixels of Qt's clipped text, on a bitmap and through a borrowed painter, also
+// where the box leaves the picture or is one pixel high.
+TEST_P(ClippedTextTest, PixelsMatchQtClip)
+{
+    const ClippedTextCase& c = GetParam();
+    constexpr int kW = 200;
+    constexpr int kH = 100;
+    auto drawOn = [&](Canvas& canvas) {
+        for (const ClippedTextCase* t : { &kUnderlay, &c }) {
+            canvas.SetFont(t->gbkFont, t->points, t->color);
+            canvas.SetBrushColor(kYellow);
+            canvas.TextRect(t->clip, t->at.x, t->at.y, t->gbkText);
+        }
+    };
+    Sheet sheet(kW, kH);
+    drawOn(sheet.canvas());
+
+    QImage borrowed = WhitePicture(kW, kH);
+    QImage expected = WhitePicture(kW, kH);
+    {
+        QPainter painter(&borrowed);
+        QtCanvas canvas(painter);
+        drawOn(canvas);
+        QPainter reference(&expected);
+        reference.setRenderHint(QPainter::Antialiasing, false);
+        for (const ClippedTextCase* t : { &kUnderlay, &c }) {
+            canvas.SetFont(t->gbkFont, t->points, t->color);
+            DrawClippedReference(reference, *t, canvas.Font());
+        }
+    }
+    ASSERT_EQ(sheet.image().size(), expected.size());
+    int differ = 0;
+    int differBorrowed = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            differ += sheet.image().pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+            differBorrowed += borrowed.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(differBorrowed, 0);
+    // Some of the case's text shows: the comparison is not between two blank boxes.
+    const QRect box = QRect(c.clip.left, c.clip.top, c.clip.Width(), c.clip.Height()) & expected.rect();
+    EXPECT_LT(CountPixels(expected, box, kQYellow), box.width() * box.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    QtCanvas, ClippedTextTest, ::testing::ValuesIn(kClippedTextCases), [](const auto& info) {
+        std::string name;
+        for (const char* p = info.param.name; *p; ++p)
+            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return name;
+    });
 
 // StretchDraw scales the whole source picture into the destination rectangle, and the source can be drawn on
 // afterwards.
