@@ -102,11 +102,15 @@ void TMyBuffPaper::ShowCurrentPage()
     Bitmap& preview = paper_.Host().PreviewPicture();
     const Rect target { 1, 1, preview.Width() - 6, preview.Height() - 6 };
     try {
-        RenderPage(pageImage_->GetCanvas(), false);
-        if (ViewRate == 100.0)
+        if (ViewRate == 100.0) {
+            // At full size the page is drawn straight into the preview. The
+            // page bitmap would only be read to shrink it for a smaller zoom,
+            // so drawing it too would be wasted; it stays cleared.
             RenderPage(preview.GetCanvas(), false);
-        else
+        } else {
+            RenderPage(pageImage_->GetCanvas(), false);
             preview.GetCanvas().StretchDraw(target, *pageImage_);
+        }
     } catch (...) {
         // The user sees the page as far as it was drawn.
         paper_.Host().PreviewPictureChanged();

@@ -204,12 +204,21 @@ TEST_F(ExamplePage, PreviewAtFullSize)
     EXPECT_GT(DarkInRect(img, QRect(Round(80 * f), Round(290 * f), Round(50 * f), 14)), 20);
     EXPECT_EQ(DarkInRect(img, QRect(Round(31 * f), Round(292 * f), Round(40 * f), 14)), 0);
 
-    // The page bitmap holds the same page at the same resolution.
+    // Nothing reads the page bitmap at full size: it is left cleared. At half size it holds the very page the
+    // preview showed at full size.
+    const QImage cleared = rig.Page();
+    EXPECT_EQ(cleared.size(), QSize(794, 1134));
+    EXPECT_EQ(DarkInRect(cleared, cleared.rect()), 0);
+    rig.buffer->SetViewRate(50);
     const QImage page = rig.Page();
-    EXPECT_EQ(page.size(), QSize(794, 1134));
     for (int y = 100; y < 1000; y += 37)
         for (int x = 10; x < 780; x += 41)
             ASSERT_EQ(page.pixel(x, y), img.pixel(x, y)) << x << "," << y;
+    int differ = 0;
+    for (int y = 1; y < 1128; ++y)
+        for (int x = 1; x < 788; ++x)
+            differ += page.pixel(x, y) != img.pixel(x, y) ? 1 : 0;
+    EXPECT_EQ(differ, 0);
 }
 
 // At 50 % the page bitmap is shrunk into a picture half as large.

@@ -184,7 +184,7 @@ TEST(RenderPage, FontsStayRightAcrossCellsAndRenders)
 
 TEST_F(Pages, PreviewAtFullSizeIsDrawnDirectly)
 {
-    // At 100 % the page is drawn into the page bitmap and again straight into the preview picture.
+    // At 100 % the page is drawn once, straight into the preview picture; the page bitmap is only cleared.
     Build(false);
     rig.PageCanvas().Clear();
     rig.PreviewCanvas().Clear();
@@ -192,14 +192,14 @@ TEST_F(Pages, PreviewAtFullSizeIsDrawnDirectly)
     rig.buffer.ShowCurrentPage();
 
     auto page = rig.PageCanvas().ops;
-    ASSERT_FALSE(page.empty());
+    ASSERT_EQ(page.size(), 1u);
     EXPECT_EQ(page[0].kind, CanvasOp::Kind::FillRect);
     EXPECT_EQ(page[0].rect, (Rect { 0, 0, 2100, 3000 }));
-    EXPECT_EQ(TextsOf(rig.PageCanvas())[0], "b1");
 
     auto& preview = rig.PreviewCanvas();
     EXPECT_EQ(preview.ops[0].kind, CanvasOp::Kind::FillRect); // the blank sheet first
-    EXPECT_EQ(TextsOf(preview), TextsOf(rig.PageCanvas()));
+    ASSERT_FALSE(TextsOf(preview).empty());
+    EXPECT_EQ(TextsOf(preview)[0], "b1");
     EXPECT_TRUE(preview.OfKind(CanvasOp::Kind::StretchDraw).empty());
     EXPECT_GT(rig.paperHost.pictureChanges, changes);
 }
@@ -305,14 +305,20 @@ TEST_F(Pages, PrintingSystemFailuresAreReported)
 
 TEST_F(Pages, PreviewErrorShowsThePartlyDrawnPage)
 {
-    // A bad number while previewing reports the error and leaves the page drawn up to the bad cell.
+    // A bad number while previewing reports the error and leaves the page drawn up to the bad cell, at full
+    // size in the preview picture, at half size in the page bitmap.
     TMyPrintFormat& f = rig.format;
     SimpleTable(f, 1, 2, 1, 20, 29);
     f.ColDecimals[1] = 0;
     rig.UseCells({ "abc" });
-    rig.PageCanvas().Clear();
+    rig.PreviewCanvas().Clear();
     EXPECT_THROW(rig.buffer.ShowCurrentPage(), EngineError);
-    EXPECT_EQ(rig.PageCanvas().Lines().size(), 5u); // frame and row rule
+    EXPECT_EQ(rig.PreviewCanvas().Lines().size(), 2u + 5u); // the sheet's edge, then frame and row rule
+    EXPECT_TRUE(rig.PreviewCanvas().Texts().empty());
+
+    rig.PageCanvas().Clear();
+    EXPECT_THROW(rig.buffer.SetViewRate(50), EngineError);
+    EXPECT_EQ(rig.PageCanvas().Lines().size(), 5u);
     EXPECT_TRUE(rig.PageCanvas().Texts().empty());
 }
 
