@@ -1,4 +1,4 @@
-// engine_bench [--rows N] [--cells N]: figures of the page engine on a report
+// engine_bench [--rows N] [--cells N] [--keep]: figures of the page engine on a report
 // with the example's layout widened to 8 columns and 50 rows a block:
 //   - Paginate on a data file of a million cells (about 200 MB),
 //   - RenderPage of one full page onto the screen's page bitmap (96 dpi),
@@ -184,15 +184,21 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     long long bigCells = 1000000;
     int reportLines = 10000;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool keep = false; // leave the data and PDF files behind for a look
+    for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--cells")
-            bigCells = std::atoll(argv[i + 1]);
-        else if (arg == "--rows")
-            reportLines = std::atoi(argv[i + 1]);
+        if (arg == "--cells" && i + 1 < argc)
+            bigCells = std::atoll(argv[++i]);
+        else if (arg == "--rows" && i + 1 < argc)
+            reportLines = std::atoi(argv[++i]);
+        else if (arg == "--keep")
+            keep = true;
     }
 
     QTemporaryDir temp;
+    temp.setAutoRemove(!keep);
+    if (keep)
+        std::printf("files in %s\n", qPrintable(temp.path()));
     const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
     // The PDF printer must be in the list before the printers are read.
     qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());

@@ -141,7 +141,10 @@ private:
     {
         if (painter_->isActive())
             painter_->end();
-        if (delivery_ != Delivery::Direct)
+        // An empty file name would switch the PDF printer to the CUPS format
+        // and the next job back again, each switch asking CUPS for its
+        // printers; the next job names its own file anyway.
+        if (delivery_ == Delivery::Spool)
             printer_.setOutputFileName(QString());
     }
 

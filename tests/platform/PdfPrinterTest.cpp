@@ -277,6 +277,26 @@ TEST_F(PdfHostTest, AbortLeavesNoFile)
     EXPECT_EQ(PdfFiles(dir_.path()), QStringList({ QStringLiteral("kept.pdf") }));
 }
 
+// Between jobs the folder printer stays a PDF writer, after a finished job as after an aborted one: switching
+// it to the CUPS format and back costs each job a round of CUPS queries. Each job still writes its own file.
+TEST_F(PdfHostTest, StaysAPdfWriterBetweenJobs)
+{
+    for (const char* title : { "first", "aborted", "third" }) {
+        auto job = host_->BeginJob(title);
+        ASSERT_NE(job, nullptr);
+        EXPECT_EQ(host_->Printer().outputFileName(),
+            dir_.filePath(QString::fromUtf8(title) + QStringLiteral(".pdf")));
+        job->GetCanvas().TextOut(0, 0, "x");
+        if (std::string(title) == "aborted")
+            job->Abort();
+        else
+            EXPECT_TRUE(job->End());
+        EXPECT_EQ(host_->Printer().outputFormat(), QPrinter::PdfFormat) << title;
+    }
+    EXPECT_EQ(
+        PdfFiles(dir_.path()), QStringList({ QStringLiteral("first.pdf"), QStringLiteral("third.pdf") }));
+}
+
 // An unattended run never opens the printer setup dialog: it answers as if cancelled.
 TEST_F(PdfHostTest, SetupDialogUnattendedIsCancelled)
 {
