@@ -235,7 +235,8 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
     Metrics();
     const QPoint baseline(x, y + ascent_);
     if (PlainRasterTarget(*p)
-        && DrawClippedText(*p, box & QRect(0, 0, device_->width(), device_->height()), baseline, text))
+        && DrawClippedText(
+            *p, box & QRect(0, 0, device_->width(), device_->height()), baseline, gbkText, text))
         return;
     p->save();
     p->fillRect(box, brushColor_);
@@ -251,11 +252,27 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
 // as large as the visible part of its box, whose edges cut the glyphs where
 // the clip would, and copied in. Same picture format, the same offset for
 // every glyph and the same background give the same pixels.
-bool QtCanvas::DrawClippedText(QPainter& p, const QRect& box, const QPoint& baseline, const QString& text)
+bool QtCanvas::DrawClippedText(
+    QPainter& p, const QRect& box, const QPoint& baseline, std::string_view gbkText, const QString& text)
 {
     if (box.isEmpty())
         return true; // wholly outside the picture
     const QImage& target = *static_cast<const QImage*>(device_);
+
+    // The box's pixels follow from these alone: the painter and both
+    // pictures are plain 32-bit RGB, the box is filled before the text.
+    const int fields[] = { font_.pixelSize(), target.dotsPerMeterX(), target.dotsPerMeterY(),
+        static_cast<int>(fontColor_.rgb()), static_cast<int>(brushColor_.rgb()), box.width(), box.height(),
+        baseline.x() - box.left(), baseline.y() - box.top(), static_cast<int>(p.renderHints()),
+        static_cast<int>(p.layoutDirection()), static_cast<int>(fontName_.size()) };
+    std::string key(reinterpret_cast<const char*>(fields), sizeof fields);
+    key += fontName_;
+    key += gbkText;
+    if (const auto known = boxes_.find(key); known != boxes_.end()) {
+        p.drawImage(box.topLeft(), known->second);
+        return true;
+    }
+
     Scratch* scratch = nullptr;
     for (const auto& s : scratches_) {
         if (s->image.size() == box.size() && s->image.dotsPerMeterX() == target.dotsPerMeterX()
@@ -296,6 +313,16 @@ bool QtCanvas::DrawClippedText(QPainter& p, const QRect& box, const QPoint& base
     s.setPen(fontColor_);
     s.drawText(baseline - box.topLeft(), text);
     p.drawImage(box.topLeft(), scratch->image);
+
+    const std::size_t bytes = static_cast<std::size_t>(scratch->image.sizeInBytes()) + key.size();
+    if (bytes <= kMaxRememberedBoxBytes / 16) {
+        if (rememberedBoxBytes_ + bytes > kMaxRememberedBoxBytes) {
+            boxes_.clear();
+            rememberedBoxBytes_ = 0;
+        }
+        boxes_.emplace(std::move(key), scratch->image.copy());
+        rememberedBoxBytes_ += bytes;
+    }
     return true;
 }
 

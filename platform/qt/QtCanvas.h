@@ -72,6 +72,9 @@ public:
     static constexpr int kMaxFontPixels = 4096;
     // Text widths the canvas remembers before it forgets them all.
     static constexpr std::size_t kMaxRememberedWidths = 8192;
+    // Bytes of finished text boxes the canvas remembers before it forgets
+    // them all (a page of the screen holds a few hundred of 1 to 4 KB).
+    static constexpr std::size_t kMaxRememberedBoxBytes = 2u << 20;
     // Widest pen in pixels.
     static constexpr int kMaxPenWidth = 1024;
 
@@ -86,7 +89,8 @@ private:
     // known to give the very pixels of Qt's general path.
     bool PlainRasterTarget(QPainter& p) const;
     // False when no scratch picture could be made.
-    bool DrawClippedText(QPainter& p, const QRect& box, const QPoint& baseline, const QString& text);
+    bool DrawClippedText(
+        QPainter& p, const QRect& box, const QPoint& baseline, std::string_view gbkText, const QString& text);
     const QString& Decoded(std::string_view gbkText);
     const QFontMetrics& Metrics();
 
@@ -130,6 +134,11 @@ private:
     // Small pictures exactly the size of recent text boxes, see TextRect.
     std::vector<std::unique_ptr<Scratch>> scratches_;
     unsigned scratchClock_ = 0;
+    // Text boxes as drawn, by everything their pixels depend on: a page is
+    // drawn again at every change of the view, mostly with the same texts in
+    // boxes of the same sizes.
+    std::unordered_map<std::string, QImage> boxes_;
+    std::size_t rememberedBoxBytes_ = 0;
 };
 
 } // namespace quillet

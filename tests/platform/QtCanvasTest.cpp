@@ -364,11 +364,11 @@ const ClippedTextCase kUnderlay { "underlay", kSongTi, 12, "\xB8\xB2\xB8\xC7\xB8
 
 // Draws the texts the way Qt draws clipped text on its own: the box filled with the brush, the glyphs clipped
 // to it.
-void DrawClippedReference(QPainter& p, const ClippedTextCase& c, const QFont& font)
+void DrawClippedReference(QPainter& p, const ClippedTextCase& c, const QFont& font, QColor brush = kQYellow)
 {
     const QRect box(c.clip.left, c.clip.top, c.clip.Width(), c.clip.Height());
     p.save();
-    p.fillRect(box, kQYellow);
+    p.fillRect(box, brush);
     p.setClipRect(box);
     p.setFont(font);
     p.setPen(QColor(ColorRed(c.color), ColorGreen(c.color), ColorBlue(c.color)));
@@ -441,6 +441,55 @@ INSTANTIATE_TEST_SUITE_P(
             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return name;
     });
+
+// A text drawn again in a box of the same size comes from the canvas's memory of finished boxes; a change of
+// the text, the font, a colour, the box's size or the text's place in it draws afresh, exactly as Qt would.
+TEST(QtCanvas, RepeatedTextBoxesStayExact)
+{
+    const ClippedTextCase first { "first", kSongTi, 10, "\xB5\xDA\x31\xD2\xB3 12.50", { 10, 10, 90, 24 },
+        { 12, 8 }, kBlack }; // 第1页 12.50
+    struct Variation {
+        const char* name;
+        void (*change)(ClippedTextCase& c, Color& brush);
+    } variations[] = {
+        { "the same", [](ClippedTextCase&, Color&) {} },
+        { "other text", [](ClippedTextCase& c, Color&) { c.gbkText = "\xB5\xDA\x32\xD2\xB3 12.50"; } },
+        { "other face", [](ClippedTextCase& c, Color&) { c.gbkFont = "\xBA\xDA\xCC\xE5"; } },
+        { "other size", [](ClippedTextCase& c, Color&) { c.points = 11; } },
+        { "other colour", [](ClippedTextCase& c, Color&) { c.color = kRed; } },
+        { "other brush", [](ClippedTextCase&, Color& brush) { brush = RgbColor(0, 255, 255); } },
+        { "one pixel right in the box", [](ClippedTextCase& c, Color&) { c.at.x += 1; } },
+        { "one pixel lower in the box", [](ClippedTextCase& c, Color&) { c.at.y += 1; } },
+        { "box one pixel narrower", [](ClippedTextCase& c, Color&) { c.clip.right -= 1; } },
+    };
+    for (const auto& v : variations) {
+        ClippedTextCase second = first;
+        second.clip.top += 30;
+        second.clip.bottom += 30;
+        second.at.y += 30;
+        Color brush = kYellow;
+        v.change(second, brush);
+
+        Sheet sheet(100, 60);
+        Canvas& canvas = sheet.canvas();
+        QImage expected = WhitePicture(100, 60);
+        QPainter reference(&expected);
+        reference.setRenderHint(QPainter::Antialiasing, false);
+        for (const auto& [c, b] : { std::pair { first, kYellow }, std::pair { second, brush } }) {
+            canvas.SetFont(c.gbkFont, c.points, c.color);
+            canvas.SetBrushColor(b);
+            canvas.TextRect(c.clip, c.at.x, c.at.y, c.gbkText);
+            DrawClippedReference(reference, c, sheet.bitmap.GetQtCanvas().Font(),
+                QColor(ColorRed(b), ColorGreen(b), ColorBlue(b)));
+        }
+        reference.end();
+        int differ = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                differ += sheet.image().pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        EXPECT_EQ(differ, 0) << v.name;
+    }
+}
 
 // StretchDraw scales the whole source picture into the destination rectangle, and the source can be drawn on
 // afterwards.
