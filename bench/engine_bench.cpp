@@ -2,6 +2,7 @@
 // with the example's layout widened to 8 columns and 50 rows a block:
 //   - Paginate on a data file of a million cells (about 200 MB),
 //   - RenderPage of one full page onto the screen's page bitmap (96 dpi),
+//     again and again, and of each page once in turn,
 //   - ShowCurrentPage at 100 % and at 50 %,
 //   - PrintPages of every page of a 10,000-line report to the PDF printer,
 //   - peak resident memory (VmHWM) after working on the 200 MB file.

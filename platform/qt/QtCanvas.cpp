@@ -35,6 +35,9 @@ QString Decode(std::string_view gbk)
 
 // Text boxes of a page come in few sizes (a column's width by a row's height).
 constexpr std::size_t kMaxScratches = 32;
+// Larger boxes (rare: wide merged cells, big fonts) take the painter's clip,
+// so the scratch pictures stay small.
+constexpr long long kMaxScratchPixels = 16384;
 
 Qt::PenStyle ToQtStyle(PenStyle style)
 {
@@ -257,6 +260,8 @@ bool QtCanvas::DrawClippedText(
 {
     if (box.isEmpty())
         return true; // wholly outside the picture
+    if (static_cast<long long>(box.width()) * box.height() > kMaxScratchPixels)
+        return false;
     const QImage& target = *static_cast<const QImage*>(device_);
 
     // The box's pixels follow from these alone: the painter and both

@@ -88,7 +88,7 @@ private:
     // transform) on a 32-bit RGB picture: the case the fast paths below are
     // known to give the very pixels of Qt's general path.
     bool PlainRasterTarget(QPainter& p) const;
-    // False when no scratch picture could be made.
+    // False when the box is too large for a scratch picture or none could be made.
     bool DrawClippedText(
         QPainter& p, const QRect& box, const QPoint& baseline, std::string_view gbkText, const QString& text);
     const QString& Decoded(std::string_view gbkText);

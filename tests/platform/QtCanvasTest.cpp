@@ -356,6 +356,8 @@ const ClippedTextCase kClippedTextCases[] = {
         { 152, 80 }, kBlack },
     { "text wholly inside its box", kSongTi, 9, "42", { 60, 20, 120, 40 }, { 62, 24 }, kBlack },
     { "one pixel high", "Arial", 12, "Hg", { 5, 50, 40, 51 }, { 5, 42 }, kBlack },
+    // Too large for the canvas's scratch pictures: drawn through the painter's clip instead.
+    { "large box", kSongTi, 48, "\xBA\xCF\xBC\xC6 9", { 5, 5, 195, 95 }, { 0, 40 }, kRed },
 };
 
 // A text drawn over the whole picture first, so the box of the case covers something.
