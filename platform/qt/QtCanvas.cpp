@@ -320,12 +320,13 @@ bool QtCanvas::DrawClippedText(
     p.drawImage(box.topLeft(), scratch->image);
 
     const std::size_t bytes = static_cast<std::size_t>(scratch->image.sizeInBytes()) + key.size();
-    if (bytes <= kMaxRememberedBoxBytes / 16) {
+    QImage finished = scratch->image.copy();
+    if (!finished.isNull()) {
         if (rememberedBoxBytes_ + bytes > kMaxRememberedBoxBytes) {
             boxes_.clear();
             rememberedBoxBytes_ = 0;
         }
-        boxes_.emplace(std::move(key), scratch->image.copy());
+        boxes_.emplace(std::move(key), std::move(finished));
         rememberedBoxBytes_ += bytes;
     }
     return true;
