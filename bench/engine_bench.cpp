@@ -214,7 +214,7 @@ int main(int argc, char** argv)
         return 1;
     }
     {
-        BenchRig rig;
+        EngineRig rig;
         BuildBenchFormat(rig.format);
         if (!rig.Start(bigPath))
             return 1;
@@ -238,7 +238,7 @@ int main(int argc, char** argv)
     const std::string reportPath = temp.filePath(QStringLiteral("report.dat")).toStdString();
     if (!WriteLedgerData(reportPath, reportCells, kLinesPerBlock, kFootRows, true))
         return 1;
-    BenchRig rig;
+    EngineRig rig;
     BuildBenchFormat(rig.format);
     if (!rig.Start(reportPath))
         return 1;

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "render_pages: cannot write the example data\n");
         return 1;
     }
-    BenchRig rig;
+    EngineRig rig;
     BuildExampleFormat(rig.format);
     if (dropEmptyRows)
         rig.format.KeepEmptyGrid = 0;

@@ -113,16 +113,6 @@ std::string Money(long long cents)
     return buf;
 }
 
-// One short string[200] of the data file: length byte, then 200 bytes.
-void PutText(std::ostream& out, const std::string& gbk)
-{
-    char cell[kCellSize] = {};
-    std::size_t n = std::min<std::size_t>(gbk.size(), kCellSize - 1);
-    cell[0] = static_cast<char>(n);
-    std::copy_n(gbk.data(), n, cell + 1);
-    out.write(cell, sizeof cell);
-}
-
 } // namespace
 
 void BuildExampleFormat(TMyPrintFormat& f)
@@ -239,6 +229,24 @@ std::vector<std::string> ExampleRowCells(int index)
         Money(quantity * product.priceCents) };
 }
 
+std::string DataFileHead(const std::array<std::string, 6>& headFoot)
+{
+    // Length byte 21, then the signature text in GBK; versions 1 and 5.
+    std::string bytes = std::string(1, '\x15') + Gbk(".Brellisk.-打印用数据");
+    bytes.append("\x01\x00\x05\x00", 4);
+    for (const std::string& text : headFoot)
+        AppendCell(bytes, text);
+    return bytes;
+}
+
+void AppendCell(std::string& out, std::string_view gbk)
+{
+    const std::size_t n = std::min<std::size_t>(gbk.size(), kCellSize - 1);
+    out.push_back(static_cast<char>(n));
+    out.append(gbk.data(), n);
+    out.append(kCellSize - 1 - n, '\0');
+}
+
 bool WriteExampleData(const std::string& path, int rows)
 {
     // Written beside the target and renamed over it, so a reader never sees
@@ -248,22 +256,15 @@ bool WriteExampleData(const std::string& path, int rows)
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
-        // Length byte 21, then the signature text in GBK.
-        const std::string signature = std::string(1, '\x15') + Gbk(".Brellisk.-打印用数据");
-        out.write(signature.data(), static_cast<std::streamsize>(signature.size()));
-        const unsigned char versions[4] = { 1, 0, 5, 0 };
-        out.write(reinterpret_cast<const char*>(versions), sizeof versions);
-        for (const std::string& text : ExampleHeadFootTexts())
-            PutText(out, text);
-        const std::vector<std::string> emptyRow(kExampleColumns);
-        for (int i = 0; i < rows && out; ++i) {
+        std::string bytes = DataFileHead(ExampleHeadFootTexts());
+        for (int i = 0; i < rows; ++i) {
             if (i > 0 && i % kExampleDataRowsPerBlock == 0)
-                for (int k = 0; k < kExampleFootRows; ++k)
-                    for (const std::string& cell : emptyRow)
-                        PutText(out, cell);
+                for (int k = 0; k < kExampleFootRows * kExampleColumns; ++k)
+                    AppendCell(bytes, {});
             for (const std::string& cell : ExampleRowCells(i))
-                PutText(out, cell);
+                AppendCell(bytes, cell);
         }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
             out.close();

@@ -5,6 +5,7 @@
 // file has to be kept in the repository.
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/PrnData.h"
@@ -33,6 +34,12 @@ std::array<std::string, 6> ExampleHeadFootTexts();
 // always gives the same line; every thirteenth line or so is a return with a
 // negative quantity and amount.
 std::vector<std::string> ExampleRowCells(int index);
+
+// The 1232 bytes that open every data file: signature, version 1.5 and the
+// six head and foot texts.
+std::string DataFileHead(const std::array<std::string, 6>& headFoot);
+// Appends one cell of the data file (a short string of 200 bytes) to out.
+void AppendCell(std::string& out, std::string_view gbk);
 
 // Writes a data file with `rows` ledger lines. After every
 // kExampleDataRowsPerBlock lines come kExampleFootRows empty lines, which the

@@ -23,59 +23,17 @@
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtPrinterHost.h"
+#include "tools/EngineRig.h"
 #include "tools/ExampleReport.h"
 
 namespace quillet {
 namespace {
 
-// The main window's side of the paper view, with a real picture.
-class PictureHost : public TMyPaperHost {
-public:
-    int TopStripWidth() const override { return 0; }
-    int LeftStripHeight() const override { return 0; }
-    void SetTopRuler(int, int, int, int) override { }
-    void SetLeftRuler(int, int, int, int) override { }
-    int TopRulerStartWhere() const override { return 0; }
-    int LeftRulerStartWhere() const override { return 0; }
-    void PlacePreviewImage(int, int, int, int) override { }
-    Bitmap& PreviewPicture() override { return picture; }
-    void PreviewPictureChanged() override { }
-    void ScrollToOrigin() override { }
-    QtBitmap picture { 96, 96 };
-};
-
-// The engine wired to Qt pictures at 96 dpi and to the printers of the
-// system (with the "PDF" folder printer when QUILLET_PDF_DIR is set).
-struct QtRig {
-    QtRig()
-        : screen(display)
-        , printer(printerHost)
-        , paper(paperHost, screen)
-        , data(format)
-    {
-        SetCurrentNumberLocale({ ',', '.' });
-    }
-    void Start(const std::string& dataPath)
-    {
-        buffer = std::make_unique<TMyBuffPaper>(format, data, screen, printer, paper, bitmaps);
-        ASSERT_EQ(data.Open(dataPath), 0);
-        data.ReadHeadFoot();
-        buffer->SetPageSize(210, 300);
-        buffer->Paginate();
-    }
+// The engine without a window, with the pictures the tests look at.
+struct QtRig : EngineRig {
+    void Start(const std::string& dataPath) { ASSERT_TRUE(EngineRig::Start(dataPath)); }
     QImage Page() { return static_cast<QtBitmap&>(buffer->PageImage()).Image(); }
     QImage Preview() { return paperHost.picture.Image(); }
-
-    QtDisplay display;
-    TMyScreen screen;
-    QtPrinterHost printerHost;
-    TMyPrinter printer;
-    PictureHost paperHost;
-    TMyPaper paper;
-    QtBitmapFactory bitmaps;
-    TMyPrintFormat format;
-    TMyPrintData data;
-    std::unique_ptr<TMyBuffPaper> buffer;
 };
 
 bool IsDark(QRgb c)

@@ -1,0 +1,71 @@
+#pragma once
+// The page engine without a window: wired to Qt pictures at the display's
+// resolution and to the system's printers (with the "PDF" folder printer when
+// QUILLET_PDF_DIR is set). Used by the benchmark, the page renderer and tests.
+#include <memory>
+#include <string>
+
+#include "engine/BuffPaper.h"
+#include "geometry/PrnPaper.h"
+#include "geometry/PrnPrinter.h"
+#include "geometry/PrnScreen.h"
+#include "model/PrnData.h"
+#include "platform/NumberLocale.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtBitmapFactory.h"
+#include "platform/qt/QtDisplay.h"
+#include "platform/qt/QtPrinterHost.h"
+
+namespace quillet {
+
+// What the main window gives the paper view, with a real picture and no rulers.
+class OffscreenPaperHost : public TMyPaperHost {
+public:
+    int TopStripWidth() const override { return 0; }
+    int LeftStripHeight() const override { return 0; }
+    void SetTopRuler(int, int, int, int) override { }
+    void SetLeftRuler(int, int, int, int) override { }
+    int TopRulerStartWhere() const override { return 0; }
+    int LeftRulerStartWhere() const override { return 0; }
+    void PlacePreviewImage(int, int, int, int) override { }
+    Bitmap& PreviewPicture() override { return picture; }
+    void PreviewPictureChanged() override { }
+    void ScrollToOrigin() override { }
+    QtBitmap picture { 96, 96 };
+};
+
+struct EngineRig {
+    EngineRig()
+        : screen(display)
+        , printer(printerHost)
+        , paper(paperHost, screen)
+        , data(format)
+    {
+        SetCurrentNumberLocale({ ',', '.' });
+    }
+    // Opens the data file, takes its head and foot texts and paginates on an
+    // A4 sheet laid out as 210 x 300 mm. False when the file does not open.
+    bool Start(const std::string& dataPath)
+    {
+        buffer = std::make_unique<TMyBuffPaper>(format, data, screen, printer, paper, bitmaps);
+        if (data.Open(dataPath) != kFileOk)
+            return false;
+        data.ReadHeadFoot();
+        buffer->SetPageSize(210, 300);
+        buffer->Paginate();
+        return true;
+    }
+
+    QtDisplay display;
+    TMyScreen screen;
+    QtPrinterHost printerHost;
+    TMyPrinter printer;
+    OffscreenPaperHost paperHost;
+    TMyPaper paper;
+    QtBitmapFactory bitmaps;
+    TMyPrintFormat format;
+    TMyPrintData data;
+    std::unique_ptr<TMyBuffPaper> buffer;
+};
+
+} // namespace quillet
