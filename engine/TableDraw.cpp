@@ -1,6 +1,7 @@
 // The table body of one block: frame, rules, data cells and merged cells, and
 // the text-in-a-rectangle primitive the decorations share.
 #include <algorithm>
+#include <iterator>
 
 #include "engine/BuffPaper.h"
 #include "engine/EngineError.h"
@@ -110,38 +111,28 @@ void TMyBuffPaper::DrawRule(
         canvas.MoveTo(px1 + dx, py1 + dy);
         canvas.LineTo(px2 + dx, py2 + dy);
     };
-    switch (spec.Style) {
-    case 0:
-        canvas.SetPen(PenStyle::Null, 1, spec.Color);
-        line(0, 0);
-        break;
-    case 1:
-        canvas.SetPen(PenStyle::Solid, 1, spec.Color);
-        line(0, 0);
-        break;
-    case 2:
-        canvas.SetPen(PenStyle::Solid, 1, spec.Color);
-        line(0, 0);
-        if (horizontal)
-            line(0, -2);
-        else
-            line(-2, 0);
-        break;
-    case 3:
-        canvas.SetPen(PenStyle::Solid, 2, spec.Color);
-        line(0, 0);
-        break;
-    case 4:
-        canvas.SetPen(PenStyle::Dot, 1, spec.Color);
-        line(0, 0);
-        break;
-    case 5:
-        canvas.SetPen(PenStyle::DashDot, 1, spec.Color);
-        line(0, 0);
-        break;
-    default:
-        break;
-    }
+    // Pen of each rule style; the double rule adds a second line 2 pixels
+    // above (horizontal) or to the left (vertical). Unknown styles draw nothing.
+    struct Look {
+        PenStyle pen;
+        int width;
+        bool doubled;
+    };
+    static constexpr Look kLooks[] = {
+        { PenStyle::Null, 1, false }, // 无线
+        { PenStyle::Solid, 1, false }, // 单线
+        { PenStyle::Solid, 1, true }, // 双线
+        { PenStyle::Solid, 2, false }, // 单粗线
+        { PenStyle::Dot, 1, false }, // 虚线
+        { PenStyle::DashDot, 1, false }, // 点划线
+    };
+    if (spec.Style >= std::size(kLooks))
+        return;
+    const Look& look = kLooks[spec.Style];
+    canvas.SetPen(look.pen, look.width, spec.Color);
+    line(0, 0);
+    if (look.doubled)
+        horizontal ? line(0, -2) : line(-2, 0);
 }
 
 void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy)
