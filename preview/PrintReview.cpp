@@ -338,8 +338,7 @@ void TFrmPrintReview::FormCreate()
     PrintFormat = std::make_unique<TMyPrintFormat>();
     PrintData = std::make_unique<TMyPrintData>(*PrintFormat);
     Screen = std::make_unique<TMyScreen>(Services.display);
-    previewPicture_.reset(dynamic_cast<QtBitmap*>(
-        Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY)).release()));
+    previewPicture_ = Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY));
     Paper = std::make_unique<TMyPaper>(*this, *Screen);
     Printer = std::make_unique<TMyPrinter>(Services.printers);
     BuffPaper = std::make_unique<TMyBuffPaper>(*PrintFormat, *PrintData, *Screen, *Printer, *Paper, Services.bitmaps);

@@ -186,7 +186,8 @@ private:
     void ApplyBarStyle(QStyle* style);
 
     StartupSequence startup_;
-    std::unique_ptr<QtBitmap> previewPicture_;
+    // Image_Review's picture; shown when the factory makes Qt pictures.
+    std::unique_ptr<Bitmap> previewPicture_;
     std::unique_ptr<QStyle> standardStyle;
     std::unique_ptr<QStyle> xpStyle;
     QList<QMenu*> menus_;
