@@ -15,7 +15,6 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <exception>
@@ -23,6 +22,7 @@
 #include "platform/Arith.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
 
 namespace quillet {
@@ -181,16 +181,12 @@ void TFrmPrintReview::BuildControls()
     ToolBarPage = new QToolBar(QStringLiteral("翻页工具条"), panelBottom);
     ToolBarPage->setIconSize(QSize(16, 16));
     ToolBarPage->setMovable(false);
-    TabSetPage = new QTabBar(panelBottom);
-    TabSetPage->setShape(QTabBar::TriangularSouth);
+    TabSetPage = new TTabSet(panelBottom);
     TabSetPage->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
-    TabSetPage->setExpanding(false);
-    TabSetPage->setUsesScrollButtons(true);
-    TabSetPage->setDrawBase(false);
-    for (int n = 1; n <= 4; ++n)
-        TabSetPage->addTab(QStringLiteral("第") + Num(n) + QStringLiteral("页"));
+    TabSetPage->SetTabs({QStringLiteral("第1页"), QStringLiteral("第2页"), QStringLiteral("第3页"),
+                         QStringLiteral("第4页")});
     TabSetPage->setCurrentIndex(1);
-    connect(TabSetPage, &QTabBar::tabBarClicked, this, [this](int index) {
+    connect(TabSetPage, &TTabSet::tabBarClicked, this, [this](int index) {
         if (index >= 0)
             TabSetPageClick(index);
     });
@@ -391,13 +387,12 @@ void TFrmPrintReview::RefreshStatus()
     Label_PaperSize->adjustSize();
     if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
         tabsBuilt_ = true;
-        const QSignalBlocker block(TabSetPage);
-        while (TabSetPage->count() > 0)
-            TabSetPage->removeTab(TabSetPage->count() - 1);
+        QStringList labels;
+        labels.reserve(std::max(0, BuffPaper->PageCount));
         for (int n = 1; n <= BuffPaper->PageCount; ++n)
-            TabSetPage->addTab(QStringLiteral("\u3000第") + Num(n) + QStringLiteral("页\u3000"));
+            labels.append(QStringLiteral("\u3000第") + Num(n) + QStringLiteral("页\u3000"));
+        TabSetPage->SetTabs(labels);
     }
-    const QSignalBlocker block(TabSetPage);
     TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);
 }
 

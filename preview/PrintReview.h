@@ -28,7 +28,6 @@ class QMenu;
 class QMenuBar;
 class QScrollArea;
 class QStyle;
-class QTabBar;
 class QToolBar;
 
 namespace quillet {
@@ -36,6 +35,7 @@ namespace quillet {
 class QtBitmap;
 class TZtRuler;
 class TImageReview;
+class TTabSet;
 
 // What the window needs of the platform; the program and the tests provide it.
 struct PlatformServices {
@@ -143,7 +143,7 @@ public:
     QLabel* Label_PaperSize = nullptr;
     QWidget* ChangeSizePanel = nullptr;
     QToolBar* ToolBarPage = nullptr;
-    QTabBar* TabSetPage = nullptr;
+    TTabSet* TabSetPage = nullptr;
     QLabel* StatusPanels[5] = {};
 
     // Command handlers.

@@ -9,7 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTabBar>
+#include "preview/TabSet.h"
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <gtest/gtest.h>

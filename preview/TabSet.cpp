@@ -1,0 +1,200 @@
+#include "preview/TabSet.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionTab>
+#include <QTabBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace quillet {
+namespace {
+constexpr int kPadding = 8; // on each side of a label
+constexpr int kButtonWidth = 16;
+} // namespace
+
+TTabSet::TTabSet(QWidget* parent) : QWidget(parent)
+{
+    back_ = new QToolButton(this);
+    back_->setArrowType(Qt::LeftArrow);
+    forward_ = new QToolButton(this);
+    forward_->setArrowType(Qt::RightArrow);
+    for (QToolButton* button : {back_, forward_}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(back_, &QToolButton::clicked, this, [this] { ScrollTo(first_ - 1); });
+    connect(forward_, &QToolButton::clicked, this, [this] { ScrollTo(first_ + 1); });
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    UpdateButtons();
+}
+
+void TTabSet::SetTabs(const QStringList& labels)
+{
+    labels_ = labels;
+    widths_.assign(labels_.size(), 0);
+    current_ = -1;
+    first_ = 0;
+    UpdateButtons();
+    update();
+}
+
+QString TTabSet::tabText(int index) const
+{
+    return index >= 0 && index < count() ? labels_[index] : QString();
+}
+
+void TTabSet::setCurrentIndex(int index)
+{
+    current_ = index >= 0 && index < count() ? index : -1;
+    if (current_ >= 0)
+        MakeVisible(current_);
+    update();
+}
+
+int TTabSet::TabWidth(int index) const
+{
+    int& width = widths_[static_cast<std::size_t>(index)];
+    if (width == 0)
+        width = fontMetrics().horizontalAdvance(labels_[index]) + 2 * kPadding;
+    return width;
+}
+
+int TTabSet::RowWidth() const { return std::max(0, width() - 2 * kButtonWidth); }
+
+QRect TTabSet::tabRect(int index) const
+{
+    if (index < first_ || index >= count())
+        return {};
+    int x = 0;
+    for (int i = first_; i < index; ++i) {
+        x += TabWidth(i);
+        if (x >= RowWidth())
+            return {};
+    }
+    if (x >= RowWidth())
+        return {};
+    return QRect(x, 0, TabWidth(index), height());
+}
+
+int TTabSet::tabAt(const QPoint& pos) const
+{
+    if (pos.y() < 0 || pos.y() >= height() || pos.x() < 0 || pos.x() >= RowWidth())
+        return -1;
+    int x = 0;
+    for (int i = first_; i < count() && x < RowWidth(); ++i) {
+        x += TabWidth(i);
+        if (pos.x() < x)
+            return i;
+    }
+    return -1;
+}
+
+int TTabSet::LastFullyVisible() const
+{
+    int x = 0;
+    int last = first_ - 1;
+    for (int i = first_; i < count(); ++i) {
+        x += TabWidth(i);
+        if (x > RowWidth())
+            break;
+        last = i;
+    }
+    return last;
+}
+
+void TTabSet::ScrollTo(int first)
+{
+    first = std::clamp(first, 0, std::max(0, count() - 1));
+    if (first == first_)
+        return;
+    first_ = first;
+    UpdateButtons();
+    update();
+}
+
+void TTabSet::MakeVisible(int index)
+{
+    if (index < first_) {
+        ScrollTo(index);
+        return;
+    }
+    // Move right until the tab fits, never past it.
+    int first = first_;
+    int x = 0;
+    for (int i = index; i >= first_; --i) {
+        x += TabWidth(i);
+        if (x > RowWidth()) {
+            first = i + 1;
+            break;
+        }
+    }
+    ScrollTo(std::min(first, index));
+}
+
+void TTabSet::UpdateButtons()
+{
+    back_->setGeometry(width() - 2 * kButtonWidth, 0, kButtonWidth, height());
+    forward_->setGeometry(width() - kButtonWidth, 0, kButtonWidth, height());
+    back_->setEnabled(first_ > 0);
+    forward_->setEnabled(count() > 0 && LastFullyVisible() < count() - 1);
+}
+
+QSize TTabSet::sizeHint() const { return QSize(200, fontMetrics().height() + 8); }
+QSize TTabSet::minimumSizeHint() const { return QSize(2 * kButtonWidth + 20, fontMetrics().height() + 8); }
+
+void TTabSet::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setClipRect(0, 0, RowWidth(), height());
+    int x = 0;
+    for (int i = first_; i < count() && x < RowWidth(); ++i) {
+        QStyleOptionTab option;
+        option.initFrom(this);
+        option.shape = QTabBar::TriangularSouth;
+        option.text = labels_[i];
+        option.rect = QRect(x, 0, TabWidth(i), height());
+        option.position = QStyleOptionTab::Middle;
+        if (i == current_)
+            option.state |= QStyle::State_Selected;
+        else
+            option.state &= ~QStyle::State_Selected;
+        style()->drawControl(QStyle::CE_TabBarTab, &option, &painter, this);
+        x += option.rect.width();
+    }
+}
+
+void TTabSet::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int index = tabAt(event->position().toPoint());
+    if (index >= 0)
+        emit tabBarClicked(index);
+}
+
+void TTabSet::wheelEvent(QWheelEvent* event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        ScrollTo(first_ - steps);
+    event->accept();
+}
+
+void TTabSet::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateButtons();
+}
+
+void TTabSet::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        std::fill(widths_.begin(), widths_.end(), 0);
+        UpdateButtons();
+    }
+}
+
+} // namespace quillet

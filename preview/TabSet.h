@@ -1,0 +1,61 @@
+#pragma once
+// TTabSet: the row of page tabs under the page. A report may have thousands
+// of pages, so tabs are plain labels measured only when they come into view
+// and only the visible ones are painted; arrow buttons at the right scroll the
+// row when it is longer than the window.
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class QToolButton;
+
+namespace quillet {
+
+class TTabSet : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTabSet(QWidget* parent = nullptr);
+
+    // Replaces every tab; the selection is cleared.
+    void SetTabs(const QStringList& labels);
+    int count() const { return static_cast<int>(labels_.size()); }
+    QString tabText(int index) const;
+    int currentIndex() const { return current_; }
+    // Selects a tab (no signal) and scrolls it into view.
+    void setCurrentIndex(int index);
+    // Where tab `index` is drawn now; empty when it is scrolled out of view.
+    QRect tabRect(int index) const;
+    int tabAt(const QPoint& pos) const;
+    int FirstVisible() const { return first_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    // A tab was clicked with the left button (the current one too).
+    void tabBarClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    int TabWidth(int index) const;
+    int RowWidth() const; // room for tabs, left of the scroll buttons
+    int LastFullyVisible() const;
+    void ScrollTo(int first);
+    void MakeVisible(int index);
+    void UpdateButtons();
+
+    QStringList labels_;
+    mutable std::vector<int> widths_; // 0 = not measured yet
+    int current_ = -1;
+    int first_ = 0;
+    QToolButton* back_ = nullptr;
+    QToolButton* forward_ = nullptr;
+};
+
+} // namespace quillet
