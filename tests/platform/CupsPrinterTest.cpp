@@ -71,16 +71,7 @@ TEST_F(CupsTest, QueueIsListedAndCurrent)
 // The queue starts on A4 portrait at 1200 dpi with a printable area a little inside the sheet.
 TEST_F(CupsTest, DefaultSettingsAreA4)
 {
-    PrinterSettings s;
-    ASSERT_TRUE(host_->GetSettings(s));
-    EXPECT_EQ(s.paperSize, DMPAPER_A4);
-    EXPECT_EQ(s.orientation, DMORIENT_PORTRAIT);
-    EXPECT_EQ(host_->DpiX(), 1200);
-    EXPECT_EQ(host_->DpiY(), 1200);
-    EXPECT_GT(host_->PageWidthPixels(), 9000);
-    EXPECT_LE(host_->PageWidthPixels(), 9921);
-    EXPECT_GT(host_->PageHeightPixels(), 13000);
-    EXPECT_LE(host_->PageHeightPixels(), 14031);
+    test::ExpectA4PortraitAt1200(*host_);
 }
 
 // Landscape, A5 and a custom 200 x 150 mm sheet read back from the queue as they were set.

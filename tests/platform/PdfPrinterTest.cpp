@@ -118,18 +118,7 @@ TEST_F(PdfHostTest, ListedCurrentAndA4)
     EXPECT_EQ(printers.back(), "PDF");
     EXPECT_EQ(host_->CurrentIndex(), static_cast<int>(printers.size()) - 1);
     EXPECT_TRUE(host_->CurrentIsPdf());
-    PrinterSettings s;
-    ASSERT_TRUE(host_->GetSettings(s));
-    EXPECT_EQ(s.paperSize, DMPAPER_A4);
-    EXPECT_EQ(s.orientation, DMORIENT_PORTRAIT);
-    EXPECT_FALSE(host_->Landscape());
-    EXPECT_EQ(host_->DpiX(), 1200);
-    EXPECT_EQ(host_->DpiY(), 1200);
-    // A4 is 9921 x 14031 pixels at 1200 dpi; the printable area is a little smaller.
-    EXPECT_GT(host_->PageWidthPixels(), 9000);
-    EXPECT_LE(host_->PageWidthPixels(), 9921);
-    EXPECT_GT(host_->PageHeightPixels(), 13000);
-    EXPECT_LE(host_->PageHeightPixels(), 14031);
+    test::ExpectA4PortraitAt1200(*host_);
 }
 
 // Paper codes, a custom size and the orientation read back as they were set, and the printable area turns

@@ -1,5 +1,7 @@
 #include "QtTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -72,6 +74,21 @@ std::string Utf8(const QString& s)
 {
     const QByteArray b = s.toUtf8();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+void ExpectA4PortraitAt1200(const PrinterHost& host)
+{
+    PrinterSettings s;
+    ASSERT_TRUE(host.GetSettings(s));
+    EXPECT_EQ(s.paperSize, DMPAPER_A4);
+    EXPECT_EQ(s.orientation, DMORIENT_PORTRAIT);
+    EXPECT_FALSE(host.Landscape());
+    EXPECT_EQ(host.DpiX(), 1200);
+    EXPECT_EQ(host.DpiY(), 1200);
+    EXPECT_GT(host.PageWidthPixels(), 9000);
+    EXPECT_LE(host.PageWidthPixels(), 9921);
+    EXPECT_GT(host.PageHeightPixels(), 13000);
+    EXPECT_LE(host.PageHeightPixels(), 14031);
 }
 
 } // namespace quillet::test

@@ -35,4 +35,8 @@ std::string Utf8(const QString& s);
 PrinterSettings Paper(int code, int orientation);
 PrinterSettings CustomPaper(int widthTenths, int lengthTenths, int orientation);
 
+// Checks that a printer stands on A4 portrait at 1200 dpi, with a printable
+// area a little inside the 9921 x 14031-pixel sheet.
+void ExpectA4PortraitAt1200(const PrinterHost& host);
+
 } // namespace quillet::test
