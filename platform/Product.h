@@ -1,0 +1,14 @@
+#pragma once
+// The product's own values, kept in one place so that a packager changes them
+// here only: the version shown in the about box, the home page and the
+// support mail address of the help menu.
+namespace quillet::product {
+
+inline constexpr const char* kName = "Quillet";
+inline constexpr const char* kVersion = "1.5.0.601";
+inline constexpr const char* kHomePage = "https://quillet.org/";
+inline constexpr const char* kSupportMail = "support@quillet.org";
+// The HTML manual beside the program.
+inline constexpr const char* kManualFile = "Quillet.html";
+
+} // namespace quillet::product
