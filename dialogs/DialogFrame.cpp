@@ -1,0 +1,99 @@
+#include "dialogs/DialogFrame.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "platform/GbkCodec.h"
+#include "platform/MessageService.h"
+
+namespace quillet {
+
+QString ProgramTitle()
+{
+    return QStringLiteral("打印预览窗体");
+}
+
+void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const QString& caption)
+{
+    dialog.setWindowTitle(caption);
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    dialog.setFont(font);
+    dialog.setFixedSize(clientWidth, clientHeight);
+    QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        dialog.move(
+            area.x() + (area.width() - clientWidth) / 2, area.y() + (area.height() - clientHeight) / 2);
+    }
+}
+
+void ShowPlainMessage(MessageService& messages, const QString& text)
+{
+    messages.Show(ProgramTitle().toStdString(), text.toStdString(), MessageButtons::Ok);
+}
+
+void ShowHintMessage(MessageService& messages, const QString& text)
+{
+    messages.Show(QStringLiteral("提示").toStdString(), text.toStdString(), MessageButtons::Ok);
+}
+
+QString FromGbk(const std::string& gbk)
+{
+    return QString::fromStdString(GbkToUtf8(gbk));
+}
+
+std::string ToGbk(const QString& text)
+{
+    return Utf8ToGbk(text.toStdString());
+}
+
+QString NumberedEntry(int n, const QString& unit)
+{
+    return QStringLiteral("第") + QString::number(n) + unit;
+}
+
+int EntryNumber(const QString& entry, const QString& unit)
+{
+    const QString head = QStringLiteral("第");
+    if (!entry.startsWith(head) || !entry.endsWith(unit) || entry.size() <= head.size() + unit.size())
+        return -1;
+    const QString digits = entry.mid(head.size(), entry.size() - head.size() - unit.size());
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+    }
+    bool ok = false;
+    const int n = digits.toInt(&ok);
+    return ok ? n : -1;
+}
+
+std::uint8_t CheckedAlign(const QRadioButton& left, const QRadioButton& right)
+{
+    if (left.isChecked())
+        return 1;
+    if (right.isChecked())
+        return 3;
+    return 2;
+}
+
+void CheckAlign(std::uint8_t align, QRadioButton& left, QRadioButton& center, QRadioButton& right)
+{
+    switch (align) {
+    case 1:
+        left.setChecked(true);
+        break;
+    case 3:
+        right.setChecked(true);
+        break;
+    default:
+        center.setChecked(true);
+        break;
+    }
+}
+
+} // namespace quillet
