@@ -21,6 +21,7 @@ TLumEdit::TLumEdit(QWidget* parent)
     setAttribute(Qt::WA_Hover);
     setTextMargins(kBorder, kBorder, kBorder, kBorder);
     FollowFont();
+    FollowEnabled();
     // Whether a hovered box looks hot depends on which control has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] {
         if (hover_)
@@ -61,6 +62,13 @@ void TLumEdit::FollowFont()
 
 void TLumEdit::FollowEnabled()
 {
+    // A disabled box takes the face colour, whatever palette it is given.
+    const QColor face = palette().color(QPalette::Active, QPalette::Button);
+    if (palette().color(QPalette::Disabled, QPalette::Base) != face) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Disabled, QPalette::Base, face);
+        setPalette(pal);
+    }
     update();
 }
 
@@ -130,7 +138,7 @@ void TLumEdit::changeEvent(QEvent* event)
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         FollowFont();
-    else if (event->type() == QEvent::EnabledChange)
+    else if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         FollowEnabled();
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <functional>
 
+#include "controls/Beep.h"
 #include "controls/Resources.h"
 #include "controls/SystemColors.h"
 #include "platform/Arith.h"
@@ -424,7 +425,7 @@ void TNumSpinEdit::StepDown()
 void TNumSpinEdit::Step(double delta)
 {
     if (isReadOnly()) {
-        QApplication::beep();
+        Beep();
         return;
     }
     const QString before = text();
@@ -533,7 +534,7 @@ void TNumSpinEdit::keyPressEvent(QKeyEvent* event)
         const int start = hasSelectedText() ? selectionStart() : cursorPosition();
         result.replace(start, selectedText().size(), pasted);
         if (!isReadOnly() && (!editorEnabled_ || !IsValidText(result))) {
-            QApplication::beep();
+            Beep();
             event->accept();
             return;
         }
@@ -542,7 +543,7 @@ void TNumSpinEdit::keyPressEvent(QKeyEvent* event)
         || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)
         || event->matches(QKeySequence::Redo);
     if (!editorEnabled_ && edits && !isReadOnly()) {
-        QApplication::beep();
+        Beep();
         event->accept();
         return;
     }
@@ -551,7 +552,7 @@ void TNumSpinEdit::keyPressEvent(QKeyEvent* event)
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         for (QChar c : typed) {
             if (!IsValidChar(c)) {
-                QApplication::beep();
+                Beep();
                 event->accept();
                 return;
             }

@@ -39,6 +39,8 @@ public:
     // The half drawn pressed: the held half while the mouse is over it.
     TSpinHalf PressedHalf() const { return shownPressed_ ? held_ : TSpinHalf::None; }
     bool Repeating() const { return repeat_.isActive(); }
+    // The wait before the next repeat: the first delay, then the interval.
+    int CurrentRepeatWait() const { return repeat_.interval(); }
 
     // Widget that takes the focus on a press (the edit box).
     void SetFocusTarget(QWidget* target) { focusTarget_ = target; }
