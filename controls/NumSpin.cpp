@@ -206,11 +206,16 @@ QPoint TNumSpinButton::DownGlyphPos() const
 
 const QImage& TNumSpinButton::Picture(TSpinHalf pressed) const
 {
+    // A hidden button gets no resize event; its pictures follow its size anyway.
+    if (picturesSize_ != size() || picturesEnabled_ != isEnabled())
+        PreparePictures();
     return pictures_[static_cast<int>(pressed)];
 }
 
-void TNumSpinButton::PreparePictures()
+void TNumSpinButton::PreparePictures() const
 {
+    picturesSize_ = size();
+    picturesEnabled_ = isEnabled();
     for (TSpinHalf half : { TSpinHalf::None, TSpinHalf::Up, TSpinHalf::Down })
         pictures_[static_cast<int>(half)] = DrawPicture(half);
 }

@@ -95,12 +95,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void PreparePictures();
+    void PreparePictures() const;
     QImage DrawPicture(TSpinHalf pressed) const;
 
     QImage upGlyph_;
     QImage downGlyph_;
-    QImage pictures_[3];
+    // Prepared for the size and enabled state they were drawn at.
+    mutable QImage pictures_[3];
+    mutable QSize picturesSize_;
+    mutable bool picturesEnabled_ = true;
 };
 
 // The standard up-down button: two arrow buttons stacked, upper one up.
