@@ -1,0 +1,273 @@
+#include "dialogs/SetPaper.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QShowEvent>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "controls/LumButton.h"
+#include "controls/NumSpin.h"
+#include "controls/SystemColors.h"
+#include "dialogs/DialogFrame.h"
+#include "dialogs/SetPaperSheet.h"
+#include "platform/Arith.h"
+#include "platform/qt/QtCanvas.h"
+
+namespace quillet {
+namespace {
+
+// One pixel of the sample stands for this many millimetres.
+constexpr int kMmPerSamplePixel = 4;
+// A sample never grows past this, whatever paper the printer reports.
+constexpr int kMaxSamplePixels = 2000;
+
+QLabel* NewLabel(const QString& text, QWidget* parent, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QCheckBox* NewCheckBox(const QString& text, QWidget* parent, int x, int y)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->move(x, y);
+    box->adjustSize();
+    return box;
+}
+
+TNumSpinEdit* NewLengthEdit(QWidget* parent, int x, int y)
+{
+    auto* edit = new TNumSpinEdit(parent);
+    edit->SetValueType(TNumValueType::Integer);
+    edit->SetIncrement(1);
+    edit->SetMinValue(0);
+    edit->SetMaxValue(TFrmSetPaper::kMaxLength);
+    edit->setGeometry(x, y, 61, 21);
+    return edit;
+}
+
+// The whole millimetres of an edit, brought into 0..99: a typed value outside
+// the range may still stand in the box when OK is pressed with Enter.
+std::uint16_t StoredLength(const TNumSpinEdit& edit)
+{
+    const double value = edit.Value();
+    if (!(value > 0)) // also a text that reads as no number
+        return 0;
+    if (value >= TFrmSetPaper::kMaxLength)
+        return TFrmSetPaper::kMaxLength;
+    return static_cast<std::uint16_t>(std::trunc(value));
+}
+
+// The edit's whole value as the sample reads it, kept to the range so a
+// huge typed number cannot overflow the arithmetic.
+int SampleLength(const TNumSpinEdit& edit)
+{
+    return StoredLength(edit);
+}
+
+std::uint8_t Switch(const QCheckBox& box)
+{
+    return box.isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+TFrmSetPaper::TFrmSetPaper(const DialogContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+{
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("页面设置"));
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setGeometry(6, 6, 414, 254);
+    auto* marginsPage = new QWidget;
+    auto* contentsPage = new QWidget;
+    PageControl1->addTab(marginsPage, QStringLiteral("页面边距"));
+    PageControl1->addTab(contentsPage, QStringLiteral("打印内容"));
+    BuildPageMargins(marginsPage);
+    BuildPageContents(contentsPage);
+
+    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
+    LumButton1->setGeometry(256, 270, 75, 23);
+    LumButton1->setDefault(true);
+    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
+    LumButton2->setGeometry(343, 270, 75, 23);
+    LumButton2->SetCancel(true);
+    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetPaper::LumButton1Click);
+    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetPaper::LumButton2Click);
+
+    for (TNumSpinEdit* edit : { NumSpinEdit1, NumSpinEdit2, NumSpinEdit3, NumSpinEdit4 })
+        connect(edit, &QLineEdit::textChanged, this, &TFrmSetPaper::NumSpinEdit1Change);
+    connect(CheckBox3, &QCheckBox::toggled, this, &TFrmSetPaper::CheckBox3Click);
+
+    FormCreate();
+}
+
+void TFrmSetPaper::BuildPageMargins(QWidget* page)
+{
+    const QString mm = QStringLiteral("毫米");
+    const QString captions[4] = { QStringLiteral("上边距"), QStringLiteral("下边距"),
+        QStringLiteral("左边距"), QStringLiteral("右边距") };
+    TNumSpinEdit** edits[4] = { &NumSpinEdit1, &NumSpinEdit2, &NumSpinEdit3, &NumSpinEdit4 };
+    for (int i = 0; i < 4; ++i) {
+        const int y = 18 + i * 32;
+        NewLabel(captions[i], page, 20, y + 4);
+        *edits[i] = NewLengthEdit(page, 68, y);
+        (*edits[i])->setMaxLength(2);
+        NewLabel(mm, page, 136, y + 4);
+    }
+    // Design-time values, replaced by the record's when the dialog shows.
+    NumSpinEdit2->SetValue(25);
+    NumSpinEdit3->SetValue(30);
+    NumSpinEdit4->SetValue(30);
+
+    auto* paperBox = new QGroupBox(QStringLiteral("当前纸张信息:"), page);
+    paperBox->setGeometry(10, 148, 192, 70);
+    Label11 = NewLabel(QString(), paperBox, 12, 22);
+    NewLabel(QStringLiteral("打印方向:"), paperBox, 12, 44);
+    Label14 = NewLabel(QString(), paperBox, 72, 44);
+
+    GroupBoxPreview = new QGroupBox(QStringLiteral("预览:"), page);
+    GroupBoxPreview->setGeometry(212, 10, kPreviewGroupWidth, kPreviewGroupHeight);
+    Image1 = new QLabel(GroupBoxPreview);
+}
+
+void TFrmSetPaper::BuildPageContents(QWidget* page)
+{
+    CheckBoxCompany = NewCheckBox(QStringLiteral("打印公司"), page, 20, 18);
+    CheckBoxTitle = NewCheckBox(QStringLiteral("打印标题"), page, 20, 44);
+    CheckBoxHead = NewCheckBox(QStringLiteral("打印页头"), page, 20, 70);
+    CheckBoxFoot = NewCheckBox(QStringLiteral("打印页尾"), page, 20, 96);
+    CheckBox5 = NewCheckBox(QStringLiteral("打印页号"), page, 20, 122);
+    CheckBox1 = NewCheckBox(QStringLiteral("负数用红色正数表示"), page, 180, 18);
+    CheckBox2 = NewCheckBox(QStringLiteral("没有数据继续打印表格"), page, 180, 44);
+    CheckBox3 = NewCheckBox(QStringLiteral("一张纸放多个表格"), page, 180, 70);
+
+    auto* gapFrame = new QFrame(page);
+    gapFrame->setFrameShape(QFrame::Box);
+    gapFrame->setFrameShadow(QFrame::Sunken);
+    gapFrame->setGeometry(196, 94, 190, 64);
+    LabelGap = NewLabel(QStringLiteral("表间距"), gapFrame, 12, 12);
+    NumSpinEdit5 = NewLengthEdit(gapFrame, 56, 8);
+    LabelGapUnit = NewLabel(QStringLiteral("毫米"), gapFrame, 124, 12);
+    CheckBox4 = NewCheckBox(QStringLiteral("表间画线"), gapFrame, 12, 38);
+}
+
+void TFrmSetPaper::FormCreate()
+{
+    Confirmed = false;
+    sampleWidth_ = context_.buffPaper.PageWidth;
+    sampleLength_ = context_.buffPaper.PageHeight;
+    Label11->setText(QStringLiteral("长") + QString::number(sampleLength_) + QStringLiteral("毫米    宽")
+        + QString::number(sampleWidth_) + QStringLiteral("毫米"));
+    Label11->adjustSize();
+    Label14->setText(context_.printer.Orientation == 1 ? QStringLiteral("纵向") : QStringLiteral("横向"));
+    Label14->adjustSize();
+    DrawSample();
+}
+
+void TFrmSetPaper::FormShow()
+{
+    const TMyPrintFormat& f = context_.format;
+    NumSpinEdit1->SetValue(f.MarginTop);
+    NumSpinEdit2->SetValue(f.MarginBottom);
+    NumSpinEdit3->SetValue(f.MarginLeft);
+    NumSpinEdit4->SetValue(f.MarginRight);
+    NumSpinEdit5->SetValue(f.TableGap);
+    CheckBox1->setChecked(IsOn(f.NegativeRed));
+    CheckBox2->setChecked(IsOn(f.KeepEmptyGrid));
+    CheckBox3->setChecked(IsOn(f.MultiTables));
+    CheckBox4->setChecked(IsOn(f.TableGapLine));
+    CheckBox5->setChecked(IsOn(f.PrintPageNumber));
+    CheckBoxCompany->setChecked(IsOn(f.PrintCompany));
+    CheckBoxTitle->setChecked(IsOn(f.PrintTitle));
+    CheckBoxHead->setChecked(IsOn(f.PrintPageHead));
+    CheckBoxFoot->setChecked(IsOn(f.PrintPageFoot));
+    CheckBox3Click();
+    DrawSample();
+}
+
+void TFrmSetPaper::showEvent(QShowEvent* event)
+{
+    // Only a real show, not the window system giving the window back.
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFrmSetPaper::NumSpinEdit1Change()
+{
+    DrawSample();
+}
+
+void TFrmSetPaper::CheckBox3Click()
+{
+    const bool on = CheckBox3->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*> { NumSpinEdit5, CheckBox4, LabelGap, LabelGapUnit })
+        w->setEnabled(on);
+}
+
+void TFrmSetPaper::DrawSample()
+{
+    const int w
+        = std::clamp(Round(sampleWidth_ / static_cast<long double>(kMmPerSamplePixel)), 0, kMaxSamplePixels)
+        + 3;
+    const int h
+        = std::clamp(Round(sampleLength_ / static_cast<long double>(kMmPerSamplePixel)), 0, kMaxSamplePixels)
+        + 3;
+    sample_ = NewSamplePicture(w, h);
+    {
+        QtCanvas canvas(sample_);
+        DrawSampleSheet(canvas, w, h, FromQColor(SysColor(palette(), TSysColor::BtnFace)));
+        // Lines of printed text, every second pixel row between the margins.
+        const int top = SampleLength(*NumSpinEdit1) / kMmPerSamplePixel;
+        const int bottom = SampleLength(*NumSpinEdit2) / kMmPerSamplePixel;
+        const int left = SampleLength(*NumSpinEdit3) / kMmPerSamplePixel;
+        const int right = SampleLength(*NumSpinEdit4) / kMmPerSamplePixel;
+        canvas.SetPen(PenStyle::Solid, 1, FromQColor(SysColor(palette(), TSysColor::BtnShadow)));
+        for (int y = top; y <= h - bottom - 1; y += 2) {
+            canvas.MoveTo(left, y);
+            canvas.LineTo(w - right - 1, y);
+        }
+    }
+    Image1->setPixmap(QPixmap::fromImage(sample_));
+    Image1->setGeometry((kPreviewGroupWidth - w) / 2, (kPreviewGroupHeight - h) / 2, w, h);
+}
+
+void TFrmSetPaper::LumButton1Click()
+{
+    Confirmed = true;
+    TMyPrintFormat& f = context_.format;
+    f.MarginTop = StoredLength(*NumSpinEdit1);
+    f.MarginBottom = StoredLength(*NumSpinEdit2);
+    f.MarginLeft = StoredLength(*NumSpinEdit3);
+    f.MarginRight = StoredLength(*NumSpinEdit4);
+    f.NegativeRed = Switch(*CheckBox1);
+    f.KeepEmptyGrid = Switch(*CheckBox2);
+    f.PrintPageNumber = Switch(*CheckBox5);
+    f.PrintCompany = Switch(*CheckBoxCompany);
+    f.PrintTitle = Switch(*CheckBoxTitle);
+    f.PrintPageHead = Switch(*CheckBoxHead);
+    f.PrintPageFoot = Switch(*CheckBoxFoot);
+    f.MultiTables = Switch(*CheckBox3);
+    if (CheckBox3->isChecked()) {
+        f.TableGapLine = Switch(*CheckBox4);
+        f.TableGap = StoredLength(*NumSpinEdit5);
+    }
+    accept();
+}
+
+void TFrmSetPaper::LumButton2Click()
+{
+    reject();
+}
+
+} // namespace quillet
