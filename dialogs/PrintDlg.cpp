@@ -1,0 +1,114 @@
+#include "dialogs/PrintDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <algorithm>
+#include <exception>
+
+#include "controls/LumButton.h"
+#include "dialogs/DialogFrame.h"
+#include "dialogs/PageList.h"
+
+namespace quillet {
+
+TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+{
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("打印..."));
+
+    RadioButton1 = new QRadioButton(QStringLiteral("打印全部页"), this);
+    RadioButton1->setGeometry(24, 14, 100, 20);
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton(QStringLiteral("打印当前页"), this);
+    RadioButton2->setGeometry(24, 40, 100, 20);
+    RadioButton3 = new QRadioButton(QStringLiteral("打印指定页"), this);
+    RadioButton3->setGeometry(24, 66, 100, 20);
+
+    Label1 = new QLabel(QStringLiteral("从"), this);
+    Label1->setGeometry(128, 69, 14, 14);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(144, 66, 94, 20);
+    Label2 = new QLabel(QStringLiteral("到"), this);
+    Label2->setGeometry(248, 69, 14, 14);
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setGeometry(264, 66, 94, 20);
+
+    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
+    LumButton1->setGeometry(199, 100, 75, 23);
+    LumButton1->setDefault(true);
+    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
+    LumButton2->setGeometry(283, 100, 75, 23);
+    LumButton2->SetCancel(true);
+
+    for (QRadioButton* button : { RadioButton1, RadioButton2, RadioButton3 })
+        connect(button, &QRadioButton::clicked, this, &TFrmPrintDlg::RadioButton3Click);
+    connect(LumButton1, &QPushButton::clicked, this, &TFrmPrintDlg::LumButton1Click);
+    connect(LumButton2, &QPushButton::clicked, this, &TFrmPrintDlg::LumButton2Click);
+    FormCreate();
+}
+
+void TFrmPrintDlg::FormCreate()
+{
+    FillPageList(*ComboBox1, context_.buffPaper.PageCount);
+    FillPageList(*ComboBox2, context_.buffPaper.PageCount);
+    for (QWidget* range : std::initializer_list<QWidget*> { Label1, ComboBox1, Label2, ComboBox2 })
+        range->setEnabled(false);
+}
+
+void TFrmPrintDlg::RadioButton3Click()
+{
+    const bool range = RadioButton3->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*> { Label1, ComboBox1, Label2, ComboBox2 })
+        w->setEnabled(range);
+}
+
+std::pair<int, int> TFrmPrintDlg::ChosenPages() const
+{
+    const int count = context_.buffPaper.PageCount;
+    if (RadioButton2->isChecked()) {
+        const int page = context_.buffPaper.CurrentPage;
+        // A current page the engine does not have prints nothing.
+        if (page < 1 || page > count)
+            return { 1, 0 };
+        return { page, page };
+    }
+    if (RadioButton3->isChecked()) {
+        const int a = PageOfEntry(*ComboBox1);
+        const int b = PageOfEntry(*ComboBox2);
+        if (a < 1 || b < 1)
+            return { 1, 0 };
+        return { std::min(a, b), std::max(a, b) };
+    }
+    return { 1, count };
+}
+
+void TFrmPrintDlg::LumButton1Click()
+{
+    const auto [first, last] = ChosenPages();
+    TMyBuffPaper& engine = context_.buffPaper;
+    const int shownPage = engine.CurrentPage;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        engine.PrintPages(first, last);
+    } catch (const std::exception& error) {
+        // The preview still shows the page it showed before.
+        engine.CurrentPage = shownPage;
+        QApplication::restoreOverrideCursor();
+        ShowPlainMessage(context_.messages, QString::fromUtf8(error.what()));
+        accept();
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    Confirmed = true;
+    accept();
+}
+
+void TFrmPrintDlg::LumButton2Click()
+{
+    reject();
+}
+
+} // namespace quillet

@@ -1,0 +1,46 @@
+#pragma once
+// The page selection dialog "选择指定页": jump to a page chosen from the list
+// of the engine's pages.
+#include <QDialog>
+
+#include "dialogs/DialogContext.h"
+
+class QComboBox;
+class QLabel;
+
+namespace quillet {
+
+class TLumButton;
+
+class TFrmSelectPage : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmSelectPage(const DialogContext& context, QWidget* parent = nullptr);
+
+    static constexpr int kClientWidth = 225;
+    static constexpr int kClientHeight = 92;
+
+    // The user picked an entry of the list and did not cancel: the caller
+    // redraws the page only then.
+    bool Changed = false;
+    // Set by OK.
+    bool Confirmed = false;
+
+    QLabel* Label1 = nullptr; // "选择页号："
+    QComboBox* ComboBox1 = nullptr;
+    TLumButton* LumButton1 = nullptr;
+    TLumButton* LumButton2 = nullptr;
+
+    void FormShow();
+    void ComboBox1Change();
+    void LumButton1Click();
+    void LumButton2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    DialogContext context_;
+};
+
+} // namespace quillet

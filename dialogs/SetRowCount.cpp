@@ -1,0 +1,85 @@
+#include "dialogs/SetRowCount.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QShowEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "controls/LumButton.h"
+#include "controls/NumSpin.h"
+#include "dialogs/DialogFrame.h"
+
+namespace quillet {
+
+TFrmSetRowCount::TFrmSetRowCount(const DialogContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+{
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("修改打印行数"));
+
+    GroupBox1 = new QFrame(this);
+    GroupBox1->setFrameShape(QFrame::NoFrame);
+    GroupBox1->setGeometry(6, 4, 222, 56);
+    Label1 = new QLabel(QStringLiteral("打印行数："), GroupBox1);
+    Label1->setGeometry(10, 22, 62, 14);
+    NumSpinEditRow = new TNumSpinEdit(GroupBox1);
+    NumSpinEditRow->SetValueType(TNumValueType::Integer);
+    NumSpinEditRow->SetIncrement(1);
+    NumSpinEditRow->SetMaxValue(kMaxRows);
+    NumSpinEditRow->setGeometry(74, 18, 64, NumSpinEditRow->sizeHint().height());
+    Label_Range = new QLabel(GroupBox1);
+    Label_Range->setGeometry(144, 22, 76, 14);
+
+    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
+    LumButton1->setGeometry(67, 68, 75, 23);
+    LumButton1->setDefault(true);
+    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
+    LumButton2->setGeometry(151, 68, 75, 23);
+    LumButton2->SetCancel(true);
+    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetRowCount::LumButton1Click);
+    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetRowCount::LumButton2Click);
+    FormCreate();
+}
+
+int TFrmSetRowCount::LowerBound() const
+{
+    // A layout whose heading rows fill all 500 rows still gets a bound the
+    // range can hold.
+    return std::min<int>(context_.format.HeadRowCount + 1, kMaxRows);
+}
+
+void TFrmSetRowCount::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFrmSetRowCount::FormShow()
+{
+    const int lower = LowerBound();
+    NumSpinEditRow->SetMinValue(lower);
+    NumSpinEditRow->SetValue(context_.format.RowCount);
+    Label_Range->setText(QStringLiteral("(") + QString::number(lower) + QStringLiteral("...500)"));
+}
+
+void TFrmSetRowCount::LumButton1Click()
+{
+    // The box may still hold a typed number outside the range (Enter does not
+    // leave the box): bring it to the nearer bound.
+    const double typed = NumSpinEditRow->Value();
+    const double lower = LowerBound();
+    const double value = std::isfinite(typed) ? std::trunc(typed) : lower;
+    const double rows = value < lower ? lower : (value > kMaxRows ? kMaxRows : value);
+    context_.format.RowCount = static_cast<std::uint16_t>(rows);
+    Confirmed = true;
+    accept();
+}
+
+void TFrmSetRowCount::LumButton2Click()
+{
+    reject();
+}
+
+} // namespace quillet

@@ -1,0 +1,112 @@
+#include "dialogs/TextLineDialog.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QRadioButton>
+#include <QShowEvent>
+
+#include "controls/LumButton.h"
+#include "controls/LumEdit.h"
+#include "controls/PickCombos.h"
+#include "dialogs/DialogFrame.h"
+#include "dialogs/GbkText.h"
+
+namespace quillet {
+
+TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fields, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+    , fields_(fields)
+{
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, fields_.caption);
+
+    GroupBox1 = new QFrame(this);
+    GroupBox1->setFrameShape(QFrame::NoFrame);
+    GroupBox1->setGeometry(8, 4, 337, 110);
+
+    Label1 = new QLabel(fields_.label, GroupBox1);
+    Label1->setGeometry(8, 14, 44, 14);
+    edit_ = new TLumEdit(GroupBox1);
+    edit_->setGeometry(56, 11, 265, edit_->sizeHint().height());
+
+    Label2 = new QLabel(QStringLiteral("线型："), GroupBox1);
+    Label2->setGeometry(8, 46, 44, 14);
+    ComboBoxLine = new QComboBox(GroupBox1);
+    ComboBoxLine->setEditable(false);
+    ComboBoxLine->addItems({ QStringLiteral("无线"), QStringLiteral("单线"), QStringLiteral("双线"),
+        QStringLiteral("单粗线"), QStringLiteral("虚线"), QStringLiteral("点划线") });
+    ComboBoxLine->setGeometry(56, 42, 100, 20);
+
+    Label3 = new QLabel(QStringLiteral("颜色："), GroupBox1);
+    Label3->setGeometry(172, 46, 44, 14);
+    ColorComboBoxLine = new TColorComboBox(GroupBox1);
+    ColorComboBoxLine->setGeometry(216, 42, 105, 20);
+
+    RadioButton_Left = new QRadioButton(QStringLiteral("水平居左"), GroupBox1);
+    RadioButton_Left->setGeometry(56, 78, 84, 20);
+    RadioButton_Center = new QRadioButton(QStringLiteral("水平居中"), GroupBox1);
+    RadioButton_Center->setGeometry(146, 78, 84, 20);
+    RadioButton_Center->setChecked(true);
+    RadioButton_Right = new QRadioButton(QStringLiteral("水平居右"), GroupBox1);
+    RadioButton_Right->setGeometry(236, 78, 84, 20);
+
+    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
+    LumButton1->setGeometry(186, 124, 75, 23);
+    LumButton1->setDefault(true);
+    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
+    LumButton2->setGeometry(270, 124, 75, 23);
+    LumButton2->SetCancel(true);
+    connect(LumButton1, &QPushButton::clicked, this, &TTextLineDialog::LumButton1Click);
+    connect(LumButton2, &QPushButton::clicked, this, &TTextLineDialog::LumButton2Click);
+}
+
+void TTextLineDialog::showEvent(QShowEvent* event)
+{
+    // A window restored by the desktop is shown again without being reopened.
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TTextLineDialog::FormShow()
+{
+    const TMyTextItem& item = context_.format.*fields_.item;
+    const TMyLineSpec& line = context_.format.*fields_.line;
+    loadedBytes_ = item.Text.Text();
+    loadedText_ = FromGbk(loadedBytes_);
+    edit_->setText(loadedText_);
+    CheckAlign(item.Align, *RadioButton_Left, *RadioButton_Center, *RadioButton_Right);
+    ComboBoxLine->setCurrentIndex(line.Style < ComboBoxLine->count() ? line.Style : -1);
+    ColorComboBoxLine->SetColorValue(line.Color);
+}
+
+void TTextLineDialog::LumButton1Click()
+{
+    const QString text = edit_->text();
+    if (text.isEmpty()) {
+        ShowHintMessage(context_.messages, fields_.emptyMessage);
+        if (edit_->isEnabled())
+            edit_->setFocus();
+        return;
+    }
+    TMyTextItem& item = context_.format.*fields_.item;
+    TMyLineSpec& line = context_.format.*fields_.line;
+    item.Text.SetText(CutGbk(text == loadedText_ ? loadedBytes_ : ToGbk(text), kMaxTextBytes));
+    item.Align = CheckedAlign(*RadioButton_Left, *RadioButton_Right);
+    // A style the list does not know stays as it was rather than becoming
+    // the byte of "no entry".
+    if (ComboBoxLine->currentIndex() >= 0)
+        line.Style = static_cast<std::uint8_t>(ComboBoxLine->currentIndex());
+    line.Color = ColorComboBoxLine->ColorValue();
+    Confirmed = true;
+    accept();
+}
+
+void TTextLineDialog::LumButton2Click()
+{
+    Confirmed = false;
+    reject();
+}
+
+} // namespace quillet

@@ -1,0 +1,107 @@
+#include "dialogs/UnitSetAllRowHeight.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "controls/LumButton.h"
+#include "controls/LumEdit.h"
+#include "dialogs/DialogFrame.h"
+
+namespace quillet {
+
+TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+{
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("设置统一行高"));
+
+    GroupBox1 = new QFrame(this);
+    GroupBox1->setFrameShape(QFrame::NoFrame);
+    GroupBox1->setGeometry(6, 4, 238, 58);
+    Label1 = new QLabel(QStringLiteral("行高："), GroupBox1);
+    Label1->setGeometry(18, 24, 38, 14);
+    Edit1 = new TLumEdit(GroupBox1);
+    Edit1->setMaxLength(2);
+    Edit1->setText(QStringLiteral("5"));
+    Edit1->setGeometry(58, 20, 48, Edit1->sizeHint().height());
+    Edit1->installEventFilter(this);
+    // Dropped text would pass the key filter; only digits may arrive that way too.
+    Edit1->setAcceptDrops(false);
+    Label2 = new QLabel(QStringLiteral("2...50毫米"), GroupBox1);
+    Label2->setGeometry(114, 24, 90, 14);
+
+    // Neither button answers Enter or Esc.
+    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
+    LumButton1->setGeometry(84, 70, 75, 23);
+    LumButton1->setAutoDefault(false);
+    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
+    LumButton2->setGeometry(167, 70, 75, 23);
+    LumButton2->setAutoDefault(false);
+    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetAllRowHeight::LumButton1Click);
+    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetAllRowHeight::LumButton2Click);
+    FormCreate();
+}
+
+bool TFrmSetAllRowHeight::Edit1KeyPress(const QKeyEvent& key) const
+{
+    // Control characters (Ctrl+V and the like) are typed characters too and
+    // are discarded. Backspace types a character of its own and is discarded with the rest;
+    // Delete types none and still erases.
+    if (key.key() == Qt::Key_Backspace)
+        return true;
+    // Tab moves between the controls; it types nothing into the box.
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;
+    const QString text = key.text();
+    if (text.isEmpty())
+        return false;
+    return !(text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9'));
+}
+
+bool TFrmSetAllRowHeight::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return Edit1KeyPress(*static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFrmSetAllRowHeight::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TFrmSetAllRowHeight::LumButton1Click()
+{
+    const QString text = Edit1->text();
+    bool ok = false;
+    const int height = text.trimmed().toInt(&ok);
+    if (!ok) {
+        ShowPlainMessage(context_.messages, QStringLiteral("“") + text + QStringLiteral("”不是有效的整数值"));
+        return;
+    }
+    if (height < kMinHeight || height > kMaxHeight) {
+        ShowPlainMessage(context_.messages, QStringLiteral("数值范围不符合要求"));
+        return;
+    }
+    TMyPrintFormat& f = context_.format;
+    for (int row = 1; row <= f.Rows(); ++row)
+        f.RowHeight[row] = static_cast<std::uint8_t>(height);
+    Confirmed = true;
+    accept();
+}
+
+void TFrmSetAllRowHeight::LumButton2Click()
+{
+    reject();
+}
+
+} // namespace quillet

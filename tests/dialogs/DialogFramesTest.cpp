@@ -1,0 +1,80 @@
+// Every format dialog of the set shares the program's dialog frame: its
+// caption, fixed client size, a title bar without icons, the font "宋体" at
+// 12 pixels, a place in the centre of the screen, and the two buttons with
+// their spaced captions.
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include "controls/LumButton.h"
+#include "dialogs/EditColWidth.h"
+#include "dialogs/EditRowHeight.h"
+#include "dialogs/PrintDlg.h"
+#include "dialogs/SelectPage.h"
+#include "dialogs/SetCompany.h"
+#include "dialogs/SetPageFoot.h"
+#include "dialogs/SetPageHead.h"
+#include "dialogs/SetRowCount.h"
+#include "dialogs/SetTitle.h"
+#include "dialogs/UnitSetAllRowHeight.h"
+#include "tests/dialogs/ExampleDialogRig.h"
+
+namespace quillet::test {
+namespace {
+
+struct FrameCase {
+    const char* name;
+    std::function<std::unique_ptr<QDialog>(const DialogContext&)> make;
+    QString caption;
+    QSize size;
+};
+
+template <class Dialog> std::unique_ptr<QDialog> Make(const DialogContext& context)
+{
+    return std::make_unique<Dialog>(context);
+}
+
+class DialogFrameTest : public ::testing::TestWithParam<FrameCase> { };
+
+TEST_P(DialogFrameTest, CaptionSizeFlagsFontPlaceAndButtons)
+{
+    const FrameCase& c = GetParam();
+    ExampleDialogRig rig;
+    std::unique_ptr<QDialog> dialog = c.make(rig.Context());
+    dialog->show();
+    EXPECT_EQ(dialog->windowTitle(), c.caption);
+    EXPECT_EQ(dialog->size(), c.size);
+    EXPECT_EQ(dialog->minimumSize(), c.size);
+    EXPECT_EQ(dialog->maximumSize(), c.size);
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_FALSE(
+        flags & (Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
+    EXPECT_EQ(dialog->font().family(), QStringLiteral("宋体"));
+    EXPECT_EQ(dialog->font().pixelSize(), 12);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(dialog->pos(),
+        area.topLeft() + QPoint((area.width() - c.size.width()) / 2, (area.height() - c.size.height()) / 2));
+    QStringList captions;
+    for (TLumButton* button : dialog->findChildren<TLumButton*>())
+        captions << button->text();
+    EXPECT_EQ(captions, (QStringList { QStringLiteral("确  定"), QStringLiteral("取  消") }));
+}
+
+INSTANTIATE_TEST_SUITE_P(FormatDialogs, DialogFrameTest,
+    ::testing::Values(FrameCase { "SetTitle", Make<TFrmSetTitle>, QStringLiteral("修改标题"), { 353, 157 } },
+        FrameCase { "SetCompany", Make<TFrmSetCompany>, QStringLiteral("修改公司"), { 353, 157 } },
+        FrameCase { "SetPageHead", Make<TFrmSetPageHead>, QStringLiteral("修改页头"), { 370, 167 } },
+        FrameCase { "SetPageFoot", Make<TFrmSetPageFoot>, QStringLiteral("修改页尾"), { 370, 167 } },
+        FrameCase { "SetRowCount", Make<TFrmSetRowCount>, QStringLiteral("修改打印行数"), { 234, 99 } },
+        FrameCase {
+            "SetAllRowHeight", Make<TFrmSetAllRowHeight>, QStringLiteral("设置统一行高"), { 250, 102 } },
+        FrameCase { "EditColWidth", Make<TFrmEditColWidth>, QStringLiteral("恢复列宽"), { 267, 100 } },
+        FrameCase { "EditRowHeight", Make<TFrmEditRowHeight>, QStringLiteral("恢复行高"), { 267, 100 } },
+        FrameCase { "PrintDlg", Make<TFrmPrintDlg>, QStringLiteral("打印..."), { 371, 132 } },
+        FrameCase { "SelectPage", Make<TFrmSelectPage>, QStringLiteral("选择指定页"), { 225, 92 } }),
+    [](const ::testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quillet::test
