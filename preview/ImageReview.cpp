@@ -5,7 +5,9 @@
 
 namespace quillet {
 
-TImageReview::TImageReview(PictureSource picture, QWidget* parent) : QWidget(parent), picture_(std::move(picture))
+TImageReview::TImageReview(PictureSource picture, QWidget* parent)
+    : QWidget(parent)
+    , picture_(std::move(picture))
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -23,6 +24,7 @@
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
 #include "preview/TabSet.h"
+#include "preview/WaitCursor.h"
 #include "preview/ZtRuler.h"
 
 namespace quillet {
@@ -38,19 +40,17 @@ QFont PixelFont(const QString& family, int pixels)
     return font;
 }
 
-QString Num(int n) { return QString::number(n); }
-
-// Hourglass for the lifetime of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
+QString Num(int n)
+{
+    return QString::number(n);
+}
 
 } // namespace
 
 TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence startup, QWidget* parent)
-    : QMainWindow(parent), Services(services), startup_(std::move(startup))
+    : QMainWindow(parent)
+    , Services(services)
+    , startup_(std::move(startup))
 {
     BuildControls();
     BuildCommands();
@@ -148,21 +148,32 @@ void TFrmPrintReview::BuildControls()
         },
         ScrollContent);
     Image_Review->setObjectName(QStringLiteral("Image_Review"));
+    // Border search runs on every move, with or without a button held.
+    Image_Review->setMouseTracking(true);
+    Image_Review->installEventFilter(this);
     Label_PaperSize = new QLabel(QStringLiteral("纸张 210*290(毫米)"), ScrollContent);
     Label_PaperSize->setFont(PixelFont(QStringLiteral("宋体"), 12));
     Label_PaperSize->setStyleSheet(QStringLiteral("color: rgb(192,192,192);"));
     Label_PaperSize->move(16, 8);
     Label_PaperSize->adjustSize();
-    ChangeSizePanel = new QFrame(ScrollContent);
+    auto* dragLine = new QFrame(ScrollContent);
+    dragLine->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    dragLine->setLineWidth(1);
+    dragLine->setBackgroundRole(QPalette::Button);
+    dragLine->setAutoFillBackground(true);
+    // The line never takes the mouse from the page image under it.
+    dragLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ChangeSizePanel = dragLine;
     ChangeSizePanel->setObjectName(QStringLiteral("ChangeSizePanel"));
     ChangeSizePanel->resize(25, 25);
     ChangeSizePanel->hide();
+    ChangeSizePanel->raise();
     ScrollBox_Main->setWidget(ScrollContent);
     ScrollBox_Main->viewport()->installEventFilter(this);
     connect(ScrollBox_Main->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { SyncRulersToScroll(); });
+        [this] { SyncRulersToScroll(); });
     connect(ScrollBox_Main->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { SyncRulersToScroll(); });
+        [this] { SyncRulersToScroll(); });
 
     grid->addWidget(PanelBar, 0, 0);
     grid->addWidget(ScrollBox_Top, 0, 1);
@@ -183,8 +194,8 @@ void TFrmPrintReview::BuildControls()
     ToolBarPage->setMovable(false);
     TabSetPage = new TTabSet(panelBottom);
     TabSetPage->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
-    TabSetPage->SetTabs({QStringLiteral("第1页"), QStringLiteral("第2页"), QStringLiteral("第3页"),
-                         QStringLiteral("第4页")});
+    TabSetPage->SetTabs({ QStringLiteral("第1页"), QStringLiteral("第2页"), QStringLiteral("第3页"),
+        QStringLiteral("第4页") });
     TabSetPage->setCurrentIndex(1);
     connect(TabSetPage, &TTabSet::tabBarClicked, this, [this](int index) {
         if (index >= 0)
@@ -200,10 +211,10 @@ void TFrmPrintReview::BuildControls()
     bar->setFixedHeight(20);
     bar->setSizeGripEnabled(false);
     bar->setStatusTip(QStringLiteral("提示信息栏"));
-    const char* texts[5] = {"提示信息", "预览", "共999页", "第999页", "打印机"};
-    const int widths[5] = {350, 40, 50, 50, 150};
-    const Qt::Alignment aligns[5] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
-                                     Qt::AlignLeft};
+    const char* texts[5] = { "提示信息", "预览", "共999页", "第999页", "打印机" };
+    const int widths[5] = { 350, 40, 50, 50, 150 };
+    const Qt::Alignment aligns[5]
+        = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft };
     for (int i = 0; i < 5; ++i) {
         StatusPanels[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
         StatusPanels[i]->setFixedWidth(widths[i]);
@@ -214,118 +225,6 @@ void TFrmPrintReview::BuildControls()
     }
 }
 
-void TFrmPrintReview::BuildCommands()
-{
-    auto make = [this](const char* caption, const char* hint, QKeySequence key, QStyle::StandardPixmap icon,
-                       bool checkable, std::function<void()> handler) {
-        auto* action = new QAction(QString::fromUtf8(caption), this);
-        if (hint)
-            action->setStatusTip(QString::fromUtf8(hint));
-        if (!key.isEmpty()) {
-            action->setShortcut(key);
-            action->setShortcutContext(Qt::ApplicationShortcut);
-        }
-        if (icon != QStyle::SP_CustomBase)
-            action->setIcon(style()->standardIcon(icon));
-        action->setCheckable(checkable);
-        connect(action, &QAction::triggered, this, [handler] { handler(); });
-        return action;
-    };
-    // Handlers are members; bind them to this window.
-    auto on = [this](void (TFrmPrintReview::*member)()) { return [this, member] { (this->*member)(); }; };
-    const QKeySequence none;
-    const auto noIcon = QStyle::SP_CustomBase;
-
-    ActionClose = make("退出程序", "退出程序", none, noIcon, false, on(&TFrmPrintReview::ActionCloseExecute));
-    ActionPriorPage = make("前一页", "浏览前一页", QKeySequence(Qt::CTRL | Qt::Key_U), QStyle::SP_MediaSeekBackward,
-                           false, on(&TFrmPrintReview::ActionPriorPageExecute));
-    ActionNextPage = make("下一页", "浏览下一页", QKeySequence(Qt::CTRL | Qt::Key_D), QStyle::SP_MediaSeekForward,
-                          false, on(&TFrmPrintReview::ActionNextPageExecute));
-    ActionFirstPage = make("第一页", "浏览第一页", none, QStyle::SP_MediaSkipBackward, false,
-                           on(&TFrmPrintReview::ActionFirstPageExecute));
-    ActionLastPage = make("最后一页", "浏览最后一页", none, QStyle::SP_MediaSkipForward, false,
-                          on(&TFrmPrintReview::ActionLastPageExecute));
-
-    auto place = [&](const char* caption, const char* hint, bool horizontal, std::uint8_t value) {
-        auto* action = new QAction(QString::fromUtf8(caption), this);
-        action->setStatusTip(QString::fromUtf8(hint));
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, horizontal, value] {
-            // A triggered checkable action toggles itself; the placement decides the ticks.
-            if (horizontal)
-                SetHorPlace(value);
-            else
-                SetVerPlace(value);
-        });
-        return action;
-    };
-    ActionWhereHorLeft = place("水平居左", "将打印的内容停靠在纸张的左边", true, 1);
-    ActionWhereHorCenter = place("水平居中", "将打印的内容停靠在纸张的中央", true, 2);
-    ActionWhereHorRight = place("水平居右", "将打印的内容停靠在纸张的右边", true, 3);
-    ActionWhereVerTop = place("垂直居顶", "将打印的内容停靠在纸张的顶端", false, 1);
-    ActionWhereVerCenter = place("垂直居中", "将打印的内容停靠在纸张的中央", false, 2);
-    ActionWhereVerBottom = place("垂直居底", "将打印的内容停靠在纸张的底端", false, 3);
-
-    ActionViewRate50 = make("预览比率50%", "预览比率50%", none, QStyle::SP_ArrowDown, true,
-                            on(&TFrmPrintReview::ActionViewRate50Execute));
-    ActionViewRate100 = make("预览比率100%", "预览比率100%", none, QStyle::SP_ArrowUp, true,
-                             on(&TFrmPrintReview::ActionViewRate100Execute));
-    ActionPrintRate50 = make("打印比率50%", "打印比率50%", none, QStyle::SP_ArrowDown, true,
-                             on(&TFrmPrintReview::ActionPrintRate50Execute));
-    ActionPrintRate100 = make("打印比率100%", "打印比率100%", none, QStyle::SP_ArrowUp, true,
-                              on(&TFrmPrintReview::ActionPrintRate100Execute));
-    ActionRefurbish = make("刷新", "从新显示打印页面上的内容", QKeySequence(Qt::Key_F5), QStyle::SP_BrowserReload,
-                           false, on(&TFrmPrintReview::ActionRefurbishExecute));
-    ActionSetPrinter = make("设置打印机...", "设置打印机", none, QStyle::SP_FileDialogDetailedView, false,
-                            on(&TFrmPrintReview::ActionSetPrinterExecute));
-    ActionStartPrint = make("开始打印", "开始打印所有内容", none, QStyle::SP_DialogApplyButton, false,
-                            on(&TFrmPrintReview::ActionStartPrintExecute));
-    ActionStartPrint->setEnabled(false);
-    ActionStateReview = make("预览状态", "切换为预览状态", none, QStyle::SP_FileDialogContentsView, true,
-                             [this] { SetWorkState(true); });
-    ActionStateDesign = make("设计状态", "切换为设计状态", none, QStyle::SP_FileDialogListView, true,
-                             [this] { SetWorkState(false); });
-    ActionIFStand = make("标准风格", nullptr, none, noIcon, true, on(&TFrmPrintReview::ActionIFStandExecute));
-    ActionIFXp = make("XP风格", nullptr, none, noIcon, true, on(&TFrmPrintReview::ActionIFXpExecute));
-
-    standardStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
-    xpStyle.reset(QStyleFactory::create(QStringLiteral("Fusion")));
-    ActionIFXp->setChecked(true);
-}
-
-void TFrmPrintReview::BuildMenus()
-{
-    auto menu = [this](const char* title, std::initializer_list<QAction*> items) {
-        QMenu* m = ActionMainMenuBarMain->addMenu(QString::fromUtf8(title));
-        for (QAction* item : items) {
-            if (item)
-                m->addAction(item);
-            else
-                m->addSeparator();
-        }
-        menus_.append(m);
-    };
-    menu("文件(&F)", {ActionClose});
-    menu("翻页(&Y)", {ActionPriorPage, ActionNextPage, ActionFirstPage, ActionLastPage});
-    menu("格式(&O)", {ActionWhereHorLeft, ActionWhereHorCenter, ActionWhereHorRight, nullptr, ActionWhereVerTop,
-                      ActionWhereVerCenter, ActionWhereVerBottom});
-    menu("浏览(&V)", {ActionViewRate50, ActionViewRate100, nullptr, ActionPrintRate50, ActionPrintRate100, nullptr,
-                      ActionRefurbish});
-    menu("打印(&P)", {ActionSetPrinter, ActionStartPrint});
-    menu("状态(&T)", {ActionStateDesign, ActionStateReview});
-    menu("界面(&I)", {ActionIFStand, ActionIFXp});
-
-    ActionToolBarMain->addAction(ActionStartPrint);
-    ActionToolBarMain->addAction(ActionSetPrinter);
-
-    ToolBarPage->addAction(ActionFirstPage);
-    ToolBarPage->addAction(ActionPriorPage);
-    ToolBarPage->addAction(ActionNextPage);
-    ToolBarPage->addAction(ActionLastPage);
-
-    ApplyBarStyle(xpStyle.get());
-}
-
 void TFrmPrintReview::FormCreate()
 {
     MouseIsDown = false;
@@ -334,10 +233,12 @@ void TFrmPrintReview::FormCreate()
     PrintFormat = std::make_unique<TMyPrintFormat>();
     PrintData = std::make_unique<TMyPrintData>(*PrintFormat);
     Screen = std::make_unique<TMyScreen>(Services.display);
-    previewPicture_ = Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY));
+    previewPicture_
+        = Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY));
     Paper = std::make_unique<TMyPaper>(*this, *Screen);
     Printer = std::make_unique<TMyPrinter>(Services.printers);
-    BuffPaper = std::make_unique<TMyBuffPaper>(*PrintFormat, *PrintData, *Screen, *Printer, *Paper, Services.bitmaps);
+    BuffPaper = std::make_unique<TMyBuffPaper>(
+        *PrintFormat, *PrintData, *Screen, *Printer, *Paper, Services.bitmaps);
     if (startup_)
         startup_(*this);
     EnablePrintCommands();
@@ -382,8 +283,8 @@ void TFrmPrintReview::RefreshStatus()
         StatusPanels[4]->setText(QStringLiteral("没有安装打印机"));
     StatusPanels[2]->setText(QStringLiteral("共") + Num(BuffPaper->PageCount) + QStringLiteral("页"));
     StatusPanels[3]->setText(QStringLiteral("第") + Num(BuffPaper->CurrentPage) + QStringLiteral("页"));
-    Label_PaperSize->setText(QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*") +
-                             Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)"));
+    Label_PaperSize->setText(QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*")
+        + Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)"));
     Label_PaperSize->adjustSize();
     if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
         tabsBuilt_ = true;
@@ -396,11 +297,13 @@ void TFrmPrintReview::RefreshStatus()
     TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);
 }
 
-void TFrmPrintReview::EnablePrintCommands()
+void TFrmPrintReview::RepaginateAndShow()
 {
-    const bool any = Services.printers.HasPrinter();
-    ActionSetPrinter->setEnabled(any);
-    ActionStartPrint->setEnabled(any);
+    RunEngine([this] { BuffPaper->Paginate(); });
+    // A layout change that shortens the document leaves no page beyond its last.
+    if (BuffPaper->CurrentPage > BuffPaper->PageCount)
+        BuffPaper->CurrentPage = std::max(1, BuffPaper->PageCount);
+    ShowPageAndStatus();
 }
 
 void TFrmPrintReview::ShowPageAndStatus()
@@ -461,10 +364,22 @@ void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)
     ActionPrintRate100->setChecked(chosen == ActionPrintRate100);
 }
 
-void TFrmPrintReview::ActionViewRate50Execute() { SetViewRateChecked(ActionViewRate50, 50.0); }
-void TFrmPrintReview::ActionViewRate100Execute() { SetViewRateChecked(ActionViewRate100, 100.0); }
-void TFrmPrintReview::ActionPrintRate50Execute() { SetPrintRateChecked(ActionPrintRate50, 50.0); }
-void TFrmPrintReview::ActionPrintRate100Execute() { SetPrintRateChecked(ActionPrintRate100, 100.0); }
+void TFrmPrintReview::ActionViewRate50Execute()
+{
+    SetViewRateChecked(ActionViewRate50, 50.0);
+}
+void TFrmPrintReview::ActionViewRate100Execute()
+{
+    SetViewRateChecked(ActionViewRate100, 100.0);
+}
+void TFrmPrintReview::ActionPrintRate50Execute()
+{
+    SetPrintRateChecked(ActionPrintRate50, 50.0);
+}
+void TFrmPrintReview::ActionPrintRate100Execute()
+{
+    SetPrintRateChecked(ActionPrintRate100, 100.0);
+}
 
 void TFrmPrintReview::ActionRefurbishExecute()
 {
@@ -495,7 +410,7 @@ void TFrmPrintReview::SetWorkState(bool review)
     BuffPaper->ReviewState = review;
     ActionStateReview->setChecked(false);
     ActionStateDesign->setChecked(false);
-    QAction* rates[4] = {ActionViewRate50, ActionViewRate100, ActionPrintRate50, ActionPrintRate100};
+    QAction* rates[4] = { ActionViewRate50, ActionViewRate100, ActionPrintRate50, ActionPrintRate100 };
     if (review) {
         StatusPanels[1]->setText(QStringLiteral("预览"));
         ActionStateReview->setChecked(true);
@@ -516,39 +431,10 @@ void TFrmPrintReview::SetWorkState(bool review)
         rate->setEnabled(false);
 }
 
-void TFrmPrintReview::ActionStartPrintExecute()
+QStyle* TFrmPrintReview::BarStyle() const
 {
-    if (OnlyView) {
-        ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
-        return;
-    }
-    if (!Services.printers.HasPrinter()) {
-        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
-        return;
-    }
-    RunEngine([this] { BuffPaper->PrintPages(1, BuffPaper->PageCount); });
+    return standardStyle_ ? standardStyle.get() : xpStyle.get();
 }
-
-void TFrmPrintReview::ActionSetPrinterExecute()
-{
-    if (!Services.printers.HasPrinter()) {
-        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
-        return;
-    }
-    if (!Services.printers.SetupDialog())
-        return;
-    ScrollToOrigin();
-    Printer->ReadSettings();
-    RunEngine([this] {
-        BuffPaper->SetPageSize(Round(Printer->PaperWidth / 10.0L) * 10, Round(Printer->PaperLength / 10.0L) * 10);
-        PrintData->ReadHeadFoot();
-        BuffPaper->Paginate();
-        BuffPaper->ShowCurrentPage();
-    });
-    RefreshStatus();
-}
-
-QStyle* TFrmPrintReview::BarStyle() const { return standardStyle_ ? standardStyle.get() : xpStyle.get(); }
 
 void TFrmPrintReview::ApplyBarStyle(QStyle* style)
 {
@@ -563,7 +449,7 @@ void TFrmPrintReview::ApplyBarStyle(QStyle* style)
         palette.setColor(QPalette::Highlight, xp);
         palette.setColor(QPalette::HighlightedText, Qt::black);
     }
-    QList<QWidget*> bars{ActionMainMenuBarMain, ActionToolBarMain, CoolBar1};
+    QList<QWidget*> bars { ActionMainMenuBarMain, ActionToolBarMain, CoolBar1 };
     for (QMenu* m : menus_)
         bars.append(m);
     for (QWidget* bar : bars) {
@@ -588,8 +474,6 @@ void TFrmPrintReview::ActionIFXpExecute()
     standardStyle_ = false;
     ApplyBarStyle(xpStyle.get());
 }
-
-void TFrmPrintReview::ActionCloseExecute() { close(); }
 
 void TFrmPrintReview::FormShow()
 {
@@ -617,10 +501,29 @@ void TFrmPrintReview::paintEvent(QPaintEvent* event)
 
 bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Image_Review) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            Image_ReviewMouseMove(mouse->position().toPoint().x(), mouse->position().toPoint().y());
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            Image_ReviewMouseDown(
+                mouse->button(), mouse->position().toPoint().x(), mouse->position().toPoint().y());
+            return true;
+        case QEvent::MouseButtonRelease:
+            Image_ReviewMouseUp(
+                mouse->button(), mouse->position().toPoint().x(), mouse->position().toPoint().y());
+            return true;
+        default:
+            break;
+        }
+    }
     if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Resize) {
         const QSize view = ScrollBox_Main->viewport()->size();
         ScrollContent->resize(std::max(view.width(), Image_Review->geometry().right() + 1),
-                              std::max(view.height(), Image_Review->geometry().bottom() + 1));
+            std::max(view.height(), Image_Review->geometry().bottom() + 1));
         SyncRulersToScroll();
     }
     return QMainWindow::eventFilter(watched, event);
@@ -638,8 +541,14 @@ bool TFrmPrintReview::event(QEvent* event)
 
 // Paper view host.
 
-int TFrmPrintReview::TopStripWidth() const { return ScrollBox_Top->width(); }
-int TFrmPrintReview::LeftStripHeight() const { return ScrollBox_Left->height(); }
+int TFrmPrintReview::TopStripWidth() const
+{
+    return ScrollBox_Top->width();
+}
+int TFrmPrintReview::LeftStripHeight() const
+{
+    return ScrollBox_Left->height();
+}
 
 void TFrmPrintReview::SetTopRuler(int left, int width, int startNumber, int lengthNumber)
 {
@@ -657,8 +566,14 @@ void TFrmPrintReview::SetLeftRuler(int top, int height, int startNumber, int len
     ZtRuler_Left->update();
 }
 
-int TFrmPrintReview::TopRulerStartWhere() const { return ZtRuler_Top->StartWhere(); }
-int TFrmPrintReview::LeftRulerStartWhere() const { return ZtRuler_Left->StartWhere(); }
+int TFrmPrintReview::TopRulerStartWhere() const
+{
+    return ZtRuler_Top->StartWhere();
+}
+int TFrmPrintReview::LeftRulerStartWhere() const
+{
+    return ZtRuler_Left->StartWhere();
+}
 
 void TFrmPrintReview::PlacePreviewImage(int left, int top, int width, int height)
 {
@@ -670,9 +585,15 @@ void TFrmPrintReview::PlacePreviewImage(int left, int top, int width, int height
     SyncRulersToScroll();
 }
 
-Bitmap& TFrmPrintReview::PreviewPicture() { return *previewPicture_; }
+Bitmap& TFrmPrintReview::PreviewPicture()
+{
+    return *previewPicture_;
+}
 
-void TFrmPrintReview::PreviewPictureChanged() { Image_Review->update(); }
+void TFrmPrintReview::PreviewPictureChanged()
+{
+    Image_Review->update();
+}
 
 void TFrmPrintReview::ScrollToOrigin()
 {

@@ -4,7 +4,9 @@
 // buttons, a menu bar, tool bars and a status bar, and keeps them in step with
 // the page buffer. It creates the program's shared objects when it is built
 // and hands itself to the start-up sequence.
+#include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -103,29 +105,61 @@ public:
     void PreviewPictureChanged() override;
     void ScrollToOrigin() override;
 
-    // Commands (shared by menu bar, tool bars and short-cuts).
+    // Commands (shared by menu bar, tool bars and short-cuts), made from the
+    // command table.
+    QAction* ActionSaveFormat = nullptr;
+    QAction* ActionDeleteFormat = nullptr;
+    QAction* ActionSavePicture = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionPriorPage = nullptr;
     QAction* ActionNextPage = nullptr;
     QAction* ActionFirstPage = nullptr;
     QAction* ActionLastPage = nullptr;
+    QAction* ActionSelPage = nullptr;
+    QAction* ActionEditTitle = nullptr;
+    QAction* ActionEditCompany = nullptr;
+    QAction* ActionEditRowCount = nullptr;
+    QAction* ActionEditPageHead = nullptr;
+    QAction* ActionEditPageFoot = nullptr;
+    QAction* ActionEditAllRowHeight = nullptr;
+    QAction* ActionEditColWidth = nullptr;
+    QAction* ActionEditRowHeight = nullptr;
     QAction* ActionWhereHorLeft = nullptr;
     QAction* ActionWhereHorCenter = nullptr;
     QAction* ActionWhereHorRight = nullptr;
     QAction* ActionWhereVerTop = nullptr;
     QAction* ActionWhereVerCenter = nullptr;
     QAction* ActionWhereVerBottom = nullptr;
+    QAction* ActionSetPage = nullptr;
+    QAction* ActionSetFont = nullptr;
     QAction* ActionViewRate50 = nullptr;
     QAction* ActionViewRate100 = nullptr;
     QAction* ActionPrintRate50 = nullptr;
     QAction* ActionPrintRate100 = nullptr;
     QAction* ActionRefurbish = nullptr;
+    QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
+    QAction* ActionHelp = nullptr;
+    QAction* ActionMail = nullptr;
+    QAction* ActionHomePage = nullptr;
+    QAction* ActionAbout = nullptr;
     QAction* ActionStateReview = nullptr;
     QAction* ActionStateDesign = nullptr;
     QAction* ActionIFStand = nullptr;
     QAction* ActionIFXp = nullptr;
+    // The actions in the order of the command table.
+    QList<QAction*> Actions;
+
+    // Questions the window puts to the person, replaceable so that tests and
+    // unattended runs can answer them.
+    struct Hooks {
+        // The printer setup dialog; true when confirmed.
+        std::function<bool()> printerSetup;
+        // The save-picture dialog given the proposed file name; returns the
+        // chosen path (empty on cancel) and sets the chosen filter.
+        std::function<QString(const QString& proposed, QString& filter)> pictureFile;
+    } Hook;
 
     // Controls, named as in the window's layout.
     QWidget* CoolBar1 = nullptr;
@@ -146,22 +180,60 @@ public:
     TTabSet* TabSetPage = nullptr;
     QLabel* StatusPanels[5] = {};
 
-    // Command handlers.
+    // Command handlers, one per command.
+    void ActionSaveFormatExecute();
+    void ActionDeleteFormatExecute();
+    void ActionSavePictureExecute();
+    void ActionCloseExecute();
     void ActionFirstPageExecute();
     void ActionPriorPageExecute();
     void ActionNextPageExecute();
     void ActionLastPageExecute();
+    void ActionSelPageExecute();
     void TabSetPageClick(int index);
+    void ActionEditTitleExecute();
+    void ActionEditCompanyExecute();
+    void ActionEditRowCountExecute();
+    void ActionEditPageHeadExecute();
+    void ActionEditPageFootExecute();
+    void ActionEditAllRowHeightExecute();
+    void ActionEditColWidthExecute();
+    void ActionEditRowHeightExecute();
+    void ActionWhereHorLeftExecute() { SetHorPlace(1); }
+    void ActionWhereHorCenterExecute() { SetHorPlace(2); }
+    void ActionWhereHorRightExecute() { SetHorPlace(3); }
+    void ActionWhereVerTopExecute() { SetVerPlace(1); }
+    void ActionWhereVerCenterExecute() { SetVerPlace(2); }
+    void ActionWhereVerBottomExecute() { SetVerPlace(3); }
+    void ActionSetPageExecute();
+    void ActionSetFontExecute();
     void ActionViewRate50Execute();
     void ActionViewRate100Execute();
     void ActionPrintRate50Execute();
     void ActionPrintRate100Execute();
     void ActionRefurbishExecute();
-    void ActionStartPrintExecute();
+    void ActionSetPrintExecute();
     void ActionSetPrinterExecute();
+    void ActionStartPrintExecute();
+    void ActionHelpExecute();
+    void ActionMailExecute();
+    void ActionHomePageExecute();
+    void ActionAboutExecute();
+    void ActionStateReviewExecute() { SetWorkState(true); }
+    void ActionStateDesignExecute() { SetWorkState(false); }
     void ActionIFStandExecute();
     void ActionIFXpExecute();
-    void ActionCloseExecute();
+
+    // Saves the page image to path: PNG for a ".png" name, else a Windows
+    // bitmap. False (after a message) when the file could not be written.
+    bool SavePictureTo(const QString& path);
+    // The picture file name proposed for the current page: title(n).
+    QString ProposedPictureName() const;
+
+    // Design-state mouse editing of the page image (X, Y in its pixels).
+    void Image_ReviewMouseMove(int x, int y);
+    void Image_ReviewMouseDown(Qt::MouseButton button, int x, int y);
+    void Image_ReviewMouseUp(Qt::MouseButton button, int x, int y);
 
     // True while the standard style is on the bars (false: the XP style).
     bool StandardStyle() const { return standardStyle_; }
@@ -177,6 +249,13 @@ private:
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
+    // Paginate again after a change of the layout, keep the current page
+    // within the new page count, draw it and bring the status bar in step.
+    void RepaginateAndShow();
+    // The body rectangle of the first table block of the page, in page-image pixels.
+    QRect TableBodyRect() const;
+    void SearchBorder(int x, int y);
+    void FinishSizeDrag();
     void FormCreate();
     void FormShow();
     void ShowPageAndStatus();

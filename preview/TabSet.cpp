@@ -14,13 +14,14 @@ constexpr int kPadding = 8; // on each side of a label
 constexpr int kButtonWidth = 16;
 } // namespace
 
-TTabSet::TTabSet(QWidget* parent) : QWidget(parent)
+TTabSet::TTabSet(QWidget* parent)
+    : QWidget(parent)
 {
     back_ = new QToolButton(this);
     back_->setArrowType(Qt::LeftArrow);
     forward_ = new QToolButton(this);
     forward_->setArrowType(Qt::RightArrow);
-    for (QToolButton* button : {back_, forward_}) {
+    for (QToolButton* button : { back_, forward_ }) {
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
     }
@@ -61,7 +62,10 @@ int TTabSet::TabWidth(int index) const
     return width;
 }
 
-int TTabSet::RowWidth() const { return std::max(0, width() - 2 * kButtonWidth); }
+int TTabSet::RowWidth() const
+{
+    return std::max(0, width() - 2 * kButtonWidth);
+}
 
 QRect TTabSet::tabRect(int index) const
 {
@@ -141,8 +145,14 @@ void TTabSet::UpdateButtons()
     forward_->setEnabled(count() > 0 && LastFullyVisible() < count() - 1);
 }
 
-QSize TTabSet::sizeHint() const { return QSize(200, fontMetrics().height() + 8); }
-QSize TTabSet::minimumSizeHint() const { return QSize(2 * kButtonWidth + 20, fontMetrics().height() + 8); }
+QSize TTabSet::sizeHint() const
+{
+    return QSize(200, fontMetrics().height() + 8);
+}
+QSize TTabSet::minimumSizeHint() const
+{
+    return QSize(2 * kButtonWidth + 20, fontMetrics().height() + 8);
+}
 
 void TTabSet::paintEvent(QPaintEvent*)
 {

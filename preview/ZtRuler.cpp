@@ -11,7 +11,10 @@
 namespace quillet {
 namespace {
 
-Color ToColor(const QColor& c) { return RgbColor(c.red(), c.green(), c.blue()); }
+Color ToColor(const QColor& c)
+{
+    return RgbColor(c.red(), c.green(), c.blue());
+}
 
 void DrawTicks(Canvas& canvas, const RulerLayout& layout, std::size_t first)
 {
@@ -45,7 +48,8 @@ void PaintRuler(Canvas& canvas, const RulerLayout& layout, Color face, Color sha
     DrawTicks(canvas, layout, 3 * layout.labels.size());
 }
 
-TZtRuler::TZtRuler(QWidget* parent) : QWidget(parent)
+TZtRuler::TZtRuler(QWidget* parent)
+    : QWidget(parent)
 {
     resize(200, 20);
     Relayout();
@@ -89,8 +93,8 @@ RulerLayout TZtRuler::Layout() const
     const QScreen* screen = this->screen();
     double dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
     double dpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return ComputeRulerLayout(orientation_, width(), height(), Rect{0, 0, width(), height()}, startNumber_,
-                              lengthNumber_, dpiX, dpiY);
+    return ComputeRulerLayout(orientation_, width(), height(), Rect { 0, 0, width(), height() }, startNumber_,
+        lengthNumber_, dpiX, dpiY);
 }
 
 void TZtRuler::Relayout()
@@ -112,7 +116,7 @@ void TZtRuler::paintEvent(QPaintEvent*)
     QtCanvas canvas(painter);
     canvas.SetFont("Arial", 8, kBlack);
     PaintRuler(canvas, layout_, ToColor(palette().color(QPalette::Button)),
-               ToColor(palette().color(QPalette::Dark)));
+        ToColor(palette().color(QPalette::Dark)));
 }
 
 } // namespace quillet

@@ -2,12 +2,13 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/FontSubstitutions.h"
+#include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
 #include "platform/qt/QtPrinterHost.h"
 #include "platform/qt/QtShell.h"
+#include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
 #include "shell/Startup.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
     InstallFontSubstitutions();
+    // Tool bar pictures come from an icon theme even where the desktop sets none.
+    EnsureIconTheme();
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
@@ -26,8 +29,8 @@ int main(int argc, char* argv[])
     QtMessageService messages;
     QtPrinterHost printers;
     QtShell shell;
-    TFrmPrintReview window(PlatformServices{messages, printers, display, bitmaps, shell},
-                           [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+    TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
+        [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
     if (window.EndRequested())
         return window.ExitCode();
     // Without a window manager (a bare X server) maximising is only a wish:

@@ -1,0 +1,169 @@
+#include "preview/CommandTable.h"
+
+#include <array>
+#include <cstring>
+
+#include "preview/PrintReview.h"
+
+namespace quillet {
+namespace {
+
+using W = TFrmPrintReview;
+using L = CommandList;
+using E = EnabledRule;
+
+constexpr QKeyCombination kNoKey {};
+constexpr QKeyCombination Ctrl(Qt::Key key)
+{
+    return Qt::CTRL | key;
+}
+
+// Positions in kCommands, for the menus and tool bars below.
+enum : int {
+    SaveFormat,
+    DeleteFormat,
+    SavePicture,
+    Close,
+    PriorPage,
+    NextPage,
+    FirstPage,
+    LastPage,
+    SelPage,
+    EditTitle,
+    EditCompany,
+    EditRowCount,
+    EditPageHead,
+    EditPageFoot,
+    EditAllRowHeight,
+    EditColWidth,
+    EditRowHeight,
+    WhereHorLeft,
+    WhereHorCenter,
+    WhereHorRight,
+    WhereVerTop,
+    WhereVerCenter,
+    WhereVerBottom,
+    SetPage,
+    SetFont,
+    ViewRate50,
+    ViewRate100,
+    PrintRate50,
+    PrintRate100,
+    Refurbish,
+    SetPrint,
+    SetPrinter,
+    StartPrint,
+    Help,
+    Mail,
+    HomePage,
+    About,
+    StateReview,
+    StateDesign,
+    IFStand,
+    IFXp,
+    CommandCount
+};
+
+// clang-format off
+const CommandSpec kCommands[] = {
+    {"ActionSaveFormat", L::File, "保存打印格式", "将当前打印格式保存起来，供以后打印使用", Ctrl(Qt::Key_S), 27, "document-save", false, E::Always, &W::ActionSaveFormat, &W::ActionSaveFormatExecute},
+    {"ActionDeleteFormat", L::File, "删除保存的打印格式", "删除当前保存的格式", kNoKey, 37, "edit-delete", false, E::Always, &W::ActionDeleteFormat, &W::ActionDeleteFormatExecute},
+    {"ActionSavePicture", L::File, "保存到图片", "将当前打印内容保存到指定的图片文件中", kNoKey, 33, "image-x-generic", false, E::Always, &W::ActionSavePicture, &W::ActionSavePictureExecute},
+    {"ActionClose", L::File, "退出程序", "退出程序", kNoKey, -1, nullptr, false, E::Always, &W::ActionClose, &W::ActionCloseExecute},
+    {"ActionPriorPage", L::Page, "前一页", "浏览前一页", Ctrl(Qt::Key_U), 0, "go-previous-view", false, E::Always, &W::ActionPriorPage, &W::ActionPriorPageExecute},
+    {"ActionNextPage", L::Page, "下一页", "浏览下一页", Ctrl(Qt::Key_D), 1, "go-next-view", false, E::Always, &W::ActionNextPage, &W::ActionNextPageExecute},
+    {"ActionFirstPage", L::Page, "第一页", "浏览第一页", kNoKey, 2, "go-first-view", false, E::Always, &W::ActionFirstPage, &W::ActionFirstPageExecute},
+    {"ActionLastPage", L::Page, "最后一页", "浏览最后一页", kNoKey, 3, "go-last-view", false, E::Always, &W::ActionLastPage, &W::ActionLastPageExecute},
+    {"ActionSelPage", L::Page, "浏览指定页...", "浏览指定页", kNoKey, -1, nullptr, false, E::Always, &W::ActionSelPage, &W::ActionSelPageExecute},
+    {"ActionEditTitle", L::Edit, "修改标题...", "修改打印内容的标题", kNoKey, 35, "draw-text", false, E::Always, &W::ActionEditTitle, &W::ActionEditTitleExecute},
+    {"ActionEditCompany", L::Edit, "修改公司...", "修改打印内容的公司", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditCompany, &W::ActionEditCompanyExecute},
+    {"ActionEditRowCount", L::Edit, "修改打印行数...", "修改打印表格行数", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditRowCount, &W::ActionEditRowCountExecute},
+    {"ActionEditPageHead", L::Edit, "修改页头...", nullptr, kNoKey, -1, nullptr, false, E::Always, &W::ActionEditPageHead, &W::ActionEditPageHeadExecute},
+    {"ActionEditPageFoot", L::Edit, "修改页尾...", nullptr, kNoKey, -1, nullptr, false, E::Always, &W::ActionEditPageFoot, &W::ActionEditPageFootExecute},
+    {"ActionEditAllRowHeight", L::Edit, "设置统一行高...", nullptr, kNoKey, 40, "distribute-vertical-y", false, E::Always, &W::ActionEditAllRowHeight, &W::ActionEditAllRowHeightExecute},
+    {"ActionEditColWidth", L::Edit, "恢复合并的列宽...", "恢复合并后列宽为0的列", kNoKey, 31, "edit-table-insert-column-right", false, E::Always, &W::ActionEditColWidth, &W::ActionEditColWidthExecute},
+    {"ActionEditRowHeight", L::Edit, "恢复合并的行高...", "恢复合并后行高为0的行", kNoKey, 30, "edit-table-insert-row-below", false, E::Always, &W::ActionEditRowHeight, &W::ActionEditRowHeightExecute},
+    {"ActionWhereHorLeft", L::Format, "水平居左", "将打印的内容停靠在纸张的左边", kNoKey, 19, "format-justify-left", true, E::Always, &W::ActionWhereHorLeft, &W::ActionWhereHorLeftExecute},
+    {"ActionWhereHorCenter", L::Format, "水平居中", "将打印的内容停靠在纸张的中央", kNoKey, 20, "format-justify-center", true, E::Always, &W::ActionWhereHorCenter, &W::ActionWhereHorCenterExecute},
+    {"ActionWhereHorRight", L::Format, "水平居右", "将打印的内容停靠在纸张的右边", kNoKey, 21, "format-justify-right", true, E::Always, &W::ActionWhereHorRight, &W::ActionWhereHorRightExecute},
+    {"ActionWhereVerTop", L::Format, "垂直居顶", "将打印的内容停靠在纸张的顶端", kNoKey, 22, "align-vertical-top", true, E::Always, &W::ActionWhereVerTop, &W::ActionWhereVerTopExecute},
+    {"ActionWhereVerCenter", L::Format, "垂直居中", "将打印的内容停靠在纸张的中央", kNoKey, 23, "align-vertical-center", true, E::Always, &W::ActionWhereVerCenter, &W::ActionWhereVerCenterExecute},
+    {"ActionWhereVerBottom", L::Format, "垂直居底", "将打印的内容停靠在纸张的底端", kNoKey, 24, "align-vertical-bottom", true, E::Always, &W::ActionWhereVerBottom, &W::ActionWhereVerBottomExecute},
+    {"ActionSetPage", L::Setup, "页面设置...", "对打印页面进行设置", kNoKey, 25, "document-properties", false, E::Always, &W::ActionSetPage, &W::ActionSetPageExecute},
+    {"ActionSetFont", L::Setup, "字体设置...", "对打印页面上的字体进行设置", Ctrl(Qt::Key_F), 32, "preferences-desktop-font", false, E::Always, &W::ActionSetFont, &W::ActionSetFontExecute},
+    {"ActionViewRate50", L::View, "预览比率50%", "预览比率50%", kNoKey, 8, "zoom-out", true, E::DesignLocked, &W::ActionViewRate50, &W::ActionViewRate50Execute},
+    {"ActionViewRate100", L::View, "预览比率100%", "预览比率100%", kNoKey, 9, "zoom-original", true, E::DesignLocked, &W::ActionViewRate100, &W::ActionViewRate100Execute},
+    {"ActionPrintRate50", L::View, "打印比率50%", "打印比率50%", kNoKey, 8, "zoom-out", true, E::DesignLocked, &W::ActionPrintRate50, &W::ActionPrintRate50Execute},
+    {"ActionPrintRate100", L::View, "打印比率100%", "打印比率100%", kNoKey, 9, "zoom-original", true, E::DesignLocked, &W::ActionPrintRate100, &W::ActionPrintRate100Execute},
+    {"ActionRefurbish", L::View, "刷新", "从新显示打印页面上的内容", Qt::Key_F5, 26, "view-refresh", false, E::Always, &W::ActionRefurbish, &W::ActionRefurbishExecute},
+    {"ActionSetPrint", L::Print, "打印...", "打印指定内容", Ctrl(Qt::Key_P), -1, nullptr, false, E::NeedsPrinter, &W::ActionSetPrint, &W::ActionSetPrintExecute},
+    {"ActionSetPrinter", L::Print, "设置打印机...", "设置打印机", kNoKey, 6, "printer", false, E::NeedsPrinter, &W::ActionSetPrinter, &W::ActionSetPrinterExecute},
+    {"ActionStartPrint", L::Print, "开始打印", "开始打印所有内容", kNoKey, 7, "document-print", false, E::NeedsPrinterFromStart, &W::ActionStartPrint, &W::ActionStartPrintExecute},
+    {"ActionHelp", L::Help, "帮助...", "帮助信息", Qt::Key_F1, 17, "help-contents", false, E::Always, &W::ActionHelp, &W::ActionHelpExecute},
+    {"ActionMail", L::Help, "写信...", "给我们的技术支持部发送电子邮件", kNoKey, -1, nullptr, false, E::Always, &W::ActionMail, &W::ActionMailExecute},
+    {"ActionHomePage", L::Help, "Quillet的主页", "欢迎访问我们在Internet上的网站", kNoKey, 38, "internet-web-browser", false, E::Always, &W::ActionHomePage, &W::ActionHomePageExecute},
+    {"ActionAbout", L::Help, "关于...", "关于", kNoKey, -1, nullptr, false, E::Always, &W::ActionAbout, &W::ActionAboutExecute},
+    {"ActionStateReview", L::State, "预览状态", "切换为预览状态", kNoKey, 14, "view-preview", true, E::Always, &W::ActionStateReview, &W::ActionStateReviewExecute},
+    {"ActionStateDesign", L::State, "设计状态", "切换为设计状态", kNoKey, 29, "document-edit", true, E::Always, &W::ActionStateDesign, &W::ActionStateDesignExecute},
+    {"ActionIFStand", L::Manager, "标准风格", nullptr, kNoKey, -1, nullptr, true, E::Always, &W::ActionIFStand, &W::ActionIFStandExecute},
+    {"ActionIFXp", L::Manager, "XP风格", nullptr, kNoKey, -1, nullptr, true, E::Always, &W::ActionIFXp, &W::ActionIFXpExecute},
+};
+// clang-format on
+static_assert(std::size(kCommands) == CommandCount);
+
+constexpr int S = kSeparator;
+constexpr int kFileMenu[] = { SaveFormat, DeleteFormat, S, SavePicture, S, Close };
+constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage };
+constexpr int kFormatMenu[]
+    = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
+constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
+    EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont };
+constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish };
+constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };
+constexpr int kStateMenu[] = { StateDesign, StateReview };
+constexpr int kStyleMenu[] = { IFStand, IFXp };
+constexpr int kHelpMenu[] = { Help, Mail, HomePage, S, About };
+
+const MenuSpec kMenus[] = {
+    { "文件(&F)", kFileMenu },
+    { "翻页(&Y)", kPageMenu },
+    { "格式(&O)", kFormatMenu },
+    { "设置(&S)", kSetupMenu },
+    { "浏览(&V)", kViewMenu },
+    { "打印(&P)", kPrintMenu },
+    { "状态(&T)", kStateMenu },
+    { "界面(&I)", kStyleMenu },
+    { "帮助(&H)", kHelpMenu },
+};
+
+constexpr int kMainToolBar[] = { StartPrint, SetPrinter, S, SaveFormat, SetFont, SetPage };
+constexpr int kPageToolBar[] = { FirstPage, PriorPage, NextPage, LastPage };
+
+} // namespace
+
+std::span<const CommandSpec> CommandTable()
+{
+    return kCommands;
+}
+std::span<const MenuSpec> MainMenus()
+{
+    return kMenus;
+}
+std::span<const int> MainToolBarItems()
+{
+    return kMainToolBar;
+}
+std::span<const int> PageToolBarItems()
+{
+    return kPageToolBar;
+}
+
+int CommandIndex(const char* name)
+{
+    for (int i = 0; i < CommandCount; ++i)
+        if (std::strcmp(kCommands[i].name, name) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace quillet

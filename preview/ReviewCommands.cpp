@@ -1,0 +1,91 @@
+// The window's actions, menus and tool bars, made from the command table.
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QToolBar>
+
+#include "preview/CommandTable.h"
+#include "preview/IconTheme.h"
+#include "preview/PrintReview.h"
+
+namespace quillet {
+namespace {
+
+QIcon CommandIcon(const CommandSpec& spec, const QStyle* style)
+{
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(spec.iconName));
+    if (!themed.isNull())
+        return themed;
+    // Without the theme a command with a picture still shows one.
+    return style->standardIcon(QStyle::SP_FileIcon);
+}
+
+} // namespace
+
+void TFrmPrintReview::BuildCommands()
+{
+    EnsureIconTheme();
+    for (const CommandSpec& spec : CommandTable()) {
+        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
+        action->setObjectName(QString::fromLatin1(spec.name));
+        if (spec.hint)
+            action->setStatusTip(QString::fromUtf8(spec.hint));
+        if (spec.shortcut.key() != Qt::Key_unknown) {
+            action->setShortcut(QKeySequence(spec.shortcut));
+            // Short-cuts work wherever the focus is in the window.
+            action->setShortcutContext(Qt::ApplicationShortcut);
+        }
+        if (spec.iconNumber >= 0)
+            action->setIcon(CommandIcon(spec, style()));
+        action->setCheckable(spec.checkable);
+        action->setEnabled(spec.enabled != EnabledRule::NeedsPrinterFromStart);
+        // A checkable action ticks itself when triggered; the handlers set the ticks.
+        const auto execute = spec.execute;
+        connect(action, &QAction::triggered, this, [this, execute] { (this->*execute)(); });
+        this->*spec.field = action;
+        Actions.append(action);
+    }
+
+    standardStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
+    xpStyle.reset(QStyleFactory::create(QStringLiteral("Fusion")));
+    ActionIFXp->setChecked(true);
+}
+
+void TFrmPrintReview::BuildMenus()
+{
+    auto fill = [this](QWidget* target, std::span<const int> items) {
+        for (int item : items) {
+            if (item == kSeparator) {
+                auto* separator = new QAction(target);
+                separator->setSeparator(true);
+                target->addAction(separator);
+            } else {
+                target->addAction(Actions[item]);
+            }
+        }
+    };
+    for (const MenuSpec& spec : MainMenus()) {
+        QMenu* menu = ActionMainMenuBarMain->addMenu(QString::fromUtf8(spec.title));
+        fill(menu, spec.items);
+        menus_.append(menu);
+    }
+    fill(ActionToolBarMain, MainToolBarItems());
+    fill(ToolBarPage, PageToolBarItems());
+    ApplyBarStyle(xpStyle.get());
+}
+
+void TFrmPrintReview::EnablePrintCommands()
+{
+    const bool any = Services.printers.HasPrinter();
+    const auto table = CommandTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const EnabledRule rule = table[i].enabled;
+        if (rule == EnabledRule::NeedsPrinter || rule == EnabledRule::NeedsPrinterFromStart)
+            Actions[static_cast<qsizetype>(i)]->setEnabled(any);
+    }
+}
+
+} // namespace quillet

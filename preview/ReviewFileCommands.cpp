@@ -1,0 +1,178 @@
+// Commands that act on files, on the printer or outside the program: the
+// saved layout, the page picture, printing, help, mail, home page, closing.
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+
+#include "platform/Arith.h"
+#include "platform/FileSystem.h"
+#include "platform/GbkCodec.h"
+#include "platform/Product.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtMessageService.h"
+#include "preview/PrintReview.h"
+
+namespace quillet {
+namespace {
+
+const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
+const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString Quoted(const QString& path)
+{
+    return QStringLiteral("“") + path + QStringLiteral("”");
+}
+
+// The save-picture dialog of the desktop; an unattended run cancels it.
+QString AskPictureFile(QWidget* parent, const QString& proposed, QString& filter)
+{
+    if (QtMessageService::Unattended())
+        return {};
+    QFileDialog dialog(
+        parent, QStringLiteral("保存到图片"), QString(), kBmpFilter + QStringLiteral(";;") + kPngFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    dialog.selectFile(proposed);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        dialog.setDefaultSuffix(chosen == kPngFilter ? QStringLiteral("png") : QStringLiteral("bmp"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    filter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void TFrmPrintReview::ActionSaveFormatExecute()
+{
+    // The writer stamps the paper of the printer into the record; it is
+    // written from a copy so that a failed save leaves the record as it was.
+    TMyPrintFormat copy = *PrintFormat;
+    TMyPaperSpec paper = *Printer;
+    if (copy.SaveToFile(LocalPath(SavedFormatPath), paper) != kFileOk) {
+        ShowPlainMessage(QStringLiteral("保存格式文件时出错!"));
+        return;
+    }
+    *PrintFormat = copy;
+    static_cast<TMyPaperSpec&>(*Printer) = paper;
+}
+
+void TFrmPrintReview::ActionDeleteFormatExecute()
+{
+    const std::string path = LocalPath(SavedFormatPath);
+    if (!FileExists(path)) {
+        ShowHintMessage(QStringLiteral("没有保存过当前的打印格式"));
+        return;
+    }
+    const MessageResult answer
+        = Services.messages.Show("提示", "是否真的要删除当前保存的打印格式？", MessageButtons::YesNo);
+    if (answer != MessageResult::Yes)
+        return;
+    if (!DeleteFile(path)) {
+        ShowHintMessage(QStringLiteral("删除保存的打印格式时出错!"));
+        return;
+    }
+    ShowHintMessage(QStringLiteral("删除成功！"));
+}
+
+QString TFrmPrintReview::ProposedPictureName() const
+{
+    QString title = QString::fromStdString(GbkToUtf8(PrintFormat->Title.Text.Text()));
+    // A title is no path: its slashes would point into other folders.
+    title.replace(QLatin1Char('/'), QLatin1Char('_'));
+    title.replace(QChar(0), QLatin1Char('_'));
+    return title + QStringLiteral("(") + QString::number(BuffPaper->CurrentPage) + QStringLiteral(")");
+}
+
+void TFrmPrintReview::ActionSavePictureExecute()
+{
+    QString filter = kBmpFilter;
+    const QString proposed = ProposedPictureName();
+    const QString path
+        = Hook.pictureFile ? Hook.pictureFile(proposed, filter) : AskPictureFile(this, proposed, filter);
+    if (path.isEmpty())
+        return;
+    QString target = path;
+    // A name without an extension takes the one of the chosen filter.
+    if (QFileInfo(target).suffix().isEmpty())
+        target += filter == kPngFilter ? QStringLiteral(".png") : QStringLiteral(".bmp");
+    SavePictureTo(target);
+}
+
+bool TFrmPrintReview::SavePictureTo(const QString& path)
+{
+    auto* picture = dynamic_cast<QtBitmap*>(previewPicture_.get());
+    const bool png = QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0;
+    bool ok = false;
+    if (picture && !picture->Image().isNull()) {
+        // The page image holds no transparency: a 24-bit picture, as a bitmap file stores it.
+        const QImage image = picture->Image().convertToFormat(QImage::Format_RGB888);
+        ok = image.save(path, png ? "PNG" : "BMP");
+    }
+    if (!ok)
+        ShowPlainMessage(QStringLiteral("无法把图片保存到") + Quoted(path)
+            + QStringLiteral("，请检查文件夹是否存在、是否允许写入。"));
+    return ok;
+}
+
+void TFrmPrintReview::ActionStartPrintExecute()
+{
+    if (OnlyView) {
+        ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
+        return;
+    }
+    if (!Services.printers.HasPrinter()) {
+        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        return;
+    }
+    RunEngine([this] { BuffPaper->PrintPages(1, BuffPaper->PageCount); });
+}
+
+void TFrmPrintReview::ActionSetPrinterExecute()
+{
+    if (!Services.printers.HasPrinter()) {
+        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        return;
+    }
+    const bool confirmed = Hook.printerSetup ? Hook.printerSetup() : Services.printers.SetupDialog();
+    if (!confirmed)
+        return;
+    ScrollToOrigin();
+    Printer->ReadSettings();
+    RunEngine([this] {
+        // The layout paper is the printer's, in whole centimetres.
+        BuffPaper->SetPageSize(
+            Round(Printer->PaperWidth / 10.0L) * 10, Round(Printer->PaperLength / 10.0L) * 10);
+        PrintData->ReadHeadFoot();
+    });
+    RepaginateAndShow();
+}
+
+void TFrmPrintReview::ActionHelpExecute()
+{
+    Services.shell.Open((ExePath + QString::fromLatin1(product::kManualFile)).toStdString());
+}
+
+void TFrmPrintReview::ActionMailExecute()
+{
+    Services.shell.Open(std::string("mailto:") + product::kSupportMail);
+}
+
+void TFrmPrintReview::ActionHomePageExecute()
+{
+    Services.shell.Open(product::kHomePage);
+}
+
+void TFrmPrintReview::ActionCloseExecute()
+{
+    close();
+}
+
+} // namespace quillet

@@ -1,0 +1,216 @@
+// The window's commands, menus and tool bars against the table of the
+// program's commands written out here by hand, and hints reaching the status bar.
+#include <QAction>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "tests/preview/WindowFixture.h"
+
+namespace quillet::testing {
+namespace {
+
+enum Rule { Always, DesignLocked, Printer, PrinterFromStart };
+
+struct Expected {
+    const char* name;
+    const char* caption;
+    const char* hint; // "" for none
+    const char* shortcut;
+    bool icon;
+    Rule rule;
+};
+
+// clang-format off
+const Expected kExpected[] = {
+    {"ActionSaveFormat", "保存打印格式", "将当前打印格式保存起来，供以后打印使用", "Ctrl+S", true, Always},
+    {"ActionDeleteFormat", "删除保存的打印格式", "删除当前保存的格式", "", true, Always},
+    {"ActionSavePicture", "保存到图片", "将当前打印内容保存到指定的图片文件中", "", true, Always},
+    {"ActionClose", "退出程序", "退出程序", "", false, Always},
+    {"ActionPriorPage", "前一页", "浏览前一页", "Ctrl+U", true, Always},
+    {"ActionNextPage", "下一页", "浏览下一页", "Ctrl+D", true, Always},
+    {"ActionFirstPage", "第一页", "浏览第一页", "", true, Always},
+    {"ActionLastPage", "最后一页", "浏览最后一页", "", true, Always},
+    {"ActionSelPage", "浏览指定页...", "浏览指定页", "", false, Always},
+    {"ActionEditTitle", "修改标题...", "修改打印内容的标题", "", true, Always},
+    {"ActionEditCompany", "修改公司...", "修改打印内容的公司", "", false, Always},
+    {"ActionEditRowCount", "修改打印行数...", "修改打印表格行数", "", false, Always},
+    {"ActionEditPageHead", "修改页头...", "", "", false, Always},
+    {"ActionEditPageFoot", "修改页尾...", "", "", false, Always},
+    {"ActionEditAllRowHeight", "设置统一行高...", "", "", true, Always},
+    {"ActionEditColWidth", "恢复合并的列宽...", "恢复合并后列宽为0的列", "", true, Always},
+    {"ActionEditRowHeight", "恢复合并的行高...", "恢复合并后行高为0的行", "", true, Always},
+    {"ActionWhereHorLeft", "水平居左", "将打印的内容停靠在纸张的左边", "", true, Always},
+    {"ActionWhereHorCenter", "水平居中", "将打印的内容停靠在纸张的中央", "", true, Always},
+    {"ActionWhereHorRight", "水平居右", "将打印的内容停靠在纸张的右边", "", true, Always},
+    {"ActionWhereVerTop", "垂直居顶", "将打印的内容停靠在纸张的顶端", "", true, Always},
+    {"ActionWhereVerCenter", "垂直居中", "将打印的内容停靠在纸张的中央", "", true, Always},
+    {"ActionWhereVerBottom", "垂直居底", "将打印的内容停靠在纸张的底端", "", true, Always},
+    {"ActionSetPage", "页面设置...", "对打印页面进行设置", "", true, Always},
+    {"ActionSetFont", "字体设置...", "对打印页面上的字体进行设置", "Ctrl+F", true, Always},
+    {"ActionViewRate50", "预览比率50%", "预览比率50%", "", true, DesignLocked},
+    {"ActionViewRate100", "预览比率100%", "预览比率100%", "", true, DesignLocked},
+    {"ActionPrintRate50", "打印比率50%", "打印比率50%", "", true, DesignLocked},
+    {"ActionPrintRate100", "打印比率100%", "打印比率100%", "", true, DesignLocked},
+    {"ActionRefurbish", "刷新", "从新显示打印页面上的内容", "F5", true, Always},
+    {"ActionSetPrint", "打印...", "打印指定内容", "Ctrl+P", false, Printer},
+    {"ActionSetPrinter", "设置打印机...", "设置打印机", "", true, Printer},
+    {"ActionStartPrint", "开始打印", "开始打印所有内容", "", true, PrinterFromStart},
+    {"ActionHelp", "帮助...", "帮助信息", "F1", true, Always},
+    {"ActionMail", "写信...", "给我们的技术支持部发送电子邮件", "", false, Always},
+    {"ActionHomePage", "Quillet的主页", "欢迎访问我们在Internet上的网站", "", true, Always},
+    {"ActionAbout", "关于...", "关于", "", false, Always},
+    {"ActionStateReview", "预览状态", "切换为预览状态", "", true, Always},
+    {"ActionStateDesign", "设计状态", "切换为设计状态", "", true, Always},
+    {"ActionIFStand", "标准风格", "", "", false, Always},
+    {"ActionIFXp", "XP风格", "", "", false, Always},
+};
+
+// Menu titles and their items by command name, "-" for a separator.
+const std::vector<std::pair<const char*, std::vector<const char*>>> kMenus = {
+    {"文件(&F)", {"ActionSaveFormat", "ActionDeleteFormat", "-", "ActionSavePicture", "-", "ActionClose"}},
+    {"翻页(&Y)", {"ActionPriorPage", "ActionNextPage", "ActionFirstPage", "ActionLastPage", "-", "ActionSelPage"}},
+    {"格式(&O)", {"ActionWhereHorLeft", "ActionWhereHorCenter", "ActionWhereHorRight", "-", "ActionWhereVerTop", "ActionWhereVerCenter", "ActionWhereVerBottom"}},
+    {"设置(&S)", {"ActionEditCompany", "ActionEditTitle", "ActionEditPageHead", "ActionEditPageFoot", "ActionEditRowCount", "ActionEditAllRowHeight", "-", "ActionEditColWidth", "ActionEditRowHeight", "-", "ActionSetPage", "ActionSetFont"}},
+    {"浏览(&V)", {"ActionViewRate50", "ActionViewRate100", "-", "ActionPrintRate50", "ActionPrintRate100", "-", "ActionRefurbish"}},
+    {"打印(&P)", {"ActionSetPrint", "ActionSetPrinter", "ActionStartPrint"}},
+    {"状态(&T)", {"ActionStateDesign", "ActionStateReview"}},
+    {"界面(&I)", {"ActionIFStand", "ActionIFXp"}},
+    {"帮助(&H)", {"ActionHelp", "ActionMail", "ActionHomePage", "-", "ActionAbout"}},
+};
+// clang-format on
+
+QStringList Names(const QList<QAction*>& actions)
+{
+    QStringList names;
+    for (const QAction* a : actions)
+        names.append(a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return names;
+}
+
+QStringList Names(const std::vector<const char*>& names)
+{
+    QStringList out;
+    for (const char* n : names)
+        out.append(QString::fromUtf8(n));
+    return out;
+}
+
+using ReviewCommandsTest = WindowFixture;
+
+// Every command carries its caption, hint, short-cut and picture, and is
+// enabled by its rule in design state with a printer installed.
+TEST_F(ReviewCommandsTest, EveryCommandAsInTheTable)
+{
+    TFrmPrintReview& w = Open();
+    ASSERT_EQ(w.Actions.size(), static_cast<qsizetype>(std::size(kExpected)));
+    for (const Expected& e : kExpected) {
+        SCOPED_TRACE(e.name);
+        auto* a = w.findChild<QAction*>(QString::fromLatin1(e.name));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(a->statusTip(), QString::fromUtf8(e.hint));
+        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromUtf8(e.shortcut)));
+        EXPECT_EQ(!a->icon().isNull(), e.icon);
+        if (e.icon) { // a real picture of the theme, not an empty placeholder
+            EXPECT_FALSE(a->icon().pixmap(16, 16).isNull());
+        }
+        EXPECT_EQ(a->isEnabled(), e.rule != DesignLocked);
+    }
+    // Review state unlocks the rates; without printers the print commands go grey.
+    w.ActionStateReview->trigger();
+    for (const Expected& e : kExpected)
+        EXPECT_TRUE(w.findChild<QAction*>(QString::fromLatin1(e.name))->isEnabled()) << e.name;
+
+    fakePrinters_.printers.clear();
+    TFrmPrintReview& none = Open();
+    for (const Expected& e : kExpected) {
+        const bool printerRule = e.rule == Printer || e.rule == PrinterFromStart;
+        EXPECT_EQ(none.findChild<QAction*>(QString::fromLatin1(e.name))->isEnabled(),
+            !printerRule && e.rule != DesignLocked)
+            << e.name;
+    }
+}
+
+// The nine menus in order with their items and separators, and both tool bars.
+TEST_F(ReviewCommandsTest, MenusAndToolBarsInOrder)
+{
+    TFrmPrintReview& w = Open();
+    const QList<QAction*> menus = w.ActionMainMenuBarMain->actions();
+    ASSERT_EQ(menus.size(), static_cast<qsizetype>(kMenus.size()));
+    for (std::size_t i = 0; i < kMenus.size(); ++i) {
+        SCOPED_TRACE(kMenus[i].first);
+        const QAction* entry = menus[static_cast<qsizetype>(i)];
+        EXPECT_EQ(entry->text(), QString::fromUtf8(kMenus[i].first));
+        ASSERT_NE(entry->menu(), nullptr);
+        EXPECT_EQ(Names(entry->menu()->actions()), Names(kMenus[i].second));
+    }
+    EXPECT_EQ(Names(w.ActionToolBarMain->actions()),
+        Names({ "ActionStartPrint", "ActionSetPrinter", "-", "ActionSaveFormat", "ActionSetFont",
+            "ActionSetPage" }));
+    EXPECT_EQ(Names(w.ToolBarPage->actions()),
+        Names({ "ActionFirstPage", "ActionPriorPage", "ActionNextPage", "ActionLastPage" }));
+    // Every tool button shows a picture.
+    for (QToolBar* bar : { w.ActionToolBarMain, w.ToolBarPage })
+        for (QAction* a : bar->actions())
+            if (!a->isSeparator()) {
+                EXPECT_FALSE(qobject_cast<QToolButton*>(bar->widgetForAction(a))->icon().isNull())
+                    << a->objectName().toStdString();
+            }
+}
+
+// Resting the mouse on a tool button or a menu item shows its hint in panel 0.
+TEST_F(ReviewCommandsTest, HintsReachStatusPanelZero)
+{
+    TFrmPrintReview& w = Open();
+    QWidget* button = w.ActionToolBarMain->widgetForAction(w.ActionSaveFormat);
+    ASSERT_NE(button, nullptr);
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), button->mapToGlobal(QPointF(2, 2)));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(w.StatusPanels[0]->text(), QStringLiteral("将当前打印格式保存起来，供以后打印使用"));
+    // A menu item's hover goes the same way.
+    w.ActionHomePage->hover();
+    w.ActionHomePage->showStatusText(w.ActionMainMenuBarMain);
+    EXPECT_EQ(w.StatusPanels[0]->text(), QStringLiteral("欢迎访问我们在Internet上的网站"));
+    // The other panels keep their texts.
+    EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("设计"));
+}
+
+// Short-cuts reach their commands from anywhere in the window.
+TEST_F(ReviewCommandsTest, ShortCutsTurnPagesAndRedraw)
+{
+    TFrmPrintReview& w = Open();
+    w.activateWindow();
+    w.ScrollBox_Main->setFocus();
+    QTest::keyClick(w.ScrollBox_Main, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(w.ScrollBox_Main, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 3);
+    QTest::keyClick(w.TabSetPage, Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 2);
+    EXPECT_EQ(w.StatusPanels[3]->text(), QStringLiteral("第2页"));
+}
+
+// Help opens the manual beside the program; mail and home page go to the
+// product's addresses; close ends the window.
+TEST_F(ReviewCommandsTest, HelpMailHomePageAndClose)
+{
+    TFrmPrintReview& w = Open();
+    w.ActionHelp->trigger();
+    w.ActionMail->trigger();
+    w.ActionHomePage->trigger();
+    ASSERT_EQ(shell_.opened.size(), 3u);
+    EXPECT_EQ(QString::fromStdString(shell_.opened[0]), w.ExePath + QStringLiteral("Quillet.html"));
+    EXPECT_TRUE(w.ExePath.endsWith(QLatin1Char('/')));
+    EXPECT_EQ(shell_.opened[1], "mailto:support@quillet.org");
+    EXPECT_EQ(shell_.opened[2], "https://quillet.org/");
+    EXPECT_TRUE(w.isVisible());
+    w.ActionClose->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+} // namespace
+} // namespace quillet::testing
