@@ -53,6 +53,15 @@ void FillBackground(QPainter& painter, const QRect& rect, const QPalette& pal, b
     painter.fillRect(rect, pal.color(QPalette::Active, highlighted ? QPalette::Highlight : QPalette::Base));
 }
 
+// "Nimbus Roman [urw]" -> "Nimbus Roman".
+QString FamilyWithoutFoundry(const QString& family)
+{
+    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+    if (open > 0 && family.endsWith(QLatin1Char(']')))
+        return family.left(open);
+    return family;
+}
+
 QColor TextColor(const QPalette& pal, bool highlighted)
 {
     return pal.color(QPalette::Active, highlighted ? QPalette::HighlightedText : QPalette::Text);
@@ -301,11 +310,17 @@ TFontComboBox::TFontComboBox(QWidget* parent)
 QList<TFontFamilyInfo> TFontComboBox::SystemFamilies(TFontDevice device)
 {
     QList<TFontFamilyInfo> list;
+    QSet<QString> seen;
     for (const QString& family : QFontDatabase::families()) {
         if (QFontDatabase::isPrivateFamily(family))
             continue;
         TFontFamilyInfo info;
-        info.name = family;
+        // A family that several foundries supply is listed once, under the
+        // name a layout stores and the font matcher finds.
+        info.name = FamilyWithoutFoundry(family);
+        if (seen.contains(info.name))
+            continue;
+        seen.insert(info.name);
         const bool outline = QFontDatabase::isSmoothlyScalable(family);
         info.typeBits = outline ? kTrueTypeFontType : kRasterFontType;
         info.symbol = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -302,6 +303,13 @@ TEST(FontComboBox, InstalledFamilies)
     EXPECT_EQ(box.FontName(), some);
     for (const TFontFamilyInfo& info : TFontComboBox::SystemFamilies(TFontDevice::Printer))
         EXPECT_TRUE(info.typeBits & kTrueTypeFontType) << info.name.toStdString();
+    // Families from several foundries are listed once, without the foundry.
+    QSet<QString> names;
+    for (const TFontFamilyInfo& info : TFontComboBox::SystemFamilies(TFontDevice::Screen)) {
+        EXPECT_FALSE(info.name.endsWith(QLatin1Char(']'))) << info.name.toStdString();
+        EXPECT_FALSE(names.contains(info.name)) << info.name.toStdString();
+        names.insert(info.name);
+    }
 }
 
 // The TrueType and printer glyphs sit 2 pixels from the left, centred, with
