@@ -50,8 +50,9 @@ bool TFrmSetAllRowHeight::Edit1KeyPress(const QKeyEvent& key) const
     // Delete types none and still erases.
     if (key.key() == Qt::Key_Backspace)
         return true;
-    // Tab moves between the controls; it types nothing into the box.
-    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+    // Tab moves between the controls and Delete erases; the window system
+    // may still give them a character ("\t", DEL), which they do not type.
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab || key.key() == Qt::Key_Delete)
         return false;
     const QString text = key.text();
     if (text.isEmpty())
