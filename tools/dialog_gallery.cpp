@@ -22,8 +22,10 @@
 #include "dialogs/PrintDlg.h"
 #include "dialogs/SelectPage.h"
 #include "dialogs/SetCompany.h"
+#include "dialogs/SetFont.h"
 #include "dialogs/SetPageFoot.h"
 #include "dialogs/SetPageHead.h"
+#include "dialogs/SetPaper.h"
 #include "dialogs/SetRowCount.h"
 #include "dialogs/SetTitle.h"
 #include "dialogs/UnitAbout.h"
@@ -108,6 +110,8 @@ struct GalleryEntry {
 };
 
 const GalleryEntry kDialogs[] = {
+    { "TFrmSetPaper", Make<TFrmSetPaper> },
+    { "TFrmSetFont", Make<TFrmSetFont> },
     { "TFrmSetTitle", Make<TFrmSetTitle> },
     { "TFrmSetCompany", Make<TFrmSetCompany> },
     { "TFrmSetPageHead", Make<TFrmSetPageHead> },
@@ -120,6 +124,47 @@ const GalleryEntry kDialogs[] = {
     { "TFrmSelectPage", Make<TFrmSelectPage> },
     { "TFrmAbout", MakeAbout },
 };
+
+void ReportItem(const char* name, const TMyTextItem& was, const TMyTextItem& now)
+{
+    if (was.Text != now.Text)
+        std::printf("%s text \"%s\" -> \"%s\"\n", name, GbkToUtf8(was.Text.Text()).c_str(),
+            GbkToUtf8(now.Text.Text()).c_str());
+    if (was.Align != now.Align)
+        std::printf("%s align %d -> %d\n", name, was.Align, now.Align);
+}
+
+void ReportLine(const char* name, const TMyLineSpec& was, const TMyLineSpec& now)
+{
+    if (was.Style != now.Style || was.Color != now.Color)
+        std::printf("%s style %d colour %06X -> style %d colour %06X\n", name, was.Style, was.Color,
+            now.Style, now.Color);
+}
+
+// The fields the gallery's dialogs edit, where they changed.
+void ReportChanges(const TMyFormatRecord& was, const TMyFormatRecord& now)
+{
+    ReportItem("title", was.Title, now.Title);
+    ReportLine("title rule", was.TitleLine, now.TitleLine);
+    ReportItem("company", was.Company, now.Company);
+    ReportLine("company rule", was.CompanyLine, now.CompanyLine);
+    for (int i = 1; i <= kHeadFootLines; ++i) {
+        const std::string head = "head " + std::to_string(i);
+        const std::string foot = "foot " + std::to_string(i);
+        ReportItem(head.c_str(), was.Head[i], now.Head[i]);
+        ReportItem(foot.c_str(), was.Foot[i], now.Foot[i]);
+    }
+    if (was.HeadMultiLine != now.HeadMultiLine || was.FootMultiLine != now.FootMultiLine)
+        std::printf("multi-line head %d foot %d\n", now.HeadMultiLine, now.FootMultiLine);
+    if (was.RowCount != now.RowCount)
+        std::printf("rows per block %d -> %d\n", was.RowCount, now.RowCount);
+    for (int i = 1; i <= kMaxCols; ++i) {
+        if (was.ColWidth[i] != now.ColWidth[i])
+            std::printf("column %d width %d -> %d mm\n", i, was.ColWidth[i], now.ColWidth[i]);
+        if (was.RowHeight[i] != now.RowHeight[i])
+            std::printf("row %d height %d -> %d mm\n", i, was.RowHeight[i], now.RowHeight[i]);
+    }
+}
 
 int Usage()
 {
@@ -205,6 +250,7 @@ int Run(int argc, char** argv)
     const int result = dialog->exec();
     std::printf("%s: %s\n", name.c_str(), result == QDialog::Accepted ? "accepted" : "rejected");
     std::printf("layout %s\n", rig.format == before ? "unchanged" : "changed");
+    ReportChanges(before, rig.format);
     std::printf("current page %d of %d\n", rig.buffer->CurrentPage, rig.buffer->PageCount);
     for (const FakeJob& job : rig.printers.jobs)
         std::printf("printed \"%s\"\n", GbkToUtf8(job.title).c_str());
