@@ -12,6 +12,18 @@
 #include "dialogs/PageList.h"
 
 namespace quillet {
+namespace {
+
+// Hourglass while the pages print.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
 
 TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
@@ -90,19 +102,25 @@ void TFrmPrintDlg::LumButton1Click()
     const auto [first, last] = ChosenPages();
     TMyBuffPaper& engine = context_.buffPaper;
     const int shownPage = engine.CurrentPage;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        engine.PrintPages(first, last);
-    } catch (const std::exception& error) {
+    bool failed = true;
+    QString failure;
+    {
+        WaitCursor wait;
+        try {
+            engine.PrintPages(first, last);
+            failed = false;
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        } catch (...) {
+            failure = QStringLiteral("发生了未知的错误");
+        }
+    }
+    if (failed) {
         // The preview still shows the page it showed before.
         engine.CurrentPage = shownPage;
-        QApplication::restoreOverrideCursor();
-        ShowPlainMessage(context_.messages, QString::fromUtf8(error.what()));
-        accept();
-        return;
+        ShowPlainMessage(context_.messages, failure);
     }
-    QApplication::restoreOverrideCursor();
-    Confirmed = true;
+    Confirmed = !failed;
     accept();
 }
 

@@ -19,7 +19,7 @@ namespace quillet::test {
 namespace {
 
 // The stored title, right alignment, dashed rule and an unlisted colour show
-// in the controls; an alignment of 0 shows the centre ticked.
+// in the controls.
 TEST(TitleDialogTest, ShowsTheStoredTitleAndRule)
 {
     ExampleDialogRig rig;
@@ -33,11 +33,6 @@ TEST(TitleDialogTest, ShowsTheStoredTitleAndRule)
     EXPECT_EQ(dialog.ComboBoxLine->currentText(), QStringLiteral("虚线"));
     EXPECT_EQ(dialog.ColorComboBoxLine->ColorValue(), RgbColor(1, 2, 3));
     EXPECT_FALSE(dialog.Confirmed);
-
-    rig.format.Title.Align = 0;
-    TFrmSetTitle again(rig.Context());
-    again.show();
-    EXPECT_TRUE(again.RadioButton_Center->isChecked());
 }
 
 // OK writes the title's text, alignment, rule style and rule colour and
@@ -108,20 +103,6 @@ TEST(TitleDialogTest, CancelEscAndCloseWriteNothing)
         EXPECT_FALSE(dialog.Confirmed);
     }
     EXPECT_TRUE(SameRecord(rig.format, before));
-}
-
-// Enter in the text box presses OK.
-TEST(TitleDialogTest, EnterConfirms)
-{
-    ExampleDialogRig rig;
-    TFrmSetTitle dialog(rig.Context());
-    EXPECT_EQ(ExecWith(dialog,
-                  [&] {
-                      dialog.Edit_Title->setText(QStringLiteral("新标题"));
-                      QTest::keyClick(dialog.Edit_Title, Qt::Key_Return);
-                  }),
-        QDialog::Accepted);
-    EXPECT_EQ(rig.format.Title.Text.Text(), Gbk("新标题"));
 }
 
 // An emptied title is refused with "请输入标题" under "提示"; the dialog
