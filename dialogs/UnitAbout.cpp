@@ -110,6 +110,9 @@ bool TFrmAbout::eventFilter(QObject* watched, QEvent* event)
             Label4MouseMove();
         else if (watched == Image1)
             Image1MouseMove();
+    } else if (event->type() == QEvent::Leave && watched == Label4) {
+        // Leaving the link straight out of the box turns it grey as well.
+        Image1MouseMove();
     } else if (event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == Label4) {
