@@ -86,6 +86,9 @@ public:
     void ShowHintMessage(const QString& text);
 
     void RefreshStatus();
+    // Paginate again after a change of the layout, keep the current page
+    // within the new page count, draw it and bring the status bar in step.
+    void RepaginateAndShow();
     void EnablePrintCommands();
     void SetWorkState(bool review);
     void SetHorPlace(std::uint8_t value);
@@ -249,9 +252,6 @@ private:
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
-    // Paginate again after a change of the layout, keep the current page
-    // within the new page count, draw it and bring the status bar in step.
-    void RepaginateAndShow();
     // The body rectangle of the first table block of the page, in page-image pixels.
     QRect TableBodyRect() const;
     void SearchBorder(int x, int y);

@@ -1,21 +1,105 @@
 // Commands that open a format dialog: each dialog is made for one use, shown
 // modally, and when it was confirmed the page is brought up to date.
+#include <optional>
+
+#include "dialogs/DialogContext.h"
+#include "dialogs/EditColWidth.h"
+#include "dialogs/EditRowHeight.h"
+#include "dialogs/PrintDlg.h"
+#include "dialogs/SelectPage.h"
+#include "dialogs/SetCompany.h"
+#include "dialogs/SetFont.h"
+#include "dialogs/SetPageFoot.h"
+#include "dialogs/SetPageHead.h"
+#include "dialogs/SetPaper.h"
+#include "dialogs/SetRowCount.h"
+#include "dialogs/SetTitle.h"
+#include "dialogs/UnitAbout.h"
+#include "dialogs/UnitSetAllRowHeight.h"
 #include "preview/PrintReview.h"
 #include "preview/WaitCursor.h"
 
 namespace quillet {
+namespace {
 
-void TFrmPrintReview::ActionSelPageExecute() { }
-void TFrmPrintReview::ActionEditTitleExecute() { }
-void TFrmPrintReview::ActionEditCompanyExecute() { }
-void TFrmPrintReview::ActionEditRowCountExecute() { }
-void TFrmPrintReview::ActionEditPageHeadExecute() { }
-void TFrmPrintReview::ActionEditPageFootExecute() { }
-void TFrmPrintReview::ActionEditAllRowHeightExecute() { }
-void TFrmPrintReview::ActionEditColWidthExecute() { }
-void TFrmPrintReview::ActionEditRowHeightExecute() { }
-void TFrmPrintReview::ActionSetPageExecute() { }
-void TFrmPrintReview::ActionSetFontExecute() { }
+enum class Hourglass { No, Yes };
+
+// Creates the dialog (under the hourglass when asked), shows it modally and
+// hands it to `after` once it has closed, before it is destroyed.
+template <typename Dialog, typename After>
+void RunDialog(TFrmPrintReview& w, Hourglass hourglass, After after)
+{
+    std::optional<WaitCursor> wait;
+    if (hourglass == Hourglass::Yes)
+        wait.emplace();
+    Dialog dialog(DialogContext { *w.PrintFormat, *w.BuffPaper, *w.Printer, w.Services.messages }, &w);
+    wait.reset();
+    dialog.exec();
+    after(dialog);
+}
+
+// Every dialog that edits the layout is followed by a new pagination: texts,
+// fonts and sizes all change the height of a table block, and with it how many
+// blocks fit on a sheet.
+template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourglass)
+{
+    RunDialog<Dialog>(w, hourglass, [&w](Dialog& d) {
+        if (d.Confirmed)
+            w.RepaginateAndShow();
+    });
+}
+
+} // namespace
+
+void TFrmPrintReview::ActionEditCompanyExecute()
+{
+    EditLayout<TFrmSetCompany>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditTitleExecute()
+{
+    EditLayout<TFrmSetTitle>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditPageHeadExecute()
+{
+    EditLayout<TFrmSetPageHead>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditPageFootExecute()
+{
+    EditLayout<TFrmSetPageFoot>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionSetFontExecute()
+{
+    EditLayout<TFrmSetFont>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditRowCountExecute()
+{
+    EditLayout<TFrmSetRowCount>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditAllRowHeightExecute()
+{
+    EditLayout<TFrmSetAllRowHeight>(*this, Hourglass::Yes);
+}
+void TFrmPrintReview::ActionEditColWidthExecute()
+{
+    EditLayout<TFrmEditColWidth>(*this, Hourglass::No);
+}
+void TFrmPrintReview::ActionEditRowHeightExecute()
+{
+    EditLayout<TFrmEditRowHeight>(*this, Hourglass::No);
+}
+void TFrmPrintReview::ActionSetPageExecute()
+{
+    EditLayout<TFrmSetPaper>(*this, Hourglass::Yes);
+}
+
+void TFrmPrintReview::ActionSelPageExecute()
+{
+    RunDialog<TFrmSelectPage>(*this, Hourglass::Yes, [this](TFrmSelectPage& d) {
+        // The dialog has set the current page; redraw only when it changed.
+        if (d.Confirmed && d.Changed)
+            ShowPageAndStatus();
+    });
+}
 
 void TFrmPrintReview::ActionSetPrintExecute()
 {
@@ -23,8 +107,14 @@ void TFrmPrintReview::ActionSetPrintExecute()
         ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
         return;
     }
+    // The dialog prints by itself.
+    RunDialog<TFrmPrintDlg>(*this, Hourglass::Yes, [](TFrmPrintDlg&) {});
 }
 
-void TFrmPrintReview::ActionAboutExecute() { }
+void TFrmPrintReview::ActionAboutExecute()
+{
+    TFrmAbout about(Services.shell, this);
+    about.exec();
+}
 
 } // namespace quillet
