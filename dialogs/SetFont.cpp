@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -78,7 +80,8 @@ QLabel* NewLabel(const QString& text, QWidget* parent, int x, int y)
 
 // Face lists offer the installed families and also the program's own face
 // names (宋体, 黑体, ...) that the layout uses and that are drawn through a
-// substitute family, so such a face shows selected instead of blank.
+// substitute family, so such a face shows selected instead of blank. The
+// list sorts what it is given.
 TFontComboBox::TFamilySource FamiliesWith(const QStringList& storedFaces)
 {
     return [storedFaces](TFontDevice device) {
@@ -88,16 +91,23 @@ TFontComboBox::TFamilySource FamiliesWith(const QStringList& storedFaces)
                 [&](const TFontFamilyInfo& f) { return f.name.compare(name, Qt::CaseInsensitive) == 0; });
             if (listed || QFont::substitutes(name).isEmpty())
                 continue;
-            TFontFamilyInfo info;
-            info.name = name;
-            info.typeBits = kTrueTypeFontType;
-            const auto at = std::find_if(families.begin(), families.end(),
-                [&](const TFontFamilyInfo& f) { return f.name.compare(name, Qt::CaseInsensitive) > 0; });
-            families.insert(at, info);
+            families.append({ name, kTrueTypeFontType, false, false });
         }
         return families;
     };
 }
+
+// Six tabs share the width of the dialog; the toolkit's own spacing around
+// a tab caption would push the last ones behind scroll buttons.
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return 10;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 } // namespace
 
@@ -109,6 +119,9 @@ TFrmSetFont::TFrmSetFont(const DialogContext& context, QWidget* parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(6, 6, 423, 180);
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(PageControl1);
+    PageControl1->tabBar()->setStyle(tabStyle);
     BuildTab(kCompanyTab, QStringLiteral(" 公司字体 "), QString());
     BuildTab(kTitleTab, QStringLiteral(" 标题字体 "), QString());
     BuildTab(kColumnTab, QStringLiteral(" 各列字体 "), QStringLiteral("列号:"));
