@@ -1,5 +1,7 @@
 // Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 
 #include "platform/qt/FontSubstitutions.h"
@@ -20,6 +22,10 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     // Tool bar pictures come from an icon theme even where the desktop sets none.
     EnsureIconTheme();
+    // The toolkit's own dialogs (file, printer) speak the program's language.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();

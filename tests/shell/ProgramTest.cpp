@@ -54,7 +54,7 @@ ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {})
 QString PdfText(const QString& pdf)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
     process.waitForFinished(60000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -63,7 +63,8 @@ QString PdfText(const QString& pdf)
 // "/" of the document title made safe.
 QString PageFile(const QStringList& pdfs, int n, int pages)
 {
-    const QRegularExpression pattern(QStringLiteral("^2024年3月销售明细账\\(%1[^0-9]%2\\)\\.pdf$").arg(n).arg(pages));
+    const QRegularExpression pattern(
+        QStringLiteral("^2024年3月销售明细账\\(%1[^0-9]%2\\)\\.pdf$").arg(n).arg(pages));
     for (const QString& name : pdfs)
         if (pattern.match(name).hasMatch())
             return name;
@@ -98,7 +99,7 @@ protected:
 
     QStringList Pdfs(const QString& folder)
     {
-        QStringList names = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        QStringList names = QDir(folder).entryList({ QStringLiteral("*.pdf") }, QDir::Files, QDir::Name);
         return names;
     }
 
@@ -131,14 +132,14 @@ TEST_F(ProgramTest, StartupFailuresEndWithTheirMessage)
         QString line;
     };
     const Case cases[] = {
-        {{}, QStringLiteral("提示: 传递参数不正确!")},
-        {{data_}, QStringLiteral("提示: 传递参数不正确!")},
-        {{missing, format_}, kTitle + QStringLiteral("数据文件\"%1\"不存在!").arg(missing)},
-        {{data_, missing}, kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(missing)},
-        {{data_, bf}, kTitle + QStringLiteral("格式文件\"%1\"格式不对!").arg(bf)},
-        {{data_, of}, kTitle + QStringLiteral("此程序不支持这个版的格式文件%1").arg(of)},
-        {{bd, format_}, kTitle + QStringLiteral("数据文件\"%1\"格式不对!").arg(bd)},
-        {{od, format_}, kTitle + QStringLiteral("此程序不支持这个版的数据文件%1").arg(od)},
+        { {}, QStringLiteral("提示: 传递参数不正确!") },
+        { { data_ }, QStringLiteral("提示: 传递参数不正确!") },
+        { { missing, format_ }, kTitle + QStringLiteral("数据文件\"%1\"不存在!").arg(missing) },
+        { { data_, missing }, kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(missing) },
+        { { data_, bf }, kTitle + QStringLiteral("格式文件\"%1\"格式不对!").arg(bf) },
+        { { data_, of }, kTitle + QStringLiteral("此程序不支持这个版的格式文件%1").arg(of) },
+        { { bd, format_ }, kTitle + QStringLiteral("数据文件\"%1\"格式不对!").arg(bd) },
+        { { od, format_ }, kTitle + QStringLiteral("此程序不支持这个版的数据文件%1").arg(od) },
     };
     for (const Case& c : cases) {
         const ProcessRun run = Start(c.args);
@@ -151,9 +152,10 @@ TEST_F(ProgramTest, StartupFailuresEndWithTheirMessage)
 // named after the title with (n/N), each with its page number line.
 TEST_F(ProgramTest, PrintModesWriteOnePdfPerPage)
 {
-    for (const QString& mode : {QStringLiteral("print"), QStringLiteral("NotDefPrint")}) {
+    for (const QString& mode : { QStringLiteral("print"), QStringLiteral("NotDefPrint") }) {
         QTemporaryDir out;
-        const ProcessRun run = Start({data_, format_, mode}, {QStringLiteral("QUILLET_PDF_DIR=") + out.path()});
+        const ProcessRun run
+            = Start({ data_, format_, mode }, { QStringLiteral("QUILLET_PDF_DIR=") + out.path() });
         ASSERT_EQ(run.status, 0) << run.err.toStdString();
         const QStringList pdfs = Pdfs(out.path());
         ASSERT_GE(pdfs.size(), 2);
@@ -178,7 +180,7 @@ TEST_F(ProgramTest, SavedLayoutPreferredOrIgnoredByMode)
     struct Remove {
         QString path;
         ~Remove() { QFile::remove(path); }
-    } cleanup{saved};
+    } cleanup { saved };
     TMyPrintFormat layout;
     ASSERT_EQ(layout.LoadFromFile(format_.toStdString()), kFileOk);
     layout.Title.Text.SetText(Utf8ToGbk("已保存的格式"));
@@ -186,32 +188,35 @@ TEST_F(ProgramTest, SavedLayoutPreferredOrIgnoredByMode)
     ASSERT_EQ(layout.SaveToFile(saved.toStdString(), paper), kFileOk);
 
     QTemporaryDir preferred;
-    ASSERT_EQ(Start({data_, ownFormat, QStringLiteral("Print")}, {QStringLiteral("QUILLET_PDF_DIR=") + preferred.path()})
+    ASSERT_EQ(Start({ data_, ownFormat, QStringLiteral("Print") },
+                  { QStringLiteral("QUILLET_PDF_DIR=") + preferred.path() })
                   .status,
-              0);
+        0);
     const QStringList a = Pdfs(preferred.path());
     ASSERT_FALSE(a.isEmpty());
     EXPECT_TRUE(a.first().startsWith(QStringLiteral("已保存的格式("))) << a.first().toStdString();
 
     QTemporaryDir ignored;
-    ASSERT_EQ(Start({data_, ownFormat, QStringLiteral("NotDefPrint")},
-                    {QStringLiteral("QUILLET_PDF_DIR=") + ignored.path()})
+    ASSERT_EQ(Start({ data_, ownFormat, QStringLiteral("NotDefPrint") },
+                  { QStringLiteral("QUILLET_PDF_DIR=") + ignored.path() })
                   .status,
-              0);
+        0);
     const QStringList b = Pdfs(ignored.path());
     ASSERT_FALSE(b.isEmpty());
     EXPECT_TRUE(b.first().startsWith(QStringLiteral("2024年3月销售明细账("))) << b.first().toStdString();
 
     // The saved layout is used only when the passed format file exists.
     const QString gone = dir_.filePath(QStringLiteral("e2e_saved_layout_gone.fmt"));
-    const ProcessRun run = Start({data_, gone, QStringLiteral("Print")});
-    EXPECT_EQ(run.message.toStdString(), (kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(gone)).toStdString());
+    const ProcessRun run = Start({ data_, gone, QStringLiteral("Print") });
+    EXPECT_EQ(run.message.toStdString(),
+        (kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(gone)).toStdString());
 }
 
 int CompletedJobs(const QString& queue)
 {
     QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue});
+    lpstat.start(QStringLiteral("lpstat"),
+        { QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue });
     lpstat.waitForFinished(30000);
     return static_cast<int>(QString::fromUtf8(lpstat.readAllStandardOutput())
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
@@ -221,29 +226,31 @@ int CompletedJobs(const QString& queue)
 int QueuedJobs(const QString& queue)
 {
     QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+    lpstat.start(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue });
     lpstat.waitForFinished(30000);
-    return static_cast<int>(
-        QString::fromUtf8(lpstat.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+    return static_cast<int>(QString::fromUtf8(lpstat.readAllStandardOutput())
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                .size());
 }
 
 // Print mode through the real CUPS queue: one job per page.
 TEST_F(ProgramTest, PrintModeSendsOneCupsJobPerPage)
 {
     QProcess probe;
-    probe.start(QStringLiteral("lpstat"), {QStringLiteral("-p"), QStringLiteral("QuilletPDF")});
+    probe.start(QStringLiteral("lpstat"), { QStringLiteral("-p"), QStringLiteral("QuilletPDF") });
     if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
         GTEST_SKIP() << "no CUPS queue QuilletPDF (scripts/setup-cups.sh sets it up)";
     QTemporaryDir pdfOut;
-    ASSERT_EQ(Start({data_, format_, QStringLiteral("NotDefPrint")}, {QStringLiteral("QUILLET_PDF_DIR=") + pdfOut.path()})
+    ASSERT_EQ(Start({ data_, format_, QStringLiteral("NotDefPrint") },
+                  { QStringLiteral("QUILLET_PDF_DIR=") + pdfOut.path() })
                   .status,
-              0);
+        0);
     const int pages = static_cast<int>(Pdfs(pdfOut.path()).size());
     ASSERT_GE(pages, 2);
 
     const int before = CompletedJobs(QStringLiteral("QuilletPDF")) + QueuedJobs(QStringLiteral("QuilletPDF"));
-    const ProcessRun run = Start({data_, format_, QStringLiteral("NotDefPrint")},
-                          {QStringLiteral("PRINTER=QuilletPDF"), QStringLiteral("LPDEST=QuilletPDF")});
+    const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+        { QStringLiteral("PRINTER=QuilletPDF"), QStringLiteral("LPDEST=QuilletPDF") });
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     int after = 0;
     for (int i = 0; i < 120; ++i) {
@@ -253,6 +260,31 @@ TEST_F(ProgramTest, PrintModeSendsOneCupsJobPerPage)
         QThread::msleep(250);
     }
     EXPECT_EQ(after - before, pages);
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// The help command opens the manual beside the program: it is there after a
+// build and names every command of the menus and the run modes.
+TEST(ProgramManual, LiesBesideTheProgramAndNamesEveryCommand)
+{
+    QFile manual(QFileInfo(kProgram).absolutePath() + QStringLiteral("/Quillet.html"));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manual.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    const char* names[] = { "保存打印格式", "删除保存的打印格式", "保存到图片", "退出程序", "前一页",
+        "下一页", "第一页", "最后一页", "浏览指定页...", "修改标题...", "修改公司...", "修改打印行数...",
+        "修改页头...", "修改页尾...", "设置统一行高...", "恢复合并的列宽...", "恢复合并的行高...", "水平居左",
+        "水平居中", "水平居右", "垂直居顶", "垂直居中", "垂直居底", "页面设置...", "字体设置...",
+        "预览比率50%", "预览比率100%", "打印比率50%", "打印比率100%", "刷新", "打印...", "设置打印机...",
+        "开始打印", "帮助...", "写信...", "Quillet的主页", "关于...", "预览状态", "设计状态", "标准风格",
+        "XP风格", "Print", "OnlyView", "NotDef", "NotDefPrint", "NotDefOnlyView", "Format", ".PFD" };
+    for (const char* name : names)
+        EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name;
 }
 
 } // namespace
