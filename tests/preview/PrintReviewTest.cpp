@@ -1,5 +1,6 @@
 // The preview window after start-up on the example report: tabs, status bar,
 // paper label, page turning, zoom, states, placement and styles.
+#include "preview/TabSet.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include "preview/TabSet.h"
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ namespace {
 class NullShell : public Shell {
 public:
     bool Open(const std::string&) override { return true; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 class PreviewWindowTest : public ::testing::Test {
@@ -54,9 +54,9 @@ protected:
     TFrmPrintReview& Open(QStringList arguments = {}, bool show = true)
     {
         if (arguments.isEmpty())
-            arguments = {DataPath(), FormatPath()};
+            arguments = { DataPath(), FormatPath() };
         window_ = std::make_unique<TFrmPrintReview>(
-            PlatformServices{messages_, printers_, display_, bitmaps_, shell_},
+            PlatformServices { messages_, printers_, display_, bitmaps_, shell_ },
             [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
         if (show && !window_->EndRequested())
             window_->show();
@@ -76,7 +76,10 @@ protected:
 
 QTemporaryDir* PreviewWindowTest::folder_ = nullptr;
 
-QString Tab(int n) { return QStringLiteral("\u3000第") + QString::number(n) + QStringLiteral("页\u3000"); }
+QString Tab(int n)
+{
+    return QStringLiteral("\u3000第") + QString::number(n) + QStringLiteral("页\u3000");
+}
 
 // After start-up the tab row holds one full-width-space tab per page and the
 // status panels show state, page count, current page and printer.
@@ -111,7 +114,7 @@ TEST_F(PreviewWindowTest, FirstShowEntersDesignStateWithStoredPlacement)
     EXPECT_FALSE(w.ActionStateReview->isChecked());
     EXPECT_TRUE(w.ActionViewRate100->isChecked());
     EXPECT_TRUE(w.ActionPrintRate100->isChecked());
-    for (QAction* a : {w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100})
+    for (QAction* a : { w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100 })
         EXPECT_FALSE(a->isEnabled());
     EXPECT_EQ(w.ActionWhereHorCenter->isChecked(), w.PrintFormat->HorPlace == 2);
     EXPECT_EQ(w.ActionWhereVerTop->isChecked(), w.PrintFormat->VerPlace == 1);
@@ -186,7 +189,7 @@ TEST_F(PreviewWindowTest, ZoomSizesRulersAndDesignStateLocksRates)
     EXPECT_TRUE(w.ActionViewRate100->isChecked());
     EXPECT_TRUE(w.ActionPrintRate100->isChecked());
     EXPECT_FALSE(w.ActionViewRate50->isChecked());
-    for (QAction* a : {w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100})
+    for (QAction* a : { w.ActionViewRate50, w.ActionViewRate100, w.ActionPrintRate50, w.ActionPrintRate100 })
         EXPECT_FALSE(a->isEnabled());
     EXPECT_EQ(w.StatusPanels[1]->text(), QStringLiteral("设计"));
     EXPECT_EQ(w.Image_Review->width(), 794 + 5);
@@ -220,14 +223,16 @@ TEST_F(PreviewWindowTest, PlacementCommandsMoveTheTable)
     EXPECT_TRUE(w.ActionWhereHorLeft->isChecked());
     EXPECT_FALSE(w.ActionWhereHorCenter->isChecked());
     w.ActionWhereHorRight->trigger();
-    EXPECT_EQ(w.BuffPaper->TableLeft, std::max<int>(f.MarginLeft, w.BuffPaper->PageWidth - f.MarginRight - width));
+    EXPECT_EQ(
+        w.BuffPaper->TableLeft, std::max<int>(f.MarginLeft, w.BuffPaper->PageWidth - f.MarginRight - width));
     EXPECT_TRUE(w.ActionWhereHorRight->isChecked());
     EXPECT_FALSE(w.ActionWhereHorLeft->isChecked());
 
     const int height = w.BuffPaper->TableBottom - w.BuffPaper->TableTop;
     w.ActionWhereVerBottom->trigger();
     EXPECT_EQ(f.VerPlace, 3);
-    EXPECT_EQ(w.BuffPaper->TableTop, std::max<int>(f.MarginTop, w.BuffPaper->PageHeight - f.MarginBottom - height));
+    EXPECT_EQ(
+        w.BuffPaper->TableTop, std::max<int>(f.MarginTop, w.BuffPaper->PageHeight - f.MarginBottom - height));
     // Triggering the ticked command again keeps it ticked.
     w.ActionWhereVerBottom->trigger();
     EXPECT_TRUE(w.ActionWhereVerBottom->isChecked());
@@ -236,8 +241,8 @@ TEST_F(PreviewWindowTest, PlacementCommandsMoveTheTable)
 
     // A stored value outside 1..3 ticks nothing.
     w.SetHorPlace(0);
-    EXPECT_FALSE(w.ActionWhereHorLeft->isChecked() || w.ActionWhereHorCenter->isChecked() ||
-                 w.ActionWhereHorRight->isChecked());
+    EXPECT_FALSE(w.ActionWhereHorLeft->isChecked() || w.ActionWhereHorCenter->isChecked()
+        || w.ActionWhereHorRight->isChecked());
     EXPECT_EQ(w.BuffPaper->TableLeft, 0);
 }
 
@@ -273,7 +278,7 @@ TEST_F(PreviewWindowTest, NoPrinterDisablesPrintCommands)
 // Preview-only mode refuses to print; the other modes print one job per page.
 TEST_F(PreviewWindowTest, OnlyViewRefusesToPrintAndStartPrintPrintsEveryPage)
 {
-    TFrmPrintReview& w = Open({DataPath(), FormatPath(), QStringLiteral("onlyVIEW")});
+    TFrmPrintReview& w = Open({ DataPath(), FormatPath(), QStringLiteral("onlyVIEW") });
     EXPECT_TRUE(w.OnlyView);
     w.ActionStartPrintExecute();
     ASSERT_EQ(messages_.shown.size(), 1u);
@@ -290,7 +295,7 @@ TEST_F(PreviewWindowTest, OnlyViewRefusesToPrintAndStartPrintPrintsEveryPage)
 // A print mode prints every page and asks the program to end.
 TEST_F(PreviewWindowTest, PrintModePrintsAllPagesAndEnds)
 {
-    TFrmPrintReview& w = Open({DataPath(), FormatPath(), QStringLiteral("NotDefPrint")}, false);
+    TFrmPrintReview& w = Open({ DataPath(), FormatPath(), QStringLiteral("NotDefPrint") }, false);
     EXPECT_TRUE(w.EndRequested());
     EXPECT_EQ(w.ExitCode(), 0);
     EXPECT_EQ(static_cast<int>(printers_.jobs.size()), w.BuffPaper->PageCount);
@@ -299,14 +304,15 @@ TEST_F(PreviewWindowTest, PrintModePrintsAllPagesAndEnds)
 // A saved layout beside the program is preferred unless the mode says NotDef.
 TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
 {
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(ProgramFolder())) + QStringLiteral("/Format");
+    const QString folder
+        = QFile::decodeName(QByteArray::fromStdString(ProgramFolder())) + QStringLiteral("/Format");
     QDir().mkpath(folder);
     const QString saved = folder + QStringLiteral("/example.PFD");
     // Other tests must never see this layout, whatever happens here.
     struct Remove {
         QString path;
         ~Remove() { QFile::remove(path); }
-    } cleanup{saved};
+    } cleanup { saved };
     TMyPrintFormat layout;
     ASSERT_EQ(layout.LoadFromFile(FormatPath().toStdString()), kFileOk);
     layout.HorPlace = 3;
@@ -314,15 +320,16 @@ TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
     TMyPaperSpec paper;
     ASSERT_EQ(layout.SaveToFile(saved.toStdString(), paper), kFileOk);
 
-    TFrmPrintReview& preferred = Open({DataPath(), FormatPath(), QStringLiteral("OnlyView")}, false);
+    TFrmPrintReview& preferred = Open({ DataPath(), FormatPath(), QStringLiteral("OnlyView") }, false);
     EXPECT_EQ(preferred.PrintFormat->MarginLeft, 17);
     EXPECT_EQ(preferred.SavedFormatPath, saved);
 
-    TFrmPrintReview& ignored = Open({DataPath(), FormatPath(), QStringLiteral("notdef")}, false);
+    TFrmPrintReview& ignored = Open({ DataPath(), FormatPath(), QStringLiteral("notdef") }, false);
     EXPECT_NE(ignored.PrintFormat->MarginLeft, 17);
 
     // Four arguments: no mode word, so the saved layout is used and the run previews.
-    TFrmPrintReview& four = Open({DataPath(), FormatPath(), QStringLiteral("NotDef"), QStringLiteral("x")}, false);
+    TFrmPrintReview& four
+        = Open({ DataPath(), FormatPath(), QStringLiteral("NotDef"), QStringLiteral("x") }, false);
     EXPECT_EQ(four.PrintFormat->MarginLeft, 17);
     EXPECT_FALSE(four.EndRequested());
 }
@@ -350,12 +357,12 @@ TEST_F(PreviewWindowTest, ScreenshotsWhenAsked)
 TEST(StartupRules, ModeWordsAndBaseNames)
 {
     const QString d = QStringLiteral("a.dat"), f = QStringLiteral("b.fmt");
-    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("print")}).print);
-    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("print")}).preferSaved);
-    EXPECT_FALSE(ModeFromArguments({d, f, QStringLiteral("NOTDEFPRINT")}).preferSaved);
-    EXPECT_TRUE(ModeFromArguments({d, f, QStringLiteral("NotDefOnlyView")}).onlyView);
-    EXPECT_FALSE(ModeFromArguments({d, f, QStringLiteral("Print"), QStringLiteral("x")}).print);
-    const RunMode other = ModeFromArguments({d, f, QStringLiteral("Printer")});
+    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("print") }).print);
+    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("print") }).preferSaved);
+    EXPECT_FALSE(ModeFromArguments({ d, f, QStringLiteral("NOTDEFPRINT") }).preferSaved);
+    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("NotDefOnlyView") }).onlyView);
+    EXPECT_FALSE(ModeFromArguments({ d, f, QStringLiteral("Print"), QStringLiteral("x") }).print);
+    const RunMode other = ModeFromArguments({ d, f, QStringLiteral("Printer") });
     EXPECT_TRUE(other.preferSaved);
     EXPECT_FALSE(other.print || other.onlyView);
     EXPECT_EQ(FormatBaseName(QStringLiteral("/x/y/sales.2024.fmt")), QStringLiteral("sales.2024"));

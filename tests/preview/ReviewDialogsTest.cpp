@@ -87,9 +87,10 @@ TEST_F(ReviewDialogsTest, CancelChangesNothing)
 // when confirmed; its border can be found again.
 TEST_F(ReviewDialogsTest, HiddenColumnIsListedAndRestored)
 {
-    TFrmPrintReview& w = Open();
-    w.PrintFormat->ColWidth[2] = 0;
-    w.RepaginateAndShow();
+    TFrmPrintReview& w = OpenLaidOut();
+    // Column 2 (30 mm, border at x = 301) dragged further left than it is wide.
+    Drag(301, RowMiddle(3), -200, 0);
+    ASSERT_EQ(w.PrintFormat->ColWidth[2], 0);
     QStringList listed;
     Answer<TFrmEditColWidth>(w.ActionEditColWidth, [&](TFrmEditColWidth& d) {
         auto* list = d.findChild<QComboBox*>();
@@ -101,6 +102,8 @@ TEST_F(ReviewDialogsTest, HiddenColumnIsListedAndRestored)
     });
     EXPECT_EQ(listed, QStringList { QStringLiteral("第2列") });
     EXPECT_GT(w.PrintFormat->ColWidth[2], 0);
+    Move(ColumnBorder(2), RowMiddle(3));
+    EXPECT_EQ(w.HitIndex, 2);
 }
 
 // More rows per block make fewer pages; the window then shows the new last page.

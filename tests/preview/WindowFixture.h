@@ -3,6 +3,7 @@
 // with recorded message boxes, a fake or real printer list and a shell that
 // remembers what it was asked to open.
 #include <QApplication>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
+#include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/TabSet.h"
 #include "shell/Startup.h"
@@ -76,6 +78,85 @@ protected:
     }
 
     void TearDown() override { window_.reset(); }
+
+    // Mouse editing helpers: a layout with known borders, mouse events sent to
+    // the page image, and where the page draws its borders.
+    // The example laid out at the left margin 30 mm with columns of 20 and 30 mm.
+    TFrmPrintReview& OpenLaidOut()
+    {
+        TFrmPrintReview& w = Open();
+        w.PrintFormat->MarginLeft = 30;
+        w.PrintFormat->ColWidth[1] = 20;
+        w.PrintFormat->ColWidth[2] = 30;
+        w.SetHorPlace(1);
+        w.RunEngine([&w] {
+            w.BuffPaper->Paginate();
+            w.BuffPaper->ShowCurrentPage();
+        });
+        return w;
+    }
+
+    void Send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y)
+    {
+        const QPointF local(x, y);
+        QMouseEvent event(
+            type, local, window_->Image_Review->mapToGlobal(local), button, held, Qt::NoModifier);
+        QApplication::sendEvent(window_->Image_Review, &event);
+    }
+    void Move(int x, int y, Qt::MouseButtons held = Qt::NoButton)
+    {
+        Send(QEvent::MouseMove, Qt::NoButton, held, x, y);
+    }
+    void Press(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Send(QEvent::MouseButtonPress, button, button, x, y);
+    }
+    void Release(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Send(QEvent::MouseButtonRelease, button, Qt::NoButton, x, y);
+    }
+    // Press at (x, y), move by (dx, dy), release there.
+    void Drag(int x, int y, int dx, int dy)
+    {
+        Move(x, y);
+        Press(x, y);
+        Move(x + dx, y + dy, Qt::LeftButton);
+        Release(x + dx, y + dy);
+    }
+
+    Qt::CursorShape Cursor() const { return window_->Image_Review->cursor().shape(); }
+
+    // The body's top edge and the y of the middle of data row r, in page-image pixels.
+    int BodyTop() const
+    {
+        const TMyBuffPaper& b = *window_->BuffPaper;
+        return static_cast<int>(
+            (b.TableTop + b.CompanyHeight + b.TitleHeight + b.HeadHeight) * window_->Screen->PixelsPerMmY);
+    }
+    int RowMiddle(int r) const
+    {
+        int s = 0;
+        for (int j = 1; j < r; ++j)
+            s += window_->PrintFormat->RowHeight[j];
+        return BodyTop()
+            + static_cast<int>(
+                (s + window_->PrintFormat->RowHeight[r] / 2.0) * window_->Screen->PixelsPerMmY);
+    }
+    int RowBorder(int r) const
+    {
+        int s = 0;
+        for (int j = 1; j <= r; ++j)
+            s += window_->PrintFormat->RowHeight[j];
+        return BodyTop() + static_cast<int>(s * window_->Screen->PixelsPerMmY);
+    }
+    int ColumnBorder(int c) const
+    {
+        int s = 0;
+        for (int i = 1; i <= c; ++i)
+            s += window_->PrintFormat->ColWidth[i];
+        return static_cast<int>(window_->BuffPaper->TableLeft * window_->Screen->PixelsPerMmX)
+            + static_cast<int>(s * window_->Screen->PixelsPerMmX);
+    }
 
     static QTemporaryDir* folder_;
     QTemporaryDir saved_;

@@ -17,8 +17,14 @@ QImage Paint(TZtRuler& ruler)
     return image;
 }
 
-bool IsBlack(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); }
-bool IsWhite(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(255, 255, 255); }
+bool IsBlack(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) == qRgb(0, 0, 0);
+}
+bool IsWhite(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) == qRgb(255, 255, 255);
+}
 
 // A 21 cm top ruler 869 pixels wide: band from 38 to 831 and from 7 to 22,
 // short ticks at 15 and 30 pixels into each centimetre from y 13 to 14, the
@@ -37,7 +43,7 @@ TEST(ZtRulerPaint, HorizontalBandNumbersAndTicksAt96Dpi)
     EXPECT_FALSE(IsWhite(image, 37, 15));
     EXPECT_FALSE(IsWhite(image, 831, 15));
     // First centimetre: ticks at 38 + 15, 38 + 23, 38 + 30.
-    for (int x : {38 + 15, 38 + 30}) {
+    for (int x : { 38 + 15, 38 + 30 }) {
         EXPECT_TRUE(IsBlack(image, x, 13)) << x;
         EXPECT_TRUE(IsBlack(image, x, 14)) << x;
         EXPECT_FALSE(IsBlack(image, x, 15)) << x; // end point left out
@@ -49,7 +55,7 @@ TEST(ZtRulerPaint, HorizontalBandNumbersAndTicksAt96Dpi)
     // Numbers start at 0, 38, 76, 113, 151, 189 pixels right of the band's start.
     const RulerLayout layout = ruler.Layout();
     ASSERT_EQ(layout.labels.size(), 21u);
-    const int expected[] = {0, 38, 76, 113, 151, 189};
+    const int expected[] = { 0, 38, 76, 113, 151, 189 };
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(layout.labels[i].at.x - 38, expected[i]);
         EXPECT_EQ(layout.labels[i].at.y, 8);
@@ -94,8 +100,9 @@ TEST(ZtRulerPaint, VerticalNumbersAndRepaintOnlyOnChange)
 // followed by the ticks of the centimetre before it.
 TEST(ZtRulerPaint, PaintOrderOnARecordingCanvas)
 {
-    RulerLayout layout = ComputeRulerLayout(TMyOrientation::trHorizontal, 869, 29, Rect{0, 0, 869, 29}, 0, 0, 96, 96);
-    RecordingCanvas canvas(96, 96, Rect{0, 0, 869, 29});
+    RulerLayout layout
+        = ComputeRulerLayout(TMyOrientation::trHorizontal, 869, 29, Rect { 0, 0, 869, 29 }, 0, 0, 96, 96);
+    RecordingCanvas canvas(96, 96, Rect { 0, 0, 869, 29 });
     canvas.SetFont("Arial", 8, kBlack);
     PaintRuler(canvas, layout, RgbColor(240, 240, 240), RgbColor(160, 160, 160));
     const auto texts = canvas.Texts();
@@ -104,7 +111,7 @@ TEST(ZtRulerPaint, PaintOrderOnARecordingCanvas)
     EXPECT_EQ(texts[0].brushColor, kWhite);
     EXPECT_EQ(canvas.Lines().size(), 6u);
     EXPECT_EQ(canvas.ops[0].kind, CanvasOp::Kind::FillRect);
-    EXPECT_EQ(canvas.ops[0].rect, (Rect{0, 0, 869, 29}));
+    EXPECT_EQ(canvas.ops[0].rect, (Rect { 0, 0, 869, 29 }));
 }
 
 } // namespace
