@@ -119,8 +119,9 @@ private:
     void ValueChange(Tab tab);
     void SelectorChange(Tab tab);
     void DrawSample(Tab tab, const TMyTextItem* item);
-    // The size box's text kept to what is stored; false (with a message) when
-    // it is no integer at all.
+    // The size in the tab's size box, held to 0..kMaxFontPoints (the box then
+    // shows the held value); none, after a message, when the text is no
+    // integer, and the box shows the stored size again.
     std::optional<int> SizeOfBox(Tab tab, const TMyTextItem& item);
     // ComboBox1KeyPress: backspace and digits pass; other typed characters
     // are dropped.
