@@ -264,3 +264,36 @@ TEST_F(ReviewFileCommandsTest, PrinterSetupOnTheSystemQueue)
 
 } // namespace
 } // namespace quillet::testing
+
+namespace quillet::testing {
+namespace {
+
+// Without any printer the print commands, reached for all that they are
+// disabled, say so and change nothing; printer setup stays open in
+// preview-only mode.
+TEST_F(ReviewFileCommandsTest, NoPrinterAndPreviewOnlyRefusals)
+{
+    fakePrinters_.printers.clear();
+    TFrmPrintReview& w = Open();
+    const int pages = w.BuffPaper->PageCount;
+    w.ActionStartPrintExecute();
+    w.ActionSetPrinterExecute();
+    EXPECT_EQ(Texts(messages_),
+        (std::vector<std::string> { "打印预览窗体|没有安装打印机!", "打印预览窗体|没有安装打印机!" }));
+    EXPECT_EQ(w.BuffPaper->PageCount, pages);
+
+    fakePrinters_.printers = { "Fake" };
+    messages_.shown.clear();
+    TFrmPrintReview& v = Open({ DataPath(), FormatPath(), QStringLiteral("OnlyView") });
+    bool asked = false;
+    v.Hook.printerSetup = [&asked] {
+        asked = true;
+        return false;
+    };
+    v.ActionSetPrinter->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+} // namespace
+} // namespace quillet::testing
