@@ -23,10 +23,17 @@ TLumEdit::TLumEdit(QWidget* parent)
     FollowFont();
     FollowEnabled();
     // Whether a hovered box looks hot depends on which control has the focus.
-    connect(qApp, &QApplication::focusChanged, this, [this] {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] {
         if (hover_)
             update();
     });
+}
+
+// The focus moves while the widget base tears the box down; by then this
+// part of the object is gone and must not be reached.
+TLumEdit::~TLumEdit()
+{
+    disconnect(focusWatch_);
 }
 
 bool TLumEdit::Hot() const

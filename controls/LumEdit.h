@@ -9,6 +9,7 @@ class TLumEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TLumEdit(QWidget* parent = nullptr);
+    ~TLumEdit() override;
 
     static constexpr int kBorder = 3;
 
@@ -35,6 +36,7 @@ private:
     void FollowEnabled();
 
     bool hover_ = false;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace quillet
