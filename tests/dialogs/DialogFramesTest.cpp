@@ -36,6 +36,8 @@ template <class Dialog> std::unique_ptr<QDialog> Make(const DialogContext& conte
 
 class DialogFrameTest : public ::testing::TestWithParam<FrameCase> { };
 
+// Each dialog shows its caption at its fixed size in the centre of the
+// screen, without title-bar icons, in 宋体 12 px, with OK and cancel.
 TEST_P(DialogFrameTest, CaptionSizeFlagsFontPlaceAndButtons)
 {
     const FrameCase& c = GetParam();
