@@ -502,22 +502,18 @@ void TFrmPrintReview::paintEvent(QPaintEvent* event)
 bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Image_Review) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseMove:
-            Image_ReviewMouseMove(mouse->position().toPoint().x(), mouse->position().toPoint().y());
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress
+            || type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            if (type == QEvent::MouseMove)
+                Image_ReviewMouseMove(at.x(), at.y());
+            else if (type == QEvent::MouseButtonRelease)
+                Image_ReviewMouseUp(mouse->button(), at.x(), at.y());
+            else // the second press of a double click presses as well
+                Image_ReviewMouseDown(mouse->button(), at.x(), at.y());
             return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            Image_ReviewMouseDown(
-                mouse->button(), mouse->position().toPoint().x(), mouse->position().toPoint().y());
-            return true;
-        case QEvent::MouseButtonRelease:
-            Image_ReviewMouseUp(
-                mouse->button(), mouse->position().toPoint().x(), mouse->position().toPoint().y());
-            return true;
-        default:
-            break;
         }
     }
     if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Resize) {
