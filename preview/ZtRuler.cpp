@@ -51,6 +51,10 @@ void PaintRuler(Canvas& canvas, const RulerLayout& layout, Color face, Color sha
 TZtRuler::TZtRuler(QWidget* parent)
     : QWidget(parent)
 {
+    // The ruler paints every pixel of itself. Marked opaque, its repaints stay
+    // its own: otherwise each one repaints the window beneath it, whose paint
+    // handler repaints the rulers again, and an idle window never rests.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     resize(200, 20);
     Relayout();
 }

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -209,6 +210,35 @@ TEST_F(PreviewWindowTest, RulersFollowTheScrollPosition)
     w.ScrollBox_Main->verticalScrollBar()->setValue(70);
     EXPECT_EQ(w.ZtRuler_Left->y(), -70);
     EXPECT_EQ(w.ZtRuler_Top->x(), -40);
+}
+
+// A shown window at rest paints its rulers a few times and then stops: a
+// repaint of a ruler must not set off a repaint of the window beneath it.
+TEST_F(PreviewWindowTest, IdleWindowStopsRepainting)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    TFrmPrintReview& w = Open();
+    w.ZtRuler_Top->installEventFilter(&counter);
+    w.ZtRuler_Left->installEventFilter(&counter);
+    w.update();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    counter.paints = 0;
+    QElapsedTimer idle;
+    idle.start();
+    while (idle.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_LE(counter.paints, 2);
 }
 
 // Placement commands move the table block and tick exactly one command of their group.
