@@ -1,6 +1,7 @@
 #include "dialogs/DialogFrame.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QRadioButton>
@@ -10,6 +11,30 @@
 #include "platform/MessageService.h"
 
 namespace quillet {
+namespace {
+
+// Watches the dialog's show events; owned by the dialog.
+class OpeningWatcher : public QObject {
+public:
+    OpeningWatcher(QDialog& dialog, std::function<void()> formShow)
+        : QObject(&dialog)
+        , formShow_(std::move(formShow))
+    {
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            formShow_();
+        return false;
+    }
+
+private:
+    std::function<void()> formShow_;
+};
+
+} // namespace
 
 QString ProgramTitle()
 {
@@ -30,6 +55,29 @@ void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const 
         dialog.move(
             area.x() + (area.width() - clientWidth) / 2, area.y() + (area.height() - clientHeight) / 2);
     }
+}
+
+OkCancelButtons MakeOkCancelButtons(QDialog& dialog, QPoint okAt, QPoint cancelAt, DialogKeys keys)
+{
+    const bool answerKeys = keys == DialogKeys::EnterAndEsc;
+    auto* ok = new TLumButton(QStringLiteral("确  定"), &dialog);
+    ok->setGeometry(okAt.x(), okAt.y(), 75, 23);
+    if (answerKeys)
+        ok->setDefault(true);
+    else
+        ok->setAutoDefault(false);
+    auto* cancel = new TLumButton(QStringLiteral("取  消"), &dialog);
+    cancel->setGeometry(cancelAt.x(), cancelAt.y(), 75, 23);
+    if (answerKeys)
+        cancel->SetCancel(true);
+    else
+        cancel->setAutoDefault(false);
+    return { ok, cancel };
+}
+
+void FormShowOnOpening(QDialog& dialog, std::function<void()> formShow)
+{
+    new OpeningWatcher(dialog, std::move(formShow));
 }
 
 void ShowPlainMessage(MessageService& messages, const QString& text)

@@ -1,14 +1,19 @@
 #pragma once
 // What every format dialog shares: the fixed frame (client size, title bar
-// without icons, font, centred on the screen), the two kinds of message box,
-// the GBK texts of the format record in Qt's strings, and the numbered list
-// entries "第n列", "第n行", "第n页", "第n项".
+// without icons, font, centred on the screen), the OK / cancel pair, reading
+// the model on each opening, the two kinds of message box, the GBK texts of
+// the format record in Qt's strings, and the numbered list entries "第n列",
+// "第n行", "第n页", "第n项".
+#include <QDialog>
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-class QDialog;
+#include "controls/LumButton.h"
+
 class QRadioButton;
 
 namespace quillet {
@@ -22,6 +27,37 @@ QString ProgramTitle();
 // font "宋体" at 12 pixels and its caption, and places it in the centre of
 // the available area of the screen it will show on.
 void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const QString& caption);
+
+// The keys the OK / cancel pair answers: Enter clicks OK and Esc clicks
+// cancel, or neither (the dialog then swallows both).
+enum class DialogKeys { EnterAndEsc, None };
+
+struct OkCancelButtons {
+    TLumButton* ok;
+    TLumButton* cancel;
+};
+
+// The buttons "确  定" and "取  消" of the dialog, 75 x 23 pixels each with
+// their top-left corners at okAt and cancelAt, created in that order.
+OkCancelButtons MakeOkCancelButtons(QDialog& dialog, QPoint okAt, QPoint cancelAt, DialogKeys keys);
+
+// Makes the pair as the dialog's LumButton1 and LumButton2 and has their
+// clicks call its LumButton1Click and LumButton2Click.
+template <class Dialog>
+void AddOkCancelButtons(
+    Dialog& dialog, QPoint okAt, QPoint cancelAt, DialogKeys keys = DialogKeys::EnterAndEsc)
+{
+    const OkCancelButtons pair = MakeOkCancelButtons(dialog, okAt, cancelAt, keys);
+    dialog.LumButton1 = pair.ok;
+    dialog.LumButton2 = pair.cancel;
+    QObject::connect(pair.ok, &QPushButton::clicked, &dialog, &Dialog::LumButton1Click);
+    QObject::connect(pair.cancel, &QPushButton::clicked, &dialog, &Dialog::LumButton2Click);
+}
+
+// Calls formShow each time the dialog opens, before it appears, so that it
+// shows the model as it is then. The show the window system sends when it
+// gives a minimised dialog back is no opening: edits in progress stay.
+void FormShowOnOpening(QDialog& dialog, std::function<void()> formShow);
 
 // A message box captioned with the program's title, OK only.
 void ShowPlainMessage(MessageService& messages, const QString& text);

@@ -3,10 +3,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTabWidget>
 
-#include "controls/LumButton.h"
 #include "controls/LumEdit.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/GbkText.h"
@@ -56,23 +54,9 @@ TPageLinesDialog::TPageLinesDialog(const DialogContext& context, const Fields& f
     CheckBoxMoreLine = new QCheckBox(QStringLiteral("是否多行显示"), this);
     CheckBoxMoreLine->setGeometry(10, 136, 120, 20);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(206, 135, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(289, 135, 75, 23);
-    LumButton2->SetCancel(true);
-    connect(LumButton1, &QPushButton::clicked, this, &TPageLinesDialog::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TPageLinesDialog::LumButton2Click);
+    AddOkCancelButtons(*this, { 206, 135 }, { 289, 135 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
     FormCreate();
-}
-
-void TPageLinesDialog::showEvent(QShowEvent* event)
-{
-    // A window restored by the desktop is shown again without being reopened.
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
 }
 
 void TPageLinesDialog::FormShow()

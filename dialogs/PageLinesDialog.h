@@ -60,8 +60,6 @@ protected:
 
     TPageLinesDialog(const DialogContext& context, const Fields& fields, QWidget* parent);
 
-    void showEvent(QShowEvent* event) override;
-
 private:
     // One tab's controls.
     struct Line {

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "controls/LumButton.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
 
@@ -48,17 +47,10 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
     ComboBox2 = new QComboBox(this);
     ComboBox2->setGeometry(264, 66, 94, 20);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(199, 100, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(283, 100, 75, 23);
-    LumButton2->SetCancel(true);
+    AddOkCancelButtons(*this, { 199, 100 }, { 283, 100 });
 
     for (QRadioButton* button : { RadioButton1, RadioButton2, RadioButton3 })
         connect(button, &QRadioButton::clicked, this, &TFrmPrintDlg::RadioButton3Click);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmPrintDlg::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmPrintDlg::LumButton2Click);
     FormCreate();
 }
 

@@ -3,9 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QShowEvent>
 
-#include "controls/LumButton.h"
 #include "dialogs/DialogFrame.h"
 
 namespace quillet {
@@ -26,21 +24,8 @@ TRestoreSizeDialog::TRestoreSizeDialog(const DialogContext& context, const Field
     list_->setEditable(false);
     list_->setGeometry(92, 20, 150, 20);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(102, 70, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(186, 70, 75, 23);
-    LumButton2->SetCancel(true);
-    connect(LumButton1, &QPushButton::clicked, this, &TRestoreSizeDialog::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TRestoreSizeDialog::LumButton2Click);
-}
-
-void TRestoreSizeDialog::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
+    AddOkCancelButtons(*this, { 102, 70 }, { 186, 70 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
 }
 
 void TRestoreSizeDialog::FormShow()

@@ -46,8 +46,6 @@ protected:
 
     TRestoreSizeDialog(const DialogContext& context, const Fields& fields, QWidget* parent);
 
-    void showEvent(QShowEvent* event) override;
-
     QComboBox* List() const { return list_; }
 
 private:

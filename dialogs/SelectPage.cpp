@@ -2,9 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QShowEvent>
 
-#include "controls/LumButton.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
 
@@ -21,24 +19,11 @@ TFrmSelectPage::TFrmSelectPage(const DialogContext& context, QWidget* parent)
     ComboBox1 = new QComboBox(this);
     ComboBox1->setGeometry(82, 21, 126, 20);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(53, 60, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(137, 60, 75, 23);
-    LumButton2->SetCancel(true);
+    AddOkCancelButtons(*this, { 53, 60 }, { 137, 60 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
 
     // Only the user's choice counts as a change, not the filling on show.
     connect(ComboBox1, &QComboBox::activated, this, &TFrmSelectPage::ComboBox1Change);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmSelectPage::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmSelectPage::LumButton2Click);
-}
-
-void TFrmSelectPage::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
 }
 
 void TFrmSelectPage::FormShow()

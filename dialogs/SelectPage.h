@@ -36,9 +36,6 @@ public:
     void LumButton1Click();
     void LumButton2Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     DialogContext context_;
 };

@@ -26,7 +26,7 @@ void TFrmSetCompany::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
         unlock_ = false;
-    TTextLineDialog::showEvent(event);
+    QDialog::showEvent(event);
 }
 
 bool TFrmSetCompany::eventFilter(QObject* watched, QEvent* event)

@@ -9,14 +9,12 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProxyStyle>
-#include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <set>
 
-#include "controls/LumButton.h"
 #include "controls/PickCombos.h"
 #include "controls/SystemColors.h"
 #include "dialogs/DialogFrame.h"
@@ -159,12 +157,8 @@ TFrmSetFont::TFrmSetFont(const DialogContext& context, QWidget* parent)
     ColorComboBox6 = tabs_[kSpecialTab].color;
     Image6 = tabs_[kSpecialTab].image;
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(266, 193, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(352, 193, 75, 23);
-    LumButton2->SetCancel(true);
+    AddOkCancelButtons(*this, { 266, 193 }, { 352, 193 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
 
     FormCreate();
     ConnectHandlers();
@@ -290,8 +284,6 @@ void TFrmSetFont::ConnectHandlers()
     connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TFrmSetFont::ComboBox4Change);
     connect(ComboBox6, &QComboBox::currentIndexChanged, this, &TFrmSetFont::ComboBox6Change);
     connect(ComboBox9, &QComboBox::currentIndexChanged, this, &TFrmSetFont::ComboBox9Change);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetFont::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetFont::LumButton2Click);
 }
 
 TMyTextItem* TFrmSetFont::EditedItem(Tab tab)
@@ -463,13 +455,6 @@ void TFrmSetFont::FormShow()
             DrawSample(static_cast<Tab>(tab), EditedItem(static_cast<Tab>(tab)));
     }
     PageControl1->setCurrentIndex(kCompanyTab);
-}
-
-void TFrmSetFont::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
 }
 
 bool TFrmSetFont::ComboBox1KeyPress(QEvent* event) const

@@ -106,7 +106,6 @@ public:
     void LumButton2Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

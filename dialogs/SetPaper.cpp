@@ -5,13 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
-#include <QShowEvent>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
 
-#include "controls/LumButton.h"
 #include "controls/NumSpin.h"
 #include "controls/SystemColors.h"
 #include "dialogs/DialogFrame.h"
@@ -95,14 +93,8 @@ TFrmSetPaper::TFrmSetPaper(const DialogContext& context, QWidget* parent)
     BuildPageMargins(marginsPage);
     BuildPageContents(contentsPage);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(256, 270, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(343, 270, 75, 23);
-    LumButton2->SetCancel(true);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetPaper::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetPaper::LumButton2Click);
+    AddOkCancelButtons(*this, { 256, 270 }, { 343, 270 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
 
     for (TNumSpinEdit* edit : { NumSpinEdit1, NumSpinEdit2, NumSpinEdit3, NumSpinEdit4 })
         connect(edit, &QLineEdit::textChanged, this, &TFrmSetPaper::NumSpinEdit1Change);
@@ -193,14 +185,6 @@ void TFrmSetPaper::FormShow()
     CheckBoxFoot->setChecked(IsOn(f.PrintPageFoot));
     CheckBox3Click();
     DrawSample();
-}
-
-void TFrmSetPaper::showEvent(QShowEvent* event)
-{
-    // Only a real show, not the window system giving the window back.
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
 }
 
 void TFrmSetPaper::NumSpinEdit1Change()

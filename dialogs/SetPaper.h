@@ -66,9 +66,6 @@ public:
     void LumButton1Click();
     void LumButton2Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void BuildPageMargins(QWidget* page);
     void BuildPageContents(QWidget* page);

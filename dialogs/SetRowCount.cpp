@@ -2,11 +2,9 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QShowEvent>
 #include <algorithm>
 #include <cmath>
 
-#include "controls/LumButton.h"
 #include "controls/NumSpin.h"
 #include "dialogs/DialogFrame.h"
 
@@ -31,14 +29,8 @@ TFrmSetRowCount::TFrmSetRowCount(const DialogContext& context, QWidget* parent)
     Label_Range = new QLabel(GroupBox1);
     Label_Range->setGeometry(144, 22, 76, 14);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(67, 68, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(151, 68, 75, 23);
-    LumButton2->SetCancel(true);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetRowCount::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetRowCount::LumButton2Click);
+    AddOkCancelButtons(*this, { 67, 68 }, { 151, 68 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
     FormCreate();
 }
 
@@ -47,13 +39,6 @@ int TFrmSetRowCount::LowerBound() const
     // A layout whose heading rows fill all 500 rows still gets a bound the
     // range can hold.
     return std::min<int>(context_.format.HeadRowCount + 1, kMaxRows);
-}
-
-void TFrmSetRowCount::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
 }
 
 void TFrmSetRowCount::FormShow()

@@ -4,9 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
-#include <QShowEvent>
 
-#include "controls/LumButton.h"
 #include "controls/LumEdit.h"
 #include "controls/PickCombos.h"
 #include "dialogs/DialogFrame.h"
@@ -51,22 +49,8 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
     RadioButton_Right = new QRadioButton(QStringLiteral("水平居右"), GroupBox1);
     RadioButton_Right->setGeometry(236, 78, 84, 20);
 
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(186, 124, 75, 23);
-    LumButton1->setDefault(true);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(270, 124, 75, 23);
-    LumButton2->SetCancel(true);
-    connect(LumButton1, &QPushButton::clicked, this, &TTextLineDialog::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TTextLineDialog::LumButton2Click);
-}
-
-void TTextLineDialog::showEvent(QShowEvent* event)
-{
-    // A window restored by the desktop is shown again without being reopened.
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
+    AddOkCancelButtons(*this, { 186, 124 }, { 270, 124 });
+    FormShowOnOpening(*this, [this] { FormShow(); });
 }
 
 void TTextLineDialog::FormShow()

@@ -56,8 +56,6 @@ protected:
 
     TTextLineDialog(const DialogContext& context, const Fields& fields, QWidget* parent);
 
-    void showEvent(QShowEvent* event) override;
-
     // The text box; the derived dialog gives it its own name.
     TLumEdit* TextEdit() const { return edit_; }
     DialogContext context_;

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-#include "controls/LumButton.h"
 #include "controls/LumEdit.h"
 #include "dialogs/DialogFrame.h"
 
@@ -32,14 +31,7 @@ TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* 
     Label2->setGeometry(114, 24, 90, 14);
 
     // Neither button answers Enter or Esc.
-    LumButton1 = new TLumButton(QStringLiteral("确  定"), this);
-    LumButton1->setGeometry(84, 70, 75, 23);
-    LumButton1->setAutoDefault(false);
-    LumButton2 = new TLumButton(QStringLiteral("取  消"), this);
-    LumButton2->setGeometry(167, 70, 75, 23);
-    LumButton2->setAutoDefault(false);
-    connect(LumButton1, &QPushButton::clicked, this, &TFrmSetAllRowHeight::LumButton1Click);
-    connect(LumButton2, &QPushButton::clicked, this, &TFrmSetAllRowHeight::LumButton2Click);
+    AddOkCancelButtons(*this, { 84, 70 }, { 167, 70 }, DialogKeys::None);
     FormCreate();
 }
 

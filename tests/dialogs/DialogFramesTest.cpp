@@ -2,11 +2,15 @@
 // caption, fixed client size, a title bar without icons, the font "宋体" at
 // 12 pixels, a place in the centre of the screen, and the two buttons with
 // their spaced captions.
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShowEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 #include "controls/LumButton.h"
+#include "controls/NumSpin.h"
 #include "dialogs/EditColWidth.h"
 #include "dialogs/EditRowHeight.h"
 #include "dialogs/PrintDlg.h"
@@ -77,6 +81,28 @@ INSTANTIATE_TEST_SUITE_P(FormatDialogs, DialogFrameTest,
         FrameCase { "PrintDlg", Make<TFrmPrintDlg>, QStringLiteral("打印..."), { 371, 132 } },
         FrameCase { "SelectPage", Make<TFrmSelectPage>, QStringLiteral("选择指定页"), { 225, 92 } }),
     [](const ::testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
+
+// A dialog reads the layout again each time it is opened, but not when the
+// window system shows it again after giving a minimised dialog back: the
+// user's edit in progress stays.
+TEST(DialogOpeningTest, ReopeningReadsTheLayoutAndRestoringDoesNot)
+{
+    ExampleDialogRig rig;
+    rig.format.RowCount = 32;
+    TFrmSetRowCount dialog(rig.Context());
+    dialog.show();
+    EXPECT_EQ(dialog.NumSpinEditRow->Value(), 32);
+    dialog.NumSpinEditRow->setText(QStringLiteral("40"));
+    QShowEvent restored;
+    QSpontaneKeyEvent::setSpontaneous(&restored);
+    // sendEvent would clear the flag; the window system hands it over as is.
+    qApp->notify(&dialog, &restored);
+    EXPECT_EQ(dialog.NumSpinEditRow->Value(), 40);
+    dialog.hide();
+    rig.format.RowCount = 12;
+    dialog.show();
+    EXPECT_EQ(dialog.NumSpinEditRow->Value(), 12);
+}
 
 } // namespace
 } // namespace quillet::test
