@@ -1,28 +1,16 @@
 #include "dialogs/PrintDlg.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <algorithm>
 #include <exception>
 
+#include "controls/WaitCursor.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
 
 namespace quillet {
-namespace {
-
-// Hourglass while the pages print.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
@@ -97,6 +85,7 @@ void TFrmPrintDlg::LumButton1Click()
     bool failed = true;
     QString failure;
     {
+        // Hourglass while the pages print.
         WaitCursor wait;
         try {
             engine.PrintPages(first, last);

@@ -2,6 +2,7 @@
 // modally, and when it was confirmed the page is brought up to date.
 #include <optional>
 
+#include "controls/WaitCursor.h"
 #include "dialogs/DialogContext.h"
 #include "dialogs/EditColWidth.h"
 #include "dialogs/EditRowHeight.h"
@@ -17,7 +18,6 @@
 #include "dialogs/UnitAbout.h"
 #include "dialogs/UnitSetAllRowHeight.h"
 #include "preview/PrintReview.h"
-#include "preview/WaitCursor.h"
 
 namespace quillet {
 namespace {

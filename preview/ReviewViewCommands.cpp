@@ -9,9 +9,9 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "controls/WaitCursor.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
-#include "preview/WaitCursor.h"
 
 namespace quillet {
 
