@@ -159,6 +159,14 @@ public:
     {
         Time("StretchDraw", [&] { inner_.StretchDraw(r, b); });
     }
+    void ExcludeClipRect(const Rect& r) override
+    {
+        Time("ExcludeClipRect", [&] { inner_.ExcludeClipRect(r); });
+    }
+    void ResetClip() override
+    {
+        Time("ResetClip", [&] { inner_.ResetClip(); });
+    }
 
 private:
     void Time(const char* what, const std::function<void()>& call)

@@ -83,6 +83,9 @@ public:
     void DrawRule(
         Canvas& canvas, int x1, int y1, int x2, int y2, const TMyLineSpec& spec, double fx, double fy);
     void DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy);
+    // Blanks the range of every used merged cell, then draws their texts,
+    // each left out of the ranges of the slots after it, so the result is
+    // that of blanking and drawing slot after slot.
     void DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy);
     void DrawCellText(Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item,
         double fx, double fy);
@@ -102,6 +105,16 @@ public:
     std::vector<int> BlockRowHeights() const;
 
 private:
+    // A used slot of MergedCells with its range in mm and its blanking
+    // rectangle in device pixels.
+    struct MergedRange {
+        int slot = 0;
+        int L = 0, T = 0, R = 0, B = 0;
+        Rect blank;
+    };
+    std::vector<MergedRange> MergedRanges(int x0, int y0, double fx, double fy) const;
+    void BlankMergedRanges(Canvas& canvas, const std::vector<MergedRange>& ranges);
+    void DrawMergedTexts(Canvas& canvas, const std::vector<MergedRange>& ranges, double fx, double fy);
     void RenderBlocks(Canvas& canvas, double fx, double fy);
     void SetItemFont(Canvas& canvas, const TMyTextItem& item);
     void ApplyFont(Canvas& canvas, std::string_view gbkName, int points, Color color);

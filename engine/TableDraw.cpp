@@ -57,6 +57,21 @@ TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, doubl
         height += h[r];
 
     const int top = TableTop + yOff;
+    // Merged cells blank their ranges first and leave them out of the frame,
+    // the rules and the data cells, instead of painting white over them
+    // afterwards: a vector page drawn later at a coarser resolution than its
+    // own would otherwise let the white cover the rules on the ranges'
+    // outlines, which share its coarse pixels. At the canvas's own resolution
+    // the pixels are those of blanking after drawing.
+    const std::vector<MergedRange> merged = MergedRanges(TableLeft, top, fx, fy);
+    BlankMergedRanges(canvas, merged);
+    for (const MergedRange& m : merged)
+        canvas.ExcludeClipRect(m.blank);
+    struct ClipReset {
+        Canvas& canvas;
+        ~ClipReset() { canvas.ResetClip(); }
+    } clipReset { canvas };
+
     DrawFrame(canvas, TableLeft, top, TableLeft + width, top + height, f.FrameLine, fx, fy);
 
     int x = TableLeft;
@@ -73,7 +88,7 @@ TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, doubl
     BodyHeight = height + (f.FrameLine.Style == 2 ? 2 : 1);
     data_.ClearRow();
     DrawDataCells(canvas, TableLeft, top, fx, fy);
-    DrawMergedCells(canvas, TableLeft, top, fx, fy);
+    DrawMergedTexts(canvas, merged, fx, fy);
     return { width, BodyHeight };
 }
 
@@ -180,7 +195,7 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
     }
 }
 
-void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy)
+std::vector<TMyBuffPaper::MergedRange> TMyBuffPaper::MergedRanges(int x0, int y0, double fx, double fy) const
 {
     const TMyPrintFormat& f = format_;
     const int cols = f.Cols();
@@ -191,6 +206,7 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
     const std::vector<int> colEdge = Edges(x0, w);
     const std::vector<int> rowEdge = Edges(y0, BlockRowHeights());
 
+    std::vector<MergedRange> ranges;
     for (int s = 1; s <= kMaxMergedCells; ++s) {
         const TMyMergedCell& m = f.MergedCells[s];
         if (m.Top == 0 || m.Top > rows || m.Left > cols)
@@ -200,18 +216,49 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
         const int top = std::max(m.Top, 1);
         const int last = std::clamp(m.Right, 0, cols);
         const int bottom = std::clamp(m.Bottom, 0, rows);
-        const int L = colEdge[first - 1];
-        const int T = rowEdge[top - 1];
-        const int R = colEdge[last];
-        const int B = rowEdge[bottom];
-        if (L == R || T == B)
+        MergedRange r;
+        r.slot = s;
+        r.L = colEdge[first - 1];
+        r.T = rowEdge[top - 1];
+        r.R = colEdge[last];
+        r.B = rowEdge[bottom];
+        if (r.L == r.R || r.T == r.B)
             continue;
+        // One pixel inside the range on the left and top (added before
+        // rounding); the rectangle leaves out its right and bottom edge, so
+        // the rules on the outline stay.
+        r.blank = { Round(static_cast<long double>(r.L) * fx + 1),
+            Round(static_cast<long double>(r.T) * fy + 1), MmToPixels(r.R, fx), MmToPixels(r.B, fy) };
+        ranges.push_back(r);
+    }
+    return ranges;
+}
 
-        // Blank the range: its inner rules and cell texts go, its outline stays.
-        canvas.SetPen(PenStyle::Solid, 1, kWhite);
-        canvas.SetBrushColor(kWhite);
-        canvas.Rectangle({ Round(static_cast<long double>(L) * fx + 1),
-            Round(static_cast<long double>(T) * fy + 1), MmToPixels(R, fx), MmToPixels(B, fy) });
+void TMyBuffPaper::BlankMergedRanges(Canvas& canvas, const std::vector<MergedRange>& ranges)
+{
+    canvas.SetPen(PenStyle::Solid, 1, kWhite);
+    canvas.SetBrushColor(kWhite);
+    for (const MergedRange& m : ranges)
+        canvas.Rectangle(m.blank);
+}
+
+void TMyBuffPaper::DrawMergedTexts(
+    Canvas& canvas, const std::vector<MergedRange>& ranges, double fx, double fy)
+{
+    const TMyPrintFormat& f = format_;
+    const int cols = f.Cols();
+    struct ClipReset {
+        Canvas& canvas;
+        ~ClipReset() { canvas.ResetClip(); }
+    } clipReset { canvas };
+
+    for (std::size_t k = 0; k < ranges.size(); ++k) {
+        const MergedRange& range = ranges[k];
+        const TMyMergedCell& m = f.MergedCells[range.slot];
+        // A later slot blanks its range over this one's text.
+        canvas.ResetClip();
+        for (std::size_t later = k + 1; later < ranges.size(); ++later)
+            canvas.ExcludeClipRect(ranges[later].blank);
 
         TMyTextItem item = m.Item;
         if (item.Text.Empty())
@@ -228,11 +275,18 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
                 v = -v;
             }
             item.Text.SetText(FormatNumber(f.ColDecimals[col], v));
-            DrawCellText(canvas, L, T, R, B, item, fx, fy);
+            DrawCellText(canvas, range.L, range.T, range.R, range.B, item, fx, fy);
         } else if (m.Kind == kMergedText) {
-            DrawCellText(canvas, L, T, R, B, item, fx, fy);
+            DrawCellText(canvas, range.L, range.T, range.R, range.B, item, fx, fy);
         }
     }
+}
+
+void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy)
+{
+    const std::vector<MergedRange> ranges = MergedRanges(x0, y0, fx, fy);
+    BlankMergedRanges(canvas, ranges);
+    DrawMergedTexts(canvas, ranges, fx, fy);
 }
 
 void TMyBuffPaper::DrawCellText(

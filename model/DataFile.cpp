@@ -1,12 +1,16 @@
 // Reading the data file: head and foot texts, rows of cells, subtotals and
-// grand totals. The file is never held in memory and never written; every
-// read opens it again, so a file replaced between reads is seen as it is now.
+// grand totals. The file is never held in memory and never written. It stays
+// open from Open to the end of the run, so a file removed or replaced by its
+// writer meanwhile is still read as it was opened, and a file cut in place
+// shows up as a read that comes up short instead of as empty cells.
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "model/DataFileError.h"
 #include "model/PrnData.h"
 #include "model/PrnFunction.h"
 
@@ -19,46 +23,24 @@ constexpr int kHeadFootTexts = 6;
 // Grand totals read the table area in pieces of about this size.
 constexpr std::size_t kTotalsChunkBytes = 1 << 20;
 
-// A read-only file that is closed when it goes out of scope. Opened without
-// blocking, so a pipe put in the data file's place cannot hang the program.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path)
-        : fd_(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
-    {
-    }
-    ~ReadOnlyFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-
-    // Reads up to `size` bytes at `offset` into buf; the count read, fewer only
-    // at the end of the file, or -1 on a read error.
-    long long ReadAt(std::uint64_t offset, char* buf, std::size_t size)
-    {
-        std::size_t got = 0;
-        while (got < size) {
-            ssize_t n = ::pread(fd_, buf + got, size - got, static_cast<off_t>(offset + got));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return -1;
-            }
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
+// Reads up to `size` bytes at `offset`; the count read, fewer only at the end
+// of the file, or -1 on a read error.
+long long ReadFully(int fd, std::uint64_t offset, char* buf, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::pread(fd, buf + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
         }
-        return static_cast<long long>(got);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
     }
-
-private:
-    int fd_;
-};
+    return static_cast<long long>(got);
+}
 
 // A text of the file from the bytes that arrived; a length byte past the
 // capacity or past the bytes read cannot reach beyond them.
@@ -100,34 +82,6 @@ void AddCells(const char* bytes, std::size_t size, int cols, int onlyCol, std::v
     }
 }
 
-// Sums up to maxRows rows from `offset` (all rows to the end of the file when
-// maxRows is 0). False when the file could not be read to the end.
-bool SumRows(const std::string& path, std::uint64_t offset, std::uint64_t maxRows, int cols, int onlyCol,
-    std::vector<double>& totals)
-{
-    ReadOnlyFile file(path);
-    if (!file.IsOpen())
-        return false;
-    const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
-    const std::uint64_t chunkRows = std::max<std::size_t>(1, kTotalsChunkBytes / rowBytes);
-    std::vector<char> buf;
-    std::uint64_t rowsDone = 0;
-    while (maxRows == 0 || rowsDone < maxRows) {
-        std::uint64_t rows = maxRows == 0 ? chunkRows : std::min(chunkRows, maxRows - rowsDone);
-        std::size_t want = static_cast<std::size_t>(rows) * rowBytes;
-        buf.resize(want);
-        long long got = file.ReadAt(offset, buf.data(), want);
-        if (got < 0)
-            return false;
-        AddCells(buf.data(), static_cast<std::size_t>(got), cols, onlyCol, totals);
-        if (static_cast<std::size_t>(got) < want)
-            break;
-        offset += want;
-        rowsDone += rows;
-    }
-    return true;
-}
-
 } // namespace
 
 const std::string& DataSignatureBytes()
@@ -143,6 +97,12 @@ TMyPrintData::TMyPrintData(TMyPrintFormat& format)
     ClearRow();
 }
 
+TMyPrintData::~TMyPrintData()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
 void TMyPrintData::ClearRow()
 {
     Cells.assign(static_cast<std::size_t>(format_.Cols()) + 1, TextString {});
@@ -152,11 +112,24 @@ int TMyPrintData::Open(const std::string& path)
 {
     if (!FileExists(path))
         return kFileMissing;
-    ReadOnlyFile file(path);
-    if (!file.IsOpen())
+    // Non-blocking, so a pipe put in the data file's place cannot hang the program.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return kFileIoError;
+    struct Closer {
+        int& fd;
+        ~Closer()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } closer { fd };
+    struct stat st { };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return kFileIoError;
+
     char head[kHeadFootOffset];
-    long long got = file.ReadAt(0, head, sizeof head);
+    long long got = ReadFully(fd, 0, head, sizeof head);
     if (got < 0)
         return kFileIoError;
     std::size_t n = static_cast<std::size_t>(got);
@@ -176,20 +149,58 @@ int TMyPrintData::Open(const std::string& path)
     VersionMinor = LittleU16(head + 24);
     if (VersionMinor != 5)
         return kFileBadVersion;
+
+    // The file stays open for the rest of the run; an earlier one is let go.
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = fd;
+    fd = -1;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    totals_.reset();
     FileName = path;
     return kFileOk;
 }
 
+std::optional<FileStamp> TMyPrintData::Stamp() const
+{
+    struct stat st { };
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+void TMyPrintData::Fail(bool shortRead) const
+{
+    const std::string quoted = "\"" + FileName + "\"";
+    if (shortRead)
+        throw DataFileError("数据文件" + quoted + "被截短了,读不到应有的数据!");
+    throw DataFileError("对数据文件" + quoted + "读时发生错误!");
+}
+
+std::size_t TMyPrintData::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
+{
+    if (fd_ < 0)
+        return 0; // no data file opened: no cells, nothing to read
+    // Only what the file held when it was measured counts: bytes that were
+    // added since are not read, bytes that went missing are an error.
+    if (offset >= size_)
+        return 0;
+    const std::size_t expected = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
+    long long got = ReadFully(fd_, offset, buf, expected);
+    if (got < 0)
+        Fail(false);
+    if (static_cast<std::size_t>(got) < expected)
+        Fail(true);
+    return expected;
+}
+
 int TMyPrintData::ReadHeadFoot()
 {
-    ReadOnlyFile file(FileName);
-    if (!file.IsOpen())
-        return kFileIoError;
     char texts[kHeadFootTexts * kCellSize];
-    long long got = file.ReadAt(kHeadFootOffset, texts, sizeof texts);
-    if (got < 0)
-        return kFileIoError;
-    std::size_t n = static_cast<std::size_t>(got);
+    const std::size_t n = ReadAt(kHeadFootOffset, texts, sizeof texts);
     if (n == 0)
         return 1; // the format keeps its own texts
 
@@ -221,20 +232,35 @@ int TMyPrintData::ReadRow(int block, int row)
         + static_cast<std::uint64_t>(row - format_.HeadRows() - 1);
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
 
-    // One open, one positioned read of the whole row, one close.
-    ReadOnlyFile file(FileName);
-    if (!file.IsOpen())
-        return kFileIoError;
+    // One positioned read of the whole row.
     std::vector<char> buf(rowBytes);
-    long long got = file.ReadAt(kDataHeadSize + dataIndex * rowBytes, buf.data(), rowBytes);
-    if (got < 0)
-        return kFileIoError;
+    const std::size_t got = ReadAt(kDataHeadSize + dataIndex * rowBytes, buf.data(), rowBytes);
     // Only whole cells count; the bytes of a cut-off last cell are ignored, as
     // pagination ignores them.
-    std::size_t cells = static_cast<std::size_t>(got) / kCellSize;
+    std::size_t cells = got / kCellSize;
     for (std::size_t k = 0; k < cells; ++k)
         TakeText(Cells[k + 1], buf.data() + k * kCellSize, kCellSize);
     return cells == static_cast<std::size_t>(cols) ? 0 : 1;
+}
+
+void TMyPrintData::SumRows(
+    std::uint64_t offset, std::uint64_t maxRows, int cols, int onlyCol, std::vector<double>& totals)
+{
+    const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
+    const std::uint64_t chunkRows = std::max<std::size_t>(1, kTotalsChunkBytes / rowBytes);
+    std::vector<char> buf;
+    std::uint64_t rowsDone = 0;
+    while (maxRows == 0 || rowsDone < maxRows) {
+        std::uint64_t rows = maxRows == 0 ? chunkRows : std::min(chunkRows, maxRows - rowsDone);
+        std::size_t want = static_cast<std::size_t>(rows) * rowBytes;
+        buf.resize(want);
+        const std::size_t got = ReadAt(offset, buf.data(), want);
+        AddCells(buf.data(), got, cols, onlyCol, totals);
+        if (got < want)
+            break;
+        offset += want;
+        rowsDone += rows;
+    }
 }
 
 double TMyPrintData::ColumnTotal(int col)
@@ -242,21 +268,17 @@ double TMyPrintData::ColumnTotal(int col)
     const int cols = format_.Cols();
     if (col < 1 || col > cols)
         return 0;
-    std::optional<FileStamp> before = StampOf(FileName);
-    if (!before) {
-        totals_.reset();
-        return 0;
-    }
-    if (totals_ && totals_->fileName == FileName && totals_->stamp == *before && totals_->cols == cols)
+    const std::optional<FileStamp> before = Stamp();
+    if (totals_ && before && totals_->stamp == *before && totals_->measured == size_ && totals_->cols == cols)
         return totals_->totals[static_cast<std::size_t>(col)];
 
     // One pass sums every column: a page may show several grand totals and a
     // print run draws them on every page.
     std::vector<double> totals(static_cast<std::size_t>(cols) + 1, 0.0);
-    bool complete = SumRows(FileName, kDataHeadSize, 0, cols, 0, totals);
-    std::optional<FileStamp> after = StampOf(FileName);
-    if (complete && after && *after == *before)
-        totals_ = TotalsCache { *before, FileName, cols, totals };
+    SumRows(kDataHeadSize, 0, cols, 0, totals);
+    const std::optional<FileStamp> after = Stamp();
+    if (before && after && *after == *before)
+        totals_ = TotalsCache { *before, size_, cols, totals };
     else
         totals_.reset(); // the file changed while it was read: sum again next time
     return totals[static_cast<std::size_t>(col)];
@@ -270,17 +292,24 @@ double TMyPrintData::BlockTotal(int col, int block)
         return 0;
     const std::uint64_t firstRow = static_cast<std::uint64_t>(block - 1) * static_cast<std::uint64_t>(rows);
     std::vector<double> totals(static_cast<std::size_t>(cols) + 1, 0.0);
-    SumRows(FileName, kDataHeadSize + firstRow * static_cast<std::uint64_t>(cols) * kCellSize,
+    SumRows(kDataHeadSize + firstRow * static_cast<std::uint64_t>(cols) * kCellSize,
         static_cast<std::uint64_t>(rows), cols, col, totals);
     return totals[static_cast<std::size_t>(col)];
 }
 
-std::optional<std::uint64_t> TMyPrintData::CellCount() const
+std::optional<std::uint64_t> TMyPrintData::CellCount()
 {
-    std::optional<FileStamp> stamp = StampOf(FileName);
-    if (!stamp || stamp->size < kDataHeadSize)
+    if (fd_ < 0)
         return std::nullopt;
-    return (stamp->size - kDataHeadSize) / kCellSize;
+    const std::optional<FileStamp> stamp = Stamp();
+    if (!stamp)
+        Fail(false);
+    size_ = stamp->size;
+    // A file that ends inside its head holds no cells, yet it is a data file:
+    // its table is still drawn, empty.
+    if (size_ < kDataHeadSize)
+        return 0;
+    return (size_ - kDataHeadSize) / kCellSize;
 }
 
 } // namespace quillet

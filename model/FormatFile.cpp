@@ -301,7 +301,9 @@ int TMyPrintFormat::LoadFromFile(const std::string& path)
     const std::string& signature = FormatSignatureBytes();
     if (bytes.size() < kSignatureSize || std::memcmp(bytes.data(), signature.data(), kSignatureSize) != 0)
         return kFileBadSignature;
-    if (bytes.size() < kVersionsEnd)
+    // The version words and the reserved block are read as one: a file that
+    // ends anywhere inside them is a read error, before the versions count.
+    if (bytes.size() < kVersionsEnd + kReservedSize)
         return kFileIoError;
     if (LittleU16(bytes, 22) != 1 || LittleU16(bytes, 24) != 5)
         return kFileBadVersion;

@@ -48,9 +48,16 @@ public:
     int SaveToFile(const std::string& path, TMyPaperSpec& printerPaper);
 };
 
+// The data file, kept open from a successful Open to the end of the run: a
+// file removed or replaced by its writer meanwhile is still read as it was
+// opened. Reads that fail, or that come up short of the size the file had
+// when it was last measured, throw DataFileError.
 class TMyPrintData {
 public:
     explicit TMyPrintData(TMyPrintFormat& format);
+    ~TMyPrintData();
+    TMyPrintData(const TMyPrintData&) = delete;
+    TMyPrintData& operator=(const TMyPrintData&) = delete;
 
     SignatureString Signature;
     std::uint16_t VersionMajor = 0;
@@ -59,24 +66,41 @@ public:
     std::string FileName;
 
     void ClearRow();
+    // 0 opened (the file stays open), 1 missing, 2 signature differs, 3 I/O
+    // error, 100 version not 1.5. A failed Open leaves an earlier file open.
     int Open(const std::string& path);
-    // 0 all six texts read, 1 the file ended first, 3 the file could not be
-    // read (the format keeps its texts).
+    // 0 all six texts read, 1 the file ended first (a file that ends at the
+    // versions keeps the format's texts).
     int ReadHeadFoot();
-    // 0 row read (or heading row), 1 the file ended before the row was whole,
-    // 3 the file could not be read.
+    // 0 row read (or heading row), 1 the file ended before the row was whole.
     int ReadRow(int block, int row);
     double ColumnTotal(int col);
     double BlockTotal(int col, int block);
-    // Cells in the table area, from the file's size; nothing when it is gone.
-    std::optional<std::uint64_t> CellCount() const;
+    // Cells in the table area of the open file, measured now: 0 for a file
+    // that ends inside its 1232-byte head; nothing only before a successful
+    // Open. The size measured here is what later reads expect to find.
+    std::optional<std::uint64_t> CellCount();
 
 private:
+    // Reads up to `size` bytes at `offset`, no further than the measured size;
+    // the count read. Throws DataFileError when the read fails or delivers
+    // less than the measured size promised.
+    std::size_t ReadAt(std::uint64_t offset, char* buf, std::size_t size);
+    // Adds up to maxRows rows from `offset` (all rows of the measured size
+    // when maxRows is 0) to totals[1..cols], or only to totals[onlyCol].
+    void SumRows(
+        std::uint64_t offset, std::uint64_t maxRows, int cols, int onlyCol, std::vector<double>& totals);
+    std::optional<FileStamp> Stamp() const;
+    [[noreturn]] void Fail(bool shortRead) const;
+
     TMyPrintFormat& format_;
-    // Grand totals of every column, remembered with the file they came from.
+    int fd_ = -1;
+    std::uint64_t size_ = 0; // the file's size when last measured
+    // Grand totals of every column, remembered with the file's state they
+    // came from.
     struct TotalsCache {
         FileStamp stamp;
-        std::string fileName;
+        std::uint64_t measured = 0; // the size the sums stopped at
         int cols = -1;
         std::vector<double> totals;
     };

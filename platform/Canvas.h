@@ -24,11 +24,14 @@ public:
     virtual Rect ClipRect() const = 0;
 
     // Font by face name (GBK bytes), size in points and colour; the pixel
-    // height is MulDiv(points, DpiY, 72).
+    // height is MulDiv(points, DpiY, 72). Size 0 asks for the window
+    // system's default size, at the device's own resolution (as a font of
+    // height 0 does on Windows).
     virtual void SetFont(std::string_view gbkName, int points, Color color) = 0;
     virtual void SetFontSize(int points) = 0;
     virtual void SetFontColor(Color color) = 0;
-    // Width and height of a GBK text measured as one line.
+    // Width and height of a GBK text measured as one line: the sum of its
+    // characters' advances, no kerning (neither is it drawn kerned).
     virtual Size TextExtent(std::string_view gbkText) = 0;
     // Text with its top-left corner at (x, y), opaque on the brush colour.
     virtual void TextOut(int x, int y, std::string_view gbkText) = 0;
@@ -46,8 +49,16 @@ public:
     // Outline with the pen and inside with the brush, leaving out the right
     // and bottom edge of r.
     virtual void Rectangle(const Rect& r) = 0;
-    // Draws the whole of source scaled into dest.
+    // Draws the whole of source scaled into dest. A shrunk picture keeps its
+    // dark lines on a white page: each pixel of dest takes the darkest of the
+    // source pixels it covers (the described system's black-on-white mode).
     virtual void StretchDraw(const Rect& dest, Bitmap& source) = 0;
+
+    // Leaves r out of every later drawing call until ResetClip (GDI's
+    // ExcludeClipRect). What lies in r already stays.
+    virtual void ExcludeClipRect(const Rect& r) = 0;
+    // Drops every rectangle left out by ExcludeClipRect.
+    virtual void ResetClip() = 0;
 };
 
 } // namespace quillet

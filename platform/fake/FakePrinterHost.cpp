@@ -39,6 +39,8 @@ std::unique_ptr<PrintJob> FakePrinterHost::BeginJob(const std::string& gbkTitle)
 {
     if (refuseJobs || printers.empty())
         return nullptr;
+    if (beforeJob)
+        beforeJob(jobs.size());
     FakeJob job;
     job.title = gbkTitle;
     job.canvas = std::make_unique<RecordingCanvas>(dpiX, dpiY, Rect{0, 0, PageWidthPixels(), PageHeightPixels()});

@@ -1,6 +1,7 @@
 #pragma once
 // An in-process printer list for tests: settings, resolution and printable
 // area are plain fields; every job records its title and its drawing.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ public:
     bool failEnd = false;
     bool setupAnswer = false;
     std::vector<FakeJob> jobs;
+    // Called with the number (from 0) of each job about to begin, so a test
+    // can change the world between the pages of a print run.
+    std::function<void(std::size_t)> beforeJob;
 
     std::vector<std::string> Printers() const override { return printers; }
     int CurrentIndex() const override { return printers.empty() ? -1 : current; }

@@ -6,7 +6,10 @@ namespace quillet {
 
 RecordingCanvas::RecordingCanvas(int dpiX, int dpiY, Rect clip) : dpiX_(dpiX), dpiY_(dpiY), clip_(clip) {}
 
-int RecordingCanvas::PixelsFor(int points, int dpiY) { return MulDiv(points, dpiY, 72); }
+int RecordingCanvas::PixelsFor(int points, int dpiY)
+{
+    return MulDiv(points == 0 ? kDefaultPoints : points, dpiY, 72);
+}
 
 void RecordingCanvas::SetFont(std::string_view gbkName, int points, Color color)
 {
@@ -42,6 +45,7 @@ CanvasOp RecordingCanvas::Make(CanvasOp::Kind kind) const
     op.penWidth = penWidth_;
     op.penColor = penColor_;
     op.brushColor = brushColor_;
+    op.excluded = excluded_;
     return op;
 }
 

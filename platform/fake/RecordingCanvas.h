@@ -1,8 +1,9 @@
 #pragma once
 // A canvas that records every drawing call, with fixed text metrics so tests
 // can check exact pixel numbers: a font of P points is h = MulDiv(P, DpiY, 72)
-// pixels high, every byte of a text is h / 2 pixels wide (so a double-byte
-// character is h wide), and a text measures h high, even an empty one.
+// pixels high (a size of 0 stands for the default of kDefaultPoints), every
+// byte of a text is h / 2 pixels wide (so a double-byte character is h wide),
+// and a text measures h high, even an empty one.
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct CanvasOp {
     int penWidth = 1;
     Color penColor = 0;
     Color brushColor = 0;
+    std::vector<Rect> excluded; // rectangles left out by ExcludeClipRect
 };
 
 class RecordingCanvas : public Canvas {
@@ -50,7 +52,11 @@ public:
     void FillRect(const Rect& r) override;
     void Rectangle(const Rect& r) override;
     void StretchDraw(const Rect& dest, Bitmap& source) override;
+    void ExcludeClipRect(const Rect& r) override { excluded_.push_back(r); }
+    void ResetClip() override { excluded_.clear(); }
 
+    // The fake window system's default font size, taken for a size of 0.
+    static constexpr int kDefaultPoints = 12;
     // Metrics of the fake font.
     int FontPixels() const { return fontPixels_; }
     static int PixelsFor(int points, int dpiY);
@@ -76,6 +82,7 @@ private:
     Color penColor_ = 0;
     Color brushColor_ = kWhite;
     Point pen_;
+    std::vector<Rect> excluded_;
 };
 
 // A bitmap whose canvas records.

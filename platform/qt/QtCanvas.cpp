@@ -2,6 +2,7 @@
 
 #include <QColorSpace>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
@@ -10,6 +11,8 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/Arith.h"
@@ -70,6 +73,60 @@ struct QtCanvas::Scratch {
     QPainter painter;
     unsigned lastUse = 0;
 };
+
+// Clips the painter to everything but the excluded rectangles for one drawing
+// call whose pixels lie in bounds, and puts the painter's clip back after it.
+class QtCanvas::ExclusionGuard {
+public:
+    ExclusionGuard(QPainter& p, const std::vector<QRect>& excluded, const QRect& bounds, bool active)
+        : p_(active ? &p : nullptr)
+    {
+        if (!p_)
+            return;
+        // Everything but the excluded rectangles: the clip's only edges are
+        // theirs, never beside the drawing's own pixels.
+        constexpr int kFar = 1 << 24;
+        QRegion allowed(bounds.united(QRect(-kFar, -kFar, 2 * kFar, 2 * kFar)));
+        for (const QRect& r : excluded)
+            allowed -= r;
+        p_->save();
+        p_->setClipRegion(allowed, Qt::IntersectClip);
+    }
+    ~ExclusionGuard()
+    {
+        if (p_)
+            p_->restore();
+    }
+    ExclusionGuard(const ExclusionGuard&) = delete;
+    ExclusionGuard& operator=(const ExclusionGuard&) = delete;
+
+private:
+    QPainter* p_;
+};
+
+QtCanvas::Reach QtCanvas::ReachOf(const QRect& bounds) const
+{
+    Reach reach = Reach::Free;
+    for (const QRect& r : excluded_) {
+        if (r.contains(bounds))
+            return Reach::Hidden;
+        if (r.intersects(bounds))
+            reach = Reach::Clipped;
+    }
+    return reach;
+}
+
+void QtCanvas::ExcludeClipRect(const Rect& r)
+{
+    const QRect box = ToQRect(r);
+    if (!box.isEmpty())
+        excluded_.push_back(box);
+}
+
+void QtCanvas::ResetClip()
+{
+    excluded_.clear();
+}
 
 QtCanvas::QtCanvas(QPaintDevice& device)
     : device_(&device)
@@ -172,9 +229,21 @@ Rect QtCanvas::ClipRect() const
     return { 0, 0, device_->width(), device_->height() };
 }
 
+double QtCanvas::DefaultFontPoints()
+{
+    const QFont font = QGuiApplication::font();
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    if (font.pixelSize() > 0) // a font given in pixels: at the usual 96 dpi of a screen
+        return font.pixelSize() * 72.0 / 96.0;
+    return 9.0;
+}
+
 void QtCanvas::UpdateFontPixels()
 {
-    int pixels = MulDiv(fontPoints_, DpiY(), 72);
+    // Size 0 is the window system's default size at this device's resolution.
+    int pixels = fontPoints_ == 0 ? static_cast<int>(std::lround(DefaultFontPoints() * DpiY() / 72.0))
+                                  : MulDiv(fontPoints_, DpiY(), 72);
     font_.setPixelSize(std::clamp(pixels, 1, kMaxFontPixels));
     ++fontGeneration_;
 }
@@ -183,7 +252,10 @@ void QtCanvas::SetFont(std::string_view gbkName, int points, Color color)
 {
     fontName_.assign(gbkName);
     font_ = QFont(Decode(gbkName));
-    font_.setStyleStrategy(QFont::PreferDefault);
+    // Texts are measured and drawn as the sum of their characters' advances,
+    // as the described system does: no kerning pairs, no ligatures.
+    font_.setStyleStrategy(QFont::StyleStrategy(QFont::PreferDefault | QFont::PreferNoShaping));
+    font_.setKerning(false);
     fontPoints_ = points;
     fontColor_ = ToQColor(color);
     UpdateFontPixels();
@@ -222,6 +294,12 @@ void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
     if (!p)
         return;
     const int width = TextExtent(gbkText).cx;
+    // Glyphs may reach a little beyond the measured box.
+    const QRect bounds = QRect(x, y, width, height_).adjusted(-height_, -height_, height_, height_);
+    const Reach reach = ReachOf(bounds);
+    if (reach == Reach::Hidden)
+        return;
+    ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);
     p->setFont(font_);
     p->fillRect(QRect(x, y, width, height_), brushColor_);
     p->setPen(fontColor_);
@@ -234,6 +312,10 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
     const QRect box = ToQRect(clip);
     if (!p || box.isEmpty())
         return;
+    const Reach reach = ReachOf(box);
+    if (reach == Reach::Hidden)
+        return;
+    ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
     const QString& text = Decoded(gbkText);
     Metrics();
     const QPoint baseline(x, y + ascent_);
@@ -354,6 +436,40 @@ void QtCanvas::LineTo(int x, int y)
     QPainter* p = Painter();
     if (!p)
         return;
+    const bool alongAxis = from.x == x || from.y == y;
+    const bool horizontal = from.y == y;
+    QRect bounds;
+    if (alongAxis) {
+        // The pixels a pen of width w covers along an axis: from the first
+        // point up to the end point, which it leaves out, and across from
+        // w / 2 before the line to w - w / 2 - 1 after it.
+        const int first = horizontal ? from.x : from.y;
+        const int last = horizontal ? x : y;
+        const int low = last > first ? first : last + 1;
+        const int high = last > first ? last : first + 1;
+        const int across = (horizontal ? y : x) - penWidth_ / 2;
+        bounds = horizontal ? QRect(low, across, high - low, penWidth_)
+                            : QRect(across, low, penWidth_, high - low);
+    } else {
+        bounds = QRect(QPoint(std::min(from.x, x), std::min(from.y, y)),
+            QPoint(std::max(from.x, x), std::max(from.y, y)))
+                     .adjusted(-penWidth_, -penWidth_, penWidth_, penWidth_);
+    }
+    const Reach reach = ReachOf(bounds);
+    if (reach == Reach::Hidden)
+        return;
+    if (reach == Reach::Clipped && alongAxis && penStyle_ == PenStyle::Solid) {
+        // A solid line partly left out is drawn as the pieces that remain,
+        // each a line of its own: no clip edge lies beside the line, so a
+        // vector page drawn later at a coarser resolution still shows it.
+        QRegion visible(bounds);
+        for (const QRect& r : excluded_)
+            visible -= r;
+        for (const QRect& piece : visible)
+            DrawSolidPiece(*p, piece, horizontal);
+        return;
+    }
+    ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);
     if (penStyle_ == PenStyle::Solid && penWidth_ == 1 && (from.x == x || from.y == y)
         && PlainRasterTarget(*p)) {
         // A solid hairline along an axis covers the whole pixels from its
@@ -369,6 +485,28 @@ void QtCanvas::LineTo(int x, int y)
         return;
     }
     DrawLineSegment(*p, from.x, from.y, x, y);
+}
+
+void QtCanvas::DrawSolidPiece(QPainter& p, const QRect& piece, bool horizontal)
+{
+    if (PlainRasterTarget(p)) {
+        p.fillRect(piece, penColor_);
+        return;
+    }
+    // A line whose pen is as wide as the piece across covers exactly its pixels.
+    const int width = horizontal ? piece.height() : piece.width();
+    QPen pen(penColor_);
+    pen.setCosmetic(true);
+    pen.setWidth(width);
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
+    if (horizontal) {
+        const int y = piece.top() + width / 2;
+        p.drawLine(piece.left(), y, piece.right() + 1, y);
+    } else {
+        const int x = piece.left() + width / 2;
+        p.drawLine(x, piece.top(), x, piece.bottom() + 1);
+    }
 }
 
 void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)
@@ -418,8 +556,13 @@ void QtCanvas::FillRect(const Rect& r)
 {
     QPainter* p = Painter();
     const QRect box = ToQRect(r);
-    if (p && !box.isEmpty())
-        p->fillRect(box, brushColor_);
+    if (!p || box.isEmpty())
+        return;
+    const Reach reach = ReachOf(box);
+    if (reach == Reach::Hidden)
+        return;
+    ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
+    p->fillRect(box, brushColor_);
 }
 
 void QtCanvas::Rectangle(const Rect& r)
@@ -434,6 +577,11 @@ void QtCanvas::Rectangle(const Rect& r)
     const int h = n.bottom - n.top;
     if (!p || w < 1 || h < 1)
         return;
+    const QRect bounds(n.left, n.top, w, h);
+    const Reach reach = ReachOf(bounds);
+    if (reach == Reach::Hidden)
+        return;
+    ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);
     if (w == 1 || h == 1) {
         // Too thin for an inside: only the outline's one row or column shows.
         if (penStyle_ != PenStyle::Null)
@@ -458,24 +606,76 @@ void QtCanvas::Rectangle(const Rect& r)
     p->setBrush(Qt::NoBrush);
 }
 
+QImage QtCanvas::ScaledKeepingDark(const QImage& source, const QSize& size)
+{
+    if (source.isNull() || size.isEmpty())
+        return {};
+    const QImage src = source.convertToFormat(QImage::Format_RGB32);
+    const int sw = src.width();
+    const int sh = src.height();
+    // Source span [first[i], last[i]) of each target column or row: the spans
+    // of a shrink share the source out, every pixel to exactly one target.
+    auto spans = [](int target, int from, std::vector<int>& first, std::vector<int>& last) {
+        first.resize(static_cast<std::size_t>(target));
+        last.resize(static_cast<std::size_t>(target));
+        for (int i = 0; i < target; ++i) {
+            const int a = static_cast<int>(static_cast<long long>(i) * from / target);
+            const int b = static_cast<int>(static_cast<long long>(i + 1) * from / target);
+            first[static_cast<std::size_t>(i)] = std::min(a, from - 1);
+            last[static_cast<std::size_t>(i)] = std::max(b, first[static_cast<std::size_t>(i)] + 1);
+        }
+    };
+    std::vector<int> x0, x1, y0, y1;
+    spans(size.width(), sw, x0, x1);
+    spans(size.height(), sh, y0, y1);
+
+    QImage out(size, QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    for (int ty = 0; ty < size.height(); ++ty) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(ty));
+        for (int tx = 0; tx < size.width(); ++tx) {
+            QRgb darkest = 0;
+            int least = INT_MAX;
+            for (int sy = y0[static_cast<std::size_t>(ty)]; sy < y1[static_cast<std::size_t>(ty)]; ++sy) {
+                const auto* row = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
+                for (int sx = x0[static_cast<std::size_t>(tx)]; sx < x1[static_cast<std::size_t>(tx)]; ++sx) {
+                    const QRgb c = row[sx];
+                    // Luminance weights of qGray, without its division.
+                    const int luma = qRed(c) * 11 + qGreen(c) * 16 + qBlue(c) * 5;
+                    if (luma < least) {
+                        least = luma;
+                        darkest = c;
+                    }
+                }
+            }
+            line[tx] = darkest;
+        }
+    }
+    return out;
+}
+
 void QtCanvas::StretchDraw(const Rect& dest, Bitmap& source)
 {
     auto* bitmap = dynamic_cast<QtBitmap*>(&source);
     const QRect box = ToQRect(dest);
     if (!bitmap || box.isEmpty())
         return;
-    if (&bitmap->GetQtCanvas() == this) {
-        // Drawing a picture into itself: take a copy first.
-        const QImage copy = bitmap->Image().copy();
-        if (QPainter* p = Painter())
-            p->drawImage(box, copy);
-        return;
-    }
-    const QImage& image = bitmap->Image(); // ends the source's painter
+    // Drawing a picture into itself: the picture as it was before.
+    const QImage image = &bitmap->GetQtCanvas() == this ? bitmap->Image().copy() : bitmap->Image();
     if (image.isNull())
         return;
-    if (QPainter* p = Painter())
-        p->drawImage(box, image);
+    QPainter* p = Painter();
+    if (!p)
+        return;
+    const Reach reach = ReachOf(box);
+    if (reach == Reach::Hidden)
+        return;
+    ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
+    if (image.size() == box.size())
+        p->drawImage(box.topLeft(), image);
+    else
+        p->drawImage(box.topLeft(), ScaledKeepingDark(image, box.size()));
 }
 
 } // namespace quillet

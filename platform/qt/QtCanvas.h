@@ -56,6 +56,15 @@ public:
     void FillRect(const Rect& r) override;
     void Rectangle(const Rect& r) override;
     void StretchDraw(const Rect& dest, Bitmap& source) override;
+    void ExcludeClipRect(const Rect& r) override;
+    void ResetClip() override;
+
+    // The window system's default font size in points, taken for a font of
+    // size 0: the application font's size.
+    static double DefaultFontPoints();
+    // source shrunk (or grown) to size, each pixel the darkest of the source
+    // pixels it covers, so one-pixel rules and thin strokes survive a shrink.
+    static QImage ScaledKeepingDark(const QImage& source, const QSize& size);
 
     // Ends the own painter so the device can be read or resized; the next
     // drawing call begins a new one. Does nothing for a borrowed painter.
@@ -80,10 +89,18 @@ public:
 
 private:
     struct Scratch;
+    class ExclusionGuard;
+
+    // How the rectangles left out by ExcludeClipRect meet a drawing whose
+    // pixels all lie in bounds: not at all, in part, or covering it whole.
+    enum class Reach { Free, Clipped, Hidden };
+    Reach ReachOf(const QRect& bounds) const;
 
     QPainter* Painter();
     void UpdateFontPixels();
     void DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1);
+    // Pixels `piece` of a solid line along an axis, drawn as a line of its own.
+    void DrawSolidPiece(QPainter& p, const QRect& piece, bool horizontal);
     // True when p is this canvas's own painter drawing plainly (no clip, no
     // transform) on a 32-bit RGB picture: the case the fast paths below are
     // known to give the very pixels of Qt's general path.
@@ -108,6 +125,7 @@ private:
     QColor penColor_ { Qt::black };
     QColor brushColor_ { Qt::white };
     Point pen_;
+    std::vector<QRect> excluded_;
 
     // Changes with every font change; the caches below belong to one value.
     int fontGeneration_ = 0;

@@ -4,11 +4,15 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <climits>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "engine/BuffPaper.h"
 #include "geometry/PrnPaper.h"
@@ -243,6 +247,377 @@ TEST_F(ExamplePage, PrintedThroughThePdfPrinter)
         }
     }
     EXPECT_EQ(found, 28);
+}
+
+// Rules of a picture: runs of neighbouring lines that are dark for at least 4/5 of their length inside the
+// span, a run with a gap of one light line counting once (the two lines of a double rule are one rule).
+// Vertical rules are columns from..to dark over rows spanFrom..spanTo; horizontal ones the other way round.
+int RuleCount(const QImage& img, bool vertical, int from, int to, int spanFrom, int spanTo)
+{
+    int rules = 0;
+    int lastRule = INT_MIN / 2;
+    for (int i = from; i <= to; ++i) {
+        int dark = 0;
+        for (int j = spanFrom; j <= spanTo; ++j)
+            dark += IsDark(vertical ? img.pixel(i, j) : img.pixel(j, i)) ? 1 : 0;
+        if (dark * 5 < (spanTo - spanFrom + 1) * 4)
+            continue;
+        rules += i - lastRule > 2 ? 1 : 0;
+        lastRule = i;
+    }
+    return rules;
+}
+
+// The pixel of a picture shrunk from `from` to `to` pixels that covers source pixel c: the shrink gives
+// target pixel t the source pixels from t * from / to up to (t + 1) * from / to.
+int ShrunkIndex(int c, int from, int to)
+{
+    int t = static_cast<int>(static_cast<long long>(c) * to / from);
+    while (t + 1 < to && static_cast<long long>(t + 1) * from / to <= c)
+        ++t;
+    while (t > 0 && static_cast<long long>(t) * from / to > c)
+        --t;
+    return t;
+}
+
+// Millimetre edges of the example's table body on the current page: columns and rows.
+struct BodyEdges {
+    std::vector<int> x; // x[0] left frame .. x[7] right frame
+    std::vector<int> y; // y[0] top frame .. y[32] bottom frame
+};
+
+BodyEdges EdgesOf(const TMyBuffPaper& b, const TMyPrintFormat& f)
+{
+    BodyEdges e;
+    e.x.push_back(b.TableLeft);
+    for (int c = 1; c <= f.Cols(); ++c)
+        e.x.push_back(e.x.back() + f.ColWidth[c]);
+    e.y.push_back(b.TableTop + b.CompanyHeight + b.TitleHeight + b.HeadHeight);
+    for (int r = 1; r <= f.Rows(); ++r)
+        e.y.push_back(e.y.back() + f.RowHeight[r]);
+    return e;
+}
+
+// At 50 % every rule of the example's table survives the shrink: as many vertical rules across the ledger
+// rows, and as many horizontal rules down the table, as at 100 %; and its text keeps its ink.
+TEST_F(ExamplePage, HalfSizePreviewKeepsEveryRule)
+{
+    QtRig rig;
+    BuildExampleFormat(rig.format);
+    rig.Start(dataPath);
+    rig.buffer->ShowCurrentPage();
+    const QImage full = rig.Preview();
+    const BodyEdges e = EdgesOf(*rig.buffer, rig.format);
+    const double f = rig.screen.PixelsPerMmX;
+    auto px = [&](int mm) { return Round(static_cast<long double>(mm) * f); };
+    // Ledger rows 3..30 and the table's width, at 100 %.
+    const int left = px(e.x.front()), right = px(e.x.back());
+    const int top = px(e.y[2]), bottom = px(e.y[30]);
+    const int columns = RuleCount(full, true, left, right, top + 2, bottom - 2);
+    const int rows = RuleCount(full, false, top, bottom, left + 2, right - 2);
+    EXPECT_EQ(columns, 8); // the frame's inner line on both sides and six column rules
+    EXPECT_EQ(rows, 29); // from the thick rule under the captions to the double rule above the sums
+    const int fullInk = DarkInRect(full, QRect(left, top, right - left, bottom - top));
+
+    rig.buffer->SetViewRate(50);
+    const QImage half = rig.Preview();
+    const QImage page = rig.Page();
+    // The page bitmap is shrunk into the preview inside its 1-pixel edge and its 5-pixel shadow.
+    auto hx = [&](int x) { return 1 + ShrunkIndex(x, page.width(), half.width() - 7); };
+    auto hy = [&](int y) { return 1 + ShrunkIndex(y, page.height(), half.height() - 7); };
+    EXPECT_EQ(RuleCount(half, true, hx(left), hx(right), hy(top) + 2, hy(bottom) - 2), columns);
+    EXPECT_EQ(RuleCount(half, false, hy(top), hy(bottom), hx(left) + 2, hx(right) - 2), rows);
+    // Text stays visible: far more ink than one speck per cell.
+    const int halfInk
+        = DarkInRect(half, QRect(hx(left), hy(top), hx(right) - hx(left), hy(bottom) - hy(top)));
+    EXPECT_GT(halfInk, fullInk / 4);
+}
+
+// A canvas that passes everything on to a Qt canvas, optionally without the rectangles left out, and
+// remembers those rectangles and where texts were drawn.
+class SpyCanvas : public Canvas {
+public:
+    SpyCanvas(QtCanvas& inner, bool keepExclusions)
+        : inner_(inner)
+        , keep_(keepExclusions)
+    {
+    }
+    struct TextBox {
+        QRect box;
+        std::vector<QRect> excluded;
+    };
+    std::vector<QRect> everExcluded;
+    std::vector<TextBox> texts;
+
+    int DpiX() const override { return inner_.DpiX(); }
+    int DpiY() const override { return inner_.DpiY(); }
+    Rect ClipRect() const override { return inner_.ClipRect(); }
+    void SetFont(std::string_view n, int p, Color c) override { inner_.SetFont(n, p, c); }
+    void SetFontSize(int p) override { inner_.SetFontSize(p); }
+    void SetFontColor(Color c) override { inner_.SetFontColor(c); }
+    Size TextExtent(std::string_view t) override { return inner_.TextExtent(t); }
+    void TextOut(int x, int y, std::string_view t) override { inner_.TextOut(x, y, t); }
+    void TextRect(const Rect& r, int x, int y, std::string_view t) override
+    {
+        texts.push_back({ QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), excluded_ });
+        inner_.TextRect(r, x, y, t);
+    }
+    void SetPen(PenStyle s, int w, Color c) override { inner_.SetPen(s, w, c); }
+    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
+    void LineTo(int x, int y) override { inner_.LineTo(x, y); }
+    void SetBrushColor(Color c) override { inner_.SetBrushColor(c); }
+    void FillRect(const Rect& r) override { inner_.FillRect(r); }
+    void Rectangle(const Rect& r) override { inner_.Rectangle(r); }
+    void StretchDraw(const Rect& r, Bitmap& b) override { inner_.StretchDraw(r, b); }
+    void ExcludeClipRect(const Rect& r) override
+    {
+        const QRect q(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        excluded_.push_back(q);
+        if (std::find(everExcluded.begin(), everExcluded.end(), q) == everExcluded.end())
+            everExcluded.push_back(q);
+        if (keep_)
+            inner_.ExcludeClipRect(r);
+    }
+    void ResetClip() override
+    {
+        excluded_.clear();
+        inner_.ResetClip();
+    }
+
+private:
+    QtCanvas& inner_;
+    bool keep_;
+    std::vector<QRect> excluded_;
+};
+
+// At the canvas's own resolution the table body comes out as blanking after drawing gives it: outside the
+// merged ranges every pixel is that of the rules and cells drawn in full; inside them the page is white but
+// for each merged cell's own text box.
+TEST_F(ExamplePage, MergedCellsBlankTheirRangesPixelForPixel)
+{
+    QtRig rig;
+    BuildExampleFormat(rig.format);
+    rig.Start(dataPath);
+    rig.buffer->CurrentBlock = 1;
+    for (int dpi : { 96, 203, 300 }) {
+        const double f = dpi / 25.4;
+        const int w = Round(static_cast<long double>(rig.buffer->TableRight + 5) * f);
+        const int h = Round(static_cast<long double>(rig.buffer->TableBottom + 5) * f);
+        QtBitmap drawn(dpi, dpi), plain(dpi, dpi);
+        drawn.SetSize(w, h);
+        plain.SetSize(w, h);
+        SpyCanvas spy(drawn.GetQtCanvas(), true), full(plain.GetQtCanvas(), false);
+        rig.buffer->DrawTableBody(spy, 60, f, f);
+        rig.buffer->DrawTableBody(full, 60, f, f);
+        ASSERT_EQ(spy.everExcluded.size(), 14u) << dpi;
+        const QImage a = drawn.Image(), b = plain.Image();
+        long long differ = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const QPoint p(x, y);
+                const bool inRange = std::any_of(spy.everExcluded.begin(), spy.everExcluded.end(),
+                    [&](const QRect& r) { return r.contains(p); });
+                QRgb expected = b.pixel(x, y);
+                if (inRange) {
+                    // Inside a range only the merged cells' own texts show: drawn while the range holding
+                    // the pixel was not left out.
+                    bool ownText = false;
+                    for (const SpyCanvas::TextBox& t : spy.texts) {
+                        if (t.box.contains(p)
+                            && std::none_of(t.excluded.begin(), t.excluded.end(),
+                                [&](const QRect& r) { return r.contains(p); }))
+                            ownText = true;
+                    }
+                    if (!ownText)
+                        expected = qRgb(255, 255, 255);
+                }
+                differ += a.pixel(x, y) != expected ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differ, 0) << dpi << " dpi";
+        // The full drawing does have rules and texts inside the ranges, so the comparison means something.
+        EXPECT_GT(DarkInRect(b, spy.everExcluded[4]), DarkInRect(a, spy.everExcluded[4]));
+    }
+}
+
+// Renders page 1 of a PDF at dpi into a picture.
+QImage RasterOf(const QString& pdf, int dpi, const QString& folder)
+{
+    const QString stem = folder + QStringLiteral("/r") + QString::number(dpi);
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+        { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+            QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), QStringLiteral("-png"),
+            pdf, stem });
+    p.waitForFinished(60000);
+    return QImage(stem + QStringLiteral(".png"));
+}
+
+// A printed page of the example, rasterised at 150 and 300 dpi as a viewer or a printer driver does, still
+// shows the frame and every column rule beside the merged captions and beside the subtotal and total rows,
+// and the rules above and below them.
+TEST_F(ExamplePage, PrintedGridBesideMergedCellsSurvivesLowerResolutions)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    qputenv("QUILLET_PDF_DIR", out.path().toUtf8());
+    QtRig rig;
+    qunsetenv("QUILLET_PDF_DIR");
+    ASSERT_TRUE(rig.printerHost.CurrentIsPdf());
+    BuildExampleFormat(rig.format);
+    rig.Start(dataPath);
+    rig.buffer->PrintPages(1, 1);
+    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const BodyEdges e = EdgesOf(*rig.buffer, rig.format); // as last drawn, on the printer
+    const QRectF page = rig.printerHost.Printer().pageRect(QPrinter::DevicePixel);
+    const double f = rig.printer.PixelsPerMmX;
+    const double deviceDpi = rig.printerHost.Printer().resolution();
+
+    for (int dpi : { 150, 300 }) {
+        const QImage img = RasterOf(out.filePath(files[0]), dpi, out.path());
+        ASSERT_FALSE(img.isNull()) << dpi;
+        const double k = dpi / deviceDpi;
+        auto rx = [&](int mm) {
+            return static_cast<int>((page.left() + Round(static_cast<long double>(mm) * f) + 0.5) * k);
+        };
+        auto ry = [&](int mm) {
+            return static_cast<int>((page.top() + Round(static_cast<long double>(mm) * f) + 0.5) * k);
+        };
+        // The darkest pixel within one pixel of the rule, all along a stretch of it.
+        auto vertical = [&](int xmm, int ymm0, int ymm1) {
+            int light = 0;
+            const int x = rx(xmm);
+            for (int y = ry(ymm0) + 2; y <= ry(ymm1) - 2; ++y) {
+                int darkest = 255;
+                for (int dx = -1; dx <= 1; ++dx)
+                    darkest = std::min(darkest, qGray(img.pixel(x + dx, y)));
+                light += darkest >= 128 ? 1 : 0;
+            }
+            return light;
+        };
+        auto horizontal = [&](int ymm, int xmm0, int xmm1) {
+            int light = 0;
+            const int y = ry(ymm);
+            for (int x = rx(xmm0) + 2; x <= rx(xmm1) - 2; ++x) {
+                int darkest = 255;
+                for (int dy = -1; dy <= 1; ++dy)
+                    darkest = std::min(darkest, qGray(img.pixel(x, y + dy)));
+                light += darkest >= 128 ? 1 : 0;
+            }
+            return light;
+        };
+        // Caption rows 1 and 2: the frame and the rules between the captions; the rules of columns 5..7 in
+        // row 2 only, under the caption that spans them.
+        for (int c : { 0, 1, 2, 3, 4, 7 })
+            EXPECT_EQ(vertical(e.x[c], e.y[0], e.y[2]), 0) << dpi << " dpi, caption rule " << c;
+        for (int c : { 5, 6 })
+            EXPECT_EQ(vertical(e.x[c], e.y[1], e.y[2]), 0) << dpi << " dpi, caption rule " << c;
+        EXPECT_EQ(horizontal(e.y[0], e.x[0], e.x[7]), 0) << dpi << " dpi, frame top";
+        EXPECT_EQ(horizontal(e.y[1], e.x[4], e.x[7]), 0) << dpi << " dpi, under the spanning caption";
+        EXPECT_EQ(horizontal(e.y[2], e.x[0], e.x[7]), 0) << dpi << " dpi, under the captions";
+        // Subtotal and total rows (31 and 32): the frame and the rules between their merged cells.
+        for (int c : { 0, 4, 5, 6, 7 }) {
+            EXPECT_EQ(vertical(e.x[c], e.y[30], e.y[31]), 0) << dpi << " dpi, subtotal rule " << c;
+            EXPECT_EQ(vertical(e.x[c], e.y[31], e.y[32]), 0) << dpi << " dpi, total rule " << c;
+        }
+        for (int r : { 30, 31, 32 })
+            EXPECT_EQ(horizontal(e.y[r], e.x[0], e.x[7]), 0) << dpi << " dpi, row rule " << r;
+        // Inside the merged captions no rule shows: between rows 1 and 2 of the first four columns.
+        EXPECT_GT(horizontal(e.y[1], e.x[0], e.x[4]), 10) << dpi;
+    }
+}
+
+// Size 0, what a format cut before its text items leaves, draws a cell, a title and a page foot at the
+// window system's default size, on screen pictures and at a printer's resolution: the same pixels as that
+// size given in points.
+TEST(EngineOnQImage, SizeZeroTextsDrawAtTheDefaultSize)
+{
+    const double points = QtCanvas::DefaultFontPoints();
+    if (points != std::floor(points))
+        GTEST_SKIP() << "the default size is not a whole number of points";
+    QtRig rig;
+    TMyBuffPaper b(rig.format, rig.data, rig.screen, rig.printer, rig.paper, rig.bitmaps);
+    b.TableLeft = 10;
+    b.TableRight = 110;
+    b.TableTop = 10;
+    rig.format.PrintTitle = 1;
+    rig.format.PrintPageFoot = 1;
+    for (int dpi : { 96, 600 }) {
+        const double f = dpi / 25.4;
+        auto draw = [&](int size) {
+            QtBitmap bitmap(dpi, dpi);
+            bitmap.SetSize(Round(130 * f), Round(60 * f));
+            Canvas& c = bitmap.GetCanvas();
+            TMyTextItem item;
+            item.FontName.SetText("\xCB\xCE\xCC\xE5");
+            item.FontSize = static_cast<std::uint16_t>(size);
+            item.Align = 1;
+            item.Text.SetText("Total 98,765.43 \xBA\xCF\xBC\xC6"); // 合计
+            b.DrawCellText(c, 10, 40, 110, 50, item, f, f);
+            rig.format.Title = item;
+            b.DrawTitle(c, 0, f, f);
+            for (int i = 1; i <= 3; ++i)
+                rig.format.Foot[i] = item;
+            rig.format.Foot[2].Align = 2;
+            rig.format.Foot[3].Align = 3;
+            b.DrawPageFoot(c, 25, f, f);
+            return bitmap.Image().copy();
+        };
+        const QImage zero = draw(0);
+        EXPECT_EQ(zero, draw(static_cast<int>(points))) << dpi;
+        const QRect ink = zero.rect();
+        EXPECT_GT(DarkInRect(zero, ink), 0);
+        // Far from one pixel high: the cell's ink is about the default size tall.
+        int firstRow = -1, lastRow = -1;
+        for (int y = Round(41 * f); y < Round(49 * f); ++y)
+            if (DarkInRow(zero, y, Round(11 * f), Round(109 * f)) > 0) {
+                firstRow = firstRow < 0 ? y : firstRow;
+                lastRow = y;
+            }
+        EXPECT_GE(lastRow - firstRow + 1, Round(points * dpi / 72.0 * 0.6)) << dpi;
+    }
+}
+
+// A data file that ends inside its page-foot texts is a report without data rows: one page with its table
+// (captions, frame, subtotal rows), the texts that were read, and one printed page.
+TEST_F(ExamplePage, DataFileCutInsideTheFootTextsIsOnePage)
+{
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    std::filesystem::resize_file(dataPath, 26 + 4 * 201 + 1); // ends inside the second foot text
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    qputenv("QUILLET_PDF_DIR", out.path().toUtf8());
+    QtRig rig;
+    qunsetenv("QUILLET_PDF_DIR");
+    BuildExampleFormat(rig.format);
+    rig.Start(dataPath);
+    EXPECT_EQ(rig.buffer->PageCount, 1);
+    rig.buffer->ShowCurrentPage();
+    const QImage img = rig.Preview();
+    const BodyEdges e = EdgesOf(*rig.buffer, rig.format);
+    const double f = rig.screen.PixelsPerMmX;
+    // The frame's top and the captions are there.
+    EXPECT_GT(DarkInRow(img, Round(static_cast<long double>(e.y[0]) * f), Round(30 * f), Round(180 * f)),
+        Round(149 * f));
+    EXPECT_GT(DarkInRect(img,
+                  QRect(Round(30 * f), Round(static_cast<long double>(e.y[0]) * f) + 2, Round(150 * f),
+                      Round(14 * f) - 4)),
+        100);
+
+    rig.buffer->PrintPages(1, rig.buffer->PageCount);
+    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const QString text = PdfText(out.filePath(files[0]));
+    EXPECT_TRUE(text.contains(QStringLiteral("日期"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("本页小计")));
+    EXPECT_TRUE(text.contains(QStringLiteral("部门：销售一部")));
+    EXPECT_TRUE(text.contains(QStringLiteral("制表：王丽")));
+    EXPECT_FALSE(text.contains(QStringLiteral("审核")));
+    EXPECT_TRUE(text.contains(QStringLiteral("第1页 共1页")));
 }
 
 } // namespace

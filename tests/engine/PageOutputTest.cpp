@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <unistd.h>
 
 #include "engine/EngineError.h"
+#include "model/DataFileError.h"
 #include "tests/engine/EngineTestSupport.h"
 
 namespace quillet::test {
@@ -320,6 +323,77 @@ TEST_F(Pages, PreviewErrorShowsThePartlyDrawnPage)
     EXPECT_THROW(rig.buffer.SetViewRate(50), EngineError);
     EXPECT_EQ(rig.PageCanvas().Lines().size(), 5u);
     EXPECT_TRUE(rig.PageCanvas().Texts().empty());
+}
+
+// One numeric column; a block is a heading row, one ledger row and a
+// subtotal row whose merged cell sums the block. Five blocks of data, one a
+// page.
+class PrintRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TMyPrintFormat& f = rig.format;
+        SimpleTable(f, 1, 3, 1, 20, 20);
+        f.ColDecimals[1] = 0;
+        TMyMergedCell& m = f.MergedCells[1];
+        m.Left = 1, m.Top = 3, m.Right = 1, m.Bottom = 3;
+        m.Kind = kMergedSubtotal;
+        SetItem(m.Item, "1", 20);
+        std::vector<std::string> cells;
+        for (int b = 1; b <= 5; ++b)
+            cells.insert(cells.end(), { std::to_string(b * 10), "" });
+        rig.UseCells(cells);
+        ASSERT_EQ(rig.buffer.PageCount, 5);
+    }
+    EngineRig rig;
+};
+
+TEST_F(PrintRun, DataFileRemovedDuringThePrintRunLeavesEveryPageComplete)
+{
+    // The host application removes the data file, or puts another in its place, after the first page has
+    // gone to the printer: every page still shows its ledger row and its subtotal.
+    const std::string path = rig.data.FileName;
+    rig.printerHost.beforeJob = [&](std::size_t job) {
+        if (job == 1)
+            std::filesystem::remove(path);
+        if (job == 3) {
+            DataFileSpec other;
+            other.cells = { "7" };
+            WriteDataFile(path, other);
+        }
+    };
+    rig.buffer.PrintPages(1, 5);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 5u);
+    for (int b = 1; b <= 5; ++b) {
+        const FakeJob& job = rig.printerHost.jobs[static_cast<std::size_t>(b - 1)];
+        EXPECT_TRUE(job.ended);
+        const std::string value = std::to_string(b * 10);
+        EXPECT_EQ(TextsOf(*job.canvas), (std::vector<std::string> { value, value })) << "page " << b;
+    }
+}
+
+TEST_F(PrintRun, DataFileCutInPlaceStopsTheRunWithAMessage)
+{
+    // The data file cut in place after two pages: page 3 finds its rows missing; the run stops there with a
+    // message naming the file, and that page never reaches the printer.
+    const std::string path = rig.data.FileName;
+    rig.printerHost.beforeJob = [&](std::size_t job) {
+        if (job == 2)
+            ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kDataHeadSize + 4 * kCellSize + 50)), 0);
+    };
+    try {
+        rig.buffer.PrintPages(1, 5);
+        FAIL() << "no error";
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    ASSERT_EQ(rig.printerHost.jobs.size(), 3u);
+    EXPECT_TRUE(rig.printerHost.jobs[0].ended);
+    EXPECT_TRUE(rig.printerHost.jobs[1].ended);
+    EXPECT_EQ(TextsOf(*rig.printerHost.jobs[1].canvas), (std::vector<std::string> { "20", "20" }));
+    EXPECT_TRUE(rig.printerHost.jobs[2].aborted);
+    EXPECT_FALSE(rig.printerHost.jobs[2].ended);
+    EXPECT_EQ(rig.buffer.CurrentPage, 3);
 }
 
 } // namespace

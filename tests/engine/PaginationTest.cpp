@@ -165,10 +165,10 @@ TEST(Paginate, StacksAsManyBlocksAsFitWhenMultiTablesIsOn)
     EXPECT_EQ(rig.buffer.PageCount, 7);
 }
 
-TEST(Paginate, MissingDataFileKeepsThePreviousPagination)
+TEST(Paginate, WithoutADataFileThePreviousPaginationStays)
 {
-    // Without a data file nothing is counted: a fresh buffer stays at 0 pages, a paginated one keeps its
-    // counts.
+    // Before a data file is opened nothing is counted: a fresh buffer stays at 0 pages. A data file removed
+    // after it was opened is still there for the program, which holds it open: it paginates as before.
     EngineRig fresh;
     SimpleTable(fresh.format, 2, 3, 1);
     fresh.buffer.Paginate();
@@ -180,13 +180,36 @@ TEST(Paginate, MissingDataFileKeepsThePreviousPagination)
     rig.UseCells(Cells(9)); // 4 cells a block: 3 blocks
     ASSERT_EQ(rig.buffer.PageCount, 3);
     std::filesystem::remove(rig.data.FileName);
-    rig.format.RowCount = 2;
-    rig.format.MultiTables = 1;
+    rig.format.RowCount = 2; // 2 cells a block: 5 blocks
     rig.buffer.Paginate();
-    EXPECT_EQ(rig.buffer.PageCount, 3);
-    EXPECT_EQ(rig.buffer.BlockCount, 3);
+    EXPECT_EQ(rig.buffer.PageCount, 5);
+    EXPECT_EQ(rig.buffer.BlockCount, 5);
     EXPECT_EQ(rig.buffer.LastBlockRows, 2);
-    EXPECT_GT(rig.buffer.BlocksPerPage, 1); // the layout part still ran
+}
+
+TEST(Paginate, FileCutInsideItsHeadIsOnePageWithItsTable)
+{
+    // A data file whose good head ends inside the page-foot texts holds no cells: one page, one block of
+    // heading rows, like a file of exactly 1232 bytes; its texts that arrived are taken.
+    for (std::size_t size : { std::size_t { 26 }, std::size_t { 26 + 4 * 201 + 17 }, kDataHeadSize }) {
+        EngineRig rig;
+        SimpleTable(rig.format, 2, 3, 1);
+        DataFileSpec spec;
+        spec.head = { "H1", "H2", "H3" };
+        spec.foot = { "F1", "F2", "F3" };
+        const auto path = rig.temp.Path("cut.dat");
+        WriteDataFile(path, spec);
+        std::filesystem::resize_file(path, size);
+        ASSERT_EQ(rig.data.Open(path.string()), kFileOk);
+        rig.data.ReadHeadFoot();
+        rig.buffer.Paginate();
+        EXPECT_EQ(rig.buffer.PageCount, 1) << size;
+        EXPECT_EQ(rig.buffer.BlockCount, 0) << size;
+        EXPECT_EQ(rig.buffer.LastBlockRows, 1) << size;
+        if (size > 26) {
+            EXPECT_EQ(rig.format.Foot[1].Text.Text(), "F1");
+        }
+    }
 }
 
 TEST(PageBuffer, PageImageFollowsThePaperAtScreenResolution)

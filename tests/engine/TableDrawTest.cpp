@@ -254,13 +254,17 @@ INSTANTIATE_TEST_SUITE_P(Engine, WrappedAlignment,
 
 TEST(DrawCellText, FontSizesAreScaledOnceAndCapped)
 {
-    // A zero-size font draws nothing, a 50 % scale halves the size, and an absurd size stops at 1000 points.
+    // A zero-size font is drawn at the canvas's default size, a 50 % scale halves the size, and an absurd
+    // size stops at 1000 points.
     EngineRig rig;
     TMyTextItem item;
     SetItem(item, "abc", 0, 1);
-    RecordingCanvas none(72, 72);
-    rig.buffer.DrawCellText(none, 0, 0, 50, 10, item, kF, kF);
-    EXPECT_TRUE(none.Texts().empty());
+    RecordingCanvas zero(72, 72);
+    rig.buffer.DrawCellText(zero, 0, 0, 50, 10, item, kF, kF);
+    ASSERT_EQ(zero.Texts().size(), 1u);
+    EXPECT_EQ(zero.Texts()[0].text, "abc");
+    EXPECT_EQ(zero.Texts()[0].fontPoints, 0);
+    EXPECT_EQ(zero.Texts()[0].fontPixels, RecordingCanvas::kDefaultPoints);
 
     item.FontSize = 20;
     rig.buffer.PrintRate = 50;
@@ -413,8 +417,8 @@ protected:
 
 TEST_F(MergedCells, BlanksTheRangeAndShowsTextOverIt)
 {
-    // The blanking rectangle starts one pixel inside the range and is white; an empty text becomes an
-    // ideographic space.
+    // The blanking rectangles start one pixel inside their ranges and are white, all drawn before any text;
+    // each text is left out of the ranges of the slots after it; an empty text becomes an ideographic space.
     Slot(1, 1, 1, 3, 1, kMergedText, "Head");
     Slot(2, 2, 2, 2, 3, kMergedText, "");
     Draw(1);
@@ -423,12 +427,56 @@ TEST_F(MergedCells, BlanksTheRangeAndShowsTextOverIt)
     EXPECT_EQ(canvas.ops[0].rect, (Rect { 101, 201, 700, 300 }));
     EXPECT_EQ(canvas.ops[0].penColor, kWhite);
     EXPECT_EQ(canvas.ops[0].brushColor, kWhite);
-    EXPECT_EQ(canvas.ops[1].kind, CanvasOp::Kind::TextRect);
-    EXPECT_EQ(canvas.ops[1].text, "Head");
-    EXPECT_EQ(canvas.ops[1].rect, (Rect { 110, 210, 690, 290 }));
-    EXPECT_EQ(canvas.ops[1].brushColor, kWhite); // opaque on white
-    EXPECT_EQ(canvas.ops[2].rect, (Rect { 301, 301, 500, 500 }));
+    EXPECT_EQ(canvas.ops[1].kind, CanvasOp::Kind::Rectangle);
+    EXPECT_EQ(canvas.ops[1].rect, (Rect { 301, 301, 500, 500 }));
+    EXPECT_EQ(canvas.ops[2].kind, CanvasOp::Kind::TextRect);
+    EXPECT_EQ(canvas.ops[2].text, "Head");
+    EXPECT_EQ(canvas.ops[2].rect, (Rect { 110, 210, 690, 290 }));
+    EXPECT_EQ(canvas.ops[2].brushColor, kWhite); // opaque on white
+    EXPECT_EQ(canvas.ops[2].excluded, (std::vector<Rect> { { 301, 301, 500, 500 } }));
     EXPECT_EQ(canvas.ops[3].text, "\xA1\xA1");
+    EXPECT_TRUE(canvas.ops[3].excluded.empty());
+    // Nothing stays left out after the merged cells.
+    canvas.FillRect({ 0, 0, 1, 1 });
+    EXPECT_TRUE(canvas.ops.back().excluded.empty());
+}
+
+TEST_F(MergedCells, TableBodyLeavesTheRangesOutOfRulesAndCells)
+{
+    // In a whole table body the ranges are blanked before the frame, and the frame, the rules and the data
+    // cells are drawn with every range left out, so no white is laid over a rule afterwards; the outline
+    // rules lie outside the left-out rectangles.
+    rig.format.ColDecimals[2] = kTextColumn; // its cells need no conversion
+    Slot(1, 1, 1, 3, 1, kMergedText, "Head");
+    Slot(2, 2, 2, 3, 2, kMergedSubtotal, "3");
+    rig.buffer.CurrentBlock = 1;
+    rig.buffer.TableLeft = 10;
+    rig.buffer.TableTop = 20;
+    canvas.Clear();
+    rig.buffer.DrawTableBody(canvas, 0, kF, kF);
+    const std::vector<Rect> ranges { { 101, 201, 700, 300 }, { 301, 301, 700, 400 } };
+    ASSERT_GE(canvas.ops.size(), 3u);
+    EXPECT_EQ(canvas.ops[0].kind, CanvasOp::Kind::Rectangle);
+    EXPECT_EQ(canvas.ops[0].rect, ranges[0]);
+    EXPECT_EQ(canvas.ops[1].rect, ranges[1]);
+    const auto lines = canvas.Lines();
+    ASSERT_FALSE(lines.empty());
+    for (const CanvasOp& line : lines) {
+        EXPECT_EQ(line.excluded, ranges);
+        EXPECT_NE(line.penColor, kWhite);
+    }
+    EXPECT_EQ(canvas.OfKind(CanvasOp::Kind::Rectangle).size(), 2u);
+    // The data cells, then the caption left out of the later subtotal's range, then the subtotal.
+    auto texts = canvas.Texts();
+    ASSERT_GE(texts.size(), 3u);
+    for (std::size_t i = 0; i + 2 < texts.size(); ++i)
+        EXPECT_EQ(texts[i].excluded, ranges) << texts[i].text;
+    EXPECT_EQ(texts[texts.size() - 2].text, "Head");
+    EXPECT_EQ(texts[texts.size() - 2].excluded, (std::vector<Rect> { ranges[1] }));
+    EXPECT_EQ(texts.back().text, "0.0");
+    EXPECT_TRUE(texts.back().excluded.empty());
+    canvas.FillRect({ 0, 0, 1, 1 });
+    EXPECT_TRUE(canvas.ops.back().excluded.empty());
 }
 
 TEST_F(MergedCells, BlankingOffsetIsAddedBeforeRounding)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "model/DataFileError.h"
 #include "model/PrnData.h"
 #include "model/PrnFunction.h"
 #include "platform/NumberLocale.h"
@@ -99,8 +100,8 @@ TEST_F(DataFileTest, OpenChecksSignatureAndVersion)
 TEST_F(DataFileTest, HeadAndFootTextsReplaceTheFormatsOwn)
 {
     // All six texts replace the format's, empty ones included; a file cut in
-    // the foot keeps what arrived; a file without texts or a vanished file
-    // leaves the format's texts alone.
+    // the foot keeps what arrived; a file without texts leaves the format's
+    // texts alone.
     format.Head[1].Text.SetText("old head");
     format.Foot[3].Text.SetText("old foot");
     OpenWith(DataBytes({}, { "", "H2", "H3", "F1", "F2", "F3" }), 1, 2, 1);
@@ -111,7 +112,7 @@ TEST_F(DataFileTest, HeadAndFootTextsReplaceTheFormatsOwn)
 
     Bytes cut = DataBytes({}, { "A", "B", "C", "long foot", "x", "y" });
     cut.resize(26 + 3 * 201 + 5);
-    WriteBytes(path, cut);
+    OpenWith(cut, 1, 2, 1);
     EXPECT_EQ(data.ReadHeadFoot(), 1);
     EXPECT_EQ(format.Head[2].Text.Text(), "B");
     EXPECT_EQ(format.Foot[1].Text.Text(), "long");
@@ -119,12 +120,32 @@ TEST_F(DataFileTest, HeadAndFootTextsReplaceTheFormatsOwn)
     EXPECT_EQ(format.Foot[3].Text.Text(), "");
 
     cut.resize(26);
-    WriteBytes(path, cut);
+    OpenWith(cut, 1, 2, 1);
     EXPECT_EQ(data.ReadHeadFoot(), 1);
     EXPECT_EQ(format.Head[2].Text.Text(), "B");
-    std::filesystem::remove(path);
-    EXPECT_EQ(data.ReadHeadFoot(), kFileIoError);
-    EXPECT_EQ(format.Head[2].Text.Text(), "B");
+}
+
+TEST_F(DataFileTest, FileShorterThanItsHeadIsADataFileWithoutCells)
+{
+    // A file cut inside the page-foot texts: the texts that are there are
+    // taken, it counts 0 cells (not "no file"), its rows are empty and its
+    // totals 0.
+    Bytes cut = DataBytes({}, { "H1", "H2", "H3", "F1", "F2", "F3" });
+    cut.resize(26 + 4 * 201 + 50);
+    OpenWith(cut, 3, 4, 1);
+    EXPECT_EQ(data.CellCount(), 0u);
+    EXPECT_EQ(data.ReadHeadFoot(), 1);
+    EXPECT_EQ(format.Head[3].Text.Text(), "H3");
+    EXPECT_EQ(format.Foot[1].Text.Text(), "F1");
+    EXPECT_EQ(format.Foot[2].Text.Text(), "F2"); // the part that arrived
+    EXPECT_EQ(format.Foot[3].Text.Text(), "");
+    EXPECT_EQ(data.ReadRow(1, 2), 1);
+    EXPECT_EQ(Row(data), (Texts { "", "", "" }));
+    EXPECT_EQ(data.ColumnTotal(1), 0);
+    EXPECT_EQ(data.BlockTotal(1, 1), 0);
+
+    TMyPrintData unopened(format);
+    EXPECT_EQ(unopened.CellCount(), std::nullopt); // only a data object without a file has none
 }
 
 TEST_F(DataFileTest, RowsFollowTheBlocksOfTheFormat)
@@ -180,29 +201,58 @@ TEST_F(DataFileTest, TotalsCountNumbersOnly)
     EXPECT_EQ(data.ReadRow(1, 3), 0);
 }
 
-TEST_F(DataFileTest, FileShrinkingOrVanishingAfterOpenIsHarmless)
+TEST_F(DataFileTest, FileRemovedOrReplacedAfterOpenIsStillReadAsOpened)
 {
-    // The data file cut mid-row or removed while the window is open: empty
-    // cells, results 1 or 3, totals of what is there.
-    Bytes bytes = DataBytes({ "1", "2", "3", "4", "5", "6" });
+    // The file stays open: removed, or replaced by a new file of the same
+    // name, it still gives its rows, texts and totals as it was opened.
+    OpenWith(DataBytes({ "1", "2", "3", "4", "5", "6" }, { "H1", "", "", "", "", "F3" }), 3, 5, 1);
+    std::filesystem::remove(path);
+    EXPECT_EQ(data.CellCount(), 6u);
+    EXPECT_EQ(data.ReadRow(1, 3), 0);
+    EXPECT_EQ(Row(data), (Texts { "4", "5", "6" }));
+    EXPECT_EQ(data.ColumnTotal(1), 5);
+    EXPECT_EQ(data.BlockTotal(2, 1), 7);
+    EXPECT_EQ(data.ReadHeadFoot(), 0);
+    EXPECT_EQ(format.Foot[3].Text.Text(), "F3");
+
+    WriteBytes(path, DataBytes({ "9" }));
+    EXPECT_EQ(data.CellCount(), 6u);
+    EXPECT_EQ(data.ReadRow(1, 2), 0);
+    EXPECT_EQ(Row(data), (Texts { "1", "2", "3" }));
+    EXPECT_EQ(data.ColumnTotal(1), 5);
+}
+
+TEST_F(DataFileTest, FileCutInPlaceAfterOpenIsAReadError)
+{
+    // Cut mid-row while the window is open: a read that finds less than the
+    // measured size promised throws, with a message naming the file, instead of
+    // giving empty cells or a short total; measured again, the file is read as
+    // it now is.
+    Bytes bytes = DataBytes({ "1", "2", "3", "4", "5", "6" }, { "H1", "H2", "H3", "F1", "F2", "F3" });
     OpenWith(bytes, 3, 5, 1);
     EXPECT_EQ(data.CellCount(), 6u);
-    bytes.resize(kDataHeadSize + 4 * kCellSize + 100);
-    WriteBytes(path, bytes);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kDataHeadSize + 4 * kCellSize + 100)), 0);
+    try {
+        data.ReadRow(1, 3);
+        ADD_FAILURE() << "no error for a row cut off";
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(data.ColumnTotal(1), DataFileError);
+    EXPECT_THROW(data.BlockTotal(1, 1), DataFileError);
+    EXPECT_EQ(data.ReadRow(1, 2), 0); // the first row is still all there
+    EXPECT_EQ(data.ReadHeadFoot(), 0);
+
+    EXPECT_EQ(data.CellCount(), 4u);
     EXPECT_EQ(data.ReadRow(1, 3), 1);
     EXPECT_EQ(Row(data), (Texts { "4", "", "" }));
     EXPECT_EQ(data.ColumnTotal(1), 5);
     EXPECT_EQ(data.ColumnTotal(2), 2);
-    EXPECT_EQ(data.CellCount(), 4u);
-    std::filesystem::remove(path);
-    EXPECT_EQ(data.ReadRow(1, 2), kFileIoError);
-    EXPECT_EQ(Row(data), (Texts { "", "", "" }));
-    EXPECT_EQ(data.ColumnTotal(1), 0);
-    EXPECT_EQ(data.BlockTotal(1, 1), 0);
-    EXPECT_EQ(data.CellCount(), std::nullopt);
-    bytes.resize(1000);
-    WriteBytes(path, bytes);
-    EXPECT_EQ(data.CellCount(), std::nullopt);
+
+    ASSERT_EQ(::truncate(path.c_str(), 600), 0);
+    format.Foot[1].Text.SetText("kept");
+    EXPECT_THROW(data.ReadHeadFoot(), DataFileError);
+    EXPECT_EQ(format.Foot[1].Text.Text(), "kept");
 }
 
 TEST_F(DataFileTest, OversizedCountsAndLengthsAreClamped)
@@ -217,10 +267,11 @@ TEST_F(DataFileTest, OversizedCountsAndLengthsAreClamped)
     EXPECT_EQ(data.ColumnTotal(500), 0);
 }
 
-TEST_F(DataFileTest, GrandTotalsFollowAReplacedFile)
+TEST_F(DataFileTest, GrandTotalsFollowAFileRewrittenInPlace)
 {
-    // Remembered grand totals are summed again when the file's size or time
-    // or the column count changes, and only then.
+    // Remembered grand totals are summed again when the open file's size or
+    // time or the column count changes, and only then; cells added in place
+    // count once the file is measured again.
     OpenWith(DataBytes({ "1", "2", "3", "4" }), 2, 3, 1);
     SetMtime(path, 1000);
     EXPECT_EQ(data.ColumnTotal(1), 4);
@@ -231,6 +282,8 @@ TEST_F(DataFileTest, GrandTotalsFollowAReplacedFile)
     EXPECT_EQ(data.ColumnTotal(1), 8);
     WriteBytes(path, DataBytes({ "5", "2", "3", "4", "10", "0" }));
     SetMtime(path, 2000);
+    EXPECT_EQ(data.ColumnTotal(1), 8); // the new row lies past the measured size
+    EXPECT_EQ(data.CellCount(), 6u);
     EXPECT_EQ(data.ColumnTotal(1), 18);
     format.ColCount = 3;
     EXPECT_EQ(data.ColumnTotal(1), 9);

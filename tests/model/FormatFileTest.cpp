@@ -169,8 +169,8 @@ TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
     ASSERT_EQ(TMyPrintFormat().SaveToFile(dir.File("defaults"), paper), kFileOk);
     Bytes full = ReadBytes(dir.File("full")), defaults = ReadBytes(dir.File("defaults"));
 
-    std::vector<std::size_t> cuts = { 26, 98, 99, 100, 101, 102, 103, 104, 105, 107, 108, 109, 110, 112, 130,
-        370, 610, 1310, 126806, 126808, 127508 };
+    std::vector<std::size_t> cuts = { 98, 99, 100, 101, 102, 103, 104, 105, 107, 108, 109, 110, 112, 130, 370,
+        610, 1310, 126806, 126808, 127508 };
     for (std::size_t k = 1; k <= 50; ++k)
         cuts.push_back(127508 + 252 * k);
     for (std::size_t cut : cuts) {
@@ -196,6 +196,31 @@ TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
     }
 }
 
+TEST(FormatFileTest, FileCutInsideTheReservedBytesIsAReadError)
+{
+    // A format file cut at 30, 50 or 97 bytes, inside the 72 reserved bytes
+    // after the versions, gives result 3, whatever its versions say; cut at 98
+    // it loads with the defaults.
+    TempDir dir;
+    for (std::size_t cut : { 26, 30, 50, 97 }) {
+        for (std::uint16_t minor : { 5, 6 }) {
+            Bytes b = ValidHeader();
+            Put16(b, 24, minor);
+            b.resize(cut);
+            WriteBytes(dir.File("cut"), b);
+            TMyPrintFormat f;
+            f.Title.Text.SetText("kept");
+            const TMyPrintFormat before = f;
+            EXPECT_EQ(f.LoadFromFile(dir.File("cut")), kFileIoError) << cut << " minor " << minor;
+            EXPECT_TRUE(f == before) << cut;
+        }
+    }
+    WriteBytes(dir.File("cut"), ValidHeader(98));
+    TMyPrintFormat f;
+    EXPECT_EQ(f.LoadFromFile(dir.File("cut")), kFileOk);
+    EXPECT_TRUE(f.Company == TMyPrintFormat().Company);
+}
+
 TEST(FormatFileTest, LoaderResultCodesLeaveTheRecordAsItWas)
 {
     // Every refusal of the loader, and the record untouched by each.
@@ -215,7 +240,11 @@ TEST(FormatFileTest, LoaderResultCodesLeaveTheRecordAsItWas)
         { "halfversion", ValidHeader(25), kFileIoError },
         { "v16", v16, kFileBadVersion },
         { "v25", v25, kFileBadVersion },
-        { "versionsonly", ValidHeader(26), kFileOk },
+        { "versionsonly", ValidHeader(26), kFileIoError },
+        { "reserved30", ValidHeader(30), kFileIoError },
+        { "reserved50", ValidHeader(50), kFileIoError },
+        { "reserved97", ValidHeader(97), kFileIoError },
+        { "reservedwhole", ValidHeader(98), kFileOk },
     };
     for (const Case& c : cases) {
         WriteBytes(dir.File(c.name), c.bytes);

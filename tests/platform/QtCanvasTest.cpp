@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <cctype>
+#include <cmath>
 #include <string>
 
 #include "QtTestSupport.h"
@@ -244,7 +245,8 @@ TEST(QtCanvas, FontPixelHeightFollowsDpi)
         { 600, 12, 100 },
         { 600, 9, 75 },
         { 600, 10, 83 },
-        { 96, 0, 1 },
+        { 96, 0, static_cast<int>(std::lround(QtCanvas::DefaultFontPoints() * 96 / 72)) },
+        { 600, 0, static_cast<int>(std::lround(QtCanvas::DefaultFontPoints() * 600 / 72)) },
         { 96, -8, 1 },
         { 96, 2000000000, QtCanvas::kMaxFontPixels },
     };
@@ -545,6 +547,168 @@ TEST(QtCanvas, BorrowedPainterStaysActive)
     EXPECT_TRUE(painter.isActive());
     painter.end();
     EXPECT_EQ(CountPixels(img, QRect(0, 0, 20, 20), kQRed), 16);
+}
+
+// Size 0 is the window system's default size, at each device's resolution: on a screen picture, on a
+// printer's and through SetFontSize alike; it measures and draws like that size given in points.
+TEST(QtCanvas, SizeZeroIsTheDefaultSize)
+{
+    const double points = QtCanvas::DefaultFontPoints();
+    ASSERT_GT(points, 0);
+    for (int dpi : { 96, 300, 1200 }) {
+        QtBitmap bitmap(dpi, dpi);
+        bitmap.SetSize(10, 10);
+        Canvas& canvas = bitmap.GetCanvas();
+        canvas.SetFont(kSongTi, 0, kBlack);
+        const int pixels = static_cast<int>(std::lround(points * dpi / 72));
+        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), pixels) << dpi;
+        const Size zero = canvas.TextExtent("Total 98,765.43");
+        canvas.SetFontSize(5);
+        canvas.SetFontSize(0);
+        EXPECT_EQ(bitmap.GetQtCanvas().Font().pixelSize(), pixels) << dpi;
+        if (points == std::floor(points)) {
+            canvas.SetFont(kSongTi, static_cast<int>(points), kBlack);
+            EXPECT_EQ(canvas.TextExtent("Total 98,765.43"), zero) << dpi;
+        }
+    }
+    // Drawn, a size-0 text is as tall as the default size's, not a pixel high.
+    Sheet sheet(300, 60);
+    sheet.canvas().SetFont(kSongTi, 0, kBlack);
+    sheet.canvas().TextOut(5, 5, "\xCB\xCE\xCC\xE5 Hg");
+    const QRect ink = BoundsOfNot(sheet.image(), kQWhite);
+    EXPECT_GE(ink.height(), static_cast<int>(std::lround(points * 96 / 72)) - 4);
+}
+
+// Latin text is not kerned: a text measures the sum of its characters' advances (to the pixel the sum
+// rounds to), on pictures of any resolution, and is drawn that wide; a kerned "AV" would be narrower.
+TEST(QtCanvas, TextIsMeasuredAndDrawnWithoutKerning)
+{
+    for (const char* face : { "Tahoma", "Arial", "\xCB\xCE\xCC\xE5" }) {
+        for (int dpi : { 96, 600 }) {
+            QtBitmap bitmap(dpi, dpi);
+            bitmap.SetSize(10, 10);
+            Canvas& canvas = bitmap.GetCanvas();
+            canvas.SetFont(face, 24, kBlack);
+            const QFontMetricsF metrics(bitmap.GetQtCanvas().Font(), &bitmap.GetQtCanvas().Device());
+            for (const char* text : { "To AV Wa", "Total 98,765.43", "AVAVAVAV WaWaWa ToTo" }) {
+                qreal sum = 0;
+                for (const QChar ch : QString::fromLatin1(text))
+                    sum += metrics.horizontalAdvance(ch);
+                EXPECT_NEAR(canvas.TextExtent(text).cx, sum, 1.0) << face << " " << dpi << " " << text;
+            }
+        }
+    }
+    // Drawn, "AVAVAVAV" ends where its unkerned advances put it, not where a kerned layout would.
+    Sheet sheet(400, 60);
+    sheet.canvas().SetFont("Tahoma", 36, kBlack);
+    const std::string text = "AVAVAVAV";
+    sheet.canvas().TextOut(10, 5, text);
+    const int drawnRight = BoundsOfNot(sheet.image(), kQWhite).right();
+    auto inkRight = [&](bool kerning) {
+        QImage img(400, 60, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QFont font = sheet.bitmap.GetQtCanvas().Font();
+        font.setKerning(kerning);
+        font.setStyleStrategy(QFont::PreferDefault);
+        QPainter p(&img);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(10, 5 + QFontMetrics(font, &img).ascent()), QString::fromLatin1(text.c_str()));
+        p.end();
+        return BoundsOfNot(img, kQWhite).right();
+    };
+    EXPECT_NEAR(drawnRight, inkRight(false), 1);
+    EXPECT_GT(drawnRight, inkRight(true) + 3); // the check would see kerning
+}
+
+// A picture shrunk by StretchDraw keeps every one-pixel rule and a red mark: each target pixel takes the
+// darkest of the source pixels it covers, at any ratio.
+TEST(QtCanvas, StretchDrawShrinkKeepsDarkLines)
+{
+    QtBitmap source(96, 96);
+    source.SetSize(300, 200);
+    Canvas& sc = source.GetCanvas();
+    sc.SetBrushColor(kWhite);
+    sc.FillRect({ 0, 0, 300, 200 });
+    sc.SetPen(PenStyle::Solid, 1, kBlack);
+    for (int x = 3; x < 300; x += 7) {
+        sc.MoveTo(x, 0);
+        sc.LineTo(x, 200);
+    }
+    for (int y = 5; y < 200; y += 6) {
+        sc.MoveTo(0, y);
+        sc.LineTo(300, y);
+    }
+    sc.SetBrushColor(kRed);
+    sc.FillRect({ 151, 101, 152, 102 });
+    // Dark runs along a row or a column of the picture.
+    auto runs = [](const QImage& img, bool alongRow, int at) {
+        int count = 0;
+        bool inRun = false;
+        const int n = alongRow ? img.width() : img.height();
+        for (int i = 0; i < n; ++i) {
+            const bool dark = qGray(alongRow ? img.pixel(i, at) : img.pixel(at, i)) < 128;
+            count += dark && !inRun ? 1 : 0;
+            inRun = dark;
+        }
+        return count;
+    };
+    const QImage& full = source.Image();
+    const int columns = runs(full, true, 0);
+    const int rows = runs(full, false, 0);
+    ASSERT_EQ(columns, 43);
+    ASSERT_EQ(rows, 33);
+    for (QSize target : { QSize(150, 100), QSize(141, 93), QSize(101, 77) }) {
+        Sheet sheet(target.width(), target.height());
+        sheet.canvas().StretchDraw({ 0, 0, target.width(), target.height() }, source);
+        const QImage& img = sheet.image();
+        // Row 0 and column 0 of the picture cover source pixels between the rules.
+        EXPECT_EQ(runs(img, true, 0), columns) << target.width();
+        EXPECT_EQ(runs(img, false, 0), rows) << target.height();
+    }
+    // A mark alone in a white area keeps its colour.
+    Sheet sheet(150, 100);
+    QtBitmap marked(96, 96);
+    marked.SetSize(300, 200);
+    marked.GetCanvas().SetBrushColor(kWhite);
+    marked.GetCanvas().FillRect({ 0, 0, 300, 200 });
+    marked.GetCanvas().SetBrushColor(kRed);
+    marked.GetCanvas().FillRect({ 151, 101, 152, 102 });
+    sheet.canvas().StretchDraw({ 0, 0, 150, 100 }, marked);
+    EXPECT_TRUE(IsColor(sheet.image(), 75, 50, kQRed));
+    EXPECT_EQ(CountPixels(sheet.image(), sheet.image().rect(), kQRed), 1);
+}
+
+// Rectangles left out by ExcludeClipRect keep what they hold while lines, fills, texts and rectangles are
+// drawn across them, until ResetClip; drawing that lies wholly inside one is skipped.
+TEST(QtCanvas, ExcludedRectanglesAreLeftOut)
+{
+    Sheet sheet(60, 60);
+    Canvas& c = sheet.canvas();
+    c.SetBrushColor(kYellow);
+    c.FillRect({ 20, 20, 40, 40 });
+    c.ExcludeClipRect({ 20, 20, 40, 40 });
+    c.MoveTo(30, 0);
+    c.LineTo(30, 60);
+    c.MoveTo(0, 30);
+    c.LineTo(60, 30);
+    c.MoveTo(19, 0); // beside the rectangle: drawn whole
+    c.LineTo(19, 60);
+    c.SetBrushColor(kRed);
+    c.FillRect({ 10, 10, 50, 15 });
+    c.FillRect({ 25, 25, 35, 35 });
+    c.SetFont(kSongTi, 9, kBlack);
+    c.TextRect({ 22, 22, 38, 38 }, 22, 22, "x");
+    const QImage& img = sheet.image();
+    EXPECT_EQ(CountPixels(img, QRect(20, 20, 20, 20), kQYellow), 400);
+    EXPECT_TRUE(IsColor(img, 30, 5, kQBlack));
+    EXPECT_TRUE(IsColor(img, 30, 45, kQBlack));
+    EXPECT_TRUE(IsColor(img, 45, 30, kQBlack));
+    EXPECT_EQ(CountPixels(img, QRect(19, 0, 1, 60), kQBlack), 55); // the red fill lies over 5 of its pixels
+    c.ResetClip();
+    c.MoveTo(30, 0);
+    c.LineTo(30, 60);
+    EXPECT_TRUE(IsColor(sheet.image(), 30, 30, kQBlack));
 }
 
 } // namespace
