@@ -2,9 +2,12 @@
 // The example report opened as the program opens it, for the dialogs that
 // edit its layout or work on its pages: the layout, the data file, a page
 // buffer paginated on an A4 sheet laid out as 210 x 300 mm, a fake printer
-// counting print jobs and a message recorder.
+// counting print jobs and a message recorder; with the steps the dialog
+// tests share (running a dialog modally, cancelling it, reading samples).
 #include <QDialog>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -79,6 +82,40 @@ inline int ExecWith(QDialog& dialog, const std::function<void()>& steps)
         });
     });
     return dialog.exec();
+}
+
+// Cancels the dialog after the user's edits, once with Esc and once with
+// the cancel button: either way it closes rejected and unconfirmed and the
+// layout stays as it was. `edit` makes the edits and names the control that
+// has the focus when Esc is pressed.
+template <class Dialog, class Edit> void ExpectCancelWritesNothing(Edit edit)
+{
+    for (bool useEsc : { true, false }) {
+        ExampleDialogRig rig;
+        const TMyPrintFormat before = rig.format;
+        Dialog dialog(rig.Context());
+        const int result = ExecWith(dialog, [&] {
+            QWidget* focus = edit(dialog);
+            if (useEsc)
+                QTest::keyClick(focus, Qt::Key_Escape);
+            else
+                QTest::mouseClick(dialog.LumButton2, Qt::LeftButton);
+        });
+        EXPECT_EQ(result, QDialog::Rejected) << useEsc;
+        EXPECT_FALSE(dialog.Confirmed) << useEsc;
+        EXPECT_TRUE(rig.format == before) << useEsc;
+    }
+}
+
+// The pixel at (x, y) of a drawn sample has the colour rgb.
+inline bool IsRgb(const QImage& image, int x, int y, QRgb rgb)
+{
+    return (image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF);
+}
+
+inline bool IsWhite(const QImage& image, int x, int y)
+{
+    return IsRgb(image, x, y, qRgb(255, 255, 255));
 }
 
 } // namespace quillet::test

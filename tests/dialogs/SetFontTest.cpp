@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -16,18 +15,10 @@
 #include "controls/SystemColors.h"
 #include "dialogs/GbkText.h"
 #include "dialogs/SetFont.h"
-#include "platform/GbkCodec.h"
-#include "tests/dialogs/SetPaperTestRig.h"
+#include "tests/dialogs/ExampleDialogRig.h"
 
-namespace quillet {
+namespace quillet::test {
 namespace {
-
-using test::DialogRig;
-
-std::string Gbk(const char* utf8)
-{
-    return Utf8ToGbk(utf8);
-}
 
 int ColorIndex(Color c)
 {
@@ -44,11 +35,6 @@ void ListFaces(TFontComboBox* box, const QStringList& names)
             list.append({ n, kTrueTypeFontType, false, false });
         return list;
     });
-}
-
-bool IsWhite(const QImage& s, int x, int y)
-{
-    return (s.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
 }
 
 // Cuts fall on character boundaries at or below the limit; texts that fit
@@ -72,7 +58,7 @@ TEST(GbkTextTest, CutsOnCharacterBoundaries)
 // columns "第n列", head and foot items "第n项", merged cells "nn.text".
 TEST(SetFontTest, FrameTabsAndSelectors)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     TFrmSetFont dialog(rig.Context());
     EXPECT_EQ(dialog.size(), QSize(435, 221));
     ASSERT_EQ(dialog.PageControl1->count(), 6);
@@ -99,7 +85,7 @@ TEST(SetFontTest, FrameTabsAndSelectors)
 // a substitute family show selected.
 TEST(SetFontTest, TabsLoadFromTheirFirstItems)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.Title.FontColor = 0x0000FF;
     rig.format.Foot[1].FontSize = 11;
     rig.format.ColItem[1].FontSize = 13;
@@ -125,7 +111,7 @@ TEST(SetFontTest, TabsLoadFromTheirFirstItems)
 // is "03." and its text, and the special tab starts from cell 3.
 TEST(SetFontTest, SpecialItemsSkipEmptyCells)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     for (int i = 1; i <= kMaxMergedCells; ++i)
         rig.format.MergedCells[i].Item.Text.Clear();
     rig.format.MergedCells[3].Item.Text.SetText(Gbk("客户名称"));
@@ -144,7 +130,7 @@ TEST(SetFontTest, SpecialItemsSkipEmptyCells)
 // nothing else.
 TEST(SetFontTest, EmptiedSizeBoxBecomesNine)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     const TMyPrintFormat before = rig.format;
     TFrmSetFont dialog(rig.Context());
     dialog.show();
@@ -162,7 +148,7 @@ TEST(SetFontTest, EmptiedSizeBoxBecomesNine)
 // OK writes both columns and leaves every other field as it was.
 TEST(SetFontTest, ColumnSelectorKeepsEachColumnsEdits)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.ColItem[2].FontSize = 11;
     const TMyPrintFormat before = rig.format;
     TFrmSetFont dialog(rig.Context());
@@ -191,25 +177,13 @@ TEST(SetFontTest, ColumnSelectorKeepsEachColumnsEdits)
 // Cancel and Esc discard every edited copy.
 TEST(SetFontTest, CancelAndEscWriteNothing)
 {
-    for (bool useEsc : { true, false }) {
-        DialogRig rig;
-        const TMyPrintFormat before = rig.format;
-        TFrmSetFont dialog(rig.Context());
-        QTimer::singleShot(0, &dialog, [&dialog, useEsc] {
-            dialog.ComboBox8->setEditText(QStringLiteral("30"));
-            dialog.ColorComboBox3->setCurrentIndex(ColorIndex(0xFF0000));
-            dialog.ComboBox9->setCurrentIndex(4);
-            dialog.ComboBox10->setEditText(QStringLiteral("8"));
-            if (useEsc)
-                QTest::keyClick(dialog.ComboBox10, Qt::Key_Escape);
-            else
-                QTest::mouseClick(dialog.LumButton2, Qt::LeftButton);
-        });
-        QTimer::singleShot(2000, &dialog, &QDialog::accept); // never hang
-        EXPECT_EQ(dialog.exec(), QDialog::Rejected) << useEsc;
-        EXPECT_FALSE(dialog.Confirmed);
-        EXPECT_TRUE(rig.format == before);
-    }
+    ExpectCancelWritesNothing<TFrmSetFont>([](TFrmSetFont& dialog) {
+        dialog.ComboBox8->setEditText(QStringLiteral("30"));
+        dialog.ColorComboBox3->setCurrentIndex(ColorIndex(0xFF0000));
+        dialog.ComboBox9->setCurrentIndex(4);
+        dialog.ComboBox10->setEditText(QStringLiteral("8"));
+        return dialog.ComboBox10;
+    });
 }
 
 // Typed characters other than digits never reach a size box, backspace
@@ -217,9 +191,9 @@ TEST(SetFontTest, CancelAndEscWriteNothing)
 // adding it to the box's list.
 TEST(SetFontTest, SizeBoxTakesDigitsAndEnterConfirms)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     TFrmSetFont dialog(rig.Context());
-    QTimer::singleShot(0, &dialog, [&dialog] {
+    ExecWith(dialog, [&dialog] {
         dialog.ComboBox8->setFocus();
         dialog.ComboBox8->lineEdit()->selectAll();
         QTest::keyClicks(dialog.ComboBox8, QStringLiteral("2x4 .-"));
@@ -228,8 +202,6 @@ TEST(SetFontTest, SizeBoxTakesDigitsAndEnterConfirms)
         QTest::keyClicks(dialog.ComboBox8, QStringLiteral("6"));
         QTest::keyClick(dialog.ComboBox8, Qt::Key_Return);
     });
-    QTimer::singleShot(2000, &dialog, &QDialog::reject); // never hang
-    dialog.exec();
     EXPECT_TRUE(dialog.Confirmed);
     EXPECT_EQ(rig.format.Company.FontSize, 26);
     EXPECT_EQ(dialog.ComboBox8->count(), 16);
@@ -240,7 +212,7 @@ TEST(SetFontTest, SizeBoxTakesDigitsAndEnterConfirms)
 // held at 1000 points instead of wrapping round the 16-bit field.
 TEST(SetFontTest, SizeTextValidationAndLimits)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     const TMyPrintFormat before = rig.format;
     TFrmSetFont dialog(rig.Context());
     dialog.show();
@@ -270,7 +242,7 @@ TEST(SetFontTest, SizeTextValidationAndLimits)
 // boundary; a stored face the list does not offer is kept, not blanked.
 TEST(SetFontTest, FaceNamesCutAndUnlistedFacesKept)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     TFrmSetFont dialog(rig.Context());
     dialog.show();
     const QString longLatin = QStringLiteral("ABCDEFGHIJKLMNOPQRS宋体"); // 19 + 4 bytes
@@ -297,7 +269,7 @@ TEST(SetFontTest, FaceNamesCutAndUnlistedFacesKept)
 // boxes stores nothing, and OK writes the records back unchanged.
 TEST(SetFontTest, NoColumnsAndNoSpecialItems)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.ColCount = 0;
     for (int i = 1; i <= kMaxMergedCells; ++i)
         rig.format.MergedCells[i].Item.Text.Clear();
@@ -323,7 +295,7 @@ TEST(SetFontTest, NoColumnsAndNoSpecialItems)
 // item's colour centred on it.
 TEST(SetFontTest, SampleShowsTheTextCentredInItsColour)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.Company.FontColor = 0xFF0000; // blue
     rig.format.Company.FontSize = 12;
     TFrmSetFont dialog(rig.Context());
@@ -363,7 +335,7 @@ TEST(SetFontTest, SampleShowsTheTextCentredInItsColour)
 // sheet starts at (2, 2) and stays inside (2, 2, W-4, H-4).
 TEST(SetFontTest, LargeSampleTextIsClippedInsideTheSheet)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     TFrmSetFont dialog(rig.Context());
     dialog.show();
     const QImage small = dialog.SamplePicture(TFrmSetFont::kTitleTab);
@@ -385,4 +357,4 @@ TEST(SetFontTest, LargeSampleTextIsClippedInsideTheSheet)
 }
 
 } // namespace
-} // namespace quillet
+} // namespace quillet::test

@@ -6,19 +6,16 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "controls/LumButton.h"
 #include "controls/NumSpin.h"
 #include "controls/SystemColors.h"
 #include "dialogs/SetPaper.h"
-#include "tests/dialogs/SetPaperTestRig.h"
+#include "tests/dialogs/ExampleDialogRig.h"
 
-namespace quillet {
+namespace quillet::test {
 namespace {
-
-using test::DialogRig;
 
 // Replaces the text of a box as the user would: select all, type.
 void Retype(QLineEdit* edit, const QString& text)
@@ -28,16 +25,11 @@ void Retype(QLineEdit* edit, const QString& text)
     QTest::keyClicks(edit, text);
 }
 
-bool IsRgb(const QImage& image, int x, int y, QRgb rgb)
-{
-    return (image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF);
-}
-
 // The paper label gives length then width of the laid-out sheet and the
 // orientation follows the printer; OK is the default button, cancel answers Esc.
 TEST(SetPaperTest, PaperTextsAndButtons)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     {
         TFrmSetPaper dialog(rig.Context());
         EXPECT_EQ(dialog.size(), QSize(426, 301));
@@ -60,7 +52,7 @@ TEST(SetPaperTest, PaperTextsAndButtons)
 // "一张纸放多个表格" when shown and when clicked.
 TEST(SetPaperTest, ShowLoadsControlsAndGapEnabling)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.MarginTop = 12;
     rig.format.MarginBottom = 150;
     rig.format.MarginLeft = 0;
@@ -103,7 +95,7 @@ TEST(SetPaperTest, ShowLoadsControlsAndGapEnabling)
 // owns: switches that held 2 become 0, nothing else of the record moves.
 TEST(SetPaperTest, OkWithoutChangesConfirmsAndNormalisesSwitches)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.PrintPageFoot = 2;
     rig.format.NegativeRed = 7;
     const TMyPrintFormat before = rig.format;
@@ -124,7 +116,7 @@ TEST(SetPaperTest, OkWithoutChangesConfirmsAndNormalisesSwitches)
 // values, whatever the greyed boxes say.
 TEST(SetPaperTest, OkStoresMarginsAndSwitchesButNotAGreyedGap)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.MultiTables = 1;
     rig.format.TableGap = 15;
     rig.format.TableGapLine = 0;
@@ -157,20 +149,18 @@ TEST(SetPaperTest, OkStoresMarginsAndSwitchesButNotAGreyedGap)
 // Enter in the gap box is stored as 99, and the rule switch is stored.
 TEST(SetPaperTest, EnterInTheGapBoxStoresTheGapBroughtIntoRange)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     rig.format.MultiTables = 1;
     rig.format.TableGapLine = 0;
     const TMyPrintFormat before = rig.format;
     TFrmSetPaper dialog(rig.Context());
-    QTimer::singleShot(0, &dialog, [&dialog] {
+    ExecWith(dialog, [&dialog] {
         dialog.PageControl1->setCurrentIndex(1);
         dialog.CheckBox4->setChecked(true);
         dialog.NumSpinEdit5->setFocus();
         Retype(dialog.NumSpinEdit5, QStringLiteral("250"));
         QTest::keyClick(dialog.NumSpinEdit5, Qt::Key_Return);
     });
-    QTimer::singleShot(2000, &dialog, &QDialog::reject); // never hang
-    dialog.exec();
     ASSERT_TRUE(dialog.Confirmed);
     TMyPrintFormat expected = before;
     expected.TableGap = 99;
@@ -182,24 +172,12 @@ TEST(SetPaperTest, EnterInTheGapBoxStoresTheGapBroughtIntoRange)
 // every box was changed.
 TEST(SetPaperTest, CancelAndEscWriteNothing)
 {
-    for (bool useEsc : { true, false }) {
-        DialogRig rig;
-        const TMyPrintFormat before = rig.format;
-        TFrmSetPaper dialog(rig.Context());
-        QTimer::singleShot(0, &dialog, [&dialog, useEsc] {
-            Retype(dialog.NumSpinEdit1, QStringLiteral("3"));
-            dialog.CheckBoxCompany->setChecked(false);
-            dialog.CheckBox3->setChecked(true);
-            if (useEsc)
-                QTest::keyClick(dialog.NumSpinEdit1, Qt::Key_Escape);
-            else
-                QTest::mouseClick(dialog.LumButton2, Qt::LeftButton);
-        });
-        QTimer::singleShot(2000, &dialog, &QDialog::accept); // never hang
-        EXPECT_EQ(dialog.exec(), QDialog::Rejected) << useEsc;
-        EXPECT_FALSE(dialog.Confirmed);
-        EXPECT_TRUE(rig.format == before);
-    }
+    ExpectCancelWritesNothing<TFrmSetPaper>([](TFrmSetPaper& dialog) {
+        Retype(dialog.NumSpinEdit1, QStringLiteral("3"));
+        dialog.CheckBoxCompany->setChecked(false);
+        dialog.CheckBox3->setChecked(true);
+        return dialog.NumSpinEdit1;
+    });
 }
 
 // The sample of an A4 sheet laid out as 210 x 300 mm is 55 x 78 pixels,
@@ -207,7 +185,7 @@ TEST(SetPaperTest, CancelAndEscWriteNothing)
 // black shadow, and text lines every second row between the margins.
 TEST(SetPaperTest, SamplePageOfA4WithTheExampleMargins)
 {
-    DialogRig rig; // margins 25, 25, 30, 30
+    ExampleDialogRig rig; // margins 25, 25, 30, 30
     TFrmSetPaper dialog(rig.Context());
     dialog.show();
     const QImage& s = dialog.SamplePicture();
@@ -245,7 +223,7 @@ TEST(SetPaperTest, SamplePageOfA4WithTheExampleMargins)
 // leave no room show the blank sheet without text lines.
 TEST(SetPaperTest, SampleFollowsMarginEditsAndCanBeBlank)
 {
-    DialogRig rig;
+    ExampleDialogRig rig;
     TFrmSetPaper dialog(rig.Context());
     dialog.show();
     const QRgb shadow = SysColor(dialog.palette(), TSysColor::BtnShadow).rgb();
@@ -269,4 +247,4 @@ TEST(SetPaperTest, SampleFollowsMarginEditsAndCanBeBlank)
 }
 
 } // namespace
-} // namespace quillet
+} // namespace quillet::test
