@@ -11,71 +11,20 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
 #include "platform/FileSystem.h"
-#include "platform/fake/FakeMessageService.h"
-#include "platform/fake/FakePrinterHost.h"
-#include "platform/qt/QtBitmapFactory.h"
-#include "platform/qt/QtDisplay.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/ZtRuler.h"
 #include "shell/Startup.h"
-#include "tools/ExampleReport.h"
+#include "tests/preview/WindowFixture.h"
 
-namespace quillet {
+namespace quillet::testing {
 namespace {
 
-class NullShell : public Shell {
-public:
-    bool Open(const std::string&) override { return true; }
-    void Beep() override { }
-};
-
-class PreviewWindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        folder_ = new QTemporaryDir;
-        ASSERT_TRUE(WriteExampleReport(folder_->path().toStdString()));
-    }
-    static void TearDownTestSuite()
-    {
-        delete folder_;
-        folder_ = nullptr;
-    }
-
-    static QString DataPath() { return folder_->filePath(QString::fromLatin1(kExampleDataName)); }
-    static QString FormatPath() { return folder_->filePath(QString::fromLatin1(kExampleFormatName)); }
-
-    // Builds the window as the program does, runs start-up, and shows it.
-    TFrmPrintReview& Open(QStringList arguments = {}, bool show = true)
-    {
-        if (arguments.isEmpty())
-            arguments = { DataPath(), FormatPath() };
-        window_ = std::make_unique<TFrmPrintReview>(
-            PlatformServices { messages_, printers_, display_, bitmaps_, shell_ },
-            [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
-        if (show && !window_->EndRequested())
-            window_->show();
-        return *window_;
-    }
-
-    void TearDown() override { window_.reset(); }
-
-    static QTemporaryDir* folder_;
-    FakeMessageService messages_;
-    FakePrinterHost printers_;
-    QtDisplay display_;
-    QtBitmapFactory bitmaps_;
-    NullShell shell_;
-    std::unique_ptr<TFrmPrintReview> window_;
-};
-
-QTemporaryDir* PreviewWindowTest::folder_ = nullptr;
+using PreviewWindowTest = WindowFixture;
 
 QString Tab(int n)
 {
@@ -298,7 +247,7 @@ TEST_F(PreviewWindowTest, InterfaceStylesSwitchAtRunTime)
 // With no printer the print commands are disabled and panel 4 says so.
 TEST_F(PreviewWindowTest, NoPrinterDisablesPrintCommands)
 {
-    printers_.printers.clear();
+    fakePrinters_.printers.clear();
     TFrmPrintReview& w = Open();
     EXPECT_EQ(w.StatusPanels[4]->text(), QStringLiteral("没有安装打印机"));
     EXPECT_FALSE(w.ActionSetPrinter->isEnabled());
@@ -313,22 +262,22 @@ TEST_F(PreviewWindowTest, OnlyViewRefusesToPrintAndStartPrintPrintsEveryPage)
     w.ActionStartPrintExecute();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "对不起！只能预览不能打印");
-    EXPECT_TRUE(printers_.jobs.empty());
+    EXPECT_TRUE(fakePrinters_.jobs.empty());
 
     TFrmPrintReview& v = Open();
     v.ActionNextPage->trigger();
     v.ActionStartPrintExecute();
-    EXPECT_EQ(static_cast<int>(printers_.jobs.size()), v.BuffPaper->PageCount);
+    EXPECT_EQ(static_cast<int>(fakePrinters_.jobs.size()), v.BuffPaper->PageCount);
     EXPECT_EQ(v.BuffPaper->CurrentPage, 2);
 }
 
 // A print mode prints every page and asks the program to end.
 TEST_F(PreviewWindowTest, PrintModePrintsAllPagesAndEnds)
 {
-    TFrmPrintReview& w = Open({ DataPath(), FormatPath(), QStringLiteral("NotDefPrint") }, false);
+    TFrmPrintReview& w = Start({ DataPath(), FormatPath(), QStringLiteral("NotDefPrint") });
     EXPECT_TRUE(w.EndRequested());
     EXPECT_EQ(w.ExitCode(), 0);
-    EXPECT_EQ(static_cast<int>(printers_.jobs.size()), w.BuffPaper->PageCount);
+    EXPECT_EQ(static_cast<int>(fakePrinters_.jobs.size()), w.BuffPaper->PageCount);
 }
 
 // A saved layout beside the program is preferred unless the mode says NotDef.
@@ -350,16 +299,16 @@ TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
     TMyPaperSpec paper;
     ASSERT_EQ(layout.SaveToFile(saved.toStdString(), paper), kFileOk);
 
-    TFrmPrintReview& preferred = Open({ DataPath(), FormatPath(), QStringLiteral("OnlyView") }, false);
+    TFrmPrintReview& preferred = Start({ DataPath(), FormatPath(), QStringLiteral("OnlyView") });
     EXPECT_EQ(preferred.PrintFormat->MarginLeft, 17);
     EXPECT_EQ(preferred.SavedFormatPath, saved);
 
-    TFrmPrintReview& ignored = Open({ DataPath(), FormatPath(), QStringLiteral("notdef") }, false);
+    TFrmPrintReview& ignored = Start({ DataPath(), FormatPath(), QStringLiteral("notdef") });
     EXPECT_NE(ignored.PrintFormat->MarginLeft, 17);
 
     // Four arguments: no mode word, so the saved layout is used and the run previews.
     TFrmPrintReview& four
-        = Open({ DataPath(), FormatPath(), QStringLiteral("NotDef"), QStringLiteral("x") }, false);
+        = Start({ DataPath(), FormatPath(), QStringLiteral("NotDef"), QStringLiteral("x") });
     EXPECT_EQ(four.PrintFormat->MarginLeft, 17);
     EXPECT_FALSE(four.EndRequested());
 }
@@ -400,4 +349,4 @@ TEST(StartupRules, ModeWordsAndBaseNames)
 }
 
 } // namespace
-} // namespace quillet
+} // namespace quillet::testing

@@ -58,16 +58,24 @@ protected:
     static QString DataPath() { return folder_->filePath(QString::fromLatin1(kExampleDataName)); }
     static QString FormatPath() { return folder_->filePath(QString::fromLatin1(kExampleFormatName)); }
 
+    // Builds the window exactly as the program does and runs start-up on the
+    // arguments, without showing it.
+    TFrmPrintReview& Start(const QStringList& arguments, PrinterHost* printers = nullptr)
+    {
+        window_.reset();
+        window_ = std::make_unique<TFrmPrintReview>(
+            PlatformServices { messages_, printers ? *printers : fakePrinters_, display_, bitmaps_, shell_ },
+            [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+        return *window_;
+    }
+
     // Starts the window on the example (or the given arguments) and shows it.
     // Its saved layout goes to a folder of the test's own.
     TFrmPrintReview& Open(QStringList arguments = {}, PrinterHost* printers = nullptr)
     {
         if (arguments.isEmpty())
             arguments = { DataPath(), FormatPath(), QStringLiteral("NotDef") };
-        window_.reset();
-        window_ = std::make_unique<TFrmPrintReview>(
-            PlatformServices { messages_, printers ? *printers : fakePrinters_, display_, bitmaps_, shell_ },
-            [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+        Start(arguments, printers);
         window_->SavedFormatPath = saved_.filePath(QStringLiteral("Format/example.PFD"));
         if (!window_->EndRequested()) {
             window_->resize(1000, 800);
