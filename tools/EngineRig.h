@@ -1,7 +1,8 @@
 #pragma once
 // The page engine without a window: wired to Qt pictures at the display's
 // resolution and to the system's printers (with the "PDF" folder printer when
-// QUILLET_PDF_DIR is set). Used by the benchmark, the page renderer and tests.
+// QUILLET_PDF_DIR is set) or to a stand-in printer. Used by the benchmark,
+// the page renderer, the dialog gallery and tests.
 #include <memory>
 #include <string>
 
@@ -34,8 +35,10 @@ public:
     QtBitmap picture { 96, 96 };
 };
 
-struct EngineRig {
-    EngineRig()
+// The engine's objects wired as the program wires them, on the printers of
+// the given host.
+template <class PrinterHostType> struct BasicEngineRig {
+    BasicEngineRig()
         : screen(display)
         , printer(printerHost)
         , paper(paperHost, screen)
@@ -58,7 +61,7 @@ struct EngineRig {
 
     QtDisplay display;
     TMyScreen screen;
-    QtPrinterHost printerHost;
+    PrinterHostType printerHost;
     TMyPrinter printer;
     OffscreenPaperHost paperHost;
     TMyPaper paper;
@@ -67,5 +70,7 @@ struct EngineRig {
     TMyPrintData data;
     std::unique_ptr<TMyBuffPaper> buffer;
 };
+
+using EngineRig = BasicEngineRig<QtPrinterHost>;
 
 } // namespace quillet

@@ -54,40 +54,17 @@ public:
 
 // The example report's objects as the program wires them, with the
 // stand-in printer.
-struct GalleryRig {
-    GalleryRig()
-        : screen(display)
-        , printer(printers)
-        , paper(paperHost, screen)
-        , data(format)
-    {
-        SetCurrentNumberLocale({ ',', '.' });
-    }
-    bool Start(const std::string& folder)
+struct GalleryRig : BasicEngineRig<FakePrinterHost> {
+    // Writes the example report into the folder and starts on it.
+    bool StartExample(const std::string& folder)
     {
         if (!WriteExampleReport(folder))
             return false;
         BuildExampleFormat(format);
-        buffer = std::make_unique<TMyBuffPaper>(format, data, screen, printer, paper, bitmaps);
-        if (data.Open(folder + "/" + kExampleDataName) != kFileOk)
-            return false;
-        data.ReadHeadFoot();
-        buffer->SetPageSize(210, 300);
-        buffer->Paginate();
-        return true;
+        return Start(folder + "/" + kExampleDataName);
     }
     DialogContext Context() { return { format, *buffer, printer, messages }; }
 
-    QtDisplay display;
-    TMyScreen screen;
-    FakePrinterHost printers;
-    TMyPrinter printer;
-    OffscreenPaperHost paperHost;
-    TMyPaper paper;
-    QtBitmapFactory bitmaps;
-    TMyPrintFormat format;
-    TMyPrintData data;
-    std::unique_ptr<TMyBuffPaper> buffer;
     QtMessageService messages;
     ReportingShell shell;
 };
@@ -222,7 +199,7 @@ int Run(int argc, char** argv)
 
     QTemporaryDir folder;
     GalleryRig rig;
-    if (!folder.isValid() || !rig.Start(folder.path().toStdString())) {
+    if (!folder.isValid() || !rig.StartExample(folder.path().toStdString())) {
         std::fprintf(stderr, "dialog_gallery: could not build the example report\n");
         return 1;
     }
@@ -252,7 +229,7 @@ int Run(int argc, char** argv)
     std::printf("layout %s\n", rig.format == before ? "unchanged" : "changed");
     ReportChanges(before, rig.format);
     std::printf("current page %d of %d\n", rig.buffer->CurrentPage, rig.buffer->PageCount);
-    for (const FakeJob& job : rig.printers.jobs)
+    for (const FakeJob& job : rig.printerHost.jobs)
         std::printf("printed \"%s\"\n", GbkToUtf8(job.title).c_str());
     return 0;
 }
