@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
@@ -55,6 +56,14 @@ void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const 
         dialog.move(
             area.x() + (area.width() - clientWidth) / 2, area.y() + (area.height() - clientHeight) / 2);
     }
+}
+
+QFrame* NewGroupFrame(QDialog& dialog, const QRect& geometry)
+{
+    auto* frame = new QFrame(&dialog);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setGeometry(geometry);
+    return frame;
 }
 
 OkCancelButtons MakeOkCancelButtons(QDialog& dialog, QPoint okAt, QPoint cancelAt, DialogKeys keys)

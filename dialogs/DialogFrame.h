@@ -1,9 +1,8 @@
 #pragma once
 // What every format dialog shares: the fixed frame (client size, title bar
-// without icons, font, centred on the screen), the OK / cancel pair, reading
-// the model on each opening, the two kinds of message box, the GBK texts of
-// the format record in Qt's strings, and the numbered list entries "第n列",
-// "第n行", "第n页", "第n项".
+// without icons, font, centred on the screen), the panel of controls and the
+// OK / cancel pair below it, reading the model on each opening, the two kinds of message box, the GBK texts
+// of the format record in Qt's strings, and the numbered list entries "第n列", "第n行", "第n页", "第n项".
 #include <QDialog>
 #include <QPoint>
 #include <QString>
@@ -14,7 +13,9 @@
 
 #include "controls/LumButton.h"
 
+class QFrame;
 class QRadioButton;
+class QRect;
 
 namespace quillet {
 
@@ -27,6 +28,9 @@ QString ProgramTitle();
 // font "宋体" at 12 pixels and its caption, and places it in the centre of
 // the available area of the screen it will show on.
 void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const QString& caption);
+
+// The borderless panel that holds the dialog's controls above its buttons.
+QFrame* NewGroupFrame(QDialog& dialog, const QRect& geometry);
 
 // The keys the OK / cancel pair answers: Enter clicks OK and Esc clicks
 // cancel, or neither (the dialog then swallows both).

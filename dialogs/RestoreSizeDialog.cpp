@@ -15,9 +15,7 @@ TRestoreSizeDialog::TRestoreSizeDialog(const DialogContext& context, const Field
 {
     ApplyDialogFrame(*this, kClientWidth, kClientHeight, fields_.caption);
 
-    GroupBox1 = new QFrame(this);
-    GroupBox1->setFrameShape(QFrame::NoFrame);
-    GroupBox1->setGeometry(6, 4, 255, 58);
+    GroupBox1 = NewGroupFrame(*this, { 6, 4, 255, 58 });
     Label1 = new QLabel(fields_.label, GroupBox1);
     Label1->setGeometry(12, 24, 78, 14);
     list_ = new QComboBox(GroupBox1);

@@ -16,9 +16,7 @@ TFrmSetRowCount::TFrmSetRowCount(const DialogContext& context, QWidget* parent)
 {
     ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("修改打印行数"));
 
-    GroupBox1 = new QFrame(this);
-    GroupBox1->setFrameShape(QFrame::NoFrame);
-    GroupBox1->setGeometry(6, 4, 222, 56);
+    GroupBox1 = NewGroupFrame(*this, { 6, 4, 222, 56 });
     Label1 = new QLabel(QStringLiteral("打印行数："), GroupBox1);
     Label1->setGeometry(10, 22, 62, 14);
     NumSpinEditRow = new TNumSpinEdit(GroupBox1);

@@ -19,9 +19,7 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
 {
     ApplyDialogFrame(*this, kClientWidth, kClientHeight, fields_.caption);
 
-    GroupBox1 = new QFrame(this);
-    GroupBox1->setFrameShape(QFrame::NoFrame);
-    GroupBox1->setGeometry(8, 4, 337, 110);
+    GroupBox1 = NewGroupFrame(*this, { 8, 4, 337, 110 });
 
     Label1 = new QLabel(fields_.label, GroupBox1);
     Label1->setGeometry(8, 14, 44, 14);

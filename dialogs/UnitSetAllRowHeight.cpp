@@ -15,9 +15,7 @@ TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* 
 {
     ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("设置统一行高"));
 
-    GroupBox1 = new QFrame(this);
-    GroupBox1->setFrameShape(QFrame::NoFrame);
-    GroupBox1->setGeometry(6, 4, 238, 58);
+    GroupBox1 = NewGroupFrame(*this, { 6, 4, 238, 58 });
     Label1 = new QLabel(QStringLiteral("行高："), GroupBox1);
     Label1->setGeometry(18, 24, 38, 14);
     Edit1 = new TLumEdit(GroupBox1);
