@@ -1,8 +1,9 @@
 #pragma once
 // What every format dialog shares: the fixed frame (client size, title bar
 // without icons, font, centred on the screen), the panel of controls and the
-// OK / cancel pair below it, reading the model on each opening, the two kinds of message box, the GBK texts
-// of the format record in Qt's strings, and the numbered list entries "第n列", "第n行", "第n页", "第n项".
+// OK / cancel pair below it, reading the model on each opening, the two kinds
+// of message box, the GBK texts of the format record in Qt's strings, and the
+// numbered list entries "第n列", "第n行", "第n页", "第n项".
 #include <QDialog>
 #include <QPoint>
 #include <QString>
