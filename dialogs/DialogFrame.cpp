@@ -129,6 +129,18 @@ int EntryNumber(const QString& entry, const QString& unit)
     return ok ? n : -1;
 }
 
+std::tuple<QRadioButton*, QRadioButton*, QRadioButton*> NewAlignButtons(QWidget* parent, int top)
+{
+    auto* left = new QRadioButton(QStringLiteral("水平居左"), parent);
+    left->setGeometry(56, top, 84, 20);
+    auto* center = new QRadioButton(QStringLiteral("水平居中"), parent);
+    center->setGeometry(146, top, 84, 20);
+    center->setChecked(true);
+    auto* right = new QRadioButton(QStringLiteral("水平居右"), parent);
+    right->setGeometry(236, top, 84, 20);
+    return { left, center, right };
+}
+
 std::uint8_t CheckedAlign(const QRadioButton& left, const QRadioButton& right)
 {
     if (left.isChecked())

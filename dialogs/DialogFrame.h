@@ -11,12 +11,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "controls/LumButton.h"
 
 class QFrame;
 class QRadioButton;
 class QRect;
+class QWidget;
 
 namespace quillet {
 
@@ -78,6 +80,9 @@ QString NumberedEntry(int n, const QString& unit);
 // entry is not of that form or the number is out of int range.
 int EntryNumber(const QString& entry, const QString& unit);
 
+// The radio triple "水平居左", "水平居中" (ticked) and "水平居右" on one row of
+// the parent at top, in that order.
+std::tuple<QRadioButton*, QRadioButton*, QRadioButton*> NewAlignButtons(QWidget* parent, int top);
 // Alignment byte of a left / centre / right radio triple: 1, 2 or 3 (2
 // when neither end is ticked).
 std::uint8_t CheckedAlign(const QRadioButton& left, const QRadioButton& right);

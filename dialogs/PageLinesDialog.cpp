@@ -29,13 +29,7 @@ TPageLinesDialog::TPageLinesDialog(const DialogContext& context, const Fields& f
         Line& line = lines_[i];
         line.edit = new TLumEdit(sheet);
         line.edit->setGeometry(56, 15, 265, line.edit->sizeHint().height());
-        line.left = new QRadioButton(QStringLiteral("水平居左"), sheet);
-        line.left->setGeometry(56, 52, 84, 20);
-        line.center = new QRadioButton(QStringLiteral("水平居中"), sheet);
-        line.center->setGeometry(146, 52, 84, 20);
-        line.center->setChecked(true);
-        line.right = new QRadioButton(QStringLiteral("水平居右"), sheet);
-        line.right->setGeometry(236, 52, 84, 20);
+        std::tie(line.left, line.center, line.right) = NewAlignButtons(sheet, 52);
         PageControl1->addTab(sheet, fields_.tabPrefix + numbers[i]);
     }
     EditStr1 = lines_[0].edit;

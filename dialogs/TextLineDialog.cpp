@@ -39,13 +39,7 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
     ColorComboBoxLine = new TColorComboBox(GroupBox1);
     ColorComboBoxLine->setGeometry(216, 42, 105, 20);
 
-    RadioButton_Left = new QRadioButton(QStringLiteral("水平居左"), GroupBox1);
-    RadioButton_Left->setGeometry(56, 78, 84, 20);
-    RadioButton_Center = new QRadioButton(QStringLiteral("水平居中"), GroupBox1);
-    RadioButton_Center->setGeometry(146, 78, 84, 20);
-    RadioButton_Center->setChecked(true);
-    RadioButton_Right = new QRadioButton(QStringLiteral("水平居右"), GroupBox1);
-    RadioButton_Right->setGeometry(236, 78, 84, 20);
+    std::tie(RadioButton_Left, RadioButton_Center, RadioButton_Right) = NewAlignButtons(GroupBox1, 78);
 
     AddOkCancelButtons(*this, { 186, 124 }, { 270, 124 });
     FormShowOnOpening(*this, [this] { FormShow(); });
