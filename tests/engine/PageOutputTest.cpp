@@ -378,8 +378,9 @@ TEST_F(PrintRun, DataFileCutInPlaceStopsTheRunWithAMessage)
     // message naming the file, and that page never reaches the printer.
     const std::string path = rig.data.FileName;
     rig.printerHost.beforeJob = [&](std::size_t job) {
-        if (job == 2)
+        if (job == 2) {
             ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kDataHeadSize + 4 * kCellSize + 50)), 0);
+        }
     };
     try {
         rig.buffer.PrintPages(1, 5);
