@@ -1,0 +1,437 @@
+#include "platform/pdf/PdfDocument.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+#include "platform/pdf/FontFace.h"
+#include "platform/pdf/PdfCanvas.h"
+#include "platform/pdf/TrueTypeSubset.h"
+
+namespace quillet::pdf {
+
+struct PdfDocument::FontUse {
+    FontFace* face = nullptr;
+    int object = 0; // the Type0 font
+    std::string resource; // its name in the pages' resources
+    std::vector<std::uint32_t> glyphs; // face glyph of each CID
+    std::vector<char32_t> characters; // character each CID shows, 0 for none
+    std::unordered_map<std::uint32_t, std::uint32_t> cids;
+};
+
+namespace {
+
+void AppendInt(std::string& s, long long v)
+{
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    s.append(buf, r.ptr);
+}
+
+void AppendReal(std::string& s, double v)
+{
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
+    s.append(buf, r.ptr);
+}
+
+void AppendHex4(std::string& s, unsigned v)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    s += kHex[(v >> 12) & 0xF];
+    s += kHex[(v >> 8) & 0xF];
+    s += kHex[(v >> 4) & 0xF];
+    s += kHex[v & 0xF];
+}
+
+std::string Deflate(std::string_view data, int level)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+            static_cast<uLong>(data.size()), level)
+        != Z_OK)
+        return {};
+    out.resize(size);
+    return out;
+}
+
+// Six capital letters naming a subset, from what it holds.
+std::string SubsetTag(const std::string& name, const std::vector<std::uint32_t>& glyphs, int serial)
+{
+    std::uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](std::uint64_t v) {
+        h ^= v;
+        h *= 1099511628211ull;
+    };
+    for (char c : name)
+        mix(static_cast<unsigned char>(c));
+    for (std::uint32_t g : glyphs)
+        mix(g);
+    mix(static_cast<std::uint64_t>(serial));
+    std::string tag;
+    for (int i = 0; i < 6; ++i) {
+        tag += static_cast<char>('A' + h % 26);
+        h /= 26;
+    }
+    return tag;
+}
+
+std::string ToUnicodeMap(const std::vector<char32_t>& characters)
+{
+    std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                    "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                    "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    std::vector<std::uint32_t> mapped;
+    for (std::uint32_t cid = 0; cid < characters.size(); ++cid) {
+        if (characters[cid] != 0)
+            mapped.push_back(cid);
+    }
+    for (std::size_t at = 0; at < mapped.size(); at += 100) {
+        const std::size_t n = std::min<std::size_t>(100, mapped.size() - at);
+        AppendInt(s, static_cast<long long>(n));
+        s += " beginbfchar\n";
+        for (std::size_t i = at; i < at + n; ++i) {
+            const char32_t c = characters[mapped[i]];
+            s += '<';
+            AppendHex4(s, mapped[i]);
+            s += "> <";
+            if (c >= 0x10000) {
+                const char32_t v = c - 0x10000;
+                AppendHex4(s, 0xD800 + (v >> 10));
+                AppendHex4(s, 0xDC00 + (v & 0x3FF));
+            } else {
+                AppendHex4(s, c);
+            }
+            s += ">\n";
+        }
+        s += "endbfchar\n";
+    }
+    s += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    return s;
+}
+
+} // namespace
+
+PdfDocument::PdfDocument(int compression)
+    : compression_(std::clamp(compression, 0, 9))
+{
+    out_ = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    offsets_.push_back(0); // object 0 is never used
+    NewObject(); // 1: the catalog
+    pagesObject_ = NewObject();
+}
+
+PdfDocument::~PdfDocument() = default;
+
+int PdfDocument::NewObject()
+{
+    offsets_.push_back(0);
+    return static_cast<int>(offsets_.size() - 1);
+}
+
+void PdfDocument::BeginObject(int number)
+{
+    offsets_[static_cast<std::size_t>(number)] = out_.size();
+    AppendInt(out_, number);
+    out_ += " 0 obj\n";
+}
+
+void PdfDocument::WriteStream(int number, std::string_view dict, std::string_view data, bool compress)
+{
+    std::string packed;
+    if (compress && compression_ > 0)
+        packed = Deflate(data, compression_);
+    const bool deflated = !packed.empty();
+    BeginObject(number);
+    out_ += "<< ";
+    out_ += dict;
+    out_ += " /Length ";
+    AppendInt(out_, static_cast<long long>(deflated ? packed.size() : data.size()));
+    if (deflated)
+        out_ += " /Filter /FlateDecode";
+    out_ += " >>\nstream\n";
+    out_ += deflated ? std::string_view(packed) : data;
+    out_ += "\nendstream\nendobj\n";
+}
+
+PdfCanvas& PdfDocument::BeginPage(const PageSetup& setup)
+{
+    EndPage();
+    canvas_ = std::make_unique<PdfCanvas>(*this, setup);
+    pageOpen_ = true;
+    return *canvas_;
+}
+
+void PdfDocument::EndPage()
+{
+    if (!pageOpen_ || !canvas_)
+        return;
+    pageOpen_ = false;
+    const int contents = NewObject();
+    const int page = NewObject();
+    std::string content = canvas_->Content();
+    content += "Q\n";
+    WriteStream(contents, "", content, true);
+    BeginObject(page);
+    out_ += "<< /Type /Page /Parent ";
+    AppendInt(out_, pagesObject_);
+    out_ += " 0 R /MediaBox [0 0 ";
+    AppendReal(out_, canvas_->Setup().widthPoints);
+    out_ += ' ';
+    AppendReal(out_, canvas_->Setup().heightPoints);
+    out_ += "] /Resources << /ProcSet [/PDF /Text /ImageC]";
+    if (!canvas_->FontObjects().empty()) {
+        out_ += " /Font <<";
+        for (int f : canvas_->FontObjects()) {
+            out_ += " /F";
+            AppendInt(out_, f);
+            out_ += ' ';
+            AppendInt(out_, f);
+            out_ += " 0 R";
+        }
+        out_ += " >>";
+    }
+    if (!canvas_->ImageObjects().empty()) {
+        out_ += " /XObject <<";
+        for (int i : canvas_->ImageObjects()) {
+            out_ += " /I";
+            AppendInt(out_, i);
+            out_ += ' ';
+            AppendInt(out_, i);
+            out_ += " 0 R";
+        }
+        out_ += " >>";
+    }
+    out_ += " >> /Contents ";
+    AppendInt(out_, contents);
+    out_ += " 0 R >>\nendobj\n";
+    pages_.push_back({ page });
+}
+
+PdfDocument::FontUse& PdfDocument::Use(FontFace& face)
+{
+    if (auto it = fontsByFace_.find(&face); it != fontsByFace_.end())
+        return *it->second;
+    auto use = std::make_unique<FontUse>();
+    use->face = &face;
+    use->object = NewObject();
+    std::string name(1, 'F');
+    AppendInt(name, use->object);
+    use->resource = std::move(name);
+    use->glyphs.push_back(0);
+    use->characters.push_back(0);
+    use->cids.emplace(0, 0);
+    FontUse& ref = *use;
+    fontsByFace_.emplace(&face, use.get());
+    fonts_.push_back(std::move(use));
+    return ref;
+}
+
+std::uint32_t PdfDocument::Cid(FontUse& use, std::uint32_t glyph, char32_t c)
+{
+    auto [it, added] = use.cids.emplace(glyph, static_cast<std::uint32_t>(use.glyphs.size()));
+    if (added) {
+        if (use.glyphs.size() >= 0xFFFF) {
+            use.cids.erase(it);
+            return 0;
+        }
+        use.glyphs.push_back(glyph);
+        use.characters.push_back(c);
+    }
+    return it->second;
+}
+
+int PdfDocument::FontObject(const FontUse& use) const
+{
+    return use.object;
+}
+
+const std::string& PdfDocument::FontName(const FontUse& use) const
+{
+    return use.resource;
+}
+
+int PdfDocument::AddImage(int width, int height, const std::vector<std::uint32_t>& pixels)
+{
+    std::string rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (std::uint32_t p : pixels) {
+        rgb += static_cast<char>((p >> 16) & 0xFF);
+        rgb += static_cast<char>((p >> 8) & 0xFF);
+        rgb += static_cast<char>(p & 0xFF);
+    }
+    const int object = NewObject();
+    std::string dict = "/Type /XObject /Subtype /Image /Width ";
+    AppendInt(dict, width);
+    dict += " /Height ";
+    AppendInt(dict, height);
+    dict += " /ColorSpace /DeviceRGB /BitsPerComponent 8";
+    WriteStream(object, dict, rgb, true);
+    return object;
+}
+
+void PdfDocument::WriteFonts()
+{
+    int serial = 0;
+    for (const auto& use : fonts_) {
+        FontFace& face = *use->face;
+        std::vector<std::uint32_t> glyphs = use->glyphs;
+        const std::string program = MakeTrueTypeSubset(face, glyphs);
+        const std::string name
+            = SubsetTag(face.PostScriptName(), glyphs, ++serial) + "+" + face.PostScriptName();
+        const int cidFont = NewObject();
+        const int descriptor = NewObject();
+        const int file = NewObject();
+        const int toUnicode = NewObject();
+        const double scale = 1000.0 / face.UnitsPerEm();
+
+        BeginObject(use->object);
+        out_ += "<< /Type /Font /Subtype /Type0 /BaseFont /" + name
+            + " /Encoding /Identity-H /DescendantFonts [";
+        AppendInt(out_, cidFont);
+        out_ += " 0 R] /ToUnicode ";
+        AppendInt(out_, toUnicode);
+        out_ += " 0 R >>\nendobj\n";
+
+        BeginObject(cidFont);
+        out_ += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
+            + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
+        AppendInt(out_, descriptor);
+        out_ += " 0 R /CIDToGIDMap /Identity /DW 1000 /W [0 [";
+        for (std::size_t i = 0; i < glyphs.size(); ++i) {
+            if (i % 16 == 15)
+                out_ += '\n';
+            else if (i > 0)
+                out_ += ' ';
+            AppendInt(out_, face.DesignWidth(glyphs[i]));
+        }
+        out_ += "]] >>\nendobj\n";
+
+        BeginObject(descriptor);
+        out_ += "<< /Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [";
+        AppendInt(out_, std::lround(face.BoxXMin * scale));
+        out_ += ' ';
+        AppendInt(out_, std::lround(face.BoxYMin * scale));
+        out_ += ' ';
+        AppendInt(out_, std::lround(face.BoxXMax * scale));
+        out_ += ' ';
+        AppendInt(out_, std::lround(face.BoxYMax * scale));
+        out_ += "] /ItalicAngle 0 /Ascent ";
+        AppendInt(out_, std::lround(face.Ascender * scale));
+        out_ += " /Descent ";
+        AppendInt(out_, std::lround(face.Descender * scale));
+        out_ += " /CapHeight ";
+        AppendInt(out_, std::lround(face.CapHeight * scale));
+        out_ += " /StemV 80 /FontFile2 ";
+        AppendInt(out_, file);
+        out_ += " 0 R >>\nendobj\n";
+
+        std::string fileDict = "/Length1 ";
+        AppendInt(fileDict, static_cast<long long>(program.size()));
+        WriteStream(file, fileDict, program, true);
+        std::vector<char32_t> characters = use->characters;
+        characters.resize(glyphs.size(), 0);
+        WriteStream(toUnicode, "", ToUnicodeMap(characters), true);
+    }
+}
+
+std::string PdfDocument::Finish()
+{
+    if (finished_)
+        return out_;
+    EndPage();
+    if (pages_.empty()) {
+        BeginPage(PageSetup {});
+        EndPage();
+    }
+    WriteFonts();
+    BeginObject(1);
+    out_ += "<< /Type /Catalog /Pages ";
+    AppendInt(out_, pagesObject_);
+    out_ += " 0 R >>\nendobj\n";
+    BeginObject(pagesObject_);
+    out_ += "<< /Type /Pages /Count ";
+    AppendInt(out_, static_cast<long long>(pages_.size()));
+    out_ += " /Kids [";
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        out_ += i % 10 == 9 ? '\n' : ' ';
+        AppendInt(out_, pages_[i].object);
+        out_ += " 0 R";
+    }
+    out_ += "] >>\nendobj\n";
+    const std::size_t xref = out_.size();
+    out_ += "xref\n0 ";
+    AppendInt(out_, static_cast<long long>(offsets_.size()));
+    out_ += "\n0000000000 65535 f \n";
+    for (std::size_t i = 1; i < offsets_.size(); ++i) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offsets_[i]);
+        out_ += line;
+    }
+    out_ += "trailer\n<< /Size ";
+    AppendInt(out_, static_cast<long long>(offsets_.size()));
+    out_ += " /Root 1 0 R >>\nstartxref\n";
+    AppendInt(out_, static_cast<long long>(xref));
+    out_ += "\n%%EOF\n";
+    finished_ = true;
+    canvas_.reset();
+    return out_;
+}
+
+bool PdfDocument::Save(const std::string& path, std::string* error)
+{
+    const std::string bytes = Finish();
+    auto fail = [&](const std::string& what) {
+        if (error)
+            *error = what + ": " + std::strerror(errno);
+        return false;
+    };
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return fail(path);
+    // mkstemp makes the file private; a saved document is as open as any new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int saved = errno;
+            close(fd);
+            unlink(temp.c_str());
+            errno = saved;
+            return fail(path);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (close(fd) != 0) {
+        const int saved = errno;
+        unlink(temp.c_str());
+        errno = saved;
+        return fail(path);
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int saved = errno;
+        unlink(temp.c_str());
+        errno = saved;
+        return fail(path);
+    }
+    return true;
+}
+
+} // namespace quillet::pdf

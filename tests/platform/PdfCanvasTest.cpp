@@ -1,0 +1,230 @@
+// The PDF canvas on its own: files that qpdf and poppler accept, text that
+// extracts exactly as drawn, faces missing from the machine, hostile sizes
+// and coordinates, and files saved whole or not at all.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/GbkCodec.h"
+#include "platform/pdf/PdfCanvas.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool HaveTool(const std::string& name)
+{
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Output of a shell command, and its exit status in *status.
+std::string Shell(const std::string& command, int* status = nullptr)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    std::array<char, 4096> buf {};
+    std::size_t n = 0;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    const int rc = pclose(pipe);
+    if (status)
+        *status = rc;
+    return out;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class PdfCanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/quillet-pdf-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        if (!HaveTool("qpdf") || !HaveTool("pdftotext") || !HaveTool("pdffonts"))
+            GTEST_SKIP() << "qpdf or poppler-utils is not installed";
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    // Saves the document and checks it with qpdf.
+    std::string SaveChecked(pdf::PdfDocument& document, const std::string& name = "out.pdf")
+    {
+        const std::string path = (dir_ / name).string();
+        std::string error;
+        EXPECT_TRUE(document.Save(path, &error)) << error;
+        int status = -1;
+        const std::string report = Shell("qpdf --check '" + path + "' 2>&1", &status);
+        EXPECT_EQ(status, 0) << report;
+        EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
+        return path;
+    }
+    fs::path dir_;
+};
+
+pdf::PageSetup A4At(int dpi)
+{
+    pdf::PageSetup s;
+    s.dpiX = s.dpiY = dpi;
+    s.widthPixels = static_cast<int>(s.widthPoints * dpi / 72);
+    s.heightPixels = static_cast<int>(s.heightPoints * dpi / 72);
+    return s;
+}
+
+// Text extracts exactly as drawn: GB2312 and GBK-only characters, digits and
+// punctuation, characters the chosen face lacks (set in a fallback face), a
+// family missing from the machine, and one face's subset shared by pages.
+TEST_F(PdfCanvasTest, TextExtractsExactlyAsDrawn)
+{
+    struct Line {
+        const char* face;
+        const char* text;
+    };
+    const Line kLines[] = {
+        { "宋体", "中华人民共和国 2026年12月7日" },
+        { "宋体", "堃喆镕瑢 赟 玥" }, // outside GB2312, inside GBK
+        { "黑体", "合计：-12,345.67（元）" },
+        { "楷体", "备注：补单 No.42" },
+        { "Arial", "Ledger 中文 fallback" }, // CJK from a fallback face
+        { "Tahoma", "lǚ ü éè àā" }, // pinyin letters GBK holds
+        { "没有这个字体", "缺字体 still drawn" }, // a face the machine lacks
+        { "", "empty face name" },
+    };
+    pdf::PdfDocument document;
+    for (int page = 0; page < 2; ++page) {
+        Canvas& c = document.BeginPage(A4At(300));
+        int y = 100;
+        for (const Line& line : kLines) {
+            c.SetFont(Utf8ToGbk(line.face), 10, kBlack);
+            c.TextOut(100, y, Utf8ToGbk(line.text));
+            y += 80;
+        }
+    }
+    const std::string path = SaveChecked(document);
+    const std::string text = Shell("pdftotext -raw -enc UTF-8 '" + path + "' -");
+    std::string expected;
+    for (int page = 0; page < 2; ++page) {
+        for (const Line& line : kLines)
+            expected += std::string(line.text) + "\n";
+        expected += "\f";
+    }
+    EXPECT_EQ(text, expected);
+
+    // Every face embedded once, as a named subset with a ToUnicode map.
+    const std::string fonts = Shell("pdffonts '" + path + "'");
+    std::istringstream rows(fonts);
+    std::string row;
+    int faces = 0;
+    while (std::getline(rows, row)) {
+        if (row.find("CID TrueType") == std::string::npos)
+            continue;
+        ++faces;
+        EXPECT_TRUE(
+            std::regex_search(row, std::regex("^[A-Z]{6}\\+\\S+ +CID TrueType +Identity-H +yes yes yes")))
+            << row;
+    }
+    EXPECT_GE(faces, 4) << fonts;
+    // Subsets: the Ming face alone is megabytes.
+    EXPECT_LT(fs::file_size(path), 200u * 1024) << fonts;
+}
+
+// A page is as large as its setup says, and a document without pages still
+// has the one empty page a PDF needs.
+TEST_F(PdfCanvasTest, PagesTakeTheirSetup)
+{
+    pdf::PdfDocument document;
+    pdf::PageSetup landscape = A4At(600);
+    std::swap(landscape.widthPoints, landscape.heightPoints);
+    document.BeginPage(A4At(600));
+    document.BeginPage(landscape);
+    document.EndPage();
+    EXPECT_EQ(document.PageCount(), 2);
+    const std::string info = Shell("pdfinfo -f 1 -l 2 '" + SaveChecked(document) + "'");
+    EXPECT_TRUE(std::regex_search(info, std::regex("Pages: +2\n"))) << info;
+    EXPECT_TRUE(std::regex_search(info, std::regex("Page +1 size: +595.276 x 841.89"))) << info;
+    EXPECT_TRUE(std::regex_search(info, std::regex("Page +2 size: +841.89 x 595.276"))) << info;
+
+    pdf::PdfDocument empty;
+    const std::string none = Shell("pdfinfo '" + SaveChecked(empty, "empty.pdf") + "'");
+    EXPECT_TRUE(std::regex_search(none, std::regex("Pages: +1\n"))) << none;
+}
+
+// Sizes, coordinates and bytes no layout should hold neither crash the canvas
+// nor spoil the file.
+TEST_F(PdfCanvasTest, HostileCallsLeaveAValidFile)
+{
+    pdf::PdfDocument document(0);
+    Canvas& c = document.BeginPage(A4At(1200));
+    const std::string badGbk = "\x81\xFF\xFE\x80\xA1";
+    for (int points : { -5, 0, 1, 100000, INT_MAX }) {
+        c.SetFont(Utf8ToGbk("宋体"), points, kBlack);
+        EXPECT_GE(c.TextExtent(badGbk).cy, 0);
+        c.TextOut(INT_MAX - 10, INT_MIN + 10, badGbk);
+        c.TextRect({ INT_MIN, INT_MIN, INT_MAX, INT_MAX }, 0, 0, std::string("\0\n\t x", 5));
+    }
+    for (PenStyle style : { PenStyle::Solid, PenStyle::Dot, PenStyle::DashDot, PenStyle::Null }) {
+        for (int width : { -1, 0, 1, 7, INT_MAX }) {
+            c.SetPen(style, width, kRed);
+            c.MoveTo(INT_MIN, 5);
+            c.LineTo(INT_MAX, 5);
+            c.LineTo(INT_MAX, INT_MIN);
+            c.LineTo(-3, 1000000000);
+            c.Rectangle({ INT_MAX, INT_MAX, INT_MIN, INT_MIN });
+            c.Rectangle({ 10, 10, 11, 200 });
+        }
+    }
+    for (int i = 0; i < 40; ++i)
+        c.ExcludeClipRect({ i * 7, i * 5, i * 7 + 50, i * 5 + 30 });
+    c.FillRect({ 0, 0, 400, 400 });
+    c.FillRect({ INT_MIN, INT_MIN, INT_MAX, INT_MAX });
+    c.TextOut(10, 10, "clipped");
+    c.ResetClip();
+    SaveChecked(document);
+}
+
+// Saving goes through a file beside the target: a folder that is missing
+// fails with a message and leaves nothing; an old file is replaced whole.
+TEST_F(PdfCanvasTest, SaveLeavesWholeFilesOnly)
+{
+    pdf::PdfDocument first;
+    first.BeginPage(A4At(72)).TextOut(10, 10, "first");
+    std::string error;
+    EXPECT_FALSE(first.Save((dir_ / "missing" / "out.pdf").string(), &error));
+    EXPECT_NE(error.find("out.pdf"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+    const fs::path target = dir_ / "report.pdf";
+    std::ofstream(target) << "old";
+    pdf::PdfDocument second;
+    second.BeginPage(A4At(72)).TextOut(10, 10, "second");
+    ASSERT_TRUE(second.Save(target.string(), &error)) << error;
+    EXPECT_EQ(ReadFile(target).rfind("%PDF-", 0), 0u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_))
+        ++files;
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(Shell("pdftotext -raw '" + target.string() + "' -"), "second\n\f");
+}
+
+} // namespace
+} // namespace quillet
