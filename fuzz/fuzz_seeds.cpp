@@ -1,44 +1,56 @@
-// fuzz_seeds <format corpus> <data corpus>: writes one valid input for each
-// fuzz target: a format file from our writer and a data file with its table
-// shape in front.
+// fuzz_seeds <format corpus> <data corpus> <engine corpus>: writes valid
+// inputs for each fuzz target from the example report and from a small
+// ledger made like the tests make theirs: format files from our writer, data
+// files with their table shape in front (one of them past the 1 MB piece the
+// totals are summed in), and format and data pairs for the page engine.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "model/PrnData.h"
+#include "tools/ExampleReport.h"
 
 using namespace quillet;
 
 namespace {
-
-constexpr int kCols = 4;
-constexpr int kRows = 6;
-constexpr int kHeadRows = 1;
-
-void AppendText(std::string& out, const std::string& text)
-{
-    out.push_back(static_cast<char>(text.size()));
-    out += text;
-    out.append(200 - text.size(), '\0');
-}
 
 std::string Le16(int v)
 {
     return { static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF) };
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+std::string Le32(std::size_t v)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: fuzz_seeds <format corpus> <data corpus>\n");
-        return 2;
+    return Le16(static_cast<int>(v & 0xFFFF)) + Le16(static_cast<int>((v >> 16) & 0xFFFF));
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (!out || std::fclose(out) != 0 || !ok) {
+        std::fprintf(stderr, "fuzz_seeds: cannot write %s\n", path.c_str());
+        return false;
     }
-    TMyPrintFormat f;
+    return true;
+}
+
+std::string FormatBytes(TMyPrintFormat& f, TMyPaperSpec paper = {})
+{
+    std::vector<std::uint8_t> image;
+    f.SaveToBytes(paper, image);
+    return std::string(image.begin(), image.end());
+}
+
+// A four-column ledger with a caption and a grand total, as the tests build.
+void BuildLedger(TMyPrintFormat& f)
+{
+    constexpr int kCols = 4, kRows = 6;
     f.ColCount = kCols;
     f.RowCount = kRows;
-    f.HeadRowCount = kHeadRows;
+    f.HeadRowCount = 1;
     f.FootRowCount = 1;
     for (int i = 1; i <= kCols; ++i) {
         f.ColWidth[i] = 25;
@@ -54,27 +66,83 @@ int main(int argc, char** argv)
     f.MergedCells[1].Item.Text.SetText("3");
     f.MergedCells[2] = { 1, 1, kCols, 1, {}, kMergedText, {} };
     f.MergedCells[2].Item.Text.SetText("Caption");
-    TMyPaperSpec paper;
-    if (f.SaveToFile(std::string(argv[1]) + "/seed.fmt", paper) != kFileOk) {
-        std::fprintf(stderr, "fuzz_seeds: cannot write the format seed\n");
-        return 1;
-    }
+}
 
-    std::string bytes = Le16(kCols) + Le16(kRows) + Le16(kHeadRows) + Le16(7);
-    bytes += DataSignatureBytes() + Le16(1) + Le16(5);
-    for (const char* text : { "Head 1", "Head 2", "", "Foot 1", "", "Foot 3" })
-        AppendText(bytes, text);
-    for (int row = 0; row < 12; ++row) {
-        AppendText(bytes, "Item " + std::to_string(row));
-        AppendText(bytes, std::to_string(row * 3));
-        AppendText(bytes, row % 4 == 0 ? "1,234.50" : "-12.5");
-        AppendText(bytes, row % 5 == 0 ? "abc" : "");
+// The same file without its trailing zeros (never shorter than its head):
+// the loader fills the rest from the record, and the fuzzer mutates a few
+// hundred bytes instead of 140,108.
+std::string Trimmed(std::string bytes)
+{
+    std::size_t end = bytes.find_last_not_of('\0');
+    bytes.resize(std::max<std::size_t>(end == std::string::npos ? 0 : end + 1, 98));
+    return bytes;
+}
+
+std::string LedgerData(int rows)
+{
+    std::string bytes = DataFileHead({ "Head 1", "Head 2", "", "Foot 1", "", "Foot 3" });
+    for (int row = 0; row < rows; ++row) {
+        AppendCell(bytes, "Item " + std::to_string(row));
+        AppendCell(bytes, std::to_string(row * 3));
+        AppendCell(bytes, row % 4 == 0 ? "1,234.50" : "-12.5");
+        AppendCell(bytes, row % 5 == 0 ? "abc" : "");
     }
-    std::FILE* out = std::fopen((std::string(argv[2]) + "/seed.dat").c_str(), "wb");
-    bool ok = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (!out || std::fclose(out) != 0 || !ok) {
-        std::fprintf(stderr, "fuzz_seeds: cannot write the data seed\n");
-        return 1;
+    return bytes;
+}
+
+std::string ExampleData(int rows)
+{
+    std::array<std::string, 6> headFoot = ExampleHeadFootTexts();
+    std::string bytes = DataFileHead(headFoot);
+    for (int i = 0; i < rows; ++i)
+        for (const std::string& cell : ExampleRowCells(i))
+            AppendCell(bytes, cell);
+    return bytes;
+}
+
+std::string Shape(int cols, int rows, int headRows, int pick)
+{
+    return Le16(cols) + Le16(rows) + Le16(headRows) + Le16(pick);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: fuzz_seeds <format corpus> <data corpus> <engine corpus>\n");
+        return 2;
     }
-    return 0;
+    const std::string formats = argv[1], datas = argv[2], engines = argv[3];
+
+    TMyPrintFormat ledger;
+    BuildLedger(ledger);
+    TMyPrintFormat example;
+    BuildExampleFormat(example);
+    const std::string ledgerFormat = FormatBytes(ledger);
+    const std::string exampleFormat = FormatBytes(example);
+    TMyPaperSpec landscape { 9, 290, 210, 2 };
+    const std::string exampleLandscape = FormatBytes(example, landscape);
+    const std::string ledgerShort = Trimmed(ledgerFormat);
+    const std::string exampleShort = Trimmed(exampleFormat);
+    const std::string landscapeShort = Trimmed(exampleLandscape);
+
+    const std::string ledgerData = LedgerData(12);
+    // 1,400 rows of four cells: about 1.1 MB, more than one piece of the sums.
+    const std::string bigData = LedgerData(1400);
+    const std::string exampleData = ExampleData(80);
+
+    bool ok = Write(formats + "/ledger.fmt", ledgerFormat) && Write(formats + "/example.fmt", exampleFormat)
+        && Write(formats + "/example-landscape.fmt", exampleLandscape)
+        && Write(formats + "/ledger-short.fmt", ledgerShort)
+        && Write(formats + "/example-short.fmt", exampleShort)
+        && Write(datas + "/ledger.dat", Shape(4, 6, 1, 7) + ledgerData)
+        && Write(datas + "/ledger-big.dat", Shape(4, 6, 1, 200) + bigData)
+        && Write(datas + "/example.dat",
+            Shape(kExampleColumns, kExampleRowsPerBlock, kExampleHeadRows, 3) + exampleData)
+        && Write(engines + "/ledger", Le32(ledgerShort.size()) + ledgerShort + ledgerData)
+        && Write(engines + "/example", Le32(exampleShort.size()) + exampleShort + exampleData)
+        && Write(engines + "/example-landscape", Le32(landscapeShort.size()) + landscapeShort + exampleData)
+        && Write(engines + "/example-full", Le32(exampleFormat.size()) + exampleFormat + ExampleData(30));
+    return ok ? 0 : 1;
 }

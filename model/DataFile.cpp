@@ -1,5 +1,6 @@
 // Reading the data file: head and foot texts, rows of cells, subtotals and
-// grand totals. The file is never held in memory and never written. It stays
+// grand totals, from the file or from bytes in memory through the same code.
+// The file is never held in memory and never written. It stays
 // open from Open to the end of the run, so a file removed or replaced by its
 // writer meanwhile is still read as it was opened, and a file cut in place
 // shows up as a read that comes up short instead of as empty cells.
@@ -56,6 +57,36 @@ void TakeText(TextString& text, const char* bytes, std::size_t available)
     text.Length = static_cast<std::uint8_t>(length);
 }
 
+// The data file, read through its descriptor, which it owns.
+class FileByteSource : public ByteSource {
+public:
+    explicit FileByteSource(int fd)
+        : fd_(fd)
+    {
+    }
+    ~FileByteSource() override { ::close(fd_); }
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+
+    long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override
+    {
+        return ReadFully(fd_, offset, buf, size);
+    }
+    std::optional<FileStamp> Stamp() const override
+    {
+        struct stat st { };
+        if (::fstat(fd_, &st) != 0)
+            return std::nullopt;
+        FileStamp stamp;
+        stamp.size = static_cast<std::uint64_t>(st.st_size);
+        stamp.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+        return stamp;
+    }
+
+private:
+    int fd_;
+};
+
 std::uint16_t LittleU16(const char* p)
 {
     return static_cast<std::uint16_t>(
@@ -97,10 +128,23 @@ TMyPrintData::TMyPrintData(TMyPrintFormat& format)
     ClearRow();
 }
 
-TMyPrintData::~TMyPrintData()
+TMyPrintData::~TMyPrintData() = default;
+
+long long MemoryByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (offset >= size_)
+        return 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
+    std::memcpy(buf, bytes_ + offset, n);
+    return static_cast<long long>(n);
+}
+
+void MemoryByteSource::Shrink(std::size_t size)
+{
+    if (size < size_) {
+        size_ = size;
+        ++generation_;
+    }
 }
 
 void TMyPrintData::ClearRow()
@@ -116,20 +160,17 @@ int TMyPrintData::Open(const std::string& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return kFileIoError;
-    struct Closer {
-        int& fd;
-        ~Closer()
-        {
-            if (fd >= 0)
-                ::close(fd);
-        }
-    } closer { fd };
+    auto source = std::make_unique<FileByteSource>(fd);
     struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return kFileIoError;
+    return Open(std::move(source), path);
+}
 
+int TMyPrintData::Open(std::unique_ptr<ByteSource> source, const std::string& name)
+{
     char head[kHeadFootOffset];
-    long long got = ReadFully(fd, 0, head, sizeof head);
+    long long got = source->ReadAt(0, head, sizeof head);
     if (got < 0)
         return kFileIoError;
     std::size_t n = static_cast<std::size_t>(got);
@@ -149,27 +190,23 @@ int TMyPrintData::Open(const std::string& path)
     VersionMinor = LittleU16(head + 24);
     if (VersionMinor != 5)
         return kFileBadVersion;
+    const std::optional<FileStamp> stamp = source->Stamp();
+    if (!stamp)
+        return kFileIoError;
 
-    // The file stays open for the rest of the run; an earlier one is let go.
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
-    fd = -1;
-    size_ = static_cast<std::uint64_t>(st.st_size);
+    // The source stays open for the rest of the run; an earlier one is let go.
+    source_ = std::move(source);
+    size_ = stamp->size;
     totals_.reset();
-    FileName = path;
+    FileName = name;
     return kFileOk;
 }
 
 std::optional<FileStamp> TMyPrintData::Stamp() const
 {
-    struct stat st { };
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+    if (!source_)
         return std::nullopt;
-    FileStamp stamp;
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    return stamp;
+    return source_->Stamp();
 }
 
 void TMyPrintData::Fail(bool shortRead) const
@@ -182,14 +219,14 @@ void TMyPrintData::Fail(bool shortRead) const
 
 std::size_t TMyPrintData::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
-    if (fd_ < 0)
+    if (!source_)
         return 0; // no data file opened: no cells, nothing to read
     // Only what the file held when it was measured counts: bytes that were
     // added since are not read, bytes that went missing are an error.
     if (offset >= size_)
         return 0;
     const std::size_t expected = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
-    long long got = ReadFully(fd_, offset, buf, expected);
+    long long got = source_->ReadAt(offset, buf, expected);
     if (got < 0)
         Fail(false);
     if (static_cast<std::size_t>(got) < expected)
@@ -233,7 +270,9 @@ int TMyPrintData::ReadRow(int block, int row)
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
 
     // One positioned read of the whole row.
-    std::vector<char> buf(rowBytes);
+    std::vector<char>& buf = readBuffer_;
+    if (buf.size() < rowBytes)
+        buf.resize(rowBytes);
     const std::size_t got = ReadAt(kDataHeadSize + dataIndex * rowBytes, buf.data(), rowBytes);
     // Only whole cells count; the bytes of a cut-off last cell are ignored, as
     // pagination ignores them.
@@ -248,12 +287,16 @@ void TMyPrintData::SumRows(
 {
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
     const std::uint64_t chunkRows = std::max<std::size_t>(1, kTotalsChunkBytes / rowBytes);
-    std::vector<char> buf;
+    std::vector<char>& buf = readBuffer_;
     std::uint64_t rowsDone = 0;
-    while (maxRows == 0 || rowsDone < maxRows) {
+    while ((maxRows == 0 || rowsDone < maxRows) && offset < size_) {
         std::uint64_t rows = maxRows == 0 ? chunkRows : std::min(chunkRows, maxRows - rowsDone);
+        // No piece larger than what is left of the file: a small file costs
+        // a small buffer.
+        rows = std::min<std::uint64_t>(rows, (size_ - offset + rowBytes - 1) / rowBytes);
         std::size_t want = static_cast<std::size_t>(rows) * rowBytes;
-        buf.resize(want);
+        if (buf.size() < want)
+            buf.resize(want);
         const std::size_t got = ReadAt(offset, buf.data(), want);
         AddCells(buf.data(), got, cols, onlyCol, totals);
         if (got < want)
@@ -299,7 +342,7 @@ double TMyPrintData::BlockTotal(int col, int block)
 
 std::optional<std::uint64_t> TMyPrintData::CellCount()
 {
-    if (fd_ < 0)
+    if (!source_)
         return std::nullopt;
     const std::optional<FileStamp> stamp = Stamp();
     if (!stamp)

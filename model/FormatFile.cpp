@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
@@ -63,57 +64,57 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Takes fields from a complete byte image in file order.
+// Takes fields from the first `size` bytes of a format file in file order.
+// Where the file has ended, a field keeps its bytes: the file lies over the
+// record as it was, down to the bytes of a field the file ends inside of.
 class ImageReader {
 public:
-    explicit ImageReader(const std::vector<std::uint8_t>& in)
-        : in_(in.data())
+    ImageReader(const std::uint8_t* in, std::size_t size)
+        : in_(in)
+        , size_(size)
     {
-        assert(in.size() == kFormatFileSize);
     }
 
-    void U8(std::uint8_t& v) { v = in_[pos_++]; }
-    void U16(std::uint16_t& v)
-    {
-        v = static_cast<std::uint16_t>(in_[pos_] | (in_[pos_ + 1] << 8));
-        pos_ += 2;
-    }
-    void I16(std::int16_t& v)
-    {
-        std::uint16_t u = 0;
-        U16(u);
-        v = static_cast<std::int16_t>(u);
-    }
-    void U32(std::uint32_t& v)
-    {
-        v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = (v << 8) | in_[pos_ + static_cast<std::size_t>(i)];
-        pos_ += 4;
-    }
-    void I32(std::int32_t& v)
-    {
-        std::uint32_t u = 0;
-        U32(u);
-        v = static_cast<std::int32_t>(u);
-    }
+    void U8(std::uint8_t& v) { Int(v); }
+    void U16(std::uint16_t& v) { Int(v); }
+    void I16(std::int16_t& v) { Int(v); }
+    void U32(std::uint32_t& v) { Int(v); }
+    void I32(std::int32_t& v) { Int(v); }
     // A length byte past the capacity would read beyond the text; it reads as
     // the capacity instead.
     template <std::size_t N> void Str(ShortString<N>& s)
     {
-        s.Length = static_cast<std::uint8_t>(std::min<std::size_t>(in_[pos_++], N));
-        std::memcpy(s.Bytes.data(), in_ + pos_, N);
-        pos_ += N;
+        std::uint8_t length = s.Length;
+        Int(length);
+        s.Length = static_cast<std::uint8_t>(std::min<std::size_t>(length, N));
+        Bytes(s.Bytes.data(), N);
     }
-    template <std::size_t N> void Pad(std::array<std::uint8_t, N>& pad)
-    {
-        std::memcpy(pad.data(), in_ + pos_, N);
-        pos_ += N;
-    }
+    template <std::size_t N> void Pad(std::array<std::uint8_t, N>& pad) { Bytes(pad.data(), N); }
     void Reserved() { pos_ += kReservedSize; }
 
 private:
+    // Little-endian, byte by byte, each byte from the file while it lasts.
+    template <class T> void Int(T& v)
+    {
+        static_assert(sizeof(T) <= 4);
+        using U = std::make_unsigned_t<T>;
+        std::uint32_t word = static_cast<U>(v);
+        for (std::size_t i = 0; i < sizeof(T) && pos_ + i < size_; ++i) {
+            const unsigned shift = static_cast<unsigned>(8 * i);
+            word = (word & ~(0xFFu << shift)) | (static_cast<std::uint32_t>(in_[pos_ + i]) << shift);
+        }
+        v = static_cast<T>(static_cast<U>(word));
+        pos_ += sizeof(T);
+    }
+    template <class Byte> void Bytes(Byte* out, std::size_t n)
+    {
+        if (pos_ < size_)
+            std::memcpy(out, in_ + pos_, std::min(n, size_ - pos_));
+        pos_ += n;
+    }
+
     const std::uint8_t* in_;
+    std::size_t size_;
     std::size_t pos_ = 0;
 };
 
@@ -209,15 +210,6 @@ template <class V, class Record> void VisitRecord(V& v, Record& r)
         VisitMergedCell(v, r.MergedCells[i]);
 }
 
-std::vector<std::uint8_t> ImageOf(const TMyFormatRecord& record)
-{
-    std::vector<std::uint8_t> image;
-    ImageWriter writer(image);
-    VisitRecord(writer, record);
-    assert(writer.Position() == kFormatFileSize);
-    return image;
-}
-
 // Reads up to `size` bytes from the start of the file; false on a read error.
 bool ReadPrefix(int fd, std::vector<std::uint8_t>& buf, std::size_t size)
 {
@@ -253,7 +245,7 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-std::uint16_t LittleU16(const std::vector<std::uint8_t>& b, std::size_t at)
+std::uint16_t LittleU16(const std::uint8_t* b, std::size_t at)
 {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
@@ -297,22 +289,25 @@ int TMyPrintFormat::LoadFromFile(const std::string& path)
     ::close(fd);
     if (!readOk)
         return kFileIoError;
+    return LoadFromBytes(bytes.data(), bytes.size());
+}
 
+int TMyPrintFormat::LoadFromBytes(const std::uint8_t* bytes, std::size_t size)
+{
+    size = std::min(size, kFormatFileSize);
     const std::string& signature = FormatSignatureBytes();
-    if (bytes.size() < kSignatureSize || std::memcmp(bytes.data(), signature.data(), kSignatureSize) != 0)
+    if (size < kSignatureSize || std::memcmp(bytes, signature.data(), kSignatureSize) != 0)
         return kFileBadSignature;
     // The version words and the reserved block are read as one: a file that
     // ends anywhere inside them is a read error, before the versions count.
-    if (bytes.size() < kVersionsEnd + kReservedSize)
+    if (size < kVersionsEnd + kReservedSize)
         return kFileIoError;
     if (LittleU16(bytes, 22) != 1 || LittleU16(bytes, 24) != 5)
         return kFileBadVersion;
 
     // A file that ends early fills what it holds; the rest of the record keeps
     // its values. The record is touched only once the file is known good.
-    std::vector<std::uint8_t> image = ImageOf(*this);
-    std::copy(bytes.begin(), bytes.end(), image.begin());
-    ImageReader reader(image);
+    ImageReader reader(bytes, size);
     VisitRecord(reader, static_cast<TMyFormatRecord&>(*this));
     return kFileOk;
 }
@@ -337,6 +332,22 @@ int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPap
     if (fd < 0)
         return kFileIoError;
 
+    std::vector<std::uint8_t> image;
+    SaveToBytes(printerPaper, image);
+    bool ok = WriteAll(fd, image.data(), image.size());
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return kFileIoError;
+    }
+    SyncFolder(folder);
+    return kFileOk;
+}
+
+void TMyPrintFormat::SaveToBytes(TMyPaperSpec& printerPaper, std::vector<std::uint8_t>& image)
+{
     Signature.SetText(std::string_view(FormatSignatureBytes()).substr(1));
     VersionMajor = 1;
     VersionMinor = 5;
@@ -356,17 +367,9 @@ int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPap
     PaperWidth = printerPaper.PaperWidth;
     Orientation = printerPaper.Orientation;
 
-    std::vector<std::uint8_t> image = ImageOf(*this);
-    bool ok = WriteAll(fd, image.data(), image.size());
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return kFileIoError;
-    }
-    SyncFolder(folder);
-    return kFileOk;
+    ImageWriter writer(image);
+    VisitRecord(writer, static_cast<const TMyFormatRecord&>(*this));
+    assert(writer.Position() == kFormatFileSize);
 }
 
 } // namespace quillet

@@ -3,6 +3,7 @@
 // file: head and foot texts, rows of cells, subtotals and totals).
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,10 +43,47 @@ public:
 
     // 0 loaded, 1 missing, 2 signature differs, 3 I/O error, 100 version not 1.5.
     int LoadFromFile(const std::string& path);
+    // The first bytes of a format file, as LoadFromFile reads them from the
+    // file (only the first kFormatFileSize count): 0, 2, 3 or 100 as above.
+    int LoadFromBytes(const std::uint8_t* bytes, std::size_t size);
     // 0 written, 3 I/O error. The paper fields come from printerPaper, which
     // gets the A4 adjustment (210 x 290 or 290 x 210) first. A new file is
     // written beside the target and renamed over it.
     int SaveToFile(const std::string& path, TMyPaperSpec& printerPaper);
+    // The bytes SaveToFile writes, into `image` (its storage is reused), with
+    // the same changes to the record and to printerPaper.
+    void SaveToBytes(TMyPaperSpec& printerPaper, std::vector<std::uint8_t>& image);
+};
+
+// Where the data object reads its bytes from: the data file, or bytes in
+// memory that tests and fuzzers hand it instead of a file.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Up to `size` bytes at `offset`; the count read, fewer only at the end,
+    // or -1 on a read error.
+    virtual long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) = 0;
+    // The size and modification time now; nothing when they cannot be had.
+    virtual std::optional<FileStamp> Stamp() const = 0;
+};
+
+// Bytes owned by the caller, read in place. Shrink cuts them as a file cut in
+// place would be (the stamp changes, later reads come up short).
+class MemoryByteSource : public ByteSource {
+public:
+    MemoryByteSource(const void* bytes, std::size_t size)
+        : bytes_(static_cast<const char*>(bytes))
+        , size_(size)
+    {
+    }
+    long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
+    std::optional<FileStamp> Stamp() const override { return FileStamp { size_, generation_ }; }
+    void Shrink(std::size_t size);
+
+private:
+    const char* bytes_;
+    std::size_t size_;
+    std::int64_t generation_ = 0;
 };
 
 // The data file, kept open from a successful Open to the end of the run: a
@@ -69,6 +107,9 @@ public:
     // 0 opened (the file stays open), 1 missing, 2 signature differs, 3 I/O
     // error, 100 version not 1.5. A failed Open leaves an earlier file open.
     int Open(const std::string& path);
+    // Open on bytes that are not a file; `name` stands for the file name in
+    // messages. The same checks and results as Open, without 1.
+    int Open(std::unique_ptr<ByteSource> source, const std::string& name);
     // 0 all six texts read, 1 the file ended first (a file that ends at the
     // versions keeps the format's texts).
     int ReadHeadFoot();
@@ -94,7 +135,7 @@ private:
     [[noreturn]] void Fail(bool shortRead) const;
 
     TMyPrintFormat& format_;
-    int fd_ = -1;
+    std::unique_ptr<ByteSource> source_;
     std::uint64_t size_ = 0; // the file's size when last measured
     // Grand totals of every column, remembered with the file's state they
     // came from.
@@ -105,6 +146,7 @@ private:
         std::vector<double> totals;
     };
     std::optional<TotalsCache> totals_;
+    std::vector<char> readBuffer_; // rows and pieces of sums, kept from read to read
 };
 
 } // namespace quillet

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 #include "model/DataFileError.h"
@@ -253,6 +254,51 @@ TEST_F(DataFileTest, FileCutInPlaceAfterOpenIsAReadError)
     format.Foot[1].Text.SetText("kept");
     EXPECT_THROW(data.ReadHeadFoot(), DataFileError);
     EXPECT_EQ(format.Foot[1].Text.Text(), "kept");
+}
+
+TEST_F(DataFileTest, BytesInMemoryReadAsTheFileDoes)
+{
+    // The same bytes opened from memory (the fuzzers' and tests' way in) give
+    // the file's results: refusals, texts, rows, and totals summed over more
+    // than one piece; cut in place, they fail as the file does, by name.
+    Texts cells;
+    for (int i = 0; i < 6000; ++i)
+        cells.push_back(i % 7 == 0 ? "x" : std::to_string(i % 100) + ".5");
+    const Bytes bytes = DataBytes(cells, { "H1", "H2", "H3", "F1", "F2", "F3" });
+    ASSERT_GT(bytes.size(), (1u << 20) + kDataHeadSize);
+    OpenWith(bytes, 2, 9, 1);
+    TMyPrintFormat memoryFormat = format;
+    TMyPrintData memory(memoryFormat);
+    EXPECT_EQ(memory.Open(std::make_unique<MemoryByteSource>(bytes.data(), 10), "short"), kFileBadSignature);
+    EXPECT_EQ(memory.Open(std::make_unique<MemoryByteSource>(bytes.data(), 24), "short"), kFileIoError);
+    EXPECT_TRUE(memory.FileName.empty());
+    auto owned = std::make_unique<MemoryByteSource>(bytes.data(), bytes.size());
+    MemoryByteSource& source = *owned;
+    ASSERT_EQ(memory.Open(std::move(owned), "in memory"), kFileOk);
+
+    EXPECT_EQ(memory.ReadHeadFoot(), data.ReadHeadFoot());
+    EXPECT_EQ(memoryFormat.Foot[3].Text.Text(), "F3");
+    EXPECT_EQ(memory.CellCount(), data.CellCount());
+    for (int block : { 1, 2, 374, 375, 376 })
+        for (int row = 1; row <= 9; ++row) {
+            EXPECT_EQ(memory.ReadRow(block, row), data.ReadRow(block, row)) << block << " " << row;
+            EXPECT_EQ(Row(memory), Row(data)) << block << " " << row;
+        }
+    for (int col : { 1, 2 }) {
+        EXPECT_EQ(memory.ColumnTotal(col), data.ColumnTotal(col));
+        EXPECT_EQ(memory.BlockTotal(col, 5), data.BlockTotal(col, 5));
+    }
+    EXPECT_NE(memory.ColumnTotal(2), 0);
+
+    source.Shrink(kDataHeadSize + 3 * kCellSize);
+    try {
+        memory.ColumnTotal(1);
+        ADD_FAILURE() << "no error for totals of a cut source";
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("in memory"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(memory.CellCount(), 3u);
+    EXPECT_EQ(memory.ColumnTotal(1), 2.5); // "x" and "2.5"; "1.5" is column 2
 }
 
 TEST_F(DataFileTest, OversizedCountsAndLengthsAreClamped)

@@ -196,6 +196,41 @@ TEST(FormatFileTest, FileCutAtAGroupBoundaryFillsWhatItHolds)
     }
 }
 
+TEST(FormatFileTest, BytesInMemoryLoadAndSaveAsTheFileDoes)
+{
+    // The loader's entry for bytes in memory (the fuzzers' and tests' way in)
+    // gives the file's result and record for whole, cut and refused files,
+    // and the writer's bytes are the file's bytes.
+    TempDir dir;
+    TMyPaperSpec paper { 256, 200, 150, 1 };
+    TMyPrintFormat source;
+    FillRecord(source, 5);
+    ASSERT_EQ(source.SaveToFile(dir.File("full"), paper), kFileOk);
+    const Bytes full = ReadBytes(dir.File("full"));
+    TMyPaperSpec memoryPaper { 256, 200, 150, 1 };
+    Bytes image { 1, 2, 3 };
+    TMyPrintFormat(source).SaveToBytes(memoryPaper, image);
+    EXPECT_EQ(image, full);
+    EXPECT_EQ(memoryPaper, paper);
+
+    Bytes badVersion = full;
+    Put16(badVersion, 24, 6);
+    Bytes longer = full;
+    longer.insert(longer.end(), 500, 0xEE);
+    std::vector<Bytes> inputs { full, longer, badVersion, Bytes(full.begin(), full.begin() + 21),
+        Bytes(full.begin(), full.begin() + 97), Bytes(full.begin(), full.begin() + 99),
+        Bytes(full.begin(), full.begin() + 1311), Bytes(full.begin(), full.end() - 1), Bytes {} };
+    for (const Bytes& input : inputs) {
+        WriteBytes(dir.File("in"), input);
+        TMyPrintFormat fromFile, fromMemory;
+        FillRecord(fromFile, 2);
+        FillRecord(fromMemory, 2);
+        const int fileResult = fromFile.LoadFromFile(dir.File("in"));
+        EXPECT_EQ(fromMemory.LoadFromBytes(input.data(), input.size()), fileResult) << input.size();
+        EXPECT_TRUE(fromMemory == fromFile) << input.size();
+    }
+}
+
 TEST(FormatFileTest, FileCutInsideTheReservedBytesIsAReadError)
 {
     // A format file cut at 30, 50 or 97 bytes, inside the 72 reserved bytes
