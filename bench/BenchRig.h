@@ -46,5 +46,44 @@ inline bool WriteLedgerData(
     return static_cast<bool>(out);
 }
 
+inline constexpr int kColumns = 8;
+inline constexpr int kHeadRows = 2;
+inline constexpr int kLinesPerBlock = 46;
+inline constexpr int kFootRows = 2;
+inline constexpr int kRowsPerBlock = kHeadRows + kLinesPerBlock + kFootRows;
+
+// The example's ledger with a remarks column and 46 lines a sheet.
+inline void BuildBenchFormat(TMyPrintFormat& f)
+{
+    BuildExampleFormat(f);
+    static constexpr int kWidths[kColumns] = { 17, 19, 26, 22, 12, 16, 22, 16 };
+    f.ColCount = kColumns;
+    for (int c = 1; c <= kColumns; ++c)
+        f.ColWidth[c] = kWidths[c - 1];
+    f.ColDecimals[8] = kTextColumn;
+    f.ColItem[8] = f.ColItem[4];
+    f.ColLine[7] = f.ColLine[6];
+    for (int c = 1; c <= kColumns; ++c)
+        f.ColItem[c].FontSize = 8;
+
+    f.RowCount = kRowsPerBlock;
+    f.FootRowCount = kFootRows;
+    const int subtotalRow = kHeadRows + kLinesPerBlock + 1;
+    for (int r = 1; r <= kRowsPerBlock; ++r) {
+        f.RowHeight[r] = (r <= kHeadRows || r >= subtotalRow) ? 6 : 4;
+        f.RowLine[r] = { 1, {}, kBlack };
+    }
+    f.RowLine[kHeadRows].Style = 3;
+    f.RowLine[subtotalRow - 1].Style = 2;
+
+    auto& m = f.MergedCells;
+    for (int s : { 9, 10, 11 })
+        m[s].Top = m[s].Bottom = subtotalRow;
+    for (int s : { 12, 13, 14 })
+        m[s].Top = m[s].Bottom = subtotalRow + 1;
+    m[15] = m[4];
+    m[15].Left = m[15].Right = 8;
+    m[15].Item.Text.SetText("\xB1\xB8\xD7\xA2"); // 备注
+}
 
 } // namespace quillet

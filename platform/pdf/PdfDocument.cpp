@@ -219,6 +219,11 @@ void PdfDocument::EndPage()
     pages_.push_back({ page });
 }
 
+void PdfDocument::DiscardPage()
+{
+    pageOpen_ = false;
+}
+
 PdfDocument::FontUse& PdfDocument::Use(FontFace& face)
 {
     if (auto it = fontsByFace_.find(&face); it != fontsByFace_.end())

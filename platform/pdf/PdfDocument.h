@@ -44,6 +44,8 @@ public:
     PdfCanvas& BeginPage(const PageSetup& setup);
     // Ends the current page; nothing happens when none is open.
     void EndPage();
+    // Drops the current page unwritten (a print job that was aborted).
+    void DiscardPage();
     int PageCount() const { return static_cast<int>(pages_.size()); }
 
     // Ends the last page and gives the whole file. A document without pages

@@ -16,6 +16,7 @@
 
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfCanvas.h"
+#include "platform/pdf/PdfFileHost.h"
 
 namespace quillet {
 namespace {
@@ -224,6 +225,50 @@ TEST_F(PdfCanvasTest, SaveLeavesWholeFilesOnly)
         ++files;
     EXPECT_EQ(files, 1);
     EXPECT_EQ(Shell("pdftotext -raw '" + target.string() + "' -"), "second\n\f");
+}
+
+// The one-file printer: each ended job is a page, an aborted one leaves none,
+// a second job waits for the first, and paper settings shape later sheets.
+TEST_F(PdfCanvasTest, FileHostMakesEachJobAPage)
+{
+    pdf::PdfDocument document;
+    pdf::PdfFileHost host(document);
+    EXPECT_EQ(host.Printers(), std::vector<std::string> { "PDF" });
+    EXPECT_EQ(host.DpiX(), 1200);
+    // A4 less a 10-point edge each side, at 1200 dpi.
+    EXPECT_EQ(host.PageWidthPixels(), 9588);
+    EXPECT_EQ(host.PageHeightPixels(), 13698);
+
+    auto first = host.BeginJob("report (1/3)");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(host.BeginJob("report (2/3)"), nullptr);
+    first->GetCanvas().TextOut(0, 0, "one");
+    EXPECT_TRUE(first->End());
+    auto aborted = host.BeginJob("report (2/3)");
+    ASSERT_NE(aborted, nullptr);
+    aborted->GetCanvas().TextOut(0, 0, "half");
+    aborted->Abort();
+    aborted.reset();
+
+    PrinterSettings landscapeA3;
+    landscapeA3.fields = DM_ORIENTATION | DM_PAPERSIZE;
+    landscapeA3.orientation = DMORIENT_LANDSCAPE;
+    landscapeA3.paperSize = 8;
+    host.SetSettings(landscapeA3);
+    EXPECT_TRUE(host.Landscape());
+    PrinterSettings back;
+    ASSERT_TRUE(host.GetSettings(back));
+    EXPECT_EQ(back.paperSize, 8);
+    auto third = host.BeginJob("report (3/3)");
+    ASSERT_NE(third, nullptr);
+    third->GetCanvas().TextOut(0, 0, "three");
+    EXPECT_TRUE(third->End());
+    EXPECT_EQ(host.JobsEnded(), 2);
+
+    const std::string path = SaveChecked(document);
+    EXPECT_EQ(Shell("pdftotext -raw '" + path + "' -"), "one\n\fthree\n\f");
+    const std::string info = Shell("pdfinfo -f 1 -l 2 '" + path + "'");
+    EXPECT_TRUE(std::regex_search(info, std::regex("Page +2 size: +1190.55 x 841.89"))) << info;
 }
 
 } // namespace
