@@ -9,6 +9,15 @@ namespace {
 
 constexpr int kShadow = 5; // drop shadow on the sheet's right and bottom, pixels
 
+// The centimetres of a sheet side as shown: at least 1, and no more than a
+// picture of kMaxSheetPixels holds.
+int ShownCm(int cm, double pixelsPerCm)
+{
+    const int most
+        = pixelsPerCm > 0 ? std::max(1, static_cast<int>(TMyPaper::kMaxSheetPixels / pixelsPerCm)) : 1;
+    return std::clamp(cm, 1, most);
+}
+
 } // namespace
 
 TMyPaper::TMyPaper(TMyPaperHost& host, const TMyScreen& screen)
@@ -19,6 +28,12 @@ TMyPaper::TMyPaper(TMyPaperHost& host, const TMyScreen& screen)
 
 void TMyPaper::SetPaper(int widthCm, int heightCm)
 {
+    shownWidthCm_ = ShownCm(widthCm, screen_.PixelsPerCmX);
+    shownHeightCm_ = ShownCm(heightCm, screen_.PixelsPerCmY);
+    fitted_ = shownWidthCm_ != widthCm || shownHeightCm_ != heightCm;
+    widthCm = shownWidthCm_;
+    heightCm = shownHeightCm_;
+
     // Rulers: the page's centimetres plus about one on either side, but never
     // shorter than the strip that holds them.
     const int topWidth = std::max(

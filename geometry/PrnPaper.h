@@ -11,7 +11,7 @@ namespace quillet {
 class TMyPaperHost {
 public:
     virtual ~TMyPaperHost() = default;
-    virtual int TopStripWidth() const = 0;  // ScrollBox_Top
+    virtual int TopStripWidth() const = 0; // ScrollBox_Top
     virtual int LeftStripHeight() const = 0; // ScrollBox_Left
     // Place, size and number a ruler, then paint it; its StartWhere is
     // known when the call returns.
@@ -32,15 +32,28 @@ class TMyPaper {
 public:
     TMyPaper(TMyPaperHost& host, const TMyScreen& screen);
 
-    // Width and height of the sheet as shown, in whole centimetres.
+    // Width and height of the sheet as shown, in whole centimetres. A sheet
+    // is shown at least 1 cm and at most kMaxSheetPixels a side: a paper of
+    // nothing or of many metres, from a format file or a printer, still shows
+    // a sheet, cut to what a picture can hold.
     void SetPaper(int widthCm, int heightCm);
     void DrawBlankPage();
+
+    static constexpr int kMaxSheetPixels = 8192;
+    // The sheet of the last SetPaper as shown, and whether that differs from
+    // the size asked for.
+    int ShownWidthCm() const { return shownWidthCm_; }
+    int ShownHeightCm() const { return shownHeightCm_; }
+    bool SheetFitted() const { return fitted_; }
 
     TMyPaperHost& Host() { return host_; }
 
 private:
     TMyPaperHost& host_;
     const TMyScreen& screen_;
+    int shownWidthCm_ = 0;
+    int shownHeightCm_ = 0;
+    bool fitted_ = false;
 };
 
 } // namespace quillet

@@ -280,8 +280,14 @@ void TFrmPrintReview::RefreshStatus()
         StatusPanels[4]->setText(QStringLiteral("没有安装打印机"));
     StatusPanels[2]->setText(QStringLiteral("共") + Num(BuffPaper->PageCount) + QStringLiteral("页"));
     StatusPanels[3]->setText(QStringLiteral("第") + Num(BuffPaper->CurrentPage) + QStringLiteral("页"));
-    Label_PaperSize->setText(QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*")
-        + Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)"));
+    QString paperText = QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*")
+        + Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)");
+    // A paper of nothing or of many metres is shown at a size a picture can
+    // hold; the label says so.
+    if (Paper->SheetFitted())
+        paperText += QStringLiteral(" 无法照原样显示,显示为 ") + Num(Paper->ShownWidthCm())
+            + QStringLiteral("*") + Num(Paper->ShownHeightCm()) + QStringLiteral("(厘米)");
+    Label_PaperSize->setText(paperText);
     Label_PaperSize->adjustSize();
     if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
         tabsBuilt_ = true;

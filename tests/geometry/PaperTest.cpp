@@ -156,18 +156,32 @@ TEST_F(PaperTest, BlankPageFillsAndEdges)
     EXPECT_EQ(host.changed, 1);
 }
 
-// An empty or negative page size gives an empty picture and no crash.
-TEST_F(PaperTest, DegenerateSizes)
+// A paper of nothing (or less) is shown as a sheet of 1 cm, one of many
+// metres cut to what a picture holds; either says it was fitted.
+TEST_F(PaperTest, AbsurdSizesShowASheetThatFits)
 {
-    paper.SetPaper(0, 0);
-    EXPECT_EQ(host.picture.Width(), 0);
-    EXPECT_EQ(host.top->lengthNumber, -1);
-    EXPECT_EQ(host.imagePlace.Width(), 5);
-    paper.SetPaper(-3, -2);
-    EXPECT_EQ(host.picture.Width(), 0);
-    EXPECT_EQ(host.picture.Height(), 0);
-    EXPECT_EQ(host.left->lengthNumber, -3);
-    EXPECT_EQ(host.changed, 2);
+    paper.SetPaper(21, 30);
+    EXPECT_FALSE(paper.SheetFitted());
+    for (auto [w, h] : { std::pair { 0, 0 }, std::pair { -3, -2 }, std::pair { 0, 30 } }) {
+        paper.SetPaper(w, h);
+        EXPECT_TRUE(paper.SheetFitted());
+        EXPECT_EQ(paper.ShownWidthCm(), 1);
+        EXPECT_EQ(paper.ShownHeightCm(), h > 0 ? h : 1);
+        EXPECT_EQ(host.picture.Width(), 38);
+        EXPECT_EQ(host.top->lengthNumber, 0);
+        EXPECT_EQ(host.imagePlace.Width(), 38 + 5);
+    }
+    paper.SetPaper(6553, 6553);
+    EXPECT_TRUE(paper.SheetFitted());
+    EXPECT_EQ(paper.ShownWidthCm(), 216); // 216 x 37.795 = 8164 pixels
+    EXPECT_EQ(host.picture.Width(), 8164);
+    EXPECT_EQ(host.picture.Height(), 8164);
+    EXPECT_EQ(host.left->lengthNumber, 215);
+    EXPECT_LE(host.top->length, (216 + 2) * 38);
+    // The largest sheet that fits is shown as it is.
+    paper.SetPaper(216, 216);
+    EXPECT_FALSE(paper.SheetFitted());
+    EXPECT_EQ(host.changed, 6);
 }
 
 } // namespace
