@@ -28,7 +28,8 @@ QString Quoted(const QString& path) { return QStringLiteral("\"") + path + QStri
 // message; non-zero for an unattended caller, who can only see the status.
 void Fail(TFrmPrintReview& window) { window.RequestEnd(Unattended() ? 1 : 0); }
 
-// What a failed load of the format file says; empty on success.
+} // namespace
+
 QString FormatLoadMessage(int result, const QString& path)
 {
     switch (result) {
@@ -47,8 +48,6 @@ QString FormatLoadMessage(int result, const QString& path)
     }
 }
 
-// What a failed opening of the data file says; empty on success. An input or
-// output error has no message of its own.
 QString DataOpenMessage(int result, const QString& path)
 {
     switch (result) {
@@ -64,8 +63,6 @@ QString DataOpenMessage(int result, const QString& path)
         return QStringLiteral("对数据文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
     }
 }
-
-} // namespace
 
 bool Unattended() { return QtMessageService::Unattended(); }
 

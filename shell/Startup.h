@@ -21,6 +21,11 @@ struct RunMode {
 RunMode ModeFromArguments(const QStringList& arguments);
 // Base name of a format file: its file name without the part from the last ".".
 QString FormatBaseName(const QString& formatPath);
+// What a failed load of the format file says; empty on success.
+QString FormatLoadMessage(int result, const QString& path);
+// What a failed opening of the data file says; empty on success. An input or
+// output error has no message of its own.
+QString DataOpenMessage(int result, const QString& path);
 // True when messages are answered without a person (QUILLET_NONINTERACTIVE=1).
 bool Unattended();
 

@@ -1,8 +1,10 @@
 // Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QScreen>
+#include <QTranslator>
+
+#include <cstring>
 
 #include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtBitmapFactory.h"
@@ -12,11 +14,15 @@
 #include "platform/qt/QtShell.h"
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
+#include "shell/PdfExport.h"
 #include "shell/Startup.h"
 
 int main(int argc, char* argv[])
 {
     using namespace quillet;
+    // Writing a PDF needs no window: it also runs where there is no display.
+    if (argc > 1 && std::strcmp(argv[1], "--pdf") == 0 && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
     InstallFontSubstitutions();
@@ -29,6 +35,9 @@ int main(int argc, char* argv[])
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    const StartOptions options = TakeStartOptions(arguments);
+    if (options.pdf || !options.valid)
+        return ExportPdf(options.pdfPath, arguments);
 
     QtDisplay display;
     QtBitmapFactory bitmaps;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Bitmap.h"
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfFileHost.h"
@@ -225,6 +226,86 @@ TEST_F(PdfCanvasTest, SaveLeavesWholeFilesOnly)
         ++files;
     EXPECT_EQ(files, 1);
     EXPECT_EQ(Shell("pdftotext -raw '" + target.string() + "' -"), "second\n\f");
+}
+
+// A picture of fixed pixels for StretchDraw.
+class PixelBitmap : public Bitmap {
+public:
+    PixelBitmap(int w, int h, std::vector<std::uint32_t> pixels)
+        : w_(w)
+        , h_(h)
+        , pixels_(std::move(pixels))
+    {
+    }
+    void SetSize(int, int) override { }
+    int Width() const override { return w_; }
+    int Height() const override { return h_; }
+    Canvas& GetCanvas() override { std::abort(); }
+    int w_, h_;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Pixels (0x00RRGGBB) of page 1 rasterised at 288 dpi, row after row:
+// pictures enlarged four times or more are not smoothed by poppler.
+std::vector<std::uint32_t> Raster288(const std::string& pdf, int& width, int& height)
+{
+    const std::string ppm = Shell("pdftoppm -r 288 -f 1 -l 1 -aa no -aaVector no '" + pdf + "'");
+    std::istringstream in(ppm);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    std::vector<std::uint32_t> pixels;
+    for (int i = 0; i < width * height && in; ++i) {
+        const int r = in.get(), g = in.get(), b = in.get();
+        pixels.push_back(static_cast<std::uint32_t>((r << 16) | (g << 8) | b));
+    }
+    return pixels;
+}
+
+// A picture shrunk onto the page keeps its dark pixels, as on the screen; one
+// drawn at its size or larger keeps all of them; without a reader for the
+// window system's pictures nothing is drawn.
+TEST_F(PdfCanvasTest, PicturesKeepTheirDarkPixels)
+{
+    if (!HaveTool("pdftoppm"))
+        GTEST_SKIP() << "pdftoppm is not installed";
+    // 4 x 4: white with one dark pixel in each 2 x 2 quarter but the last.
+    constexpr std::uint32_t W = 0xFFFFFF, K = 0x000000, R = 0xC00000;
+    PixelBitmap picture(4, 4, { K, W, W, W, W, W, W, R, W, W, W, W, W, K, W, W });
+    pdf::PdfCanvas::SetPictureReader([](Bitmap& b, int& w, int& h, std::vector<std::uint32_t>& pixels) {
+        auto* p = dynamic_cast<PixelBitmap*>(&b);
+        if (!p)
+            return false;
+        w = p->w_;
+        h = p->h_;
+        pixels = p->pixels_;
+        return true;
+    });
+    pdf::PdfDocument document;
+    pdf::PageSetup setup = A4At(72);
+    setup.widthPoints = setup.widthPixels = 30;
+    setup.heightPoints = setup.heightPixels = 20;
+    Canvas& c = document.BeginPage(setup);
+    c.StretchDraw({ 0, 0, 2, 2 }, picture);
+    c.StretchDraw({ 10, 0, 26, 16 }, picture);
+    pdf::PdfCanvas::SetPictureReader(nullptr);
+    c.StretchDraw({ 4, 4, 8, 8 }, picture);
+    int width = 0, height = 0;
+    const std::vector<std::uint32_t> pixels = Raster288(SaveChecked(document), width, height);
+    ASSERT_EQ(width, 120);
+    ASSERT_EQ(height, 80);
+    // The middle of a page pixel.
+    auto at = [&](int x, int y) { return pixels[static_cast<std::size_t>((4 * y + 2) * width + 4 * x + 2)]; };
+    EXPECT_EQ(at(0, 0), K);
+    EXPECT_EQ(at(1, 0), R);
+    EXPECT_EQ(at(0, 1), K);
+    EXPECT_EQ(at(1, 1), W);
+    EXPECT_EQ(at(10, 0), K);
+    EXPECT_EQ(at(13, 3), K);
+    EXPECT_EQ(at(14, 0), W);
+    EXPECT_EQ(at(25, 5), R);
+    EXPECT_EQ(at(6, 6), W);
 }
 
 // The one-file printer: each ended job is a page, an aborted one leaves none,

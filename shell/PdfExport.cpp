@@ -1,0 +1,152 @@
+#include "shell/PdfExport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+
+#include <cstdio>
+#include <exception>
+
+#include "engine/BuffPaper.h"
+#include "geometry/PrnPaper.h"
+#include "geometry/PrnPrinter.h"
+#include "geometry/PrnScreen.h"
+#include "model/PrnData.h"
+#include "platform/Arith.h"
+#include "platform/FileSystem.h"
+#include "platform/pdf/PdfCanvas.h"
+#include "platform/pdf/PdfFileHost.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtBitmapFactory.h"
+#include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtDisplay.h"
+#include "platform/qt/QtMessageService.h"
+#include "shell/Startup.h"
+
+namespace quillet {
+namespace {
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+int Fail(const QString& message)
+{
+    const std::string line = QtMessageService::UnattendedLine(
+        QCoreApplication::applicationName().toStdString(), message.toStdString());
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    return 1;
+}
+
+// The paper view of a window that is never shown.
+class HiddenPaperHost : public TMyPaperHost {
+public:
+    int TopStripWidth() const override { return 0; }
+    int LeftStripHeight() const override { return 0; }
+    void SetTopRuler(int, int, int, int) override { }
+    void SetLeftRuler(int, int, int, int) override { }
+    int TopRulerStartWhere() const override { return 0; }
+    int LeftRulerStartWhere() const override { return 0; }
+    void PlacePreviewImage(int, int, int, int) override { }
+    Bitmap& PreviewPicture() override { return picture_; }
+    void PreviewPictureChanged() override { }
+    void ScrollToOrigin() override { }
+
+private:
+    QtBitmap picture_ { 96, 96 };
+};
+
+} // namespace
+
+StartOptions TakeStartOptions(QStringList& arguments)
+{
+    StartOptions options;
+    while (!arguments.isEmpty() && arguments.first() == QStringLiteral("--pdf")) {
+        arguments.removeFirst();
+        if (arguments.isEmpty()) {
+            options.valid = false;
+            return options;
+        }
+        options.pdf = true;
+        options.pdfPath = arguments.takeFirst();
+    }
+    return options;
+}
+
+int ExportPdf(const QString& pdfPath, const QStringList& arguments)
+{
+    if (arguments.size() < 2 || pdfPath.isEmpty())
+        return Fail(QStringLiteral("传递参数不正确!"));
+    const QString dataPath = arguments[0];
+    QString formatPath = arguments[1];
+    if (!FileExists(LocalPath(dataPath)))
+        return Fail(DataOpenMessage(kFileMissing, dataPath));
+    if (!FileExists(LocalPath(formatPath)))
+        return Fail(FormatLoadMessage(kFileMissing, formatPath));
+    const RunMode mode = ModeFromArguments(arguments);
+    const QString savedFormat = QFile::decodeName(QByteArray::fromStdString(ProgramFolder()))
+        + QStringLiteral("/Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
+    if (mode.preferSaved && FileExists(LocalPath(savedFormat)))
+        formatPath = savedFormat;
+
+    TMyPrintFormat format;
+    TMyPrintData data(format);
+    if (const QString failure = FormatLoadMessage(format.LoadFromFile(LocalPath(formatPath)), formatPath);
+        !failure.isEmpty())
+        return Fail(failure);
+    if (const QString failure = DataOpenMessage(data.Open(LocalPath(dataPath)), dataPath); !failure.isEmpty())
+        return Fail(failure);
+
+    // Size-0 fonts take the size they take on the screen; pictures are the
+    // toolkit's.
+    pdf::PdfCanvas::SetDefaultFontPoints(QtCanvas::DefaultFontPoints());
+    pdf::PdfCanvas::SetPictureReader(
+        [](Bitmap& bitmap, int& width, int& height, std::vector<std::uint32_t>& pixels) {
+            auto* picture = dynamic_cast<QtBitmap*>(&bitmap);
+            if (!picture)
+                return false;
+            const QImage image = picture->Image().convertToFormat(QImage::Format_RGB32);
+            width = image.width();
+            height = image.height();
+            pixels.clear();
+            pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+            for (int y = 0; y < height; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                for (int x = 0; x < width; ++x)
+                    pixels.push_back(line[x] & 0xFFFFFFu);
+            }
+            return !image.isNull();
+        });
+    pdf::PdfDocument document;
+    pdf::PdfFileHost host(document);
+    QtDisplay display;
+    TMyScreen screen(display);
+    TMyPrinter printer(host);
+    HiddenPaperHost paperHost;
+    TMyPaper paper(paperHost, screen);
+    QtBitmapFactory bitmaps;
+    try {
+        printer.PaperSize = format.PaperSize;
+        printer.PaperWidth = format.PaperWidth;
+        printer.PaperLength = format.PaperLength;
+        printer.Orientation = format.Orientation;
+        printer.ApplySettings();
+        TMyBuffPaper pages(format, data, screen, printer, paper, bitmaps);
+        pages.SetPageSize(Round(format.PaperWidth / 10.0L) * 10, Round(format.PaperLength / 10.0L) * 10);
+        data.ReadHeadFoot();
+        pages.Paginate();
+        pages.PrintPages(1, pages.PageCount);
+    } catch (const std::exception& error) {
+        return Fail(QString::fromUtf8(error.what()));
+    } catch (...) {
+        return Fail(QStringLiteral("发生了未知的错误"));
+    }
+    std::string error;
+    if (!document.Save(LocalPath(pdfPath), &error))
+        return Fail(QStringLiteral("无法写入PDF文件") + QString::fromUtf8(error.c_str()));
+    return 0;
+}
+
+} // namespace quillet

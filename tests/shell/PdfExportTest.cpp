@@ -1,0 +1,145 @@
+// `quillet --pdf FILE DATA FORMAT [mode]` as a process: the whole report in
+// one PDF without a window, and on failure a message, a non-zero status and
+// no file under the name asked for.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "tools/ExampleReport.h"
+
+namespace quillet {
+namespace {
+
+const QString kProgram = QStringLiteral(QUILLET_BINARY);
+
+struct Outcome {
+    int status = -1;
+    QString message; // the last line of the error output
+};
+
+Outcome Start(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display and no platform asked for: the PDF needs neither.
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QUILLET_NONINTERACTIVE"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    process.setProcessEnvironment(env);
+    process.start(kProgram, arguments);
+    if (!process.waitForFinished(180000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    Outcome run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    const QStringList lines
+        = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.message = lines.isEmpty() ? QString() : lines.last().trimmed();
+    return run;
+}
+
+QString Tool(const QString& program, const QStringList& arguments, int* status = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (status)
+        *status = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class PdfExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 120));
+        data_ = dir_.filePath(QString::fromLatin1(kExampleDataName));
+        format_ = dir_.filePath(QString::fromLatin1(kExampleFormatName));
+        out_ = dir_.filePath(QStringLiteral("报表.pdf"));
+    }
+    QTemporaryDir dir_;
+    QString data_;
+    QString format_;
+    QString out_;
+};
+
+// The whole report lands in one valid file whose pages number themselves
+// "n of N", with a mode word after the files as in a normal start.
+TEST_F(PdfExportTest, WholeReportInOneFile)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
+        GTEST_SKIP() << "poppler-utils or qpdf is not installed";
+    for (const QString& mode : { QString(), QStringLiteral("NotDefPrint") }) {
+        QStringList arguments { QStringLiteral("--pdf"), out_, data_, format_ };
+        if (!mode.isEmpty())
+            arguments << mode;
+        const Outcome run = Start(arguments);
+        ASSERT_EQ(run.status, 0) << run.message.toStdString();
+        int status = -1;
+        Tool(QStringLiteral("qpdf"), { QStringLiteral("--check"), out_ }, &status);
+        EXPECT_EQ(status, 0);
+        const QString text
+            = Tool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") });
+        const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        ASSERT_GE(pages.size(), 2);
+        const int count = static_cast<int>(pages.size());
+        for (int n = 1; n <= count; ++n) {
+            EXPECT_TRUE(pages[n - 1].contains(QStringLiteral("第%1页 共%2页").arg(n).arg(count)))
+                << "page " << n;
+            EXPECT_TRUE(pages[n - 1].contains(QStringLiteral("2024年3月销售明细账"))) << "page " << n;
+        }
+        // Nothing beside it: no pages of their own, no half-written files.
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 3);
+    }
+}
+
+// Failures say why, end with a non-zero status and leave what was under the
+// file's name as it was.
+TEST_F(PdfExportTest, FailuresLeaveNoFile)
+{
+    const QString missing = dir_.filePath(QStringLiteral("missing.dat"));
+    const QString title = QStringLiteral("打印预览窗体: ");
+    struct Case {
+        QStringList arguments;
+        QString message;
+    };
+    const Case cases[] = {
+        { { QStringLiteral("--pdf") }, title + QStringLiteral("传递参数不正确!") },
+        { { QStringLiteral("--pdf"), out_, data_ }, title + QStringLiteral("传递参数不正确!") },
+        { { QStringLiteral("--pdf"), out_, missing, format_ },
+            title + QStringLiteral("数据文件\"%1\"不存在!").arg(missing) },
+        { { QStringLiteral("--pdf"), out_, data_, data_ },
+            title + QStringLiteral("格式文件\"%1\"格式不对!").arg(data_) },
+    };
+    for (const Case& c : cases) {
+        const Outcome run = Start(c.arguments);
+        EXPECT_NE(run.status, 0) << c.message.toStdString();
+        EXPECT_EQ(run.message.toStdString(), c.message.toStdString());
+        EXPECT_FALSE(QFile::exists(out_));
+    }
+
+    QFile old(out_);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    EXPECT_NE(Start({ QStringLiteral("--pdf"), out_, missing, format_ }).status, 0);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old"));
+
+    const QString unwritable = dir_.filePath(QStringLiteral("no/such/folder/out.pdf"));
+    const Outcome run = Start({ QStringLiteral("--pdf"), unwritable, data_, format_ });
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.message.startsWith(title + QStringLiteral("无法写入PDF文件")))
+        << run.message.toStdString();
+    EXPECT_FALSE(QFile::exists(unwritable));
+}
+
+} // namespace
+} // namespace quillet
