@@ -77,42 +77,6 @@ private:
     std::unordered_map<std::uint32_t, std::string> outlines_;
 };
 
-// The faces of the machine found through fontconfig, each opened once.
-class FaceLibrary {
-public:
-    // The one library of the program.
-    static FaceLibrary& Shared();
-    ~FaceLibrary();
-    FaceLibrary(const FaceLibrary&) = delete;
-    FaceLibrary& operator=(const FaceLibrary&) = delete;
-
-    // The face for a family name (UTF-8) after the program's substitutions
-    // of Windows names, or the machine's default face when the family is
-    // missing; nullptr only when no TrueType face is found at all.
-    FontFace* ForFamily(std::string_view utf8Family);
-    // The face that draws c in place of `primary`, which lacks it, chosen in
-    // fontconfig's order of faces for that family; nullptr when none has it.
-    FontFace* FallbackFor(FontFace* primary, std::string_view utf8Family, char32_t c);
-    // A face by file and index; nullptr when it is no usable TrueType face.
-    FontFace* Open(const std::string& path, int index);
-
-    // The family the program uses for a Windows face name (宋体 -> AR PL UMing CN, ...).
-    static std::string Substitute(std::string_view utf8Family);
-
-private:
-    FaceLibrary();
-    void* library_ = nullptr; // FT_Library
-    std::unordered_map<std::string, std::unique_ptr<FontFace>> faces_; // by "path\nindex"
-    std::unordered_map<std::string, FontFace*> families_;
-    struct Candidate {
-        std::string path;
-        int index = 0;
-    };
-    static std::vector<Candidate> SortedFaces(const std::string& family);
-    std::unordered_map<std::string, std::vector<Candidate>> fallbackChains_;
-    std::unordered_map<std::string, FontFace*> fallbackChoices_; // family + "\n" + character
-};
-
 constexpr std::uint32_t Tag(const char (&s)[5])
 {
     return (static_cast<std::uint32_t>(static_cast<unsigned char>(s[0])) << 24)

@@ -7,7 +7,7 @@
 
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
-#include "platform/pdf/FontFace.h"
+#include "platform/pdf/FaceLibrary.h"
 
 namespace quillet::pdf {
 namespace {
