@@ -122,8 +122,9 @@ FontFace::LineMetrics FontFace::Metrics(int pixels)
     if (auto it = lineMetrics_.find(pixels); it != lineMetrics_.end())
         return it->second;
     // As the screen measures a line: faces with embedded bitmaps take
-    // FreeType's metrics at the size, others the hhea values scaled (or the
-    // OS/2 typographic ones when the face asks for them), each rounded.
+    // FreeType's metrics at the size (the typographic ones at the sizes of
+    // the bitmaps), others the hhea values scaled (or the OS/2 typographic
+    // ones when the face asks for them), each rounded.
     LineMetrics m;
     FT_Face face = AsFace(face_);
     const bool bitmaps
@@ -147,7 +148,15 @@ FontFace::LineMetrics FontFace::Metrics(int pixels)
             descent = ReadU16(os2, 76);
         }
     }
-    if (bitmaps && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels)) == 0) {
+    bool strike = false;
+    for (int i = 0; bitmaps && i < face->num_fixed_sizes; ++i)
+        strike = strike || face->available_sizes[i].y_ppem == static_cast<FT_Pos>(pixels) * 64;
+    if (strike && os2.size() >= 72 && (ReadU16(os2, 68) != 0 || ReadU16(os2, 70) != 0)) {
+        // At a size the face has bitmaps for, the screen takes the OS/2
+        // typographic ascender and descender.
+        m.ascent = scaled(static_cast<std::int16_t>(ReadU16(os2, 68)));
+        m.descent = scaled(-static_cast<std::int16_t>(ReadU16(os2, 70)));
+    } else if (bitmaps && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels)) == 0) {
         m.ascent = static_cast<int>((face->size->metrics.ascender + 32) >> 6);
         m.descent = static_cast<int>((-face->size->metrics.descender + 32) >> 6);
     } else if (ascent != 0 || descent != 0) {
