@@ -1,8 +1,10 @@
 // fuzz_seeds <format corpus> <data corpus> <engine corpus>: writes valid
 // inputs for each fuzz target from the example report and from a small
 // ledger made like the tests make theirs: format files from our writer, data
-// files with their table shape in front (one of them past the 1 MB piece the
-// totals are summed in), and format and data pairs for the page engine.
+// files with their table shape in front (one of them with its rows repeated
+// past the 1 MB piece the totals are summed in), and format and data pairs for
+// the page engine (most with the format cut short: the engine target lays it
+// over the example's layout).
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -125,24 +127,22 @@ int main(int argc, char** argv)
     const std::string exampleLandscape = FormatBytes(example, landscape);
     const std::string ledgerShort = Trimmed(ledgerFormat);
     const std::string exampleShort = Trimmed(exampleFormat);
-    const std::string landscapeShort = Trimmed(exampleLandscape);
 
     const std::string ledgerData = LedgerData(12);
-    // 1,400 rows of four cells: about 1.1 MB, more than one piece of the sums.
-    const std::string bigData = LedgerData(1400);
-    const std::string exampleData = ExampleData(80);
+    const std::string exampleData = ExampleData(40);
 
     bool ok = Write(formats + "/ledger.fmt", ledgerFormat) && Write(formats + "/example.fmt", exampleFormat)
         && Write(formats + "/example-landscape.fmt", exampleLandscape)
         && Write(formats + "/ledger-short.fmt", ledgerShort)
         && Write(formats + "/example-short.fmt", exampleShort)
         && Write(datas + "/ledger.dat", Shape(4, 6, 1, 7) + ledgerData)
-        && Write(datas + "/ledger-big.dat", Shape(4, 6, 1, 200) + bigData)
+        && Write(datas + "/ledger-repeated.dat", Shape(4, 6, 1, 0xF000 | 200) + ledgerData)
         && Write(datas + "/example.dat",
             Shape(kExampleColumns, kExampleRowsPerBlock, kExampleHeadRows, 3) + exampleData)
         && Write(engines + "/ledger", Le32(ledgerShort.size()) + ledgerShort + ledgerData)
-        && Write(engines + "/example", Le32(exampleShort.size()) + exampleShort + exampleData)
-        && Write(engines + "/example-landscape", Le32(landscapeShort.size()) + landscapeShort + exampleData)
-        && Write(engines + "/example-full", Le32(exampleFormat.size()) + exampleFormat + ExampleData(30));
+        && Write(engines + "/example-head", Le32(400) + exampleFormat.substr(0, 400) + exampleData)
+        && Write(engines + "/example-columns", Le32(3000) + exampleFormat.substr(0, 3000) + exampleData)
+        && Write(engines + "/example-landscape", Le32(400) + exampleLandscape.substr(0, 400) + exampleData)
+        && Write(engines + "/example-full", Le32(exampleFormat.size()) + exampleFormat + ExampleData(20));
     return ok ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 // Feeds a fuzzed format and data file to the page engine from memory: the
-// first four bytes say how many of the rest are the format file, the others
-// are the data file. The report is paginated as the program opens it, and its
-// first, a middle and its last page are drawn on a recording canvas.
+// first four bytes say how many of the rest are the format file (laid over
+// the example's layout when it ends early), the others are the data file. The report is paginated as the
+// program opens it, and its first, a middle and its last page are drawn on a recording canvas.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,6 +16,7 @@
 #include "platform/NumberLocale.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingCanvas.h"
+#include "tools/ExampleReport.h"
 
 using namespace quillet;
 using namespace quillet::fuzz;
@@ -85,7 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* formatBytes = data + 4;
     const std::uint8_t* dataBytes = formatBytes + formatSize;
 
-    TMyPrintFormat format;
+    // A format file that ends early lays its bytes over the example's layout,
+    // so a short input still makes a whole report.
+    static const TMyPrintFormat example = [] {
+        TMyPrintFormat f;
+        BuildExampleFormat(f);
+        return f;
+    }();
+    TMyPrintFormat format = example;
     if (format.LoadFromBytes(formatBytes, formatSize) != kFileOk)
         return 0;
     TMyPrintData reportData(format);
