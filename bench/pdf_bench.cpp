@@ -51,6 +51,51 @@ struct PdfBenchHost : DocumentHolder, pdf::PdfFileHost {
     }
 };
 
+// Our canvas with every job a document of its own, as a print job a page
+// will be: each file saved when its job ends.
+struct OurDocumentPerPageHost : DocumentHolder, pdf::PdfFileHost {
+    OurDocumentPerPageHost()
+        : pdf::PdfFileHost(*document)
+    {
+    }
+    static QString& Folder()
+    {
+        static QString folder;
+        return folder;
+    }
+    std::unique_ptr<PrintJob> BeginJob(const std::string& title) override
+    {
+        auto job = pdf::PdfFileHost::BeginJob(title);
+        return job ? std::make_unique<Job>(*this, std::move(job)) : nullptr;
+    }
+    long long bytes = 0;
+
+private:
+    struct Job : PrintJob {
+        Job(OurDocumentPerPageHost& host, std::unique_ptr<PrintJob> inner)
+            : host(host)
+            , inner(std::move(inner))
+        {
+        }
+        Canvas& GetCanvas() override { return inner->GetCanvas(); }
+        bool End() override
+        {
+            if (!inner->End())
+                return false;
+            const std::string path
+                = (Folder() + QStringLiteral("/page-%1.pdf").arg(host.JobsEnded())).toStdString();
+            const bool saved = host.document->Save(path);
+            host.bytes += static_cast<long long>(std::filesystem::file_size(path));
+            host.document = std::make_unique<pdf::PdfDocument>(gCompression);
+            host.SetDocument(*host.document);
+            return saved;
+        }
+        void Abort() override { inner->Abort(); }
+        OurDocumentPerPageHost& host;
+        std::unique_ptr<PrintJob> inner;
+    };
+};
+
 // Qt's PDF writer with every job a page of one document, on the sheet of the
 // PDF printer (A4, 1200 dpi, 10-point edge).
 class QtOneDocumentHost : public PrinterHost {
@@ -178,6 +223,20 @@ int main(int argc, char** argv)
         std::snprintf(what, sizeof what, "our canvas, one document, zlib level %d%s", level,
             run == 1 ? " (faces unread)" : "");
         Report(what, rig.buffer->PageCount, seconds, SizeOf(path));
+    }
+    for (int level : { 1, 0 }) {
+        gCompression = level;
+        OurDocumentPerPageHost::Folder() = temp.filePath(QStringLiteral("ours-pages-%1").arg(level));
+        QDir().mkpath(OurDocumentPerPageHost::Folder());
+        BasicEngineRig<OurDocumentPerPageHost> rig;
+        BuildBenchFormat(rig.format);
+        if (!rig.Start(dataPath))
+            return 1;
+        const auto start = std::chrono::steady_clock::now();
+        rig.buffer->PrintPages(1, rig.buffer->PageCount);
+        char what[96];
+        std::snprintf(what, sizeof what, "our canvas, one document a page, zlib level %d", level);
+        Report(what, rig.buffer->PageCount, Seconds(start), rig.printerHost.bytes);
     }
     {
         QtOneDocumentHost::Path() = temp.filePath(QStringLiteral("qt-one.pdf"));

@@ -44,7 +44,7 @@ public:
         if (done_)
             return false;
         done_ = true;
-        host_.document_.EndPage();
+        host_.document_->EndPage();
         host_.jobOpen_ = false;
         ++host_.jobsEnded_;
         return true;
@@ -54,7 +54,7 @@ public:
         if (done_)
             return;
         done_ = true;
-        host_.document_.DiscardPage();
+        host_.document_->DiscardPage();
         host_.jobOpen_ = false;
     }
 
@@ -65,7 +65,7 @@ private:
 };
 
 PdfFileHost::PdfFileHost(PdfDocument& document)
-    : document_(document)
+    : document_(&document)
 {
     settings_.fields = DM_ORIENTATION | DM_PAPERSIZE;
 }
@@ -132,7 +132,15 @@ std::unique_ptr<PrintJob> PdfFileHost::BeginJob(const std::string&)
     if (jobOpen_)
         return nullptr;
     jobOpen_ = true;
-    return std::make_unique<Job>(*this, document_.BeginPage(Setup()));
+    return std::make_unique<Job>(*this, document_->BeginPage(Setup()));
+}
+
+bool PdfFileHost::SetDocument(PdfDocument& document)
+{
+    if (jobOpen_)
+        return false;
+    document_ = &document;
+    return true;
 }
 
 } // namespace quillet::pdf

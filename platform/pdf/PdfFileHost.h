@@ -30,6 +30,10 @@ public:
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     bool SetupDialog() override { return false; }
 
+    // Later jobs go into document (one document a job: a new one after each
+    // job ends). False while a job is open.
+    bool SetDocument(PdfDocument& document);
+
     // Where the next page lies on its sheet.
     PageSetup Setup() const;
     int JobsEnded() const { return jobsEnded_; }
@@ -39,7 +43,7 @@ public:
 
 private:
     class Job;
-    PdfDocument& document_;
+    PdfDocument* document_;
     PrinterSettings settings_;
     double sheetWidthMm_ = 210;
     double sheetHeightMm_ = 297;

@@ -309,7 +309,8 @@ TEST_F(PdfCanvasTest, PicturesKeepTheirDarkPixels)
 }
 
 // The one-file printer: each ended job is a page, an aborted one leaves none,
-// a second job waits for the first, and paper settings shape later sheets.
+// a second job waits for the first, paper settings shape later sheets, and
+// between jobs the pages can go to another document.
 TEST_F(PdfCanvasTest, FileHostMakesEachJobAPage)
 {
     pdf::PdfDocument document;
@@ -344,10 +345,23 @@ TEST_F(PdfCanvasTest, FileHostMakesEachJobAPage)
     ASSERT_NE(third, nullptr);
     third->GetCanvas().TextOut(0, 0, "three");
     EXPECT_TRUE(third->End());
-    EXPECT_EQ(host.JobsEnded(), 2);
+
+    // One document a job: the next job goes into another document.
+    pdf::PdfDocument other;
+    auto fourth = host.BeginJob("other");
+    ASSERT_NE(fourth, nullptr);
+    EXPECT_FALSE(host.SetDocument(other));
+    fourth->GetCanvas().TextOut(0, 0, "four");
+    EXPECT_TRUE(fourth->End());
+    EXPECT_TRUE(host.SetDocument(other));
+    auto fifth = host.BeginJob("other");
+    ASSERT_NE(fifth, nullptr);
+    fifth->GetCanvas().TextOut(0, 0, "five");
+    EXPECT_TRUE(fifth->End());
+    EXPECT_EQ(Shell("pdftotext -raw '" + SaveChecked(other, "other.pdf") + "' -"), "five\n\f");
 
     const std::string path = SaveChecked(document);
-    EXPECT_EQ(Shell("pdftotext -raw '" + path + "' -"), "one\n\fthree\n\f");
+    EXPECT_EQ(Shell("pdftotext -raw '" + path + "' -"), "one\n\fthree\n\ffour\n\f");
     const std::string info = Shell("pdfinfo -f 1 -l 2 '" + path + "'");
     EXPECT_TRUE(std::regex_search(info, std::regex("Page +2 size: +1190.55 x 841.89"))) << info;
 }
