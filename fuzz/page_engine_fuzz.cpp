@@ -116,9 +116,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(pages.PageCount >= 0 && pages.BlocksPerPage >= 1, "page and block counts");
         if (pages.PageCount < 1)
             return 0;
+        // Each of them once, however few pages there are.
+        const int middle = (pages.PageCount + 1) / 2;
         RenderPage(pages, rig.canvas, 1);
-        RenderPage(pages, rig.canvas, (pages.PageCount + 1) / 2);
-        RenderPage(pages, rig.canvas, pages.PageCount);
+        if (middle != 1)
+            RenderPage(pages, rig.canvas, middle);
+        if (pages.PageCount != middle)
+            RenderPage(pages, rig.canvas, pages.PageCount);
     } catch (const EngineError&) {
         // Refused with a message of the engine's own: not a fault.
     } catch (const DataFileError&) {
