@@ -14,6 +14,7 @@
 #include "model/PrnData.h"
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
+#include "platform/GbkCodec.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/QtBitmap.h"
@@ -120,6 +121,7 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
             return !image.isNull();
         });
     pdf::PdfDocument document;
+    document.SetTitle(GbkToUtf8(format.Title.Text.Text()));
     pdf::PdfFileHost host(document);
     QtDisplay display;
     TMyScreen screen(display);

@@ -86,6 +86,28 @@ std::string SubsetTag(const std::string& name, const std::vector<std::uint32_t>&
     return tag;
 }
 
+// A text string of the document information: UTF-16BE with its byte order mark.
+std::string TextString(const std::string& utf8)
+{
+    std::string s = "<FEFF";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t c = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+        n = std::min(n, utf8.size() - i);
+        for (std::size_t k = 1; k < n; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        if (c >= 0x10000 && c <= 0x10FFFF) {
+            AppendHex4(s, 0xD800 + ((c - 0x10000) >> 10));
+            AppendHex4(s, 0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            AppendHex4(s, c <= 0xFFFF ? static_cast<unsigned>(c) : 0xFFFDu);
+        }
+    }
+    return s + ">";
+}
+
 std::string ToUnicodeMap(const std::vector<char32_t>& characters)
 {
     std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
@@ -375,6 +397,12 @@ std::string PdfDocument::Finish()
         out_ += " 0 R";
     }
     out_ += "] >>\nendobj\n";
+    int info = 0;
+    if (!title_.empty()) {
+        info = NewObject();
+        BeginObject(info);
+        out_ += "<< /Title " + TextString(title_) + " >>\nendobj\n";
+    }
     const std::size_t xref = out_.size();
     out_ += "xref\n0 ";
     AppendInt(out_, static_cast<long long>(offsets_.size()));
@@ -386,7 +414,13 @@ std::string PdfDocument::Finish()
     }
     out_ += "trailer\n<< /Size ";
     AppendInt(out_, static_cast<long long>(offsets_.size()));
-    out_ += " /Root 1 0 R >>\nstartxref\n";
+    out_ += " /Root 1 0 R";
+    if (info > 0) {
+        out_ += " /Info ";
+        AppendInt(out_, info);
+        out_ += " 0 R";
+    }
+    out_ += " >>\nstartxref\n";
     AppendInt(out_, static_cast<long long>(xref));
     out_ += "\n%%EOF\n";
     finished_ = true;

@@ -48,6 +48,9 @@ public:
     void DiscardPage();
     int PageCount() const { return static_cast<int>(pages_.size()); }
 
+    // The title viewers show for the file (UTF-8); none when empty.
+    void SetTitle(std::string utf8Title) { title_ = std::move(utf8Title); }
+
     // Ends the last page and gives the whole file. A document without pages
     // gets one empty page, as a PDF needs at least one.
     std::string Finish();
@@ -87,6 +90,7 @@ private:
     std::map<FontFace*, FontUse*> fontsByFace_;
     std::unique_ptr<PdfCanvas> canvas_;
     int pagesObject_ = 0;
+    std::string title_;
     bool pageOpen_ = false;
     bool finished_ = false;
 };

@@ -113,6 +113,7 @@ TEST_F(PdfCanvasTest, TextExtractsExactlyAsDrawn)
         { "", "empty face name" },
     };
     pdf::PdfDocument document;
+    document.SetTitle("2024年3月销售明细账 𠀀");
     for (int page = 0; page < 2; ++page) {
         Canvas& c = document.BeginPage(A4At(300));
         int y = 100;
@@ -131,6 +132,8 @@ TEST_F(PdfCanvasTest, TextExtractsExactlyAsDrawn)
         expected += "\f";
     }
     EXPECT_EQ(text, expected);
+    const std::string info = Shell("pdfinfo -enc UTF-8 '" + path + "'");
+    EXPECT_NE(info.find("Title:           2024年3月销售明细账 𠀀\n"), std::string::npos) << info;
 
     // Every face embedded once, as a named subset with a ToUnicode map.
     const std::string fonts = Shell("pdffonts '" + path + "'");

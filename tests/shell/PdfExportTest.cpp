@@ -69,8 +69,9 @@ protected:
     QString out_;
 };
 
-// The whole report lands in one valid file whose pages number themselves
-// "n of N", with a mode word after the files as in a normal start.
+// The whole report lands in one valid file, titled as the report, whose pages
+// number themselves "n of N", with a mode word after the files as in a normal
+// start.
 TEST_F(PdfExportTest, WholeReportInOneFile)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
@@ -95,6 +96,8 @@ TEST_F(PdfExportTest, WholeReportInOneFile)
                 << "page " << n;
             EXPECT_TRUE(pages[n - 1].contains(QStringLiteral("2024年3月销售明细账"))) << "page " << n;
         }
+        EXPECT_TRUE(Tool(QStringLiteral("pdfinfo"), { out_ })
+                        .contains(QStringLiteral("Title:           2024年3月销售明细账\n")));
         // Nothing beside it: no pages of their own, no half-written files.
         EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 3);
     }
