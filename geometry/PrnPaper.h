@@ -39,7 +39,8 @@ public:
     void SetPaper(int widthCm, int heightCm);
     void DrawBlankPage();
 
-    static constexpr int kMaxSheetPixels = 8192;
+    // 127 cm at 96 dots per inch: an A0 sheet (84 x 118 cm) is shown whole.
+    static constexpr int kMaxSheetPixels = 4800;
     // The sheet of the last SetPaper as shown, and whether that differs from
     // the size asked for.
     int ShownWidthCm() const { return shownWidthCm_; }

@@ -173,13 +173,13 @@ TEST_F(PaperTest, AbsurdSizesShowASheetThatFits)
     }
     paper.SetPaper(6553, 6553);
     EXPECT_TRUE(paper.SheetFitted());
-    EXPECT_EQ(paper.ShownWidthCm(), 216); // 216 x 37.795 = 8164 pixels
-    EXPECT_EQ(host.picture.Width(), 8164);
-    EXPECT_EQ(host.picture.Height(), 8164);
-    EXPECT_EQ(host.left->lengthNumber, 215);
-    EXPECT_LE(host.top->length, (216 + 2) * 38);
+    EXPECT_EQ(paper.ShownWidthCm(), 127); // 127 x 37.795 = 4800 pixels
+    EXPECT_EQ(host.picture.Width(), 4800);
+    EXPECT_EQ(host.picture.Height(), 4800);
+    EXPECT_EQ(host.left->lengthNumber, 126);
+    EXPECT_LE(host.top->length, (127 + 2) * 38);
     // The largest sheet that fits is shown as it is.
-    paper.SetPaper(216, 216);
+    paper.SetPaper(84, 127);
     EXPECT_FALSE(paper.SheetFitted());
     EXPECT_EQ(host.changed, 6);
 }

@@ -39,7 +39,7 @@ TEST_F(AbsurdPaperTest, FromAFormatFileTheSheetFitsAndPrintingGoesOn)
 {
     // The page takes the paper in whole centimetres: 65535 mm is 65540.
     for (auto [side, shownCm, pageText] :
-        { std::tuple { 0, 1, "纸张 0*0(毫米)" }, std::tuple { 65535, 216, "纸张 65540*65540(毫米)" } }) {
+        { std::tuple { 0, 1, "纸张 0*0(毫米)" }, std::tuple { 65535, 127, "纸张 65540*65540(毫米)" } }) {
         SCOPED_TRACE(side);
         fakePrinters_.jobs.clear();
         TFrmPrintReview& w = Open({ DataPath(), FormatWithPaper(side, side), QStringLiteral("NotDef") });
@@ -58,7 +58,7 @@ TEST_F(AbsurdPaperTest, FromThePrinterTheSheetFitsAndAnA4SheetIsShownAsItIs)
 {
     TFrmPrintReview& w = Open();
     EXPECT_FALSE(w.Paper->SheetFitted());
-    for (auto [side, shownCm] : { std::pair { 0, 1 }, std::pair { 655350, 216 } }) {
+    for (auto [side, shownCm] : { std::pair { 0, 1 }, std::pair { 655350, 127 } }) {
         SCOPED_TRACE(side);
         w.Hook.printerSetup = [this, side] {
             fakePrinters_.settings
