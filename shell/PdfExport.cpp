@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "engine/BuffPaper.h"
+#include "geometry/HeadlessPaperHost.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
 #include "geometry/PrnScreen.h"
@@ -40,24 +41,6 @@ int Fail(const QString& message)
     std::fflush(stderr);
     return 1;
 }
-
-// The paper view of a window that is never shown.
-class HiddenPaperHost : public TMyPaperHost {
-public:
-    int TopStripWidth() const override { return 0; }
-    int LeftStripHeight() const override { return 0; }
-    void SetTopRuler(int, int, int, int) override { }
-    void SetLeftRuler(int, int, int, int) override { }
-    int TopRulerStartWhere() const override { return 0; }
-    int LeftRulerStartWhere() const override { return 0; }
-    void PlacePreviewImage(int, int, int, int) override { }
-    Bitmap& PreviewPicture() override { return picture_; }
-    void PreviewPictureChanged() override { }
-    void ScrollToOrigin() override { }
-
-private:
-    QtBitmap picture_ { 96, 96 };
-};
 
 } // namespace
 
@@ -126,7 +109,7 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
     QtDisplay display;
     TMyScreen screen(display);
     TMyPrinter printer(host);
-    HiddenPaperHost paperHost;
+    HeadlessPaperHost<QtBitmap> paperHost;
     TMyPaper paper(paperHost, screen);
     QtBitmapFactory bitmaps;
     try {

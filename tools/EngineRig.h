@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/BuffPaper.h"
+#include "geometry/HeadlessPaperHost.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
 #include "geometry/PrnScreen.h"
@@ -20,20 +21,7 @@
 namespace quillet {
 
 // What the main window gives the paper view, with a real picture and no rulers.
-class OffscreenPaperHost : public TMyPaperHost {
-public:
-    int TopStripWidth() const override { return 0; }
-    int LeftStripHeight() const override { return 0; }
-    void SetTopRuler(int, int, int, int) override { }
-    void SetLeftRuler(int, int, int, int) override { }
-    int TopRulerStartWhere() const override { return 0; }
-    int LeftRulerStartWhere() const override { return 0; }
-    void PlacePreviewImage(int, int, int, int) override { }
-    Bitmap& PreviewPicture() override { return picture; }
-    void PreviewPictureChanged() override { }
-    void ScrollToOrigin() override { }
-    QtBitmap picture { 96, 96 };
-};
+using OffscreenPaperHost = HeadlessPaperHost<QtBitmap>;
 
 // The engine's objects wired as the program wires them, on the printers of
 // the given host.
