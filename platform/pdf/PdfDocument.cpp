@@ -44,6 +44,24 @@ void AppendReal(std::string& s, double v)
     s.append(buf, r.ptr);
 }
 
+// A page's resource sub-dictionary (fonts or pictures), each object named by
+// the prefix and its own object number; nothing when the page uses none.
+void AppendResources(
+    std::string& s, std::string_view open, std::string_view prefix, const std::vector<int>& objects)
+{
+    if (objects.empty())
+        return;
+    s += open;
+    for (int object : objects) {
+        s += prefix;
+        AppendInt(s, object);
+        s += ' ';
+        AppendInt(s, object);
+        s += " 0 R";
+    }
+    s += " >>";
+}
+
 void AppendHex4(std::string& s, unsigned v)
 {
     static const char kHex[] = "0123456789ABCDEF";
@@ -213,28 +231,8 @@ void PdfDocument::EndPage()
     out_ += ' ';
     AppendReal(out_, canvas_->Setup().heightPoints);
     out_ += "] /Resources << /ProcSet [/PDF /Text /ImageC]";
-    if (!canvas_->FontObjects().empty()) {
-        out_ += " /Font <<";
-        for (int f : canvas_->FontObjects()) {
-            out_ += " /F";
-            AppendInt(out_, f);
-            out_ += ' ';
-            AppendInt(out_, f);
-            out_ += " 0 R";
-        }
-        out_ += " >>";
-    }
-    if (!canvas_->ImageObjects().empty()) {
-        out_ += " /XObject <<";
-        for (int i : canvas_->ImageObjects()) {
-            out_ += " /I";
-            AppendInt(out_, i);
-            out_ += ' ';
-            AppendInt(out_, i);
-            out_ += " 0 R";
-        }
-        out_ += " >>";
-    }
+    AppendResources(out_, " /Font <<", " /F", canvas_->FontObjects());
+    AppendResources(out_, " /XObject <<", " /I", canvas_->ImageObjects());
     out_ += " >> /Contents ";
     AppendInt(out_, contents);
     out_ += " 0 R >>\nendobj\n";
