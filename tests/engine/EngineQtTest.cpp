@@ -40,6 +40,23 @@ struct QtRig : EngineRig {
     QImage Preview() { return paperHost.picture.Image(); }
 };
 
+// The folder the PDF printer writes into; it must be named before the rig
+// reads its printers.
+struct PdfFolder {
+    PdfFolder() { qputenv("QUILLET_PDF_DIR", out.path().toUtf8()); }
+    QStringList Files() const { return QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files); }
+    QTemporaryDir out;
+};
+
+// The example layout on the PDF printer.
+struct PdfRig : PdfFolder, QtRig {
+    PdfRig()
+    {
+        qunsetenv("QUILLET_PDF_DIR");
+        BuildExampleFormat(format);
+    }
+};
+
 bool IsDark(QRgb c)
 {
     return qGray(c) < 100;
@@ -216,20 +233,16 @@ TEST_F(ExamplePage, PrintedThroughThePdfPrinter)
 {
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
-    QTemporaryDir out;
-    ASSERT_TRUE(out.isValid());
-    qputenv("QUILLET_PDF_DIR", out.path().toUtf8());
-    QtRig rig;
-    qunsetenv("QUILLET_PDF_DIR");
+    PdfRig rig;
+    ASSERT_TRUE(rig.out.isValid());
     ASSERT_TRUE(rig.printerHost.CurrentIsPdf());
-    BuildExampleFormat(rig.format);
     rig.Start(dataPath);
     rig.buffer->PrintPages(2, 2);
     EXPECT_EQ(rig.buffer->CurrentPage, 1);
 
-    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+    const QStringList files = rig.Files();
     ASSERT_EQ(files.size(), 1);
-    const QString text = PdfText(out.filePath(files[0]));
+    const QString text = PdfText(rig.out.filePath(files[0]));
     EXPECT_TRUE(text.contains(QStringLiteral("第2页 共4页"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("2024年3月销售明细账")));
     EXPECT_TRUE(text.contains(QStringLiteral("本页小计")));
@@ -460,16 +473,12 @@ TEST_F(ExamplePage, PrintedGridBesideMergedCellsSurvivesLowerResolutions)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    QTemporaryDir out;
-    ASSERT_TRUE(out.isValid());
-    qputenv("QUILLET_PDF_DIR", out.path().toUtf8());
-    QtRig rig;
-    qunsetenv("QUILLET_PDF_DIR");
+    PdfRig rig;
+    ASSERT_TRUE(rig.out.isValid());
     ASSERT_TRUE(rig.printerHost.CurrentIsPdf());
-    BuildExampleFormat(rig.format);
     rig.Start(dataPath);
     rig.buffer->PrintPages(1, 1);
-    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+    const QStringList files = rig.Files();
     ASSERT_EQ(files.size(), 1);
     const BodyEdges e = EdgesOf(*rig.buffer, rig.format); // as last drawn, on the printer
     const QRectF page = rig.printerHost.Printer().pageRect(QPrinter::DevicePixel);
@@ -477,7 +486,7 @@ TEST_F(ExamplePage, PrintedGridBesideMergedCellsSurvivesLowerResolutions)
     const double deviceDpi = rig.printerHost.Printer().resolution();
 
     for (int dpi : { 150, 300 }) {
-        const QImage img = RasterOf(out.filePath(files[0]), dpi, out.path());
+        const QImage img = RasterOf(rig.out.filePath(files[0]), dpi, rig.out.path());
         ASSERT_FALSE(img.isNull()) << dpi;
         const double k = dpi / deviceDpi;
         auto rx = [&](int mm) {
@@ -588,12 +597,8 @@ TEST_F(ExamplePage, DataFileCutInsideTheFootTextsIsOnePage)
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
     std::filesystem::resize_file(dataPath, 26 + 4 * 201 + 1); // ends inside the second foot text
-    QTemporaryDir out;
-    ASSERT_TRUE(out.isValid());
-    qputenv("QUILLET_PDF_DIR", out.path().toUtf8());
-    QtRig rig;
-    qunsetenv("QUILLET_PDF_DIR");
-    BuildExampleFormat(rig.format);
+    PdfRig rig;
+    ASSERT_TRUE(rig.out.isValid());
     rig.Start(dataPath);
     EXPECT_EQ(rig.buffer->PageCount, 1);
     rig.buffer->ShowCurrentPage();
@@ -609,9 +614,9 @@ TEST_F(ExamplePage, DataFileCutInsideTheFootTextsIsOnePage)
         100);
 
     rig.buffer->PrintPages(1, rig.buffer->PageCount);
-    const QStringList files = QDir(out.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+    const QStringList files = rig.Files();
     ASSERT_EQ(files.size(), 1);
-    const QString text = PdfText(out.filePath(files[0]));
+    const QString text = PdfText(rig.out.filePath(files[0]));
     EXPECT_TRUE(text.contains(QStringLiteral("日期"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("本页小计")));
     EXPECT_TRUE(text.contains(QStringLiteral("部门：销售一部")));
