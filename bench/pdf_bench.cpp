@@ -1,10 +1,12 @@
 // pdf_bench [--rows N] [--keep]: the 10,000-line ledger of engine_bench
-// printed as PDF three ways, in pages a second:
-//   - Qt's PDF writer, one document a page (the PDF folder printer today),
-//   - Qt's PDF writer, the whole report in one document,
-//   - our PDF canvas, the whole report in one document, at several zlib
-//     levels, each first in a fresh program state (faces unread) and then
-//     again (what the program learnt of the faces kept).
+// printed as PDF, in pages a second, side by side:
+//   (a) the whole report in one document, as `quillet --pdf` writes it: our
+//       PDF canvas (streamed to its file; at several zlib levels) against
+//       Qt's PDF writer;
+//   (b) one document a page, as the PDF folder printer writes print jobs:
+//       the printer itself (our canvas) against Qt's PDF writer a job.
+// The folder printer runs first, in a fresh program state (no face read, no
+// font program kept), then again with what the program kept.
 // Build it in a Release tree; figures from a sanitizer build mean nothing.
 #include <QApplication>
 #include <QDir>
@@ -13,18 +15,21 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "bench/BenchRig.h"
+#include "platform/GbkCodec.h"
+#include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/FontSubstitutions.h"
+#include "platform/qt/PdfPrinter.h"
 #include "platform/qt/QtCanvas.h"
 
 using namespace quillet;
@@ -51,49 +56,69 @@ struct PdfBenchHost : DocumentHolder, pdf::PdfFileHost {
     }
 };
 
-// Our canvas with every job a document of its own, as a print job a page
-// will be: each file saved when its job ends.
-struct OurDocumentPerPageHost : DocumentHolder, pdf::PdfFileHost {
-    OurDocumentPerPageHost()
-        : pdf::PdfFileHost(*document)
+// Qt's PDF writer a job, one file each in the PDF folder, as the PDF folder
+// printer wrote them before it drew on our canvas.
+class QtDocumentPerPageHost : public PrinterHost {
+public:
+    QtDocumentPerPageHost()
+        : printer_(QPrinter::HighResolution)
+        , files_(Folder())
     {
+        PdfPrinter::Prepare(printer_);
     }
     static QString& Folder()
     {
         static QString folder;
         return folder;
     }
+    std::vector<std::string> Printers() const override { return { "PDF" }; }
+    int CurrentIndex() const override { return 0; }
+    void SetCurrentIndex(int) override { }
+    bool GetSettings(PrinterSettings& out) const override
+    {
+        out = PrinterSettings {};
+        out.fields = DM_ORIENTATION | DM_PAPERSIZE;
+        return true;
+    }
+    void SetSettings(const PrinterSettings&) override { }
+    bool Landscape() const override { return false; }
+    int DpiX() const override { return printer_.resolution(); }
+    int DpiY() const override { return printer_.resolution(); }
+    int PageWidthPixels() const override { return qRound(printer_.pageRect(QPrinter::DevicePixel).width()); }
+    int PageHeightPixels() const override
+    {
+        return qRound(printer_.pageRect(QPrinter::DevicePixel).height());
+    }
     std::unique_ptr<PrintJob> BeginJob(const std::string& title) override
     {
-        auto job = pdf::PdfFileHost::BeginJob(title);
-        return job ? std::make_unique<Job>(*this, std::move(job)) : nullptr;
+        const QString name = QString::fromStdString(GbkToUtf8(title));
+        printer_.setDocName(name);
+        const QString file = files_.ClaimFile(name);
+        if (file.isEmpty())
+            return nullptr;
+        printer_.setOutputFileName(file);
+        auto painter = std::make_unique<QPainter>();
+        if (!painter->begin(&printer_))
+            return nullptr;
+        return std::make_unique<Job>(std::move(painter));
     }
-    long long bytes = 0;
+    bool SetupDialog() override { return false; }
 
 private:
     struct Job : PrintJob {
-        Job(OurDocumentPerPageHost& host, std::unique_ptr<PrintJob> inner)
-            : host(host)
-            , inner(std::move(inner))
+        explicit Job(std::unique_ptr<QPainter> p)
+            : painter(std::move(p))
+            , canvas(*painter)
         {
         }
-        Canvas& GetCanvas() override { return inner->GetCanvas(); }
-        bool End() override
-        {
-            if (!inner->End())
-                return false;
-            const std::string path
-                = (Folder() + QStringLiteral("/page-%1.pdf").arg(host.JobsEnded())).toStdString();
-            const bool saved = host.document->Save(path);
-            host.bytes += static_cast<long long>(std::filesystem::file_size(path));
-            host.document = std::make_unique<pdf::PdfDocument>(gCompression);
-            host.SetDocument(*host.document);
-            return saved;
-        }
-        void Abort() override { inner->Abort(); }
-        OurDocumentPerPageHost& host;
-        std::unique_ptr<PrintJob> inner;
+        Canvas& GetCanvas() override { return canvas; }
+        bool End() override { return painter->end(); }
+        void Abort() override { painter->end(); }
+        std::unique_ptr<QPainter> painter;
+        QtCanvas canvas;
     };
+    QPrinter printer_;
+    PdfPrinter files_;
 };
 
 // Qt's PDF writer with every job a page of one document, on the sheet of the
@@ -191,8 +216,6 @@ int main(int argc, char** argv)
     temp.setAutoRemove(!keep);
     if (keep)
         std::printf("files in %s\n", qPrintable(temp.path()));
-    const QString pdfFolder = temp.filePath(QStringLiteral("pages"));
-    qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
     QApplication app(argc, argv);
     InstallFontSubstitutions();
 
@@ -202,41 +225,69 @@ int main(int argc, char** argv)
     if (!WriteLedgerData(dataPath, cells, kLinesPerBlock, kFootRows, true))
         return 1;
 
-    // Our canvas first, while the program has read no face yet.
-    for (int level : { 1, 1, 0, 6 }) {
-        static int run = 0;
+    const auto folderBytes = [](const QString& folder) {
+        long long bytes = 0;
+        for (const QFileInfo& f : QDir(folder).entryInfoList({ QStringLiteral("*.pdf") }, QDir::Files))
+            bytes += f.size();
+        return bytes;
+    };
+    // (b) The PDF folder printer first, while the program has read no face
+    // and kept no font program; then again.
+    for (int run = 1; run <= 2; ++run) {
+        const QString folder = temp.filePath(QStringLiteral("ours-pages-%1").arg(run));
+        qputenv("QUILLET_PDF_DIR", folder.toUtf8());
+        EngineRig rig;
+        BuildBenchFormat(rig.format);
+        if (!rig.Start(dataPath) || !rig.printerHost.CurrentIsPdf())
+            return 1;
+        const int madeBefore = pdf::FontPrograms::Shared().Made();
+        const int reusedBefore = pdf::FontPrograms::Shared().Reused();
+        const auto start = std::chrono::steady_clock::now();
+        rig.buffer->PrintPages(1, rig.buffer->PageCount);
+        const double seconds = Seconds(start);
+        char what[96];
+        std::snprintf(what, sizeof what, "(b) PDF folder printer, our canvas, a document a page%s",
+            run == 1 ? " (fresh)" : "");
+        Report(what, rig.buffer->PageCount, seconds, folderBytes(folder));
+        std::printf("    font programs made %d, taken again %d\n",
+            pdf::FontPrograms::Shared().Made() - madeBefore,
+            pdf::FontPrograms::Shared().Reused() - reusedBefore);
+    }
+    {
+        QtDocumentPerPageHost::Folder() = temp.filePath(QStringLiteral("qt-pages"));
+        BasicEngineRig<QtDocumentPerPageHost> rig;
+        BuildBenchFormat(rig.format);
+        if (!rig.Start(dataPath))
+            return 1;
+        const auto start = std::chrono::steady_clock::now();
+        rig.buffer->PrintPages(1, rig.buffer->PageCount);
+        Report("(b) Qt's PDF writer, a document a page", rig.buffer->PageCount, Seconds(start),
+            folderBytes(QtDocumentPerPageHost::Folder()));
+    }
+
+    // (a) One document, streamed to its file as `quillet --pdf` writes it.
+    for (int level : { 1, 0, 6 }) {
         gCompression = level;
         BasicEngineRig<PdfBenchHost> rig;
         BuildBenchFormat(rig.format);
         if (!rig.Start(dataPath))
             return 1;
-        const QString path = temp.filePath(QStringLiteral("ours-%1.pdf").arg(++run));
+        const std::string path = temp.filePath(QStringLiteral("ours-%1.pdf").arg(level)).toStdString();
         const auto start = std::chrono::steady_clock::now();
-        rig.buffer->PrintPages(1, rig.buffer->PageCount);
         std::string error;
-        if (!rig.printerHost.document->Save(path.toStdString(), &error)) {
+        if (!rig.printerHost.document->StreamTo(path, &error)) {
+            std::fprintf(stderr, "pdf_bench: %s\n", error.c_str());
+            return 1;
+        }
+        rig.buffer->PrintPages(1, rig.buffer->PageCount);
+        if (!rig.printerHost.document->Save(path, &error)) {
             std::fprintf(stderr, "pdf_bench: %s\n", error.c_str());
             return 1;
         }
         const double seconds = Seconds(start);
         char what[96];
-        std::snprintf(what, sizeof what, "our canvas, one document, zlib level %d%s", level,
-            run == 1 ? " (faces unread)" : "");
-        Report(what, rig.buffer->PageCount, seconds, SizeOf(path));
-    }
-    for (int level : { 1, 0 }) {
-        gCompression = level;
-        OurDocumentPerPageHost::Folder() = temp.filePath(QStringLiteral("ours-pages-%1").arg(level));
-        QDir().mkpath(OurDocumentPerPageHost::Folder());
-        BasicEngineRig<OurDocumentPerPageHost> rig;
-        BuildBenchFormat(rig.format);
-        if (!rig.Start(dataPath))
-            return 1;
-        const auto start = std::chrono::steady_clock::now();
-        rig.buffer->PrintPages(1, rig.buffer->PageCount);
-        char what[96];
-        std::snprintf(what, sizeof what, "our canvas, one document a page, zlib level %d", level);
-        Report(what, rig.buffer->PageCount, Seconds(start), rig.printerHost.bytes);
+        std::snprintf(what, sizeof what, "(a) our canvas, one document, zlib level %d", level);
+        Report(what, rig.buffer->PageCount, seconds, SizeOf(QString::fromStdString(path)));
     }
     {
         QtOneDocumentHost::Path() = temp.filePath(QStringLiteral("qt-one.pdf"));
@@ -247,21 +298,8 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         rig.buffer->PrintPages(1, rig.buffer->PageCount);
         rig.printerHost.Finish();
-        Report("Qt's PDF writer, one document", rig.buffer->PageCount, Seconds(start),
+        Report("(a) Qt's PDF writer, one document", rig.buffer->PageCount, Seconds(start),
             SizeOf(QtOneDocumentHost::Path()));
-    }
-    {
-        EngineRig rig;
-        BuildBenchFormat(rig.format);
-        if (!rig.Start(dataPath) || !rig.printerHost.CurrentIsPdf())
-            return 1;
-        const auto start = std::chrono::steady_clock::now();
-        rig.buffer->PrintPages(1, rig.buffer->PageCount);
-        const double seconds = Seconds(start);
-        long long bytes = 0;
-        for (const QFileInfo& f : QDir(pdfFolder).entryInfoList({ QStringLiteral("*.pdf") }, QDir::Files))
-            bytes += f.size();
-        Report("Qt's PDF writer, one document a page (today)", rig.buffer->PageCount, seconds, bytes);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 //   “<cell text>”不是有效的数值  a numeric column holds a cell that is no number
 //   无法开始打印作业              the printing system refused to start a job
 //   打印作业没有正常结束          the printing system reported a failure at its end
+// (both followed by "：" and the printing system's reason when it gave one)
 #include <stdexcept>
 #include <string>
 

@@ -12,6 +12,13 @@ namespace {
 constexpr char kJobNotStarted[] = "无法开始打印作业";
 constexpr char kJobNotEnded[] = "打印作业没有正常结束";
 
+// The engine's words, followed by the printing system's reason when it gave one.
+std::string JobMessage(const char* words, const PrinterHost& host)
+{
+    const std::string reason = host.FailureText();
+    return reason.empty() ? std::string(words) : std::string(words) + "\xEF\xBC\x9A" + reason; // "："
+}
+
 } // namespace
 
 void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
@@ -83,7 +90,7 @@ void TMyBuffPaper::RenderPage(Canvas& canvas, bool toPrinter)
     }
     std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
     if (!job)
-        throw EngineError(kJobNotStarted);
+        throw EngineError(JobMessage(kJobNotStarted, printer_.Host()));
     try {
         RenderBlocks(job->GetCanvas(), printer_.PixelsPerMmX, printer_.PixelsPerMmY);
     } catch (...) {
@@ -92,7 +99,7 @@ void TMyBuffPaper::RenderPage(Canvas& canvas, bool toPrinter)
         throw;
     }
     if (!job->End())
-        throw EngineError(kJobNotEnded);
+        throw EngineError(JobMessage(kJobNotEnded, printer_.Host()));
 }
 
 void TMyBuffPaper::ShowCurrentPage()

@@ -26,8 +26,8 @@ constexpr int DMPAPER_USER = 256;
 struct PrinterSettings {
     std::uint32_t fields = 0;
     int orientation = DMORIENT_PORTRAIT; // 1 portrait, 2 landscape
-    int paperSize = DMPAPER_A4;          // Windows paper code
-    int paperLength = 0;                 // tenths of a mm, used with code 256
+    int paperSize = DMPAPER_A4; // Windows paper code
+    int paperLength = 0; // tenths of a mm, used with code 256
     int paperWidth = 0;
     bool operator==(const PrinterSettings&) const = default;
 };
@@ -69,6 +69,10 @@ public:
     // Starts a job titled with a GBK document title; nullptr when the printing
     // system refused to start it.
     virtual std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) = 0;
+
+    // Why the last BeginJob gave no job or the last job's End failed, in the
+    // program's own words (UTF-8); empty when the host gave no reason.
+    virtual std::string FailureText() const { return {}; }
 
     // Shows the printer setup dialog; true when confirmed.
     virtual bool SetupDialog() = 0;

@@ -7,7 +7,7 @@ quillet_packages=(
     cups-client cups-bsd printer-driver-cups-pdf poppler-utils xvfb xauth xdotool imagemagick x11-utils clang
     oxygen-icon-theme qt6-translations-l10n
     libclang-rt-14-dev
-    libfreetype-dev libfontconfig-dev zlib1g-dev qpdf
+    libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev
 )
 
 as_root() {

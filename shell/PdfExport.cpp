@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QImage>
 
 #include <cstdio>
 #include <exception>
@@ -16,13 +15,12 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
-#include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtBitmapFactory.h"
-#include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
+#include "platform/qt/QtPrinterHost.h"
 #include "shell/Startup.h"
 
 namespace quillet {
@@ -85,26 +83,14 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
 
     // Size-0 fonts take the size they take on the screen; pictures are the
     // toolkit's.
-    pdf::PdfCanvas::SetDefaultFontPoints(QtCanvas::DefaultFontPoints());
-    pdf::PdfCanvas::SetPictureReader(
-        [](Bitmap& bitmap, int& width, int& height, std::vector<std::uint32_t>& pixels) {
-            auto* picture = dynamic_cast<QtBitmap*>(&bitmap);
-            if (!picture)
-                return false;
-            const QImage image = picture->Image().convertToFormat(QImage::Format_RGB32);
-            width = image.width();
-            height = image.height();
-            pixels.clear();
-            pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-            for (int y = 0; y < height; ++y) {
-                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-                for (int x = 0; x < width; ++x)
-                    pixels.push_back(line[x] & 0xFFFFFFu);
-            }
-            return !image.isNull();
-        });
+    QtPrinterHost::PreparePdfCanvas();
     pdf::PdfDocument document;
     document.SetTitle(GbkToUtf8(format.Title.Text.Text()));
+    // Pages go out to a file beside the PDF as they end: a long report needs
+    // little memory. Save renames it into place; a failure removes it.
+    std::string error;
+    if (!document.StreamTo(LocalPath(pdfPath), &error))
+        return Fail(QStringLiteral("无法写入PDF文件") + QString::fromUtf8(error.c_str()));
     pdf::PdfFileHost host(document);
     QtDisplay display;
     TMyScreen screen(display);
@@ -128,7 +114,6 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
     } catch (...) {
         return Fail(QStringLiteral("发生了未知的错误"));
     }
-    std::string error;
     if (!document.Save(LocalPath(pdfPath), &error))
         return Fail(QStringLiteral("无法写入PDF文件") + QString::fromUtf8(error.c_str()));
     return 0;

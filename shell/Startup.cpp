@@ -20,13 +20,22 @@ QString AsciiLower(const QString& text)
     return out;
 }
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
-QString Quoted(const QString& path) { return QStringLiteral("\"") + path + QStringLiteral("\""); }
+QString Quoted(const QString& path)
+{
+    return QStringLiteral("\"") + path + QStringLiteral("\"");
+}
 
 // Ends the run after a failure message: status 0 for a person, who saw the
 // message; non-zero for an unattended caller, who can only see the status.
-void Fail(TFrmPrintReview& window) { window.RequestEnd(Unattended() ? 1 : 0); }
+void Fail(TFrmPrintReview& window)
+{
+    window.RequestEnd(Unattended() ? 1 : 0);
+}
 
 } // namespace
 
@@ -64,7 +73,10 @@ QString DataOpenMessage(int result, const QString& path)
     }
 }
 
-bool Unattended() { return QtMessageService::Unattended(); }
+bool Unattended()
+{
+    return QtMessageService::Unattended();
+}
 
 RunMode ModeFromArguments(const QStringList& arguments)
 {
@@ -113,11 +125,13 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
         return Fail(w);
     }
     const RunMode mode = ModeFromArguments(arguments);
-    w.SavedFormatPath = w.ExePath + QStringLiteral("Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
+    w.SavedFormatPath
+        = w.ExePath + QStringLiteral("Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
     if (mode.preferSaved && FileExists(LocalPath(w.SavedFormatPath)))
         formatPath = w.SavedFormatPath;
 
-    const QString formatFailure = FormatLoadMessage(w.PrintFormat->LoadFromFile(LocalPath(formatPath)), formatPath);
+    const QString formatFailure
+        = FormatLoadMessage(w.PrintFormat->LoadFromFile(LocalPath(formatPath)), formatPath);
     if (!formatFailure.isEmpty()) {
         w.ShowPlainMessage(formatFailure);
         return Fail(w);
@@ -142,7 +156,8 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
 
     TMyBuffPaper& pages = *w.BuffPaper;
     const bool ok = w.RunEngine([&] {
-        pages.SetPageSize(Round(w.PrintFormat->PaperWidth / 10.0L) * 10, Round(w.PrintFormat->PaperLength / 10.0L) * 10);
+        pages.SetPageSize(
+            Round(w.PrintFormat->PaperWidth / 10.0L) * 10, Round(w.PrintFormat->PaperLength / 10.0L) * 10);
         w.PrintData->ReadHeadFoot();
         pages.Paginate();
     });
@@ -154,8 +169,10 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
             w.ShowHintMessage(QStringLiteral("没有安装打印机"));
             return Fail(w);
         }
+        // A run that prints and ends has no one to read the message later:
+        // its status says the pages were not all printed.
         if (!w.RunEngine([&] { pages.PrintPages(1, pages.PageCount); }))
-            return Fail(w);
+            return w.RequestEnd(1);
         w.RequestEnd(0);
         return;
     }

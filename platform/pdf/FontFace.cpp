@@ -48,7 +48,7 @@ bool FontFace::Load(void* library, const std::string& path, int index)
     path_ = path;
     index_ = index;
     // Only TrueType outlines can be embedded as CIDFontType2.
-    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || Table(Tag("glyf")).empty() || Table(Tag("loca")).empty()
+    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || !HasTable(Tag("glyf")) || Table(Tag("loca")).empty()
         || Table(Tag("head")).size() < 54 || Table(Tag("hhea")).size() < 36 || Table(Tag("maxp")).size() < 6
         || face->units_per_EM == 0 || face->num_glyphs <= 0)
         return false;
@@ -127,8 +127,7 @@ FontFace::LineMetrics FontFace::Metrics(int pixels)
     // ones when the face asks for them), each rounded.
     LineMetrics m;
     FT_Face face = AsFace(face_);
-    const bool bitmaps
-        = !Table(Tag("EBLC")).empty() || !Table(Tag("CBLC")).empty() || !Table(Tag("bdat")).empty();
+    const bool bitmaps = HasTable(Tag("EBLC")) || HasTable(Tag("CBLC")) || HasTable(Tag("bdat"));
     auto scaled = [&](int units) {
         return static_cast<int>(std::lround(static_cast<double>(units) * pixels / unitsPerEm_));
     };
@@ -168,6 +167,12 @@ FontFace::LineMetrics FontFace::Metrics(int pixels)
     }
     lineMetrics_.emplace(pixels, m);
     return m;
+}
+
+bool FontFace::HasTable(std::uint32_t tag) const
+{
+    FT_ULong length = 0;
+    return FT_Load_Sfnt_Table(AsFace(face_), tag, 0, nullptr, &length) == 0 && length > 0;
 }
 
 const std::string& FontFace::Table(std::uint32_t tag)

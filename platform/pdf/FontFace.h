@@ -45,8 +45,10 @@ public:
     };
     LineMetrics Metrics(int pixels);
 
-    // A whole table of the face, empty when it has none.
+    // A whole table of the face, empty when it has none; kept once read, so
+    // not for the large ones (glyf, bitmaps): HasTable and Outline read those.
     const std::string& Table(std::uint32_t tag);
+    bool HasTable(std::uint32_t tag) const;
     // The outline of a glyph as stored in the glyf table (empty for a blank glyph).
     const std::string& Outline(std::uint32_t glyph);
     // Left side bearing from the hmtx table.

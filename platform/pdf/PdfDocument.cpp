@@ -1,19 +1,21 @@
 #include "platform/pdf/PdfDocument.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 
+#include "platform/pdf/Deflate.h"
 #include "platform/pdf/FontFace.h"
+#include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/TrueTypeSubset.h"
 
@@ -69,39 +71,6 @@ void AppendHex4(std::string& s, unsigned v)
     s += kHex[(v >> 8) & 0xF];
     s += kHex[(v >> 4) & 0xF];
     s += kHex[v & 0xF];
-}
-
-std::string Deflate(std::string_view data, int level)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string out(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-            static_cast<uLong>(data.size()), level)
-        != Z_OK)
-        return {};
-    out.resize(size);
-    return out;
-}
-
-// Six capital letters naming a subset, from what it holds.
-std::string SubsetTag(const std::string& name, const std::vector<std::uint32_t>& glyphs, int serial)
-{
-    std::uint64_t h = 1469598103934665603ull;
-    auto mix = [&h](std::uint64_t v) {
-        h ^= v;
-        h *= 1099511628211ull;
-    };
-    for (char c : name)
-        mix(static_cast<unsigned char>(c));
-    for (std::uint32_t g : glyphs)
-        mix(g);
-    mix(static_cast<std::uint64_t>(serial));
-    std::string tag;
-    for (int i = 0; i < 6; ++i) {
-        tag += static_cast<char>('A' + h % 26);
-        h /= 26;
-    }
-    return tag;
 }
 
 // A text string of the document information: UTF-16BE with its byte order mark.
@@ -172,7 +141,10 @@ PdfDocument::PdfDocument(int compression)
     pagesObject_ = NewObject();
 }
 
-PdfDocument::~PdfDocument() = default;
+PdfDocument::~PdfDocument()
+{
+    Discard();
+}
 
 int PdfDocument::NewObject()
 {
@@ -182,7 +154,7 @@ int PdfDocument::NewObject()
 
 void PdfDocument::BeginObject(int number)
 {
-    offsets_[static_cast<std::size_t>(number)] = out_.size();
+    offsets_[static_cast<std::size_t>(number)] = Offset();
     AppendInt(out_, number);
     out_ += " 0 obj\n";
 }
@@ -237,6 +209,7 @@ void PdfDocument::EndPage()
     AppendInt(out_, contents);
     out_ += " 0 R >>\nendobj\n";
     pages_.push_back({ page });
+    Flush();
 }
 
 void PdfDocument::DiscardPage()
@@ -303,22 +276,23 @@ int PdfDocument::AddImage(int width, int height, const std::vector<std::uint32_t
     AppendInt(dict, height);
     dict += " /ColorSpace /DeviceRGB /BitsPerComponent 8";
     WriteStream(object, dict, rgb, true);
+    Flush();
     return object;
 }
 
 void PdfDocument::WriteFonts()
 {
-    int serial = 0;
     for (const auto& use : fonts_) {
         FontFace& face = *use->face;
-        std::vector<std::uint32_t> glyphs = use->glyphs;
-        const std::string program = MakeTrueTypeSubset(face, glyphs);
-        const std::string name
-            = SubsetTag(face.PostScriptName(), glyphs, ++serial) + "+" + face.PostScriptName();
+        // The font program is the face's kept one for these glyphs; each CID
+        // names its glyph there through the CIDToGIDMap.
+        const FontProgram& program = FontPrograms::Shared().For(face, use->glyphs, compression_);
+        const std::string name = program.tag + "+" + face.PostScriptName();
         const int cidFont = NewObject();
         const int descriptor = NewObject();
         const int file = NewObject();
         const int toUnicode = NewObject();
+        const int cidToGid = NewObject();
         const double scale = 1000.0 / face.UnitsPerEm();
 
         BeginObject(use->object);
@@ -333,13 +307,21 @@ void PdfDocument::WriteFonts()
         out_ += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
             + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
         AppendInt(out_, descriptor);
-        out_ += " 0 R /CIDToGIDMap /Identity /DW 1000 /W [0 [";
-        for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        out_ += " 0 R /CIDToGIDMap ";
+        AppendInt(out_, cidToGid);
+        out_ += " 0 R /DW 1000 /W [0 [";
+        std::string map;
+        map.reserve(use->glyphs.size() * 2);
+        for (std::size_t i = 0; i < use->glyphs.size(); ++i) {
             if (i % 16 == 15)
                 out_ += '\n';
             else if (i > 0)
                 out_ += ' ';
-            AppendInt(out_, face.DesignWidth(glyphs[i]));
+            AppendInt(out_, face.DesignWidth(use->glyphs[i]));
+            const auto at = program.index.find(use->glyphs[i]);
+            const std::uint32_t gid = at == program.index.end() ? 0 : at->second;
+            map += static_cast<char>(gid >> 8);
+            map += static_cast<char>(gid & 0xFF);
         }
         out_ += "]] >>\nendobj\n";
 
@@ -362,12 +344,20 @@ void PdfDocument::WriteFonts()
         AppendInt(out_, file);
         out_ += " 0 R >>\nendobj\n";
 
-        std::string fileDict = "/Length1 ";
-        AppendInt(fileDict, static_cast<long long>(program.size()));
-        WriteStream(file, fileDict, program, true);
-        std::vector<char32_t> characters = use->characters;
-        characters.resize(glyphs.size(), 0);
-        WriteStream(toUnicode, "", ToUnicodeMap(characters), true);
+        // The program as kept, compressed once for every document that takes it.
+        BeginObject(file);
+        out_ += "<< /Length1 ";
+        AppendInt(out_, static_cast<long long>(program.length));
+        out_ += " /Length ";
+        AppendInt(out_, static_cast<long long>(program.data.size()));
+        if (program.compressed)
+            out_ += " /Filter /FlateDecode";
+        out_ += " >>\nstream\n";
+        out_ += program.data;
+        out_ += "\nendstream\nendobj\n";
+        WriteStream(toUnicode, "", ToUnicodeMap(use->characters), true);
+        WriteStream(cidToGid, "", map, true);
+        Flush();
     }
 }
 
@@ -401,7 +391,7 @@ std::string PdfDocument::Finish()
         BeginObject(info);
         out_ += "<< /Title " + TextString(title_) + " >>\nendobj\n";
     }
-    const std::size_t xref = out_.size();
+    const std::size_t xref = Offset();
     out_ += "xref\n0 ";
     AppendInt(out_, static_cast<long long>(offsets_.size()));
     out_ += "\n0000000000 65535 f \n";
@@ -426,47 +416,138 @@ std::string PdfDocument::Finish()
     return out_;
 }
 
-bool PdfDocument::Save(const std::string& path, std::string* error)
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes)
 {
-    const std::string bytes = Finish();
-    auto fail = [&](const std::string& what) {
-        if (error)
-            *error = what + ": " + std::strerror(errno);
-        return false;
-    };
-    std::string temp = path + ".XXXXXX";
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// A file beside path, open for writing, with the permissions of any new file.
+int MakeTemporary(const std::string& path, std::string& temp)
+{
+    // A file grown past the size limit must fail its write (EFBIG), not end
+    // the program.
+    static const bool ignoreSizeSignal = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)ignoreSizeSignal;
+    temp = path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0)
-        return fail(path);
+        return -1;
     // mkstemp makes the file private; a saved document is as open as any new file.
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int saved = errno;
-            close(fd);
-            unlink(temp.c_str());
-            errno = saved;
-            return fail(path);
+    return fd;
+}
+
+} // namespace
+
+bool PdfDocument::StreamTo(const std::string& path, std::string* error)
+{
+    if (fd_ >= 0 || finished_)
+        return false;
+    fd_ = MakeTemporary(path, streamTemp_);
+    if (fd_ < 0) {
+        errorNumber_ = errno;
+        if (error)
+            *error = path + ": " + std::strerror(errorNumber_);
+        return false;
+    }
+    Flush(true);
+    return true;
+}
+
+void PdfDocument::Flush(bool all)
+{
+    // Writes of about this size keep the calls few and the memory small.
+    constexpr std::size_t kChunk = 256 * 1024;
+    if (fd_ < 0 || (!all && out_.size() < kChunk))
+        return;
+    if (errorNumber_ == 0 && !WriteAll(fd_, out_))
+        errorNumber_ = errno;
+    // After a failure the rest is not kept either: Save reports it.
+    written_ += out_.size();
+    out_.clear();
+}
+
+void PdfDocument::CloseStream()
+{
+    if (fd_ < 0)
+        return;
+    if (close(fd_) != 0 && errorNumber_ == 0)
+        errorNumber_ = errno;
+    fd_ = -1;
+}
+
+void PdfDocument::Discard()
+{
+    if (fd_ < 0 && streamTemp_.empty())
+        return;
+    CloseStream();
+    unlink(streamTemp_.c_str());
+    streamTemp_.clear();
+    finished_ = true;
+}
+
+bool PdfDocument::Save(const std::string& path, std::string* error)
+{
+    auto fail = [&](int number) {
+        errorNumber_ = number;
+        if (error)
+            *error = path + ": " + std::strerror(number);
+        return false;
+    };
+    if (fd_ < 0 && !streamTemp_.empty())
+        return fail(EINVAL); // discarded or saved already
+    if (fd_ >= 0) {
+        Finish();
+        Flush(true);
+        CloseStream();
+        const int number = errorNumber_;
+        if (number == 0 && std::rename(streamTemp_.c_str(), path.c_str()) == 0) {
+            streamTemp_.clear();
+            return true;
         }
-        done += static_cast<std::size_t>(n);
+        const int saved = number != 0 ? number : errno;
+        unlink(streamTemp_.c_str());
+        streamTemp_.clear();
+        return fail(saved);
+    }
+    const std::string bytes = Finish();
+    std::string temp;
+    const int fd = MakeTemporary(path, temp);
+    if (fd < 0)
+        return fail(errno);
+    if (!WriteAll(fd, bytes)) {
+        const int saved = errno;
+        close(fd);
+        unlink(temp.c_str());
+        return fail(saved);
     }
     if (close(fd) != 0) {
         const int saved = errno;
         unlink(temp.c_str());
-        errno = saved;
-        return fail(path);
+        return fail(saved);
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
         const int saved = errno;
         unlink(temp.c_str());
-        errno = saved;
-        return fail(path);
+        return fail(saved);
     }
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // One PDF file being written: pages are drawn one after the other through a
-// PdfCanvas and kept compressed; the fonts, subset to the glyphs the pages
-// used, are written when the document is finished.
+// PdfCanvas and kept compressed, in memory or, once StreamTo names the file,
+// written out as they end; the fonts, subset to the glyphs the pages used,
+// are written when the document is finished.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -51,13 +52,25 @@ public:
     // The title viewers show for the file (UTF-8); none when empty.
     void SetTitle(std::string utf8Title) { title_ = std::move(utf8Title); }
 
-    // Ends the last page and gives the whole file. A document without pages
-    // gets one empty page, as a PDF needs at least one.
+    // Ends the last page and gives the whole file (of a streamed document,
+    // what was not written yet). A document without pages gets one empty
+    // page, as a PDF needs at least one.
     std::string Finish();
     // Finish, written to path through a file beside it that is renamed into
     // place, so a failure never leaves part of a file under that name. False
-    // with a message in *error (UTF-8) on failure.
+    // with a message in *error (UTF-8) on failure, ErrorNumber() telling why.
     bool Save(const std::string& path, std::string* error = nullptr);
+
+    // From now on the document goes into a file beside path as its pages
+    // end, so that a long one needs little memory; Save(path) renames it into
+    // place. False (with *error and ErrorNumber()) when that file cannot be
+    // made. A streamed document that is not saved leaves no file.
+    bool StreamTo(const std::string& path, std::string* error = nullptr);
+    // Throws away a streamed document's file; nothing more can be saved.
+    void Discard();
+    // errno of the failure StreamTo or Save reported (ENOSPC, EFBIG,
+    // EACCES, ...), 0 when none.
+    int ErrorNumber() const { return errorNumber_; }
 
     // Measured on the 190-page ledger: level 1 gives most of the size saving
     // of level 6 at a fraction of its time.
@@ -75,7 +88,11 @@ public:
 
 private:
     int NewObject();
+    std::size_t Offset() const { return written_ + out_.size(); }
     void BeginObject(int number);
+    // Writes out what a streamed document holds once it is worth a write.
+    void Flush(bool all = false);
+    void CloseStream();
     void WriteStream(int number, std::string_view dict, std::string_view data, bool compress);
     void WriteFonts();
 
@@ -83,7 +100,11 @@ private:
         int object = 0;
     };
     int compression_;
-    std::string out_;
+    std::string out_; // what is not written out yet
+    std::size_t written_ = 0; // bytes already in the streamed file
+    int fd_ = -1; // the streamed file, -1 when the document is kept in memory
+    std::string streamTemp_; // its name until it is renamed into place
+    int errorNumber_ = 0;
     std::vector<std::size_t> offsets_; // by object number, 0 for unused
     std::vector<Page> pages_;
     std::vector<std::unique_ptr<FontUse>> fonts_;

@@ -9,6 +9,10 @@
 
 #include <utility>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace quillet {
 namespace {
 
@@ -66,13 +70,18 @@ QString PdfPrinter::SafeFileName(const QString& title)
     return name;
 }
 
-QString PdfPrinter::ClaimFile(const QString& title) const
+QString PdfPrinter::ClaimFile(const QString& title, int* error) const
 {
+    auto fail = [error](int number) {
+        if (error)
+            *error = number;
+        return QString();
+    };
     if (folder_.isEmpty())
-        return {};
+        return fail(ENOENT);
     QDir dir(folder_);
     if (!dir.exists() && !QDir().mkpath(folder_))
-        return {};
+        return fail(QFileInfo(folder_).isDir() ? EACCES : ENOENT);
     const QString base = SafeFileName(title);
     for (int n = 1; n <= 9999; ++n) {
         const QString name
@@ -81,14 +90,17 @@ QString PdfPrinter::ClaimFile(const QString& title) const
         const QFileInfo info(path);
         if (info.exists() || info.isSymLink())
             continue;
-        // NewOnly: a file that appeared in the meantime is never truncated.
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // O_EXCL: a file that appeared in the meantime is never truncated.
+        const int fd
+            = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
             return path;
-        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
-            return {}; // not a name clash: the folder refuses new files
+        }
+        if (errno != EEXIST)
+            return fail(errno); // not a name clash: the folder refuses new files
     }
-    return {};
+    return fail(EEXIST);
 }
 
 } // namespace quillet

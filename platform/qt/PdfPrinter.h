@@ -1,8 +1,8 @@
 #pragma once
 // The printer named "PDF" that QUILLET_PDF_DIR adds: every print job becomes
-// one PDF file in that folder, written by Qt's own PDF writer (text stays
-// searchable), named after the job's document title and never overwriting a
-// file that is already there.
+// one PDF file in that folder, written by the program's PDF canvas (text
+// stays searchable), named after the job's document title and never
+// overwriting a file that is already there.
 #include <QMarginsF>
 #include <QString>
 
@@ -17,8 +17,8 @@ public:
     static QString Name() { return QStringLiteral("PDF"); }
     const QString& Folder() const { return folder_; }
 
-    // Turns printer into this PDF printer: Qt's PDF writer at 1200 dots per
-    // inch (high-resolution mode), A4 portrait, with Margins().
+    // Turns printer (which then only holds the sheet) into this PDF printer:
+    // 1200 dots per inch (high-resolution mode), A4 portrait, with Margins().
     static void Prepare(QPrinter& printer);
     // The unprintable edge of every sheet, 10 points each side (Qt's PDF
     // default), so pages have a printable area like a real printer's.
@@ -32,8 +32,9 @@ public:
 
     // Creates an empty file for a job titled title and returns its path:
     // "<safe title>.pdf", else "<safe title> (2).pdf", " (3)", ... Creates the
-    // folder when it is missing. Empty when no file could be created.
-    QString ClaimFile(const QString& title) const;
+    // folder when it is missing. Empty when no file could be created, with
+    // the reason's errno in *error (ENOENT when the folder cannot be made).
+    QString ClaimFile(const QString& title, int* error = nullptr) const;
 
 private:
     QString folder_;

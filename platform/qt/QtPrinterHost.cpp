@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -12,11 +12,16 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
+#include "platform/pdf/PdfCanvas.h"
+#include "platform/qt/CupsQueue.h"
 #include "platform/qt/PdfPrinter.h"
+#include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtMessageService.h"
 
@@ -40,38 +45,65 @@ QString PdfFolderFromEnvironment()
     return value ? QString::fromLocal8Bit(value) : QString();
 }
 
-// How the finished document reaches its destination.
-enum class Delivery {
-    PdfFile, // the "PDF" printer: the file is the result
-    Spool, // a CUPS queue: drawn into a temporary file, handed to lp at the end
-    Direct, // a CUPS queue without lp: Qt hands the document to CUPS itself
-};
+QString Quoted(const QString& s)
+{
+    return QStringLiteral("“") + s + QStringLiteral("”");
+}
 
-// Sends a finished document to a CUPS queue with the options Qt's own CUPS
-// path would give it; true when lp accepted the job.
-bool SubmitToQueue(const QPrinter& printer, const QString& file)
+// Why a file could not be written, in the program's words.
+QString FileFailure(int number)
+{
+    switch (number) {
+    case ENOSPC:
+        return QStringLiteral("磁盘已满");
+    case EDQUOT:
+        return QStringLiteral("超出了磁盘配额");
+    case EFBIG:
+        return QStringLiteral("文件超出了允许的大小");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入的权限");
+    case EROFS:
+        return QStringLiteral("磁盘只能读,不能写");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("文件夹不存在,也无法建立");
+    default:
+        return QStringLiteral("写入时发生错误(错误代码%1)").arg(number);
+    }
+}
+
+QString QueueFailure(CupsQueue::State state, const QString& queue)
+{
+    switch (state) {
+    case CupsQueue::State::Gone:
+        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已不存在");
+    case CupsQueue::State::Stopped:
+        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已停止,不能打印");
+    case CupsQueue::State::Rejecting:
+        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("不接受新的打印作业");
+    case CupsQueue::State::Unreachable:
+        return QStringLiteral("无法连接打印服务");
+    default:
+        return {};
+    }
+}
+
+// Sends a finished document to a CUPS queue with lp, the same options the
+// libcups path gives; true when lp accepted the job.
+bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QString& file)
 {
     const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
     if (lp.isEmpty())
         return false;
-    const QPageLayout layout = printer.pageLayout();
-    QStringList args { QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"), printer.docName(),
-        QStringLiteral("-o"), QStringLiteral("media=") + layout.pageSize().key() };
-    if (layout.orientation() == QPageLayout::Landscape)
+    QStringList args { QStringLiteral("-d"), queue, QStringLiteral("-t"),
+        QString::fromStdString(options.title), QStringLiteral("-o"),
+        QStringLiteral("media=") + QString::fromStdString(options.media) };
+    if (options.landscape)
         args << QStringLiteral("-o") << QStringLiteral("landscape");
-    switch (printer.duplex()) {
-    case QPrinter::DuplexLongSide:
-        args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-long-edge");
-        break;
-    case QPrinter::DuplexShortSide:
-        args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-short-edge");
-        break;
-    default:
-        args << QStringLiteral("-o") << QStringLiteral("sides=one-sided");
-        break;
-    }
-    if (printer.copyCount() > 1)
-        args << QStringLiteral("-n") << QString::number(printer.copyCount());
+    args << QStringLiteral("-o") << QStringLiteral("sides=") + QString::fromStdString(options.sides);
+    if (options.copies > 1)
+        args << QStringLiteral("-n") << QString::number(options.copies);
     args << QStringLiteral("--") << file;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -85,76 +117,28 @@ bool SubmitToQueue(const QPrinter& printer, const QString& file)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-class QtPrintJob : public PrintJob {
-public:
-    QtPrintJob(QPrinter& printer, std::unique_ptr<QPainter> painter, Delivery delivery, QString file)
-        : printer_(printer)
-        , painter_(std::move(painter))
-        , canvas_(*painter_)
-        , delivery_(delivery)
-        , file_(std::move(file))
-    {
+// The options lp was given for a printer's settings.
+CupsJobOptions JobOptions(const QPrinter& printer)
+{
+    CupsJobOptions o;
+    const QPageLayout layout = printer.pageLayout();
+    o.title = ToUtf8(printer.docName());
+    o.media = ToUtf8(layout.pageSize().key());
+    o.landscape = layout.orientation() == QPageLayout::Landscape;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        o.sides = "two-sided-long-edge";
+        break;
+    case QPrinter::DuplexShortSide:
+        o.sides = "two-sided-short-edge";
+        break;
+    default:
+        o.sides = "one-sided";
+        break;
     }
-    ~QtPrintJob() override
-    {
-        // A job dropped without End() is thrown away.
-        if (!finished_)
-            Abort();
-    }
-
-    Canvas& GetCanvas() override { return canvas_; }
-
-    bool End() override
-    {
-        if (finished_)
-            return false;
-        finished_ = true;
-        bool ok = painter_->end() && printer_.printerState() != QPrinter::Error;
-        if (delivery_ == Delivery::Spool) {
-            ok = ok && SubmitToQueue(printer_, file_);
-            QFile::remove(file_);
-        } else if (delivery_ == Delivery::PdfFile && !ok) {
-            QFile::remove(file_);
-        }
-        Reset();
-        return ok;
-    }
-
-    void Abort() override
-    {
-        if (finished_)
-            return;
-        finished_ = true;
-        if (!printer_.abort()) {
-            // Qt's PDF and CUPS writers cannot abort: end the document and
-            // throw the file away instead (a direct CUPS job, which Qt sends
-            // when the painter ends, is the only one that still goes out).
-            painter_->end();
-        }
-        if (delivery_ != Delivery::Direct)
-            QFile::remove(file_);
-        Reset();
-    }
-
-private:
-    void Reset()
-    {
-        if (painter_->isActive())
-            painter_->end();
-        // An empty file name would switch the PDF printer to the CUPS format
-        // and the next job back again, each switch asking CUPS for its
-        // printers; the next job names its own file anyway.
-        if (delivery_ == Delivery::Spool)
-            printer_.setOutputFileName(QString());
-    }
-
-    QPrinter& printer_;
-    std::unique_ptr<QPainter> painter_;
-    QtCanvas canvas_;
-    Delivery delivery_;
-    QString file_;
-    bool finished_ = false;
-};
+    o.copies = printer.copyCount();
+    return o;
+}
 
 } // namespace
 
@@ -172,6 +156,7 @@ QtPrinterHost::~QtPrinterHost() = default;
 
 void QtPrinterHost::Init(const QString& pdfFolder)
 {
+    PreparePdfCanvas();
     const QStringList queues = QPrinterInfo::availablePrinterNames();
     for (const QString& name : queues)
         names_.push_back(ToUtf8(name));
@@ -192,6 +177,7 @@ void QtPrinterHost::Init(const QString& pdfFolder)
 void QtPrinterHost::OpenPrinter(int index)
 {
     current_ = index;
+    requested_.reset();
     if (index >= 0 && index == pdfIndex_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         PdfPrinter::Prepare(*printer_);
@@ -274,6 +260,7 @@ void QtPrinterHost::SetSettings(const PrinterSettings& settings)
         : QPageLayout(size, orientation, old.margins(), old.units());
     layout.setMode(old.mode());
     printer_->setPageLayout(layout);
+    requested_ = size;
 }
 
 bool QtPrinterHost::Landscape() const
@@ -301,45 +288,203 @@ int QtPrinterHost::PageHeightPixels() const
     return qRound(printer_->pageRect(QPrinter::DevicePixel).height());
 }
 
+// One job: a PDF document of one page, saved as the PDF printer's file or
+// handed to the CUPS queue when it ends.
+class QtPrinterHost::Job : public PrintJob {
+public:
+    Job(QtPrinterHost& host, QString file, std::optional<CupsQueue> queue)
+        : host_(host)
+        , file_(std::move(file))
+        , queue_(std::move(queue))
+        , options_(JobOptions(*host.printer_))
+        , canvas_(&document_.BeginPage(host.Setup()))
+    {
+        document_.SetTitle(options_.title);
+        host_.jobOpen_ = true;
+    }
+    ~Job() override
+    {
+        // A job dropped without End() is thrown away.
+        if (!finished_)
+            Abort();
+    }
+    bool Start()
+    {
+        std::string error;
+        if (queue_ || document_.StreamTo(ToUtf8(file_), &error))
+            return true;
+        host_.failure_ = ToUtf8(WriteFailure(document_.ErrorNumber()));
+        QFile::remove(file_);
+        return false;
+    }
+
+    Canvas& GetCanvas() override { return *canvas_; }
+
+    bool End() override
+    {
+        if (finished_)
+            return false;
+        finished_ = true;
+        host_.jobOpen_ = false;
+        if (!queue_) {
+            if (document_.Save(ToUtf8(file_)))
+                return true;
+            host_.failure_ = ToUtf8(WriteFailure(document_.ErrorNumber()));
+            QFile::remove(file_);
+            return false;
+        }
+        return Submit(document_.Finish());
+    }
+
+    void Abort() override
+    {
+        if (finished_)
+            return;
+        finished_ = true;
+        host_.jobOpen_ = false;
+        document_.Discard();
+        if (!queue_)
+            QFile::remove(file_);
+    }
+
+private:
+    QString WriteFailure(int number) const
+    {
+        return QStringLiteral("无法写入PDF文件") + Quoted(file_) + QStringLiteral(",") + FileFailure(number);
+    }
+
+    bool Submit(const std::string& pdf)
+    {
+        const QString name = FromUtf8(queue_->Name());
+        std::string detail;
+        int id = 0;
+        const CupsQueue::Result result = queue_->Submit(pdf, options_, detail, id);
+        const QString why
+            = detail.empty() ? QString() : QStringLiteral("(") + FromUtf8(detail) + QStringLiteral(")");
+        switch (result) {
+        case CupsQueue::Result::Printed:
+            return true;
+        case CupsQueue::Result::Held:
+            host_.failure_ = ToUtf8(QStringLiteral("打印作业%1已送到打印机").arg(id) + Quoted(name)
+                + QStringLiteral(",但打印机已停止,作业在队列中等待,没有打印") + why);
+            return false;
+        case CupsQueue::Result::Gone:
+            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Gone, name));
+            return false;
+        case CupsQueue::Result::Stopped:
+            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Stopped, name));
+            return false;
+        case CupsQueue::Result::Rejecting:
+            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Rejecting, name));
+            return false;
+        case CupsQueue::Result::Refused:
+            host_.failure_
+                = ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("拒绝了打印作业") + why);
+            return false;
+        case CupsQueue::Result::Unreachable:
+            break;
+        }
+        // Without the scheduler's ear, lp may still reach it (another server,
+        // a client configuration libcups does not read).
+        QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quillet-job-XXXXXX.pdf"));
+        bool ok = temp.open()
+            && temp.write(pdf.data(), static_cast<qint64>(pdf.size())) == static_cast<qint64>(pdf.size())
+            && temp.flush();
+        ok = ok && SubmitWithLp(name, options_, temp.fileName());
+        if (!ok)
+            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Unreachable, name) + why);
+        return ok;
+    }
+
+    QtPrinterHost& host_;
+    QString file_; // the PDF printer's file
+    std::optional<CupsQueue> queue_;
+    CupsJobOptions options_;
+    pdf::PdfDocument document_;
+    Canvas* canvas_;
+    bool finished_ = false;
+};
+
+pdf::PageSetup QtPrinterHost::Setup() const
+{
+    const QPageLayout layout = printer_->pageLayout();
+    const QRectF sheet = layout.fullRect(QPageLayout::Point);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    pdf::PageSetup s;
+    s.widthPoints = sheet.width();
+    s.heightPoints = sheet.height();
+    s.originXPoints = printable.left();
+    s.originYPoints = printable.top();
+    s.dpiX = DpiX();
+    s.dpiY = DpiY();
+    s.widthPixels = PageWidthPixels();
+    s.heightPixels = PageHeightPixels();
+    return s;
+}
+
+void QtPrinterHost::PreparePdfCanvas()
+{
+    pdf::PdfCanvas::SetDefaultFontPoints(QtCanvas::DefaultFontPoints());
+    pdf::PdfCanvas::SetPictureReader(
+        [](Bitmap& bitmap, int& width, int& height, std::vector<std::uint32_t>& pixels) {
+            auto* picture = dynamic_cast<QtBitmap*>(&bitmap);
+            if (!picture)
+                return false;
+            const QImage image = picture->Image().convertToFormat(QImage::Format_RGB32);
+            width = image.width();
+            height = image.height();
+            pixels.clear();
+            pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+            for (int y = 0; y < height; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                for (int x = 0; x < width; ++x)
+                    pixels.push_back(line[x] & 0xFFFFFFu);
+            }
+            return !image.isNull();
+        });
+}
+
 std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
 {
-    if (current_ < 0 || printer_->printerState() == QPrinter::Active)
+    failure_.clear();
+    if (current_ < 0 || jobOpen_)
         return nullptr;
     const QString title = FromUtf8(GbkToUtf8(gbkTitle));
     printer_->setDocName(title);
 
-    Delivery delivery = Delivery::Direct;
-    QString file;
+    std::unique_ptr<Job> job;
     if (CurrentIsPdf()) {
-        delivery = Delivery::PdfFile;
-        file = pdf_->ClaimFile(title);
-        if (file.isEmpty())
+        int error = 0;
+        const QString file = pdf_->ClaimFile(title, &error);
+        if (file.isEmpty()) {
+            failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(pdf_->Folder())
+                + QStringLiteral("中建立文件,") + FileFailure(error));
             return nullptr;
-    } else if (!QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()) {
-        // Drawn into a file first so that an aborted job never reaches the
-        // printer and a refused one is reported. Not ".pdf": that would switch
-        // the printer to the plain PDF writer and lose the queue's margins.
-        QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quillet-job-XXXXXX.prn"));
-        temp.setAutoRemove(false);
-        if (temp.open()) {
-            delivery = Delivery::Spool;
-            file = temp.fileName();
         }
+        job = std::make_unique<Job>(*this, file, std::nullopt);
+    } else {
+        // The queue is asked first, so that a job it cannot print is never drawn.
+        CupsQueue queue(names_[static_cast<std::size_t>(current_)]);
+        const CupsQueue::Status status = queue.Query();
+        const QString name = FromUtf8(queue.Name());
+        if (status.state != CupsQueue::State::Ready && status.state != CupsQueue::State::Unreachable) {
+            failure_ = ToUtf8(QueueFailure(status.state, name));
+            return nullptr;
+        }
+        // Asked for, as the queue may have kept its old sheet instead.
+        const QPageSize size = requested_ ? *requested_ : printer_->pageLayout().pageSize();
+        const QSizeF mm = size.size(QPageSize::Millimeter);
+        if (!CupsQueue::Takes(status, qRound(mm.width() * 100), qRound(mm.height() * 100))) {
+            failure_ = ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("不能使用这种纸张(")
+                + QString::number(mm.width(), 'f', 1) + QStringLiteral("×")
+                + QString::number(mm.height(), 'f', 1) + QStringLiteral("毫米)"));
+            return nullptr;
+        }
+        job = std::make_unique<Job>(*this, QString(), std::move(queue));
     }
-    if (delivery != Delivery::Direct)
-        printer_->setOutputFileName(file);
-    else
-        printer_->setOutputFileName(QString());
-
-    auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(printer_.get())) {
-        if (delivery != Delivery::Direct) {
-            QFile::remove(file);
-            printer_->setOutputFileName(QString());
-        }
+    if (!job->Start())
         return nullptr;
-    }
-    return std::make_unique<QtPrintJob>(*printer_, std::move(painter), delivery, file);
+    return job;
 }
 
 bool QtPrinterHost::SetupDialog()

@@ -1,14 +1,20 @@
 #pragma once
-// The printers of the system through Qt: the CUPS queues, plus the "PDF"
-// folder printer when QUILLET_PDF_DIR is set. One high-resolution QPrinter
-// stands for the current printer; its page layout is the settings block.
+// The printers of the system: the CUPS queues Qt lists, plus the "PDF" folder
+// printer when QUILLET_PDF_DIR is set. One high-resolution QPrinter stands for
+// the current printer: its page layout is the settings block and gives the
+// printable area. Jobs are drawn on the program's PDF canvas, one document a
+// job: the PDF printer's file, or what libcups hands the queue (lp when
+// libcups cannot reach the scheduler).
+#include <QPageSize>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/PrinterHost.h"
+#include "platform/pdf/PdfDocument.h"
 
 class QPrinter;
 
@@ -38,10 +44,17 @@ public:
     int PageWidthPixels() const override;
     int PageHeightPixels() const override;
 
-    // The job draws on the printer; it must end before the host is destroyed
+    // The job draws a PDF page; it must end before the host is destroyed
     // and before the next job begins.
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
+    std::string FailureText() const override { return failure_; }
     bool SetupDialog() override;
+
+    // Where a job's page lies on the current printer's sheet.
+    pdf::PageSetup Setup() const;
+    // Gives the PDF canvas the toolkit's pictures and default font size;
+    // done by the host, and by others that draw PDF pages without one.
+    static void PreparePdfCanvas();
 
     QPrinter& Printer() { return *printer_; }
     bool CurrentIsPdf() const { return current_ >= 0 && current_ == pdfIndex_; }
@@ -49,12 +62,17 @@ public:
 private:
     void Init(const QString& pdfFolder);
     void OpenPrinter(int index);
+    class Job;
 
     std::vector<std::string> names_; // UTF-8
     int pdfIndex_ = -1;
     int current_ = -1;
     std::unique_ptr<PdfPrinter> pdf_;
     std::unique_ptr<QPrinter> printer_;
+    // The sheet last asked for, which a CUPS queue may not have taken.
+    std::optional<QPageSize> requested_;
+    bool jobOpen_ = false;
+    std::string failure_; // UTF-8
 };
 
 } // namespace quillet

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPrinter>
+
 #include <QTemporaryDir>
 #include <QThread>
+#include <cups/cups.h>
 
 #include <algorithm>
 #include <string>
@@ -144,6 +147,14 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     EXPECT_EQ(added.size(), 1) << "the job did not complete in CUPS within 60 s";
 }
 
+// Points libcups at a scheduler that is not there, so that jobs take the lp
+// path, as where libcups cannot reach the scheduler lp is asked instead.
+class NoScheduler {
+public:
+    NoScheduler() { cupsSetServer("/nonexistent/quillet-no-scheduler.sock"); }
+    ~NoScheduler() { cupsSetServer(nullptr); }
+};
+
 // Swaps the lp on PATH for a script that records its arguments and the
 // document it got, and answers with the given exit code.
 class FakeLp {
@@ -181,16 +192,16 @@ private:
     QByteArray savedPath_;
 };
 
-// A job goes to lp with the queue, the title, the paper and the orientation; the spooled file is removed
-// afterwards.
+// Without the scheduler's ear a job goes to lp with the queue, the title, the paper and the orientation; the
+// spooled file is removed afterwards.
 TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
 {
     host_->SetSettings(Paper(11, DMORIENT_LANDSCAPE)); // A5
     FakeLp lp(0);
+    NoScheduler away;
+    const QStringList before = QDir::temp().entryList({ QStringLiteral("quillet-job-*") });
     auto job = host_->BeginJob(Utf8ToGbk("月报(2/5)"));
     ASSERT_NE(job, nullptr);
-    const QString spooled = host_->Printer().outputFileName();
-    EXPECT_FALSE(spooled.isEmpty());
     job->GetCanvas().TextOut(10, 10, "x");
     EXPECT_TRUE(job->End());
     const QStringList args = lp.Args();
@@ -199,24 +210,200 @@ TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
             QStringLiteral("月报(2/5)") }));
     EXPECT_TRUE(args.contains(QStringLiteral("media=A5"))) << test::Utf8(args.join(QLatin1Char(' ')));
     EXPECT_TRUE(args.contains(QStringLiteral("landscape")));
+    EXPECT_TRUE(args.contains(QStringLiteral("sides=one-sided")));
     EXPECT_TRUE(lp.Document().startsWith("%PDF"));
-    EXPECT_FALSE(QFile::exists(spooled));
-    EXPECT_TRUE(host_->Printer().outputFileName().isEmpty());
+    EXPECT_EQ(QDir::temp().entryList({ QStringLiteral("quillet-job-*") }), before);
 }
 
-// When lp refuses the job, End reports the failure instead of success.
+// When neither libcups nor lp reaches the scheduler, End reports the failure instead of success.
 TEST_F(CupsTest, RefusedJobReportsFailure)
 {
     FakeLp lp(1);
+    NoScheduler away;
+    const QStringList before = QDir::temp().entryList({ QStringLiteral("quillet-job-*") });
     auto job = host_->BeginJob("refused");
     ASSERT_NE(job, nullptr);
-    const QString spooled = host_->Printer().outputFileName();
     EXPECT_FALSE(job->End());
-    EXPECT_FALSE(QFile::exists(spooled));
+    EXPECT_EQ(host_->FailureText().rfind("无法连接打印服务", 0), 0u) << host_->FailureText();
+    EXPECT_EQ(QDir::temp().entryList({ QStringLiteral("quillet-job-*") }), before);
     // The next job starts normally.
     auto next = host_->BeginJob("next");
     ASSERT_NE(next, nullptr);
     next->Abort();
+}
+
+// A queue of this test's own, made with lpadmin and removed afterwards, so
+// that the shared queue is never stopped, rejecting or gone.
+class CupsFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveTool(QStringLiteral("lpadmin")) || !HaveTool(QStringLiteral("lpstat")))
+            GTEST_SKIP() << "no CUPS administration tools (lpadmin, lpstat); install cups and cups-client";
+        if (!RunTool(QStringLiteral("lpstat"), { QStringLiteral("-r") })
+                 .out.contains(QStringLiteral("scheduler is running")))
+            GTEST_SKIP() << "no CUPS scheduler reachable; run scripts/setup-cups.sh first";
+        queue_ = QStringLiteral("QuilletTest%1").arg(QCoreApplication::applicationPid());
+    }
+    void TearDown() override
+    {
+        if (created_) {
+            RunTool(QStringLiteral("cancel"), { QStringLiteral("-a"), queue_ });
+            RunTool(QStringLiteral("lpadmin"), { QStringLiteral("-x"), queue_ });
+        }
+    }
+
+    // Makes the queue with the cups-pdf backend and the given PPD (empty:
+    // the one cups-pdf ships), enabled and accepting, and a host on it.
+    void MakeQueue(const QString& ppd = {})
+    {
+        QString file = ppd;
+        if (file.isEmpty()) {
+            for (const char* candidate : { "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd",
+                     "/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd", "/usr/share/ppd/cups-pdf/CUPS-PDF.ppd" })
+                if (QFile::exists(QString::fromLatin1(candidate))) {
+                    file = QString::fromLatin1(candidate);
+                    break;
+                }
+        }
+        ASSERT_FALSE(file.isEmpty()) << "no cups-pdf PPD (printer-driver-cups-pdf)";
+        const auto made = RunTool(QStringLiteral("lpadmin"),
+            { QStringLiteral("-p"), queue_, QStringLiteral("-E"), QStringLiteral("-v"),
+                QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), file });
+        ASSERT_EQ(made.exitCode, 0) << test::Utf8(made.out);
+        created_ = true;
+        host_ = std::make_unique<QtPrinterHost>(QString());
+        const auto printers = host_->Printers();
+        const auto at = std::find(printers.begin(), printers.end(), queue_.toStdString());
+        ASSERT_NE(at, printers.end()) << "the new queue is not listed";
+        host_->SetCurrentIndex(static_cast<int>(at - printers.begin()));
+        ASSERT_EQ(host_->Printer().printerName(), queue_);
+    }
+    void Admin(const char* tool, const QStringList& args)
+    {
+        const auto r = RunTool(QString::fromLatin1(tool), args);
+        ASSERT_EQ(r.exitCode, 0) << tool << " " << test::Utf8(r.out);
+    }
+    std::string Named(const char* before, const char* after) const
+    {
+        return std::string(before) + "“" + queue_.toStdString() + "”" + after;
+    }
+    static void Draw(PrintJob& job)
+    {
+        job.GetCanvas().SetFont("\xCB\xCE\xCC\xE5", 12, kBlack);
+        job.GetCanvas().TextOut(100, 100, Utf8ToGbk("打印测试"));
+    }
+
+    QString queue_;
+    bool created_ = false;
+    std::unique_ptr<QtPrinterHost> host_;
+};
+
+// A stopped queue (cupsdisable) starts no job and says why; enabled again, it prints.
+TEST_F(CupsFailureTest, StoppedQueueSaysSo)
+{
+    MakeQueue();
+    Admin("cupsdisable", { queue_ });
+    EXPECT_EQ(host_->BeginJob("stopped"), nullptr);
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "已停止,不能打印"));
+    Admin("cupsenable", { queue_ });
+    auto job = host_->BeginJob("enabled");
+    ASSERT_NE(job, nullptr);
+    Draw(*job);
+    EXPECT_TRUE(job->End()) << host_->FailureText();
+}
+
+// A queue that rejects jobs (cupsreject) starts none and says why.
+TEST_F(CupsFailureTest, RejectingQueueSaysSo)
+{
+    MakeQueue();
+    Admin("cupsreject", { queue_ });
+    EXPECT_EQ(host_->BeginJob("rejected"), nullptr);
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "不接受新的打印作业"));
+    // Rejecting after the job began: the scheduler refuses it at the end.
+    Admin("cupsaccept", { queue_ });
+    auto job = host_->BeginJob("late");
+    ASSERT_NE(job, nullptr);
+    Draw(*job);
+    Admin("cupsreject", { queue_ });
+    EXPECT_FALSE(job->End());
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "不接受新的打印作业"));
+}
+
+// A queue removed (lpadmin -x) while the program runs: before a job and during one, each says it is gone.
+TEST_F(CupsFailureTest, RemovedQueueSaysSo)
+{
+    MakeQueue();
+    auto job = host_->BeginJob("during");
+    ASSERT_NE(job, nullptr);
+    Draw(*job);
+    Admin("lpadmin", { QStringLiteral("-x"), queue_ });
+    created_ = false;
+    EXPECT_FALSE(job->End());
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "已不存在"));
+    EXPECT_EQ(host_->BeginJob("after"), nullptr);
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "已不存在"));
+}
+
+// A queue stopped while the job is drawn takes the job but holds it: End says so instead of success.
+TEST_F(CupsFailureTest, HeldJobIsNotReportedPrinted)
+{
+    MakeQueue();
+    auto job = host_->BeginJob("held");
+    ASSERT_NE(job, nullptr);
+    Draw(*job);
+    Admin("cupsdisable", { queue_ });
+    EXPECT_FALSE(job->End());
+    const std::string text = host_->FailureText();
+    EXPECT_NE(
+        text.find(Named("已送到打印机", ",但打印机已停止,作业在队列中等待,没有打印")), std::string::npos)
+        << text;
+    // The job really waits in the queue.
+    const auto waiting = RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue_ });
+    EXPECT_TRUE(waiting.out.contains(queue_)) << test::Utf8(waiting.out);
+}
+
+// A job the scheduler refuses (the queue denies every user) ends with the scheduler's refusal.
+TEST_F(CupsFailureTest, RefusedJobSaysSo)
+{
+    MakeQueue();
+    Admin("lpadmin", { QStringLiteral("-p"), queue_, QStringLiteral("-u"), QStringLiteral("deny:all") });
+    auto job = host_->BeginJob("denied");
+    ASSERT_NE(job, nullptr);
+    Draw(*job);
+    EXPECT_FALSE(job->End());
+    EXPECT_EQ(host_->FailureText().rfind(Named("打印机", "拒绝了打印作业"), 0), 0u) << host_->FailureText();
+}
+
+// A sheet the queue cannot take (its PPD knows A4 only, no custom sizes) starts no job and names the sheet.
+TEST_F(CupsFailureTest, PaperTheQueueCannotTakeSaysSo)
+{
+    QTemporaryDir dir;
+    const QString ppd = dir.filePath(QStringLiteral("a4only.ppd"));
+    QFile file(ppd);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+        "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"A4ONLY.PPD\"\n"
+        "*Manufacturer: \"Quillet\"\n*Product: \"(A4 Only)\"\n*ModelName: \"Quillet A4 Only\"\n"
+        "*ShortNickName: \"Quillet A4 Only\"\n*NickName: \"Quillet A4 Only\"\n"
+        "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
+        "*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
+        "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
+        "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
+        "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n"
+        "*DefaultPageRegion: A4\n*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*CloseUI: *PageRegion\n*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n");
+    file.close();
+    MakeQueue(ppd);
+    auto a4 = host_->BeginJob("a4");
+    ASSERT_NE(a4, nullptr) << host_->FailureText();
+    a4->Abort();
+    host_->SetSettings(Paper(8, DMORIENT_PORTRAIT)); // A3
+    EXPECT_EQ(host_->BeginJob("a3"), nullptr);
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "不能使用这种纸张(297.0×420.0毫米)"));
 }
 
 } // namespace

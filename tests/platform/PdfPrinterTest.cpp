@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <string>
@@ -266,24 +265,36 @@ TEST_F(PdfHostTest, AbortLeavesNoFile)
     EXPECT_EQ(PdfFiles(dir_.path()), QStringList({ QStringLiteral("kept.pdf") }));
 }
 
-// Between jobs the folder printer stays a PDF writer, after a finished job as after an aborted one: switching
-// it to the CUPS format and back costs each job a round of CUPS queries. Each job still writes its own file.
-TEST_F(PdfHostTest, StaysAPdfWriterBetweenJobs)
+// Each job writes its own file through a file beside it, renamed into place: a finished job leaves only its
+// PDF, an aborted one nothing, and the folder holds no file of the work in between.
+TEST_F(PdfHostTest, JobsLeaveOnlyTheirFiles)
 {
     for (const char* title : { "first", "aborted", "third" }) {
         auto job = host_->BeginJob(title);
         ASSERT_NE(job, nullptr);
-        EXPECT_EQ(host_->Printer().outputFileName(),
-            dir_.filePath(QString::fromUtf8(title) + QStringLiteral(".pdf")));
         job->GetCanvas().TextOut(0, 0, "x");
         if (std::string(title) == "aborted")
             job->Abort();
         else
             EXPECT_TRUE(job->End());
-        EXPECT_EQ(host_->Printer().outputFormat(), QPrinter::PdfFormat) << title;
+        EXPECT_TRUE(host_->FailureText().empty()) << host_->FailureText();
     }
-    EXPECT_EQ(
-        PdfFiles(dir_.path()), QStringList({ QStringLiteral("first.pdf"), QStringLiteral("third.pdf") }));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        QStringList({ QStringLiteral("first.pdf"), QStringLiteral("third.pdf") }));
+}
+
+// A folder that cannot be made says so: the job does not start, and the reason names the folder.
+TEST(PdfPrinterFailures, MissingFolderIsNamed)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString folder = dir.filePath(QStringLiteral("file/sub"));
+    QtPrinterHost host(folder);
+    EXPECT_EQ(host.BeginJob("t"), nullptr);
+    EXPECT_EQ(host.FailureText(),
+        ("无法在PDF文件夹“" + folder.toStdString() + "”中建立文件,文件夹不存在,也无法建立"));
 }
 
 // An unattended run never opens the printer setup dialog: it answers as if cancelled.

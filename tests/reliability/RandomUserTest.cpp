@@ -1,7 +1,8 @@
 // A random user of the whole window: on the example report and on damaged
 // reports it clicks, drags borders, switches states, zooms, turns pages, opens
 // every dialog, types into its fields and confirms or cancels it, saves and
-// deletes the layout and prints, for a fixed time from a fixed seed.
+// deletes the layout and prints, for a fixed time from a fixed seed. It prints
+// through the real "PDF" folder printer into a temporary folder.
 //
 // QUILLET_RANDOM_USER_SECONDS sets the time (4 s in all by default),
 // QUILLET_RANDOM_USER_SEED the seed, QUILLET_RANDOM_USER_ACTIONS a limit of
@@ -11,9 +12,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +25,7 @@
 #include <fstream>
 #include <random>
 
+#include "platform/qt/QtPrinterHost.h"
 #include "tests/preview/WindowFixture.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
@@ -72,10 +77,9 @@ protected:
                 g_log->Print();
             std::signal(SIGABRT, SIG_DFL);
         });
-        printers_.beforeJob = [this](std::size_t) {
-            if (printers_.jobs.size() > 50)
-                printers_.jobs.clear();
-        };
+        ASSERT_TRUE(pdfFolder_.isValid());
+        printers_ = std::make_unique<QtPrinterHost>(pdfFolder_.path());
+        ASSERT_TRUE(printers_->CurrentIsPdf());
     }
     void TearDown() override
     {
@@ -247,7 +251,7 @@ protected:
     }
 
     // Commands that end the run or leave the program are not the user's to
-    // pick here; printing is, to the stand-in printer.
+    // pick here; printing is, to the PDF folder printer.
     void CommandStep(TFrmPrintReview& w)
     {
         QList<QAction*> actions;
@@ -279,6 +283,20 @@ protected:
         ASSERT_LE(w.PrintFormat->Rows(), kMaxRows);
         if (messages_.shown.size() > 100)
             messages_.shown.clear();
+        // Printed pages are valid files with nothing left beside them; the
+        // folder is emptied now and then.
+        const QStringList files = QDir(pdfFolder_.path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& f : files)
+            ASSERT_TRUE(f.endsWith(QStringLiteral(".pdf"))) << f.toStdString();
+        if (files.size() > 100) {
+            for (const QString& f : files) {
+                QFile file(pdfFolder_.filePath(f));
+                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+                ASSERT_TRUE(file.read(5) == "%PDF-") << f.toStdString();
+                file.close();
+                file.remove();
+            }
+        }
     }
 
     // Runs the random user on one report for its share of the time.
@@ -287,14 +305,15 @@ protected:
         log_.report = report;
         log_.steps.clear();
         rng_.seed(seed_ ^ static_cast<unsigned>(std::hash<std::string> {}(report)));
-        TFrmPrintReview& w = Open(arguments, &printers_);
+        TFrmPrintReview& w = Open(arguments, printers_.get());
         if (w.EndRequested())
             return; // start-up refused the report with its message
         // The printer's paper: A4, letter, or a size of its own from nothing
         // to 65535 x 65535 mm.
         w.Hook.printerSetup = [this] {
             static const int sides[] = { 0, 10, 2100, 655350 };
-            PrinterSettings& s = printers_.settings;
+            PrinterSettings s;
+            printers_->GetSettings(s);
             s.fields |= DM_PAPERSIZE | DM_ORIENTATION;
             s.paperSize = Chance(50) ? DMPAPER_A4 : (Chance(30) ? 1 : DMPAPER_USER);
             s.paperWidth = sides[Pick(4)];
@@ -304,6 +323,8 @@ protected:
             log_.Add("printer setup: paper " + std::to_string(s.paperSize) + " "
                 + std::to_string(s.paperWidth) + " x " + std::to_string(s.paperLength)
                 + (confirmed ? " confirmed" : " cancelled"));
+            if (confirmed)
+                printers_->SetSettings(s);
             return confirmed;
         };
         const QString picture = saved_.filePath(QStringLiteral("page.png"));
@@ -333,7 +354,8 @@ protected:
     bool running_ = false;
     QObject watcher_;
     std::map<QDialog*, int> dialogSteps_;
-    FakePrinterHost printers_;
+    QTemporaryDir pdfFolder_;
+    std::unique_ptr<QtPrinterHost> printers_;
 };
 
 // Damaged copies of the example: a format file cut short, one with bytes

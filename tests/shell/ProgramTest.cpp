@@ -1,14 +1,18 @@
 // The program as a process, unattended: every start-up failure message with
 // its exit status, the print modes through the PDF printer and a real CUPS
 // queue, and the saved layout preferred or ignored by mode.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include "model/PrnData.h"
 #include "platform/GbkCodec.h"
@@ -25,7 +29,10 @@ struct ProcessRun {
     QString message;
 };
 
-ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {})
+// prefix: a program that runs the program with its arguments after its own
+// (setpriv, prlimit), or none.
+ProcessRun Start(
+    const QStringList& arguments, const QStringList& extraEnv = {}, const QStringList& prefix = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,7 +44,10 @@ ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {})
         env.insert(pair.left(eq), pair.mid(eq + 1));
     }
     process.setProcessEnvironment(env);
-    process.start(kProgram, arguments);
+    if (prefix.isEmpty())
+        process.start(kProgram, arguments);
+    else
+        process.start(prefix.first(), prefix.mid(1) + QStringList { kProgram } + arguments);
     if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished();
@@ -260,6 +270,175 @@ TEST_F(ProgramTest, PrintModeSendsOneCupsJobPerPage)
         QThread::msleep(250);
     }
     EXPECT_EQ(after - before, pages);
+}
+
+bool HaveProgram(const QString& name)
+{
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+// The example report in a folder anyone may read, for runs as another user.
+class PrintFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 60));
+        data_ = dir_.filePath(QString::fromLatin1(kExampleDataName));
+        format_ = dir_.filePath(QString::fromLatin1(kExampleFormatName));
+        const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        QFile::setPermissions(dir_.path(), open);
+        for (const QString& f : { data_, format_ })
+            QFile::setPermissions(f,
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                    | QFileDevice::ReadOther);
+    }
+    // Every file in folder, hidden ones too: no page and no piece of one.
+    static QStringList Files(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    // Runs Print mode into the PDF folder and checks the run failed with status 1 and a message that starts
+    // with `starts` and ends with `ends`, leaving no file in the folder.
+    void ExpectFailure(
+        const QString& folder, const QStringList& prefix, const QString& starts, const QString& ends)
+    {
+        const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+            { QStringLiteral("QUILLET_PDF_DIR=") + folder }, prefix);
+        EXPECT_EQ(run.status, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.message.startsWith(kTitle + starts)) << run.message.toStdString();
+        EXPECT_TRUE(run.message.endsWith(ends)) << run.message.toStdString();
+        EXPECT_EQ(Files(folder), QStringList()) << run.err.toStdString();
+    }
+
+    QTemporaryDir dir_;
+    QString data_;
+    QString format_;
+};
+
+// A PDF folder that cannot be made (a file stands where its parent should be) ends the print run with the
+// reason and status 1.
+TEST_F(PrintFailureTest, MissingPdfFolder)
+{
+    QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString folder = dir_.filePath(QStringLiteral("blocker/pdf"));
+    const ProcessRun run = Start(
+        { data_, format_, QStringLiteral("NotDefPrint") }, { QStringLiteral("QUILLET_PDF_DIR=") + folder });
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.message,
+        kTitle + QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder
+            + QStringLiteral("”中建立文件,文件夹不存在,也无法建立"));
+}
+
+// A read-only PDF folder, for a user who may not write there (the run is made as "nobody", as root may
+// write anywhere), ends the print run with the reason and status 1, leaving nothing in it.
+TEST_F(PrintFailureTest, ReadOnlyPdfFolder)
+{
+    QTemporaryDir outer;
+    QFile::setPermissions(outer.path(),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+            | QFileDevice::ExeOther);
+    const QString folder = outer.filePath(QStringLiteral("pdf"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::setPermissions(folder,
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QStringList prefix;
+    if (geteuid() == 0) {
+        if (!HaveProgram(QStringLiteral("setpriv")))
+            GTEST_SKIP() << "running as root, and setpriv (util-linux) is missing to run as nobody";
+        prefix = { QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+            QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups") };
+    }
+    ExpectFailure(folder, prefix, QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder,
+        QStringLiteral("中建立文件,没有写入的权限"));
+}
+
+// A file-size limit (RLIMIT_FSIZE) smaller than a page: the write fails instead of the program being
+// killed, the run ends with the reason and status 1, and no piece of the page stays.
+TEST_F(PrintFailureTest, FileSizeLimit)
+{
+    if (!HaveProgram(QStringLiteral("prlimit")))
+        GTEST_SKIP() << "prlimit (util-linux) is missing to set a file-size limit on the run";
+    QTemporaryDir folder;
+    ExpectFailure(folder.path(), { QStringLiteral("prlimit"), QStringLiteral("--fsize=4096") },
+        QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder.path(),
+        QStringLiteral(",文件超出了允许的大小"));
+}
+
+// A full disk (a small file system of its own, filled up) ends the run with the reason and status 1.
+TEST_F(PrintFailureTest, FullDisk)
+{
+    QTemporaryDir mount;
+    const QString folder = mount.path();
+    QProcess mounter;
+    mounter.start(QStringLiteral("mount"),
+        { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), QStringLiteral("size=256k"),
+            QStringLiteral("tmpfs"), folder });
+    if (!mounter.waitForFinished(30000) || mounter.exitStatus() != QProcess::NormalExit
+        || mounter.exitCode() != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root in a system that allows mounts): "
+                     << mounter.readAllStandardError().toStdString();
+    struct Unmount {
+        QString path;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), { path }); }
+    } unmount { folder };
+    {
+        QFile filler(folder + QStringLiteral("/.filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) { }
+    }
+    // Room for the empty file a job claims and a little more, not for a page.
+    QFile::resize(
+        folder + QStringLiteral("/.filler"), QFileInfo(folder + QStringLiteral("/.filler")).size() - 8192);
+    const ProcessRun run = Start(
+        { data_, format_, QStringLiteral("NotDefPrint") }, { QStringLiteral("QUILLET_PDF_DIR=") + folder });
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.message.startsWith(kTitle + QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder))
+        << run.message.toStdString();
+    EXPECT_TRUE(run.message.endsWith(QStringLiteral(",磁盘已满"))) << run.message.toStdString();
+    EXPECT_EQ(Files(folder), QStringList({ QStringLiteral(".filler") }));
+}
+
+// A stopped CUPS queue (one of the test's own, made and removed here) ends a print run with the reason
+// and status 1; no job reaches the queue.
+TEST_F(PrintFailureTest, StoppedCupsQueue)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("lpstat"), { QStringLiteral("-r") });
+    if (!probe.waitForFinished(30000) || !probe.readAllStandardOutput().contains("scheduler is running"))
+        GTEST_SKIP() << "no CUPS scheduler reachable; run scripts/setup-cups.sh first";
+    const QString queue = QStringLiteral("QuilletRun%1").arg(QCoreApplication::applicationPid());
+    QString ppd;
+    for (const char* candidate :
+        { "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", "/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd" })
+        if (QFile::exists(QString::fromLatin1(candidate)))
+            ppd = QString::fromLatin1(candidate);
+    if (ppd.isEmpty())
+        GTEST_SKIP() << "no cups-pdf PPD (printer-driver-cups-pdf)";
+    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"),
+                  { QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                      QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), ppd }),
+        0);
+    struct Remove {
+        QString queue;
+        ~Remove()
+        {
+            QProcess::execute(QStringLiteral("cancel"), { QStringLiteral("-a"), queue });
+            QProcess::execute(QStringLiteral("lpadmin"), { QStringLiteral("-x"), queue });
+        }
+    } remove { queue };
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), { queue }), 0);
+    const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+        { QStringLiteral("PRINTER=") + queue, QStringLiteral("LPDEST=") + queue });
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.message,
+        kTitle + QStringLiteral("无法开始打印作业：打印机“") + queue + QStringLiteral("”已停止,不能打印"));
+    EXPECT_EQ(QueuedJobs(queue), 0);
 }
 
 } // namespace
