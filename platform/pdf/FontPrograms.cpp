@@ -61,7 +61,7 @@ const FontProgram& FontPrograms::For(FontFace& face, const std::vector<std::uint
         const std::vector<std::uint32_t>& latest = kept.back().sorted;
         std::set_union(
             sorted.begin(), sorted.end(), latest.begin(), latest.end(), std::back_inserter(merged));
-        if (merged.size() <= limit)
+        if (merged.size() <= limit && merged.size() < 0xFFFF) // a font holds at most 65535 glyphs
             sorted = std::move(merged);
     }
 

@@ -461,6 +461,7 @@ bool PdfDocument::StreamTo(const std::string& path, std::string* error)
 {
     if (fd_ >= 0 || finished_)
         return false;
+    streamed_ = true;
     fd_ = MakeTemporary(path, streamTemp_);
     if (fd_ < 0) {
         errorNumber_ = errno;
@@ -496,8 +497,10 @@ void PdfDocument::CloseStream()
 
 void PdfDocument::Discard()
 {
-    if (fd_ < 0 && streamTemp_.empty())
+    if (fd_ < 0 && streamTemp_.empty()) {
+        streamed_ = true; // nothing is saved after this
         return;
+    }
     CloseStream();
     unlink(streamTemp_.c_str());
     streamTemp_.clear();
@@ -512,8 +515,8 @@ bool PdfDocument::Save(const std::string& path, std::string* error)
             *error = path + ": " + std::strerror(number);
         return false;
     };
-    if (fd_ < 0 && !streamTemp_.empty())
-        return fail(EINVAL); // discarded or saved already
+    if (streamed_ && fd_ < 0)
+        return fail(ECANCELED); // discarded, or saved already
     if (fd_ >= 0) {
         Finish();
         Flush(true);

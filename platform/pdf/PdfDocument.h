@@ -104,6 +104,7 @@ private:
     std::size_t written_ = 0; // bytes already in the streamed file
     int fd_ = -1; // the streamed file, -1 when the document is kept in memory
     std::string streamTemp_; // its name until it is renamed into place
+    bool streamed_ = false; // StreamTo or Discard was called
     int errorNumber_ = 0;
     std::vector<std::size_t> offsets_; // by object number, 0 for unused
     std::vector<Page> pages_;

@@ -108,16 +108,27 @@ CupsQueue::Result CupsQueue::Submit(
     const std::string& pdf, const CupsJobOptions& options, std::string& detail, int& id) const
 {
     id = 0;
-    auto failure = [&detail](ipp_status_t status) {
+    auto failure = [this, &detail](ipp_status_t status) {
         if (const char* text = cupsLastErrorString())
             detail = text;
-        if (SchedulerUnreachable(status))
-            return Result::Unreachable;
         if (Gone(status))
             return Result::Gone;
         if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
             return Result::Rejecting;
-        return Result::Refused;
+        if (!SchedulerUnreachable(status))
+            return Result::Refused;
+        // libcups gives the same errors for a queue it cannot find as for a
+        // scheduler it cannot reach: the queue's state tells them apart.
+        switch (Query().state) {
+        case State::Gone:
+            return Result::Gone;
+        case State::Rejecting:
+            return Result::Rejecting;
+        case State::Unreachable:
+            return Result::Unreachable;
+        default:
+            return Result::Refused;
+        }
     };
     cups_option_t* list = nullptr;
     int count = 0;

@@ -144,7 +144,26 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
             break;
         QThread::msleep(200);
     }
-    EXPECT_EQ(added.size(), 1) << "the job did not complete in CUPS within 60 s";
+    ASSERT_EQ(added.size(), 1) << "the job did not complete in CUPS within 60 s";
+
+    // libcups handed it over as a PDF with the paper and sides (its title is private to its owner).
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id",
+        added.first().section(QLatin1Char('-'), -1).toInt());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ASSERT_NE(response, nullptr) << cupsLastErrorString();
+    auto text = [response](const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+        const char* value = a ? ippGetString(a, 0, nullptr) : nullptr;
+        return std::string(value ? value : "");
+    };
+    EXPECT_EQ(text("document-format"), "application/pdf");
+    EXPECT_EQ(text("media"), "A4");
+    EXPECT_EQ(text("sides"), "one-sided");
+    ippDelete(response);
 }
 
 // Points libcups at a scheduler that is not there, so that jobs take the lp
@@ -363,11 +382,11 @@ TEST_F(CupsFailureTest, HeldJobIsNotReportedPrinted)
     EXPECT_TRUE(waiting.out.contains(queue_)) << test::Utf8(waiting.out);
 }
 
-// A job the scheduler refuses (the queue denies every user) ends with the scheduler's refusal.
+// A job the scheduler refuses (more copies than it allows) ends with the scheduler's refusal.
 TEST_F(CupsFailureTest, RefusedJobSaysSo)
 {
     MakeQueue();
-    Admin("lpadmin", { QStringLiteral("-p"), queue_, QStringLiteral("-u"), QStringLiteral("deny:all") });
+    host_->Printer().setCopyCount(100000);
     auto job = host_->BeginJob("denied");
     ASSERT_NE(job, nullptr);
     Draw(*job);

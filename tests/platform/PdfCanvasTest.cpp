@@ -3,7 +3,9 @@
 // and coordinates, and files saved whole or not at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/GbkCodec.h"
+#include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfFileHost.h"
 
@@ -367,6 +370,91 @@ TEST_F(PdfCanvasTest, FileHostMakesEachJobAPage)
     EXPECT_EQ(Shell("pdftotext -raw '" + path + "' -"), "one\n\fthree\n\ffour\n\f");
     const std::string info = Shell("pdfinfo -f 1 -l 2 '" + path + "'");
     EXPECT_TRUE(std::regex_search(info, std::regex("Page +2 size: +1190.55 x 841.89"))) << info;
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// Files in dir, hidden ones too.
+std::vector<std::string> FilesIn(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A streamed document is written beside its name while pages end and renamed into place when saved; one
+// discarded (a cancelled job) or dropped leaves nothing; a folder that is not there is reported with its errno.
+TEST_F(PdfCanvasTest, StreamedDocumentsAppearWholeOrNotAtAll)
+{
+    const std::string path = (dir_ / "streamed.pdf").string();
+    {
+        pdf::PdfDocument document;
+        std::string error;
+        ASSERT_TRUE(document.StreamTo(path, &error)) << error;
+        for (int page = 1; page <= 3; ++page) {
+            pdf::PdfCanvas& canvas = document.BeginPage(A4At(1200));
+            canvas.SetFont("\xCB\xCE\xCC\xE5", 12, kBlack); // 宋体
+            canvas.TextOut(600, 600, Utf8ToGbk("第" + std::to_string(page) + "页 流式写出"));
+        }
+        EXPECT_FALSE(fs::exists(path));
+        ASSERT_EQ(FilesIn(dir_).size(), 1u); // the file beside it
+        EXPECT_EQ(FilesIn(dir_)[0].rfind("streamed.pdf.", 0), 0u);
+        SaveChecked(document, "streamed.pdf");
+    }
+    EXPECT_EQ(FilesIn(dir_), std::vector<std::string> { "streamed.pdf" });
+    const std::string text = Shell("pdftotext '" + path + "' -");
+    for (const char* line : { "第1页 流式写出", "第2页 流式写出", "第3页 流式写出" })
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+
+    for (bool discard : { true, false }) {
+        pdf::PdfDocument document;
+        ASSERT_TRUE(document.StreamTo((dir_ / "gone.pdf").string()));
+        document.BeginPage(A4At(300)).TextOut(10, 10, "x");
+        document.EndPage();
+        if (discard) {
+            document.Discard();
+            EXPECT_FALSE(document.Save((dir_ / "gone.pdf").string()));
+        }
+    }
+    EXPECT_EQ(FilesIn(dir_), std::vector<std::string> { "streamed.pdf" });
+
+    pdf::PdfDocument nowhere;
+    std::string error;
+    EXPECT_FALSE(nowhere.StreamTo((dir_ / "missing" / "x.pdf").string(), &error));
+    EXPECT_EQ(nowhere.ErrorNumber(), ENOENT);
+    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+}
+
+// Documents a page take the font program an earlier document made for the same glyphs, whatever order they
+// use them in: the second and third files embed the first one's subset and still extract exactly.
+TEST_F(PdfCanvasTest, LaterDocumentsTakeTheKeptFontProgram)
+{
+    const char* texts[] = { "合计12345 第1页", "页1第 54321计合", "12 合" };
+    std::string subset;
+    for (int i = 0; i < 3; ++i) {
+        const int made = pdf::FontPrograms::Shared().Made();
+        pdf::PdfDocument document;
+        pdf::PdfCanvas& canvas = document.BeginPage(A4At(1200));
+        canvas.SetFont("\xCB\xCE\xCC\xE5", 12, kBlack);
+        canvas.TextOut(600, 600, Utf8ToGbk(texts[i]));
+        const std::string path = SaveChecked(document, "doc" + std::to_string(i) + ".pdf");
+        EXPECT_NE(Shell("pdftotext '" + path + "' -").find(texts[i]), std::string::npos) << texts[i];
+        const std::string fonts = Shell("pdffonts '" + path + "'");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(fonts, m, std::regex("[A-Z]{6}\\+\\S+"))) << fonts;
+        if (i == 0) {
+            subset = m.str();
+        } else {
+            EXPECT_EQ(m.str(), subset) << "document " << i << " made a subset of its own";
+            EXPECT_EQ(pdf::FontPrograms::Shared().Made(), made);
+        }
+    }
 }
 
 } // namespace
