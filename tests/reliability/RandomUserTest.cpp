@@ -289,6 +289,7 @@ protected:
         for (const QString& f : files)
             ASSERT_TRUE(f.endsWith(QStringLiteral(".pdf"))) << f.toStdString();
         if (files.size() > 100) {
+            printedPages_ += static_cast<std::size_t>(files.size());
             for (const QString& f : files) {
                 QFile file(pdfFolder_.filePath(f));
                 ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -355,6 +356,7 @@ protected:
     QObject watcher_;
     std::map<QDialog*, int> dialogSteps_;
     QTemporaryDir pdfFolder_;
+    std::size_t printedPages_ = 0;
     std::unique_ptr<QtPrinterHost> printers_;
 };
 
@@ -415,8 +417,10 @@ TEST_F(RandomUserTest, SurvivesTheExampleAndDamagedReports)
         if (EnvNumber("QUILLET_RANDOM_USER_LOG", 0) != 0)
             log_.Print();
         else
-            std::fprintf(
-                stderr, "random user: %s, %zu actions\n", reports[i].first.c_str(), log_.steps.size());
+            std::fprintf(stderr, "random user: %s, %zu actions, %zu pages printed to PDF so far\n",
+                reports[i].first.c_str(), log_.steps.size(),
+                printedPages_
+                    + static_cast<std::size_t>(QDir(pdfFolder_.path()).entryList(QDir::Files).size()));
     }
 }
 

@@ -31,8 +31,8 @@ struct ProcessRun {
 
 // prefix: a program that runs the program with its arguments after its own
 // (setpriv, prlimit), or none.
-ProcessRun Start(
-    const QStringList& arguments, const QStringList& extraEnv = {}, const QStringList& prefix = {})
+ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {},
+    const QStringList& prefix = {}, const QString& program = kProgram)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -45,9 +45,9 @@ ProcessRun Start(
     }
     process.setProcessEnvironment(env);
     if (prefix.isEmpty())
-        process.start(kProgram, arguments);
+        process.start(program, arguments);
     else
-        process.start(prefix.first(), prefix.mid(1) + QStringList { kProgram } + arguments);
+        process.start(prefix.first(), prefix.mid(1) + QStringList { program } + arguments);
     if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished();
@@ -301,11 +301,11 @@ protected:
     }
     // Runs Print mode into the PDF folder and checks the run failed with status 1 and a message that starts
     // with `starts` and ends with `ends`, leaving no file in the folder.
-    void ExpectFailure(
-        const QString& folder, const QStringList& prefix, const QString& starts, const QString& ends)
+    void ExpectFailure(const QString& folder, const QStringList& prefix, const QString& starts,
+        const QString& ends, const QString& program = kProgram)
     {
         const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
-            { QStringLiteral("QUILLET_PDF_DIR=") + folder }, prefix);
+            { QStringLiteral("QUILLET_PDF_DIR=") + folder }, prefix, program);
         EXPECT_EQ(run.status, 1) << run.err.toStdString();
         EXPECT_TRUE(run.message.startsWith(kTitle + starts)) << run.message.toStdString();
         EXPECT_TRUE(run.message.endsWith(ends)) << run.message.toStdString();
@@ -352,8 +352,20 @@ TEST_F(PrintFailureTest, ReadOnlyPdfFolder)
         prefix = { QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
             QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups") };
     }
+    // Where the build lies out of nobody's reach (a home folder), a copy of
+    // the program in the open folder runs instead.
+    QString program = kProgram;
+    if (!prefix.isEmpty()
+        && QProcess::execute(prefix.first(),
+               prefix.mid(1) + QStringList { QStringLiteral("test"), QStringLiteral("-x"), program })
+            != 0) {
+        program = outer.filePath(QStringLiteral("quillet"));
+        ASSERT_TRUE(QFile::copy(kProgram, program));
+        QFile::setPermissions(program,
+            QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    }
     ExpectFailure(folder, prefix, QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder,
-        QStringLiteral("中建立文件,没有写入的权限"));
+        QStringLiteral("中建立文件,没有写入的权限"), program);
 }
 
 // A file-size limit (RLIMIT_FSIZE) smaller than a page: the write fails instead of the program being
