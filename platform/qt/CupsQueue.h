@@ -49,7 +49,6 @@ public:
         Held, // accepted, but it waits in a stopped queue
         Unreachable,
         Gone,
-        Stopped,
         Rejecting,
         Refused, // the scheduler refused the job for another reason
     };

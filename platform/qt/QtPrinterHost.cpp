@@ -64,10 +64,10 @@ QString FileFailure(int number)
     case EPERM:
         return QStringLiteral("没有写入的权限");
     case EROFS:
-        return QStringLiteral("磁盘只能读,不能写");
+        return QStringLiteral("磁盘只能读，不能写");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("文件夹不存在,也无法建立");
+        return QStringLiteral("文件夹不存在，也无法建立");
     default:
         return QStringLiteral("写入时发生错误(错误代码%1)").arg(number);
     }
@@ -79,7 +79,7 @@ QString QueueFailure(CupsQueue::State state, const QString& queue)
     case CupsQueue::State::Gone:
         return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已不存在");
     case CupsQueue::State::Stopped:
-        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已停止,不能打印");
+        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已停止，不能打印");
     case CupsQueue::State::Rejecting:
         return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("不接受新的打印作业");
     case CupsQueue::State::Unreachable:
@@ -350,7 +350,7 @@ public:
 private:
     QString WriteFailure(int number) const
     {
-        return QStringLiteral("无法写入PDF文件") + Quoted(file_) + QStringLiteral(",") + FileFailure(number);
+        return QStringLiteral("无法写入PDF文件") + Quoted(file_) + QStringLiteral("，") + FileFailure(number);
     }
 
     bool Submit(const std::string& pdf)
@@ -366,16 +366,13 @@ private:
             return true;
         case CupsQueue::Result::Held:
             host_.failure_ = ToUtf8(QStringLiteral("打印作业%1已送到打印机").arg(id) + Quoted(name)
-                + QStringLiteral(",但打印机已停止,作业在队列中等待,没有打印") + why);
+                + QStringLiteral("，但打印机已停止，作业在队列中等待，没有打印") + why);
             return false;
         case CupsQueue::Result::Gone:
-            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Gone, name));
-            return false;
-        case CupsQueue::Result::Stopped:
-            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Stopped, name));
-            return false;
         case CupsQueue::Result::Rejecting:
-            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Rejecting, name));
+            host_.failure_ = ToUtf8(QueueFailure(
+                result == CupsQueue::Result::Gone ? CupsQueue::State::Gone : CupsQueue::State::Rejecting,
+                name));
             return false;
         case CupsQueue::Result::Refused:
             host_.failure_
@@ -458,7 +455,7 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
         const QString file = pdf_->ClaimFile(title, &error);
         if (file.isEmpty()) {
             failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(pdf_->Folder())
-                + QStringLiteral("中建立文件,") + FileFailure(error));
+                + QStringLiteral("中建立文件，") + FileFailure(error));
             return nullptr;
         }
         job = std::make_unique<Job>(*this, file, std::nullopt);

@@ -324,7 +324,7 @@ TEST_F(CupsFailureTest, StoppedQueueSaysSo)
     MakeQueue();
     Admin("cupsdisable", { queue_ });
     EXPECT_EQ(host_->BeginJob("stopped"), nullptr);
-    EXPECT_EQ(host_->FailureText(), Named("打印机", "已停止,不能打印"));
+    EXPECT_EQ(host_->FailureText(), Named("打印机", "已停止，不能打印"));
     Admin("cupsenable", { queue_ });
     auto job = host_->BeginJob("enabled");
     ASSERT_NE(job, nullptr);
@@ -375,7 +375,7 @@ TEST_F(CupsFailureTest, HeldJobIsNotReportedPrinted)
     EXPECT_FALSE(job->End());
     const std::string text = host_->FailureText();
     EXPECT_NE(
-        text.find(Named("已送到打印机", ",但打印机已停止,作业在队列中等待,没有打印")), std::string::npos)
+        text.find(Named("已送到打印机", "，但打印机已停止，作业在队列中等待，没有打印")), std::string::npos)
         << text;
     // The job really waits in the queue.
     const auto waiting = RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue_ });

@@ -294,7 +294,7 @@ TEST(PdfPrinterFailures, MissingFolderIsNamed)
     QtPrinterHost host(folder);
     EXPECT_EQ(host.BeginJob("t"), nullptr);
     EXPECT_EQ(host.FailureText(),
-        ("无法在PDF文件夹“" + folder.toStdString() + "”中建立文件,文件夹不存在,也无法建立"));
+        ("无法在PDF文件夹“" + folder.toStdString() + "”中建立文件，文件夹不存在，也无法建立"));
 }
 
 // An unattended run never opens the printer setup dialog: it answers as if cancelled.

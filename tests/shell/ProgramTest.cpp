@@ -330,7 +330,7 @@ TEST_F(PrintFailureTest, MissingPdfFolder)
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_EQ(run.message,
         kTitle + QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder
-            + QStringLiteral("”中建立文件,文件夹不存在,也无法建立"));
+            + QStringLiteral("”中建立文件，文件夹不存在，也无法建立"));
 }
 
 // A read-only PDF folder, for a user who may not write there (the run is made as "nobody", as root may
@@ -365,7 +365,7 @@ TEST_F(PrintFailureTest, ReadOnlyPdfFolder)
             QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
     }
     ExpectFailure(folder, prefix, QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder,
-        QStringLiteral("中建立文件,没有写入的权限"), program);
+        QStringLiteral("中建立文件，没有写入的权限"), program);
 }
 
 // A file-size limit (RLIMIT_FSIZE) smaller than a page: the write fails instead of the program being
@@ -377,7 +377,7 @@ TEST_F(PrintFailureTest, FileSizeLimit)
     QTemporaryDir folder;
     ExpectFailure(folder.path(), { QStringLiteral("prlimit"), QStringLiteral("--fsize=4096") },
         QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder.path(),
-        QStringLiteral(",文件超出了允许的大小"));
+        QStringLiteral("，文件超出了允许的大小"));
 }
 
 // A full disk (a small file system of its own, filled up) ends the run with the reason and status 1.
@@ -412,7 +412,7 @@ TEST_F(PrintFailureTest, FullDisk)
     EXPECT_TRUE(
         run.message.startsWith(kTitle + QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder))
         << run.message.toStdString();
-    EXPECT_TRUE(run.message.endsWith(QStringLiteral(",磁盘已满"))) << run.message.toStdString();
+    EXPECT_TRUE(run.message.endsWith(QStringLiteral("，磁盘已满"))) << run.message.toStdString();
     EXPECT_EQ(Files(folder), QStringList({ QStringLiteral(".filler") }));
 }
 
@@ -449,7 +449,7 @@ TEST_F(PrintFailureTest, StoppedCupsQueue)
         { QStringLiteral("PRINTER=") + queue, QStringLiteral("LPDEST=") + queue });
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_EQ(run.message,
-        kTitle + QStringLiteral("无法开始打印作业：打印机“") + queue + QStringLiteral("”已停止,不能打印"));
+        kTitle + QStringLiteral("无法开始打印作业：打印机“") + queue + QStringLiteral("”已停止，不能打印"));
     EXPECT_EQ(QueuedJobs(queue), 0);
 }
 
