@@ -570,6 +570,10 @@ std::vector<Rect> PdfCanvas::Visible(const Rect& r) const
         return pieces;
     pieces.push_back(r);
     for (const Rect& e : excluded_) {
+        // Most excluded rectangles lie elsewhere on the page.
+        if (std::none_of(
+                pieces.begin(), pieces.end(), [&e](const Rect& p) { return !Empty(Intersect(p, e)); }))
+            continue;
         std::vector<Rect> next;
         for (const Rect& p : pieces) {
             const Rect cut = Intersect(p, e);
