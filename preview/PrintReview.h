@@ -73,7 +73,10 @@ public:
     int DownY = 0;
     int HitIndex = 0;
     QString ExePath;
+    // Where "保存打印格式" writes; and the saved layout beside a read-only
+    // program, in use while the user has none of their own (else empty).
     QString SavedFormatPath;
+    QString SavedFormatFallback;
     bool OnlyView = false;
 
     // Start-up asks the program to end instead of showing the window.

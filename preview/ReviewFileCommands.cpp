@@ -1,5 +1,6 @@
 // Commands that act on files, on the printer or outside the program: the
 // saved layout, the page picture, printing, help, mail, home page, closing.
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
+#include "platform/ProgramFiles.h"
 #include "platform/Product.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
@@ -56,7 +58,8 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     // written from a copy so that a failed save leaves the record as it was.
     TMyPrintFormat copy = *PrintFormat;
     TMyPaperSpec paper = *Printer;
-    if (copy.SaveToFile(LocalPath(SavedFormatPath), paper) != kFileOk) {
+    const std::string path = LocalPath(SavedFormatPath);
+    if (!PrepareLayoutFolder(path) || copy.SaveToFile(path, paper) != kFileOk) {
         ShowPlainMessage(QStringLiteral("保存格式文件时出错!"));
         return;
     }
@@ -66,8 +69,10 @@ void TFrmPrintReview::ActionSaveFormatExecute()
 
 void TFrmPrintReview::ActionDeleteFormatExecute()
 {
-    const std::string path = LocalPath(SavedFormatPath);
-    if (!FileExists(path)) {
+    // The layout start-up would load: the user's own before the one beside a
+    // read-only program.
+    const std::string path = SavedLayoutInUse(LocalPath(SavedFormatPath), LocalPath(SavedFormatFallback));
+    if (path.empty()) {
         ShowHintMessage(QStringLiteral("没有保存过当前的打印格式"));
         return;
     }
@@ -157,7 +162,9 @@ void TFrmPrintReview::ActionSetPrinterExecute()
 
 void TFrmPrintReview::ActionHelpExecute()
 {
-    Services.shell.Open((ExePath + QString::fromLatin1(product::kManualFile)).toStdString());
+    // Beside the program in a build or unpacked copy, among the installed
+    // documentation otherwise.
+    Services.shell.Open(ManualFile(LocalPath(QDir::cleanPath(ExePath))));
 }
 
 void TFrmPrintReview::ActionMailExecute()

@@ -15,6 +15,7 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
+#include "platform/ProgramFiles.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtBitmapFactory.h"
@@ -42,21 +43,6 @@ int Fail(const QString& message)
 
 } // namespace
 
-StartOptions TakeStartOptions(QStringList& arguments)
-{
-    StartOptions options;
-    while (!arguments.isEmpty() && arguments.first() == QStringLiteral("--pdf")) {
-        arguments.removeFirst();
-        if (arguments.isEmpty()) {
-            options.valid = false;
-            return options;
-        }
-        options.pdf = true;
-        options.pdfPath = arguments.takeFirst();
-    }
-    return options;
-}
-
 int ExportPdf(const QString& pdfPath, const QStringList& arguments)
 {
     if (arguments.size() < 2 || pdfPath.isEmpty())
@@ -68,10 +54,11 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
     if (!FileExists(LocalPath(formatPath)))
         return Fail(FormatLoadMessage(kFileMissing, formatPath));
     const RunMode mode = ModeFromArguments(arguments);
-    const QString savedFormat = QFile::decodeName(QByteArray::fromStdString(ProgramFolder()))
-        + QStringLiteral("/Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
-    if (mode.preferSaved && FileExists(LocalPath(savedFormat)))
-        formatPath = savedFormat;
+    if (mode.preferSaved) {
+        const std::string saved = FindSavedLayout(CurrentLayoutFolders(), LocalPath(FormatBaseName(formatPath)));
+        if (!saved.empty())
+            formatPath = QFile::decodeName(QByteArray::fromStdString(saved));
+    }
 
     TMyPrintFormat format;
     TMyPrintData data(format);

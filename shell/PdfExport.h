@@ -1,20 +1,10 @@
 #pragma once
 // `quillet --pdf FILE DATA FORMAT [mode]`: the whole report written into one
-// PDF file, without a window. Options come before the arguments of a normal
-// start and are taken away before the start-up rules see them.
+// PDF file, without a window (the option itself: shell/CommandLine.h).
 #include <QString>
 #include <QStringList>
 
 namespace quillet {
-
-struct StartOptions {
-    bool pdf = false;
-    QString pdfPath;
-    bool valid = true; // false when an option lacks its value
-};
-
-// Takes the leading options from arguments: "--pdf FILE".
-StartOptions TakeStartOptions(QStringList& arguments);
 
 // Loads the format (a saved layout first unless the mode says NotDef) and the
 // data as a normal start does, paginates on the format's paper and prints

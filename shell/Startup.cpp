@@ -5,6 +5,7 @@
 
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFiles.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
 
@@ -23,6 +24,11 @@ QString AsciiLower(const QString& text)
 std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+QString LocalName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString Quoted(const QString& path)
@@ -125,10 +131,14 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
         return Fail(w);
     }
     const RunMode mode = ModeFromArguments(arguments);
-    w.SavedFormatPath
-        = w.ExePath + QStringLiteral("Format/") + FormatBaseName(formatPath) + QStringLiteral(".PFD");
-    if (mode.preferSaved && FileExists(LocalPath(w.SavedFormatPath)))
-        formatPath = w.SavedFormatPath;
+    const LayoutFolders folders = CurrentLayoutFolders();
+    const std::string baseName = LocalPath(FormatBaseName(formatPath));
+    w.SavedFormatPath = LocalName(SaveFile(folders, baseName));
+    w.SavedFormatFallback = LocalName(FallbackFile(folders, baseName));
+    if (mode.preferSaved) {
+        if (const std::string saved = FindSavedLayout(folders, baseName); !saved.empty())
+            formatPath = LocalName(saved);
+    }
 
     const QString formatFailure
         = FormatLoadMessage(w.PrintFormat->LoadFromFile(LocalPath(formatPath)), formatPath);

@@ -4,8 +4,6 @@
 #include <QScreen>
 #include <QTranslator>
 
-#include <cstring>
-
 #include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
@@ -14,14 +12,19 @@
 #include "platform/qt/QtShell.h"
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
+#include "shell/CommandLine.h"
 #include "shell/PdfExport.h"
 #include "shell/Startup.h"
 
 int main(int argc, char* argv[])
 {
     using namespace quillet;
+    // --help and --version need no toolkit: they also answer where there is no display.
+    const StartOptions early = EarlyOptions(argc, argv);
+    if (const int status = AnswerWithoutWindow(early); status >= 0)
+        return status;
     // Writing a PDF needs no window: it also runs where there is no display.
-    if (argc > 1 && std::strcmp(argv[1], "--pdf") == 0 && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if ((early.pdf || !early.valid) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));

@@ -77,6 +77,7 @@ protected:
             arguments = { DataPath(), FormatPath(), QStringLiteral("NotDef") };
         Start(arguments, printers);
         window_->SavedFormatPath = saved_.filePath(QStringLiteral("Format/example.PFD"));
+        window_->SavedFormatFallback.clear();
         if (!window_->EndRequested()) {
             window_->resize(1000, 800);
             window_->show();

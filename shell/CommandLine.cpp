@@ -1,0 +1,186 @@
+#include "shell/CommandLine.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+#include "platform/FileSystem.h"
+#include "platform/ProgramFiles.h"
+#include "platform/Product.h"
+
+namespace quillet {
+namespace {
+
+// The toolkit's options that take a value, and those that do not; it accepts
+// them with one dash or two and removes them itself.
+const char* const kToolkitWithValue[] = { "platform", "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon", "qwindowtitle", "display", "geometry", "title", "name", "style",
+    "stylesheet", "session" };
+const char* const kToolkitAlone[] = { "reverse", "widgetcount", "nograb", "dograb", "sync", "testability" };
+
+// 0: not the toolkit's; 1: an option alone; 2: an option with a value.
+int ToolkitOption(const QString& word)
+{
+    QString name = word.mid(word.startsWith(QStringLiteral("--")) ? 2 : 1);
+    if (name.startsWith(QStringLiteral("qmljsdebugger=")) || name.startsWith(QStringLiteral("style="))
+        || name.startsWith(QStringLiteral("stylesheet=")))
+        return 1;
+    for (const char* option : kToolkitWithValue)
+        if (name == QLatin1String(option))
+            return 2;
+    for (const char* option : kToolkitAlone)
+        if (name == QLatin1String(option))
+            return 1;
+    return 0;
+}
+
+void Write(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QString Local(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+} // namespace
+
+StartOptions TakeStartOptions(QStringList& arguments)
+{
+    StartOptions options;
+    qsizetype i = 0;
+    while (i < arguments.size()) {
+        const QString word = arguments[i];
+        if (word == QStringLiteral("--")) {
+            arguments.removeAt(i);
+            break;
+        }
+        if (word.size() < 2 || !word.startsWith(QLatin1Char('-')))
+            break;
+        if (word == QStringLiteral("--pdf")) {
+            arguments.removeAt(i);
+            if (i >= arguments.size()) {
+                options.valid = false;
+                break;
+            }
+            options.pdf = true;
+            options.pdfPath = arguments.takeAt(i);
+        } else if (word == QStringLiteral("--help") || word == QStringLiteral("-h")) {
+            arguments.removeAt(i);
+            options.help = true;
+        } else if (word == QStringLiteral("--version")) {
+            arguments.removeAt(i);
+            options.version = true;
+        } else if (const int toolkit = ToolkitOption(word); toolkit > 0) {
+            // The toolkit's own: left for it to take.
+            i += toolkit;
+        } else {
+            options.unknown = word;
+            break;
+        }
+    }
+    return options;
+}
+
+QString VersionText()
+{
+    return QString::fromUtf8(product::kName) + QLatin1Char(' ') + QString::fromUtf8(product::kVersion)
+        + QStringLiteral("\n主页：") + QString::fromUtf8(product::kHomePage) + QStringLiteral("\n技术支持：")
+        + QString::fromUtf8(product::kSupportMail) + QLatin1Char('\n');
+}
+
+QString UnknownOptionText(const QString& option)
+{
+    return QStringLiteral("quillet: 不认识的选项“") + option
+        + QStringLiteral("”\n用 quillet --help 查看用法；以“-”开头的数据文件请写在 -- 后面。\n");
+}
+
+QString UsageText(const LayoutFolders& folders, const QString& manual)
+{
+    QString text = QStringLiteral(
+        "用法: quillet [选项] 数据文件 格式文件 [运行方式]\n"
+        "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
+        "\n"
+        "按格式文件把数据文件中的报表排成一页一页的表格，在预览窗口中显示或直接打印。\n"
+        "\n"
+        "参数:\n"
+        "  数据文件    表格各单元格的文字和页头、页尾的文字（只读，从不改写）\n"
+        "  格式文件    完整的打印格式；有同名的保存格式时优先使用保存的格式\n"
+        "  运行方式    可省略；只有恰好给出三个参数时才读取，不区分大小写:\n"
+        "    （不写）         优先使用保存的格式，打开预览窗口\n"
+        "    Print            优先使用保存的格式，打印全部页后结束\n"
+        "    OnlyView         优先使用保存的格式，打开预览窗口，只能预览不能打印\n"
+        "    NotDef           使用给出的格式文件，打开预览窗口\n"
+        "    NotDefPrint      使用给出的格式文件，打印全部页后结束\n"
+        "    NotDefOnlyView   使用给出的格式文件，打开预览窗口，只能预览不能打印\n"
+        "    其他任何词按不写处理。\n"
+        "\n"
+        "选项（写在数据文件前面）:\n"
+        "  --pdf PDF文件  不打开窗口（不需要显示器），把整个报表写成一个 PDF 文件；\n"
+        "                 运行方式只决定是否使用保存的格式。写成时退出状态为 0，\n"
+        "                 否则提示写到标准错误输出，退出状态为 1，已有的同名文件不变\n"
+        "  -h, --help     显示本说明后退出\n"
+        "  --version      显示版本号后退出\n"
+        "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
+        "\n"
+        "环境变量:\n"
+        "  QUILLET_NONINTERACTIVE=1  不显示提示框：每条提示作为一行写到标准错误输出，\n"
+        "                            并按安全的默认值回答（确定；是否问题回答“否”）；\n"
+        "                            出错结束时退出状态不为 0\n"
+        "  QUILLET_PDF_DIR=文件夹    打印机列表中加一台名为“PDF”的打印机并设为当前打印机，\n"
+        "                            每个打印任务成为这个文件夹中的一个 PDF 文件\n"
+        "  XDG_DATA_HOME             用户的数据文件夹（默认 ~/.local/share），见下面\n"
+        "  PRINTER, LPDEST           CUPS 的默认打印机\n"
+        "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
+        "\n"
+        "保存的打印格式:\n"
+        "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"
+        "  程序文件夹可以写入时（解压在自己文件夹中的程序、编译目录），<文件夹>就是程序文件夹；\n"
+        "  否则是 $XDG_DATA_HOME/quillet（默认 ~/.local/share/quillet），启动时先在那里找\n"
+        "  保存的格式，再到程序文件夹中找。“删除保存的打印格式”删除启动时会使用的那个文件。\n");
+    const std::vector<std::string> order = folders.LookupOrder();
+    if (folders.programWritable) {
+        text += QStringLiteral("  现在：程序文件夹可以写入，保存到 ") + Local(folders.SaveFolder()) + QLatin1Char('\n');
+    } else {
+        text += QStringLiteral("  现在：程序文件夹不能写入，保存到 ")
+            + (folders.SaveFolder().empty() ? QStringLiteral("（找不到用户的数据文件夹）") : Local(folders.SaveFolder()))
+            + QStringLiteral("\n  启动时依次查找：");
+        for (std::size_t i = 0; i < order.size(); ++i)
+            text += (i ? QStringLiteral("、") : QString()) + Local(order[i]);
+        text += QLatin1Char('\n');
+    }
+    text += QStringLiteral("\n手册: ") + manual + QStringLiteral("（窗口中按 F1 打开）\n") + QStringLiteral("主页: ")
+        + QString::fromUtf8(product::kHomePage) + QStringLiteral("  技术支持: ")
+        + QString::fromUtf8(product::kSupportMail) + QLatin1Char('\n');
+    return text;
+}
+
+StartOptions EarlyOptions(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    return TakeStartOptions(arguments);
+}
+
+int AnswerWithoutWindow(const StartOptions& options)
+{
+    if (!options.unknown.isEmpty()) {
+        Write(stderr, UnknownOptionText(options.unknown));
+        return 2;
+    }
+    if (options.help) {
+        Write(stdout, UsageText(CurrentLayoutFolders(), Local(ManualFile(ProgramFolder()))));
+        return 0;
+    }
+    if (options.version) {
+        Write(stdout, VersionText());
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace quillet

@@ -1,0 +1,43 @@
+#pragma once
+// The options of the command line. They come before the arguments of a
+// normal start (data file, format file, mode) and are taken away before the
+// start-up rules see them: "--pdf FILE", "--help" ("-h"), "--version", and
+// "--" to end them. The toolkit's own options (-platform, -display, ...) are
+// passed over; any other word starting with "-" is an unknown option.
+#include <QString>
+#include <QStringList>
+
+namespace quillet {
+
+struct LayoutFolders;
+
+struct StartOptions {
+    bool pdf = false;
+    QString pdfPath;
+    bool valid = true; // false when --pdf lacks its file
+    bool help = false;
+    bool version = false;
+    QString unknown; // the first option the program does not know
+};
+
+// Takes the leading options (and the toolkit's among them) from arguments,
+// which keep the data file, the format file and the mode.
+StartOptions TakeStartOptions(QStringList& arguments);
+
+// The text of --help, in Chinese: arguments, modes, options, environment
+// variables, and where saved layouts go for this user (folders) and where
+// the manual is (manual).
+QString UsageText(const LayoutFolders& folders, const QString& manual);
+// The text of --version.
+QString VersionText();
+// The complaint about an unknown option.
+QString UnknownOptionText(const QString& option);
+
+// The options of the raw command line (argv as main receives it), read
+// before the toolkit starts.
+StartOptions EarlyOptions(int argc, char** argv);
+// Answers --help, --version and unknown options, before any toolkit or
+// display is needed. Returns the exit status, or -1 when the program goes on.
+int AnswerWithoutWindow(const StartOptions& options);
+
+} // namespace quillet
