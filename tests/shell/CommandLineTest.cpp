@@ -1,0 +1,88 @@
+// The options before the normal arguments: which are taken, which are left
+// to the toolkit, which are unknown; and what --help and --version say.
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include "platform/ProgramFiles.h"
+#include "shell/CommandLine.h"
+
+namespace quillet {
+namespace {
+
+QStringList Words(const char* line)
+{
+    return QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// Each command line gives its options and leaves the data file, the format
+// file and the mode for the start-up rules.
+TEST(CommandLineTest, TakesLeadingOptionsOnly)
+{
+    struct Case {
+        const char* line;
+        const char* left;
+        bool pdf, valid, help, version;
+        const char* pdfPath;
+        const char* unknown;
+    };
+    const Case cases[] = {
+        { "a.dat b.fmt Print", "a.dat b.fmt Print", false, true, false, false, "", "" },
+        { "--pdf out.pdf a.dat b.fmt", "a.dat b.fmt", true, true, false, false, "out.pdf", "" },
+        { "--pdf", "", false, false, false, false, "", "" },
+        { "--help", "", false, true, true, false, "", "" },
+        { "-h a.dat", "a.dat", false, true, true, false, "", "" },
+        { "--version", "", false, true, false, true, "", "" },
+        { "--bogus a.dat b.fmt", "--bogus a.dat b.fmt", false, true, false, false, "", "--bogus" },
+        { "-x a.dat", "-x a.dat", false, true, false, false, "", "-x" },
+        // "--" ends the options: a file may then start with a dash.
+        { "-- -a.dat b.fmt", "-a.dat b.fmt", false, true, false, false, "", "" },
+        // Options after the data file are arguments, as before.
+        { "a.dat --help", "a.dat --help", false, true, false, false, "", "" },
+        // A lone dash is an argument.
+        { "- b.fmt", "- b.fmt", false, true, false, false, "", "" },
+        // The toolkit's own options stay for it, with their values.
+        { "-platform offscreen --version", "-platform offscreen", false, true, false, true, "", "" },
+        { "--style=fusion -reverse --pdf o.pdf a b", "--style=fusion -reverse a b", true, true, false, false,
+            "o.pdf", "" },
+    };
+    for (const Case& c : cases) {
+        QStringList arguments = Words(c.line);
+        const StartOptions o = TakeStartOptions(arguments);
+        EXPECT_EQ(arguments.join(QLatin1Char(' ')).toStdString(), c.left) << c.line;
+        EXPECT_EQ(o.pdf, c.pdf) << c.line;
+        EXPECT_EQ(o.valid, c.valid) << c.line;
+        EXPECT_EQ(o.help, c.help) << c.line;
+        EXPECT_EQ(o.version, c.version) << c.line;
+        EXPECT_EQ(o.pdfPath.toStdString(), c.pdfPath) << c.line;
+        EXPECT_EQ(o.unknown.toStdString(), c.unknown) << c.line;
+    }
+}
+
+// The usage names every mode word, option and environment variable, and the
+// folders saved layouts go to for this user in either case.
+TEST(CommandLineTest, UsageNamesModesOptionsVariablesAndFolders)
+{
+    LayoutFolders readOnly { "/usr/bin/Format", "/home/zhang/.local/share/quillet/Format", false };
+    const QString text = UsageText(readOnly, QStringLiteral("/usr/share/doc/quillet/Quillet.html"));
+    for (const char* word : { "数据文件", "格式文件", "运行方式", "Print", "OnlyView", "NotDef", "NotDefPrint",
+             "NotDefOnlyView", "--pdf", "--help", "--version", "QUILLET_NONINTERACTIVE", "QUILLET_PDF_DIR",
+             "XDG_DATA_HOME", "QT_QPA_PLATFORM", "~/.local/share/quillet", ".PFD",
+             "保存到 /home/zhang/.local/share/quillet/Format",
+             "/home/zhang/.local/share/quillet/Format、/usr/bin/Format", "/usr/share/doc/quillet/Quillet.html",
+             "support@quillet.org" })
+        EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
+
+    LayoutFolders writable { "/opt/q/Format", "/home/zhang/.local/share/quillet/Format", true };
+    const QString beside = UsageText(writable, QStringLiteral("/opt/q/Quillet.html"));
+    EXPECT_TRUE(beside.contains(QStringLiteral("程序文件夹可以写入，保存到 /opt/q/Format\n")));
+    EXPECT_FALSE(beside.contains(QStringLiteral("启动时依次查找")));
+}
+
+TEST(CommandLineTest, VersionAndUnknownOption)
+{
+    EXPECT_TRUE(VersionText().startsWith(QStringLiteral("Quillet 1.5.0.601\n")));
+    EXPECT_TRUE(UnknownOptionText(QStringLiteral("--pfd")).contains(QStringLiteral("“--pfd”")));
+}
+
+} // namespace
+} // namespace quillet
