@@ -21,9 +21,11 @@ as_root() {
     fi
 }
 
+# Extra package names given as arguments are installed too (the packaging
+# tools for scripts/package.sh).
 install_missing_packages() {
     local missing=() p
-    for p in "${quillet_packages[@]}"; do
+    for p in "${quillet_packages[@]}" "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi
