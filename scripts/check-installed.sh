@@ -61,7 +61,8 @@ format="$work/example/example.fmt"
 echo "check-installed.sh: quillet --pdf"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --pdf "$work/out.pdf" "$data" "$format"
 qpdf --check "$work/out.pdf" >/dev/null || fail "qpdf rejects the PDF"
-pdftotext "$work/out.pdf" - | grep -q '2024年3月销售明细账' || fail "the PDF lacks the report's title"
+pdftotext "$work/out.pdf" "$work/out.txt"
+grep -q '2024年3月销售明细账' "$work/out.txt" || fail "the PDF lacks the report's title"
 echo "check-installed.sh: $(pdfinfo "$work/out.pdf" | grep '^Pages:')"
 
 # As nobody: the program folder /usr/bin cannot be written, so layouts go to
@@ -73,15 +74,16 @@ fi
 chown nobody:nogroup "$work/home"
 as_nobody() {
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
-        env HOME="$work/home" -u XDG_DATA_HOME QUILLET_NONINTERACTIVE=1 "$@"
+        env -u XDG_DATA_HOME HOME="$work/home" QUILLET_NONINTERACTIVE=1 "$@"
 }
 saved="$work/home/.local/share/quillet/Format/example.PFD"
-as_nobody "$program" --help | grep -qF "保存到 $work/home/.local/share/quillet/Format" \
+as_nobody "$program" --help >"$work/help-nobody.txt"
+grep -qF "保存到 $work/home/.local/share/quillet/Format" "$work/help-nobody.txt" \
     || fail "--help as nobody does not name nobody's data folder"
 
-# A private X server (the first free display from :90 on).
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+# A private X server: QUILLET_CHECK_DISPLAY, else the first free display from :90 on.
+display=${QUILLET_CHECK_DISPLAY:-90}
+while [ -z "${QUILLET_CHECK_DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
     display=$((display + 1))
 done
 Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp &
@@ -91,7 +93,10 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 export DISPLAY=":$display"
-as_nobody env DISPLAY=":$display" -u QT_QPA_PLATFORM "$program" "$data" "$format" &
+# Started directly (not through the shell function) so that $! is the
+# program itself: setpriv and env replace themselves with it.
+setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_DATA_HOME -u QT_QPA_PLATFORM \
+    HOME="$work/home" QUILLET_NONINTERACTIVE=1 DISPLAY=":$display" "$program" "$data" "$format" &
 window_pid=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^打印预览$' | head -n 1) \
     || fail "the window did not open under Xvfb"
@@ -119,9 +124,9 @@ echo "check-installed.sh: the window saved $saved"
 # The next start loads it: spoilt on purpose, it is what --pdf complains of.
 printf 'not a layout' >"$saved"
 status=0
-as_nobody "$program" --pdf "$work/again.pdf" "$data" "$format" 2>"$work/again.err" || status=$?
+as_nobody "$program" --pdf "$work/home/again.pdf" "$data" "$format" 2>"$work/again.err" || status=$?
 [ "$status" -eq 1 ] && grep -qF "$saved" "$work/again.err" \
     || fail "start-up as nobody did not load $saved (status $status: $(cat "$work/again.err"))"
-as_nobody "$program" --pdf "$work/notdef.pdf" "$data" "$format" NotDef \
+as_nobody "$program" --pdf "$work/home/notdef.pdf" "$data" "$format" NotDef \
     || fail "NotDef as nobody did not pass over the saved layout"
 echo "check-installed.sh: the installed program works"
