@@ -10,6 +10,7 @@
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
 #include "geometry/PrnScreen.h"
+#include "engine/PrintProgress.h"
 #include "model/PrnData.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -73,8 +74,10 @@ public:
     // canvas argument is then not used. An error aborts the job and is thrown.
     void RenderPage(Canvas& canvas, bool toPrinter);
     void ShowCurrentPage();
-    // Prints pages first..last; CurrentPage is put back unless a page fails.
-    void PrintPages(int first, int last);
+    // Prints pages first..last and returns how many went out. A progress,
+    // when given, is asked before each page and may stop the run there.
+    // CurrentPage is put back unless a page fails.
+    int PrintPages(int first, int last, PrintProgress* progress = nullptr);
 
     // Table body of the current block, yOff mm below TableTop: (W, BodyHeight).
     TMyExtent DrawTableBody(Canvas& canvas, int yOff, double fx, double fy);

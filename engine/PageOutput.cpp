@@ -126,17 +126,24 @@ void TMyBuffPaper::ShowCurrentPage()
     paper_.Host().PreviewPictureChanged();
 }
 
-void TMyBuffPaper::PrintPages(int first, int last)
+int TMyBuffPaper::PrintPages(int first, int last, PrintProgress* progress)
 {
     const int saved = CurrentPage;
+    const long long span = static_cast<long long>(last) - first + 1;
+    const int total = static_cast<int>(std::clamp<long long>(span, 0, INT_MAX));
+    int done = 0;
     for (long long n = first; n <= last; ++n) {
+        if (progress && !progress->BeforePage(done, total))
+            break;
         CurrentPage = static_cast<int>(n);
         jobTitle_
             = format_.Title.Text.Text() + "(" + std::to_string(n) + "/" + std::to_string(PageCount) + ")";
         // The job draws on its own canvas; the page image only fills the slot.
         RenderPage(PageImage().GetCanvas(), true);
+        ++done;
     }
     CurrentPage = saved;
+    return done;
 }
 
 } // namespace quillet

@@ -253,6 +253,49 @@ TEST_F(Pages, PrintingARangeMakesOneJobPerPage)
     EXPECT_EQ(rig.buffer.CurrentPage, 4);
 }
 
+// Stops a run before page stopAt + 1 and remembers what it was told.
+struct StoppingProgress : PrintProgress {
+    int stopAt = 0;
+    std::vector<std::pair<int, int>> asked;
+    bool BeforePage(int done, int total) override
+    {
+        asked.emplace_back(done, total);
+        return done < stopAt;
+    }
+};
+
+TEST_F(Pages, ProgressIsAskedBeforeEachPageAndCanStopTheRun)
+{
+    // Pages 2 to 6 with a progress that stops after three: it was asked with 0, 1, 2 and 3 of 5 pages done,
+    // exactly three jobs went out whole, the run says so, and the current page is the one before the run.
+    Build(false);
+    rig.buffer.CurrentPage = 4;
+    StoppingProgress progress;
+    progress.stopAt = 3;
+    EXPECT_EQ(rig.buffer.PrintPages(2, 6, &progress), 3);
+    EXPECT_EQ(progress.asked, (std::vector<std::pair<int, int>> { { 0, 5 }, { 1, 5 }, { 2, 5 }, { 3, 5 } }));
+    ASSERT_EQ(rig.printerHost.jobs.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rig.printerHost.jobs[i].title, kMonthly + "(" + std::to_string(2 + i) + "/7)");
+        EXPECT_TRUE(rig.printerHost.jobs[i].ended);
+    }
+    EXPECT_EQ(rig.buffer.CurrentPage, 4);
+
+    // Stopped before the first page, nothing goes out; a run let through prints every page; an empty range
+    // never asks.
+    rig.printerHost.jobs.clear();
+    progress.stopAt = 0;
+    EXPECT_EQ(rig.buffer.PrintPages(1, 7, &progress), 0);
+    EXPECT_TRUE(rig.printerHost.jobs.empty());
+    progress.stopAt = 100;
+    EXPECT_EQ(rig.buffer.PrintPages(1, 7, &progress), 7);
+    EXPECT_EQ(rig.printerHost.jobs.size(), 7u);
+    progress.asked.clear();
+    EXPECT_EQ(rig.buffer.PrintPages(5, 3, &progress), 0);
+    EXPECT_TRUE(progress.asked.empty());
+    EXPECT_EQ(rig.buffer.CurrentPage, 4);
+}
+
 TEST(PrintPages, DrawsAtThePrintersResolution)
 {
     // On a 600 dpi printer millimetres become Round(mm * 600 / 25.4) pixels, also for the page number.
