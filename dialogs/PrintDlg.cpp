@@ -4,11 +4,10 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <algorithm>
-#include <exception>
 
-#include "controls/WaitCursor.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
+#include "dialogs/PageRun.h"
 
 namespace quillet {
 
@@ -80,28 +79,10 @@ std::pair<int, int> TFrmPrintDlg::ChosenPages() const
 void TFrmPrintDlg::LumButton1Click()
 {
     const auto [first, last] = ChosenPages();
-    TMyBuffPaper& engine = context_.buffPaper;
-    const int shownPage = engine.CurrentPage;
-    bool failed = true;
-    QString failure;
-    {
-        // Hourglass while the pages print.
-        WaitCursor wait;
-        try {
-            engine.PrintPages(first, last);
-            failed = false;
-        } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
-        } catch (...) {
-            failure = QStringLiteral("发生了未知的错误");
-        }
-    }
-    if (failed) {
-        // The preview still shows the page it showed before.
-        engine.CurrentPage = shownPage;
-        ShowPlainMessage(context_.messages, failure);
-    }
-    Confirmed = !failed;
+    const std::unique_ptr<TPageProgress> box = NewPrintProgress(this);
+    const PrintRunResult run = PrintPageRun(context_.buffPaper, first, last, *box, context_.progress);
+    ReportPrintRun(context_.messages, run);
+    Confirmed = run.failure.isEmpty();
     accept();
 }
 

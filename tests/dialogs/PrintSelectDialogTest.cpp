@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/LumButton.h"
+#include "controls/PageProgress.h"
 #include "dialogs/PrintDlg.h"
 #include "dialogs/SelectPage.h"
 #include "tests/dialogs/ExampleDialogRig.h"
@@ -167,6 +168,48 @@ TEST(PrintDialogTest, RefusedJobIsReportedAndTheCurrentPageKept)
     EXPECT_EQ(rig.messages.shown[0].caption, "打印预览窗体");
     EXPECT_EQ(rig.messages.shown[0].text, "无法开始打印作业");
     EXPECT_EQ(rig.buffer.CurrentPage, 2);
+}
+
+// A run of all five pages cancelled from its progress box before page 3 has
+// sent exactly two whole jobs and says so; one stopped by the printing system
+// before page 3 gives its error and the pages sent. Either way the current
+// page stays and the box is gone.
+TEST(PrintDialogTest, CancelledOrFailedRunTellsThePagesSent)
+{
+    for (bool cancel : { true, false }) {
+        SCOPED_TRACE(cancel);
+        ExampleDialogRig rig;
+        ASSERT_EQ(rig.buffer.PageCount, 5);
+        rig.buffer.CurrentPage = 4;
+        DialogContext context = rig.Context();
+        int asked = 0;
+        TPageProgress* seen = nullptr;
+        context.progress = [&](TPageProgress& box) {
+            seen = &box;
+            EXPECT_TRUE(box.isVisible());
+            if (++asked == 3 && cancel)
+                QTest::mouseClick(box.CancelButton, Qt::LeftButton);
+        };
+        // The third job is refused once the second has begun.
+        rig.printerHost.beforeJob = [&](std::size_t job) { rig.printerHost.refuseJobs = !cancel && job == 1; };
+        TFrmPrintDlg dialog(context);
+        dialog.show();
+        QTest::mouseClick(dialog.LumButton1, Qt::LeftButton);
+        EXPECT_EQ(JobTitles(rig.printerHost), Titles(rig, 1, 2));
+        EXPECT_EQ(asked, 3);
+        ASSERT_NE(seen, nullptr);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_TRUE(dialog.findChildren<TPageProgress*>().isEmpty());
+        ASSERT_EQ(rig.messages.shown.size(), 1u);
+        if (cancel) {
+            EXPECT_EQ(rig.messages.shown[0].caption, "提示");
+            EXPECT_EQ(rig.messages.shown[0].text, "打印已取消，已送出2页，共5页。");
+        } else {
+            EXPECT_EQ(rig.messages.shown[0].caption, "打印预览窗体");
+            EXPECT_EQ(rig.messages.shown[0].text, "无法开始打印作业\n已送出2页，共5页。");
+        }
+        EXPECT_EQ(rig.buffer.CurrentPage, 4);
+    }
 }
 
 // The list opens on the current page; OK without touching it keeps the page

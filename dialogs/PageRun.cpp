@@ -1,0 +1,67 @@
+#include "dialogs/PageRun.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+#include "dialogs/DialogFrame.h"
+
+namespace quillet {
+
+BoxProgress::BoxProgress(TPageProgress& box, ProgressHook hook)
+    : box_(box)
+    , hook_(std::move(hook))
+{
+}
+
+bool BoxProgress::BeforePage(int done, int total)
+{
+    done_ = done;
+    if (!box_.Step(done, total))
+        return false;
+    if (hook_)
+        hook_(box_);
+    return !box_.Cancelled();
+}
+
+std::unique_ptr<TPageProgress> NewPrintProgress(QWidget* parent)
+{
+    return std::make_unique<TPageProgress>(
+        QStringLiteral("打印"), QStringLiteral("正在打印第%1页，共%2页"), parent);
+}
+
+PrintRunResult PrintPageRun(
+    TMyBuffPaper& engine, int first, int last, TPageProgress& box, const ProgressHook& hook)
+{
+    PrintRunResult run;
+    run.total = static_cast<int>(std::clamp<long long>(static_cast<long long>(last) - first + 1, 0, INT_MAX));
+    BoxProgress progress(box, hook);
+    const int shownPage = engine.CurrentPage;
+    try {
+        run.sent = engine.PrintPages(first, last, &progress);
+        run.cancelled = run.sent < run.total;
+    } catch (const std::exception& error) {
+        run.failure = QString::fromUtf8(error.what());
+    } catch (...) {
+        run.failure = QStringLiteral("发生了未知的错误");
+    }
+    if (!run.failure.isEmpty()) {
+        // The page that failed never went out; those before it did.
+        run.sent = progress.Done();
+        // The preview still shows the page it showed before.
+        engine.CurrentPage = shownPage;
+    }
+    box.hide();
+    return run;
+}
+
+void ReportPrintRun(MessageService& messages, const PrintRunResult& run)
+{
+    const QString sent = QStringLiteral("已送出%1页，共%2页。").arg(run.sent).arg(run.total);
+    if (!run.failure.isEmpty())
+        ShowPlainMessage(messages, run.sent > 0 ? run.failure + QStringLiteral("\n") + sent : run.failure);
+    else if (run.cancelled)
+        ShowHintMessage(messages, QStringLiteral("打印已取消，") + sent);
+}
+
+} // namespace quillet
