@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
 #include "preview/TabSet.h"
@@ -368,6 +370,17 @@ void TFrmPrintReview::showEvent(QShowEvent* event)
         shown_ = true;
         FormShow();
     }
+}
+
+void TFrmPrintReview::closeEvent(QCloseEvent* event)
+{
+    if (runBox_) {
+        runBox_->Cancel();
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TFrmPrintReview::paintEvent(QPaintEvent* event)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/PageRun.h"
 #include "engine/BuffPaper.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
@@ -116,6 +117,7 @@ public:
     QAction* ActionSaveFormat = nullptr;
     QAction* ActionDeleteFormat = nullptr;
     QAction* ActionSavePicture = nullptr;
+    QAction* ActionExportPdf = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionPriorPage = nullptr;
     QAction* ActionNextPage = nullptr;
@@ -165,6 +167,12 @@ public:
         // The save-picture dialog given the proposed file name; returns the
         // chosen path (empty on cancel) and sets the chosen filter.
         std::function<QString(const QString& proposed, QString& filter)> pictureFile;
+        // The export file dialog given the proposed file name; returns the
+        // chosen path, empty on cancel.
+        std::function<QString(const QString& proposed)> pdfFile;
+        // Called before each page of an export or print run with its
+        // progress box.
+        ProgressHook progress;
     } Hook;
 
     // Controls, named as in the window's layout.
@@ -190,6 +198,7 @@ public:
     void ActionSaveFormatExecute();
     void ActionDeleteFormatExecute();
     void ActionSavePictureExecute();
+    void ActionExportPdfExecute();
     void ActionCloseExecute();
     void ActionFirstPageExecute();
     void ActionPriorPageExecute();
@@ -235,6 +244,14 @@ public:
     bool SavePictureTo(const QString& path);
     // The picture file name proposed for the current page: title(n).
     QString ProposedPictureName() const;
+    // Writes every page as the window lays it out into one PDF at path, with
+    // the progress box for a long report. True when the file was written;
+    // a failure is reported, a cancel leaves no file.
+    bool ExportPdfTo(const QString& path);
+    // The PDF file name proposed for the report: its title.
+    QString ProposedPdfName() const;
+    // True while an export or a print run works through its pages.
+    bool PageRunActive() const { return runBox_ != nullptr; }
 
     // Design-state mouse editing of the page image (X, Y in its pixels).
     void Image_ReviewMouseMove(int x, int y);
@@ -249,9 +266,15 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Closing during a page run cancels the run first; the window closes
+    // once it has stopped.
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Holds the window still while a run works through its pages.
+    class PageRunScope;
+
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
@@ -278,6 +301,8 @@ private:
     bool tabsBuilt_ = false;
     bool endRequested_ = false;
     int exitCode_ = 0;
+    TPageProgress* runBox_ = nullptr;
+    bool closeAfterRun_ = false;
 };
 
 } // namespace quillet

@@ -32,7 +32,8 @@ void RunDialog(TFrmPrintReview& w, Hourglass hourglass, After after)
     std::optional<WaitCursor> wait;
     if (hourglass == Hourglass::Yes)
         wait.emplace();
-    Dialog dialog(DialogContext { *w.PrintFormat, *w.BuffPaper, *w.Printer, w.Services.messages }, &w);
+    Dialog dialog(
+        DialogContext { *w.PrintFormat, *w.BuffPaper, *w.Printer, w.Services.messages, w.Hook.progress }, &w);
     wait.reset();
     dialog.exec();
     after(dialog);
@@ -107,7 +108,7 @@ void TFrmPrintReview::ActionSetPrintExecute()
         ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
         return;
     }
-    // The dialog prints by itself.
+    // The dialog prints by itself, with the progress box of print runs.
     RunDialog<TFrmPrintDlg>(*this, Hourglass::Yes, [](TFrmPrintDlg&) {});
 }
 

@@ -1,10 +1,13 @@
 // Commands that act on files, on the printer or outside the program: the
-// saved layout, the page picture, printing, help, mail, home page, closing.
+// saved layout, the page picture, the PDF of the whole report, printing,
+// help, mail, home page, closing.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <utility>
 
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
@@ -13,6 +16,7 @@
 #include "platform/Product.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
+#include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
@@ -20,6 +24,8 @@ namespace {
 
 const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
 const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
+const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
+const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
 
 std::string LocalPath(const QString& path)
 {
@@ -50,7 +56,63 @@ QString AskPictureFile(QWidget* parent, const QString& proposed, QString& filter
     return dialog.selectedFiles().constFirst();
 }
 
+// The export dialog of the desktop; an unattended run cancels it.
+QString AskPdfFile(QWidget* parent, const QString& proposed)
+{
+    if (QtMessageService::Unattended())
+        return {};
+    QFileDialog dialog(parent, QStringLiteral("导出PDF"), QString(), kPdfFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+// The report's title as a file name: a title is no path, so its slashes
+// would point into other folders.
+QString TitleAsFileName(const TMyPrintFormat& format)
+{
+    QString title = QString::fromStdString(GbkToUtf8(format.Title.Text.Text()));
+    title.replace(QLatin1Char('/'), QLatin1Char('_'));
+    title.replace(QChar(0), QLatin1Char('_'));
+    return title;
+}
+
 } // namespace
+
+// Every command of the window is off while the run lasts and comes back as it
+// was; a close asked for meanwhile cancels the run and happens after it. The
+// box itself holds mouse and keys away from the window while it is up.
+class TFrmPrintReview::PageRunScope {
+public:
+    PageRunScope(TFrmPrintReview& window, TPageProgress& box)
+        : window_(window)
+    {
+        window_.runBox_ = &box;
+        for (QAction* action : window_.Actions) {
+            if (action->isEnabled()) {
+                action->setEnabled(false);
+                disabled_.append(action);
+            }
+        }
+    }
+    ~PageRunScope()
+    {
+        for (QAction* action : disabled_)
+            action->setEnabled(true);
+        window_.runBox_ = nullptr;
+        if (std::exchange(window_.closeAfterRun_, false))
+            QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
+    }
+    PageRunScope(const PageRunScope&) = delete;
+    PageRunScope& operator=(const PageRunScope&) = delete;
+
+private:
+    TFrmPrintReview& window_;
+    QList<QAction*> disabled_;
+};
 
 void TFrmPrintReview::ActionSaveFormatExecute()
 {
@@ -89,11 +151,8 @@ void TFrmPrintReview::ActionDeleteFormatExecute()
 
 QString TFrmPrintReview::ProposedPictureName() const
 {
-    QString title = QString::fromStdString(GbkToUtf8(PrintFormat->Title.Text.Text()));
-    // A title is no path: its slashes would point into other folders.
-    title.replace(QLatin1Char('/'), QLatin1Char('_'));
-    title.replace(QChar(0), QLatin1Char('_'));
-    return title + QStringLiteral("(") + QString::number(BuffPaper->CurrentPage) + QStringLiteral(")");
+    return TitleAsFileName(*PrintFormat) + QStringLiteral("(") + QString::number(BuffPaper->CurrentPage)
+        + QStringLiteral(")");
 }
 
 void TFrmPrintReview::ActionSavePictureExecute()
@@ -127,17 +186,69 @@ bool TFrmPrintReview::SavePictureTo(const QString& path)
     return ok;
 }
 
+QString TFrmPrintReview::ProposedPdfName() const
+{
+    const QString title = TitleAsFileName(*PrintFormat);
+    return title.isEmpty() ? QStringLiteral("报表") : title;
+}
+
+void TFrmPrintReview::ActionExportPdfExecute()
+{
+    // The whole report in a file is as good as printed.
+    if (OnlyView) {
+        ShowPlainMessage(kOnlyView);
+        return;
+    }
+    const QString proposed = ProposedPdfName();
+    QString path = Hook.pdfFile ? Hook.pdfFile(proposed) : AskPdfFile(this, proposed);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    ExportPdfTo(path);
+}
+
+bool TFrmPrintReview::ExportPdfTo(const QString& path)
+{
+    // The pages as the window prints them: its layout with the edits not yet
+    // saved, the printer's sheet, the page size, print scale and page count
+    // of its page buffer. None of them is changed.
+    PdfReportPages layout;
+    layout.sheet = static_cast<const TMyPaperSpec&>(*Printer);
+    layout.pageWidth = BuffPaper->PageWidth;
+    layout.pageHeight = BuffPaper->PageHeight;
+    layout.printRate = BuffPaper->PrintRate;
+    layout.counted = BuffPaper.get();
+    PdfReportResult result;
+    {
+        TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
+        PageRunScope scope(*this, box);
+        BoxProgress progress(box, Hook.progress);
+        result = WriteReportPdf(
+            *PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, &progress);
+    }
+    if (result.outcome == PdfReportResult::Failed)
+        ShowPlainMessage(result.message);
+    return result.outcome == PdfReportResult::Written;
+}
+
 void TFrmPrintReview::ActionStartPrintExecute()
 {
     if (OnlyView) {
-        ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
+        ShowPlainMessage(kOnlyView);
         return;
     }
     if (!Services.printers.HasPrinter()) {
         ShowPlainMessage(QStringLiteral("没有安装打印机!"));
         return;
     }
-    RunEngine([this] { BuffPaper->PrintPages(1, BuffPaper->PageCount); });
+    PrintRunResult run;
+    {
+        const std::unique_ptr<TPageProgress> box = NewPrintProgress(this);
+        PageRunScope scope(*this, *box);
+        run = PrintPageRun(*BuffPaper, 1, BuffPaper->PageCount, *box, Hook.progress);
+    }
+    ReportPrintRun(Services.messages, run);
 }
 
 void TFrmPrintReview::ActionSetPrinterExecute()

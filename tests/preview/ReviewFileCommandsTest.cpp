@@ -6,9 +6,15 @@
 #include <QLabel>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 #include <unistd.h>
 
+#include "controls/LumButton.h"
+#include "controls/PageProgress.h"
+#include "dialogs/PrintDlg.h"
 #include "platform/Arith.h"
+#include "platform/GbkCodec.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtPrinterHost.h"
 #include "tests/preview/WindowFixture.h"
@@ -293,6 +299,247 @@ TEST_F(ReviewFileCommandsTest, NoPrinterAndPreviewOnlyRefusals)
     v.ActionSetPrinter->trigger();
     EXPECT_TRUE(asked);
     EXPECT_TRUE(messages_.shown.empty());
+}
+
+} // namespace
+} // namespace quillet::testing
+
+namespace quillet::testing {
+namespace {
+
+// The PDF export and the long print runs, on the example shortened to six
+// pages, so that the progress box is up, with the files in a folder of the
+// test's own.
+class PageRunTest : public WindowFixture {
+protected:
+    TFrmPrintReview& OpenSixPages(const QString& mode = QStringLiteral("NotDef"))
+    {
+        EXPECT_TRUE(WriteExampleReport(saved_.path().toStdString(), 150));
+        TFrmPrintReview& w = Open({ saved_.filePath(QStringLiteral("example.dat")),
+            saved_.filePath(QStringLiteral("example.fmt")), mode });
+        EXPECT_EQ(w.BuffPaper->PageCount, 6);
+        w.Hook.pdfFile = [this](const QString& name) {
+            proposed_ = name;
+            return answer_;
+        };
+        return w;
+    }
+    // Presses the box's cancel button before page n.
+    void CancelBeforePage(TFrmPrintReview& w, int n)
+    {
+        w.Hook.progress = [this, n](TPageProgress& box) {
+            if (++asked_ == n)
+                QTest::mouseClick(box.CancelButton, Qt::LeftButton);
+        };
+    }
+    QStringList Files() const { return QDir(out_.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir out_;
+    QString answer_;
+    QString proposed_;
+    int asked_ = 0;
+};
+
+QString Tool(const QString& program, const QStringList& arguments, int* status = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (status)
+        *status = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The export writes the pages the window shows, its unsaved edits included,
+// as one valid PDF with a page for each, under the title as the proposed
+// name; the window is held still while it runs and afterwards shows the same
+// page, picture and printer as before.
+TEST_F(PageRunTest, ExportWritesEveryPageAsTheWindowLaysItOut)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    w.PrintFormat->Title.Text.SetText(Utf8ToGbk("三月明细/未保存"));
+    w.RepaginateAndShow();
+    w.ActionNextPage->trigger();
+    const int pages = w.BuffPaper->PageCount;
+    const QImage picture = dynamic_cast<QtBitmap&>(w.PreviewPicture()).Image().copy();
+    const TMyPaperSpec printerPaper = *w.Printer;
+    const PrinterSettings printerSettings = fakePrinters_.settings;
+    answer_ = out_.filePath(QStringLiteral("报表"));
+    bool held = true;
+    w.Hook.progress = [&](TPageProgress& box) {
+        ++asked_;
+        held = held && box.isVisible() && box.isModal() && w.PageRunActive() && !w.ActionSaveFormat->isEnabled()
+            && !w.ActionExportPdf->isEnabled() && !w.ActionStartPrint->isEnabled();
+    };
+    w.ActionExportPdf->trigger();
+
+    EXPECT_EQ(proposed_, QStringLiteral("三月明细_未保存"));
+    EXPECT_EQ(asked_, pages);
+    EXPECT_TRUE(held);
+    EXPECT_TRUE(messages_.shown.empty());
+    const QString file = out_.filePath(QStringLiteral("报表.pdf"));
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("报表.pdf") });
+    // The window as it was: commands back (the rates stay locked in design
+    // state), page, picture, printer, no print job.
+    EXPECT_FALSE(w.PageRunActive());
+    EXPECT_TRUE(w.ActionSaveFormat->isEnabled());
+    EXPECT_TRUE(w.ActionExportPdf->isEnabled());
+    EXPECT_FALSE(w.ActionViewRate50->isEnabled());
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 2);
+    EXPECT_EQ(w.BuffPaper->PageCount, pages);
+    EXPECT_TRUE(dynamic_cast<QtBitmap&>(w.PreviewPicture()).Image() == picture);
+    EXPECT_TRUE(*w.Printer == printerPaper);
+    EXPECT_TRUE(fakePrinters_.settings == printerSettings);
+    EXPECT_TRUE(fakePrinters_.jobs.empty());
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
+        GTEST_SKIP() << "poppler-utils or qpdf is not installed";
+    int status = -1;
+    Tool(QStringLiteral("qpdf"), { QStringLiteral("--check"), file }, &status);
+    EXPECT_EQ(status, 0);
+    const QStringList texts
+        = Tool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), file, QStringLiteral("-") })
+              .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_EQ(texts.size(), pages);
+    for (int n = 1; n <= pages; ++n) {
+        EXPECT_TRUE(texts[n - 1].contains(QStringLiteral("第%1页 共%2页").arg(n).arg(pages))) << n;
+        EXPECT_TRUE(texts[n - 1].contains(QStringLiteral("三月明细/未保存"))) << n;
+    }
+}
+
+// Cancel before page 3 writes nothing: no file when there was none, the old
+// file as it was when there was one, nothing beside it, and no message. An
+// export let through then replaces the old file.
+TEST_F(PageRunTest, CancelledExportLeavesNoFileAndKeepsTheOldOne)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    answer_ = out_.filePath(QStringLiteral("ledger.pdf"));
+    CancelBeforePage(w, 3);
+    w.ActionExportPdf->trigger();
+    EXPECT_EQ(asked_, 3);
+    EXPECT_TRUE(Files().isEmpty());
+
+    QFile old(answer_);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    asked_ = 0;
+    w.ActionExportPdf->trigger();
+    EXPECT_EQ(Bytes(answer_), QByteArray("old"));
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("ledger.pdf") });
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_TRUE(w.ActionExportPdf->isEnabled());
+
+    w.Hook.progress = {};
+    w.ActionExportPdf->trigger();
+    EXPECT_TRUE(Bytes(answer_).startsWith("%PDF-"));
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("ledger.pdf") });
+}
+
+// A file that cannot be written is reported in the program's words before
+// any page is drawn, and an old file in a folder that cannot be written
+// stays as it was.
+TEST_F(PageRunTest, UnwritableFileIsReported)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    w.Hook.progress = [this](TPageProgress&) { ++asked_; };
+    answer_ = out_.filePath(QStringLiteral("no/such/folder/x.pdf"));
+    w.ActionExportPdf->trigger();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
+    EXPECT_EQ(QString::fromStdString(messages_.shown[0].text),
+        QStringLiteral("无法写入PDF文件“%1”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。").arg(answer_));
+    EXPECT_EQ(asked_, 0);
+    EXPECT_TRUE(w.ActionExportPdf->isEnabled());
+
+    answer_ = out_.filePath(QStringLiteral("kept.pdf"));
+    QFile old(answer_);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    LockedFolder lock(out_.path());
+    if (!lock.Locked())
+        GTEST_SKIP() << "the folder cannot be made unwritable here";
+    w.ActionExportPdf->trigger();
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_TRUE(QString::fromStdString(messages_.shown[1].text).startsWith(QStringLiteral("无法写入PDF文件")));
+    EXPECT_EQ(Bytes(answer_), QByteArray("old"));
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("kept.pdf") });
+}
+
+// Printing all pages cancelled before page 3 has sent exactly two jobs and
+// says so; the current page and the commands come back.
+TEST_F(PageRunTest, CancelledPrintRunSaysHowManyPagesWentOut)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    w.ActionLastPage->trigger();
+    CancelBeforePage(w, 3);
+    w.ActionStartPrint->trigger();
+    ASSERT_EQ(fakePrinters_.jobs.size(), 2u);
+    for (const FakeJob& job : fakePrinters_.jobs)
+        EXPECT_TRUE(job.ended && !job.aborted);
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "提示|打印已取消，已送出2页，共6页。" }));
+    EXPECT_EQ(w.BuffPaper->CurrentPage, 6);
+    EXPECT_TRUE(w.ActionStartPrint->isEnabled());
+
+    // Through the print dialog, the same hook and the same message.
+    fakePrinters_.jobs.clear();
+    messages_.shown.clear();
+    asked_ = 0;
+    QTimer::singleShot(0, &w, [] {
+        if (auto* dialog = qobject_cast<TFrmPrintDlg*>(QApplication::activeModalWidget()))
+            dialog->LumButton1->click();
+    });
+    w.ActionSetPrint->trigger();
+    EXPECT_EQ(fakePrinters_.jobs.size(), 2u);
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "提示|打印已取消，已送出2页，共6页。" }));
+}
+
+// Closing the window in the middle of a run stops the run first (no file, the
+// pages sent so far), and the window closes once it has stopped.
+TEST_F(PageRunTest, CloseDuringARunCancelsItFirst)
+{
+    for (bool print : { false, true }) {
+        SCOPED_TRACE(print);
+        TFrmPrintReview& w = OpenSixPages();
+        answer_ = out_.filePath(QStringLiteral("closed.pdf"));
+        asked_ = 0;
+        fakePrinters_.jobs.clear();
+        messages_.shown.clear();
+        bool stayedOpen = false;
+        w.Hook.progress = [&](TPageProgress&) {
+            if (++asked_ == 2) {
+                w.close();
+                stayedOpen = w.isVisible();
+            }
+        };
+        (print ? w.ActionStartPrint : w.ActionExportPdf)->trigger();
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(asked_, 2);
+        EXPECT_TRUE(Files().isEmpty());
+        EXPECT_EQ(fakePrinters_.jobs.size(), print ? 1u : 0u);
+        QApplication::processEvents();
+        EXPECT_FALSE(w.isVisible());
+    }
+}
+
+// Preview-only mode refuses the export as it refuses printing; an unattended
+// run without a test's answer cancels the file dialog and writes nothing.
+TEST_F(PageRunTest, PreviewOnlyAndUnattendedExportWriteNothing)
+{
+    TFrmPrintReview& v = OpenSixPages(QStringLiteral("OnlyView"));
+    answer_ = out_.filePath(QStringLiteral("x.pdf"));
+    v.ActionExportPdf->trigger();
+    EXPECT_TRUE(proposed_.isEmpty());
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|对不起！只能预览不能打印" }));
+
+    messages_.shown.clear();
+    TFrmPrintReview& w = OpenSixPages();
+    w.Hook.pdfFile = {};
+    w.ActionExportPdf->trigger();
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_TRUE(Files().isEmpty());
 }
 
 } // namespace

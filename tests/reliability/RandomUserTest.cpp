@@ -1,8 +1,9 @@
 // A random user of the whole window: on the example report and on damaged
 // reports it clicks, drags borders, switches states, zooms, turns pages, opens
 // every dialog, types into its fields and confirms or cancels it, saves and
-// deletes the layout and prints, for a fixed time from a fixed seed. It prints
-// through the real "PDF" folder printer into a temporary folder.
+// deletes the layout, exports and prints (pressing on the progress box as on
+// any dialog), for a fixed time from a fixed seed. It prints through the real
+// "PDF" folder printer into a temporary folder.
 //
 // QUILLET_RANDOM_USER_SECONDS sets the time (4 s in all by default),
 // QUILLET_RANDOM_USER_SEED the seed, QUILLET_RANDOM_USER_ACTIONS a limit of
@@ -334,6 +335,12 @@ protected:
             const bool chosen = Chance(60);
             log_.Add(chosen ? "picture file chosen" : "picture file cancelled");
             return chosen ? picture : QString();
+        };
+        const QString pdf = saved_.filePath(QStringLiteral("report.pdf"));
+        w.Hook.pdfFile = [this, pdf](const QString&) {
+            const bool chosen = Chance(60);
+            log_.Add(chosen ? "PDF file chosen" : "PDF file cancelled");
+            return chosen ? pdf : QString();
         };
         running_ = true;
         Watch();

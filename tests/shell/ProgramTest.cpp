@@ -467,7 +467,7 @@ TEST(ProgramManual, LiesBesideTheProgramAndNamesEveryCommand)
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(manual.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("<meta charset=\"utf-8\">")));
-    const char* names[] = { "保存打印格式", "删除保存的打印格式", "保存到图片", "退出程序", "前一页",
+    const char* names[] = { "保存打印格式", "删除保存的打印格式", "保存到图片", "导出PDF...", "退出程序", "前一页",
         "下一页", "第一页", "最后一页", "浏览指定页...", "修改标题...", "修改公司...", "修改打印行数...",
         "修改页头...", "修改页尾...", "设置统一行高...", "恢复合并的列宽...", "恢复合并的行高...", "水平居左",
         "水平居中", "水平居右", "垂直居顶", "垂直居中", "垂直居底", "页面设置...", "字体设置...",

@@ -1,0 +1,77 @@
+#include "preview/PdfReport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <exception>
+
+#include "geometry/HeadlessPaperHost.h"
+#include "geometry/PrnPaper.h"
+#include "geometry/PrnPrinter.h"
+#include "platform/GbkCodec.h"
+#include "platform/pdf/PdfDocument.h"
+#include "platform/pdf/PdfFileHost.h"
+#include "platform/qt/QtBitmap.h"
+#include "platform/qt/QtPrinterHost.h"
+
+namespace quillet {
+namespace {
+
+PdfReportResult Failure(const QString& message, int pages = 0)
+{
+    return { PdfReportResult::Failed, pages, message };
+}
+
+} // namespace
+
+QString PdfWriteFailure(const QString& path)
+{
+    return QStringLiteral("无法写入PDF文件“") + path
+        + QStringLiteral("”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。");
+}
+
+PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path, PrintProgress* progress)
+{
+    QtPrinterHost::PreparePdfCanvas();
+    pdf::PdfDocument document;
+    document.SetTitle(GbkToUtf8(format.Title.Text.Text()));
+    // Pages go into a file beside the PDF as they end, so a long report needs
+    // little memory, and a folder that cannot take the file is known before
+    // the first page is drawn. Save renames it into place; a document left
+    // unsaved (cancel, failure) takes its file with it.
+    const std::string localPath = QFile::encodeName(path).toStdString();
+    if (QFileInfo(path).isDir() || !document.StreamTo(localPath))
+        return Failure(PdfWriteFailure(path));
+    pdf::PdfFileHost host(document);
+    TMyPrinter printer(host);
+    HeadlessPaperHost<QtBitmap> paperHost;
+    TMyPaper paper(paperHost, screen);
+    int drawn = 0;
+    try {
+        static_cast<TMyPaperSpec&>(printer) = layout.sheet;
+        printer.ApplySettings();
+        TMyBuffPaper pages(format, data, screen, printer, paper, bitmaps);
+        pages.SetPageSize(layout.pageWidth, layout.pageHeight);
+        pages.PrintRate = layout.printRate;
+        if (layout.counted) {
+            pages.PageCount = layout.counted->PageCount;
+            pages.BlocksPerPage = layout.counted->BlocksPerPage;
+            pages.BlockCount = layout.counted->BlockCount;
+            pages.LastBlockRows = layout.counted->LastBlockRows;
+        } else {
+            pages.Paginate();
+        }
+        drawn = pages.PrintPages(1, pages.PageCount, progress);
+        if (drawn < pages.PageCount)
+            return { PdfReportResult::Cancelled, drawn, QString() };
+    } catch (const std::exception& error) {
+        return Failure(QString::fromUtf8(error.what()), drawn);
+    } catch (...) {
+        return Failure(QStringLiteral("发生了未知的错误"), drawn);
+    }
+    if (!document.Save(localPath))
+        return Failure(PdfWriteFailure(path), drawn);
+    return { PdfReportResult::Written, drawn, QString() };
+}
+
+} // namespace quillet

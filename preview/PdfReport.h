@@ -1,0 +1,45 @@
+#pragma once
+// The whole report printed page by page into one PDF file with the program's
+// own PDF writer: the path of both "导出PDF..." in the window and
+// `quillet --pdf`. No widget: the caller shows progress and messages.
+#include <QString>
+
+#include "engine/BuffPaper.h"
+#include "engine/PrintProgress.h"
+#include "geometry/PrnScreen.h"
+#include "model/PrnData.h"
+#include "platform/Bitmap.h"
+
+namespace quillet {
+
+// How the pages are laid out: the printer's sheet, the layout's page and
+// print scale of a page buffer.
+struct PdfReportPages {
+    TMyPaperSpec sheet; // paper code, size in tenths of a millimetre, orientation
+    int pageWidth = 210; // millimetres
+    int pageHeight = 290;
+    double printRate = 100.0;
+    // Pages as this buffer counted them (the window's, so that the file holds
+    // the pages the window prints); nullptr counts them anew.
+    const TMyBuffPaper* counted = nullptr;
+};
+
+struct PdfReportResult {
+    enum Outcome { Written, Cancelled, Failed };
+    Outcome outcome = Failed;
+    int pages = 0; // pages drawn
+    QString message; // why it failed, in the program's words
+};
+
+// Draws every page of the layout and data into one PDF at path. The file
+// appears only when every page is in it: a cancelled or failed export leaves
+// no file under that name, and one that was there stays as it was. Layout and
+// data are read, not changed (the data object's row buffer aside).
+PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
+    PrintProgress* progress = nullptr);
+
+// "无法写入PDF文件“path”…": what a person is told when the file cannot be written.
+QString PdfWriteFailure(const QString& path);
+
+} // namespace quillet
