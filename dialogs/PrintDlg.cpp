@@ -79,8 +79,12 @@ std::pair<int, int> TFrmPrintDlg::ChosenPages() const
 void TFrmPrintDlg::LumButton1Click()
 {
     const auto [first, last] = ChosenPages();
-    const std::unique_ptr<TPageProgress> box = NewPrintProgress(this);
-    const PrintRunResult run = PrintPageRun(context_.buffPaper, first, last, *box, context_.progress);
+    PrintRunResult run;
+    {
+        // Box and hourglass are gone before the message comes.
+        const std::unique_ptr<TPageProgress> box = NewPrintProgress(this);
+        run = PrintPageRun(context_.buffPaper, first, last, *box, context_.progress);
+    }
     ReportPrintRun(context_.messages, run);
     Confirmed = run.failure.isEmpty();
     accept();

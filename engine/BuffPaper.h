@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/PrintProgress.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
 #include "geometry/PrnScreen.h"
-#include "engine/PrintProgress.h"
 #include "model/PrnData.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"

@@ -224,8 +224,7 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
         TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
-        result = WriteReportPdf(
-            *PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, &progress);
+        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, &progress);
     }
     if (result.outcome == PdfReportResult::Failed)
         ShowPlainMessage(result.message);
