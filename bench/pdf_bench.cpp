@@ -56,9 +56,26 @@ struct PdfBenchHost : DocumentHolder, pdf::PdfFileHost {
     }
 };
 
+// The one fixed printer, "PDF" on A4 portrait, that both of Qt's writers
+// stand for.
+class QtBenchHost : public PrinterHost {
+public:
+    std::vector<std::string> Printers() const override { return { "PDF" }; }
+    int CurrentIndex() const override { return 0; }
+    void SetCurrentIndex(int) override { }
+    bool GetSettings(PrinterSettings& out) const override
+    {
+        out = PrinterSettings {};
+        out.fields = DM_ORIENTATION | DM_PAPERSIZE;
+        return true;
+    }
+    void SetSettings(const PrinterSettings&) override { }
+    bool Landscape() const override { return false; }
+};
+
 // Qt's PDF writer a job, one file each in the PDF folder, as the PDF folder
 // printer wrote them before it drew on our canvas.
-class QtDocumentPerPageHost : public PrinterHost {
+class QtDocumentPerPageHost : public QtBenchHost {
 public:
     QtDocumentPerPageHost()
         : printer_(QPrinter::HighResolution)
@@ -71,17 +88,6 @@ public:
         static QString folder;
         return folder;
     }
-    std::vector<std::string> Printers() const override { return { "PDF" }; }
-    int CurrentIndex() const override { return 0; }
-    void SetCurrentIndex(int) override { }
-    bool GetSettings(PrinterSettings& out) const override
-    {
-        out = PrinterSettings {};
-        out.fields = DM_ORIENTATION | DM_PAPERSIZE;
-        return true;
-    }
-    void SetSettings(const PrinterSettings&) override { }
-    bool Landscape() const override { return false; }
     int DpiX() const override { return printer_.resolution(); }
     int DpiY() const override { return printer_.resolution(); }
     int PageWidthPixels() const override { return qRound(printer_.pageRect(QPrinter::DevicePixel).width()); }
@@ -123,7 +129,7 @@ private:
 
 // Qt's PDF writer with every job a page of one document, on the sheet of the
 // PDF printer (A4, 1200 dpi, 10-point edge).
-class QtOneDocumentHost : public PrinterHost {
+class QtOneDocumentHost : public QtBenchHost {
 public:
     QtOneDocumentHost()
         : writer_(Path())
@@ -137,17 +143,6 @@ public:
         static QString path;
         return path;
     }
-    std::vector<std::string> Printers() const override { return { "PDF" }; }
-    int CurrentIndex() const override { return 0; }
-    void SetCurrentIndex(int) override { }
-    bool GetSettings(PrinterSettings& out) const override
-    {
-        out = PrinterSettings {};
-        out.fields = DM_ORIENTATION | DM_PAPERSIZE;
-        return true;
-    }
-    void SetSettings(const PrinterSettings&) override { }
-    bool Landscape() const override { return false; }
     int DpiX() const override { return pdf::PdfFileHost::kDpi; }
     int DpiY() const override { return pdf::PdfFileHost::kDpi; }
     int PageWidthPixels() const override { return writer_.width(); }
