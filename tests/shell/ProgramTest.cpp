@@ -278,14 +278,13 @@ bool HaveProgram(const QString& name)
 }
 
 // The example report in a folder anyone may read, for runs as another user.
-class PrintFailureTest : public ::testing::Test {
+class PrintFailureTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
-        ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 60));
-        data_ = dir_.filePath(QString::fromLatin1(kExampleDataName));
-        format_ = dir_.filePath(QString::fromLatin1(kExampleFormatName));
+        ProgramTest::SetUp();
+        if (HasFatalFailure())
+            return;
         const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
             | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
         QFile::setPermissions(dir_.path(), open);
@@ -311,10 +310,6 @@ protected:
         EXPECT_TRUE(run.message.endsWith(ends)) << run.message.toStdString();
         EXPECT_EQ(Files(folder), QStringList()) << run.err.toStdString();
     }
-
-    QTemporaryDir dir_;
-    QString data_;
-    QString format_;
 };
 
 // A PDF folder that cannot be made (a file stands where its parent should be) ends the print run with the
