@@ -17,6 +17,7 @@
 #include "platform/GbkCodec.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtPrinterHost.h"
+#include "tests/platform/QtTestSupport.h"
 #include "tests/preview/WindowFixture.h"
 
 namespace quillet::testing {
@@ -340,16 +341,6 @@ protected:
     int asked_ = 0;
 };
 
-QString Tool(const QString& program, const QStringList& arguments, int* status = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    if (status)
-        *status = process.exitCode();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // The export writes the pages the window shows, its unsaved edits included,
 // as one valid PDF with a page for each, under the title as the proposed
 // name; the window is held still while it runs and afterwards shows the same
@@ -368,8 +359,9 @@ TEST_F(PageRunTest, ExportWritesEveryPageAsTheWindowLaysItOut)
     bool held = true;
     w.Hook.progress = [&](TPageProgress& box) {
         ++asked_;
-        held = held && box.isVisible() && box.isModal() && w.PageRunActive() && !w.ActionSaveFormat->isEnabled()
-            && !w.ActionExportPdf->isEnabled() && !w.ActionStartPrint->isEnabled();
+        held = held && box.isVisible() && box.isModal() && w.PageRunActive()
+            && !w.ActionSaveFormat->isEnabled() && !w.ActionExportPdf->isEnabled()
+            && !w.ActionStartPrint->isEnabled();
     };
     w.ActionExportPdf->trigger();
 
@@ -395,12 +387,10 @@ TEST_F(PageRunTest, ExportWritesEveryPageAsTheWindowLaysItOut)
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
         GTEST_SKIP() << "poppler-utils or qpdf is not installed";
-    int status = -1;
-    Tool(QStringLiteral("qpdf"), { QStringLiteral("--check"), file }, &status);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::RunTool(QStringLiteral("qpdf"), { QStringLiteral("--check"), file }).exitCode, 0);
     const QStringList texts
-        = Tool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), file, QStringLiteral("-") })
-              .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        = test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), file, QStringLiteral("-") })
+              .out.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     ASSERT_EQ(texts.size(), pages);
     for (int n = 1; n <= pages; ++n) {
         EXPECT_TRUE(texts[n - 1].contains(QStringLiteral("第%1页 共%2页").arg(n).arg(pages))) << n;
@@ -449,7 +439,8 @@ TEST_F(PageRunTest, UnwritableFileIsReported)
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
     EXPECT_EQ(QString::fromStdString(messages_.shown[0].text),
-        QStringLiteral("无法写入PDF文件“%1”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。").arg(answer_));
+        QStringLiteral("无法写入PDF文件“%1”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。")
+            .arg(answer_));
     EXPECT_EQ(asked_, 0);
     EXPECT_TRUE(w.ActionExportPdf->isEnabled());
 
@@ -463,7 +454,8 @@ TEST_F(PageRunTest, UnwritableFileIsReported)
         GTEST_SKIP() << "the folder cannot be made unwritable here";
     w.ActionExportPdf->trigger();
     ASSERT_EQ(messages_.shown.size(), 2u);
-    EXPECT_TRUE(QString::fromStdString(messages_.shown[1].text).startsWith(QStringLiteral("无法写入PDF文件")));
+    EXPECT_TRUE(
+        QString::fromStdString(messages_.shown[1].text).startsWith(QStringLiteral("无法写入PDF文件")));
     EXPECT_EQ(Bytes(answer_), QByteArray("old"));
     EXPECT_EQ(Files(), QStringList { QStringLiteral("kept.pdf") });
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/platform/QtTestSupport.h"
 #include "tools/ExampleReport.h"
 
 namespace quillet {
@@ -43,16 +44,6 @@ Outcome Start(const QStringList& arguments)
     return run;
 }
 
-QString Tool(const QString& program, const QStringList& arguments, int* status = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    if (status)
-        *status = process.exitCode();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 class PdfExportTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -83,11 +74,10 @@ TEST_F(PdfExportTest, WholeReportInOneFile)
             arguments << mode;
         const Outcome run = Start(arguments);
         ASSERT_EQ(run.status, 0) << run.message.toStdString();
-        int status = -1;
-        Tool(QStringLiteral("qpdf"), { QStringLiteral("--check"), out_ }, &status);
-        EXPECT_EQ(status, 0);
-        const QString text
-            = Tool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") });
+        EXPECT_EQ(test::RunTool(QStringLiteral("qpdf"), { QStringLiteral("--check"), out_ }).exitCode, 0);
+        const QString text = test::RunTool(
+            QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
+                                 .out;
         const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
         ASSERT_GE(pages.size(), 2);
         const int count = static_cast<int>(pages.size());
@@ -96,8 +86,8 @@ TEST_F(PdfExportTest, WholeReportInOneFile)
                 << "page " << n;
             EXPECT_TRUE(pages[n - 1].contains(QStringLiteral("2024年3月销售明细账"))) << "page " << n;
         }
-        EXPECT_TRUE(Tool(QStringLiteral("pdfinfo"), { out_ })
-                        .contains(QStringLiteral("Title:           2024年3月销售明细账\n")));
+        EXPECT_TRUE(test::RunTool(QStringLiteral("pdfinfo"), { out_ })
+                        .out.contains(QStringLiteral("Title:           2024年3月销售明细账\n")));
         // Nothing beside it: no pages of their own, no half-written files.
         EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 3);
     }
