@@ -132,11 +132,16 @@ TMyPrintData::~TMyPrintData() = default;
 
 long long MemoryByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
+    const std::string_view bytes = *InPlace(offset, size);
+    std::memcpy(buf, bytes.data(), bytes.size());
+    return static_cast<long long>(bytes.size());
+}
+
+std::optional<std::string_view> MemoryByteSource::InPlace(std::uint64_t offset, std::size_t size) const
+{
     if (offset >= size_)
-        return 0;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
-    std::memcpy(buf, bytes_ + offset, n);
-    return static_cast<long long>(n);
+        return std::string_view();
+    return std::string_view(bytes_ + offset, std::min<std::uint64_t>(size, size_ - offset));
 }
 
 void MemoryByteSource::Shrink(std::size_t size)
@@ -149,7 +154,15 @@ void MemoryByteSource::Shrink(std::size_t size)
 
 void TMyPrintData::ClearRow()
 {
-    Cells.assign(static_cast<std::size_t>(format_.Cols()) + 1, TextString {});
+    // A row of many columns is cleared by its lengths alone: the bytes past
+    // a length are never read, and every read row is cleared first.
+    const std::size_t count = static_cast<std::size_t>(format_.Cols()) + 1;
+    if (Cells.size() != count) {
+        Cells.assign(count, TextString {});
+        return;
+    }
+    for (TextString& cell : Cells)
+        cell.Clear();
 }
 
 int TMyPrintData::Open(const std::string& path)
@@ -217,21 +230,52 @@ void TMyPrintData::Fail(bool shortRead) const
     throw DataFileError("对数据文件" + quoted + "读时发生错误!");
 }
 
+char* TMyPrintData::ReadBuffer(std::size_t size)
+{
+    // Grown without clearing: every byte used is read into it first.
+    if (readBufferSize_ < size) {
+        readBuffer_.reset(new char[size]);
+        readBufferSize_ = size;
+    }
+    return readBuffer_.get();
+}
+
+std::size_t TMyPrintData::Expected(std::uint64_t offset, std::size_t size) const
+{
+    // No data file opened: no cells, nothing to read. Only what the file held
+    // when it was measured counts: bytes that were added since are not read.
+    if (!source_ || offset >= size_)
+        return 0;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
+}
+
 std::size_t TMyPrintData::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
-    if (!source_)
-        return 0; // no data file opened: no cells, nothing to read
-    // Only what the file held when it was measured counts: bytes that were
-    // added since are not read, bytes that went missing are an error.
-    if (offset >= size_)
+    const std::size_t expected = Expected(offset, size);
+    if (expected == 0)
         return 0;
-    const std::size_t expected = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
+    // Bytes that went missing since the file was measured are an error.
     long long got = source_->ReadAt(offset, buf, expected);
     if (got < 0)
         Fail(false);
     if (static_cast<std::size_t>(got) < expected)
         Fail(true);
     return expected;
+}
+
+const char* TMyPrintData::Fetch(std::uint64_t offset, std::size_t size, std::size_t& got)
+{
+    got = Expected(offset, size);
+    if (got == 0)
+        return nullptr;
+    if (const std::optional<std::string_view> bytes = source_->InPlace(offset, got)) {
+        if (bytes->size() < got)
+            Fail(true);
+        return bytes->data();
+    }
+    char* buf = ReadBuffer(got);
+    ReadAt(offset, buf, got);
+    return buf;
 }
 
 int TMyPrintData::ReadHeadFoot()
@@ -270,15 +314,13 @@ int TMyPrintData::ReadRow(int block, int row)
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
 
     // One positioned read of the whole row.
-    std::vector<char>& buf = readBuffer_;
-    if (buf.size() < rowBytes)
-        buf.resize(rowBytes);
-    const std::size_t got = ReadAt(kDataHeadSize + dataIndex * rowBytes, buf.data(), rowBytes);
+    std::size_t got = 0;
+    const char* buf = Fetch(kDataHeadSize + dataIndex * rowBytes, rowBytes, got);
     // Only whole cells count; the bytes of a cut-off last cell are ignored, as
     // pagination ignores them.
     std::size_t cells = got / kCellSize;
     for (std::size_t k = 0; k < cells; ++k)
-        TakeText(Cells[k + 1], buf.data() + k * kCellSize, kCellSize);
+        TakeText(Cells[k + 1], buf + k * kCellSize, kCellSize);
     return cells == static_cast<std::size_t>(cols) ? 0 : 1;
 }
 
@@ -287,7 +329,6 @@ void TMyPrintData::SumRows(
 {
     const std::size_t rowBytes = static_cast<std::size_t>(cols) * kCellSize;
     const std::uint64_t chunkRows = std::max<std::size_t>(1, kTotalsChunkBytes / rowBytes);
-    std::vector<char>& buf = readBuffer_;
     std::uint64_t rowsDone = 0;
     while ((maxRows == 0 || rowsDone < maxRows) && offset < size_) {
         std::uint64_t rows = maxRows == 0 ? chunkRows : std::min(chunkRows, maxRows - rowsDone);
@@ -295,10 +336,9 @@ void TMyPrintData::SumRows(
         // a small buffer.
         rows = std::min<std::uint64_t>(rows, (size_ - offset + rowBytes - 1) / rowBytes);
         std::size_t want = static_cast<std::size_t>(rows) * rowBytes;
-        if (buf.size() < want)
-            buf.resize(want);
-        const std::size_t got = ReadAt(offset, buf.data(), want);
-        AddCells(buf.data(), got, cols, onlyCol, totals);
+        std::size_t got = 0;
+        const char* buf = Fetch(offset, want, got);
+        AddCells(buf, got, cols, onlyCol, totals);
         if (got < want)
             break;
         offset += want;

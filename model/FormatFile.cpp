@@ -67,12 +67,14 @@ private:
 // Takes fields from the first `size` bytes of a format file in file order.
 // Where the file has ended, a field keeps its bytes: the file lies over the
 // record as it was, down to the bytes of a field the file ends inside of.
-class ImageReader {
+// A reader of a whole file (`Whole`) needs no test of where the file ends.
+template <bool Whole> class ImageReader {
 public:
     ImageReader(const std::uint8_t* in, std::size_t size)
         : in_(in)
         , size_(size)
     {
+        assert(!Whole || size == kFormatFileSize);
     }
 
     void U8(std::uint8_t& v) { Int(v); }
@@ -99,7 +101,7 @@ private:
         static_assert(sizeof(T) <= 4);
         using U = std::make_unsigned_t<T>;
         std::uint32_t word = static_cast<U>(v);
-        for (std::size_t i = 0; i < sizeof(T) && pos_ + i < size_; ++i) {
+        for (std::size_t i = 0; i < sizeof(T) && (Whole || pos_ + i < size_); ++i) {
             const unsigned shift = static_cast<unsigned>(8 * i);
             word = (word & ~(0xFFu << shift)) | (static_cast<std::uint32_t>(in_[pos_ + i]) << shift);
         }
@@ -108,7 +110,9 @@ private:
     }
     template <class Byte> void Bytes(Byte* out, std::size_t n)
     {
-        if (pos_ < size_)
+        if (Whole)
+            std::memcpy(out, in_ + pos_, n);
+        else if (pos_ < size_)
             std::memcpy(out, in_ + pos_, std::min(n, size_ - pos_));
         pos_ += n;
     }
@@ -307,8 +311,14 @@ int TMyPrintFormat::LoadFromBytes(const std::uint8_t* bytes, std::size_t size)
 
     // A file that ends early fills what it holds; the rest of the record keeps
     // its values. The record is touched only once the file is known good.
-    ImageReader reader(bytes, size);
-    VisitRecord(reader, static_cast<TMyFormatRecord&>(*this));
+    TMyFormatRecord& record = *this;
+    if (size == kFormatFileSize) {
+        ImageReader<true> reader(bytes, size);
+        VisitRecord(reader, record);
+    } else {
+        ImageReader<false> reader(bytes, size);
+        VisitRecord(reader, record);
+    }
     return kFileOk;
 }
 

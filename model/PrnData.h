@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/PrnDataStruct.h"
@@ -65,6 +66,12 @@ public:
     virtual long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) = 0;
     // The size and modification time now; nothing when they cannot be had.
     virtual std::optional<FileStamp> Stamp() const = 0;
+    // Up to `size` bytes at `offset` where they lie (fewer only at the end),
+    // when the source holds them in memory; nothing when they have to be read.
+    virtual std::optional<std::string_view> InPlace(std::uint64_t /*offset*/, std::size_t /*size*/) const
+    {
+        return std::nullopt;
+    }
 };
 
 // Bytes owned by the caller, read in place. Shrink cuts them as a file cut in
@@ -78,6 +85,7 @@ public:
     }
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
     std::optional<FileStamp> Stamp() const override { return FileStamp { size_, generation_ }; }
+    std::optional<std::string_view> InPlace(std::uint64_t offset, std::size_t size) const override;
     void Shrink(std::size_t size);
 
 private:
@@ -127,10 +135,17 @@ private:
     // the count read. Throws DataFileError when the read fails or delivers
     // less than the measured size promised.
     std::size_t ReadAt(std::uint64_t offset, char* buf, std::size_t size);
+    // The same bytes as ReadAt, where the source holds them or else read into
+    // the read buffer; their count in `got`.
+    const char* Fetch(std::uint64_t offset, std::size_t size, std::size_t& got);
+    // How many of `size` bytes at `offset` the measured size holds.
+    std::size_t Expected(std::uint64_t offset, std::size_t size) const;
     // Adds up to maxRows rows from `offset` (all rows of the measured size
     // when maxRows is 0) to totals[1..cols], or only to totals[onlyCol].
     void SumRows(
         std::uint64_t offset, std::uint64_t maxRows, int cols, int onlyCol, std::vector<double>& totals);
+    // The read buffer, at least `size` bytes long; its contents are undefined.
+    char* ReadBuffer(std::size_t size);
     std::optional<FileStamp> Stamp() const;
     [[noreturn]] void Fail(bool shortRead) const;
 
@@ -146,7 +161,9 @@ private:
         std::vector<double> totals;
     };
     std::optional<TotalsCache> totals_;
-    std::vector<char> readBuffer_; // rows and pieces of sums, kept from read to read
+    // Rows and pieces of sums, kept from read to read.
+    std::unique_ptr<char[]> readBuffer_;
+    std::size_t readBufferSize_ = 0;
 };
 
 } // namespace quillet

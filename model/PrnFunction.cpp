@@ -1,5 +1,6 @@
 #include "model/PrnFunction.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,33 @@ bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
+
+// Room for a text being rewritten: on the stack for texts the size of a
+// cell, so summing the numbers of a large data file allocates nothing per
+// cell. Holds at most the capacity it was made with.
+class TextBuffer {
+public:
+    explicit TextBuffer(std::size_t capacity)
+    {
+        if (capacity > small_.size()) {
+            large_.resize(capacity);
+            data_ = large_.data();
+        }
+    }
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    void push_back(char c) { data_[size_++] = c; }
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::string_view View() const { return std::string_view(data_, size_); }
+
+private:
+    std::array<char, 256> small_;
+    std::string large_;
+    char* data_ = small_.data();
+    std::size_t size_ = 0;
+};
 
 // Blanks around a number are accepted, as the standard conversions do.
 std::string_view TrimBlanks(std::string_view s)
@@ -154,8 +182,7 @@ bool StrToFloatStrict(std::string_view s, double& value)
 
     // Validate the whole text first: the library conversion below would also
     // take "inf", "nan" and partial texts.
-    std::string normal;
-    normal.reserve(s.size() + 1);
+    TextBuffer normal(s.size());
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
         if (s[i] == '-')
@@ -209,7 +236,17 @@ bool StrToFloatStrict(std::string_view s, double& value)
 double TextToNumber(std::string_view s)
 {
     double value = 0;
-    if (!StrToFloatStrict(RemoveChar(s, ','), value))
+    if (s.find(',') == std::string_view::npos) {
+        if (!StrToFloatStrict(s, value))
+            return kNotANumber;
+        return value;
+    }
+    TextBuffer plain(s.size());
+    for (char c : s) {
+        if (c != ',')
+            plain.push_back(c);
+    }
+    if (!StrToFloatStrict(plain.View(), value))
         return kNotANumber;
     return value;
 }

@@ -291,6 +291,8 @@ TEST_F(DataFileTest, BytesInMemoryReadAsTheFileDoes)
     EXPECT_NE(memory.ColumnTotal(2), 0);
 
     source.Shrink(kDataHeadSize + 3 * kCellSize);
+    EXPECT_THROW(memory.ReadRow(1, 3), DataFileError); // cells 3 and 4: only 3 is left
+    EXPECT_EQ(memory.ReadRow(1, 2), 0); // cells 1 and 2 are still there
     try {
         memory.ColumnTotal(1);
         ADD_FAILURE() << "no error for totals of a cut source";

@@ -108,6 +108,9 @@ TEST_F(PrnFunctionTest, ConversionsTakeTextsOfAnyLength)
     EXPECT_EQ(TextToNumber(std::string(5000, '0') + "1.5"), 1.5);
     EXPECT_EQ(TextToNumber(std::string(5000, '9')), -999);
     EXPECT_EQ(TextToNumber("1." + std::string(5000, '0')), 1.0);
+    // Commas are dropped from texts longer than a cell as from short ones.
+    EXPECT_EQ(TextToNumber(std::string(5000, '0') + "1,234.5"), 1234.5);
+    EXPECT_EQ(TextToNumber(std::string(300, ' ') + "-1,5" + std::string(300, ',')), -15);
     EXPECT_EQ(TextToInt(std::string(5000, '0') + "7"), 7);
     EXPECT_EQ(TextToInt(std::string(5000, '9')), -999);
 }
