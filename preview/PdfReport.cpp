@@ -10,6 +10,7 @@
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtPrinterHost.h"
 
@@ -39,7 +40,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     // little memory, and a folder that cannot take the file is known before
     // the first page is drawn. Save renames it into place; a document left
     // unsaved (cancel, failure) takes its file with it.
-    const std::string localPath = QFile::encodeName(path).toStdString();
+    const std::string localPath = LocalPath(path);
     if (QFileInfo(path).isDir() || !document.StreamTo(localPath))
         return Failure(PdfWriteFailure(path));
     pdf::PdfFileHost host(document);

@@ -12,8 +12,9 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
-#include "platform/ProgramFiles.h"
 #include "platform/Product.h"
+#include "platform/ProgramFiles.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PdfReport.h"
@@ -26,11 +27,6 @@ const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
 const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
 const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
 const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
-
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 QString Quoted(const QString& path)
 {

@@ -5,17 +5,18 @@
 #include <cstdio>
 
 #include "platform/FileSystem.h"
-#include "platform/ProgramFiles.h"
 #include "platform/Product.h"
+#include "platform/ProgramFiles.h"
+#include "platform/qt/LocalPath.h"
 
 namespace quillet {
 namespace {
 
 // The toolkit's options that take a value, and those that do not; it accepts
 // them with one dash or two and removes them itself.
-const char* const kToolkitWithValue[] = { "platform", "platformpluginpath", "platformtheme", "plugin",
-    "qwindowgeometry", "qwindowicon", "qwindowtitle", "display", "geometry", "title", "name", "style",
-    "stylesheet", "session" };
+const char* const kToolkitWithValue[]
+    = { "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+          "qwindowtitle", "display", "geometry", "title", "name", "style", "stylesheet", "session" };
 const char* const kToolkitAlone[] = { "reverse", "widgetcount", "nograb", "dograb", "sync", "testability" };
 
 // 0: not the toolkit's; 1: an option alone; 2: an option with a value.
@@ -39,11 +40,6 @@ void Write(std::FILE* stream, const QString& text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
-}
-
-QString Local(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 } // namespace
@@ -147,17 +143,19 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  保存的格式，再到程序文件夹中找。“删除保存的打印格式”删除启动时会使用的那个文件。\n");
     const std::vector<std::string> order = folders.LookupOrder();
     if (folders.programWritable) {
-        text += QStringLiteral("  现在：程序文件夹可以写入，保存到 ") + Local(folders.SaveFolder()) + QLatin1Char('\n');
+        text += QStringLiteral("  现在：程序文件夹可以写入，保存到 ") + FromLocalPath(folders.SaveFolder())
+            + QLatin1Char('\n');
     } else {
         text += QStringLiteral("  现在：程序文件夹不能写入，保存到 ")
-            + (folders.SaveFolder().empty() ? QStringLiteral("（找不到用户的数据文件夹）") : Local(folders.SaveFolder()))
+            + (folders.SaveFolder().empty() ? QStringLiteral("（找不到用户的数据文件夹）")
+                                            : FromLocalPath(folders.SaveFolder()))
             + QStringLiteral("\n  启动时依次查找：");
         for (std::size_t i = 0; i < order.size(); ++i)
-            text += (i ? QStringLiteral("、") : QString()) + Local(order[i]);
+            text += (i ? QStringLiteral("、") : QString()) + FromLocalPath(order[i]);
         text += QLatin1Char('\n');
     }
-    text += QStringLiteral("\n手册: ") + manual + QStringLiteral("（窗口中按 F1 打开）\n") + QStringLiteral("主页: ")
-        + QString::fromUtf8(product::kHomePage) + QStringLiteral("  技术支持: ")
+    text += QStringLiteral("\n手册: ") + manual + QStringLiteral("（窗口中按 F1 打开）\n")
+        + QStringLiteral("主页: ") + QString::fromUtf8(product::kHomePage) + QStringLiteral("  技术支持: ")
         + QString::fromUtf8(product::kSupportMail) + QLatin1Char('\n');
     return text;
 }
@@ -177,7 +175,7 @@ int AnswerWithoutWindow(const StartOptions& options)
         return 2;
     }
     if (options.help) {
-        Write(stdout, UsageText(CurrentLayoutFolders(), Local(ManualFile(ProgramFolder()))));
+        Write(stdout, UsageText(CurrentLayoutFolders(), FromLocalPath(ManualFile(ProgramFolder()))));
         return 0;
     }
     if (options.version) {

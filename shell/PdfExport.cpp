@@ -11,6 +11,7 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFiles.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
@@ -19,11 +20,6 @@
 
 namespace quillet {
 namespace {
-
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 int Fail(const QString& message)
 {
@@ -48,9 +44,10 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
         return Fail(FormatLoadMessage(kFileMissing, formatPath));
     const RunMode mode = ModeFromArguments(arguments);
     if (mode.preferSaved) {
-        const std::string saved = FindSavedLayout(CurrentLayoutFolders(), LocalPath(FormatBaseName(formatPath)));
+        const std::string saved
+            = FindSavedLayout(CurrentLayoutFolders(), LocalPath(FormatBaseName(formatPath)));
         if (!saved.empty())
-            formatPath = QFile::decodeName(QByteArray::fromStdString(saved));
+            formatPath = FromLocalPath(saved);
     }
 
     TMyPrintFormat format;

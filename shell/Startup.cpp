@@ -6,6 +6,7 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFiles.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
 
@@ -19,16 +20,6 @@ QString AsciiLower(const QString& text)
         if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
             c = QChar(c.unicode() + ('a' - 'A'));
     return out;
-}
-
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString LocalName(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString Quoted(const QString& path)
@@ -115,7 +106,7 @@ QString FormatBaseName(const QString& formatPath)
 
 void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
 {
-    w.ExePath = QFile::decodeName(QByteArray::fromStdString(ProgramFolder())) + QStringLiteral("/");
+    w.ExePath = FromLocalPath(ProgramFolder()) + QStringLiteral("/");
     if (arguments.size() < 2) {
         w.ShowHintMessage(QStringLiteral("传递参数不正确!"));
         return Fail(w);
@@ -133,11 +124,11 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
     const RunMode mode = ModeFromArguments(arguments);
     const LayoutFolders folders = CurrentLayoutFolders();
     const std::string baseName = LocalPath(FormatBaseName(formatPath));
-    w.SavedFormatPath = LocalName(SaveFile(folders, baseName));
-    w.SavedFormatFallback = LocalName(FallbackFile(folders, baseName));
+    w.SavedFormatPath = FromLocalPath(SaveFile(folders, baseName));
+    w.SavedFormatFallback = FromLocalPath(FallbackFile(folders, baseName));
     if (mode.preferSaved) {
         if (const std::string saved = FindSavedLayout(folders, baseName); !saved.empty())
-            formatPath = LocalName(saved);
+            formatPath = FromLocalPath(saved);
     }
 
     const QString formatFailure
