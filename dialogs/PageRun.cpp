@@ -1,7 +1,5 @@
 #include "dialogs/PageRun.h"
 
-#include <algorithm>
-#include <climits>
 #include <exception>
 
 #include "dialogs/DialogFrame.h"
@@ -34,7 +32,7 @@ PrintRunResult PrintPageRun(
     TMyBuffPaper& engine, int first, int last, TPageProgress& box, const ProgressHook& hook)
 {
     PrintRunResult run;
-    run.total = static_cast<int>(std::clamp<long long>(static_cast<long long>(last) - first + 1, 0, INT_MAX));
+    run.total = PagesInRange(first, last);
     BoxProgress progress(box, hook);
     const int shownPage = engine.CurrentPage;
     try {

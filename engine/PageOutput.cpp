@@ -129,8 +129,7 @@ void TMyBuffPaper::ShowCurrentPage()
 int TMyBuffPaper::PrintPages(int first, int last, PrintProgress* progress)
 {
     const int saved = CurrentPage;
-    const long long span = static_cast<long long>(last) - first + 1;
-    const int total = static_cast<int>(std::clamp<long long>(span, 0, INT_MAX));
+    const int total = PagesInRange(first, last);
     int done = 0;
     for (long long n = first; n <= last; ++n) {
         if (progress && !progress->BeforePage(done, total))
