@@ -7,21 +7,10 @@
 
 #include "dialogs/UnitAbout.h"
 #include "platform/Product.h"
-#include "platform/Shell.h"
+#include "platform/fake/RecordingShell.h"
 
 namespace quillet::test {
 namespace {
-
-class RecordingShell : public Shell {
-public:
-    bool Open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return true;
-    }
-    void Beep() override { }
-    std::vector<std::string> opened;
-};
 
 // The box has no frame, the picture fills it and the version and the short
 // home-page address lie over it.

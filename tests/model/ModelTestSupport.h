@@ -10,33 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/TempDir.h"
+
 namespace quillet::test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillet-model-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-        std::filesystem::permissions(
-            path_, std::filesystem::perms(0755)); // reachable by the unprivileged child
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-            std::filesystem::permissions(
-                e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes)
 {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "tests/TempDir.h"
 
 namespace quillet {
 namespace {
@@ -14,18 +15,8 @@ namespace fs = std::filesystem;
 
 class FileSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/quillet-fs-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string root_;
+    test::TempDir dir_ { "quillet-fs" };
+    const std::string root_ = dir_.Path();
 };
 
 // Files and folders are told apart, also under Chinese names.

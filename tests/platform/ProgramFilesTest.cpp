@@ -14,6 +14,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/ProgramFiles.h"
+#include "tests/TempDir.h"
 
 namespace quillet {
 namespace {
@@ -22,21 +23,7 @@ namespace fs = std::filesystem;
 
 class ProgramFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/quillet-files-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        program_ = root_ + "/usr/bin";
-        data_ = root_ + "/home/.local/share";
-        fs::create_directories(program_);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::permissions(root_ + "/ro", fs::perms::owner_all, ec);
-        fs::remove_all(root_, ec);
-    }
+    void SetUp() override { fs::create_directories(program_); }
     static void Put(const std::string& file, const std::string& text)
     {
         fs::create_directories(fs::path(file).parent_path());
@@ -46,7 +33,10 @@ protected:
     {
         return LayoutFoldersFor(program_, data_, [writable](const std::string&) { return writable; });
     }
-    std::string root_, program_, data_;
+    test::TempDir dir_ { "quillet-files" };
+    const std::string root_ = dir_.Path();
+    const std::string program_ = root_ + "/usr/bin";
+    const std::string data_ = root_ + "/home/.local/share";
 };
 
 // The XDG rule: an absolute XDG_DATA_HOME, else HOME/.local/share; a relative
@@ -98,7 +88,8 @@ TEST_F(ProgramFilesTest, ReadOnlyProgramFolderPrefersTheUsersLayout)
     const std::string beside = program_ + "/Format/sales.2024.PFD";
     EXPECT_EQ(SaveFile(f, "sales.2024"), user);
     EXPECT_EQ(FallbackFile(f, "sales.2024"), beside);
-    EXPECT_EQ(f.LookupOrder(), (std::vector<std::string> { data_ + "/quillet/Format", program_ + "/Format" }));
+    EXPECT_EQ(
+        f.LookupOrder(), (std::vector<std::string> { data_ + "/quillet/Format", program_ + "/Format" }));
 
     EXPECT_EQ(FindSavedLayout(f, "sales.2024"), "");
     Put(beside, "beside");
@@ -159,7 +150,7 @@ TEST_F(ProgramFilesTest, PrepareMakesTheDataFolders)
     ASSERT_TRUE(PrepareLayoutFolder(file));
     EXPECT_TRUE(FolderExists(data_ + "/quillet"));
     EXPECT_FALSE(FolderExists(data_ + "/quillet/Format"));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat((data_ + "/quillet").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_TRUE(PrepareLayoutFolder(program_ + "/Format/x.PFD"));

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Shell.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
+#include "platform/fake/RecordingShell.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "preview/ImageReview.h"
@@ -30,17 +30,6 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace quillet::testing {
-
-class RecordingShell : public Shell {
-public:
-    std::vector<std::string> opened;
-    bool Open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return true;
-    }
-    void Beep() override { }
-};
 
 class WindowFixture : public ::testing::Test {
 protected:

@@ -64,12 +64,12 @@ TEST(CommandLineTest, UsageNamesModesOptionsVariablesAndFolders)
 {
     LayoutFolders readOnly { "/usr/bin/Format", "/home/zhang/.local/share/quillet/Format", false };
     const QString text = UsageText(readOnly, QStringLiteral("/usr/share/doc/quillet/Quillet.html"));
-    for (const char* word : { "数据文件", "格式文件", "运行方式", "Print", "OnlyView", "NotDef", "NotDefPrint",
-             "NotDefOnlyView", "--pdf", "--help", "--version", "QUILLET_NONINTERACTIVE", "QUILLET_PDF_DIR",
-             "XDG_DATA_HOME", "QT_QPA_PLATFORM", "~/.local/share/quillet", ".PFD",
+    for (const char* word : { "数据文件", "格式文件", "运行方式", "Print", "OnlyView", "NotDef",
+             "NotDefPrint", "NotDefOnlyView", "--pdf", "--help", "--version", "QUILLET_NONINTERACTIVE",
+             "QUILLET_PDF_DIR", "XDG_DATA_HOME", "QT_QPA_PLATFORM", "~/.local/share/quillet", ".PFD",
              "保存到 /home/zhang/.local/share/quillet/Format",
-             "/home/zhang/.local/share/quillet/Format、/usr/bin/Format", "/usr/share/doc/quillet/Quillet.html",
-             "support@quillet.org" })
+             "/home/zhang/.local/share/quillet/Format、/usr/bin/Format",
+             "/usr/share/doc/quillet/Quillet.html", "support@quillet.org" })
         EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
 
     LayoutFolders writable { "/opt/q/Format", "/home/zhang/.local/share/quillet/Format", true };

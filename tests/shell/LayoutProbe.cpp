@@ -9,21 +9,15 @@
 #include <cstdio>
 
 #include "platform/GbkCodec.h"
-#include "platform/Shell.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
+#include "platform/fake/RecordingShell.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "preview/PrintReview.h"
 #include "shell/Startup.h"
 
 namespace {
-
-class NoShell : public quillet::Shell {
-public:
-    bool Open(const std::string&) override { return false; }
-    void Beep() override { }
-};
 
 void Line(const char* what, const std::string& text)
 {
@@ -50,7 +44,7 @@ int main(int argc, char** argv)
     FakePrinterHost printers;
     QtDisplay display;
     QtBitmapFactory bitmaps;
-    NoShell shell;
+    RecordingShell shell;
     TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
     int status = 0;

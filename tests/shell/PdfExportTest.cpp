@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/QtTestSupport.h"
+#include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
 
 namespace quillet {
@@ -16,32 +17,15 @@ namespace {
 
 const QString kProgram = QStringLiteral(QUILLET_BINARY);
 
-struct Outcome {
-    int status = -1;
-    QString message; // the last line of the error output
-};
-
-Outcome Start(const QStringList& arguments)
+test::ProgramRun Start(const QStringList& arguments)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display and no platform asked for: the PDF needs neither.
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QUILLET_NONINTERACTIVE"));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    process.setProcessEnvironment(env);
-    process.start(kProgram, arguments);
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    Outcome run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    const QStringList lines
-        = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.message = lines.isEmpty() ? QString() : lines.last().trimmed();
-    return run;
+    return test::RunProgram(kProgram, arguments, env);
 }
 
 class PdfExportTest : public ::testing::Test {
@@ -72,8 +56,8 @@ TEST_F(PdfExportTest, WholeReportInOneFile)
         QStringList arguments { QStringLiteral("--pdf"), out_, data_, format_ };
         if (!mode.isEmpty())
             arguments << mode;
-        const Outcome run = Start(arguments);
-        ASSERT_EQ(run.status, 0) << run.message.toStdString();
+        const test::ProgramRun run = Start(arguments);
+        ASSERT_EQ(run.status, 0) << run.Message().toStdString();
         EXPECT_EQ(test::RunTool(QStringLiteral("qpdf"), { QStringLiteral("--check"), out_ }).exitCode, 0);
         const QString text = test::RunTool(
             QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
@@ -112,9 +96,9 @@ TEST_F(PdfExportTest, FailuresLeaveNoFile)
             title + QStringLiteral("格式文件\"%1\"格式不对!").arg(data_) },
     };
     for (const Case& c : cases) {
-        const Outcome run = Start(c.arguments);
+        const test::ProgramRun run = Start(c.arguments);
         EXPECT_NE(run.status, 0) << c.message.toStdString();
-        EXPECT_EQ(run.message.toStdString(), c.message.toStdString());
+        EXPECT_EQ(run.Message().toStdString(), c.message.toStdString());
         EXPECT_FALSE(QFile::exists(out_));
     }
 
@@ -127,10 +111,10 @@ TEST_F(PdfExportTest, FailuresLeaveNoFile)
     EXPECT_EQ(old.readAll(), QByteArray("old"));
 
     const QString unwritable = dir_.filePath(QStringLiteral("no/such/folder/out.pdf"));
-    const Outcome run = Start({ QStringLiteral("--pdf"), unwritable, data_, format_ });
+    const test::ProgramRun run = Start({ QStringLiteral("--pdf"), unwritable, data_, format_ });
     EXPECT_NE(run.status, 0);
-    EXPECT_TRUE(run.message.startsWith(title + QStringLiteral("无法写入PDF文件")))
-        << run.message.toStdString();
+    EXPECT_TRUE(run.Message().startsWith(title + QStringLiteral("无法写入PDF文件")))
+        << run.Message().toStdString();
     EXPECT_FALSE(QFile::exists(unwritable));
 }
 

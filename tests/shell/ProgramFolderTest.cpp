@@ -16,6 +16,7 @@
 
 #include "model/PrnData.h"
 #include "platform/GbkCodec.h"
+#include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
 
 namespace quillet {
@@ -27,11 +28,7 @@ const QString kProgram = QStringLiteral(QUILLET_BINARY);
 const QString kProbe = QStringLiteral(LAYOUT_PROBE_BINARY);
 constexpr uid_t kNobody = 65534;
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Outcome = test::ProgramRun;
 
 class ProgramFolderTest : public ::testing::Test {
 protected:
@@ -43,7 +40,8 @@ protected:
                 QStringLiteral("--clear-groups") };
             QProcess probe;
             probe.start(QStringLiteral("setpriv"), runner_ + QStringList { QStringLiteral("true") });
-            if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit
+                || probe.exitCode() != 0)
                 GTEST_SKIP() << "cannot run as the user nobody here (setpriv --reuid=nobody failed: "
                              << probe.readAllStandardError().toStdString() << ")";
         }
@@ -86,8 +84,7 @@ protected:
     // Owned by the user the program runs as (already so without root).
     void GiveToUser(const QString& path)
     {
-        if (root_)
-        {
+        if (root_) {
             ASSERT_EQ(::chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
         }
     }
@@ -102,7 +99,6 @@ protected:
     // bare: without the offscreen platform, as a shell without a display runs it.
     Outcome Run(const QString& program, const QStringList& arguments, bool bare = false)
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home_);
         env.remove(QStringLiteral("XDG_DATA_HOME"));
@@ -115,21 +111,9 @@ protected:
             env.insert(QStringLiteral("QUILLET_NONINTERACTIVE"), QStringLiteral("1"));
         }
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(work_);
-        if (root_)
-            process.start(QStringLiteral("setpriv"), runner_ + QStringList { program } + arguments);
-        else
-            process.start(program, arguments);
-        if (!process.waitForFinished(180000)) {
-            process.kill();
-            process.waitForFinished();
-        }
-        Outcome outcome;
-        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        outcome.out = QString::fromUtf8(process.readAllStandardOutput());
-        outcome.err = QString::fromUtf8(process.readAllStandardError());
-        return outcome;
+        const QStringList prefix
+            = root_ ? QStringList { QStringLiteral("setpriv") } + runner_ : QStringList();
+        return test::RunProgram(program, arguments, env, prefix, work_);
     }
 
     // The title of the PDF that --pdf writes from a copy of the program.
@@ -171,8 +155,10 @@ TEST_F(ProgramFolderTest, OptionsAnswerWithoutDisplay)
     const Outcome unknown = Run(program, { QStringLiteral("--pfd"), data_, format_ }, true);
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.out.isEmpty());
-    EXPECT_TRUE(unknown.err.startsWith(QStringLiteral("quillet: 不认识的选项“--pfd”"))) << unknown.err.toStdString();
-    const Outcome pdf = Run(program, { QStringLiteral("--pdf"), work_ + QStringLiteral("/bare.pdf"), data_, format_ }, true);
+    EXPECT_TRUE(unknown.err.startsWith(QStringLiteral("quillet: 不认识的选项“--pfd”")))
+        << unknown.err.toStdString();
+    const Outcome pdf = Run(
+        program, { QStringLiteral("--pdf"), work_ + QStringLiteral("/bare.pdf"), data_, format_ }, true);
     EXPECT_EQ(pdf.status, 0) << pdf.err.toStdString();
     EXPECT_TRUE(QFile::exists(work_ + QStringLiteral("/bare.pdf")));
 }
@@ -185,12 +171,13 @@ TEST_F(ProgramFolderTest, ReadOnlyProgramFolderSavesForTheUser)
 
     const Outcome help = Run(bin_ + QStringLiteral("/quillet"), { QStringLiteral("--help") });
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("程序文件夹不能写入，保存到 ") + userFolder + QLatin1Char('\n')))
+    EXPECT_TRUE(
+        help.out.contains(QStringLiteral("程序文件夹不能写入，保存到 ") + userFolder + QLatin1Char('\n')))
         << help.out.toStdString();
 
     // The window saves into the user's folder, made on the way.
-    const Outcome save
-        = Run(bin_ + QStringLiteral("/layout_probe"), { QStringLiteral("save"), QStringLiteral("用户的格式"), data_, format_ });
+    const Outcome save = Run(bin_ + QStringLiteral("/layout_probe"),
+        { QStringLiteral("save"), QStringLiteral("用户的格式"), data_, format_ });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
     EXPECT_EQ(save.out.toStdString(), "loaded 2024年3月销售明细账\nsaved " + userLayout.toStdString() + "\n");
     EXPECT_TRUE(QFile::exists(userLayout));
@@ -212,14 +199,17 @@ TEST_F(ProgramFolderTest, ReadOnlyProgramFolderSavesForTheUser)
 
     // Deleting removes the user's layout; the one beside the program is then
     // in use, and deleting that fails, as the folder is not the user's.
-    const Outcome removed = Run(bin_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
+    const Outcome removed
+        = Run(bin_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
     EXPECT_EQ(removed.out.toStdString(),
         "loaded 用户的格式\nmessage 是否真的要删除当前保存的打印格式？\nmessage 删除成功！\n");
     EXPECT_FALSE(QFile::exists(userLayout));
     EXPECT_EQ(PdfTitle(bin_), QStringLiteral("程序旁的格式"));
-    const Outcome refused = Run(bin_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
+    const Outcome refused
+        = Run(bin_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
     EXPECT_EQ(refused.out.toStdString(),
-        "loaded 程序旁的格式\nmessage 是否真的要删除当前保存的打印格式？\nmessage 删除保存的打印格式时出错!\n");
+        "loaded 程序旁的格式\nmessage 是否真的要删除当前保存的打印格式？\nmessage "
+        "删除保存的打印格式时出错!\n");
     EXPECT_TRUE(QFile::exists(besideLayout));
 }
 
@@ -227,7 +217,8 @@ TEST_F(ProgramFolderTest, WritableProgramFolderKeepsLayoutsBesideIt)
 {
     const QString userLayout = home_ + QStringLiteral("/.local/share/quillet/Format/example.PFD");
     const Outcome help = Run(own_ + QStringLiteral("/quillet"), { QStringLiteral("--help") });
-    EXPECT_TRUE(help.out.contains(QStringLiteral("程序文件夹可以写入，保存到 ") + own_ + QStringLiteral("/Format\n")))
+    EXPECT_TRUE(
+        help.out.contains(QStringLiteral("程序文件夹可以写入，保存到 ") + own_ + QStringLiteral("/Format\n")))
         << help.out.toStdString();
 
     // A layout in the user's folder (from an installed copy) is not looked at.
@@ -236,12 +227,13 @@ TEST_F(ProgramFolderTest, WritableProgramFolderKeepsLayoutsBesideIt)
                   .status,
         0);
     ASSERT_TRUE(QFile::exists(userLayout));
-    const Outcome save
-        = Run(own_ + QStringLiteral("/layout_probe"), { QStringLiteral("save"), QStringLiteral("自己的格式"), data_, format_ });
+    const Outcome save = Run(own_ + QStringLiteral("/layout_probe"),
+        { QStringLiteral("save"), QStringLiteral("自己的格式"), data_, format_ });
     EXPECT_EQ(save.out.toStdString(),
         "loaded 2024年3月销售明细账\nsaved " + own_.toStdString() + "/Format/example.PFD\n");
     EXPECT_EQ(PdfTitle(own_), QStringLiteral("自己的格式"));
-    const Outcome removed = Run(own_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
+    const Outcome removed
+        = Run(own_ + QStringLiteral("/layout_probe"), { QStringLiteral("delete"), data_, format_ });
     EXPECT_TRUE(removed.out.endsWith(QStringLiteral("message 删除成功！\n"))) << removed.out.toStdString();
     EXPECT_FALSE(QFile::exists(own_ + QStringLiteral("/Format/example.PFD")));
     EXPECT_TRUE(QFile::exists(userLayout));

@@ -16,6 +16,7 @@
 
 #include "model/PrnData.h"
 #include "platform/GbkCodec.h"
+#include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
 
 namespace quillet {
@@ -23,18 +24,13 @@ namespace {
 
 const QString kProgram = QStringLiteral(QUILLET_BINARY);
 
-struct ProcessRun {
-    int status = -1;
-    QString err;
-    QString message;
-};
+using test::ProgramRun;
 
 // prefix: a program that runs the program with its arguments after its own
 // (setpriv, prlimit), or none.
-ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {},
+ProgramRun Start(const QStringList& arguments, const QStringList& extraEnv = {},
     const QStringList& prefix = {}, const QString& program = kProgram)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUILLET_NONINTERACTIVE"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -43,22 +39,7 @@ ProcessRun Start(const QStringList& arguments, const QStringList& extraEnv = {},
         const qsizetype eq = pair.indexOf(QLatin1Char('='));
         env.insert(pair.left(eq), pair.mid(eq + 1));
     }
-    process.setProcessEnvironment(env);
-    if (prefix.isEmpty())
-        process.start(program, arguments);
-    else
-        process.start(prefix.first(), prefix.mid(1) + QStringList { program } + arguments);
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    ProcessRun run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    // The toolkit may warn before the program speaks; the message is the last line.
-    const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.message = lines.isEmpty() ? QString() : lines.last().trimmed();
-    return run;
+    return test::RunProgram(program, arguments, env, prefix);
 }
 
 QString PdfText(const QString& pdf)
@@ -152,9 +133,9 @@ TEST_F(ProgramTest, StartupFailuresEndWithTheirMessage)
         { { od, format_ }, kTitle + QStringLiteral("此程序不支持这个版的数据文件%1").arg(od) },
     };
     for (const Case& c : cases) {
-        const ProcessRun run = Start(c.args);
+        const ProgramRun run = Start(c.args);
         EXPECT_NE(run.status, 0) << c.line.toStdString();
-        EXPECT_EQ(run.message.toStdString(), c.line.toStdString());
+        EXPECT_EQ(run.Message().toStdString(), c.line.toStdString());
     }
 }
 
@@ -164,7 +145,7 @@ TEST_F(ProgramTest, PrintModesWriteOnePdfPerPage)
 {
     for (const QString& mode : { QStringLiteral("print"), QStringLiteral("NotDefPrint") }) {
         QTemporaryDir out;
-        const ProcessRun run
+        const ProgramRun run
             = Start({ data_, format_, mode }, { QStringLiteral("QUILLET_PDF_DIR=") + out.path() });
         ASSERT_EQ(run.status, 0) << run.err.toStdString();
         const QStringList pdfs = Pdfs(out.path());
@@ -217,8 +198,8 @@ TEST_F(ProgramTest, SavedLayoutPreferredOrIgnoredByMode)
 
     // The saved layout is used only when the passed format file exists.
     const QString gone = dir_.filePath(QStringLiteral("e2e_saved_layout_gone.fmt"));
-    const ProcessRun run = Start({ data_, gone, QStringLiteral("Print") });
-    EXPECT_EQ(run.message.toStdString(),
+    const ProgramRun run = Start({ data_, gone, QStringLiteral("Print") });
+    EXPECT_EQ(run.Message().toStdString(),
         (kTitle + QStringLiteral("格式文件\"%1\"不存在!").arg(gone)).toStdString());
 }
 
@@ -259,7 +240,7 @@ TEST_F(ProgramTest, PrintModeSendsOneCupsJobPerPage)
     ASSERT_GE(pages, 2);
 
     const int before = CompletedJobs(QStringLiteral("QuilletPDF")) + QueuedJobs(QStringLiteral("QuilletPDF"));
-    const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+    const ProgramRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
         { QStringLiteral("PRINTER=QuilletPDF"), QStringLiteral("LPDEST=QuilletPDF") });
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     int after = 0;
@@ -303,11 +284,11 @@ protected:
     void ExpectFailure(const QString& folder, const QStringList& prefix, const QString& starts,
         const QString& ends, const QString& program = kProgram)
     {
-        const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+        const ProgramRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
             { QStringLiteral("QUILLET_PDF_DIR=") + folder }, prefix, program);
         EXPECT_EQ(run.status, 1) << run.err.toStdString();
-        EXPECT_TRUE(run.message.startsWith(kTitle + starts)) << run.message.toStdString();
-        EXPECT_TRUE(run.message.endsWith(ends)) << run.message.toStdString();
+        EXPECT_TRUE(run.Message().startsWith(kTitle + starts)) << run.Message().toStdString();
+        EXPECT_TRUE(run.Message().endsWith(ends)) << run.Message().toStdString();
         EXPECT_EQ(Files(folder), QStringList()) << run.err.toStdString();
     }
 };
@@ -320,10 +301,10 @@ TEST_F(PrintFailureTest, MissingPdfFolder)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString folder = dir_.filePath(QStringLiteral("blocker/pdf"));
-    const ProcessRun run = Start(
+    const ProgramRun run = Start(
         { data_, format_, QStringLiteral("NotDefPrint") }, { QStringLiteral("QUILLET_PDF_DIR=") + folder });
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_EQ(run.message,
+    EXPECT_EQ(run.Message(),
         kTitle + QStringLiteral("无法开始打印作业：无法在PDF文件夹“") + folder
             + QStringLiteral("”中建立文件，文件夹不存在，也无法建立"));
 }
@@ -401,13 +382,13 @@ TEST_F(PrintFailureTest, FullDisk)
     // Room for the empty file a job claims and a little more, not for a page.
     QFile::resize(
         folder + QStringLiteral("/.filler"), QFileInfo(folder + QStringLiteral("/.filler")).size() - 8192);
-    const ProcessRun run = Start(
+    const ProgramRun run = Start(
         { data_, format_, QStringLiteral("NotDefPrint") }, { QStringLiteral("QUILLET_PDF_DIR=") + folder });
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_TRUE(
-        run.message.startsWith(kTitle + QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder))
-        << run.message.toStdString();
-    EXPECT_TRUE(run.message.endsWith(QStringLiteral("，磁盘已满"))) << run.message.toStdString();
+        run.Message().startsWith(kTitle + QStringLiteral("打印作业没有正常结束：无法写入PDF文件“") + folder))
+        << run.Message().toStdString();
+    EXPECT_TRUE(run.Message().endsWith(QStringLiteral("，磁盘已满"))) << run.Message().toStdString();
     EXPECT_EQ(Files(folder), QStringList({ QStringLiteral(".filler") }));
 }
 
@@ -440,10 +421,10 @@ TEST_F(PrintFailureTest, StoppedCupsQueue)
         }
     } remove { queue };
     ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), { queue }), 0);
-    const ProcessRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+    const ProgramRun run = Start({ data_, format_, QStringLiteral("NotDefPrint") },
         { QStringLiteral("PRINTER=") + queue, QStringLiteral("LPDEST=") + queue });
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_EQ(run.message,
+    EXPECT_EQ(run.Message(),
         kTitle + QStringLiteral("无法开始打印作业：打印机“") + queue + QStringLiteral("”已停止，不能打印"));
     EXPECT_EQ(QueuedJobs(queue), 0);
 }
@@ -462,13 +443,14 @@ TEST(ProgramManual, LiesBesideTheProgramAndNamesEveryCommand)
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(manual.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("<meta charset=\"utf-8\">")));
-    const char* names[] = { "保存打印格式", "删除保存的打印格式", "保存到图片", "导出PDF...", "退出程序", "前一页",
-        "下一页", "第一页", "最后一页", "浏览指定页...", "修改标题...", "修改公司...", "修改打印行数...",
-        "修改页头...", "修改页尾...", "设置统一行高...", "恢复合并的列宽...", "恢复合并的行高...", "水平居左",
-        "水平居中", "水平居右", "垂直居顶", "垂直居中", "垂直居底", "页面设置...", "字体设置...",
-        "预览比率50%", "预览比率100%", "打印比率50%", "打印比率100%", "刷新", "打印...", "设置打印机...",
-        "开始打印", "帮助...", "写信...", "Quillet的主页", "关于...", "预览状态", "设计状态", "标准风格",
-        "XP风格", "Print", "OnlyView", "NotDef", "NotDefPrint", "NotDefOnlyView", "Format", ".PFD" };
+    const char* names[] = { "保存打印格式", "删除保存的打印格式", "保存到图片", "导出PDF...", "退出程序",
+        "前一页", "下一页", "第一页", "最后一页", "浏览指定页...", "修改标题...", "修改公司...",
+        "修改打印行数...", "修改页头...", "修改页尾...", "设置统一行高...", "恢复合并的列宽...",
+        "恢复合并的行高...", "水平居左", "水平居中", "水平居右", "垂直居顶", "垂直居中", "垂直居底",
+        "页面设置...", "字体设置...", "预览比率50%", "预览比率100%", "打印比率50%", "打印比率100%", "刷新",
+        "打印...", "设置打印机...", "开始打印", "帮助...", "写信...", "Quillet的主页", "关于...", "预览状态",
+        "设计状态", "标准风格", "XP风格", "Print", "OnlyView", "NotDef", "NotDefPrint", "NotDefOnlyView",
+        "Format", ".PFD" };
     for (const char* name : names)
         EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name;
 }
