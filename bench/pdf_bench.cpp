@@ -99,8 +99,9 @@ public:
     {
         const QString name = QString::fromStdString(GbkToUtf8(title));
         printer_.setDocName(name);
-        const QString file = files_.ClaimFile(name);
-        if (file.isEmpty())
+        // Every page's title differs: its own file, as the PDF printer names it.
+        const QString file = files_.FileName(name, 1);
+        if (!files_.PrepareFolder())
             return nullptr;
         printer_.setOutputFileName(file);
         auto painter = std::make_unique<QPainter>();

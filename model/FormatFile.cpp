@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/PrnData.h"
+#include "platform/OutputFile.h"
 
 namespace quillet {
 namespace {
@@ -234,41 +235,9 @@ bool ReadPrefix(int fd, std::vector<std::uint8_t>& buf, std::size_t size)
     return true;
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::uint16_t LittleU16(const std::uint8_t* b, std::size_t at)
 {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-// A name in the target's folder that no other save uses at the same time.
-std::string TemporaryNameBeside(const std::string& folder, std::string_view base)
-{
-    static unsigned counter = 0;
-    return folder + "/." + std::string(base.substr(0, 100)) + ".tmp" + std::to_string(::getpid()) + "-"
-        + std::to_string(++counter);
-}
-
-void SyncFolder(const std::string& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace
@@ -337,22 +306,13 @@ int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPap
 
     // The layout goes to a new file first and replaces the old one only once it
     // is complete on disk, so a failed save keeps the layout saved before.
-    std::string temp = TemporaryNameBeside(folder, base);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    OutputFile file;
+    if (!file.Open(path))
         return kFileIoError;
-
     std::vector<std::uint8_t> image;
     SaveToBytes(printerPaper, image);
-    bool ok = WriteAll(fd, image.data(), image.size());
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (!file.Write(reinterpret_cast<const char*>(image.data()), image.size()) || !file.Commit())
         return kFileIoError;
-    }
-    SyncFolder(folder);
     return kFileOk;
 }
 

@@ -64,6 +64,16 @@ std::string UserDataHome(const char* xdgDataHome, const char* home)
     return (base == "/" ? std::string() : base) + "/.local/share";
 }
 
+bool InstalledProgramFolder(const std::string& programFolder)
+{
+    for (const char* prefix : { "/usr", "/opt" }) {
+        const std::string p(prefix);
+        if (programFolder == p || programFolder.compare(0, p.size() + 1, p + "/") == 0)
+            return true;
+    }
+    return false;
+}
+
 LayoutFolders LayoutFoldersFor(const std::string& programFolder, const std::string& dataHome,
     const std::function<bool(const std::string&)>& canWrite)
 {
@@ -71,6 +81,13 @@ LayoutFolders LayoutFoldersFor(const std::string& programFolder, const std::stri
     folders.besideProgram = programFolder + "/Format";
     if (!dataHome.empty())
         folders.user = dataHome + "/quillet/Format";
+    // An installed copy is the package manager's: root may write there, but
+    // a removal would leave the layouts behind for every user.
+    if (InstalledProgramFolder(programFolder)) {
+        folders.programWritable = false;
+        folders.installed = true;
+        return folders;
+    }
     // An existing Format folder decides alone: an administrator may have
     // opened it for everyone in a folder that is otherwise read-only.
     folders.programWritable
@@ -146,7 +163,9 @@ std::string ManualFile(const std::string& programFolder, const std::string& docF
     if (FileExists(beside))
         return beside;
     const std::string installed
-        = (fs::u8path(programFolder) / fs::u8path(docFromProgram) / product::kManualFile).lexically_normal().string();
+        = (fs::u8path(programFolder) / fs::u8path(docFromProgram) / product::kManualFile)
+              .lexically_normal()
+              .string();
     return FileExists(installed) ? installed : beside;
 }
 

@@ -2,8 +2,9 @@
 // Where the program finds its own files and keeps the layouts a user saves.
 // A copy unpacked in a user's folder (or a build folder) keeps its saved
 // layouts beside the program, in "Format"; an installed copy lives in a
-// folder the user cannot write, and keeps them in the user's data folder
-// ($XDG_DATA_HOME/quillet/Format) instead. Paths are UTF-8 byte strings.
+// folder the user cannot write (or, under /usr or /opt, must not write), and
+// keeps them in the user's data folder ($XDG_DATA_HOME/quillet/Format)
+// instead. Paths are UTF-8 byte strings.
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,8 +14,9 @@ namespace quillet {
 // The folders of saved layouts for one run.
 struct LayoutFolders {
     std::string besideProgram; // "<program folder>/Format"
-    std::string user;          // "<data home>/quillet/Format"
+    std::string user; // "<data home>/quillet/Format"
     bool programWritable = true;
+    bool installed = false; // under /usr or /opt: never written, whoever runs it
 
     // Where "保存打印格式" writes.
     const std::string& SaveFolder() const { return programWritable ? besideProgram : user; }
@@ -34,9 +36,14 @@ bool FolderWritable(const std::string& folder);
 // when it is not set). Null arguments read the environment.
 std::string UserDataHome(const char* xdgDataHome = nullptr, const char* home = nullptr);
 
+// A program folder under /usr or /opt belongs to an installation: the
+// program never writes beside itself there, whoever runs it.
+bool InstalledProgramFolder(const std::string& programFolder);
+
 // The layout folders for a program in programFolder. The program folder
-// counts as writable when its Format folder can be written or, before that
-// exists, the program folder itself; canWrite answers that (tests inject it).
+// counts as writable when it is no installed one and its Format folder can
+// be written or, before that exists, the program folder itself; canWrite
+// answers that (tests inject it).
 LayoutFolders LayoutFoldersFor(const std::string& programFolder, const std::string& dataHome,
     const std::function<bool(const std::string&)>& canWrite = FolderWritable);
 // The running program's: ProgramFolder(), UserDataHome(), FolderWritable.
@@ -64,6 +71,7 @@ const char* DocFolderFromProgram();
 // The HTML manual: beside the program (a build or unpacked copy), else in the
 // installed documentation folder. When neither holds it, the path beside the
 // program.
-std::string ManualFile(const std::string& programFolder, const std::string& docFromProgram = DocFolderFromProgram());
+std::string ManualFile(
+    const std::string& programFolder, const std::string& docFromProgram = DocFolderFromProgram());
 
 } // namespace quillet

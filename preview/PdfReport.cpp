@@ -1,7 +1,5 @@
 #include "preview/PdfReport.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <exception>
 
 #include "geometry/HeadlessPaperHost.h"
@@ -11,6 +9,7 @@
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/LocalPath.h"
+#include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtPrinterHost.h"
 
@@ -24,14 +23,14 @@ PdfReportResult Failure(const QString& message, int pages = 0)
 
 } // namespace
 
-QString PdfWriteFailure(const QString& path)
+QString PdfWriteFailure(const QString& path, int number)
 {
-    return QStringLiteral("无法写入PDF文件“") + path
-        + QStringLiteral("”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。");
+    return QStringLiteral("无法写入PDF文件“") + path + QStringLiteral("”，") + FileFailure(number);
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path, PrintProgress* progress)
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
+    const std::vector<std::string>& inUse, PrintProgress* progress)
 {
     QtPrinterHost::PreparePdfCanvas();
     pdf::PdfDocument document;
@@ -41,8 +40,11 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     // the first page is drawn. Save renames it into place; a document left
     // unsaved (cancel, failure) takes its file with it.
     const std::string localPath = LocalPath(path);
-    if (QFileInfo(path).isDir() || !document.StreamTo(localPath))
-        return Failure(PdfWriteFailure(path));
+    if (const OutputTarget target = CheckOutputTarget(localPath, inUse);
+        target.refusal != OutputRefusal::None)
+        return Failure(OutputRefusalText(target.refusal, path));
+    if (!document.StreamTo(localPath))
+        return Failure(PdfWriteFailure(path, document.ErrorNumber()));
     pdf::PdfFileHost host(document);
     TMyPrinter printer(host);
     HeadlessPaperHost<QtBitmap> paperHost;
@@ -71,7 +73,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         return Failure(QStringLiteral("发生了未知的错误"), drawn);
     }
     if (!document.Save(localPath))
-        return Failure(PdfWriteFailure(path), drawn);
+        return Failure(PdfWriteFailure(path, document.ErrorNumber()), drawn);
     return { PdfReportResult::Written, drawn, QString() };
 }
 

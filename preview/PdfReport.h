@@ -3,6 +3,8 @@
 // own PDF writer: the path of both "导出PDF..." in the window and
 // `quillet --pdf`. No widget: the caller shows progress and messages.
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "engine/BuffPaper.h"
 #include "engine/PrintProgress.h"
@@ -33,13 +35,16 @@ struct PdfReportResult {
 
 // Draws every page of the layout and data into one PDF at path. The file
 // appears only when every page is in it: a cancelled or failed export leaves
-// no file under that name, and one that was there stays as it was. Layout and
-// data are read, not changed (the data object's row buffer aside).
+// no file under that name, and one that was there stays as it was. A target
+// that is one of the files inUse, or no regular file, is refused before
+// anything is drawn. Layout and data are read, not changed (the data
+// object's row buffer aside).
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
     BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
-    PrintProgress* progress = nullptr);
+    const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
 
-// "无法写入PDF文件“path”…": what a person is told when the file cannot be written.
-QString PdfWriteFailure(const QString& path);
+// "无法写入PDF文件“path”，磁盘已满": what a person is told when the file
+// cannot be written, with the reason of errno `number`.
+QString PdfWriteFailure(const QString& path, int number);
 
 } // namespace quillet

@@ -10,6 +10,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "dialogs/PageRun.h"
 #include "engine/BuffPaper.h"
@@ -78,6 +80,13 @@ public:
     // program, in use while the user has none of their own (else empty).
     QString SavedFormatPath;
     QString SavedFormatFallback;
+    // The format file named on the command line and the layout loaded (that
+    // file or a saved layout), as file-system paths: with the data file, what
+    // no file the window writes may replace.
+    std::string FormatArgument;
+    std::string LoadedLayout;
+    // The data file, FormatArgument and LoadedLayout.
+    std::vector<std::string> FilesInUse() const;
     bool OnlyView = false;
 
     // Start-up asks the program to end instead of showing the window.

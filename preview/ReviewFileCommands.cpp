@@ -2,6 +2,7 @@
 // saved layout, the page picture, the PDF of the whole report, printing,
 // help, mail, home page, closing.
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -12,9 +13,11 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
+#include "platform/OutputFile.h"
 #include "platform/Product.h"
 #include "platform/ProgramFiles.h"
 #include "platform/qt/LocalPath.h"
+#include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PdfReport.h"
@@ -117,6 +120,14 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     TMyPrintFormat copy = *PrintFormat;
     TMyPaperSpec paper = *Printer;
     const std::string path = LocalPath(SavedFormatPath);
+    // The saved layout loaded at start is ours to replace; the files the
+    // caller handed over are not, even through a link put in its place.
+    if (const OutputTarget target = CheckOutputTarget(path, { PrintData->FileName, FormatArgument });
+        target.refusal != OutputRefusal::None) {
+        ShowPlainMessage(
+            QStringLiteral("保存格式文件时出错!\n") + OutputRefusalText(target.refusal, SavedFormatPath));
+        return;
+    }
     if (!PrepareLayoutFolder(path) || copy.SaveToFile(path, paper) != kFileOk) {
         ShowPlainMessage(QStringLiteral("保存格式文件时出错!"));
         return;
@@ -168,18 +179,40 @@ void TFrmPrintReview::ActionSavePictureExecute()
 
 bool TFrmPrintReview::SavePictureTo(const QString& path)
 {
+    const QString failed = QStringLiteral("无法把图片保存到") + Quoted(path);
     auto* picture = dynamic_cast<QtBitmap*>(previewPicture_.get());
     const bool png = QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0;
-    bool ok = false;
+    // Made in memory first, so that the file is written whole or not at all.
+    QByteArray bytes;
     if (picture && !picture->Image().isNull()) {
         // The page image holds no transparency: a 24-bit picture, as a bitmap file stores it.
         const QImage image = picture->Image().convertToFormat(QImage::Format_RGB888);
-        ok = image.save(path, png ? "PNG" : "BMP");
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, png ? "PNG" : "BMP"))
+            bytes.clear();
     }
-    if (!ok)
-        ShowPlainMessage(QStringLiteral("无法把图片保存到") + Quoted(path)
-            + QStringLiteral("，请检查文件夹是否存在、是否允许写入。"));
-    return ok;
+    if (bytes.isEmpty()) {
+        ShowPlainMessage(failed + QStringLiteral("，没有可以保存的页面图像"));
+        return false;
+    }
+    const std::string local = LocalPath(path);
+    if (const OutputTarget target = CheckOutputTarget(local, FilesInUse());
+        target.refusal != OutputRefusal::None) {
+        ShowPlainMessage(OutputRefusalText(target.refusal, path));
+        return false;
+    }
+    OutputFile file;
+    if (!file.Open(local) || !file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()))
+        || !file.Commit()) {
+        ShowPlainMessage(OutputFailureText(failed, file));
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> TFrmPrintReview::FilesInUse() const
+{
+    return { PrintData->FileName, FormatArgument, LoadedLayout };
 }
 
 QString TFrmPrintReview::ProposedPdfName() const
@@ -220,7 +253,8 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
         TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
-        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, &progress);
+        result = WriteReportPdf(
+            *PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, FilesInUse(), &progress);
     }
     if (result.outcome == PdfReportResult::Failed)
         ShowPlainMessage(result.message);

@@ -4,7 +4,9 @@
 # --help without a display, the example report into one PDF with --pdf
 # (checked by qpdf), and, as the user nobody, the window under a private Xvfb
 # saving the layout with Ctrl+S into nobody's data folder, which the next
-# start then loads. The package is removed again at the end, also on failure.
+# start then loads; and as root, who could write into /usr/bin, saving into
+# root's data folder all the same. The package is removed again at the end,
+# also on failure.
 # Needs root or sudo.
 set -euo pipefail
 
@@ -93,33 +95,49 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 export DISPLAY=":$display"
-# Started directly (not through the shell function) so that $! is the
-# program itself: setpriv and env replace themselves with it.
-setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_DATA_HOME -u QT_QPA_PLATFORM \
-    HOME="$work/home" QUILLET_NONINTERACTIVE=1 DISPLAY=":$display" "$program" "$data" "$format" &
-window_pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^打印预览$' | head -n 1) \
-    || fail "the window did not open under Xvfb"
-sleep 2
-# Without a window manager the window takes keys only after a click.
-xdotool mousemove --window "$window" 400 400 click 1
-sleep 0.5
-xdotool key --window "$window" ctrl+s
-for _ in $(seq 100); do
-    [ -f "$saved" ] && break
-    sleep 0.2
-done
-if command -v import >/dev/null 2>&1; then
-    import -display ":$display" -window root "$work/window.png" 2>/dev/null \
-        && cp "$work/window.png" "$root/build-package/installed-window.png" || true
-fi
-kill "$window_pid" 2>/dev/null || true
-wait "$window_pid" 2>/dev/null || true
-window_pid=
-[ -f "$saved" ] || fail "Ctrl+S as nobody saved nothing in $saved"
-[ "$(stat -c %U "$saved")" = nobody ] || fail "$saved is not nobody's"
-[ ! -e /usr/bin/Format ] || fail "a Format folder appeared in /usr/bin"
-echo "check-installed.sh: the window saved $saved"
+# Opens the window on the example as the given user (nobody or root) with
+# HOME set to home, saves the layout with Ctrl+S and closes it again; the
+# layout must land in that user's data folder, never beside /usr/bin/quillet.
+save_in_window() {
+    local user=$1 home=$2
+    local saved_file="$home/.local/share/quillet/Format/example.PFD"
+    # Started directly (not through a shell function) so that $! is the
+    # program itself: setpriv and env replace themselves with it.
+    if [ "$user" = root ]; then
+        env -u XDG_DATA_HOME -u QT_QPA_PLATFORM HOME="$home" QUILLET_NONINTERACTIVE=1 DISPLAY=":$display" \
+            "$program" "$data" "$format" &
+    else
+        setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_DATA_HOME -u QT_QPA_PLATFORM \
+            HOME="$home" QUILLET_NONINTERACTIVE=1 DISPLAY=":$display" "$program" "$data" "$format" &
+    fi
+    window_pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$window_pid" --name '^打印预览$' | head -n 1) \
+        || fail "the window did not open under Xvfb as $user"
+    sleep 2
+    # Without a window manager the window takes keys only after a click.
+    xdotool mousemove --window "$window" 400 400 click 1
+    sleep 0.5
+    xdotool key --window "$window" ctrl+s
+    for _ in $(seq 100); do
+        [ -f "$saved_file" ] && break
+        sleep 0.2
+    done
+    if command -v import >/dev/null 2>&1; then
+        import -display ":$display" -window root "$work/window.png" 2>/dev/null \
+            && cp "$work/window.png" "$root/build-package/installed-window-$user.png" || true
+    fi
+    kill "$window_pid" 2>/dev/null || true
+    wait "$window_pid" 2>/dev/null || true
+    window_pid=
+    [ -f "$saved_file" ] || fail "Ctrl+S as $user saved nothing in $saved_file"
+    [ "$(stat -c %U "$saved_file")" = "$user" ] || fail "$saved_file is not $user's"
+    [ ! -e /usr/bin/Format ] || fail "a Format folder appeared in /usr/bin (window run as $user)"
+    echo "check-installed.sh: the window as $user saved $saved_file"
+}
+save_in_window nobody "$work/home"
+# Root could write into /usr/bin, but an installed program never writes beside itself.
+mkdir -p "$work/roothome"
+save_in_window root "$work/roothome"
 
 # The next start loads it: spoilt on purpose, it is what --pdf complains of.
 printf 'not a layout' >"$saved"

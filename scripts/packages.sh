@@ -4,7 +4,7 @@
 quillet_packages=(
     g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
     libbenchmark-dev fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-dejavu-core cups
-    cups-client cups-bsd printer-driver-cups-pdf poppler-utils xvfb xauth xdotool imagemagick x11-utils clang
+    cups-client cups-bsd printer-driver-cups-pdf poppler-utils xvfb xauth xdotool imagemagick x11-utils openbox clang
     oxygen-icon-theme qt6-translations-l10n
     libclang-rt-14-dev
     libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev

@@ -117,7 +117,9 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "选项（写在数据文件前面）:\n"
         "  --pdf PDF文件  不打开窗口（不需要显示器），把整个报表写成一个 PDF 文件；\n"
         "                 运行方式只决定是否使用保存的格式。写成时退出状态为 0，\n"
-        "                 否则提示写到标准错误输出，退出状态为 1，已有的同名文件不变\n"
+        "                 否则提示写到标准错误输出，退出状态为 1，已有的同名文件不变。\n"
+        "                 正在读取的数据文件、格式文件，设备、管道、文件夹，没有写入\n"
+        "                 权限的文件，都不会被改写；指向普通文件的链接保留，改写它指向的文件\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
@@ -138,15 +140,18 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "\n"
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"
-        "  程序文件夹可以写入时（解压在自己文件夹中的程序、编译目录），<文件夹>就是程序文件夹；\n"
-        "  否则是 $XDG_DATA_HOME/quillet（默认 ~/.local/share/quillet），启动时先在那里找\n"
+        "  程序文件夹可以写入、又不在 /usr 或 /opt 之下时（解压在自己文件夹中的程序、编译目录），\n"
+        "  <文件夹>就是程序文件夹；否则（例如安装在 /usr/bin 的程序，不论哪个用户运行，root 也一样）\n"
+        "  是 $XDG_DATA_HOME/quillet（默认 ~/.local/share/quillet），启动时先在那里找\n"
         "  保存的格式，再到程序文件夹中找。“删除保存的打印格式”删除启动时会使用的那个文件。\n");
     const std::vector<std::string> order = folders.LookupOrder();
     if (folders.programWritable) {
         text += QStringLiteral("  现在：程序文件夹可以写入，保存到 ") + FromLocalPath(folders.SaveFolder())
             + QLatin1Char('\n');
     } else {
-        text += QStringLiteral("  现在：程序文件夹不能写入，保存到 ")
+        text += (folders.installed ? QStringLiteral(
+                     "  现在：程序安装在 /usr 或 /opt 之下，不在程序文件夹中保存，保存到 ")
+                                   : QStringLiteral("  现在：程序文件夹不能写入，保存到 "))
             + (folders.SaveFolder().empty() ? QStringLiteral("（找不到用户的数据文件夹）")
                                             : FromLocalPath(folders.SaveFolder()))
             + QStringLiteral("\n  启动时依次查找：");

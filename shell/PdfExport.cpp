@@ -73,7 +73,10 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
     layout.sheet = { format.PaperSize, format.PaperWidth, format.PaperLength, format.Orientation };
     layout.pageWidth = Round(format.PaperWidth / 10.0L) * 10;
     layout.pageHeight = Round(format.PaperLength / 10.0L) * 10;
-    const PdfReportResult result = WriteReportPdf(format, data, screen, bitmaps, layout, pdfPath);
+    // The files read are never written over, under whatever name.
+    const std::vector<std::string> inUse { LocalPath(dataPath), LocalPath(arguments[1]),
+        LocalPath(formatPath) };
+    const PdfReportResult result = WriteReportPdf(format, data, screen, bitmaps, layout, pdfPath, inUse);
     if (result.outcome != PdfReportResult::Written)
         return Fail(result.message);
     return 0;

@@ -137,6 +137,8 @@ void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
         w.ShowPlainMessage(formatFailure);
         return Fail(w);
     }
+    w.FormatArgument = LocalPath(arguments[1]);
+    w.LoadedLayout = LocalPath(formatPath);
     const QString dataFailure = DataOpenMessage(w.PrintData->Open(LocalPath(dataPath)), dataPath);
     if (!dataFailure.isEmpty()) {
         w.ShowPlainMessage(dataFailure);

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include "platform/OutputFile.h"
 #include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
@@ -23,6 +24,9 @@ int main(int argc, char* argv[])
     const StartOptions early = EarlyOptions(argc, argv);
     if (const int status = AnswerWithoutWindow(early); status >= 0)
         return status;
+    // Ctrl+C, a closed terminal or a kill in the middle of a write leave no
+    // half-written file behind.
+    RemoveTemporariesOnSignals();
     // Writing a PDF needs no window: it also runs where there is no display.
     if ((early.pdf || !early.valid) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));

@@ -416,59 +416,32 @@ std::string PdfDocument::Finish()
     return out_;
 }
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes)
+bool PdfDocument::Failed(const std::string& path, int number, std::string* error)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    errorNumber_ = number;
+    if (error)
+        *error = path + ": " + std::strerror(number);
+    return false;
 }
-
-// A file beside path, open for writing, with the permissions of any new file.
-int MakeTemporary(const std::string& path, std::string& temp)
-{
-    // A file grown past the size limit must fail its write (EFBIG), not end
-    // the program.
-    static const bool ignoreSizeSignal = [] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        return true;
-    }();
-    (void)ignoreSizeSignal;
-    temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return -1;
-    // mkstemp makes the file private; a saved document is as open as any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    return fd;
-}
-
-} // namespace
 
 bool PdfDocument::StreamTo(const std::string& path, std::string* error)
 {
-    if (fd_ >= 0 || finished_)
+    if (stream_.IsOpen() || streamed_ || finished_)
         return false;
     streamed_ = true;
-    fd_ = MakeTemporary(path, streamTemp_);
-    if (fd_ < 0) {
-        errorNumber_ = errno;
-        if (error)
-            *error = path + ": " + std::strerror(errorNumber_);
+    if (!stream_.Open(path))
+        return Failed(path, stream_.Error(), error);
+    Flush(true);
+    return true;
+}
+
+bool PdfDocument::StreamInto(const std::string& folder, std::string* error)
+{
+    if (stream_.IsOpen() || streamed_ || finished_)
         return false;
-    }
+    streamed_ = true;
+    if (!stream_.OpenInFolder(folder))
+        return Failed(folder, stream_.Error(), error);
     Flush(true);
     return true;
 }
@@ -477,81 +450,53 @@ void PdfDocument::Flush(bool all)
 {
     // Writes of about this size keep the calls few and the memory small.
     constexpr std::size_t kChunk = 256 * 1024;
-    if (fd_ < 0 || (!all && out_.size() < kChunk))
+    if (!stream_.IsOpen() || (!all && out_.size() < kChunk))
         return;
-    if (errorNumber_ == 0 && !WriteAll(fd_, out_))
-        errorNumber_ = errno;
-    // After a failure the rest is not kept either: Save reports it.
+    // After a failure the rest is not kept either: saving reports it.
+    stream_.Write(out_.data(), out_.size());
     written_ += out_.size();
     out_.clear();
 }
 
-void PdfDocument::CloseStream()
-{
-    if (fd_ < 0)
-        return;
-    if (close(fd_) != 0 && errorNumber_ == 0)
-        errorNumber_ = errno;
-    fd_ = -1;
-}
-
 void PdfDocument::Discard()
 {
-    if (fd_ < 0 && streamTemp_.empty()) {
-        streamed_ = true; // nothing is saved after this
+    streamed_ = true; // nothing is saved after this
+    if (!stream_.IsOpen())
         return;
-    }
-    CloseStream();
-    unlink(streamTemp_.c_str());
-    streamTemp_.clear();
+    stream_.Discard();
     finished_ = true;
+}
+
+bool PdfDocument::EndStream()
+{
+    Finish();
+    Flush(true);
+    return stream_.Error() == 0;
 }
 
 bool PdfDocument::Save(const std::string& path, std::string* error)
 {
-    auto fail = [&](int number) {
-        errorNumber_ = number;
-        if (error)
-            *error = path + ": " + std::strerror(number);
-        return false;
-    };
-    if (streamed_ && fd_ < 0)
-        return fail(ECANCELED); // discarded, or saved already
-    if (fd_ >= 0) {
-        Finish();
-        Flush(true);
-        CloseStream();
-        const int number = errorNumber_;
-        if (number == 0 && std::rename(streamTemp_.c_str(), path.c_str()) == 0) {
-            streamTemp_.clear();
-            return true;
-        }
-        const int saved = number != 0 ? number : errno;
-        unlink(streamTemp_.c_str());
-        streamTemp_.clear();
-        return fail(saved);
+    if (streamed_ && !stream_.IsOpen())
+        return Failed(path, ECANCELED, error); // discarded, or saved already
+    if (!stream_.IsOpen()) {
+        const std::string bytes = Finish();
+        if (!stream_.Open(path) || !stream_.Write(bytes.data(), bytes.size()) || !stream_.Commit())
+            return Failed(path, stream_.Error(), error);
+        return true;
     }
-    const std::string bytes = Finish();
-    std::string temp;
-    const int fd = MakeTemporary(path, temp);
-    if (fd < 0)
-        return fail(errno);
-    if (!WriteAll(fd, bytes)) {
-        const int saved = errno;
-        close(fd);
-        unlink(temp.c_str());
-        return fail(saved);
-    }
-    if (close(fd) != 0) {
-        const int saved = errno;
-        unlink(temp.c_str());
-        return fail(saved);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        unlink(temp.c_str());
-        return fail(saved);
-    }
+    EndStream();
+    if (!stream_.Commit())
+        return Failed(path, stream_.Error(), error);
+    return true;
+}
+
+bool PdfDocument::SaveNew(const std::function<std::string(int)>& nameFor, int tries, std::string& chosen)
+{
+    if (!stream_.IsOpen())
+        return Failed(std::string(), ECANCELED, nullptr);
+    EndStream();
+    if (!stream_.CommitNew(nameFor, tries, chosen))
+        return Failed(std::string(), stream_.Error(), nullptr);
     return true;
 }
 

@@ -4,12 +4,14 @@
 // written out as they end; the fonts, subset to the glyphs the pages used,
 // are written when the document is finished.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/OutputFile.h"
 #include "platform/Types.h"
 
 namespace quillet::pdf {
@@ -59,6 +61,7 @@ public:
     // Finish, written to path through a file beside it that is renamed into
     // place, so a failure never leaves part of a file under that name. False
     // with a message in *error (UTF-8) on failure, ErrorNumber() telling why.
+    // The target is taken as OutputFile takes it: a refused one is an error.
     bool Save(const std::string& path, std::string* error = nullptr);
 
     // From now on the document goes into a file beside path as its pages
@@ -66,6 +69,11 @@ public:
     // place. False (with *error and ErrorNumber()) when that file cannot be
     // made. A streamed document that is not saved leaves no file.
     bool StreamTo(const std::string& path, std::string* error = nullptr);
+    // The same into a file in folder whose name SaveNew chooses at the end.
+    bool StreamInto(const std::string& folder, std::string* error = nullptr);
+    // Finishes a document streamed with StreamInto under the first free name
+    // of nameFor(1), nameFor(2), ... (never replacing a file); chosen gets it.
+    bool SaveNew(const std::function<std::string(int)>& nameFor, int tries, std::string& chosen);
     // Throws away a streamed document's file; nothing more can be saved.
     void Discard();
     // errno of the failure StreamTo or Save reported (ENOSPC, EFBIG,
@@ -92,7 +100,9 @@ private:
     void BeginObject(int number);
     // Writes out what a streamed document holds once it is worth a write.
     void Flush(bool all = false);
-    void CloseStream();
+    // Finishes a streamed document into its file; false after a write failed.
+    bool EndStream();
+    bool Failed(const std::string& path, int number, std::string* error);
     void WriteStream(int number, std::string_view dict, std::string_view data, bool compress);
     void WriteFonts();
 
@@ -102,8 +112,7 @@ private:
     int compression_;
     std::string out_; // what is not written out yet
     std::size_t written_ = 0; // bytes already in the streamed file
-    int fd_ = -1; // the streamed file, -1 when the document is kept in memory
-    std::string streamTemp_; // its name until it is renamed into place
+    OutputFile stream_; // the streamed file, not open while the document is kept in memory
     bool streamed_ = false; // StreamTo or Discard was called
     int errorNumber_ = 0;
     std::vector<std::size_t> offsets_; // by object number, 0 for unused

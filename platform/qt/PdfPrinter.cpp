@@ -6,12 +6,11 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QRegularExpression>
 
 #include <utility>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace quillet {
 namespace {
@@ -64,43 +63,37 @@ QString PdfPrinter::SafeFileName(const QString& title)
     name = name.trimmed();
     while (name.startsWith(QLatin1Char('.')))
         name = name.mid(1).trimmed();
-    name = CutUtf8(name, kMaxNameBytes).trimmed();
+    // A long title gives way to the page part "(3-9)" at its end, which tells
+    // the jobs of a run apart.
+    static const QRegularExpression pagePart(QStringLiteral("\\(\\d+-\\d+\\)$"));
+    const QRegularExpressionMatch match = pagePart.match(name);
+    const QString pages = match.hasMatch() ? match.captured() : QString();
+    const int pageBytes = static_cast<int>(pages.toUtf8().size());
+    name = CutUtf8(name.left(name.size() - pages.size()), kMaxNameBytes - pageBytes).trimmed() + pages;
     if (name.isEmpty())
         name = QStringLiteral("untitled");
     return name;
 }
 
-QString PdfPrinter::ClaimFile(const QString& title, int* error) const
+QString PdfPrinter::FileName(const QString& title, int n) const
+{
+    const QString base = SafeFileName(title);
+    const QString name = n == 1 ? base + QStringLiteral(".pdf") : base + QStringLiteral(" (%1).pdf").arg(n);
+    return QDir(folder_).absoluteFilePath(name);
+}
+
+bool PdfPrinter::PrepareFolder(int* error) const
 {
     auto fail = [error](int number) {
         if (error)
             *error = number;
-        return QString();
+        return false;
     };
     if (folder_.isEmpty())
         return fail(ENOENT);
-    QDir dir(folder_);
-    if (!dir.exists() && !QDir().mkpath(folder_))
+    if (!QDir(folder_).exists() && !QDir().mkpath(folder_))
         return fail(QFileInfo(folder_).isDir() ? EACCES : ENOENT);
-    const QString base = SafeFileName(title);
-    for (int n = 1; n <= 9999; ++n) {
-        const QString name
-            = n == 1 ? base + QStringLiteral(".pdf") : base + QStringLiteral(" (%1).pdf").arg(n);
-        const QString path = dir.absoluteFilePath(name);
-        const QFileInfo info(path);
-        if (info.exists() || info.isSymLink())
-            continue;
-        // O_EXCL: a file that appeared in the meantime is never truncated.
-        const int fd
-            = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno != EEXIST)
-            return fail(errno); // not a name clash: the folder refuses new files
-    }
-    return fail(EEXIST);
+    return true;
 }
 
 } // namespace quillet

@@ -26,15 +26,20 @@ public:
 
     // A document title made fit to be a file name: no "/" (it becomes "-"),
     // no control characters, no leading dots or surrounding blanks, at most
-    // kMaxNameBytes bytes of UTF-8; "untitled" when nothing is left.
+    // kMaxNameBytes bytes of UTF-8 cut on a character, the page part "(3-9)"
+    // at its end kept whole; "untitled" when nothing is left.
     static QString SafeFileName(const QString& title);
     static constexpr int kMaxNameBytes = 200;
 
-    // Creates an empty file for a job titled title and returns its path:
-    // "<safe title>.pdf", else "<safe title> (2).pdf", " (3)", ... Creates the
-    // folder when it is missing. Empty when no file could be created, with
-    // the reason's errno in *error (ENOENT when the folder cannot be made).
-    QString ClaimFile(const QString& title, int* error = nullptr) const;
+    // The path of the n-th name tried for a job titled title:
+    // "<safe title>.pdf", then "<safe title> (2).pdf", " (3)", ... A job's
+    // file takes the first of them that is free only once it is complete
+    // (PdfDocument::SaveNew), so no name is held by an unfinished file.
+    QString FileName(const QString& title, int n) const;
+    static constexpr int kMaxTries = 9999;
+    // Makes the folder when it is missing. False with the reason's errno in
+    // *error (ENOENT when the folder cannot be made).
+    bool PrepareFolder(int* error = nullptr) const;
 
 private:
     QString folder_;

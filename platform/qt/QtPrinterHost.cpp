@@ -20,6 +20,8 @@
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/qt/CupsQueue.h"
+#include "platform/qt/LocalPath.h"
+#include "platform/qt/OutputMessages.h"
 #include "platform/qt/PdfPrinter.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtCanvas.h"
@@ -48,29 +50,6 @@ QString PdfFolderFromEnvironment()
 QString Quoted(const QString& s)
 {
     return QStringLiteral("“") + s + QStringLiteral("”");
-}
-
-// Why a file could not be written, in the program's words.
-QString FileFailure(int number)
-{
-    switch (number) {
-    case ENOSPC:
-        return QStringLiteral("磁盘已满");
-    case EDQUOT:
-        return QStringLiteral("超出了磁盘配额");
-    case EFBIG:
-        return QStringLiteral("文件超出了允许的大小");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入的权限");
-    case EROFS:
-        return QStringLiteral("磁盘只能读，不能写");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("文件夹不存在，也无法建立");
-    default:
-        return QStringLiteral("写入时发生错误(错误代码%1)").arg(number);
-    }
 }
 
 QString QueueFailure(CupsQueue::State state, const QString& queue)
@@ -292,9 +271,9 @@ int QtPrinterHost::PageHeightPixels() const
 // handed to the CUPS queue when it ends.
 class QtPrinterHost::Job : public PrintJob {
 public:
-    Job(QtPrinterHost& host, QString file, std::optional<CupsQueue> queue)
+    Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue)
         : host_(host)
-        , file_(std::move(file))
+        , title_(std::move(title))
         , queue_(std::move(queue))
         , options_(JobOptions(*host.printer_))
         , canvas_(&document_.BeginPage(host.Setup()))
@@ -310,11 +289,10 @@ public:
     }
     bool Start()
     {
-        std::string error;
-        if (queue_ || document_.StreamTo(ToUtf8(file_), &error))
+        if (queue_ || document_.StreamInto(LocalPath(host_.pdf_->Folder())))
             return true;
-        host_.failure_ = ToUtf8(WriteFailure(document_.ErrorNumber()));
-        QFile::remove(file_);
+        host_.failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(host_.pdf_->Folder())
+            + QStringLiteral("中建立文件，") + FileFailure(document_.ErrorNumber()));
         return false;
     }
 
@@ -327,10 +305,15 @@ public:
         finished_ = true;
         host_.jobOpen_ = false;
         if (!queue_) {
-            if (document_.Save(ToUtf8(file_)))
+            // The file takes its name only now, complete: a run stopped
+            // before leaves no file under a job's name.
+            std::string chosen;
+            const PdfPrinter& pdf = *host_.pdf_;
+            if (document_.SaveNew(
+                    [&](int n) { return LocalPath(pdf.FileName(title_, n)); }, PdfPrinter::kMaxTries, chosen))
                 return true;
-            host_.failure_ = ToUtf8(WriteFailure(document_.ErrorNumber()));
-            QFile::remove(file_);
+            host_.failure_ = ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(pdf.FileName(title_, 1))
+                + QStringLiteral("，") + FileFailure(document_.ErrorNumber()));
             return false;
         }
         return Submit(document_.Finish());
@@ -343,16 +326,9 @@ public:
         finished_ = true;
         host_.jobOpen_ = false;
         document_.Discard();
-        if (!queue_)
-            QFile::remove(file_);
     }
 
 private:
-    QString WriteFailure(int number) const
-    {
-        return QStringLiteral("无法写入PDF文件") + Quoted(file_) + QStringLiteral("，") + FileFailure(number);
-    }
-
     bool Submit(const std::string& pdf)
     {
         const QString name = FromUtf8(queue_->Name());
@@ -394,7 +370,7 @@ private:
     }
 
     QtPrinterHost& host_;
-    QString file_; // the PDF printer's file
+    QString title_; // the PDF printer's file is named after it
     std::optional<CupsQueue> queue_;
     CupsJobOptions options_;
     pdf::PdfDocument document_;
@@ -452,13 +428,12 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
     std::unique_ptr<Job> job;
     if (CurrentIsPdf()) {
         int error = 0;
-        const QString file = pdf_->ClaimFile(title, &error);
-        if (file.isEmpty()) {
+        if (!pdf_->PrepareFolder(&error)) {
             failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(pdf_->Folder())
                 + QStringLiteral("中建立文件，") + FileFailure(error));
             return nullptr;
         }
-        job = std::make_unique<Job>(*this, file, std::nullopt);
+        job = std::make_unique<Job>(*this, title, std::nullopt);
     } else {
         // The queue is asked first, so that a job it cannot print is never drawn.
         CupsQueue queue(names_[static_cast<std::size_t>(current_)]);

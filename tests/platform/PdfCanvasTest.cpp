@@ -389,7 +389,8 @@ std::vector<std::string> FilesIn(const fs::path& dir)
 }
 
 // A streamed document is written beside its name while pages end and renamed into place when saved; one
-// discarded (a cancelled job) or dropped leaves nothing; a folder that is not there is reported with its errno.
+// discarded (a cancelled job) or dropped leaves nothing; a folder that is not there is reported with its
+// errno.
 TEST_F(PdfCanvasTest, StreamedDocumentsAppearWholeOrNotAtAll)
 {
     const std::string path = (dir_ / "streamed.pdf").string();
@@ -404,7 +405,7 @@ TEST_F(PdfCanvasTest, StreamedDocumentsAppearWholeOrNotAtAll)
         }
         EXPECT_FALSE(fs::exists(path));
         ASSERT_EQ(FilesIn(dir_).size(), 1u); // the file beside it
-        EXPECT_EQ(FilesIn(dir_)[0].rfind("streamed.pdf.", 0), 0u);
+        EXPECT_EQ(FilesIn(dir_)[0].rfind(".streamed.pdf.tmp", 0), 0u);
         SaveChecked(document, "streamed.pdf");
     }
     EXPECT_EQ(FilesIn(dir_), std::vector<std::string> { "streamed.pdf" });

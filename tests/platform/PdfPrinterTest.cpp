@@ -67,35 +67,29 @@ TEST(PdfPrinter, LongTitlesAreCut)
     EXPECT_EQ(name, QString(66, QChar(u'报')));
 }
 
-// Files of the same title never overwrite each other: " (2)", " (3)" follow; a missing folder is created.
-TEST(PdfPrinter, ClaimFileNeverOverwrites)
+// A long title gives way to the page part at its end, cut on a character, so the jobs of a run keep apart.
+TEST(PdfPrinter, LongTitleKeepsPagePart)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const PdfPrinter printer(dir.filePath(QStringLiteral("out")));
-    const QString first = printer.ClaimFile(QStringLiteral("报表"));
-    const QString second = printer.ClaimFile(QStringLiteral("报表"));
-    const QString third = printer.ClaimFile(QStringLiteral("报表"));
-    EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("报表.pdf"));
-    EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("报表 (2).pdf"));
-    EXPECT_EQ(QFileInfo(third).fileName(), QStringLiteral("报表 (3).pdf"));
-    // A dangling link counts as taken too.
-    ASSERT_TRUE(
-        QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("out/x.pdf"))));
-    EXPECT_EQ(QFileInfo(printer.ClaimFile(QStringLiteral("x"))).fileName(), QStringLiteral("x (2).pdf"));
+    const QString title = QString(150, QChar(u'报')) + QStringLiteral("(3/9)");
+    const QString name = PdfPrinter::SafeFileName(title);
+    EXPECT_LE(name.toUtf8().size(), PdfPrinter::kMaxNameBytes);
+    EXPECT_EQ(name, QString(65, QChar(u'报')) + QStringLiteral("(3-9)")); // 195 + 5 bytes
+    const QString big = QString(300, QLatin1Char('a')) + QStringLiteral("(100000/320000000)");
+    EXPECT_TRUE(PdfPrinter::SafeFileName(big).endsWith(QStringLiteral("a(100000-320000000)")));
 }
 
-// A folder that cannot exist yields no file instead of a failure reported as success.
-TEST(PdfPrinter, UnusableFolderYieldsNoFile)
+// A missing folder is made; one that cannot exist says so instead of a failure reported as success.
+TEST(PdfPrinter, FolderPreparedOrRefused)
 {
     QTemporaryDir dir;
     QFile blocker(dir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const PdfPrinter printer(dir.filePath(QStringLiteral("file/sub")));
-    EXPECT_TRUE(printer.ClaimFile(QStringLiteral("t")).isEmpty());
-    QtPrinterHost host(dir.filePath(QStringLiteral("file/sub")));
-    EXPECT_EQ(host.BeginJob("t"), nullptr);
+    int error = 0;
+    EXPECT_TRUE(PdfPrinter(dir.filePath(QStringLiteral("out/sub"))).PrepareFolder(&error));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("out/sub"))).isDir());
+    EXPECT_FALSE(PdfPrinter(dir.filePath(QStringLiteral("file/sub"))).PrepareFolder(&error));
+    EXPECT_EQ(error, ENOENT);
 }
 
 class PdfHostTest : public ::testing::Test {
@@ -265,22 +259,32 @@ TEST_F(PdfHostTest, AbortLeavesNoFile)
     EXPECT_EQ(PdfFiles(dir_.path()), QStringList({ QStringLiteral("kept.pdf") }));
 }
 
-// Each job writes its own file through a file beside it, renamed into place: a finished job leaves only its
-// PDF, an aborted one nothing, and the folder holds no file of the work in between.
+// Each job writes its own file through a file beside it that takes its name only when complete: while a
+// job is open no file holds a job's name, a finished job leaves only its PDF, an aborted one nothing, and
+// jobs of one title never replace a file (a dangling link counts as taken and stays).
 TEST_F(PdfHostTest, JobsLeaveOnlyTheirFiles)
 {
-    for (const char* title : { "first", "aborted", "third" }) {
+    const QDir dir(dir_.path());
+    ASSERT_TRUE(
+        QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("报表.pdf"))));
+    for (const char* title : { "first", "aborted", "\xB1\xA8\xB1\xED", "\xB1\xA8\xB1\xED" }) {
+        const QStringList before = dir.entryList({ QStringLiteral("*.pdf") }, QDir::Files);
         auto job = host_->BeginJob(title);
         ASSERT_NE(job, nullptr);
         job->GetCanvas().TextOut(0, 0, "x");
+        EXPECT_EQ(dir.entryList({ QStringLiteral("*.pdf") }, QDir::Files), before);
         if (std::string(title) == "aborted")
             job->Abort();
         else
             EXPECT_TRUE(job->End());
         EXPECT_TRUE(host_->FailureText().empty()) << host_->FailureText();
     }
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-        QStringList({ QStringLiteral("first.pdf"), QStringLiteral("third.pdf") }));
+    QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    files.sort();
+    EXPECT_EQ(files,
+        QStringList({ QStringLiteral("first.pdf"), QStringLiteral("报表 (2).pdf"),
+            QStringLiteral("报表 (3).pdf"), QStringLiteral("报表.pdf") }));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("报表.pdf"))).isSymLink());
 }
 
 // A folder that cannot be made says so: the job does not start, and the reason names the folder.

@@ -124,6 +124,22 @@ TEST_F(ProgramFilesTest, ExistingFormatFolderDecidesWritability)
     EXPECT_EQ(asked, (std::vector<std::string> { program_, program_ + "/Format" }));
 }
 
+// A copy under /usr or /opt never keeps layouts beside itself, even where it could write (run as root).
+TEST(InstalledProgramTest, NeverWritesBesideItself)
+{
+    const auto always = [](const std::string&) { return true; };
+    const std::pair<const char*, bool> cases[]
+        = { { "/usr/bin", true }, { "/usr/local/bin", true }, { "/opt/quillet", true }, { "/usr", true },
+              { "/usrlocal/bin", false }, { "/optx", false }, { "/home/u/quillet", false } };
+    for (const auto& [folder, installed] : cases) {
+        EXPECT_EQ(InstalledProgramFolder(folder), installed) << folder;
+        const LayoutFolders folders = LayoutFoldersFor(folder, "/home/u/.local/share", always);
+        EXPECT_EQ(folders.SaveFolder(),
+            installed ? std::string("/home/u/.local/share/quillet/Format") : std::string(folder) + "/Format")
+            << folder;
+    }
+}
+
 // The real test of a folder: a missing one is not writable; one without
 // write rights is not (skipped as root, whom permission bits do not stop;
 // tests/shell/ProgramFolderTest runs the program as another user for that).

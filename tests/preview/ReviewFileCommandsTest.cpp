@@ -17,6 +17,7 @@
 #include "platform/GbkCodec.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtPrinterHost.h"
+#include "tests/FullDisk.h"
 #include "tests/platform/QtTestSupport.h"
 #include "tests/preview/WindowFixture.h"
 
@@ -184,6 +185,44 @@ TEST_F(ReviewFileCommandsTest, SavePictureWritesThePageImage)
     EXPECT_EQ(w.ProposedPictureName(), QStringLiteral("(2)"));
     w.PrintFormat->Title.Text.SetText("a/b");
     EXPECT_EQ(w.ProposedPictureName(), QStringLiteral("a_b(2)"));
+}
+
+// Saving the picture over the files being read is refused under any name, and a save that does not fit on a
+// full disk keeps the old picture whole and says why; neither leaves anything beside the target.
+TEST_F(ReviewFileCommandsTest, FailedPictureSaveKeepsWhatWasThere)
+{
+    TFrmPrintReview& w = Open();
+    QString answer;
+    w.Hook.pictureFile = [&](const QString&, QString&) { return answer; };
+    const QString link = saved_.filePath(QStringLiteral("data.bmp"));
+    ASSERT_TRUE(QFile::link(DataPath(), link));
+    for (const QString& target : { DataPath(), FormatPath(), link }) {
+        const QByteArray before = Bytes(target);
+        answer = target;
+        messages_.shown.clear();
+        w.ActionSavePicture->trigger();
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(QString::fromStdString(messages_.shown[0].text),
+            QStringLiteral("不能写入“") + target + QStringLiteral("”：这是正在使用的数据文件或格式文件"));
+        EXPECT_EQ(Bytes(target), before);
+    }
+
+    const test::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << disk.Why().toStdString();
+    answer = disk.Path() + QStringLiteral("/keep.bmp");
+    QFile keep(answer);
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.write("old");
+    keep.close();
+    messages_.shown.clear();
+    w.ActionSavePicture->trigger();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(messages_.shown[0].text),
+        QStringLiteral("无法把图片保存到“") + answer + QStringLiteral("”，磁盘已满"));
+    EXPECT_EQ(Bytes(answer), QByteArray("old"));
+    EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList({ QStringLiteral(".filler"), QStringLiteral("keep.bmp") }));
 }
 
 // Printing all pages through the PDF printer writes one file per page;
@@ -439,8 +478,7 @@ TEST_F(PageRunTest, UnwritableFileIsReported)
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
     EXPECT_EQ(QString::fromStdString(messages_.shown[0].text),
-        QStringLiteral("无法写入PDF文件“%1”，请检查文件夹是否存在、是否允许写入，以及磁盘是否已满。")
-            .arg(answer_));
+        QStringLiteral("无法写入PDF文件“%1”，文件夹不存在，也无法建立").arg(answer_));
     EXPECT_EQ(asked_, 0);
     EXPECT_TRUE(w.ActionExportPdf->isEnabled());
 

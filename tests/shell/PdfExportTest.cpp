@@ -3,10 +3,19 @@
 // no file under the name asked for.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <tuple>
+#include <unistd.h>
+#include <vector>
 
 #include "tests/platform/QtTestSupport.h"
 #include "tests/shell/ProgramRun.h"
@@ -116,6 +125,118 @@ TEST_F(PdfExportTest, FailuresLeaveNoFile)
     EXPECT_TRUE(run.Message().startsWith(title + QStringLiteral("无法写入PDF文件")))
         << run.Message().toStdString();
     EXPECT_FALSE(QFile::exists(unwritable));
+}
+
+// Whatever stands at the output path and is not ours stays as it was: the files being read (by any name),
+// folders, pipes, devices, links to nothing or to no regular file, and a file the user may not write; each
+// refusal names the file and ends with status 1. A link to a regular file writes that file and stays a link.
+TEST_F(PdfExportTest, TargetsThatAreNotOursAreRefused)
+{
+    const bool root = ::geteuid() == 0;
+    const auto path = [this](const char* name) { return dir_.filePath(QString::fromUtf8(name)); };
+    const auto local = [](const QString& p) { return QFile::encodeName(p).toStdString(); };
+    ::chmod(local(dir_.path()).c_str(), 0755); // reachable by nobody
+    ASSERT_EQ(::link(local(format_).c_str(), local(path("hard.fmt")).c_str()), 0);
+    ASSERT_EQ(::mkfifo(local(path("fifo")).c_str(), 0600), 0);
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder")));
+    ASSERT_TRUE(QFile::link(path("nowhere"), path("dangling.pdf")));
+    ASSERT_TRUE(QFile::link(path("fifo"), path("to-fifo.pdf")));
+    ASSERT_TRUE(QFile::link(data_, path("to-data.pdf")));
+    // A character device like /dev/full, made where it harms nothing.
+    const bool device = root && ::mknod(local(path("full")).c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    QFile readOnly(path("ro.pdf"));
+    ASSERT_TRUE(readOnly.open(QIODevice::WriteOnly));
+    readOnly.write("old");
+    readOnly.close();
+    ::chmod(local(path("ro.pdf")).c_str(), 0444);
+    ::chmod(local(data_).c_str(), 0644);
+    ::chmod(local(format_).c_str(), 0644);
+
+    struct Case {
+        QString target;
+        QString why;
+        bool asNobody = false;
+    };
+    std::vector<Case> cases = {
+        { data_, QStringLiteral("这是正在使用的数据文件或格式文件") },
+        { path("hard.fmt"), QStringLiteral("这是正在使用的数据文件或格式文件") },
+        { path("to-data.pdf"), QStringLiteral("这是正在使用的数据文件或格式文件") },
+        { path("folder"), QStringLiteral("这是一个文件夹") },
+        { path("fifo"), QStringLiteral("这不是普通文件(是设备、管道或套接字)") },
+        { path("dangling.pdf"), QStringLiteral("这是一个指向不存在的文件的链接") },
+        { path("to-fifo.pdf"), QStringLiteral("这是一个链接，指向的不是普通文件") },
+        { path("ro.pdf"), QStringLiteral("没有写入这个文件的权限"), root },
+    };
+    if (device)
+        cases.push_back({ path("full"), QStringLiteral("这不是普通文件(是设备、管道或套接字)") });
+    const auto stateOf = [&](const QString& p) {
+        struct stat st { };
+        ::lstat(local(p).c_str(), &st);
+        QFile f(p);
+        const QByteArray bytes = QFileInfo(p).isFile() && f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+                && !S_ISFIFO(st.st_mode) && !S_ISCHR(st.st_mode)
+            ? f.readAll()
+            : QByteArray();
+        return std::tuple(st.st_mode, st.st_ino, st.st_size, bytes);
+    };
+    for (const Case& c : cases) {
+        const auto before = stateOf(c.target);
+        const QStringList arguments { QStringLiteral("--pdf"), c.target, data_, format_ };
+        test::ProgramRun run;
+        if (c.asNobody) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+            run = test::RunProgram(kProgram, arguments, env,
+                { QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+                    QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups") });
+        } else {
+            run = Start(arguments);
+        }
+        EXPECT_EQ(run.status, 1) << c.target.toStdString();
+        EXPECT_EQ(run.Message(),
+            QStringLiteral("打印预览窗体: 不能写入“") + c.target + QStringLiteral("”：") + c.why);
+        EXPECT_EQ(stateOf(c.target), before) << c.target.toStdString();
+    }
+
+    // Through a link to a regular file: the file is replaced, the link stays.
+    QFile plain(path("plain.pdf"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("old");
+    plain.close();
+    ASSERT_TRUE(QFile::link(path("plain.pdf"), path("link.pdf")));
+    const test::ProgramRun run = Start({ QStringLiteral("--pdf"), path("link.pdf"), data_, format_ });
+    EXPECT_EQ(run.status, 0) << run.Message().toStdString();
+    EXPECT_TRUE(QFileInfo(path("link.pdf")).isSymLink());
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(plain.read(5).startsWith("%PDF-"));
+}
+
+// An export stopped by SIGINT, SIGTERM or SIGHUP ends as the signal ends a program and leaves nothing of its
+// work behind: no temporary file, no file under the name asked for.
+TEST_F(PdfExportTest, SignalsLeaveNoTemporaryFile)
+{
+    ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 20000));
+    const QStringList inputs = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+    for (int sig : { SIGINT, SIGTERM, SIGHUP }) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        process.setProcessEnvironment(env);
+        process.start(kProgram, { QStringLiteral("--pdf"), out_, data_, format_ });
+        ASSERT_TRUE(process.waitForStarted());
+        // Signalled once its temporary file is there and growing.
+        bool writing = false;
+        for (int i = 0; i < 600 && !writing; ++i) {
+            QThread::msleep(50);
+            const QStringList now = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+            writing = now.size() > inputs.size();
+        }
+        ASSERT_TRUE(writing) << "no temporary file appeared";
+        ::kill(static_cast<pid_t>(process.processId()), sig);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << sig;
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), inputs) << sig;
+    }
 }
 
 } // namespace

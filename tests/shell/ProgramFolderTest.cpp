@@ -240,5 +240,45 @@ TEST_F(ProgramFolderTest, WritableProgramFolderKeepsLayoutsBesideIt)
     EXPECT_EQ(PdfTitle(own_), QStringLiteral("2024年3月销售明细账"));
 }
 
+// A copy under /opt run by root, who could write beside it, still keeps its layouts in root's own data
+// folder and says so in --help: a removed package leaves nothing behind for other users to load.
+TEST(InstalledCopyTest, RootNeverWritesBesideAnInstalledProgram)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to put a copy under /opt";
+    char pattern[] = "/opt/quillet-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const QString top = QString::fromLocal8Bit(pattern);
+    const QString home = top + QStringLiteral("/home");
+    ASSERT_TRUE(QDir().mkpath(home));
+    for (const auto& [from, name] : { std::pair { kProgram, QStringLiteral("quillet") },
+             std::pair { kProbe, QStringLiteral("layout_probe") } }) {
+        ASSERT_TRUE(QFile::copy(from, top + QLatin1Char('/') + name));
+        ::chmod(QFile::encodeName(top + QLatin1Char('/') + name).constData(), 0755);
+    }
+    ASSERT_TRUE(WriteExampleReport(home.toStdString(), 30));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.remove(QStringLiteral("XDG_DATA_HOME"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUILLET_NONINTERACTIVE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    const QString userFolder = home + QStringLiteral("/.local/share/quillet/Format");
+    const Outcome help
+        = test::RunProgram(top + QStringLiteral("/quillet"), { QStringLiteral("--help") }, env);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("保存到 ") + userFolder + QLatin1Char('\n')))
+        << help.out.toStdString();
+    const Outcome save = test::RunProgram(top + QStringLiteral("/layout_probe"),
+        { QStringLiteral("save"), QStringLiteral("root的格式"),
+            home + QLatin1Char('/') + QString::fromLatin1(kExampleDataName),
+            home + QLatin1Char('/') + QString::fromLatin1(kExampleFormatName) },
+        env);
+    EXPECT_EQ(save.out.toStdString(),
+        "loaded 2024年3月销售明细账\nsaved " + userFolder.toStdString() + "/example.PFD\n");
+    EXPECT_FALSE(QFile::exists(top + QStringLiteral("/Format")));
+    std::error_code ec;
+    fs::remove_all(pattern, ec);
+}
+
 } // namespace
 } // namespace quillet

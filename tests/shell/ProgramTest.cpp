@@ -12,10 +12,12 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <unistd.h>
 
 #include "model/PrnData.h"
 #include "platform/GbkCodec.h"
+#include "tests/FullDisk.h"
 #include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
 
@@ -359,29 +361,12 @@ TEST_F(PrintFailureTest, FileSizeLimit)
 // A full disk (a small file system of its own, filled up) ends the run with the reason and status 1.
 TEST_F(PrintFailureTest, FullDisk)
 {
-    QTemporaryDir mount;
-    const QString folder = mount.path();
-    QProcess mounter;
-    mounter.start(QStringLiteral("mount"),
-        { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), QStringLiteral("size=256k"),
-            QStringLiteral("tmpfs"), folder });
-    if (!mounter.waitForFinished(30000) || mounter.exitStatus() != QProcess::NormalExit
-        || mounter.exitCode() != 0)
+    // Room for a little, not for a page.
+    const test::FullDisk disk;
+    if (!disk.Mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root in a system that allows mounts): "
-                     << mounter.readAllStandardError().toStdString();
-    struct Unmount {
-        QString path;
-        ~Unmount() { QProcess::execute(QStringLiteral("umount"), { path }); }
-    } unmount { folder };
-    {
-        QFile filler(folder + QStringLiteral("/.filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) { }
-    }
-    // Room for the empty file a job claims and a little more, not for a page.
-    QFile::resize(
-        folder + QStringLiteral("/.filler"), QFileInfo(folder + QStringLiteral("/.filler")).size() - 8192);
+                     << disk.Why().toStdString();
+    const QString folder = disk.Path();
     const ProgramRun run = Start(
         { data_, format_, QStringLiteral("NotDefPrint") }, { QStringLiteral("QUILLET_PDF_DIR=") + folder });
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
@@ -390,6 +375,50 @@ TEST_F(PrintFailureTest, FullDisk)
         << run.Message().toStdString();
     EXPECT_TRUE(run.Message().endsWith(QStringLiteral("，磁盘已满"))) << run.Message().toStdString();
     EXPECT_EQ(Files(folder), QStringList({ QStringLiteral(".filler") }));
+}
+
+// A print run into the PDF printer stopped by Ctrl+C leaves only whole pages under page names and no
+// temporary file; one killed outright leaves no empty page either, and its temporary file goes with the
+// next run into that folder.
+TEST_F(PrintFailureTest, InterruptedRunsLeaveOnlyWholePages)
+{
+    ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 3000));
+    const auto hidden = [](const QString& folder) {
+        return QDir(folder)
+            .entryList(QDir::Files | QDir::Hidden | QDir::System)
+            .filter(QRegularExpression(QStringLiteral("^\\.")));
+    };
+    for (int sig : { SIGINT, SIGKILL }) {
+        QTemporaryDir out;
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLET_NONINTERACTIVE"), QStringLiteral("1"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        env.insert(QStringLiteral("QUILLET_PDF_DIR"), out.path());
+        process.setProcessEnvironment(env);
+        process.start(kProgram, { data_, format_, QStringLiteral("NotDefPrint") });
+        // Stopped in the middle of a page, after a few.
+        bool midPage = false;
+        for (int i = 0; i < 1200 && !midPage; ++i) {
+            QThread::msleep(10);
+            midPage = Pdfs(out.path()).size() >= 3 && !hidden(out.path()).isEmpty();
+        }
+        ASSERT_TRUE(midPage) << "the run never got to its fourth page";
+        ::kill(static_cast<pid_t>(process.processId()), sig);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+        for (const QString& pdf : Pdfs(out.path()))
+            EXPECT_TRUE(PdfText(out.filePath(pdf)).contains(QStringLiteral("2024年3月销售明细账")))
+                << pdf.toStdString();
+        if (sig == SIGKILL) {
+            // The next run into the folder takes the piece away.
+            const ProgramRun again = Start({ data_, format_, QStringLiteral("NotDefPrint") },
+                { QStringLiteral("QUILLET_PDF_DIR=") + out.path() });
+            EXPECT_EQ(again.status, 0) << again.err.toStdString();
+        }
+        EXPECT_EQ(hidden(out.path()), QStringList()) << sig;
+    }
 }
 
 // A stopped CUPS queue (one of the test's own, made and removed here) ends a print run with the reason

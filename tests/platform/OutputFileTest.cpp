@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/OutputFile.h"
+#include "tests/TempDir.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A pid that surely runs no process any more: a child that has ended and been reaped.
+long DeadPid()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    test::TempDir dir_ { "quillet-out" };
+    std::string File(const std::string& name) const { return dir_.File(name); }
+};
+
+// Every kind of thing that may stand at a target: what is written over, where the bytes go, and what is
+// refused (the files a run reads, by any name; folders, pipes, links to nothing or to no regular file).
+TEST_F(OutputFileTest, TargetsAreCheckedByWhatStandsThere)
+{
+    Write(File("data.dat"), "data");
+    Write(File("plain"), "old");
+    ASSERT_EQ(::link(File("data.dat").c_str(), File("hard").c_str()), 0);
+    fs::create_symlink(File("data.dat"), File("soft"));
+    fs::create_directory(File("folder"));
+    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+    fs::create_symlink(File("nowhere"), File("dangling"));
+    fs::create_symlink(File("fifo"), File("to-fifo"));
+    fs::create_symlink(File("plain"), File("to-plain"));
+    const std::vector<std::string> inUse { File("data.dat") };
+    struct Case {
+        const char* name;
+        OutputRefusal refusal;
+        std::string file; // where the bytes go when not refused
+    };
+    const Case cases[] = {
+        { "new.pdf", OutputRefusal::None, File("new.pdf") },
+        { "plain", OutputRefusal::None, File("plain") },
+        { "data.dat", OutputRefusal::InUse, {} },
+        { "hard", OutputRefusal::InUse, {} },
+        { "soft", OutputRefusal::InUse, {} },
+        { "folder", OutputRefusal::Folder, {} },
+        { "fifo", OutputRefusal::NotRegular, {} },
+        { "dangling", OutputRefusal::DanglingLink, {} },
+        { "to-fifo", OutputRefusal::LinkToOther, {} },
+        { "to-plain", OutputRefusal::None, fs::canonical(File("plain")).string() },
+    };
+    for (const Case& c : cases) {
+        const OutputTarget target = CheckOutputTarget(File(c.name), inUse);
+        EXPECT_EQ(target.refusal, c.refusal) << c.name;
+        if (c.refusal == OutputRefusal::None)
+            EXPECT_EQ(target.file, c.file) << c.name;
+        // Refused for a writer too, whoever asks: nothing is made, nothing changes.
+        OutputFile file;
+        if (c.refusal != OutputRefusal::None && c.refusal != OutputRefusal::InUse) {
+            EXPECT_FALSE(file.Open(File(c.name))) << c.name;
+            EXPECT_EQ(file.Refusal(), c.refusal) << c.name;
+        }
+    }
+    EXPECT_EQ(Read(File("data.dat")), "data");
+}
+
+// A file the user may not write is refused as the shell would refuse it; root may write it.
+TEST_F(OutputFileTest, PermissionsAreHonoured)
+{
+    Write(File("ro"), "old");
+    ::chmod(File("ro").c_str(), 0444);
+    const OutputRefusal expected = ::geteuid() == 0 ? OutputRefusal::None : OutputRefusal::ReadOnly;
+    EXPECT_EQ(CheckOutputTarget(File("ro")).refusal, expected);
+}
+
+// Writing through a link replaces the file it points to and keeps the link; a replaced file keeps its
+// permissions; nothing but the finished file is left, and a discarded write leaves the old file as it was.
+TEST_F(OutputFileTest, CommitReplacesInPlaceAndDiscardKeeps)
+{
+    Write(File("report.pdf"), "old");
+    ::chmod(File("report.pdf").c_str(), 0640);
+    fs::create_symlink(File("report.pdf"), File("link.pdf"));
+    {
+        OutputFile file;
+        ASSERT_TRUE(file.Open(File("link.pdf")));
+        ASSERT_TRUE(file.Write("new", 3));
+        EXPECT_EQ(Read(File("report.pdf")), "old"); // not before it is complete
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_TRUE(fs::is_symlink(File("link.pdf")));
+    EXPECT_EQ(Read(File("report.pdf")), "new");
+    struct stat st { };
+    ::stat(File("report.pdf").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    {
+        OutputFile file;
+        ASSERT_TRUE(file.Open(File("report.pdf")));
+        file.Write("cut", 3);
+    } // dropped unfinished
+    EXPECT_EQ(Read(File("report.pdf")), "new");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 2);
+}
+
+// A file whose name is chosen at the end never replaces one, not even a dangling link.
+TEST_F(OutputFileTest, CommitNewTakesTheFirstFreeName)
+{
+    Write(File("r.pdf"), "first");
+    fs::create_symlink(File("nowhere"), File("r (2).pdf"));
+    OutputFile file;
+    ASSERT_TRUE(file.OpenInFolder(dir_.Path()));
+    file.Write("third", 5);
+    std::string chosen;
+    ASSERT_TRUE(file.CommitNew(
+        [&](int n) { return File(n == 1 ? "r.pdf" : "r (" + std::to_string(n) + ").pdf"); }, 10, chosen));
+    EXPECT_EQ(chosen, File("r (3).pdf"));
+    EXPECT_EQ(Read(File("r.pdf")), "first");
+    EXPECT_EQ(Read(File("r (3).pdf")), "third");
+    EXPECT_TRUE(fs::is_symlink(File("r (2).pdf")));
+}
+
+// Temporaries of writers that no longer run are swept by the next write into their folder; a running
+// writer's, and files that only look alike, stay.
+TEST_F(OutputFileTest, StaleTemporariesAreSwept)
+{
+    const std::string stale = TemporaryName(dir_.Path(), "x.PFD", DeadPid(), 4);
+    const std::string running = TemporaryName(dir_.Path(), "y.PFD", static_cast<long>(::getppid()), 1);
+    const std::string lookalikes[] = { File(".x.PFD.tmp12a-1"), File("x.tmp1-1"), File(".x.PFD.tmp-1") };
+    for (const std::string& path : { stale, running })
+        Write(path, "part");
+    for (const std::string& path : lookalikes)
+        Write(path, "mine");
+    OutputFile file;
+    ASSERT_TRUE(file.Open(File("x.PFD")));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running));
+    for (const std::string& path : lookalikes)
+        EXPECT_TRUE(fs::exists(path)) << path;
+}
+
+// A signal in the middle of a write removes the temporary file and ends the process as the signal would.
+TEST_F(OutputFileTest, SignalRemovesTemporaries)
+{
+    for (int sig : { SIGINT, SIGTERM, SIGHUP }) {
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            RemoveTemporariesOnSignals();
+            OutputFile file;
+            if (!file.Open(dir_.File("big.pdf")))
+                ::_exit(3);
+            (void)!::write(pipeFds[1], "o", 1);
+            for (;;)
+                ::pause();
+        }
+        char ready = 0;
+        ASSERT_EQ(::read(pipeFds[0], &ready, 1), 1);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        ::kill(child, sig);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+        EXPECT_TRUE(fs::directory_iterator(dir_.Path()) == fs::directory_iterator()) << sig;
+    }
+}
+
+} // namespace
+} // namespace quillet
