@@ -46,61 +46,6 @@ protected:
     std::string File(const std::string& name) const { return dir_.File(name); }
 };
 
-// Every kind of thing that may stand at a target: what is written over, where the bytes go, and what is
-// refused (the files a run reads, by any name; folders, pipes, links to nothing or to no regular file).
-TEST_F(OutputFileTest, TargetsAreCheckedByWhatStandsThere)
-{
-    Write(File("data.dat"), "data");
-    Write(File("plain"), "old");
-    ASSERT_EQ(::link(File("data.dat").c_str(), File("hard").c_str()), 0);
-    fs::create_symlink(File("data.dat"), File("soft"));
-    fs::create_directory(File("folder"));
-    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
-    fs::create_symlink(File("nowhere"), File("dangling"));
-    fs::create_symlink(File("fifo"), File("to-fifo"));
-    fs::create_symlink(File("plain"), File("to-plain"));
-    const std::vector<std::string> inUse { File("data.dat") };
-    struct Case {
-        const char* name;
-        OutputRefusal refusal;
-        std::string file; // where the bytes go when not refused
-    };
-    const Case cases[] = {
-        { "new.pdf", OutputRefusal::None, File("new.pdf") },
-        { "plain", OutputRefusal::None, File("plain") },
-        { "data.dat", OutputRefusal::InUse, {} },
-        { "hard", OutputRefusal::InUse, {} },
-        { "soft", OutputRefusal::InUse, {} },
-        { "folder", OutputRefusal::Folder, {} },
-        { "fifo", OutputRefusal::NotRegular, {} },
-        { "dangling", OutputRefusal::DanglingLink, {} },
-        { "to-fifo", OutputRefusal::LinkToOther, {} },
-        { "to-plain", OutputRefusal::None, fs::canonical(File("plain")).string() },
-    };
-    for (const Case& c : cases) {
-        const OutputTarget target = CheckOutputTarget(File(c.name), inUse);
-        EXPECT_EQ(target.refusal, c.refusal) << c.name;
-        if (c.refusal == OutputRefusal::None)
-            EXPECT_EQ(target.file, c.file) << c.name;
-        // Refused for a writer too, whoever asks: nothing is made, nothing changes.
-        OutputFile file;
-        if (c.refusal != OutputRefusal::None && c.refusal != OutputRefusal::InUse) {
-            EXPECT_FALSE(file.Open(File(c.name))) << c.name;
-            EXPECT_EQ(file.Refusal(), c.refusal) << c.name;
-        }
-    }
-    EXPECT_EQ(Read(File("data.dat")), "data");
-}
-
-// A file the user may not write is refused as the shell would refuse it; root may write it.
-TEST_F(OutputFileTest, PermissionsAreHonoured)
-{
-    Write(File("ro"), "old");
-    ::chmod(File("ro").c_str(), 0444);
-    const OutputRefusal expected = ::geteuid() == 0 ? OutputRefusal::None : OutputRefusal::ReadOnly;
-    EXPECT_EQ(CheckOutputTarget(File("ro")).refusal, expected);
-}
-
 // Writing through a link replaces the file it points to and keeps the link; a replaced file keeps its
 // permissions; nothing but the finished file is left, and a discarded write leaves the old file as it was.
 TEST_F(OutputFileTest, CommitReplacesInPlaceAndDiscardKeeps)
