@@ -10,6 +10,7 @@
 #include "platform/qt/QtMessageService.h"
 #include "platform/qt/QtPrinterHost.h"
 #include "platform/qt/QtShell.h"
+#include "platform/qt/ToolkitMessages.h"
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
 #include "shell/CommandLine.h"
@@ -23,9 +24,14 @@ int main(int argc, char* argv[])
     const StartOptions early = EarlyOptions(argc, argv);
     if (const int status = AnswerWithoutWindow(early); status >= 0)
         return status;
+    const bool writesPdf = early.pdf || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
-    if ((early.pdf || !early.valid) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // Whoever reads the error output of an unattended run reads our messages
+    // there, and only ours.
+    if (writesPdf || QtMessageService::Unattended())
+        RouteToolkitMessages();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
     InstallFontSubstitutions();

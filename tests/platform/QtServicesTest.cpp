@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFont>
+#include <QLoggingCategory>
 
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
+#include "platform/qt/ToolkitMessages.h"
 
 namespace quillet {
 namespace {
@@ -110,6 +112,46 @@ TEST(QtMessageService, UnattendedAnswersSafeDefault)
     EXPECT_EQ(question, MessageResult::No);
     EXPECT_EQ(note, MessageResult::Ok);
     EXPECT_EQ(err, "提示: 是否保存? 现在\n打印预览窗体: 没有安装打印机\n");
+}
+
+// Routed, the toolkit's chatter stays off the error output unless its category is asked for, and the
+// program's own lines pass untouched.
+TEST(ToolkitMessages, ChatterLeavesTheErrorOutputToTheProgram)
+{
+    struct Case {
+        const char* rules;
+        std::string err;
+    } cases[] = {
+        { "", "ours\n" },
+        { "quillet.toolkit.debug=true",
+            "quillet.toolkit: [default] QStandardPaths: XDG_RUNTIME_DIR not set\n"
+            "quillet.toolkit: [qt.test] critical\nours\n" },
+    };
+    const QLoggingCategory printing("qt.test");
+    for (const Case& c : cases) {
+        QLoggingCategory::setFilterRules(QString::fromUtf8(c.rules));
+        RouteToolkitMessages();
+        ::testing::internal::CaptureStderr();
+        qWarning("QStandardPaths: XDG_RUNTIME_DIR not set");
+        qCCritical(printing) << "critical";
+        std::fputs("ours\n", stderr);
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        qInstallMessageHandler(nullptr);
+        QLoggingCategory::setFilterRules(QString());
+        EXPECT_EQ(err, c.err) << c.rules;
+    }
+}
+
+// A fatal message is the last word of a crash: routed or not, it reaches the error output.
+TEST(ToolkitMessagesDeathTest, FatalMessagesStillShow)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            RouteToolkitMessages();
+            qFatal("painter state lost");
+        },
+        "painter state lost");
 }
 
 } // namespace
