@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <exception>
 
+#include "engine/EngineError.h"
 #include "geometry/HeadlessPaperHost.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
@@ -65,6 +66,10 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         drawn = pages.PrintPages(1, pages.PageCount, progress);
         if (drawn < pages.PageCount)
             return { PdfReportResult::Cancelled, drawn, QString() };
+    } catch (const EngineError& error) {
+        // A whole report runs without its pages on the screen: a bad cell
+        // says where it lies.
+        return Failure(QString::fromStdString(MessageWithPlace(error)), drawn);
     } catch (const std::exception& error) {
         return Failure(QString::fromUtf8(error.what()), drawn);
     } catch (...) {

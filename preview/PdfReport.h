@@ -28,7 +28,7 @@ struct PdfReportResult {
     enum Outcome { Written, Cancelled, Failed };
     Outcome outcome = Failed;
     int pages = 0; // pages drawn
-    QString message; // why it failed, in the program's words
+    QString message; // why it failed, in the program's words; a bad cell with its page, row and column
 };
 
 // Draws every page of the layout and data into one PDF at path. The file

@@ -398,6 +398,30 @@ TEST_F(PageRunTest, ExportWritesEveryPageAsTheWindowLaysItOut)
     }
 }
 
+// A word in a numeric column stops "导出PDF..." with the place of its cell
+// after the engine's words, and no file; turning to that page shows the
+// engine's words alone.
+TEST_F(PageRunTest, BadNumberInTheExportSaysWhereItLies)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    // Ledger line 61 is the fifth of page 3, row 7 of its table; column 5 holds the quantity.
+    QFile data(saved_.filePath(QStringLiteral("example.dat")));
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(data.seek(static_cast<qint64>(ExampleCellOffset(60, 5))));
+    ASSERT_EQ(data.write(QByteArray("\x01x", 2)), 2);
+    data.close();
+    answer_ = out_.filePath(QStringLiteral("ledger.pdf"));
+    w.ActionExportPdf->trigger();
+    EXPECT_EQ(
+        Texts(messages_), (std::vector<std::string> { "打印预览窗体|“x”不是有效的数值（第3页第7行第5列）" }));
+    EXPECT_TRUE(Files().isEmpty());
+
+    messages_.shown.clear();
+    w.ActionNextPage->trigger();
+    w.ActionNextPage->trigger();
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|“x”不是有效的数值" }));
+}
+
 // Cancel before page 3 writes nothing: no file when there was none, the old
 // file as it was when there was one, nothing beside it, and no message. An
 // export let through then replaces the old file.

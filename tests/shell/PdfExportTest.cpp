@@ -30,6 +30,18 @@ test::ProgramRun Start(const QStringList& arguments)
     return test::RunProgram(kProgram, arguments, env);
 }
 
+// Overwrites one cell of a data file with a short text.
+void PutCell(const QString& dataPath, std::uint64_t offset, const QByteArray& text)
+{
+    QByteArray cell(201, '\0');
+    cell[0] = static_cast<char>(text.size());
+    cell.replace(1, text.size(), text);
+    QFile file(dataPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(static_cast<qint64>(offset)));
+    ASSERT_EQ(file.write(cell), cell.size());
+}
+
 class PdfExportTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -119,6 +131,18 @@ TEST_F(PdfExportTest, FailuresLeaveNoFile)
     EXPECT_TRUE(run.Message().startsWith(title + QStringLiteral("无法写入PDF文件")))
         << run.Message().toStdString();
     EXPECT_FALSE(QFile::exists(unwritable));
+}
+
+// One word among the numbers of a long report stops the export with the place of its cell after the
+// engine's words, as the only line of the error output, and leaves no file.
+TEST_F(PdfExportTest, BadNumberSaysWhereItLies)
+{
+    // Ledger line 61 is the fifth of page 3, row 7 of its table; column 5 holds the quantity.
+    PutCell(data_, ExampleCellOffset(60, 5), "x");
+    const test::ProgramRun run = Start({ QStringLiteral("--pdf"), out_, data_, format_ });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, QStringLiteral("打印预览窗体: “x”不是有效的数值（第3页第7行第5列）\n"));
+    EXPECT_FALSE(QFile::exists(out_));
 }
 
 } // namespace
