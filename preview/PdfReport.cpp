@@ -1,13 +1,12 @@
 #include "preview/PdfReport.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <exception>
 
 #include "engine/EngineError.h"
 #include "geometry/HeadlessPaperHost.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
+#include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
@@ -32,7 +31,7 @@ QString PdfWriteFailure(const QString& path)
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path, PrintProgress* progress)
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path, PrintProgress* progress)
 {
     QtPrinterHost::PreparePdfCanvas();
     pdf::PdfDocument document;
@@ -41,9 +40,8 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     // little memory, and a folder that cannot take the file is known before
     // the first page is drawn. Save renames it into place; a document left
     // unsaved (cancel, failure) takes its file with it.
-    const std::string localPath = LocalPath(path);
-    if (QFileInfo(path).isDir() || !document.StreamTo(localPath))
-        return Failure(PdfWriteFailure(path));
+    if (FolderExists(path) || !document.StreamTo(path))
+        return Failure(PdfWriteFailure(PathForMessage(path)));
     pdf::PdfFileHost host(document);
     TMyPrinter printer(host);
     HeadlessPaperHost<QtBitmap> paperHost;
@@ -75,8 +73,8 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     } catch (...) {
         return Failure(QStringLiteral("发生了未知的错误"), drawn);
     }
-    if (!document.Save(localPath))
-        return Failure(PdfWriteFailure(path), drawn);
+    if (!document.Save(path))
+        return Failure(PdfWriteFailure(PathForMessage(path)), drawn);
     return { PdfReportResult::Written, drawn, QString() };
 }
 

@@ -3,6 +3,7 @@
 // own PDF writer: the path of both "导出PDF..." in the window and
 // `quillet --pdf`. No widget: the caller shows progress and messages.
 #include <QString>
+#include <string>
 
 #include "engine/BuffPaper.h"
 #include "engine/PrintProgress.h"
@@ -31,12 +32,13 @@ struct PdfReportResult {
     QString message; // why it failed, in the program's words; a bad cell with its page, row and column
 };
 
-// Draws every page of the layout and data into one PDF at path. The file
+// Draws every page of the layout and data into one PDF at path (bytes, as
+// the file system takes them). The file
 // appears only when every page is in it: a cancelled or failed export leaves
 // no file under that name, and one that was there stays as it was. Layout and
 // data are read, not changed (the data object's row buffer aside).
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
     PrintProgress* progress = nullptr);
 
 // "无法写入PDF文件“path”…": what a person is told when the file cannot be written.

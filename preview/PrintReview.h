@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "dialogs/PageRun.h"
 #include "engine/BuffPaper.h"
@@ -76,8 +77,9 @@ public:
     QString ExePath;
     // Where "保存打印格式" writes; and the saved layout beside a read-only
     // program, in use while the user has none of their own (else empty).
-    QString SavedFormatPath;
-    QString SavedFormatFallback;
+    // File-system bytes: the format file's base name may be in any encoding.
+    std::string SavedFormatPath;
+    std::string SavedFormatFallback;
     bool OnlyView = false;
 
     // Start-up asks the program to end instead of showing the window.

@@ -116,7 +116,7 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     // written from a copy so that a failed save leaves the record as it was.
     TMyPrintFormat copy = *PrintFormat;
     TMyPaperSpec paper = *Printer;
-    const std::string path = LocalPath(SavedFormatPath);
+    const std::string& path = SavedFormatPath;
     if (!PrepareLayoutFolder(path) || copy.SaveToFile(path, paper) != kFileOk) {
         ShowPlainMessage(QStringLiteral("保存格式文件时出错!"));
         return;
@@ -129,7 +129,7 @@ void TFrmPrintReview::ActionDeleteFormatExecute()
 {
     // The layout start-up would load: the user's own before the one beside a
     // read-only program.
-    const std::string path = SavedLayoutInUse(LocalPath(SavedFormatPath), LocalPath(SavedFormatFallback));
+    const std::string path = SavedLayoutInUse(SavedFormatPath, SavedFormatFallback);
     if (path.empty()) {
         ShowHintMessage(QStringLiteral("没有保存过当前的打印格式"));
         return;
@@ -220,7 +220,8 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
         TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
-        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, &progress);
+        result = WriteReportPdf(
+            *PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, LocalPath(path), &progress);
     }
     if (result.outcome == PdfReportResult::Failed)
         ShowPlainMessage(result.message);

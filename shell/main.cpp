@@ -42,8 +42,10 @@ int main(int argc, char* argv[])
     if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
 
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // The arguments as given, the toolkit's own options taken out by the
+    // application object: file names never pass through the toolkit's
+    // strings, which would lose names that are not in UTF-8.
+    CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
     if (options.pdf || !options.valid)
         return ExportPdf(options.pdfPath, arguments);

@@ -71,7 +71,7 @@ std::vector<std::string> Texts(const FakeMessageService& m)
 TEST_F(ReviewFileCommandsTest, SaveAndDeleteTheLayout)
 {
     TFrmPrintReview& w = Open();
-    const QString saved = w.SavedFormatPath;
+    const QString saved = FromLocalPath(w.SavedFormatPath);
     w.PrintFormat->ColWidth[2] = 7;
     w.ActionSaveFormat->trigger();
     ASSERT_TRUE(QFile::exists(saved));
@@ -109,9 +109,9 @@ TEST_F(ReviewFileCommandsTest, FailedSaveKeepsTheOldLayout)
 {
     TFrmPrintReview& w = Open();
     w.ActionSaveFormat->trigger();
-    const QByteArray before = Bytes(w.SavedFormatPath);
+    const QByteArray before = Bytes(FromLocalPath(w.SavedFormatPath));
     ASSERT_FALSE(before.isEmpty());
-    const QString folder = QFileInfo(w.SavedFormatPath).absolutePath();
+    const QString folder = QFileInfo(FromLocalPath(w.SavedFormatPath)).absolutePath();
     {
         LockedFolder lock(folder);
         if (!lock.Locked())
@@ -123,14 +123,14 @@ TEST_F(ReviewFileCommandsTest, FailedSaveKeepsTheOldLayout)
         ASSERT_EQ(messages_.shown.size(), 1u);
         EXPECT_EQ(messages_.shown[0].text, "保存格式文件时出错!");
         EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
-        EXPECT_EQ(Bytes(w.SavedFormatPath), before);
+        EXPECT_EQ(Bytes(FromLocalPath(w.SavedFormatPath)), before);
         EXPECT_TRUE(static_cast<const TMyFormatRecord&>(*w.PrintFormat) == memory);
 
         messages_.answers.push_back(MessageResult::Yes);
         w.ActionDeleteFormat->trigger();
         ASSERT_EQ(messages_.shown.size(), 3u);
         EXPECT_EQ(messages_.shown[2].text, "删除保存的打印格式时出错!");
-        EXPECT_TRUE(QFile::exists(w.SavedFormatPath));
+        EXPECT_TRUE(QFile::exists(FromLocalPath(w.SavedFormatPath)));
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("example.PFD") });
 }
