@@ -37,6 +37,7 @@ class QToolBar;
 namespace quillet {
 
 class QtBitmap;
+class THelpWindow;
 class TZtRuler;
 class TImageReview;
 class TTabSet;
@@ -195,6 +196,9 @@ public:
     QToolBar* ToolBarPage = nullptr;
     TTabSet* TabSetPage = nullptr;
     QLabel* StatusPanels[5] = {};
+    // The manual's window of the program's own, made the first time the
+    // desktop cannot show the manual.
+    THelpWindow* HelpWindow = nullptr;
 
     // Command handlers, one per command.
     void ActionSaveFormatExecute();

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QPointer>
 #include <utility>
 
 #include "platform/Arith.h"
@@ -17,6 +18,7 @@
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
+#include "preview/HelpWindow.h"
 #include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 
@@ -271,7 +273,15 @@ void TFrmPrintReview::ActionHelpExecute()
 {
     // Beside the program in a build or unpacked copy, among the installed
     // documentation otherwise.
-    Services.shell.Open(ManualFile(LocalPath(QDir::cleanPath(ExePath))));
+    const std::string manual = ManualFile(LocalPath(QDir::cleanPath(ExePath)));
+    // A desktop without a browser cannot show it: the program shows it itself.
+    Services.shell.OpenDocument(manual, [window = QPointer<TFrmPrintReview>(this), manual] {
+        if (!window)
+            return;
+        if (!window->HelpWindow)
+            window->HelpWindow = new THelpWindow(window->Services.shell, window);
+        window->HelpWindow->ShowManual(FromLocalPath(manual));
+    });
 }
 
 void TFrmPrintReview::ActionMailExecute()
