@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -157,34 +156,6 @@ TEST(QtShell, DocumentsTheDesktopCannotOpenAreReported)
             QTest::qWait(1000);
         QTest::qWait(100);
         EXPECT_EQ(unopened, c.unopened ? 1 : 0) << c.name;
-    }
-}
-
-// Routed, the toolkit's chatter stays off the error output unless its category is asked for, and the
-// program's own lines pass untouched.
-TEST(ToolkitMessages, ChatterLeavesTheErrorOutputToTheProgram)
-{
-    struct Case {
-        const char* rules;
-        std::string err;
-    } cases[] = {
-        { "", "ours\n" },
-        { "quillet.toolkit.debug=true",
-            "quillet.toolkit: [default] QStandardPaths: XDG_RUNTIME_DIR not set\n"
-            "quillet.toolkit: [qt.test] critical\nours\n" },
-    };
-    const QLoggingCategory printing("qt.test");
-    for (const Case& c : cases) {
-        QLoggingCategory::setFilterRules(QString::fromUtf8(c.rules));
-        RouteToolkitMessages();
-        ::testing::internal::CaptureStderr();
-        qWarning("QStandardPaths: XDG_RUNTIME_DIR not set");
-        qCCritical(printing) << "critical";
-        std::fputs("ours\n", stderr);
-        const std::string err = ::testing::internal::GetCapturedStderr();
-        qInstallMessageHandler(nullptr);
-        QLoggingCategory::setFilterRules(QString());
-        EXPECT_EQ(err, c.err) << c.rules;
     }
 }
 
