@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineError.h"
 #include "engine/PrintProgress.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
@@ -106,6 +107,9 @@ public:
     // Row heights of the current block as drawn: scaled, with the empty data
     // rows of the last block (and of blocks beyond it) collapsed to 0.
     std::vector<int> BlockRowHeights() const;
+    // Where a cell of the current block lies: page, block on the page, row
+    // and column.
+    CellPlace PlaceOfCell(int row, int column) const;
 
 private:
     // A used slot of MergedCells with its range in mm and its blanking

@@ -5,10 +5,25 @@
 //   无法开始打印作业              the printing system refused to start a job
 //   打印作业没有正常结束          the printing system reported a failure at its end
 // (both followed by "：" and the printing system's reason when it gave one)
+// A cell that is no number also says where it lies, for runs over many pages
+// that report it without the page on the screen (PlaceText).
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace quillet {
+
+// Where a data cell lies in the report: the page, the table block on that
+// page (1 unless several blocks share the sheet) and the row and column of
+// the table, all counted from 1 as the window counts them.
+struct CellPlace {
+    int page = 1;
+    int block = 1;
+    int blocksOnPage = 1;
+    int row = 1;
+    int column = 1;
+    bool operator==(const CellPlace&) const = default;
+};
 
 class EngineError : public std::runtime_error {
 public:
@@ -16,6 +31,32 @@ public:
         : std::runtime_error(utf8Message)
     {
     }
+    EngineError(const std::string& utf8Message, const CellPlace& place)
+        : std::runtime_error(utf8Message)
+        , place_(place)
+    {
+    }
+    // The cell the error is about, when it is about one.
+    const std::optional<CellPlace>& Place() const { return place_; }
+
+private:
+    std::optional<CellPlace> place_;
 };
+
+// "（第12页第3行第5列）", or "（第12页第2个表格第3行第5列）" when several
+// blocks share the page: the place in the program's words, UTF-8.
+inline std::string PlaceText(const CellPlace& p)
+{
+    std::string text = "（第" + std::to_string(p.page) + "页";
+    if (p.blocksOnPage > 1)
+        text += "第" + std::to_string(p.block) + "个表格";
+    return text + "第" + std::to_string(p.row) + "行第" + std::to_string(p.column) + "列）";
+}
+
+// The error's message followed by the place of its cell, when it has one.
+inline std::string MessageWithPlace(const EngineError& error)
+{
+    return error.Place() ? error.what() + PlaceText(*error.Place()) : std::string(error.what());
+}
 
 } // namespace quillet

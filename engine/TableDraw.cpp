@@ -180,7 +180,7 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
                 if (f.ColDecimals[j] != kTextColumn) {
                     double v = 0;
                     if (!StrToFloatStrict(text, v))
-                        throw EngineError(NotANumberMessage(text));
+                        throw EngineError(NotANumberMessage(text), PlaceOfCell(r, j));
                     if (v < 0 && IsOn(f.NegativeRed)) {
                         item.FontColor = kRed;
                         v = -v;
@@ -193,6 +193,19 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
             x = right;
         }
     }
+}
+
+CellPlace TMyBuffPaper::PlaceOfCell(int row, int column) const
+{
+    CellPlace place;
+    place.page = CurrentPage;
+    place.blocksOnPage = IsOn(format_.MultiTables) ? BlocksPerPage : 1;
+    const long long firstOnPage = (static_cast<long long>(CurrentPage) - 1) * BlocksPerPage + 1;
+    place.block
+        = static_cast<int>(std::clamp<long long>(CurrentBlock - firstOnPage + 1, 1, place.blocksOnPage));
+    place.row = row;
+    place.column = column;
+    return place;
 }
 
 std::vector<TMyBuffPaper::MergedRange> TMyBuffPaper::MergedRanges(int x0, int y0, double fx, double fy) const

@@ -14,6 +14,7 @@
 #include "model/DataFileError.h"
 #include "model/PrnData.h"
 #include "model/PrnFunction.h"
+#include "platform/GbkCodec.h"
 
 namespace quillet {
 namespace {
@@ -224,7 +225,8 @@ std::optional<FileStamp> TMyPrintData::Stamp() const
 
 void TMyPrintData::Fail(bool shortRead) const
 {
-    const std::string quoted = "\"" + FileName + "\"";
+    // The message is UTF-8; the name may be in GBK bytes.
+    const std::string quoted = "\"" + FileNameToUtf8(FileName) + "\"";
     if (shortRead)
         throw DataFileError("数据文件" + quoted + "被截短了,读不到应有的数据!");
     throw DataFileError("对数据文件" + quoted + "读时发生错误!");

@@ -109,4 +109,64 @@ std::string Utf8ToGbk(std::string_view utf8)
     return Convert(encoder, true, utf8, "?");
 }
 
+bool IsUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF; // range of the second byte
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0)
+                low = 0xA0; // no overlong forms
+            else if (c == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F; // nothing past U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string FileNameToUtf8(std::string_view path)
+{
+    if (IsUtf8(path))
+        return std::string(path);
+    // Name by name: a GBK file name in a folder named in UTF-8 shows both right.
+    std::string out;
+    out.reserve(path.size() * 2);
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos)
+            slash = path.size();
+        const std::string_view name = path.substr(start, slash - start);
+        out += IsUtf8(name) ? std::string(name) : GbkToUtf8(name);
+        if (slash < path.size())
+            out += '/';
+        start = slash + 1;
+    }
+    return out;
+}
+
 } // namespace quillet

@@ -10,4 +10,11 @@ namespace quillet {
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 
+// True when the bytes are well-formed UTF-8.
+bool IsUtf8(std::string_view bytes);
+// A file path as a person reads it, in UTF-8: each name of the path as it
+// is when it is UTF-8, else decoded as GBK (names from archives made on
+// Chinese Windows). Only for showing: the file system needs the bytes.
+std::string FileNameToUtf8(std::string_view path);
+
 } // namespace quillet

@@ -2,9 +2,11 @@
 
 #include <exception>
 
+#include "engine/EngineError.h"
 #include "geometry/HeadlessPaperHost.h"
 #include "geometry/PrnPaper.h"
 #include "geometry/PrnPrinter.h"
+#include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
@@ -29,7 +31,7 @@ QString PdfWriteFailure(const QString& path, int number)
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
     const std::vector<std::string>& inUse, PrintProgress* progress)
 {
     QtPrinterHost::PreparePdfCanvas();
@@ -39,12 +41,10 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     // little memory, and a folder that cannot take the file is known before
     // the first page is drawn. Save renames it into place; a document left
     // unsaved (cancel, failure) takes its file with it.
-    const std::string localPath = LocalPath(path);
-    if (const OutputTarget target = CheckOutputTarget(localPath, inUse);
-        target.refusal != OutputRefusal::None)
-        return Failure(OutputRefusalText(target.refusal, path));
-    if (!document.StreamTo(localPath))
-        return Failure(PdfWriteFailure(path, document.ErrorNumber()));
+    if (const OutputTarget target = CheckOutputTarget(path, inUse); target.refusal != OutputRefusal::None)
+        return Failure(OutputRefusalText(target.refusal, PathForMessage(path)));
+    if (!document.StreamTo(path))
+        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber()));
     pdf::PdfFileHost host(document);
     TMyPrinter printer(host);
     HeadlessPaperHost<QtBitmap> paperHost;
@@ -67,13 +67,17 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         drawn = pages.PrintPages(1, pages.PageCount, progress);
         if (drawn < pages.PageCount)
             return { PdfReportResult::Cancelled, drawn, QString() };
+    } catch (const EngineError& error) {
+        // A whole report runs without its pages on the screen: a bad cell
+        // says where it lies.
+        return Failure(QString::fromStdString(MessageWithPlace(error)), drawn);
     } catch (const std::exception& error) {
         return Failure(QString::fromUtf8(error.what()), drawn);
     } catch (...) {
         return Failure(QStringLiteral("发生了未知的错误"), drawn);
     }
-    if (!document.Save(localPath))
-        return Failure(PdfWriteFailure(path, document.ErrorNumber()), drawn);
+    if (!document.Save(path))
+        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber()), drawn);
     return { PdfReportResult::Written, drawn, QString() };
 }
 

@@ -30,17 +30,18 @@ struct PdfReportResult {
     enum Outcome { Written, Cancelled, Failed };
     Outcome outcome = Failed;
     int pages = 0; // pages drawn
-    QString message; // why it failed, in the program's words
+    QString message; // why it failed, in the program's words; a bad cell with its page, row and column
 };
 
-// Draws every page of the layout and data into one PDF at path. The file
+// Draws every page of the layout and data into one PDF at path (bytes, as
+// the file system takes them). The file
 // appears only when every page is in it: a cancelled or failed export leaves
 // no file under that name, and one that was there stays as it was. A target
 // that is one of the files inUse, or no regular file, is refused before
 // anything is drawn. Layout and data are read, not changed (the data
 // object's row buffer aside).
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const QString& path,
+    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
     const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
 
 // "无法写入PDF文件“path”，磁盘已满": what a person is told when the file

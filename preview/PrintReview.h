@@ -38,6 +38,7 @@ class QToolBar;
 namespace quillet {
 
 class QtBitmap;
+class THelpWindow;
 class TZtRuler;
 class TImageReview;
 class TTabSet;
@@ -78,8 +79,9 @@ public:
     QString ExePath;
     // Where "保存打印格式" writes; and the saved layout beside a read-only
     // program, in use while the user has none of their own (else empty).
-    QString SavedFormatPath;
-    QString SavedFormatFallback;
+    // File-system bytes: the format file's base name may be in any encoding.
+    std::string SavedFormatPath;
+    std::string SavedFormatFallback;
     // The format file named on the command line and the layout loaded (that
     // file or a saved layout), as file-system paths: with the data file, what
     // no file the window writes may replace.
@@ -202,6 +204,9 @@ public:
     QToolBar* ToolBarPage = nullptr;
     TTabSet* TabSetPage = nullptr;
     QLabel* StatusPanels[5] = {};
+    // The manual's window of the program's own, made the first time the
+    // desktop cannot show the manual.
+    THelpWindow* HelpWindow = nullptr;
 
     // Command handlers, one per command.
     void ActionSaveFormatExecute();

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QPointer>
 #include <utility>
 
 #include "platform/Arith.h"
@@ -20,6 +21,7 @@
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtMessageService.h"
+#include "preview/HelpWindow.h"
 #include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 
@@ -119,13 +121,13 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     // written from a copy so that a failed save leaves the record as it was.
     TMyPrintFormat copy = *PrintFormat;
     TMyPaperSpec paper = *Printer;
-    const std::string path = LocalPath(SavedFormatPath);
+    const std::string& path = SavedFormatPath;
     // The saved layout loaded at start is ours to replace; the files the
     // caller handed over are not, even through a link put in its place.
     if (const OutputTarget target = CheckOutputTarget(path, { PrintData->FileName, FormatArgument });
         target.refusal != OutputRefusal::None) {
-        ShowPlainMessage(
-            QStringLiteral("保存格式文件时出错!\n") + OutputRefusalText(target.refusal, SavedFormatPath));
+        ShowPlainMessage(QStringLiteral("保存格式文件时出错!\n")
+            + OutputRefusalText(target.refusal, PathForMessage(SavedFormatPath)));
         return;
     }
     if (!PrepareLayoutFolder(path) || copy.SaveToFile(path, paper) != kFileOk) {
@@ -140,7 +142,7 @@ void TFrmPrintReview::ActionDeleteFormatExecute()
 {
     // The layout start-up would load: the user's own before the one beside a
     // read-only program.
-    const std::string path = SavedLayoutInUse(LocalPath(SavedFormatPath), LocalPath(SavedFormatFallback));
+    const std::string path = SavedLayoutInUse(SavedFormatPath, SavedFormatFallback);
     if (path.empty()) {
         ShowHintMessage(QStringLiteral("没有保存过当前的打印格式"));
         return;
@@ -253,8 +255,8 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
         TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
-        result = WriteReportPdf(
-            *PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, path, FilesInUse(), &progress);
+        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, LocalPath(path),
+            FilesInUse(), &progress);
     }
     if (result.outcome == PdfReportResult::Failed)
         ShowPlainMessage(result.message);
@@ -304,7 +306,15 @@ void TFrmPrintReview::ActionHelpExecute()
 {
     // Beside the program in a build or unpacked copy, among the installed
     // documentation otherwise.
-    Services.shell.Open(ManualFile(LocalPath(QDir::cleanPath(ExePath))));
+    const std::string manual = ManualFile(LocalPath(QDir::cleanPath(ExePath)));
+    // A desktop without a browser cannot show it: the program shows it itself.
+    Services.shell.OpenDocument(manual, [window = QPointer<TFrmPrintReview>(this), manual] {
+        if (!window)
+            return;
+        if (!window->HelpWindow)
+            window->HelpWindow = new THelpWindow(window->Services.shell, window);
+        window->HelpWindow->ShowManual(FromLocalPath(manual));
+    });
 }
 
 void TFrmPrintReview::ActionMailExecute()

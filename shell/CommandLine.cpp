@@ -1,8 +1,7 @@
 #include "shell/CommandLine.h"
 
-#include <QFile>
-
 #include <cstdio>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 #include "platform/Product.h"
@@ -20,17 +19,16 @@ const char* const kToolkitWithValue[]
 const char* const kToolkitAlone[] = { "reverse", "widgetcount", "nograb", "dograb", "sync", "testability" };
 
 // 0: not the toolkit's; 1: an option alone; 2: an option with a value.
-int ToolkitOption(const QString& word)
+int ToolkitOption(std::string_view word)
 {
-    QString name = word.mid(word.startsWith(QStringLiteral("--")) ? 2 : 1);
-    if (name.startsWith(QStringLiteral("qmljsdebugger=")) || name.startsWith(QStringLiteral("style="))
-        || name.startsWith(QStringLiteral("stylesheet=")))
+    const std::string_view name = word.substr(word.starts_with("--") ? 2 : 1);
+    if (name.starts_with("qmljsdebugger=") || name.starts_with("style=") || name.starts_with("stylesheet="))
         return 1;
     for (const char* option : kToolkitWithValue)
-        if (name == QLatin1String(option))
+        if (name == option)
             return 2;
     for (const char* option : kToolkitAlone)
-        if (name == QLatin1String(option))
+        if (name == option)
             return 1;
     return 0;
 }
@@ -44,35 +42,48 @@ void Write(std::FILE* stream, const QString& text)
 
 } // namespace
 
-StartOptions TakeStartOptions(QStringList& arguments)
+CommandArguments ArgumentsOf(int argc, char** argv)
+{
+    CommandArguments arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+StartOptions TakeStartOptions(CommandArguments& arguments)
 {
     StartOptions options;
-    qsizetype i = 0;
+    std::size_t i = 0;
+    auto take = [&arguments](std::size_t at) {
+        std::string word = std::move(arguments[at]);
+        arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(at));
+        return word;
+    };
     while (i < arguments.size()) {
-        const QString word = arguments[i];
-        if (word == QStringLiteral("--")) {
-            arguments.removeAt(i);
+        const std::string word = arguments[i];
+        if (word == "--") {
+            take(i);
             break;
         }
-        if (word.size() < 2 || !word.startsWith(QLatin1Char('-')))
+        if (word.size() < 2 || word[0] != '-')
             break;
-        if (word == QStringLiteral("--pdf")) {
-            arguments.removeAt(i);
+        if (word == "--pdf") {
+            take(i);
             if (i >= arguments.size()) {
                 options.valid = false;
                 break;
             }
             options.pdf = true;
-            options.pdfPath = arguments.takeAt(i);
-        } else if (word == QStringLiteral("--help") || word == QStringLiteral("-h")) {
-            arguments.removeAt(i);
+            options.pdfPath = take(i);
+        } else if (word == "--help" || word == "-h") {
+            take(i);
             options.help = true;
-        } else if (word == QStringLiteral("--version")) {
-            arguments.removeAt(i);
+        } else if (word == "--version") {
+            take(i);
             options.version = true;
         } else if (const int toolkit = ToolkitOption(word); toolkit > 0) {
             // The toolkit's own: left for it to take.
-            i += toolkit;
+            i += static_cast<std::size_t>(toolkit);
         } else {
             options.unknown = word;
             break;
@@ -167,16 +178,14 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
 
 StartOptions EarlyOptions(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+    CommandArguments arguments = ArgumentsOf(argc, argv);
     return TakeStartOptions(arguments);
 }
 
 int AnswerWithoutWindow(const StartOptions& options)
 {
-    if (!options.unknown.isEmpty()) {
-        Write(stderr, UnknownOptionText(options.unknown));
+    if (!options.unknown.empty()) {
+        Write(stderr, UnknownOptionText(PathForMessage(options.unknown)));
         return 2;
     }
     if (options.help) {

@@ -5,24 +5,33 @@
 // "--" to end them. The toolkit's own options (-platform, -display, ...) are
 // passed over; any other word starting with "-" is an unknown option.
 #include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace quillet {
 
 struct LayoutFolders;
 
+// The arguments after the program's name, as the bytes the program was
+// given: file names reach the file system unchanged, whatever their encoding
+// (names in GBK from archives made on Chinese Windows among them).
+using CommandArguments = std::vector<std::string>;
+
+// The arguments of main (argv[1] on).
+CommandArguments ArgumentsOf(int argc, char** argv);
+
 struct StartOptions {
     bool pdf = false;
-    QString pdfPath;
+    std::string pdfPath; // bytes, as given
     bool valid = true; // false when --pdf lacks its file
     bool help = false;
     bool version = false;
-    QString unknown; // the first option the program does not know
+    std::string unknown; // the first option the program does not know
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,
 // which keep the data file, the format file and the mode.
-StartOptions TakeStartOptions(QStringList& arguments);
+StartOptions TakeStartOptions(CommandArguments& arguments);
 
 // The text of --help, in Chinese: arguments, modes, options, environment
 // variables, and where saved layouts go for this user (folders) and where

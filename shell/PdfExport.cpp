@@ -1,17 +1,16 @@
 #include "shell/PdfExport.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #include "geometry/PrnScreen.h"
 #include "model/PrnData.h"
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFiles.h"
-#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
@@ -32,30 +31,30 @@ int Fail(const QString& message)
 
 } // namespace
 
-int ExportPdf(const QString& pdfPath, const QStringList& arguments)
+int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments)
 {
-    if (arguments.size() < 2 || pdfPath.isEmpty())
+    if (arguments.size() < 2 || pdfPath.empty())
         return Fail(QStringLiteral("传递参数不正确!"));
-    const QString dataPath = arguments[0];
-    QString formatPath = arguments[1];
-    if (!FileExists(LocalPath(dataPath)))
+    // The paths stay in the bytes they were given, down to the file calls.
+    const std::string& dataPath = arguments[0];
+    std::string formatPath = arguments[1];
+    if (!FileExists(dataPath))
         return Fail(DataOpenMessage(kFileMissing, dataPath));
-    if (!FileExists(LocalPath(formatPath)))
+    if (!FileExists(formatPath))
         return Fail(FormatLoadMessage(kFileMissing, formatPath));
     const RunMode mode = ModeFromArguments(arguments);
     if (mode.preferSaved) {
-        const std::string saved
-            = FindSavedLayout(CurrentLayoutFolders(), LocalPath(FormatBaseName(formatPath)));
-        if (!saved.empty())
-            formatPath = FromLocalPath(saved);
+        if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), FormatBaseName(formatPath));
+            !saved.empty())
+            formatPath = std::move(saved);
     }
 
     TMyPrintFormat format;
     TMyPrintData data(format);
-    if (const QString failure = FormatLoadMessage(format.LoadFromFile(LocalPath(formatPath)), formatPath);
+    if (const QString failure = FormatLoadMessage(format.LoadFromFile(formatPath), formatPath);
         !failure.isEmpty())
         return Fail(failure);
-    if (const QString failure = DataOpenMessage(data.Open(LocalPath(dataPath)), dataPath); !failure.isEmpty())
+    if (const QString failure = DataOpenMessage(data.Open(dataPath), dataPath); !failure.isEmpty())
         return Fail(failure);
     try {
         data.ReadHeadFoot();
@@ -74,8 +73,7 @@ int ExportPdf(const QString& pdfPath, const QStringList& arguments)
     layout.pageWidth = Round(format.PaperWidth / 10.0L) * 10;
     layout.pageHeight = Round(format.PaperLength / 10.0L) * 10;
     // The files read are never written over, under whatever name.
-    const std::vector<std::string> inUse { LocalPath(dataPath), LocalPath(arguments[1]),
-        LocalPath(formatPath) };
+    const std::vector<std::string> inUse { dataPath, arguments[1], formatPath };
     const PdfReportResult result = WriteReportPdf(format, data, screen, bitmaps, layout, pdfPath, inUse);
     if (result.outcome != PdfReportResult::Written)
         return Fail(result.message);

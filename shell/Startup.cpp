@@ -1,7 +1,6 @@
 #include "shell/Startup.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <utility>
 
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
@@ -13,18 +12,17 @@
 namespace quillet {
 namespace {
 
-QString AsciiLower(const QString& text)
+std::string AsciiLower(std::string text)
 {
-    QString out = text;
-    for (QChar& c : out)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return out;
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return text;
 }
 
-QString Quoted(const QString& path)
+QString Quoted(const std::string& path)
 {
-    return QStringLiteral("\"") + path + QStringLiteral("\"");
+    return QStringLiteral("\"") + PathForMessage(path) + QStringLiteral("\"");
 }
 
 // Ends the run after a failure message: status 0 for a person, who saw the
@@ -36,7 +34,7 @@ void Fail(TFrmPrintReview& window)
 
 } // namespace
 
-QString FormatLoadMessage(int result, const QString& path)
+QString FormatLoadMessage(int result, const std::string& path)
 {
     switch (result) {
     case kFileOk:
@@ -48,13 +46,13 @@ QString FormatLoadMessage(int result, const QString& path)
     case kFileIoError:
         return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("读时发生错误!");
     case kFileBadVersion:
-        return QStringLiteral("此程序不支持这个版的格式文件") + path;
+        return QStringLiteral("此程序不支持这个版的格式文件") + PathForMessage(path);
     default:
         return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
     }
 }
 
-QString DataOpenMessage(int result, const QString& path)
+QString DataOpenMessage(int result, const std::string& path)
 {
     switch (result) {
     case kFileOk:
@@ -64,7 +62,7 @@ QString DataOpenMessage(int result, const QString& path)
     case kFileBadSignature:
         return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("格式不对!");
     case kFileBadVersion:
-        return QStringLiteral("此程序不支持这个版的数据文件") + path;
+        return QStringLiteral("此程序不支持这个版的数据文件") + PathForMessage(path);
     default:
         return QStringLiteral("对数据文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
     }
@@ -75,71 +73,72 @@ bool Unattended()
     return QtMessageService::Unattended();
 }
 
-RunMode ModeFromArguments(const QStringList& arguments)
+RunMode ModeFromArguments(const CommandArguments& arguments)
 {
     RunMode mode;
     if (arguments.size() != 3)
         return mode;
-    const QString word = AsciiLower(arguments[2]);
-    if (word == QStringLiteral("print")) {
+    const std::string word = AsciiLower(arguments[2]);
+    if (word == "print") {
         mode.print = true;
-    } else if (word == QStringLiteral("onlyview")) {
+    } else if (word == "onlyview") {
         mode.onlyView = true;
-    } else if (word == QStringLiteral("notdef")) {
+    } else if (word == "notdef") {
         mode.preferSaved = false;
-    } else if (word == QStringLiteral("notdefprint")) {
+    } else if (word == "notdefprint") {
         mode.preferSaved = false;
         mode.print = true;
-    } else if (word == QStringLiteral("notdefonlyview")) {
+    } else if (word == "notdefonlyview") {
         mode.preferSaved = false;
         mode.onlyView = true;
     }
     return mode;
 }
 
-QString FormatBaseName(const QString& formatPath)
+std::string FormatBaseName(const std::string& formatPath)
 {
-    const QString name = QFileInfo(formatPath).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
+    const std::size_t slash = formatPath.rfind('/');
+    const std::string name = slash == std::string::npos ? formatPath : formatPath.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void RunStartup(TFrmPrintReview& w, const QStringList& arguments)
+void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
 {
     w.ExePath = FromLocalPath(ProgramFolder()) + QStringLiteral("/");
     if (arguments.size() < 2) {
         w.ShowHintMessage(QStringLiteral("传递参数不正确!"));
         return Fail(w);
     }
-    const QString dataPath = arguments[0];
-    QString formatPath = arguments[1];
-    if (!FileExists(LocalPath(dataPath))) {
+    // The paths stay in the bytes they were given, down to the file calls.
+    const std::string& dataPath = arguments[0];
+    std::string formatPath = arguments[1];
+    if (!FileExists(dataPath)) {
         w.ShowPlainMessage(DataOpenMessage(kFileMissing, dataPath));
         return Fail(w);
     }
-    if (!FileExists(LocalPath(formatPath))) {
+    if (!FileExists(formatPath)) {
         w.ShowPlainMessage(FormatLoadMessage(kFileMissing, formatPath));
         return Fail(w);
     }
     const RunMode mode = ModeFromArguments(arguments);
     const LayoutFolders folders = CurrentLayoutFolders();
-    const std::string baseName = LocalPath(FormatBaseName(formatPath));
-    w.SavedFormatPath = FromLocalPath(SaveFile(folders, baseName));
-    w.SavedFormatFallback = FromLocalPath(FallbackFile(folders, baseName));
+    const std::string baseName = FormatBaseName(formatPath);
+    w.SavedFormatPath = SaveFile(folders, baseName);
+    w.SavedFormatFallback = FallbackFile(folders, baseName);
     if (mode.preferSaved) {
-        if (const std::string saved = FindSavedLayout(folders, baseName); !saved.empty())
-            formatPath = FromLocalPath(saved);
+        if (std::string saved = FindSavedLayout(folders, baseName); !saved.empty())
+            formatPath = std::move(saved);
     }
 
-    const QString formatFailure
-        = FormatLoadMessage(w.PrintFormat->LoadFromFile(LocalPath(formatPath)), formatPath);
+    const QString formatFailure = FormatLoadMessage(w.PrintFormat->LoadFromFile(formatPath), formatPath);
     if (!formatFailure.isEmpty()) {
         w.ShowPlainMessage(formatFailure);
         return Fail(w);
     }
-    w.FormatArgument = LocalPath(arguments[1]);
-    w.LoadedLayout = LocalPath(formatPath);
-    const QString dataFailure = DataOpenMessage(w.PrintData->Open(LocalPath(dataPath)), dataPath);
+    w.FormatArgument = arguments[1];
+    w.LoadedLayout = formatPath;
+    const QString dataFailure = DataOpenMessage(w.PrintData->Open(dataPath), dataPath);
     if (!dataFailure.isEmpty()) {
         w.ShowPlainMessage(dataFailure);
         return Fail(w);

@@ -3,7 +3,9 @@
 // files, printer paper, pagination, then printing every page and ending, or
 // showing page 1. Every failure shows one message and ends the program.
 #include <QString>
-#include <QStringList>
+#include <string>
+
+#include "shell/CommandLine.h"
 
 namespace quillet {
 
@@ -12,24 +14,25 @@ class TFrmPrintReview;
 // The run mode taken from the command line.
 struct RunMode {
     bool preferSaved = true; // a saved layout is used when it exists
-    bool print = false;      // print every page, then end
-    bool onlyView = false;   // printing refused
+    bool print = false; // print every page, then end
+    bool onlyView = false; // printing refused
 };
 
 // The mode word is taken only when exactly three arguments are given; its
 // ASCII letter case does not matter; unknown words preview.
-RunMode ModeFromArguments(const QStringList& arguments);
-// Base name of a format file: its file name without the part from the last ".".
-QString FormatBaseName(const QString& formatPath);
-// What a failed load of the format file says; empty on success.
-QString FormatLoadMessage(int result, const QString& path);
+RunMode ModeFromArguments(const CommandArguments& arguments);
+// Base name of a format file: its file name without the part from the last
+// ".", in the bytes of the path.
+std::string FormatBaseName(const std::string& formatPath);
+// What a failed load of the format file at path (bytes) says; empty on success.
+QString FormatLoadMessage(int result, const std::string& path);
 // What a failed opening of the data file says; empty on success. An input or
 // output error has no message of its own.
-QString DataOpenMessage(int result, const QString& path);
+QString DataOpenMessage(int result, const std::string& path);
 // True when messages are answered without a person (QUILLET_NONINTERACTIVE=1).
 bool Unattended();
 
 // arguments: the command-line arguments without the program name.
-void RunStartup(TFrmPrintReview& window, const QStringList& arguments);
+void RunStartup(TFrmPrintReview& window, const CommandArguments& arguments);
 
 } // namespace quillet

@@ -11,6 +11,7 @@
 #include "platform/qt/QtMessageService.h"
 #include "platform/qt/QtPrinterHost.h"
 #include "platform/qt/QtShell.h"
+#include "platform/qt/ToolkitMessages.h"
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
 #include "shell/CommandLine.h"
@@ -27,9 +28,14 @@ int main(int argc, char* argv[])
     // Ctrl+C, a closed terminal or a kill in the middle of a write leave no
     // half-written file behind.
     RemoveTemporariesOnSignals();
+    const bool writesPdf = early.pdf || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
-    if ((early.pdf || !early.valid) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // Whoever reads the error output of an unattended run reads our messages
+    // there, and only ours.
+    if (writesPdf || QtMessageService::Unattended())
+        RouteToolkitMessages();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
     InstallFontSubstitutions();
@@ -40,8 +46,10 @@ int main(int argc, char* argv[])
     if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
 
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // The arguments as given, the toolkit's own options taken out by the
+    // application object: file names never pass through the toolkit's
+    // strings, which would lose names that are not in UTF-8.
+    CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
     if (options.pdf || !options.valid)
         return ExportPdf(options.pdfPath, arguments);

@@ -247,6 +247,14 @@ void AppendCell(std::string& out, std::string_view gbk)
     out.append(kCellSize - 1 - n, '\0');
 }
 
+std::uint64_t ExampleCellOffset(int index, int column)
+{
+    // Each block's ledger lines are followed by its empty foot rows.
+    const std::uint64_t row = static_cast<std::uint64_t>(index)
+        + static_cast<std::uint64_t>(index / kExampleDataRowsPerBlock) * kExampleFootRows;
+    return kDataHeadSize + (row * kExampleColumns + static_cast<std::uint64_t>(column - 1)) * kCellSize;
+}
+
 bool WriteExampleData(const std::string& path, int rows)
 {
     // Written beside the target and renamed over it, so a reader never sees

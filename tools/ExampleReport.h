@@ -4,6 +4,7 @@
 // example, the tests and the benchmark all see the same report and no binary
 // file has to be kept in the repository.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,11 @@ void AppendCell(std::string& out, std::string_view gbk);
 // subtotal and total rows at the bottom of each block lie over. A negative
 // count writes no lines. False when the file could not be written.
 bool WriteExampleData(const std::string& path, int rows);
+
+// Where cell `column` (from 1) of ledger line `index` (from 0) starts in a
+// data file WriteExampleData wrote: 201 bytes a cell, so that a test can
+// put a text of its own there.
+std::uint64_t ExampleCellOffset(int index, int column);
 
 // Writes example.fmt (A4 portrait) and example.dat into folder, creating the
 // folder when it is missing. False when anything could not be written.

@@ -328,6 +328,40 @@ TEST_F(Pages, AFailingPageAbortsItsJobAndStopsThere)
     EXPECT_EQ(rig.buffer.TableTop, top);
 }
 
+TEST_F(Pages, ABadNumberSaysOnWhichPageRowAndColumnItLies)
+{
+    // A word in the numeric second column of the fifth block stops a run with the cell's place: page 5 with
+    // one block a sheet, the second block of page 2 with three; the message itself stays as it was.
+    struct Case {
+        bool multiTables;
+        CellPlace place;
+        const char* text;
+    } cases[] = {
+        { false, { 5, 1, 1, 2, 2 }, "（第5页第2行第2列）" },
+        { true, { 2, 2, 3, 2, 2 }, "（第2页第2个表格第2行第2列）" },
+    };
+    for (const Case& c : cases) {
+        Build(c.multiTables);
+        SimpleTable(rig.format, 2, 2, 1, 20, 29);
+        rig.format.ColDecimals[2] = 0;
+        std::vector<std::string> cells;
+        for (int i = 1; i <= 7; ++i)
+            cells.insert(cells.end(), { "b" + std::to_string(i), i == 5 ? "x" : std::to_string(i) });
+        rig.UseCells(cells);
+        try {
+            rig.buffer.PrintPages(1, rig.buffer.PageCount);
+            ADD_FAILURE() << "no error";
+        } catch (const EngineError& e) {
+            EXPECT_STREQ(e.what(), "“x”不是有效的数值");
+            ASSERT_TRUE(e.Place().has_value());
+            EXPECT_EQ(*e.Place(), c.place);
+            EXPECT_EQ(MessageWithPlace(e), std::string("“x”不是有效的数值") + c.text);
+        }
+    }
+    EXPECT_FALSE(EngineError("无法开始打印作业").Place().has_value());
+    EXPECT_EQ(MessageWithPlace(EngineError("无法开始打印作业")), "无法开始打印作业");
+}
+
 TEST_F(Pages, PrintingSystemFailuresAreReported)
 {
     // A job that cannot start, or cannot finish, ends printing with an error at that page.

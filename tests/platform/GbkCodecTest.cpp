@@ -52,6 +52,28 @@ TEST(GbkCodec, BadBytesBecomeReplacementCharacters)
         EXPECT_EQ(GbkToUtf8(c.gbk), c.utf8) << c.name;
 }
 
+// A path is shown name by name: UTF-8 names as they are, the others decoded as GBK.
+TEST(GbkCodec, FileNamesShowAsUtf8ElseGbk)
+{
+    struct Case {
+        const char* name;
+        std::string path;
+        std::string shown;
+    } cases[] = {
+        { "UTF-8 path", "/home/张三/报表.dat", "/home/张三/报表.dat" },
+        { "GBK name in a UTF-8 folder", "/home/张三/\xC9\xCF\xBA\xA3.dat", "/home/张三/上海.dat" },
+        { "GBK folder and name", "/\xC9\xCF\xBA\xA3/\xB1\xA8\xB1\xED.fmt", "/上海/报表.fmt" },
+        { "UTF-8 cut off at the end is read as GBK", "ok/\xE4\xB8", "ok/涓" },
+        { "trailing slash", "/tmp/", "/tmp/" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FileNameToUtf8(c.path), c.shown) << c.name;
+    // Only well-formed UTF-8 counts: no overlong forms, surrogates or code points past U+10FFFF.
+    EXPECT_TRUE(IsUtf8("\xF4\x8F\xBF\xBF"));
+    for (const char* bad : { "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC9\xCF" })
+        EXPECT_FALSE(IsUtf8(bad)) << bad;
+}
+
 // Characters GBK cannot hold turn into "?" without losing their neighbours.
 TEST(GbkCodec, UnencodableCharactersBecomeQuestionMarks)
 {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <cstdlib>
 #include <string>
@@ -10,6 +14,8 @@
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/ToolkitMessages.h"
 
 namespace quillet {
 namespace {
@@ -110,6 +116,59 @@ TEST(QtMessageService, UnattendedAnswersSafeDefault)
     EXPECT_EQ(question, MessageResult::No);
     EXPECT_EQ(note, MessageResult::Ok);
     EXPECT_EQ(err, "提示: 是否保存? 现在\n打印预览窗体: 没有安装打印机\n");
+}
+
+// A document reaches the desktop through xdg-open; when it cannot open it (no handler, a failing one) or
+// there is no xdg-open at all, the caller hears that it stayed unopened, once.
+TEST(QtShell, DocumentsTheDesktopCannotOpenAreReported)
+{
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    const QByteArray path = qgetenv("PATH");
+    struct Case {
+        const char* name;
+        const char* opener; // the body of the xdg-open script; none: no xdg-open
+        bool unopened;
+    } cases[] = {
+        { "handler found", "exit 0", false },
+        { "no handler", "echo 'xdg-open: no method available' >&2; exit 3", true },
+        { "the handler fails", "exit 4", true },
+        { "no xdg-open", nullptr, true },
+    };
+    for (const Case& c : cases) {
+        QFile::remove(bin.filePath(QStringLiteral("xdg-open")));
+        if (c.opener) {
+            QFile script(bin.filePath(QStringLiteral("xdg-open")));
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QByteArray("#!/bin/sh\n") + c.opener + "\n");
+            script.close();
+            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        // Without xdg-open nothing else may be found either: the toolkit then says false on its own.
+        qputenv("PATH", c.opener ? bin.path().toUtf8() + ':' + path : bin.path().toUtf8());
+        QtShell shell;
+        int unopened = 0;
+        shell.OpenDocument("/nowhere/Quillet.html", [&unopened] { ++unopened; });
+        qputenv("PATH", path);
+        if (c.unopened)
+            EXPECT_TRUE(QTest::qWaitFor([&unopened] { return unopened > 0; }, 5000)) << c.name;
+        else
+            QTest::qWait(1000);
+        QTest::qWait(100);
+        EXPECT_EQ(unopened, c.unopened ? 1 : 0) << c.name;
+    }
+}
+
+// A fatal message is the last word of a crash: routed or not, it reaches the error output.
+TEST(ToolkitMessagesDeathTest, FatalMessagesStillShow)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            RouteToolkitMessages();
+            qFatal("painter state lost");
+        },
+        "painter state lost");
 }
 
 } // namespace

@@ -301,7 +301,7 @@ TEST_F(PreviewWindowTest, SavedLayoutIsPreferredUnlessNotDef)
 
     TFrmPrintReview& preferred = Start({ DataPath(), FormatPath(), QStringLiteral("OnlyView") });
     EXPECT_EQ(preferred.PrintFormat->MarginLeft, 17);
-    EXPECT_EQ(preferred.SavedFormatPath, saved);
+    EXPECT_EQ(preferred.SavedFormatPath, LocalPath(saved));
 
     TFrmPrintReview& ignored = Start({ DataPath(), FormatPath(), QStringLiteral("notdef") });
     EXPECT_NE(ignored.PrintFormat->MarginLeft, 17);
@@ -332,20 +332,21 @@ TEST_F(PreviewWindowTest, ScreenshotsWhenAsked)
     w.grab().save(dir + QStringLiteral("/window-50-print50-xp.png"));
 }
 
-// Mode words and base names follow the command-line rules.
+// Mode words and base names follow the command-line rules, base names in the bytes of the path.
 TEST(StartupRules, ModeWordsAndBaseNames)
 {
-    const QString d = QStringLiteral("a.dat"), f = QStringLiteral("b.fmt");
-    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("print") }).print);
-    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("print") }).preferSaved);
-    EXPECT_FALSE(ModeFromArguments({ d, f, QStringLiteral("NOTDEFPRINT") }).preferSaved);
-    EXPECT_TRUE(ModeFromArguments({ d, f, QStringLiteral("NotDefOnlyView") }).onlyView);
-    EXPECT_FALSE(ModeFromArguments({ d, f, QStringLiteral("Print"), QStringLiteral("x") }).print);
-    const RunMode other = ModeFromArguments({ d, f, QStringLiteral("Printer") });
+    const std::string d = "a.dat", f = "b.fmt";
+    EXPECT_TRUE(ModeFromArguments({ d, f, "print" }).print);
+    EXPECT_TRUE(ModeFromArguments({ d, f, "print" }).preferSaved);
+    EXPECT_FALSE(ModeFromArguments({ d, f, "NOTDEFPRINT" }).preferSaved);
+    EXPECT_TRUE(ModeFromArguments({ d, f, "NotDefOnlyView" }).onlyView);
+    EXPECT_FALSE(ModeFromArguments({ d, f, "Print", "x" }).print);
+    const RunMode other = ModeFromArguments({ d, f, "Printer" });
     EXPECT_TRUE(other.preferSaved);
     EXPECT_FALSE(other.print || other.onlyView);
-    EXPECT_EQ(FormatBaseName(QStringLiteral("/x/y/sales.2024.fmt")), QStringLiteral("sales.2024"));
-    EXPECT_EQ(FormatBaseName(QStringLiteral("/x.d/plain")), QStringLiteral("plain"));
+    EXPECT_EQ(FormatBaseName("/x/y/sales.2024.fmt"), "sales.2024");
+    EXPECT_EQ(FormatBaseName("/x.d/plain"), "plain");
+    EXPECT_EQ(FormatBaseName("/x/\xC9\xCF\xBA\xA3.fmt"), "\xC9\xCF\xBA\xA3");
 }
 
 } // namespace

@@ -2,12 +2,17 @@
 // program's commands written out here by hand, and hints reaching the status bar.
 #include <QAction>
 #include <QEnterEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "preview/HelpWindow.h"
 #include "tests/preview/WindowFixture.h"
 
 namespace quillet::testing {
@@ -211,6 +216,60 @@ TEST_F(ReviewCommandsTest, HelpMailHomePageAndClose)
     w.ActionClose->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(messages_.shown.empty());
+}
+
+// On a desktop that cannot show the manual (no browser), F1 shows it in the program's own window: titled as
+// the manual (or saying it is missing), its links moving within it, the home page handed to the desktop, Esc
+// closing it, F1 again bringing the same window back.
+TEST_F(ReviewCommandsTest, ManualInTheProgramsOwnWindowWithoutABrowser)
+{
+    TFrmPrintReview& w = Open();
+    shell_.showsDocuments = false;
+    // The program's folder without its manual: the window says so.
+    QTemporaryDir folder;
+    w.ExePath = folder.path() + QStringLiteral("/");
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_NE(w.HelpWindow, nullptr);
+    THelpWindow& help = *w.HelpWindow;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    EXPECT_EQ(help.windowTitle(), QStringLiteral("Quillet 使用手册"));
+    EXPECT_TRUE(help.Browser->toPlainText().startsWith(QStringLiteral("找不到使用手册：") + folder.path()));
+
+    const QString manual = folder.filePath(QStringLiteral("Quillet.html"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_TEST_SOURCE_DIR "/../../doc/Quillet.html"), manual));
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(help.windowTitle(), QStringLiteral("Quillet 打印预览 使用手册"));
+    EXPECT_EQ(help.Browser->source(), QUrl::fromLocalFile(manual));
+    EXPECT_TRUE(help.Browser->toPlainText().contains(QStringLiteral("运行方式")));
+
+    Q_EMIT help.Browser->anchorClicked(QUrl(QStringLiteral("#modes")));
+    EXPECT_EQ(help.Browser->source().fragment(), QStringLiteral("modes"));
+    EXPECT_TRUE(help.Browser->isBackwardAvailable());
+    Q_EMIT help.Browser->anchorClicked(QUrl(QStringLiteral("https://quillet.org/")));
+    EXPECT_EQ(shell_.opened.back(), "https://quillet.org/");
+    EXPECT_EQ(help.Browser->source().fragment(), QStringLiteral("modes"));
+
+    QTest::keyClick(help.Browser, Qt::Key_Escape);
+    EXPECT_FALSE(help.isVisible());
+    EXPECT_TRUE(w.isVisible());
+    w.ActionHelp->trigger();
+    EXPECT_EQ(w.HelpWindow, &help);
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_TRUE(messages_.shown.empty());
+
+    // It keeps no run alive: closing the preview window ends the program.
+    QSignalSpy last(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, &w, &QWidget::close);
+    QTimer::singleShot(5000, qApp, &QCoreApplication::quit); // a stuck run ends all the same
+    QApplication::exec();
+    EXPECT_EQ(last.count(), 1);
+
+    // A desktop that shows it: no window of the program's own.
+    w.show();
+    shell_.showsDocuments = true;
+    help.close();
+    w.ActionHelp->trigger();
+    EXPECT_FALSE(help.isVisible());
 }
 
 } // namespace

@@ -72,7 +72,7 @@ std::vector<std::string> Texts(const FakeMessageService& m)
 TEST_F(ReviewFileCommandsTest, SaveAndDeleteTheLayout)
 {
     TFrmPrintReview& w = Open();
-    const QString saved = w.SavedFormatPath;
+    const QString saved = FromLocalPath(w.SavedFormatPath);
     w.PrintFormat->ColWidth[2] = 7;
     w.ActionSaveFormat->trigger();
     ASSERT_TRUE(QFile::exists(saved));
@@ -110,9 +110,9 @@ TEST_F(ReviewFileCommandsTest, FailedSaveKeepsTheOldLayout)
 {
     TFrmPrintReview& w = Open();
     w.ActionSaveFormat->trigger();
-    const QByteArray before = Bytes(w.SavedFormatPath);
+    const QByteArray before = Bytes(FromLocalPath(w.SavedFormatPath));
     ASSERT_FALSE(before.isEmpty());
-    const QString folder = QFileInfo(w.SavedFormatPath).absolutePath();
+    const QString folder = QFileInfo(FromLocalPath(w.SavedFormatPath)).absolutePath();
     {
         LockedFolder lock(folder);
         if (!lock.Locked())
@@ -124,14 +124,14 @@ TEST_F(ReviewFileCommandsTest, FailedSaveKeepsTheOldLayout)
         ASSERT_EQ(messages_.shown.size(), 1u);
         EXPECT_EQ(messages_.shown[0].text, "保存格式文件时出错!");
         EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
-        EXPECT_EQ(Bytes(w.SavedFormatPath), before);
+        EXPECT_EQ(Bytes(FromLocalPath(w.SavedFormatPath)), before);
         EXPECT_TRUE(static_cast<const TMyFormatRecord&>(*w.PrintFormat) == memory);
 
         messages_.answers.push_back(MessageResult::Yes);
         w.ActionDeleteFormat->trigger();
         ASSERT_EQ(messages_.shown.size(), 3u);
         EXPECT_EQ(messages_.shown[2].text, "删除保存的打印格式时出错!");
-        EXPECT_TRUE(QFile::exists(w.SavedFormatPath));
+        EXPECT_TRUE(QFile::exists(FromLocalPath(w.SavedFormatPath)));
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("example.PFD") });
 }
@@ -435,6 +435,30 @@ TEST_F(PageRunTest, ExportWritesEveryPageAsTheWindowLaysItOut)
         EXPECT_TRUE(texts[n - 1].contains(QStringLiteral("第%1页 共%2页").arg(n).arg(pages))) << n;
         EXPECT_TRUE(texts[n - 1].contains(QStringLiteral("三月明细/未保存"))) << n;
     }
+}
+
+// A word in a numeric column stops "导出PDF..." with the place of its cell
+// after the engine's words, and no file; turning to that page shows the
+// engine's words alone.
+TEST_F(PageRunTest, BadNumberInTheExportSaysWhereItLies)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    // Ledger line 61 is the fifth of page 3, row 7 of its table; column 5 holds the quantity.
+    QFile data(saved_.filePath(QStringLiteral("example.dat")));
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(data.seek(static_cast<qint64>(ExampleCellOffset(60, 5))));
+    ASSERT_EQ(data.write(QByteArray("\x01x", 2)), 2);
+    data.close();
+    answer_ = out_.filePath(QStringLiteral("ledger.pdf"));
+    w.ActionExportPdf->trigger();
+    EXPECT_EQ(
+        Texts(messages_), (std::vector<std::string> { "打印预览窗体|“x”不是有效的数值（第3页第7行第5列）" }));
+    EXPECT_TRUE(Files().isEmpty());
+
+    messages_.shown.clear();
+    w.ActionNextPage->trigger();
+    w.ActionNextPage->trigger();
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|“x”不是有效的数值" }));
 }
 
 // Cancel before page 3 writes nothing: no file when there was none, the old

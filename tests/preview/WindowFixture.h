@@ -15,6 +15,7 @@
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingShell.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "preview/ImageReview.h"
@@ -30,6 +31,15 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace quillet::testing {
+
+// Arguments as the program receives them: the file-system bytes of each.
+inline CommandArguments AsArguments(const QStringList& words)
+{
+    CommandArguments arguments;
+    for (const QString& word : words)
+        arguments.push_back(LocalPath(word));
+    return arguments;
+}
 
 class WindowFixture : public ::testing::Test {
 protected:
@@ -54,7 +64,7 @@ protected:
         window_.reset();
         window_ = std::make_unique<TFrmPrintReview>(
             PlatformServices { messages_, printers ? *printers : fakePrinters_, display_, bitmaps_, shell_ },
-            [arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
+            [arguments = AsArguments(arguments)](TFrmPrintReview& w) { RunStartup(w, arguments); });
         return *window_;
     }
 
@@ -65,7 +75,7 @@ protected:
         if (arguments.isEmpty())
             arguments = { DataPath(), FormatPath(), QStringLiteral("NotDef") };
         Start(arguments, printers);
-        window_->SavedFormatPath = saved_.filePath(QStringLiteral("Format/example.PFD"));
+        window_->SavedFormatPath = LocalPath(saved_.filePath(QStringLiteral("Format/example.PFD")));
         window_->SavedFormatFallback.clear();
         if (!window_->EndRequested()) {
             window_->resize(1000, 800);

@@ -1,7 +1,8 @@
 // The options before the normal arguments: which are taken, which are left
 // to the toolkit, which are unknown; and what --help and --version say.
-#include <QStringList>
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "platform/ProgramFiles.h"
 #include "shell/CommandLine.h"
@@ -9,9 +10,21 @@
 namespace quillet {
 namespace {
 
-QStringList Words(const char* line)
+CommandArguments Words(const char* line)
 {
-    return QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    CommandArguments words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+std::string Joined(const CommandArguments& words)
+{
+    std::string line;
+    for (const std::string& word : words)
+        line += (line.empty() ? "" : " ") + word;
+    return line;
 }
 
 // Each command line gives its options and leaves the data file, the format
@@ -46,15 +59,15 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
             "o.pdf", "" },
     };
     for (const Case& c : cases) {
-        QStringList arguments = Words(c.line);
+        CommandArguments arguments = Words(c.line);
         const StartOptions o = TakeStartOptions(arguments);
-        EXPECT_EQ(arguments.join(QLatin1Char(' ')).toStdString(), c.left) << c.line;
+        EXPECT_EQ(Joined(arguments), c.left) << c.line;
         EXPECT_EQ(o.pdf, c.pdf) << c.line;
         EXPECT_EQ(o.valid, c.valid) << c.line;
         EXPECT_EQ(o.help, c.help) << c.line;
         EXPECT_EQ(o.version, c.version) << c.line;
-        EXPECT_EQ(o.pdfPath.toStdString(), c.pdfPath) << c.line;
-        EXPECT_EQ(o.unknown.toStdString(), c.unknown) << c.line;
+        EXPECT_EQ(o.pdfPath, c.pdfPath) << c.line;
+        EXPECT_EQ(o.unknown, c.unknown) << c.line;
     }
 }
 

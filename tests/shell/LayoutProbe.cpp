@@ -32,12 +32,16 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication app(argc, argv);
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    CommandArguments arguments = ArgumentsOf(argc, argv);
     if (arguments.size() < 3)
         return 2;
-    const QString action = arguments.takeFirst();
-    const QString title = action == QStringLiteral("save") ? arguments.takeFirst() : QString();
+    const std::string action = arguments.front();
+    arguments.erase(arguments.begin());
+    std::string title;
+    if (action == "save") {
+        title = arguments.front();
+        arguments.erase(arguments.begin());
+    }
 
     FakeMessageService messages;
     messages.answers.push_back(MessageResult::Yes);
@@ -52,10 +56,10 @@ int main(int argc, char** argv)
         status = 3;
     } else {
         Line("loaded", GbkToUtf8(window.PrintFormat->Title.Text.Text()));
-        if (action == QStringLiteral("save")) {
-            window.PrintFormat->Title.Text.SetText(Utf8ToGbk(title.toStdString()));
+        if (action == "save") {
+            window.PrintFormat->Title.Text.SetText(Utf8ToGbk(title));
             window.ActionSaveFormatExecute();
-            Line("saved", window.SavedFormatPath.toStdString());
+            Line("saved", window.SavedFormatPath);
         } else {
             window.ActionDeleteFormatExecute();
         }
