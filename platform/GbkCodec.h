@@ -10,4 +10,9 @@ namespace quillet {
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 
+// True when GBK (code page 936) holds every character of the UTF-8 text, so
+// that it comes back unchanged from its GBK bytes. Characters only GB18030
+// has (Korean, emoji, many Latin letters with marks) are not held.
+bool GbkHolds(std::string_view utf8);
+
 } // namespace quillet
