@@ -91,6 +91,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wide_bench: cannot write %s\n", dataPath.c_str());
         return 1;
     }
+    if (keep) {
+        // The layout beside its data, for a run of the program itself.
+        TMyPrintFormat format;
+        BuildWideFormat(format, columns);
+        TMyPaperSpec a4Portrait { 9, 210, 290, 1 };
+        if (format.SaveToFile(temp.filePath(QStringLiteral("wide.fmt")).toStdString(), a4Portrait) != kFileOk)
+            return 1;
+    }
     std::printf("wide ledger: %d columns, %d rows, %d pages, data %.1f MB\n", columns, kRowsPerBlock, pages,
         QFileInfo(QString::fromStdString(dataPath)).size() / 1e6);
 

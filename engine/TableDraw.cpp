@@ -1,6 +1,7 @@
 // The table body of one block: frame, rules, data cells and merged cells, and
 // the text-in-a-rectangle primitive the decorations share.
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 #include "engine/BuffPaper.h"
@@ -36,6 +37,18 @@ int AlignedX(std::uint8_t align, int left, int right, int width)
     default:
         return left;
     }
+}
+
+// The pixels DrawCellText may touch for a text in the rectangle (mm): the
+// rectangle inset by 1 mm, except that the wrapped lines of a right-aligned
+// text start left of it when they are wider than the box.
+Rect TextReach(int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
+{
+    Rect reach { MmToPixels(left + 1, fx), MmToPixels(top + 1, fy), MmToPixels(right - 1, fx),
+        MmToPixels(bottom - 1, fy) };
+    if (item.Wrap == 1 && item.Align == 3)
+        reach.left = INT_MIN;
+    return reach;
 }
 
 std::string NotANumberMessage(std::string_view gbkText)
@@ -161,6 +174,9 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
     // bottom rows of a collapsed block sit between their own rules.
     const std::vector<int> h = BlockRowHeights();
 
+    // Cells beyond the sheet (a wide table runs off it) are only checked:
+    // a bad number still stops the page wherever it lies.
+    const Rect visible = canvas.VisibleRect();
     int y = y0;
     for (int r = 1; r <= f.Rows(); ++r) {
         const int top = y;
@@ -175,20 +191,19 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
             const int right = x + w[j];
             const TextString& cell = data_.Cells[j];
             if (!cell.Empty() && w[j] > 0) {
-                TMyTextItem item = f.ColItem[j];
-                std::string text = cell.Text();
-                if (f.ColDecimals[j] != kTextColumn) {
-                    double v = 0;
-                    if (!StrToFloatStrict(text, v))
-                        throw EngineError(NotANumberMessage(text));
-                    if (v < 0 && IsOn(f.NegativeRed)) {
+                const bool numeric = f.ColDecimals[j] != kTextColumn;
+                double v = 0;
+                if (numeric && !StrToFloatStrict(cell.View(), v))
+                    throw EngineError(NotANumberMessage(cell.View()));
+                if (TextReach(x, top, right, bottom, f.ColItem[j], fx, fy).Meets(visible)) {
+                    TMyTextItem item = f.ColItem[j];
+                    if (numeric && v < 0 && IsOn(f.NegativeRed)) {
                         item.FontColor = kRed;
                         v = -v;
                     }
-                    text = FormatNumber(f.ColDecimals[j], v);
+                    item.Text.SetText(numeric ? FormatNumber(f.ColDecimals[j], v) : cell.Text());
+                    DrawCellText(canvas, x, top, right, bottom, item, fx, fy);
                 }
-                item.Text.SetText(text);
-                DrawCellText(canvas, x, top, right, bottom, item, fx, fy);
             }
             x = right;
         }
@@ -252,9 +267,13 @@ void TMyBuffPaper::DrawMergedTexts(
         ~ClipReset() { canvas.ResetClip(); }
     } clipReset { canvas };
 
+    const Rect visible = canvas.VisibleRect();
     for (std::size_t k = 0; k < ranges.size(); ++k) {
         const MergedRange& range = ranges[k];
         const TMyMergedCell& m = f.MergedCells[range.slot];
+        // A range beyond the sheet shows nothing: its sum is not even read.
+        if (!TextReach(range.L, range.T, range.R, range.B, m.Item, fx, fy).Meets(visible))
+            continue;
         // A later slot blanks its range over this one's text.
         canvas.ResetClip();
         for (std::size_t later = k + 1; later < ranges.size(); ++later)
@@ -292,6 +311,8 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
 void TMyBuffPaper::DrawCellText(
     Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
 {
+    if (!TextReach(left, top, right, bottom, item, fx, fy).Meets(canvas.VisibleRect()))
+        return; // nothing of it can show: not even measured
     // 1 mm of air on every side of the text.
     const int l = MmToPixels(left + 1, fx);
     const int t = MmToPixels(top + 1, fy);

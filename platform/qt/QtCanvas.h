@@ -40,6 +40,9 @@ public:
     int DpiX() const override;
     int DpiY() const override;
     Rect ClipRect() const override;
+    // The picture; for a printer or PDF writer the whole sheet, which shows
+    // what lies on its margins too; seen through the painter's transform.
+    Rect VisibleRect() const override;
 
     void SetFont(std::string_view gbkName, int points, Color color) override;
     void SetFontSize(int points) override;
