@@ -39,16 +39,22 @@ int AlignedX(std::uint8_t align, int left, int right, int width)
     }
 }
 
-// The pixels DrawCellText may touch for a text in the rectangle (mm): the
-// rectangle inset by 1 mm, except that the wrapped lines of a right-aligned
-// text start left of it when they are wider than the box.
+// The pixels DrawCellText may touch for a text whose box, inset by 1 mm, is
+// `inset` in pixels: the box, except that the wrapped lines of a
+// right-aligned text start left of it when they are wider than the box.
+Rect TextReach(Rect inset, const TMyTextItem& item)
+{
+    if (item.Wrap == 1 && item.Align == 3)
+        inset.left = INT_MIN;
+    return inset;
+}
+
+// The same for a rectangle in millimetres.
 Rect TextReach(int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
 {
-    Rect reach { MmToPixels(left + 1, fx), MmToPixels(top + 1, fy), MmToPixels(right - 1, fx),
-        MmToPixels(bottom - 1, fy) };
-    if (item.Wrap == 1 && item.Align == 3)
-        reach.left = INT_MIN;
-    return reach;
+    return TextReach({ MmToPixels(left + 1, fx), MmToPixels(top + 1, fy), MmToPixels(right - 1, fx),
+                         MmToPixels(bottom - 1, fy) },
+        item);
 }
 
 std::string NotANumberMessage(std::string_view gbkText)
@@ -175,8 +181,14 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
     const std::vector<int> h = BlockRowHeights();
 
     // Cells beyond the sheet (a wide table runs off it) are only checked:
-    // a bad number still stops the page wherever it lies.
+    // a bad number still stops the page wherever it lies. The columns' text
+    // boxes in pixels are the same in every row.
     const Rect visible = canvas.VisibleRect();
+    std::vector<int> insetLeft(w.size()), insetRight(w.size());
+    for (int j = 1, x = x0; j <= cols; x += w[j], ++j) {
+        insetLeft[j] = MmToPixels(x + 1, fx);
+        insetRight[j] = MmToPixels(x + w[j] - 1, fx);
+    }
     int y = y0;
     for (int r = 1; r <= f.Rows(); ++r) {
         const int top = y;
@@ -184,6 +196,8 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
         y = bottom;
         if (h[r] <= 0)
             continue; // a hidden or collapsed row shows no cells
+        const int insetTop = MmToPixels(top + 1, fy);
+        const int insetBottom = MmToPixels(bottom - 1, fy);
         data_.ReadRow(CurrentBlock, r);
         const int available = std::min<int>(cols, static_cast<int>(data_.Cells.size()) - 1);
         int x = x0;
@@ -195,7 +209,8 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
                 double v = 0;
                 if (numeric && !StrToFloatStrict(cell.View(), v))
                     throw EngineError(NotANumberMessage(cell.View()));
-                if (TextReach(x, top, right, bottom, f.ColItem[j], fx, fy).Meets(visible)) {
+                const Rect inset { insetLeft[j], insetTop, insetRight[j], insetBottom };
+                if (TextReach(inset, f.ColItem[j]).Meets(visible)) {
                     TMyTextItem item = f.ColItem[j];
                     if (numeric && v < 0 && IsOn(f.NegativeRed)) {
                         item.FontColor = kRed;
@@ -311,13 +326,13 @@ void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, do
 void TMyBuffPaper::DrawCellText(
     Canvas& canvas, int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
 {
-    if (!TextReach(left, top, right, bottom, item, fx, fy).Meets(canvas.VisibleRect()))
-        return; // nothing of it can show: not even measured
     // 1 mm of air on every side of the text.
     const int l = MmToPixels(left + 1, fx);
     const int t = MmToPixels(top + 1, fy);
     const int r = MmToPixels(right - 1, fx);
     const int b = MmToPixels(bottom - 1, fy);
+    if (!TextReach({ l, t, r, b }, item).Meets(canvas.VisibleRect()))
+        return; // nothing of it can show: not even measured
     const int w = r - l;
     const int h = b - t;
 

@@ -157,6 +157,7 @@ void QtCanvas::End()
 {
     if (own_ && own_->isActive())
         own_->end();
+    visibleKnown_ = false; // the device may be resized now
 }
 
 QPainter* QtCanvas::Painter()
@@ -167,6 +168,7 @@ QPainter* QtCanvas::Painter()
             own_ = std::make_unique<QPainter>();
         if (!own_->isActive()) {
             // A picture of no size has no paint engine; drawing on it is a no-op.
+            visibleKnown_ = false; // the new painter may bring a transform
             if (device_->width() <= 0 || device_->height() <= 0 || !own_->begin(device_))
                 return nullptr;
         }
@@ -237,6 +239,17 @@ Rect QtCanvas::ClipRect() const
 }
 
 Rect QtCanvas::VisibleRect() const
+{
+    // The own painter keeps its device and transform until it ends; a
+    // borrowed one may change them between calls.
+    if (!borrowed_ && visibleKnown_)
+        return visible_;
+    visible_ = FindVisibleRect();
+    visibleKnown_ = !borrowed_;
+    return visible_;
+}
+
+Rect QtCanvas::FindVisibleRect() const
 {
     constexpr int kFar = 1 << 28;
     QRect area(0, 0, device_->width(), device_->height());

@@ -100,6 +100,7 @@ private:
     Reach ReachOf(const QRect& bounds) const;
 
     QPainter* Painter();
+    Rect FindVisibleRect() const;
     void UpdateFontPixels();
     void DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1);
     // Pixels `piece` of a solid line along an axis, drawn as a line of its own.
@@ -129,6 +130,9 @@ private:
     QColor brushColor_ { Qt::white };
     Point pen_;
     std::vector<QRect> excluded_;
+    // VisibleRect of the own painter's device, until the painter ends.
+    mutable Rect visible_;
+    mutable bool visibleKnown_ = false;
 
     // Changes with every font change; the caches below belong to one value.
     int fontGeneration_ = 0;
