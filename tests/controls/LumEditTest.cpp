@@ -3,7 +3,7 @@
 // box does not look hot while another flat edit box has the focus.
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QKeyEvent>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -123,10 +123,10 @@ TEST(LumEdit, HeightFollowsFont)
     }
 }
 
-// A box for layout texts refuses, with a beep each, every character GBK
-// cannot hold, whether typed one by one, committed by an input method or
-// pasted; the characters around it arrive, and a text the program put in the
-// box with undecodable bytes (shown as U+FFFD) can still be edited.
+// A box for layout texts refuses, with a beep each, what GBK cannot hold,
+// whether committed by an input method or pasted (typing is the dialogs'
+// test); a text the program put in with undecodable bytes (shown as U+FFFD)
+// can still be edited.
 TEST(LumEdit, GbkOnlyRefusesWhatGbkCannotHold)
 {
     int beeps = 0;
@@ -134,28 +134,8 @@ TEST(LumEdit, GbkOnlyRefusesWhatGbkCannotHold)
     struct Reset {
         ~Reset() { SetBeepHook({}); }
     } reset;
-
     TLumEdit edit;
     edit.SetGbkOnly(true);
-    ShowActive(edit);
-    edit.setFocus();
-
-    struct Case {
-        const char* what;
-        std::function<void()> input;
-        QString text;
-        int beeps;
-    };
-    // Keys carrying the characters, as a keyboard layout sends them.
-    auto type = [&edit](const QString& text) {
-        for (char32_t c : text.toUcs4()) {
-            const QString one = QString::fromUcs4(&c, 1);
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, one);
-            QApplication::sendEvent(&edit, &press);
-            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, one);
-            QApplication::sendEvent(&edit, &release);
-        }
-    };
     auto commit = [&edit](const QString& text) {
         QInputMethodEvent event;
         event.setCommitString(text);
@@ -165,38 +145,30 @@ TEST(LumEdit, GbkOnlyRefusesWhatGbkCannotHold)
         QGuiApplication::clipboard()->setText(text);
         edit.paste();
     };
+    struct Case {
+        std::function<void()> input;
+        QString text;
+        int beeps;
+    };
     const Case cases[] = {
-        { "typed Chinese and Latin", [&] { type(QStringLiteral("报表ab")); }, QStringLiteral("报表ab"), 0 },
-        { "typed umlaut", [&] { type(QStringLiteral("xÄy")); }, QStringLiteral("xy"), 1 },
-        { "typed Korean", [&] { type(QStringLiteral("한")); }, QString(), 1 },
-        { "input method emoji", [&] { commit(QStringLiteral("😀")); }, QString(), 1 },
-        { "input method Chinese", [&] { commit(QStringLiteral("公司")); }, QStringLiteral("公司"), 0 },
-        { "pasted mixed text", [&] { paste(QStringLiteral("销售Ä")); }, QString(), 1 },
-        { "pasted GBK text", [&] { paste(QStringLiteral("销售·一")); }, QStringLiteral("销售·一"), 0 },
+        { [&] { commit(QStringLiteral("😀")); }, QString(), 1 },
+        { [&] { commit(QStringLiteral("公司")); }, QStringLiteral("公司"), 0 },
+        { [&] { paste(QStringLiteral("销售Ä")); }, QString(), 1 },
+        { [&] { paste(QStringLiteral("销售·一")); }, QStringLiteral("销售·一"), 0 },
     };
     for (const Case& c : cases) {
         edit.clear();
         beeps = 0;
         c.input();
-        EXPECT_EQ(edit.text(), c.text) << c.what;
-        EXPECT_EQ(beeps, c.beeps) << c.what;
+        EXPECT_EQ(edit.text(), c.text);
+        EXPECT_EQ(beeps, c.beeps);
     }
 
     const QString loaded = QStringLiteral("坏") + QChar(QChar::ReplacementCharacter);
     edit.setText(loaded);
     edit.end(false);
-    beeps = 0;
-    type(QStringLiteral("表"));
+    commit(QStringLiteral("表"));
     EXPECT_EQ(edit.text(), loaded + QStringLiteral("表"));
-    type(QStringLiteral("Ä"));
-    EXPECT_EQ(edit.text(), loaded + QStringLiteral("表"));
-    EXPECT_EQ(beeps, 1);
-
-    // A plain box takes anything.
-    edit.SetGbkOnly(false);
-    edit.clear();
-    type(QStringLiteral("Ä"));
-    EXPECT_EQ(edit.text(), QStringLiteral("Ä"));
 }
 
 } // namespace

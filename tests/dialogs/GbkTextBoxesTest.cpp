@@ -4,9 +4,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
 #include "controls/Beep.h"
 #include "controls/LumButton.h"
 #include "controls/LumEdit.h"
@@ -19,78 +16,55 @@
 namespace quillet::test {
 namespace {
 
-// One box of one dialog and the layout text it writes.
-struct TextBox {
-    const char* name;
-    std::function<std::unique_ptr<QDialog>(const DialogContext&)> make;
-    std::function<TLumEdit*(QDialog&)> box;
-    std::function<TMyTextItem&(TMyFormatRecord&)> item;
-    std::function<TLumButton*(QDialog&)> ok;
-};
-
-template <class D> std::function<TLumButton*(QDialog&)> OkOf()
-{
-    return [](QDialog& d) { return static_cast<D&>(d).LumButton1; };
-}
-
-// The user types Latin, Korean, an emoji and an umlaut among Chinese into
-// each box; only the Chinese and Latin arrive, one beep per refused character.
-TEST(GbkTextBoxesTest, LayoutTextBoxesStoreWhatTheyShow)
+// Types Chinese, an umlaut, Korean and Latin into the box, one key a
+// character as a keyboard layout sends them, and confirms the dialog.
+int TypeAndConfirm(TLumEdit& edit, TLumButton& ok)
 {
     int beeps = 0;
     SetBeepHook([&beeps] { ++beeps; });
-    struct Reset {
-        ~Reset() { SetBeepHook({}); }
-    } reset;
-
-    const auto lines = [](auto edit, auto items, int i) {
-        return std::pair {
-            std::function<TLumEdit*(QDialog&)>(
-                [edit](QDialog& d) { return static_cast<TPageLinesDialog&>(d).*edit; }),
-            std::function<TMyTextItem&(TMyFormatRecord&)>(
-                [items, i](TMyFormatRecord& f) -> TMyTextItem& { return (f.*items)[i]; }),
-        };
-    };
-    std::vector<TextBox> boxes = {
-        { "title", [](const DialogContext& c) { return std::make_unique<TFrmSetTitle>(c); },
-            [](QDialog& d) { return static_cast<TFrmSetTitle&>(d).Edit_Title; },
-            [](TMyFormatRecord& f) -> TMyTextItem& { return f.Title; }, OkOf<TFrmSetTitle>() },
-        { "company", [](const DialogContext& c) { return std::make_unique<TFrmSetCompany>(c); },
-            [](QDialog& d) {
-                TLumEdit* e = static_cast<TFrmSetCompany&>(d).Edit_Company;
-                e->setEnabled(true);
-                return e;
-            },
-            [](TMyFormatRecord& f) -> TMyTextItem& { return f.Company; }, OkOf<TFrmSetCompany>() },
-    };
-    TLumEdit* TPageLinesDialog::*const edits[]
-        = { &TPageLinesDialog::EditStr1, &TPageLinesDialog::EditStr2, &TPageLinesDialog::EditStr3 };
-    for (int i = 1; i <= kHeadFootLines; ++i) {
-        auto [headBox, headItem] = lines(edits[i - 1], &TMyFormatRecord::Head, i);
-        boxes.push_back({ "head", [](const DialogContext& c) { return std::make_unique<TFrmSetPageHead>(c); },
-            headBox, headItem, OkOf<TPageLinesDialog>() });
-        auto [footBox, footItem] = lines(edits[i - 1], &TMyFormatRecord::Foot, i);
-        boxes.push_back({ "foot", [](const DialogContext& c) { return std::make_unique<TFrmSetPageFoot>(c); },
-            footBox, footItem, OkOf<TPageLinesDialog>() });
+    edit.setEnabled(true); // the company box opens locked
+    edit.clear();
+    for (char32_t c : QStringLiteral("销售Ä한ab").toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(&edit, &press);
     }
+    SetBeepHook({});
+    EXPECT_EQ(edit.text(), QStringLiteral("销售ab"));
+    QTest::mouseClick(&ok, Qt::LeftButton);
+    return beeps;
+}
 
-    for (const TextBox& b : boxes) {
+// The title, company, three page-head and three page-foot boxes each take
+// only the Chinese and Latin, beep twice and store them in the layout.
+TEST(GbkTextBoxesTest, LayoutTextBoxesStoreWhatTheyShow)
+{
+    const std::string stored = Gbk("销售ab");
+    {
         ExampleDialogRig rig;
-        std::unique_ptr<QDialog> dialog = b.make(rig.Context());
-        dialog->show();
-        TLumEdit* edit = b.box(*dialog);
-        edit->clear();
-        beeps = 0;
-        // Keys carrying the characters, as a keyboard layout sends them.
-        for (char32_t c : QStringLiteral("销售Ä한ab").toUcs4()) {
-            const QString one = QString::fromUcs4(&c, 1);
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, one);
-            QApplication::sendEvent(edit, &press);
+        TFrmSetTitle d(rig.Context());
+        d.show();
+        EXPECT_EQ(TypeAndConfirm(*d.Edit_Title, *d.LumButton1), 2);
+        EXPECT_EQ(rig.format.Title.Text.Text(), stored);
+    }
+    {
+        ExampleDialogRig rig;
+        TFrmSetCompany d(rig.Context());
+        d.show();
+        EXPECT_EQ(TypeAndConfirm(*d.Edit_Company, *d.LumButton1), 2);
+        EXPECT_EQ(rig.format.Company.Text.Text(), stored);
+    }
+    for (int i = 1; i <= kHeadFootLines; ++i) {
+        ExampleDialogRig rig;
+        TFrmSetPageHead head(rig.Context());
+        TFrmSetPageFoot foot(rig.Context());
+        for (TPageLinesDialog* d :
+            { static_cast<TPageLinesDialog*>(&head), static_cast<TPageLinesDialog*>(&foot) }) {
+            d->show();
+            TLumEdit* edits[] = { d->EditStr1, d->EditStr2, d->EditStr3 };
+            EXPECT_EQ(TypeAndConfirm(*edits[i - 1], *d->LumButton1), 2) << i;
         }
-        EXPECT_EQ(edit->text(), QStringLiteral("销售ab")) << b.name;
-        EXPECT_EQ(beeps, 2) << b.name;
-        QTest::mouseClick(b.ok(*dialog), Qt::LeftButton);
-        EXPECT_EQ(b.item(rig.format).Text.Text(), Gbk("销售ab")) << b.name;
+        EXPECT_EQ(rig.format.Head[i].Text.Text(), stored) << i;
+        EXPECT_EQ(rig.format.Foot[i].Text.Text(), stored) << i;
     }
 }
 

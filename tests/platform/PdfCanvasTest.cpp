@@ -205,38 +205,15 @@ TEST_F(PdfCanvasTest, DrawingOffTheSheetIsDropped)
             false },
         { "text on the top margin", [](Canvas& c) { c.TextOut(5, -9, "x"); }, true },
         { "text below the sheet", [](Canvas& c) { c.TextOut(5, 900, "x"); }, false },
-        { "long text left of the sheet", [](Canvas& c) { c.TextOut(-100000, 5, std::string(40, 'W')); },
-            false },
-        { "text box right of the sheet",
+        { "long text left of it", [](Canvas& c) { c.TextOut(-100000, 5, std::string(40, 'W')); }, false },
+        { "text box right of it",
             [](Canvas& c) {
                 c.TextRect({ 700, 5, 800, 30 }, 700, 5, "x");
             },
             false },
-        { "rule across the sheet",
-            [](Canvas& c) {
-                c.MoveTo(-5000, 40);
-                c.LineTo(5000, 40);
-            },
-            true },
-        { "rule right of the sheet",
-            [](Canvas& c) {
-                c.MoveTo(700, 0);
-                c.LineTo(700, 500);
-            },
-            false },
-        { "dotted rule below the sheet",
-            [](Canvas& c) {
-                c.SetPen(PenStyle::Dot, 1, kBlack);
-                c.MoveTo(0, 900);
-                c.LineTo(500, 900);
-            },
-            false },
-        { "slanted line above the sheet",
-            [](Canvas& c) {
-                c.MoveTo(0, -300);
-                c.LineTo(500, -200);
-            },
-            false },
+        { "rule across the sheet", [](Canvas& c) { c.MoveTo(-5000, 40), c.LineTo(5000, 40); }, true },
+        { "rule right of the sheet", [](Canvas& c) { c.MoveTo(700, 0), c.LineTo(700, 500); }, false },
+        { "slanted line above it", [](Canvas& c) { c.MoveTo(0, -300), c.LineTo(500, -200); }, false },
         { "rectangle below the sheet",
             [](Canvas& c) {
                 c.Rectangle({ 10, 850, 60, 900 });
