@@ -86,4 +86,45 @@ inline void BuildBenchFormat(TMyPrintFormat& f)
     m[15].Item.Text.SetText("\xB1\xB8\xD7\xA2"); // 备注
 }
 
+// The bench ledger widened to `columns` columns (at most kMaxCols), its
+// eight columns repeated across: an A4 sheet shows the first few, the rest
+// runs off it.
+inline void BuildWideFormat(TMyPrintFormat& f, int columns)
+{
+    BuildBenchFormat(f);
+    columns = std::clamp(columns, kColumns, kMaxCols);
+    f.ColCount = static_cast<decltype(f.ColCount)>(columns);
+    for (int c = kColumns + 1; c <= columns; ++c) {
+        const int like = (c - 1) % kColumns + 1;
+        f.ColWidth[c] = f.ColWidth[like];
+        f.ColDecimals[c] = f.ColDecimals[like];
+        f.ColItem[c] = f.ColItem[like];
+        if (c < columns)
+            f.ColLine[c] = f.ColLine[like];
+    }
+}
+
+// A data file of `blocks` full blocks of the wide ledger: each row the eight
+// cells of a ledger line repeated across `columns` columns.
+inline bool WriteWideData(const std::string& path, int blocks, int columns)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string bytes = DataFileHead(ExampleHeadFootTexts());
+    int line = 0;
+    for (int b = 0; b < blocks && out; ++b) {
+        for (int r = 0; r < kLinesPerBlock + kFootRows; ++r) {
+            std::vector<std::string> cells(kColumns);
+            if (r < kLinesPerBlock) {
+                cells = ExampleRowCells(line++);
+                cells.push_back(line % 7 == 0 ? "\xB2\xB9\xB5\xA5" : ""); // 补单
+            }
+            for (int c = 0; c < columns; ++c)
+                AppendCell(bytes, cells[static_cast<std::size_t>(c % kColumns)]);
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.clear();
+    }
+    return static_cast<bool>(out);
+}
+
 } // namespace quillet

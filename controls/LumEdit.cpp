@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QValidator>
 
+#include "controls/Beep.h"
 #include "controls/SystemColors.h"
+#include "platform/GbkCodec.h"
 
 namespace quillet {
 
@@ -11,6 +14,20 @@ namespace {
 
 // The line along the outer left and top edges of a hot box.
 const QColor kHotLine(21, 0, 0);
+
+// Refuses a text with a character that GBK cannot hold. The replacement
+// character stands for stored bytes that did not decode; it is let through so
+// that a text loaded with such bytes can still be edited.
+class GbkValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        QString held = input;
+        held.remove(QChar::ReplacementCharacter);
+        return GbkHolds(held.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 } // namespace
 
@@ -34,6 +51,22 @@ TLumEdit::TLumEdit(QWidget* parent)
 TLumEdit::~TLumEdit()
 {
     disconnect(focusWatch_);
+}
+
+void TLumEdit::SetGbkOnly(bool on)
+{
+    if (on == gbkOnly_)
+        return;
+    gbkOnly_ = on;
+    if (on) {
+        // The box undoes a refused change and says so; the beep tells the user.
+        setValidator(new GbkValidator(this));
+        rejectBeep_ = connect(this, &QLineEdit::inputRejected, this, [] { Beep(); });
+    } else {
+        QObject::disconnect(rejectBeep_);
+        delete validator();
+        setValidator(nullptr);
+    }
 }
 
 bool TLumEdit::Hot() const

@@ -19,6 +19,11 @@ public:
     // over it and no other flat edit box has the focus.
     bool Hot() const;
 
+    // Refuses, with the beep, every character GBK cannot hold as it is typed,
+    // pasted or dropped, so the box only ever shows what a layout can store.
+    void SetGbkOnly(bool on);
+    bool GbkOnly() const { return gbkOnly_; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -36,7 +41,9 @@ private:
     void FollowEnabled();
 
     bool hover_ = false;
+    bool gbkOnly_ = false;
     QMetaObject::Connection focusWatch_;
+    QMetaObject::Connection rejectBeep_;
 };
 
 } // namespace quillet

@@ -28,6 +28,7 @@ TPageLinesDialog::TPageLinesDialog(const DialogContext& context, const Fields& f
         label->setGeometry(12, 18, 40, 14);
         Line& line = lines_[i];
         line.edit = new TLumEdit(sheet);
+        line.edit->SetGbkOnly(true); // the layout stores GBK
         line.edit->setGeometry(56, 15, 265, line.edit->sizeHint().height());
         std::tie(line.left, line.center, line.right) = NewAlignButtons(sheet, 52);
         PageControl1->addTab(sheet, fields_.tabPrefix + numbers[i]);

@@ -20,6 +20,7 @@
 #include "dialogs/DialogFrame.h"
 #include "dialogs/GbkText.h"
 #include "dialogs/SetPaperSheet.h"
+#include "platform/GbkCodec.h"
 #include "platform/qt/QtCanvas.h"
 
 namespace quillet {
@@ -79,11 +80,13 @@ QLabel* NewLabel(const QString& text, QWidget* parent, int x, int y)
 // Face lists offer the installed families and also the program's own face
 // names (宋体, 黑体, ...) that the layout uses and that are drawn through a
 // substitute family, so such a face shows selected instead of blank. The
-// list sorts what it is given.
+// list sorts what it is given. A family whose name GBK cannot hold is left
+// out: the layout could only store it garbled.
 TFontComboBox::TFamilySource FamiliesWith(const QStringList& storedFaces)
 {
     return [storedFaces](TFontDevice device) {
         QList<TFontFamilyInfo> families = TFontComboBox::SystemFamilies(device);
+        families.removeIf([](const TFontFamilyInfo& f) { return !GbkHolds(f.name.toStdString()); });
         for (const QString& name : storedFaces) {
             const bool listed = std::any_of(families.begin(), families.end(),
                 [&](const TFontFamilyInfo& f) { return f.name.compare(name, Qt::CaseInsensitive) == 0; });

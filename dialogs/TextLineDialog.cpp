@@ -24,6 +24,7 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
     Label1 = new QLabel(fields_.label, GroupBox1);
     Label1->setGeometry(8, 14, 44, 14);
     edit_ = new TLumEdit(GroupBox1);
+    edit_->SetGbkOnly(true); // the layout stores GBK
     edit_->setGeometry(56, 11, 265, edit_->sizeHint().height());
 
     Label2 = new QLabel(QStringLiteral("线型："), GroupBox1);

@@ -66,17 +66,26 @@ int TMyBuffPaper::ScaledFontSize(int points) const
     return std::min(Scaled(points), kMaxFontPoints);
 }
 
-std::vector<int> TMyBuffPaper::BlockRowHeights() const
+std::vector<int> TMyBuffPaper::BlockRowHeights(int block) const
 {
     const int rows = format_.Rows();
     std::vector<int> h(static_cast<std::size_t>(rows) + 1, 0);
     for (int r = 1; r <= rows; ++r)
         h[r] = Scaled(format_.RowHeight[r]);
-    if (CurrentBlock >= BlockCount && !IsOn(format_.KeepEmptyGrid)) {
+    if (block >= BlockCount && !IsOn(format_.KeepEmptyGrid)) {
         for (int r = std::max(LastBlockRows + 1, 1); r <= rows - format_.FootRows(); ++r)
             h[r] = 0;
     }
     return h;
+}
+
+int TMyBuffPaper::FirstBlockOfPage() const
+{
+    // A page number far past the last page must not overflow the block
+    // count, nor leave room too small for the page's blocks after it.
+    const int blocks = IsOn(format_.MultiTables) ? BlocksPerPage : 1;
+    const long long first = (static_cast<long long>(CurrentPage) - 1) * BlocksPerPage + 1;
+    return static_cast<int>(std::clamp<long long>(first, INT_MIN, INT_MAX - blocks));
 }
 
 void TMyBuffPaper::SetPageSize(int width, int height)

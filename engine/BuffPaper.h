@@ -104,9 +104,13 @@ public:
     int Scaled(int v) const;
     // A font size scaled like a length, capped at kMaxFontPoints.
     int ScaledFontSize(int points) const;
-    // Row heights of the current block as drawn: scaled, with the empty data
-    // rows of the last block (and of blocks beyond it) collapsed to 0.
-    std::vector<int> BlockRowHeights() const;
+    // Row heights of a block as drawn: scaled, with the empty data rows of
+    // the last block (and of blocks beyond it) collapsed to 0.
+    std::vector<int> BlockRowHeights(int block) const;
+    // The same for the block being drawn, CurrentBlock.
+    std::vector<int> BlockRowHeights() const { return BlockRowHeights(CurrentBlock); }
+    // The number of the first block on page CurrentPage, kept within int.
+    int FirstBlockOfPage() const;
     // Where a cell of the current block lies: page, block on the page, row
     // and column.
     CellPlace PlaceOfCell(int row, int column) const;

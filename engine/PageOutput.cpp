@@ -48,9 +48,7 @@ void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
     };
     const int blockHeight = TableBottom - TableTop;
     const int blocks = IsOn(f.MultiTables) ? BlocksPerPage : 1;
-    // A page number far past the last page must not overflow the block count.
-    const long long firstBlock = (static_cast<long long>(CurrentPage) - 1) * BlocksPerPage + 1;
-    CurrentBlock = static_cast<int>(std::clamp<long long>(firstBlock, INT_MIN, INT_MAX - blocks));
+    CurrentBlock = FirstBlockOfPage();
 
     try {
         for (int k = 1; k <= blocks; ++k) {

@@ -1,6 +1,7 @@
 // The table body of one block: frame, rules, data cells and merged cells, and
 // the text-in-a-rectangle primitive the decorations share.
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 #include "engine/BuffPaper.h"
@@ -36,6 +37,24 @@ int AlignedX(std::uint8_t align, int left, int right, int width)
     default:
         return left;
     }
+}
+
+// The pixels DrawCellText may touch for a text whose box, inset by 1 mm, is
+// `inset` in pixels: the box, except that the wrapped lines of a
+// right-aligned text start left of it when they are wider than the box.
+Rect TextReach(Rect inset, const TMyTextItem& item)
+{
+    if (item.Wrap == 1 && item.Align == 3)
+        inset.left = INT_MIN;
+    return inset;
+}
+
+// The same for a rectangle in millimetres.
+Rect TextReach(int left, int top, int right, int bottom, const TMyTextItem& item, double fx, double fy)
+{
+    return TextReach({ MmToPixels(left + 1, fx), MmToPixels(top + 1, fy), MmToPixels(right - 1, fx),
+                         MmToPixels(bottom - 1, fy) },
+        item);
 }
 
 std::string NotANumberMessage(std::string_view gbkText)
@@ -161,6 +180,15 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
     // bottom rows of a collapsed block sit between their own rules.
     const std::vector<int> h = BlockRowHeights();
 
+    // Cells beyond the sheet (a wide table runs off it) are only checked:
+    // a bad number still stops the page wherever it lies. The columns' text
+    // boxes in pixels are the same in every row.
+    const Rect visible = canvas.VisibleRect();
+    std::vector<int> insetLeft(w.size()), insetRight(w.size());
+    for (int j = 1, x = x0; j <= cols; x += w[j], ++j) {
+        insetLeft[j] = MmToPixels(x + 1, fx);
+        insetRight[j] = MmToPixels(x + w[j] - 1, fx);
+    }
     int y = y0;
     for (int r = 1; r <= f.Rows(); ++r) {
         const int top = y;
@@ -168,6 +196,8 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
         y = bottom;
         if (h[r] <= 0)
             continue; // a hidden or collapsed row shows no cells
+        const int insetTop = MmToPixels(top + 1, fy);
+        const int insetBottom = MmToPixels(bottom - 1, fy);
         data_.ReadRow(CurrentBlock, r);
         const int available = std::min<int>(cols, static_cast<int>(data_.Cells.size()) - 1);
         int x = x0;
@@ -175,20 +205,20 @@ void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, doub
             const int right = x + w[j];
             const TextString& cell = data_.Cells[j];
             if (!cell.Empty() && w[j] > 0) {
-                TMyTextItem item = f.ColItem[j];
-                std::string text = cell.Text();
-                if (f.ColDecimals[j] != kTextColumn) {
-                    double v = 0;
-                    if (!StrToFloatStrict(text, v))
-                        throw EngineError(NotANumberMessage(text), PlaceOfCell(r, j));
-                    if (v < 0 && IsOn(f.NegativeRed)) {
+                const bool numeric = f.ColDecimals[j] != kTextColumn;
+                double v = 0;
+                if (numeric && !StrToFloatStrict(cell.View(), v))
+                    throw EngineError(NotANumberMessage(cell.View()), PlaceOfCell(r, j));
+                const Rect inset { insetLeft[j], insetTop, insetRight[j], insetBottom };
+                if (TextReach(inset, f.ColItem[j]).Meets(visible)) {
+                    TMyTextItem item = f.ColItem[j];
+                    if (numeric && v < 0 && IsOn(f.NegativeRed)) {
                         item.FontColor = kRed;
                         v = -v;
                     }
-                    text = FormatNumber(f.ColDecimals[j], v);
+                    item.Text.SetText(numeric ? FormatNumber(f.ColDecimals[j], v) : cell.Text());
+                    DrawCellText(canvas, x, top, right, bottom, item, fx, fy);
                 }
-                item.Text.SetText(text);
-                DrawCellText(canvas, x, top, right, bottom, item, fx, fy);
             }
             x = right;
         }
@@ -265,9 +295,13 @@ void TMyBuffPaper::DrawMergedTexts(
         ~ClipReset() { canvas.ResetClip(); }
     } clipReset { canvas };
 
+    const Rect visible = canvas.VisibleRect();
     for (std::size_t k = 0; k < ranges.size(); ++k) {
         const MergedRange& range = ranges[k];
         const TMyMergedCell& m = f.MergedCells[range.slot];
+        // A range beyond the sheet shows nothing: its sum is not even read.
+        if (!TextReach(range.L, range.T, range.R, range.B, m.Item, fx, fy).Meets(visible))
+            continue;
         // A later slot blanks its range over this one's text.
         canvas.ResetClip();
         for (std::size_t later = k + 1; later < ranges.size(); ++later)
@@ -310,6 +344,8 @@ void TMyBuffPaper::DrawCellText(
     const int t = MmToPixels(top + 1, fy);
     const int r = MmToPixels(right - 1, fx);
     const int b = MmToPixels(bottom - 1, fy);
+    if (!TextReach({ l, t, r, b }, item).Meets(canvas.VisibleRect()))
+        return; // nothing of it can show: not even measured
     const int w = r - l;
     const int h = b - t;
 

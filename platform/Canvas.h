@@ -22,6 +22,11 @@ public:
     virtual int DpiY() const = 0;
     // The whole drawable area (the clip rectangle of the device).
     virtual Rect ClipRect() const = 0;
+    // The pixels where drawing can leave a mark: the picture, or the whole
+    // sheet of a printed page, which may reach past the drawable area. Every
+    // canvas drops drawing that lies wholly outside it, and the page engine
+    // leaves such drawing out before it measures anything for it.
+    virtual Rect VisibleRect() const { return ClipRect(); }
 
     // Font by face name (GBK bytes), size in points and colour; the pixel
     // height is MulDiv(points, DpiY, 72). Size 0 asks for the window

@@ -89,6 +89,32 @@ std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, st
     return out;
 }
 
+// Converts with iconv and fails at the first character it cannot convert.
+bool ConvertStrict(Converter& converter, std::string_view in, std::string& out)
+{
+    iconv_t cd = converter.Get();
+    if (!cd)
+        return false;
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char buffer[1024];
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<size_t>(dst - buffer));
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG)
+            return false;
+    }
+    return true;
+}
+
+Converter& Encoder()
+{
+    thread_local Converter encoder("GBK", "UTF-8");
+    return encoder;
+}
+
 } // namespace
 
 std::string GbkToUtf8(std::string_view gbk)
@@ -105,8 +131,16 @@ std::string Utf8ToGbk(std::string_view utf8)
 {
     if (IsAscii(utf8))
         return std::string(utf8);
-    thread_local Converter encoder("GBK", "UTF-8");
-    return Convert(encoder, true, utf8, "?");
+    return Convert(Encoder(), true, utf8, "?");
+}
+
+bool GbkHolds(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return true;
+    std::string gbk;
+    // The way back catches characters the encoder maps onto another one.
+    return ConvertStrict(Encoder(), utf8, gbk) && GbkToUtf8(gbk) == utf8;
 }
 
 bool IsUtf8(std::string_view bytes)

@@ -16,5 +16,9 @@ bool IsUtf8(std::string_view bytes);
 // is when it is UTF-8, else decoded as GBK (names from archives made on
 // Chinese Windows). Only for showing: the file system needs the bytes.
 std::string FileNameToUtf8(std::string_view path);
+// True when GBK (code page 936) holds every character of the UTF-8 text, so
+// that it comes back unchanged from its GBK bytes. Characters only GB18030
+// has (Korean, emoji, many Latin letters with marks) are not held.
+bool GbkHolds(std::string_view utf8);
 
 } // namespace quillet

@@ -11,9 +11,18 @@ constexpr Color RgbColor(int r, int g, int b)
 {
     return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int ColorRed(Color c) { return static_cast<int>(c & 0xFF); }
-constexpr int ColorGreen(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int ColorBlue(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int ColorRed(Color c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int ColorGreen(Color c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int ColorBlue(Color c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 constexpr Color kBlack = RgbColor(0, 0, 0);
 constexpr Color kWhite = RgbColor(255, 255, 255);
@@ -40,6 +49,12 @@ struct Rect {
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
+    bool Empty() const { return right <= left || bottom <= top; }
+    // True when the two share at least one pixel.
+    bool Meets(const Rect& o) const
+    {
+        return !Empty() && !o.Empty() && left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+    }
     bool operator==(const Rect&) const = default;
 };
 

@@ -292,8 +292,11 @@ private:
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
-    // The body rectangle of the first table block of the page, in page-image pixels.
+    // The body rectangle of the first table block of the page, in page-image
+    // pixels, no lower than its drawn frame.
     QRect TableBodyRect() const;
+    // Row heights of the page's first block as drawn, in mm (index 1..rows).
+    std::vector<int> DrawnRowHeights() const;
     void SearchBorder(int x, int y);
     void FinishSizeDrag();
     void FormCreate();

@@ -48,7 +48,19 @@ QRect TFrmPrintReview::TableBodyRect() const
     const int top
         = Trunc((b.TableTop + b.CompanyHeight + b.TitleHeight + b.HeadHeight) * Screen->PixelsPerMmY);
     const int bottom = Trunc((b.TableBottom - b.FootHeight) * Screen->PixelsPerMmY);
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    // Only the drawn frame: on the last block the empty rows collapse, and
+    // below them lie the page foot and white paper, where no border shows.
+    int drawn = 0;
+    for (int h : DrawnRowHeights())
+        drawn += h;
+    const int frameBottom = top + Trunc(drawn * Screen->PixelsPerMmY) + kBorderTolerance;
+    return QRect(QPoint(left, top), QPoint(right, std::min(bottom, frameBottom)));
+}
+
+std::vector<int> TFrmPrintReview::DrawnRowHeights() const
+{
+    // The mouse edits the first block of the page, as the engine drew it.
+    return BuffPaper->BlockRowHeights(BuffPaper->FirstBlockOfPage());
 }
 
 void TFrmPrintReview::SearchBorder(int x, int y)
@@ -72,9 +84,12 @@ void TFrmPrintReview::SearchBorder(int x, int y)
             }
         }
         // Rows are searched as well, so near a crossing the row border wins.
+        // Their borders lie where the page draws them: a collapsed row shares
+        // its border with the row above, which is found first.
+        const std::vector<int> heights = DrawnRowHeights();
         s = 0;
-        for (int j = 1; j <= f.Rows(); ++j) {
-            s += f.RowHeight[j];
+        for (int j = 1; j <= f.Rows() && j < static_cast<int>(heights.size()); ++j) {
+            s += heights[static_cast<std::size_t>(j)];
             const int border = body.top() + Trunc(s * Screen->PixelsPerMmY);
             if (border - kBorderTolerance <= y && y <= border + kBorderTolerance) {
                 Image_Review->setCursor(Qt::SizeVerCursor);

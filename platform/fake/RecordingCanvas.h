@@ -1,9 +1,11 @@
 #pragma once
-// A canvas that records every drawing call, with fixed text metrics so tests
-// can check exact pixel numbers: a font of P points is h = MulDiv(P, DpiY, 72)
-// pixels high (a size of 0 stands for the default of kDefaultPoints), every
-// byte of a text is h / 2 pixels wide (so a double-byte character is h wide),
-// and a text measures h high, even an empty one.
+// A canvas that records every drawing call that can show within its clip
+// (drawing wholly outside it is dropped, as a device drops it), with fixed
+// text metrics so tests can check exact pixel numbers: a font of P points is
+// h = MulDiv(P, DpiY, 72) pixels high (a size of 0 stands for the default of
+// kDefaultPoints), every byte of a text is h / 2 pixels wide (so a
+// double-byte character is h wide), and a text measures h high, even an
+// empty one.
 #include <string>
 #include <vector>
 
@@ -15,10 +17,10 @@ namespace quillet {
 struct CanvasOp {
     enum class Kind { TextOut, TextRect, Line, FillRect, Rectangle, StretchDraw };
     Kind kind = Kind::TextOut;
-    Point from;        // TextOut/TextRect: text position; Line: start
-    Point to;          // Line: end (not drawn)
-    Rect rect;         // TextRect: clip; FillRect/Rectangle/StretchDraw: area
-    std::string text;  // GBK
+    Point from; // TextOut/TextRect: text position; Line: start
+    Point to; // Line: end (not drawn)
+    Rect rect; // TextRect: clip; FillRect/Rectangle/StretchDraw: area
+    std::string text; // GBK
     // State in force when the call was made.
     std::string fontName; // GBK
     int fontPoints = 0;
@@ -33,7 +35,7 @@ struct CanvasOp {
 
 class RecordingCanvas : public Canvas {
 public:
-    explicit RecordingCanvas(int dpiX = 96, int dpiY = 96, Rect clip = {0, 0, 10000, 10000});
+    explicit RecordingCanvas(int dpiX = 96, int dpiY = 96, Rect clip = { 0, 0, 10000, 10000 });
 
     int DpiX() const override { return dpiX_; }
     int DpiY() const override { return dpiY_; }
@@ -70,6 +72,7 @@ public:
 
 private:
     CanvasOp Make(CanvasOp::Kind kind) const;
+    bool Shows(const Rect& bounds) const;
     int dpiX_;
     int dpiY_;
     Rect clip_;
@@ -88,7 +91,12 @@ private:
 // A bitmap whose canvas records.
 class RecordingBitmap : public Bitmap {
 public:
-    RecordingBitmap(int dpiX = 96, int dpiY = 96) : dpiX_(dpiX), dpiY_(dpiY), canvas_(dpiX, dpiY, {0, 0, 0, 0}) {}
+    RecordingBitmap(int dpiX = 96, int dpiY = 96)
+        : dpiX_(dpiX)
+        , dpiY_(dpiY)
+        , canvas_(dpiX, dpiY, { 0, 0, 0, 0 })
+    {
+    }
     void SetSize(int width, int height) override;
     int Width() const override { return width_; }
     int Height() const override { return height_; }

@@ -143,6 +143,17 @@ PdfCanvas::PdfCanvas(PdfDocument& document, const PageSetup& setup)
         setup_.dpiX = 72;
     if (setup_.dpiY <= 0)
         setup_.dpiY = 72;
+    // The sheet in device pixels, from the drawable area's corner.
+    const auto pixels = [](double points, int dpi, bool up) {
+        const double v
+            = (up ? std::ceil(points * dpi / 72.0) : std::floor(points * dpi / 72.0)) + (up ? 1 : -1);
+        return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1.0 * kFar, 1.0 * kFar))
+                                : (up ? kFar : -kFar);
+    };
+    sheet_ = { pixels(-setup_.originXPoints, setup_.dpiX, false),
+        pixels(-setup_.originYPoints, setup_.dpiY, false),
+        pixels(setup_.widthPoints - setup_.originXPoints, setup_.dpiX, true),
+        pixels(setup_.heightPoints - setup_.originYPoints, setup_.dpiY, true) };
     // Device pixels, y downwards, from the drawable area's top-left corner.
     content_ += "q ";
     AppendReal(content_, 72.0 / setup_.dpiX, 6);
@@ -287,11 +298,16 @@ void PdfCanvas::TextOut(int x, int y, std::string_view gbkText)
 {
     x = Near(x);
     y = Near(y);
+    // Glyphs may reach a little beyond the measured box; off the sheet
+    // whatever its width, the text is not even laid out.
+    if (!Rect { x - height_, y - height_, kFar, y + 2 * height_ }.Meets(sheet_))
+        return;
     const long long width = Width(Layout(gbkText));
     const Rect box { x, y, static_cast<int>(std::clamp<long long>(x + width, INT_MIN, INT_MAX)),
         y + height_ };
-    // Glyphs may reach a little beyond the measured box.
     const Rect bounds { box.left - height_, box.top - height_, box.right + height_, box.bottom + height_ };
+    if (!bounds.Meets(sheet_))
+        return;
     const std::vector<Rect> visible = Visible(bounds);
     if (visible.empty())
         return;
@@ -313,7 +329,7 @@ void PdfCanvas::TextRect(const Rect& area, int x, int y, std::string_view gbkTex
     const Rect clip = Near(area);
     x = Near(x);
     y = Near(y);
-    if (Empty(clip))
+    if (!clip.Meets(sheet_))
         return;
     const std::vector<Rect> visible = Visible(clip);
     if (visible.empty())
@@ -402,6 +418,8 @@ void PdfCanvas::LineTo(int x, int y)
     }
     const Rect bounds { std::min(from.x, x) - penWidth_, std::min(from.y, y) - penWidth_,
         std::max(from.x, x) + penWidth_, std::max(from.y, y) + penWidth_ };
+    if (!bounds.Meets(sheet_))
+        return;
     const std::vector<Rect> visible = Visible(bounds);
     if (visible.empty())
         return;
@@ -452,7 +470,9 @@ void PdfCanvas::Rectangle(const Rect& r)
     const Rect n = Normalized(Near(r));
     const int w = n.right - n.left;
     const int h = n.bottom - n.top;
-    if (w < 1 || h < 1 || Excluded(n))
+    if (w < 1 || h < 1 || Excluded(n)
+        || !Rect { n.left - penWidth_, n.top - penWidth_, n.right + penWidth_, n.bottom + penWidth_ }.Meets(
+            sheet_))
         return;
     if (w == 1 || h == 1) {
         // Too thin for an inside: only the outline's one row or column shows.
@@ -483,7 +503,7 @@ void PdfCanvas::Rectangle(const Rect& r)
 void PdfCanvas::StretchDraw(const Rect& area, Bitmap& source)
 {
     const Rect dest = Near(area);
-    if (Empty(dest) || !Reader())
+    if (!dest.Meets(sheet_) || !Reader())
         return;
     const std::vector<Rect> visible = Visible(dest);
     if (visible.empty())
@@ -600,6 +620,8 @@ std::vector<Rect> PdfCanvas::Visible(const Rect& r) const
 
 void PdfCanvas::FillPieces(const Rect& r, Color color)
 {
+    if (!r.Meets(sheet_))
+        return;
     const std::vector<Rect> pieces = Visible(r);
     if (pieces.empty())
         return;

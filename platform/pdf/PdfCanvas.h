@@ -22,6 +22,8 @@ public:
     int DpiX() const override { return setup_.dpiX; }
     int DpiY() const override { return setup_.dpiY; }
     Rect ClipRect() const override { return { 0, 0, setup_.widthPixels, setup_.heightPixels }; }
+    // The whole sheet: the page shows what lies on its margins too.
+    Rect VisibleRect() const override { return sheet_; }
 
     void SetFont(std::string_view gbkName, int points, Color color) override;
     void SetFontSize(int points) override;
@@ -84,6 +86,7 @@ private:
 
     PdfDocument& document_;
     PageSetup setup_;
+    Rect sheet_; // in device pixels, a pixel more on every side
     std::string content_;
     std::vector<int> fontObjects_;
     std::vector<int> imageObjects_;

@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -63,6 +65,11 @@ QRect ToQRect(const Rect& r)
     if (r.right <= r.left || r.bottom <= r.top)
         return {};
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+bool Meets(const QRect& r, const Rect& area)
+{
+    return !r.isEmpty() && Rect { r.left(), r.top(), r.right() + 1, r.bottom() + 1 }.Meets(area);
 }
 
 } // namespace
@@ -150,6 +157,7 @@ void QtCanvas::End()
 {
     if (own_ && own_->isActive())
         own_->end();
+    visibleKnown_ = false; // the device may be resized now
 }
 
 QPainter* QtCanvas::Painter()
@@ -160,6 +168,7 @@ QPainter* QtCanvas::Painter()
             own_ = std::make_unique<QPainter>();
         if (!own_->isActive()) {
             // A picture of no size has no paint engine; drawing on it is a no-op.
+            visibleKnown_ = false; // the new painter may bring a transform
             if (device_->width() <= 0 || device_->height() <= 0 || !own_->begin(device_))
                 return nullptr;
         }
@@ -229,6 +238,40 @@ Rect QtCanvas::ClipRect() const
     return { 0, 0, device_->width(), device_->height() };
 }
 
+Rect QtCanvas::VisibleRect() const
+{
+    // The own painter keeps its device and transform until it ends; a
+    // borrowed one may change them between calls.
+    if (!borrowed_ && visibleKnown_)
+        return visible_;
+    visible_ = FindVisibleRect();
+    visibleKnown_ = !borrowed_;
+    return visible_;
+}
+
+Rect QtCanvas::FindVisibleRect() const
+{
+    constexpr int kFar = 1 << 28;
+    QRect area(0, 0, device_->width(), device_->height());
+    if (const auto* paged = dynamic_cast<const QPagedPaintDevice*>(device_)) {
+        // The drawing origin is the printable area's corner; the sheet
+        // reaches past it on every side, by a pixel more for rounding.
+        const QPageLayout layout = paged->pageLayout();
+        const int dpi = std::max(device_->logicalDpiX(), device_->logicalDpiY());
+        const QRect sheet = layout.fullRectPixels(dpi);
+        area = sheet.translated(-layout.paintRectPixels(dpi).topLeft()).adjusted(-1, -1, 1, 1);
+    }
+    const QPainter* p = borrowed_ ? borrowed_ : own_.get();
+    if (p && p->isActive() && !p->deviceTransform().isIdentity()) {
+        bool invertible = false;
+        const QTransform back = p->deviceTransform().inverted(&invertible);
+        if (!invertible)
+            return { -kFar, -kFar, kFar, kFar };
+        area = back.mapRect(area).adjusted(-1, -1, 1, 1);
+    }
+    return { area.left(), area.top(), area.left() + area.width(), area.top() + area.height() };
+}
+
 double QtCanvas::DefaultFontPoints()
 {
     const QFont font = QGuiApplication::font();
@@ -293,9 +336,16 @@ void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
     QPainter* p = Painter();
     if (!p)
         return;
+    // Glyphs may reach a little beyond the measured box; off the picture
+    // whatever its width, the text is not even measured.
+    Metrics();
+    const Rect visible = VisibleRect();
+    if (!Rect { x - height_, y - height_, INT_MAX, y + 2 * height_ }.Meets(visible))
+        return;
     const int width = TextExtent(gbkText).cx;
-    // Glyphs may reach a little beyond the measured box.
     const QRect bounds = QRect(x, y, width, height_).adjusted(-height_, -height_, height_, height_);
+    if (!Meets(bounds, visible))
+        return;
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
@@ -310,7 +360,7 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
 {
     QPainter* p = Painter();
     const QRect box = ToQRect(clip);
-    if (!p || box.isEmpty())
+    if (!p || !clip.Meets(VisibleRect()))
         return;
     const Reach reach = ReachOf(box);
     if (reach == Reach::Hidden)
@@ -455,6 +505,8 @@ void QtCanvas::LineTo(int x, int y)
             QPoint(std::max(from.x, x), std::max(from.y, y)))
                      .adjusted(-penWidth_, -penWidth_, penWidth_, penWidth_);
     }
+    if (!Meets(bounds, VisibleRect()))
+        return;
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
@@ -556,7 +608,7 @@ void QtCanvas::FillRect(const Rect& r)
 {
     QPainter* p = Painter();
     const QRect box = ToQRect(r);
-    if (!p || box.isEmpty())
+    if (!p || !r.Meets(VisibleRect()))
         return;
     const Reach reach = ReachOf(box);
     if (reach == Reach::Hidden)
@@ -578,6 +630,8 @@ void QtCanvas::Rectangle(const Rect& r)
     if (!p || w < 1 || h < 1)
         return;
     const QRect bounds(n.left, n.top, w, h);
+    if (!Meets(bounds.adjusted(-penWidth_, -penWidth_, penWidth_, penWidth_), VisibleRect()))
+        return;
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
@@ -659,7 +713,7 @@ void QtCanvas::StretchDraw(const Rect& dest, Bitmap& source)
 {
     auto* bitmap = dynamic_cast<QtBitmap*>(&source);
     const QRect box = ToQRect(dest);
-    if (!bitmap || box.isEmpty())
+    if (!bitmap || !dest.Meets(VisibleRect()))
         return;
     // Drawing a picture into itself: the picture as it was before.
     const QImage image = &bitmap->GetQtCanvas() == this ? bitmap->Image().copy() : bitmap->Image();

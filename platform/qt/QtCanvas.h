@@ -40,6 +40,9 @@ public:
     int DpiX() const override;
     int DpiY() const override;
     Rect ClipRect() const override;
+    // The picture; for a printer or PDF writer the whole sheet, which shows
+    // what lies on its margins too; seen through the painter's transform.
+    Rect VisibleRect() const override;
 
     void SetFont(std::string_view gbkName, int points, Color color) override;
     void SetFontSize(int points) override;
@@ -97,6 +100,7 @@ private:
     Reach ReachOf(const QRect& bounds) const;
 
     QPainter* Painter();
+    Rect FindVisibleRect() const;
     void UpdateFontPixels();
     void DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1);
     // Pixels `piece` of a solid line along an axis, drawn as a line of its own.
@@ -126,6 +130,9 @@ private:
     QColor brushColor_ { Qt::white };
     Point pen_;
     std::vector<QRect> excluded_;
+    // VisibleRect of the own painter's device, until the painter ends.
+    mutable Rect visible_;
+    mutable bool visibleKnown_ = false;
 
     // Changes with every font change; the caches below belong to one value.
     int fontGeneration_ = 0;

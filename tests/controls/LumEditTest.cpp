@@ -1,11 +1,16 @@
 // The flat edit box: its 3-pixel border in the plain and hot looks, the face
 // colour when disabled, its height from the font, and the rule that a hovered
 // box does not look hot while another flat edit box has the focus.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "ControlsTestUtil.h"
+#include "controls/Beep.h"
 #include "controls/LumEdit.h"
 
 namespace quillet {
@@ -116,6 +121,54 @@ TEST(LumEdit, HeightFollowsFont)
         EXPECT_EQ(edit.height(), QFontMetrics(CrispFont(size)).height() + 6) << size;
         EXPECT_EQ(edit.sizeHint().height(), edit.height());
     }
+}
+
+// A box for layout texts refuses, with a beep each, what GBK cannot hold,
+// whether committed by an input method or pasted (typing is the dialogs'
+// test); a text the program put in with undecodable bytes (shown as U+FFFD)
+// can still be edited.
+TEST(LumEdit, GbkOnlyRefusesWhatGbkCannotHold)
+{
+    int beeps = 0;
+    SetBeepHook([&beeps] { ++beeps; });
+    struct Reset {
+        ~Reset() { SetBeepHook({}); }
+    } reset;
+    TLumEdit edit;
+    edit.SetGbkOnly(true);
+    auto commit = [&edit](const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(&edit, &event);
+    };
+    auto paste = [&edit](const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        edit.paste();
+    };
+    struct Case {
+        std::function<void()> input;
+        QString text;
+        int beeps;
+    };
+    const Case cases[] = {
+        { [&] { commit(QStringLiteral("😀")); }, QString(), 1 },
+        { [&] { commit(QStringLiteral("公司")); }, QStringLiteral("公司"), 0 },
+        { [&] { paste(QStringLiteral("销售Ä")); }, QString(), 1 },
+        { [&] { paste(QStringLiteral("销售·一")); }, QStringLiteral("销售·一"), 0 },
+    };
+    for (const Case& c : cases) {
+        edit.clear();
+        beeps = 0;
+        c.input();
+        EXPECT_EQ(edit.text(), c.text);
+        EXPECT_EQ(beeps, c.beeps);
+    }
+
+    const QString loaded = QStringLiteral("坏") + QChar(QChar::ReplacementCharacter);
+    edit.setText(loaded);
+    edit.end(false);
+    commit(QStringLiteral("表"));
+    EXPECT_EQ(edit.text(), loaded + QStringLiteral("表"));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -350,9 +351,12 @@ TEST_F(ExamplePage, HalfSizePreviewKeepsEveryRule)
 // remembers those rectangles and where texts were drawn.
 class SpyCanvas : public Canvas {
 public:
-    SpyCanvas(QtCanvas& inner, bool keepExclusions)
+    // An endless spy claims no edge: the engine then draws all it would draw
+    // on an endless sheet, and only the picture drops what lies beyond it.
+    SpyCanvas(QtCanvas& inner, bool keepExclusions, bool endless = false)
         : inner_(inner)
         , keep_(keepExclusions)
+        , endless_(endless)
     {
     }
     struct TextBox {
@@ -365,6 +369,10 @@ public:
     int DpiX() const override { return inner_.DpiX(); }
     int DpiY() const override { return inner_.DpiY(); }
     Rect ClipRect() const override { return inner_.ClipRect(); }
+    Rect VisibleRect() const override
+    {
+        return endless_ ? Rect { INT_MIN, INT_MIN, INT_MAX, INT_MAX } : inner_.VisibleRect();
+    }
     void SetFont(std::string_view n, int p, Color c) override { inner_.SetFont(n, p, c); }
     void SetFontSize(int p) override { inner_.SetFontSize(p); }
     void SetFontColor(Color c) override { inner_.SetFontColor(c); }
@@ -400,6 +408,7 @@ public:
 private:
     QtCanvas& inner_;
     bool keep_;
+    bool endless_;
     std::vector<QRect> excluded_;
 };
 
@@ -623,6 +632,55 @@ TEST_F(ExamplePage, DataFileCutInsideTheFootTextsIsOnePage)
     EXPECT_TRUE(text.contains(QStringLiteral("制表：王丽")));
     EXPECT_FALSE(text.contains(QStringLiteral("审核")));
     EXPECT_TRUE(text.contains(QStringLiteral("第1页 共1页")));
+}
+
+// The example widened to 500 columns runs far off the sheet; leaving out what lies beyond changes no pixel of
+// the page, even where a wrapped right-aligned text beyond the paper's edge reaches back onto it.
+TEST_F(ExamplePage, WideTableLooksTheSameWithoutWhatLiesBeyondTheSheet)
+{
+    QtRig rig;
+    TMyPrintFormat& f = rig.format;
+    BuildExampleFormat(f);
+    f.ColCount = kMaxCols;
+    for (int c = kExampleColumns + 1; c <= kMaxCols; ++c) {
+        const int like = (c - 1) % kExampleColumns + 1;
+        f.ColWidth[c] = f.ColWidth[like];
+        f.ColDecimals[c] = f.ColDecimals[like];
+        f.ColItem[c] = f.ColItem[like];
+        if (c < kMaxCols)
+            f.ColLine[c] = f.ColLine[like];
+    }
+    // Column 10 starts 10 mm right of the paper; the wide first line of its text, split by the average
+    // width of a byte, starts far left of the column, on the paper.
+    f.ColWidth[10] = 60;
+    f.ColItem[10].FontName.SetText("Arial"); // proportional: W is far wider than |
+    f.ColItem[10].Wrap = 1;
+    f.ColItem[10].Align = 3;
+    std::string bytes = DataFileHead(ExampleHeadFootTexts());
+    for (int line = 0; line < 40; ++line) {
+        const std::vector<std::string> cells = ExampleRowCells(line);
+        for (int c = 0; c < kMaxCols; ++c)
+            AppendCell(
+                bytes, c == 9 ? std::string(50, 'W') + std::string(150, '|') : cells[c % kExampleColumns]);
+    }
+    const std::string wide = dir.filePath(QStringLiteral("wide.dat")).toStdString();
+    std::ofstream(wide, std::ios::binary) << bytes;
+    rig.Start(wide);
+    ASSERT_GT(rig.buffer->TableRight, 3 * rig.buffer->PageWidth);
+
+    QtBitmap left(96, 96), all(96, 96), unwrapped(96, 96);
+    for (QtBitmap* b : { &left, &all, &unwrapped }) {
+        b->SetSize(rig.buffer->PageImage().Width(), rig.buffer->PageImage().Height());
+        b->GetCanvas().FillRect(b->GetCanvas().ClipRect());
+    }
+    SpyCanvas endless(all.GetQtCanvas(), true, true);
+    rig.buffer->RenderPage(left.GetCanvas(), false);
+    rig.buffer->RenderPage(endless, false);
+    EXPECT_TRUE(left.Image() == all.Image());
+    // Column 10 does reach the paper: unwrapped, its text stays in its box, off the paper.
+    f.ColItem[10].Wrap = 0;
+    rig.buffer->RenderPage(unwrapped.GetCanvas(), false);
+    EXPECT_FALSE(left.Image() == unwrapped.Image());
 }
 
 } // namespace

@@ -118,6 +118,50 @@ TEST_P(FrameStyles, DrawsSingleOrDouble)
 
 INSTANTIATE_TEST_SUITE_P(Engine, FrameStyles, ::testing::Values(0, 1, 2, 3, 4, 5));
 
+// A table running off the sheet: cells and merged sums wholly beyond the canvas are neither measured nor
+// drawn, but a wrapped right-aligned cell, whose lines may start left of its box, is still measured; a bad
+// number beyond the sheet still stops the page.
+TEST(DrawTableBody, CellsBeyondTheSheetAreLeftOut)
+{
+    struct Case {
+        const char* name;
+        Rect clip;
+        bool wrapFifth;
+        std::vector<std::string> texts;
+        int measured;
+    };
+    // Six 20 mm columns at 10 px/mm, a heading row and the data row "a".."e", 7 (100..200 px); over column 5
+    // of the heading row the block subtotal of column 6.
+    const Case cases[] = {
+        { "whole table", { 0, 0, 10000, 10000 }, false, { "a", "b", "c", "d", "e", "7", "7" }, 7 },
+        { "sheet ends in column 3", { 0, 0, 500, 10000 }, false, { "a", "b", "c" }, 3 },
+        { "wrapped right-aligned column 5", { 0, 0, 500, 10000 }, true, { "a", "b", "c" }, 4 },
+        { "sheet ends above the data row", { 0, 0, 10000, 105 }, false, { "7" }, 1 },
+        { "no picture", { 0, 0, 0, 0 }, false, {}, 0 },
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        TMyPrintFormat& f = rig.format;
+        SimpleTable(f, 6, 2, 1);
+        f.ColDecimals[6] = 0;
+        f.ColItem[5].Wrap = c.wrapFifth ? 1 : 0;
+        f.ColItem[5].Align = c.wrapFifth ? 3 : 1;
+        TMyMergedCell& m = f.MergedCells[1];
+        m = { 5, 1, 5, 1, {}, kMergedSubtotal, {} };
+        SetItem(m.Item, "6", 20);
+        rig.UseCells({ "a", "b", "c", "d", "e", "7" });
+        rig.buffer.TableLeft = rig.buffer.TableTop = 0;
+        RecordingCanvas canvas(72, 72, c.clip);
+        rig.buffer.DrawTableBody(canvas, 0, kF, kF);
+        EXPECT_EQ(TextsOf(canvas), c.texts) << c.name;
+        EXPECT_EQ(canvas.extentCalls, c.measured) << c.name;
+
+        rig.UseCells({ "a", "b", "c", "d", "e", "x" });
+        RecordingCanvas again(72, 72, c.clip);
+        EXPECT_THROW(rig.buffer.DrawTableBody(again, 0, kF, kF), EngineError) << c.name;
+    }
+}
+
 TEST(DrawTableBody, RulesOfHiddenColumnsAndRowsFallOnTheirNeighbours)
 {
     // Column widths 20, 0, 30 and row heights 10, 0, 10 put two rules on one place each way; the body adds 1
@@ -213,11 +257,12 @@ TEST(DrawCellText, OneLineShowsTheFirstPieceAndCutsWideTexts)
     rig.buffer.DrawCellText(narrow, 0, 0, 7, 4, item, 9.0, kF);
     EXPECT_EQ(narrow.Texts()[0].text, "abcd");
 
-    // Not clamped vertically: a 20 px text in a 0 px high inset starts 10 px above it.
+    // Not clamped vertically: a 20 px text in a 10 px high inset starts 5 px above it.
     RecordingCanvas flat(72, 72);
-    rig.buffer.DrawCellText(flat, 0, 0, 10, 2, item, kF, kF); // inset 10..90 x 10..10
-    EXPECT_EQ(flat.Texts()[0].from.y, 0);
-    EXPECT_EQ(flat.Texts()[0].rect, (Rect { 10, 10, 90, 10 }));
+    rig.buffer.DrawCellText(flat, 0, 0, 10, 3, item, kF, kF); // inset 10..90 x 10..20
+    ASSERT_EQ(flat.Texts().size(), 1u);
+    EXPECT_EQ(flat.Texts()[0].from.y, 5);
+    EXPECT_EQ(flat.Texts()[0].rect, (Rect { 10, 10, 90, 20 }));
 }
 
 struct WrapCase {

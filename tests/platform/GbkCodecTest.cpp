@@ -138,5 +138,30 @@ TEST(GbkCodec, ConcurrentThreadsConvertCorrectly)
     EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
+// A text box asks whether a layout can hold a character: GBK's own characters
+// can, those only GB18030 or Unicode has cannot, and one bad character spoils
+// a whole text.
+TEST(GbkCodec, HoldsOnlyWhatGbkCanStore)
+{
+    struct Case {
+        const char* utf8;
+        bool held;
+    } cases[] = {
+        { "", true }, { "Tahoma 12", true }, { "销售明细表（第一季度）", true }, { "黑体·—～‖", true },
+        { "\xE2\x82\xAC", true }, // € is 0x80 in code page 936
+        { "\xC9\x91", true }, // ɑ
+        { "Ä", false }, { "한국", false }, { "😀", false }, { "\xC7\xB9", false }, // ǹ: GB18030 only
+        { "\xE1\xB8\xBF", false }, // ḿ: GB18030 only
+        { "\xC2\xA5", false }, // ¥
+        { "报表Ä", false },
+        { "a\xFF"
+          "b",
+            false }, // no UTF-8 at all
+        { "\xE4\xB8", false }, // a cut-off character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GbkHolds(c.utf8), c.held) << c.utf8;
+}
+
 } // namespace
 } // namespace quillet

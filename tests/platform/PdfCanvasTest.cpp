@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -175,6 +176,58 @@ TEST_F(PdfCanvasTest, PagesTakeTheirSetup)
     pdf::PdfDocument empty;
     const std::string none = Shell("pdfinfo '" + SaveChecked(empty, "empty.pdf") + "'");
     EXPECT_TRUE(std::regex_search(none, std::regex("Pages: +1\n"))) << none;
+}
+
+// Drawing wholly off the sheet leaves nothing in the page, while drawing on
+// the sheet's margins, outside the drawable area, stays: the page looks as
+// before, it only no longer carries what nobody can see.
+TEST_F(PdfCanvasTest, DrawingOffTheSheetIsDropped)
+{
+    pdf::PageSetup setup = A4At(72); // a pixel a point
+    setup.originXPoints = setup.originYPoints = 10;
+    setup.widthPixels = 575;
+    setup.heightPixels = 822;
+    struct Case {
+        const char* name;
+        std::function<void(Canvas&)> draw;
+        bool kept;
+    };
+    const Case cases[] = {
+        { "fill on the left margin",
+            [](Canvas& c) {
+                c.FillRect({ -8, 10, -2, 20 });
+            },
+            true },
+        { "fill right of the sheet",
+            [](Canvas& c) {
+                c.FillRect({ 600, 10, 650, 20 });
+            },
+            false },
+        { "text on the top margin", [](Canvas& c) { c.TextOut(5, -9, "x"); }, true },
+        { "text below the sheet", [](Canvas& c) { c.TextOut(5, 900, "x"); }, false },
+        { "long text left of it", [](Canvas& c) { c.TextOut(-100000, 5, std::string(40, 'W')); }, false },
+        { "text box right of it",
+            [](Canvas& c) {
+                c.TextRect({ 700, 5, 800, 30 }, 700, 5, "x");
+            },
+            false },
+        { "rule across the sheet", [](Canvas& c) { c.MoveTo(-5000, 40), c.LineTo(5000, 40); }, true },
+        { "rule right of the sheet", [](Canvas& c) { c.MoveTo(700, 0), c.LineTo(700, 500); }, false },
+        { "slanted line above it", [](Canvas& c) { c.MoveTo(0, -300), c.LineTo(500, -200); }, false },
+        { "rectangle below the sheet",
+            [](Canvas& c) {
+                c.Rectangle({ 10, 850, 60, 900 });
+            },
+            false },
+    };
+    for (const Case& c : cases) {
+        pdf::PdfDocument document;
+        pdf::PdfCanvas& canvas = document.BeginPage(setup);
+        canvas.SetFont(Utf8ToGbk("宋体"), 10, kBlack);
+        const std::size_t before = canvas.Content().size();
+        c.draw(canvas);
+        EXPECT_EQ(canvas.Content().size() > before, c.kept) << c.name;
+    }
 }
 
 // Sizes, coordinates and bytes no layout should hold neither crash the canvas

@@ -111,6 +111,65 @@ TEST_F(ReviewMouseTest, DraggingPastTheLimitsClampsTheSize)
     EXPECT_EQ(w.PrintFormat->ColWidth[1], 255);
 }
 
+// On the last page a short table collapses its empty rows: the mouse finds
+// the borders where the frame draws them and none below it, over the page
+// foot, where the rows of the layout would lie undrawn.
+TEST_F(ReviewMouseTest, LastPageFindsOnlyTheDrawnBorders)
+{
+    TFrmPrintReview& w = OpenLaidOut();
+    TMyPrintFormat& f = *w.PrintFormat;
+    f.KeepEmptyGrid = 0;
+    w.RunEngine([&w] {
+        w.BuffPaper->CurrentPage = w.BuffPaper->PageCount;
+        w.BuffPaper->ShowCurrentPage();
+    });
+    const TMyBuffPaper& b = *w.BuffPaper;
+    const int used = b.LastBlockRows;
+    const int footFirst = f.Rows() - f.FootRows() + 1;
+    ASSERT_LT(used + 4, footFirst) << "the last block must be short";
+
+    // Where the page draws the borders: the used rows, then the foot rows.
+    const double fy = w.Screen->PixelsPerMmY;
+    auto drawnBorder = [&](int r) {
+        int s = 0;
+        for (int j = 1; j <= r; ++j)
+            s += (j <= used || j >= footFirst) ? f.RowHeight[j] : 0;
+        return BodyTop() + static_cast<int>(s * fy);
+    };
+    const int x = 188 + 40;
+    const int frameBottom = drawnBorder(f.Rows());
+    struct Case {
+        int y;
+        Qt::CursorShape cursor;
+        int hit;
+    };
+    const Case cases[] = {
+        { drawnBorder(used - 1), Qt::SizeVerCursor, used - 1 },
+        { drawnBorder(footFirst), Qt::SizeVerCursor, footFirst },
+        { frameBottom, Qt::SizeVerCursor, f.Rows() },
+        // Undrawn rows of the layout and the page foot below the frame.
+        { RowBorder(used + 2), Qt::ArrowCursor, 0 },
+        { RowBorder(footFirst), Qt::ArrowCursor, 0 },
+        { frameBottom + 6, Qt::ArrowCursor, 0 },
+    };
+    for (const Case& c : cases) {
+        w.HitIndex = 0;
+        Move(x, c.y);
+        EXPECT_EQ(Cursor(), c.cursor) << "y = " << c.y;
+        EXPECT_EQ(w.HitIndex, c.hit) << "y = " << c.y;
+    }
+    // Column borders likewise end with the frame.
+    Move(188, frameBottom - 3);
+    EXPECT_EQ(Cursor(), Qt::SizeHorCursor);
+    Move(188, frameBottom + 6);
+    EXPECT_EQ(Cursor(), Qt::ArrowCursor);
+
+    // A drag below the frame changes no row.
+    const TMyFormatRecord before = f;
+    Drag(x, RowBorder(used + 2), 0, 20);
+    EXPECT_TRUE(f == before);
+}
+
 // Only the left button acts: a right press starts nothing, and a right
 // release during a left drag does not end it.
 TEST_F(ReviewMouseTest, OnlyTheLeftButtonActs)
