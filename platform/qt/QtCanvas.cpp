@@ -240,18 +240,22 @@ Rect QtCanvas::ClipRect() const
 
 Rect QtCanvas::VisibleRect() const
 {
-    // The own painter keeps its device and transform until it ends; a
-    // borrowed one may change them between calls.
-    if (!borrowed_ && visibleKnown_)
-        return visible_;
-    visible_ = FindVisibleRect();
-    visibleKnown_ = !borrowed_;
+    // The own painter keeps its device and transform until it ends.
+    if (!visibleKnown_) {
+        visible_ = FindVisibleRect();
+        visibleKnown_ = true;
+    }
     return visible_;
 }
 
 Rect QtCanvas::FindVisibleRect() const
 {
     constexpr int kFar = 1 << 28;
+    // A borrowed painter (a widget painting itself) may be redirected into its
+    // window's backing store at the screen's pixel ratio, where the device's
+    // size says little of what shows; widgets draw little, so nothing is left out.
+    if (borrowed_)
+        return { -kFar, -kFar, kFar, kFar };
     QRect area(0, 0, device_->width(), device_->height());
     if (const auto* paged = dynamic_cast<const QPagedPaintDevice*>(device_)) {
         // The drawing origin is the printable area's corner; the sheet
@@ -261,10 +265,12 @@ Rect QtCanvas::FindVisibleRect() const
         const QRect sheet = layout.fullRectPixels(dpi);
         area = sheet.translated(-layout.paintRectPixels(dpi).topLeft()).adjusted(-1, -1, 1, 1);
     }
-    const QPainter* p = borrowed_ ? borrowed_ : own_.get();
-    if (p && p->isActive() && !p->deviceTransform().isIdentity()) {
+    const QPainter* p = own_.get();
+    // The painter's own transform, in the device's logical pixels (a device
+    // pixel ratio is no part of it).
+    if (p && p->isActive() && !p->combinedTransform().isIdentity()) {
         bool invertible = false;
-        const QTransform back = p->deviceTransform().inverted(&invertible);
+        const QTransform back = p->combinedTransform().inverted(&invertible);
         if (!invertible)
             return { -kFar, -kFar, kFar, kFar };
         area = back.mapRect(area).adjusted(-1, -1, 1, 1);

@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QWidget>
 
 #include <cctype>
 #include <cmath>
@@ -709,6 +710,29 @@ TEST(QtCanvas, ExcludedRectanglesAreLeftOut)
     c.MoveTo(30, 0);
     c.LineTo(30, 60);
     EXPECT_TRUE(IsColor(sheet.image(), 30, 30, kQBlack));
+}
+
+// A widget lower down its window (a ruler under the tool bar) paints all of itself: its painter's place in
+// the window is no part of what lies off its picture.
+TEST(QtCanvasOnWidget, OffsetWidgetPaintsWhole)
+{
+    struct Filled : QWidget {
+        using QWidget::QWidget;
+        void paintEvent(QPaintEvent*) override
+        {
+            QPainter painter(this);
+            QtCanvas canvas(painter);
+            canvas.SetBrushColor(RgbColor(255, 0, 0));
+            canvas.FillRect({ 0, 0, width(), height() });
+        }
+    };
+    QWidget window;
+    window.resize(300, 200);
+    auto* ruler = new Filled(&window);
+    ruler->setGeometry(0, 80, 300, 20);
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(150, 90), kQRed);
+    EXPECT_EQ(shot.pixelColor(299, 99), kQRed);
 }
 
 } // namespace
