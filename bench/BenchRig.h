@@ -1,7 +1,10 @@
 #pragma once
 // The ledger data files of the benchmark and the page renderer, of any size
 // and block period, from the example report's lines.
+#include <QTemporaryDir>
 #include <QtGlobal>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <fstream>
@@ -125,6 +128,19 @@ inline bool WriteWideData(const std::string& path, int blocks, int columns)
         bytes.clear();
     }
     return static_cast<bool>(out);
+}
+
+// The scratch folder of a benchmark's files, left behind (and named) with
+// --keep; its "pdf" folder becomes the PDF printer's, which must be set
+// before the application reads the printers. Returns that folder.
+inline QString PrepareScratch(QTemporaryDir& temp, bool keep)
+{
+    temp.setAutoRemove(!keep);
+    if (keep)
+        std::printf("files in %s\n", qPrintable(temp.path()));
+    const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
+    qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
+    return pdfFolder;
 }
 
 } // namespace quillet

@@ -165,12 +165,7 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir temp;
-    temp.setAutoRemove(!keep);
-    if (keep)
-        std::printf("files in %s\n", qPrintable(temp.path()));
-    const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
-    // The PDF printer must be in the list before the printers are read.
-    qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
+    const QString pdfFolder = PrepareScratch(temp, keep);
     QApplication app(argc, argv);
     InstallFontSubstitutions();
 

@@ -78,11 +78,7 @@ int main(int argc, char** argv)
             keep = true;
     }
     QTemporaryDir temp;
-    temp.setAutoRemove(!keep);
-    if (keep)
-        std::printf("files in %s\n", qPrintable(temp.path()));
-    const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
-    qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
+    const QString pdfFolder = PrepareScratch(temp, keep);
     QApplication app(argc, argv);
     InstallFontSubstitutions();
 

@@ -52,15 +52,18 @@ bool IsAscii(std::string_view s)
     return true;
 }
 
-// Converts with iconv, replacing what cannot be converted by `replacement`
-// and skipping one input byte each time (for UTF-8 input, one sequence).
-std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, std::string_view replacement)
+// Converts with iconv into out. What cannot be converted is replaced by
+// `replacement`, skipping one input byte each time (for UTF-8 input, one
+// sequence); a strict conversion fails there instead.
+bool Convert(Converter& converter, bool fromUtf8, std::string_view in, std::string_view replacement,
+    bool strict, std::string& out)
 {
     iconv_t cd = converter.Get();
-    if (!cd)
-        return std::string(in);
-    std::string out;
-    out.reserve(in.size() * 2 + 4);
+    if (!cd) {
+        out.assign(in);
+        return !strict;
+    }
+    out.reserve(out.size() + in.size() * 2 + 4);
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     char buffer[1024];
@@ -73,6 +76,10 @@ std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, st
             if (errno == E2BIG)
                 continue;
             // EILSEQ or EINVAL (a cut-off character at the end).
+            if (strict) {
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                return false;
+            }
             out.append(replacement);
             size_t skip = 1;
             if (fromUtf8) {
@@ -86,27 +93,14 @@ std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, st
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    return out;
+    return true;
 }
 
-// Converts with iconv and fails at the first character it cannot convert.
-bool ConvertStrict(Converter& converter, std::string_view in, std::string& out)
+std::string Convert(Converter& converter, bool fromUtf8, std::string_view in, std::string_view replacement)
 {
-    iconv_t cd = converter.Get();
-    if (!cd)
-        return false;
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char buffer[1024];
-    while (srcLeft > 0) {
-        char* dst = buffer;
-        size_t dstLeft = sizeof buffer;
-        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buffer, static_cast<size_t>(dst - buffer));
-        if (rc == static_cast<size_t>(-1) && errno != E2BIG)
-            return false;
-    }
-    return true;
+    std::string out;
+    Convert(converter, fromUtf8, in, replacement, false, out);
+    return out;
 }
 
 Converter& Encoder()
@@ -140,7 +134,7 @@ bool GbkHolds(std::string_view utf8)
         return true;
     std::string gbk;
     // The way back catches characters the encoder maps onto another one.
-    return ConvertStrict(Encoder(), utf8, gbk) && GbkToUtf8(gbk) == utf8;
+    return Convert(Encoder(), true, utf8, {}, true, gbk) && GbkToUtf8(gbk) == utf8;
 }
 
 bool IsUtf8(std::string_view bytes)
