@@ -1,29 +1,117 @@
 #include "dialogs/PageList.h"
 
-#include <QComboBox>
+#include <QLineEdit>
+#include <algorithm>
 
 #include "dialogs/DialogFrame.h"
 
 namespace quillet {
+namespace {
 
-void FillPageList(QComboBox& list, int pageCount)
+const QString kPageUnit = QStringLiteral("页");
+
+} // namespace
+
+TPageList::TPageList(QWidget* parent)
+    : QComboBox(parent)
 {
-    list.clear();
-    QStringList entries;
-    entries.reserve(std::max(pageCount, 0));
-    for (int page = 1; page <= pageCount; ++page)
-        entries.append(NumberedEntry(page, QStringLiteral("页")));
-    list.addItems(entries);
-    list.setEditable(false);
-    if (!entries.isEmpty())
-        list.setCurrentIndex(0);
+    setEditable(true);
+    // A typed number chooses a page; it never becomes an entry of its own.
+    setInsertPolicy(QComboBox::NoInsert);
+    // Completing "第12" to "第120页" as the user types would turn to a page
+    // nobody asked for.
+    setCompleter(nullptr);
+    // Walking the list with the arrow keys moves the listed stretch along.
+    connect(this, &QComboBox::activated, this, [this](int index) { ChoosePage(itemData(index).toInt()); });
 }
 
-int PageOfEntry(const QComboBox& list)
+void TPageList::SetPages(int pageCount, int page)
 {
-    if (list.currentIndex() < 0)
+    pageCount_ = std::max(0, pageCount);
+    firstAround_ = 0;
+    lastAround_ = -1;
+    clear();
+    ListAround(page >= 1 && page <= pageCount_ ? page : 1);
+    ChoosePage(page);
+}
+
+void TPageList::ListAround(int page)
+{
+    int first = 1;
+    int last = pageCount_;
+    if (pageCount_ > kFullListPages) {
+        first = std::max(1, page - kNeighbours);
+        last = std::min(pageCount_, page + kNeighbours);
+    }
+    if (first == firstAround_ && last == lastAround_)
+        return;
+    firstAround_ = first;
+    lastAround_ = last;
+    const QSignalBlocker quiet(this);
+    clear();
+    auto add = [this](int n) { addItem(NumberedEntry(n, kPageUnit), n); };
+    if (first > 1)
+        add(1);
+    for (int n = first; n <= last && n >= 1; ++n)
+        add(n);
+    if (last < pageCount_)
+        add(pageCount_);
+}
+
+void TPageList::ChoosePage(int page)
+{
+    if (page < 1 || page > pageCount_) {
+        setCurrentIndex(-1);
+        return;
+    }
+    // Near an end of the listed stretch (or beyond it) the stretch moves to
+    // the page, unless that end is the report's own.
+    constexpr int kMargin = kNeighbours / 5;
+    if ((page - firstAround_ < kMargin && firstAround_ > 1)
+        || (lastAround_ - page < kMargin && lastAround_ < pageCount_))
+        ListAround(page);
+    setCurrentIndex(findData(page));
+}
+
+long long TPageList::TypedPage() const
+{
+    QString text = currentText().trimmed();
+    if (text.startsWith(QStringLiteral("第")))
+        text.remove(0, 1);
+    if (text.endsWith(kPageUnit))
+        text.chop(kPageUnit.size());
+    text = text.trimmed();
+    if (text.isEmpty() || text.size() > 18)
         return -1;
-    return EntryNumber(list.currentText(), QStringLiteral("页"));
+    long long n = 0;
+    for (QChar c : text) {
+        int digit = -1;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digit = c.unicode() - '0';
+        else if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) // full-width digits of Chinese input
+            digit = c.unicode() - 0xFF10;
+        if (digit < 0)
+            return -1;
+        n = n * 10 + digit;
+    }
+    return n;
+}
+
+int TPageList::CheckedPage(MessageService& messages)
+{
+    const long long page = TypedPage();
+    QString complaint;
+    if (page < 0)
+        complaint = QStringLiteral("“%1”不是有效的整数值").arg(currentText().trimmed());
+    else if (page < 1 || page > pageCount_)
+        complaint = QStringLiteral("没有第%1页，请输入1到%2之间的页号").arg(page).arg(pageCount_);
+    if (complaint.isEmpty())
+        return static_cast<int>(page);
+    ShowPlainMessage(messages, complaint);
+    setFocus();
+    if (lineEdit())
+        lineEdit()->selectAll();
+    return 0;
 }
 
 } // namespace quillet

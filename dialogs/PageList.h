@@ -1,13 +1,44 @@
 #pragma once
-// The page lists of the print and page-selection dialogs: one entry "第n页"
-// per page of the engine, in page order.
-class QComboBox;
+// TPageList: the page list of the print and page-selection dialogs, entries
+// "第n页" in page order. A short report lists every page; a long one lists the
+// first and the last page and the pages around the chosen one, and moves that
+// stretch along as the choice moves, so the list never grows with the report.
+// Any page can also be typed, as a bare number or as "第n页".
+#include <QComboBox>
 
 namespace quillet {
 
-// Empties the list and fills it with pages 1 to pageCount.
-void FillPageList(QComboBox& list, int pageCount);
-// The page of the selected entry; -1 when nothing is selected.
-int PageOfEntry(const QComboBox& list);
+class MessageService;
+
+class TPageList : public QComboBox {
+    Q_OBJECT
+public:
+    // Up to this many pages every page is listed.
+    static constexpr int kFullListPages = 1000;
+    // Pages listed on each side of the chosen one in a longer report.
+    static constexpr int kNeighbours = 50;
+
+    explicit TPageList(QWidget* parent = nullptr);
+
+    // Lists the pages of a report of pageCount pages and chooses `page`
+    // (nothing when it is not one of them).
+    void SetPages(int pageCount, int page);
+    int PageCount() const { return pageCount_; }
+    // Chooses `page`, listing the pages around it first when they are not.
+    void ChoosePage(int page);
+    // The number chosen or typed; -1 when the text holds none. It may lie
+    // outside the report.
+    long long TypedPage() const;
+    // The page chosen or typed; 0, after telling the user why, when the text
+    // names none of the report's pages.
+    int CheckedPage(MessageService& messages);
+
+private:
+    void ListAround(int page);
+
+    int pageCount_ = 0;
+    int firstAround_ = 0; // the stretch of neighbours listed now
+    int lastAround_ = -1;
+};
 
 } // namespace quillet

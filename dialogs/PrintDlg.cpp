@@ -1,6 +1,5 @@
 #include "dialogs/PrintDlg.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <algorithm>
@@ -27,11 +26,11 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
 
     Label1 = new QLabel(QStringLiteral("从"), this);
     Label1->setGeometry(128, 69, 14, 14);
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(144, 66, 94, 20);
     Label2 = new QLabel(QStringLiteral("到"), this);
     Label2->setGeometry(248, 69, 14, 14);
-    ComboBox2 = new QComboBox(this);
+    ComboBox2 = new TPageList(this);
     ComboBox2->setGeometry(264, 66, 94, 20);
 
     AddOkCancelButtons(*this, { 199, 100 }, { 283, 100 });
@@ -43,8 +42,8 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
 
 void TFrmPrintDlg::FormCreate()
 {
-    FillPageList(*ComboBox1, context_.buffPaper.PageCount);
-    FillPageList(*ComboBox2, context_.buffPaper.PageCount);
+    ComboBox1->SetPages(context_.buffPaper.PageCount, 1);
+    ComboBox2->SetPages(context_.buffPaper.PageCount, 1);
     for (QWidget* range : std::initializer_list<QWidget*> { Label1, ComboBox1, Label2, ComboBox2 })
         range->setEnabled(false);
 }
@@ -67,17 +66,21 @@ std::pair<int, int> TFrmPrintDlg::ChosenPages() const
         return { page, page };
     }
     if (RadioButton3->isChecked()) {
-        const int a = PageOfEntry(*ComboBox1);
-        const int b = PageOfEntry(*ComboBox2);
-        if (a < 1 || b < 1)
+        const long long a = ComboBox1->TypedPage();
+        const long long b = ComboBox2->TypedPage();
+        if (a < 1 || b < 1 || a > count || b > count)
             return { 1, 0 };
-        return { std::min(a, b), std::max(a, b) };
+        return { static_cast<int>(std::min(a, b)), static_cast<int>(std::max(a, b)) };
     }
     return { 1, count };
 }
 
 void TFrmPrintDlg::LumButton1Click()
 {
+    // A typed number that names no page keeps the dialog open.
+    if (RadioButton3->isChecked() && context_.buffPaper.PageCount >= 1
+        && (ComboBox1->CheckedPage(context_.messages) < 1 || ComboBox2->CheckedPage(context_.messages) < 1))
+        return;
     const auto [first, last] = ChosenPages();
     PrintRunResult run;
     {

@@ -1,11 +1,11 @@
 #pragma once
 // The print dialog "打印...": prints all pages, the current page, or a range
-// of pages chosen from two page lists, through the page engine.
+// of pages chosen from two page lists (or typed), through the page engine.
 #include <QDialog>
 
 #include "dialogs/DialogContext.h"
+#include "dialogs/PageList.h"
 
-class QComboBox;
 class QLabel;
 class QRadioButton;
 
@@ -28,9 +28,9 @@ public:
     QRadioButton* RadioButton2 = nullptr; // current page
     QRadioButton* RadioButton3 = nullptr; // page range
     QLabel* Label1 = nullptr; // "从"
-    QComboBox* ComboBox1 = nullptr;
+    TPageList* ComboBox1 = nullptr;
     QLabel* Label2 = nullptr; // "到"
-    QComboBox* ComboBox2 = nullptr;
+    TPageList* ComboBox2 = nullptr;
     TLumButton* LumButton1 = nullptr;
     TLumButton* LumButton2 = nullptr;
 

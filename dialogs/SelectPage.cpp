@@ -1,7 +1,7 @@
 #include "dialogs/SelectPage.h"
 
-#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
@@ -16,7 +16,7 @@ TFrmSelectPage::TFrmSelectPage(const DialogContext& context, QWidget* parent)
 
     Label1 = new QLabel(QStringLiteral("选择页号："), this);
     Label1->setGeometry(16, 25, 64, 14);
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(82, 21, 126, 20);
 
     AddOkCancelButtons(*this, { 53, 60 }, { 137, 60 });
@@ -24,15 +24,13 @@ TFrmSelectPage::TFrmSelectPage(const DialogContext& context, QWidget* parent)
 
     // Only the user's choice counts as a change, not the filling on show.
     connect(ComboBox1, &QComboBox::activated, this, &TFrmSelectPage::ComboBox1Change);
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TFrmSelectPage::ComboBox1Change);
 }
 
 void TFrmSelectPage::FormShow()
 {
     Changed = false;
-    const int count = context_.buffPaper.PageCount;
-    FillPageList(*ComboBox1, count);
-    const int page = context_.buffPaper.CurrentPage;
-    ComboBox1->setCurrentIndex(page >= 1 && page <= count ? page - 1 : -1);
+    ComboBox1->SetPages(context_.buffPaper.PageCount, context_.buffPaper.CurrentPage);
 }
 
 void TFrmSelectPage::ComboBox1Change()
@@ -42,9 +40,13 @@ void TFrmSelectPage::ComboBox1Change()
 
 void TFrmSelectPage::LumButton1Click()
 {
-    const int page = PageOfEntry(*ComboBox1);
-    if (page >= 1)
+    if (ComboBox1->PageCount() >= 1) {
+        // A number that names no page keeps the dialog open.
+        const int page = ComboBox1->CheckedPage(context_.messages);
+        if (page < 1)
+            return;
         context_.buffPaper.CurrentPage = page;
+    }
     Confirmed = true;
     accept();
 }

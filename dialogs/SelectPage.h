@@ -1,11 +1,11 @@
 #pragma once
 // The page selection dialog "选择指定页": jump to a page chosen from the list
-// of the engine's pages.
+// of the engine's pages or typed by its number.
 #include <QDialog>
 
 #include "dialogs/DialogContext.h"
+#include "dialogs/PageList.h"
 
-class QComboBox;
 class QLabel;
 
 namespace quillet {
@@ -20,14 +20,14 @@ public:
     static constexpr int kClientWidth = 225;
     static constexpr int kClientHeight = 92;
 
-    // The user picked an entry of the list and did not cancel: the caller
+    // The user picked an entry of the list or typed and did not cancel: the caller
     // redraws the page only then.
     bool Changed = false;
     // Set by OK.
     bool Confirmed = false;
 
     QLabel* Label1 = nullptr; // "选择页号："
-    QComboBox* ComboBox1 = nullptr;
+    TPageList* ComboBox1 = nullptr;
     TLumButton* LumButton1 = nullptr;
     TLumButton* LumButton2 = nullptr;
 

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,6 +55,7 @@ TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence star
     BuildControls();
     BuildCommands();
     BuildMenus();
+    BuildPageKeys();
     FormCreate();
 }
 
@@ -216,7 +218,12 @@ void TFrmPrintReview::BuildControls()
         = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft };
     for (int i = 0; i < 5; ++i) {
         StatusPanels[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
-        StatusPanels[i]->setFixedWidth(widths[i]);
+        int width = widths[i];
+        // The page panels hold nine-digit page numbers whole.
+        if (i == 2 || i == 3)
+            width = std::max(width,
+                StatusPanels[i]->fontMetrics().horizontalAdvance(QStringLiteral("共999999999页")) + 10);
+        StatusPanels[i]->setFixedWidth(width);
         StatusPanels[i]->setAlignment(aligns[i] | Qt::AlignVCenter);
         StatusPanels[i]->setFrameShape(QFrame::Panel);
         StatusPanels[i]->setFrameShadow(QFrame::Sunken);
@@ -293,11 +300,11 @@ void TFrmPrintReview::RefreshStatus()
     Label_PaperSize->adjustSize();
     if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
         tabsBuilt_ = true;
-        QStringList labels;
-        labels.reserve(std::max(0, BuffPaper->PageCount));
-        for (int n = 1; n <= BuffPaper->PageCount; ++n)
-            labels.append(QStringLiteral("\u3000第") + Num(n) + QStringLiteral("页\u3000"));
-        TabSetPage->SetTabs(labels);
+        // Labels are made as tabs come into view: a report of hundreds of
+        // millions of pages costs the row nothing.
+        TabSetPage->SetTabs(std::max(0, BuffPaper->PageCount), [](int index) {
+            return QStringLiteral("\u3000第") + Num(index + 1) + QStringLiteral("页\u3000");
+        });
     }
     TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);
 }
@@ -369,6 +376,8 @@ void TFrmPrintReview::showEvent(QShowEvent* event)
     if (!shown_) {
         shown_ = true;
         FormShow();
+        // The keys read the report from the start.
+        ScrollBox_Main->setFocus();
     }
 }
 
@@ -392,6 +401,9 @@ void TFrmPrintReview::paintEvent(QPaintEvent* event)
 
 bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ScrollBox_Main && event->type() == QEvent::KeyPress
+        && PageAreaKey(*static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == Image_Review) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress

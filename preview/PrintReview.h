@@ -28,6 +28,7 @@
 class QAction;
 class QActionGroup;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -203,6 +204,8 @@ public:
     QWidget* ChangeSizePanel = nullptr;
     QToolBar* ToolBarPage = nullptr;
     TTabSet* TabSetPage = nullptr;
+    // The highlight around the page area, shown while the area has the focus.
+    QWidget* PageFocusFrame = nullptr;
     QLabel* StatusPanels[5] = {};
     // The manual's window of the program's own, made the first time the
     // desktop cannot show the manual.
@@ -292,6 +295,9 @@ private:
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
+    void BuildPageKeys();
+    // A key pressed in the page area; true when it scrolled or turned the page.
+    bool PageAreaKey(const QKeyEvent& key);
     // The body rectangle of the first table block of the page, in page-image
     // pixels, no lower than its drawn frame.
     QRect TableBodyRect() const;

@@ -33,8 +33,13 @@ TTabSet::TTabSet(QWidget* parent)
 
 void TTabSet::SetTabs(const QStringList& labels)
 {
-    labels_ = labels;
-    widths_.assign(labels_.size(), 0);
+    SetTabs(static_cast<int>(labels.size()), [labels](int index) { return labels[index]; });
+}
+
+void TTabSet::SetTabs(int count, LabelSource label)
+{
+    count_ = label ? std::max(0, count) : 0;
+    label_ = std::move(label);
     current_ = -1;
     first_ = 0;
     UpdateButtons();
@@ -43,7 +48,7 @@ void TTabSet::SetTabs(const QStringList& labels)
 
 QString TTabSet::tabText(int index) const
 {
-    return index >= 0 && index < count() ? labels_[index] : QString();
+    return index >= 0 && index < count() ? label_(index) : QString();
 }
 
 void TTabSet::setCurrentIndex(int index)
@@ -56,10 +61,9 @@ void TTabSet::setCurrentIndex(int index)
 
 int TTabSet::TabWidth(int index) const
 {
-    int& width = widths_[static_cast<std::size_t>(index)];
-    if (width == 0)
-        width = fontMetrics().horizontalAdvance(labels_[index]) + 2 * kPadding;
-    return width;
+    // Only the tabs in view are ever measured, and the font keeps its own
+    // cache of glyph advances, so nothing is stored here.
+    return fontMetrics().horizontalAdvance(label_(index)) + 2 * kPadding;
 }
 
 int TTabSet::RowWidth() const
@@ -163,7 +167,7 @@ void TTabSet::paintEvent(QPaintEvent*)
         QStyleOptionTab option;
         option.initFrom(this);
         option.shape = QTabBar::TriangularSouth;
-        option.text = labels_[i];
+        option.text = label_(i);
         option.rect = QRect(x, 0, TabWidth(i), height());
         option.position = QStyleOptionTab::Middle;
         if (i == current_)
@@ -201,10 +205,8 @@ void TTabSet::resizeEvent(QResizeEvent* event)
 void TTabSet::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange) {
-        std::fill(widths_.begin(), widths_.end(), 0);
+    if (event->type() == QEvent::FontChange)
         UpdateButtons();
-    }
 }
 
 } // namespace quillet

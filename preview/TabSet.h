@@ -1,11 +1,11 @@
 #pragma once
-// TTabSet: the row of page tabs under the page. A report may have thousands
-// of pages, so tabs are plain labels measured only when they come into view
-// and only the visible ones are painted; arrow buttons at the right scroll the
-// row when it is longer than the window.
+// TTabSet: the row of page tabs under the page. A report may have hundreds
+// of millions of pages, so the row keeps no tab of its own: it asks for the
+// labels of the tabs in view when it measures or paints them. Arrow buttons at
+// the right scroll the row when it is longer than the window.
 #include <QStringList>
 #include <QWidget>
-#include <vector>
+#include <functional>
 
 class QToolButton;
 
@@ -16,9 +16,14 @@ class TTabSet : public QWidget {
 public:
     explicit TTabSet(QWidget* parent = nullptr);
 
+    // The label of tab `index` (from 0), made when it is needed.
+    using LabelSource = std::function<QString(int index)>;
+
     // Replaces every tab; the selection is cleared.
     void SetTabs(const QStringList& labels);
-    int count() const { return static_cast<int>(labels_.size()); }
+    // Replaces every tab by `count` tabs labelled by `label`; the selection is cleared.
+    void SetTabs(int count, LabelSource label);
+    int count() const { return count_; }
     QString tabText(int index) const;
     int currentIndex() const { return current_; }
     // Selects a tab (no signal) and scrolls it into view.
@@ -50,8 +55,8 @@ private:
     void MakeVisible(int index);
     void UpdateButtons();
 
-    QStringList labels_;
-    mutable std::vector<int> widths_; // 0 = not measured yet
+    int count_ = 0;
+    LabelSource label_;
     int current_ = -1;
     int first_ = 0;
     QToolButton* back_ = nullptr;
