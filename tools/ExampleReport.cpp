@@ -306,4 +306,40 @@ bool WriteExampleReport(const std::string& folder, int rows)
     return WriteExampleData(base + kExampleDataName, rows);
 }
 
+bool WriteSparseReport(const std::string& folder, long long pages)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec) || pages < 0)
+        return false;
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+
+    TMyPrintFormat format;
+    BuildExampleFormat(format);
+    format.ColCount = 1;
+    format.RowCount = kExampleHeadRows + 1;
+    format.FootRowCount = 0;
+    format.MultiTables = 0;
+    for (TMyMergedCell& cell : format.MergedCells) {
+        if (cell.Right > format.ColCount || cell.Bottom > format.RowCount)
+            cell = TMyMergedCell {};
+    }
+    TMyPaperSpec a4Portrait { 9, 210, 290, 1 };
+    if (format.SaveToFile(base + kSparseFormatName, a4Portrait) != kFileOk)
+        return false;
+
+    const std::string data = base + kSparseDataName;
+    {
+        std::ofstream out(data, std::ios::binary | std::ios::trunc);
+        const std::string head = DataFileHead(ExampleHeadFootTexts());
+        out.write(head.data(), static_cast<std::streamsize>(head.size()));
+        if (!out)
+            return false;
+    }
+    const auto size
+        = static_cast<std::uintmax_t>(kDataHeadSize) + static_cast<std::uintmax_t>(pages) * kCellSize;
+    std::filesystem::resize_file(data, size, ec);
+    return !ec;
+}
+
 } // namespace quillet

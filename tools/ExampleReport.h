@@ -57,4 +57,12 @@ std::uint64_t ExampleCellOffset(int index, int column);
 // folder when it is missing. False when anything could not be written.
 bool WriteExampleReport(const std::string& folder, int rows = kExampleDefaultRows);
 
+// A report of `pages` pages that costs no disk: the example layout cut to one
+// column and one data row a page, and a sparse data file of one (empty) cell
+// a page, made by extending the file rather than writing it. Writes
+// sparse.fmt and sparse.dat into folder. False when they could not be made.
+inline constexpr char kSparseDataName[] = "sparse.dat";
+inline constexpr char kSparseFormatName[] = "sparse.fmt";
+bool WriteSparseReport(const std::string& folder, long long pages);
+
 } // namespace quillet
