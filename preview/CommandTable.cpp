@@ -128,8 +128,8 @@ constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
     EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont };
-constexpr int kViewMenu[]
-    = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn, ZoomOut, FitWidth, FitPage };
+constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn,
+    ZoomOut, FitWidth, FitPage };
 constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };
 constexpr int kStateMenu[] = { StateDesign, StateReview };
 constexpr int kStyleMenu[] = { IFStand, IFXp };

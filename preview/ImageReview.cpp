@@ -87,7 +87,8 @@ QImage TImageReview::Render(const QRect& area, double ratio)
         const double dy = -area.y() * ratio;
         canvas.SetDeviceMap({ ratio, ratio, dx, dy });
         DrawBlankSheet(canvas, sheetWidth, sheetHeight);
-        canvas.SetDeviceMap({ view_.sx * ratio, view_.sy * ratio, view_.ox * ratio + dx, view_.oy * ratio + dy });
+        canvas.SetDeviceMap(
+            { view_.sx * ratio, view_.sy * ratio, view_.ox * ratio + dx, view_.oy * ratio + dy });
         if (render_) {
             try {
                 render_(canvas);

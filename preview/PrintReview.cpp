@@ -16,8 +16,8 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <exception>

@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>

@@ -238,7 +238,8 @@ Rect QtCanvas::ClipRect() const
     if (mapped_) {
         // The logical pixels that reach the device at all.
         const auto low = [](double d, double s) { return static_cast<int>(std::floor(-d / s)); };
-        const auto high = [](double d, double s, int size) { return static_cast<int>(std::ceil((size - d) / s)); };
+        const auto high
+            = [](double d, double s, int size) { return static_cast<int>(std::ceil((size - d) / s)); };
         return { low(map_.dx, map_.sx), low(map_.dy, map_.sy), high(map_.dx, map_.sx, device_->width()),
             high(map_.dy, map_.sy, device_->height()) };
     }
@@ -266,8 +267,10 @@ QRect QtCanvas::MapRect(const QRect& r) const
     };
     const int left = edge(r.left(), map_.sx, map_.dx);
     const int top = edge(r.top(), map_.sy, map_.dy);
-    const int right = std::max(left + 1, edge(static_cast<long long>(r.left()) + r.width(), map_.sx, map_.dx));
-    const int bottom = std::max(top + 1, edge(static_cast<long long>(r.top()) + r.height(), map_.sy, map_.dy));
+    const int right
+        = std::max(left + 1, edge(static_cast<long long>(r.left()) + r.width(), map_.sx, map_.dx));
+    const int bottom
+        = std::max(top + 1, edge(static_cast<long long>(r.top()) + r.height(), map_.sy, map_.dy));
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
@@ -792,8 +795,8 @@ void QtCanvas::Rectangle(const Rect& r)
         const int t = n.top - pw / 2;
         const int across = w - 1 + pw;
         const int down = h - 1 + pw;
-        for (const QRect& edge : { QRect(l, t, across, pw), QRect(l, t + h - 1, across, pw), QRect(l, t, pw, down),
-                 QRect(l + w - 1, t, pw, down) })
+        for (const QRect& edge : { QRect(l, t, across, pw), QRect(l, t + h - 1, across, pw),
+                 QRect(l, t, pw, down), QRect(l + w - 1, t, pw, down) })
             p->fillRect(MapRect(edge), penColor_);
         return;
     }
