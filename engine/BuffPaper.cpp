@@ -116,7 +116,7 @@ void TMyBuffPaper::SetViewRate(double percent)
     paper_.Host().ScrollToOrigin();
     ViewRate = percent;
     paper_.SetPaper(Round(static_cast<long double>(PageWidth) * ViewRate / 100.0L) / 10,
-        Round(static_cast<long double>(PageHeight) * ViewRate / 100.0L) / 10);
+        Round(static_cast<long double>(PageHeight) * ViewRate / 100.0L) / 10, ViewRate / 100.0);
     ShowCurrentPage();
 }
 

@@ -11,10 +11,10 @@ constexpr int kShadow = 5; // drop shadow on the sheet's right and bottom, pixel
 
 // The centimetres of a sheet side as shown: at least 1, and no more than a
 // picture of kMaxSheetPixels holds.
-int ShownCm(int cm, double pixelsPerCm)
+int ShownCm(int cm, double pixelsPerCm, double zoom)
 {
-    const int most
-        = pixelsPerCm > 0 ? std::max(1, static_cast<int>(TMyPaper::kMaxSheetPixels / pixelsPerCm)) : 1;
+    const double limit = TMyPaper::kMaxSheetPixels * std::clamp(zoom, 1.0, 8.0);
+    const int most = pixelsPerCm > 0 ? std::max(1, static_cast<int>(limit / pixelsPerCm)) : 1;
     return std::clamp(cm, 1, most);
 }
 
@@ -26,10 +26,12 @@ TMyPaper::TMyPaper(TMyPaperHost& host, const TMyScreen& screen)
 {
 }
 
-void TMyPaper::SetPaper(int widthCm, int heightCm)
+void TMyPaper::SetPaper(int widthCm, int heightCm, double zoom)
 {
-    shownWidthCm_ = ShownCm(widthCm, screen_.PixelsPerCmX);
-    shownHeightCm_ = ShownCm(heightCm, screen_.PixelsPerCmY);
+    if (!(zoom >= 1.0))
+        zoom = 1.0; // also for NaN
+    shownWidthCm_ = ShownCm(widthCm, screen_.PixelsPerCmX, zoom);
+    shownHeightCm_ = ShownCm(heightCm, screen_.PixelsPerCmY, zoom);
     fitted_ = shownWidthCm_ != widthCm || shownHeightCm_ != heightCm;
     widthCm = shownWidthCm_;
     heightCm = shownHeightCm_;

@@ -35,8 +35,10 @@ public:
     // Width and height of the sheet as shown, in whole centimetres. A sheet
     // is shown at least 1 cm and at most kMaxSheetPixels a side: a paper of
     // nothing or of many metres, from a format file or a printer, still shows
-    // a sheet, cut to what a picture can hold.
-    void SetPaper(int widthCm, int heightCm);
+    // a sheet, cut to what a picture can hold. A zoom above 1 (the sheet is
+    // shown enlarged) lets the sheet grow by as much: the window draws only
+    // what is seen of it.
+    void SetPaper(int widthCm, int heightCm, double zoom = 1.0);
     void DrawBlankPage();
 
     // 127 cm at 96 dots per inch: an A0 sheet (84 x 118 cm) is shown whole.

@@ -51,6 +51,10 @@ enum : int {
     PrintRate50,
     PrintRate100,
     Refurbish,
+    ZoomIn,
+    ZoomOut,
+    FitWidth,
+    FitPage,
     SetPrint,
     SetPrinter,
     StartPrint,
@@ -98,6 +102,10 @@ const CommandSpec kCommands[] = {
     {"ActionPrintRate50", L::View, "打印比率50%", "打印比率50%", kNoKey, 8, "zoom-out", true, E::DesignLocked, &W::ActionPrintRate50, &W::ActionPrintRate50Execute},
     {"ActionPrintRate100", L::View, "打印比率100%", "打印比率100%", kNoKey, 9, "zoom-original", true, E::DesignLocked, &W::ActionPrintRate100, &W::ActionPrintRate100Execute},
     {"ActionRefurbish", L::View, "刷新", "从新显示打印页面上的内容", Qt::Key_F5, 26, "view-refresh", false, E::Always, &W::ActionRefurbish, &W::ActionRefurbishExecute},
+    {"ActionZoomIn", L::View, "放大", "放大预览的页面", Ctrl(Qt::Key_Equal), 42, "zoom-in", false, E::Always, &W::ActionZoomIn, &W::ActionZoomInExecute, Ctrl(Qt::Key_Plus)},
+    {"ActionZoomOut", L::View, "缩小", "缩小预览的页面", Ctrl(Qt::Key_Minus), 43, "zoom-out", false, E::Always, &W::ActionZoomOut, &W::ActionZoomOutExecute},
+    {"ActionFitWidth", L::View, "适合页宽", "使页面的宽度适合窗口", kNoKey, 44, "zoom-fit-width", false, E::Always, &W::ActionFitWidth, &W::ActionFitWidthExecute},
+    {"ActionFitPage", L::View, "适合整页", "使整个页面适合窗口", kNoKey, 45, "zoom-fit-best", false, E::Always, &W::ActionFitPage, &W::ActionFitPageExecute},
     {"ActionSetPrint", L::Print, "打印...", "打印指定内容", Ctrl(Qt::Key_P), -1, nullptr, false, E::NeedsPrinter, &W::ActionSetPrint, &W::ActionSetPrintExecute},
     {"ActionSetPrinter", L::Print, "设置打印机...", "设置打印机", kNoKey, 6, "printer", false, E::NeedsPrinter, &W::ActionSetPrinter, &W::ActionSetPrinterExecute},
     {"ActionStartPrint", L::Print, "开始打印", "开始打印所有内容", kNoKey, 7, "document-print", false, E::NeedsPrinterFromStart, &W::ActionStartPrint, &W::ActionStartPrintExecute},
@@ -120,7 +128,8 @@ constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
     EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont };
-constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish };
+constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn,
+    ZoomOut, FitWidth, FitPage };
 constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };
 constexpr int kStateMenu[] = { StateDesign, StateReview };
 constexpr int kStyleMenu[] = { IFStand, IFXp };

@@ -35,6 +35,7 @@ struct CommandSpec {
     EnabledRule enabled;
     QAction* TFrmPrintReview::*field; // where the window keeps the action
     void (TFrmPrintReview::*execute)();
+    QKeyCombination shortcut2 {}; // a second short-cut; none unless given
 };
 
 // An entry of a menu or tool bar: a command's index in CommandTable(), or a separator.

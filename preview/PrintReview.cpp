@@ -17,8 +17,10 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <exception>
 
 #include "controls/PageProgress.h"
@@ -44,6 +46,23 @@ QString Num(int n)
 {
     return QString::number(n);
 }
+
+// A picture that stays one pixel whatever size it is given.
+class ParkedPicture : public Bitmap {
+public:
+    explicit ParkedPicture(std::unique_ptr<Bitmap> inner)
+        : inner_(std::move(inner))
+    {
+        inner_->SetSize(1, 1);
+    }
+    void SetSize(int, int) override { }
+    int Width() const override { return inner_->Width(); }
+    int Height() const override { return inner_->Height(); }
+    Canvas& GetCanvas() override { return inner_->GetCanvas(); }
+
+private:
+    std::unique_ptr<Bitmap> inner_;
+};
 
 } // namespace
 
@@ -142,10 +161,13 @@ void TFrmPrintReview::BuildControls()
     ScrollContent = new QWidget;
     ScrollContent->setPalette(grey);
     ScrollContent->setAutoFillBackground(true);
+    const int dpiX = Services.display.LogicalDpiX();
+    const int dpiY = Services.display.LogicalDpiY();
     Image_Review = new TImageReview(
-        [this]() -> const QImage* {
-            auto* picture = dynamic_cast<QtBitmap*>(previewPicture_.get());
-            return picture ? &picture->Image() : nullptr;
+        dpiX, dpiY,
+        [this](Canvas& canvas) {
+            if (BuffPaper)
+                BuffPaper->RenderPage(canvas, false);
         },
         ScrollContent);
     Image_Review->setObjectName(QStringLiteral("Image_Review"));
@@ -229,6 +251,14 @@ void TFrmPrintReview::BuildControls()
         StatusPanels[i]->setFrameShadow(QFrame::Sunken);
         bar->addWidget(StatusPanels[i]);
     }
+    StatusZoom = new QLabel(QStringLiteral("100%"), bar);
+    StatusZoom->setObjectName(QStringLiteral("StatusZoom"));
+    StatusZoom->setAlignment(Qt::AlignCenter);
+    StatusZoom->setFrameShape(QFrame::Panel);
+    StatusZoom->setFrameShadow(QFrame::Sunken);
+    StatusZoom->setMinimumWidth(90);
+    StatusZoom->setStatusTip(QStringLiteral("预览缩放比率"));
+    bar->addPermanentWidget(StatusZoom);
 }
 
 void TFrmPrintReview::FormCreate()
@@ -241,6 +271,8 @@ void TFrmPrintReview::FormCreate()
     Screen = std::make_unique<TMyScreen>(Services.display);
     previewPicture_
         = Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY));
+    parkedPicture_ = std::make_unique<ParkedPicture>(
+        Services.bitmaps.CreateBitmap(static_cast<int>(Screen->DpiX), static_cast<int>(Screen->DpiY)));
     Paper = std::make_unique<TMyPaper>(*this, *Screen);
     Printer = std::make_unique<TMyPrinter>(Services.printers);
     BuffPaper = std::make_unique<TMyBuffPaper>(
@@ -419,11 +451,26 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            WheelZoom(wheel->angleDelta().y(), wheel->position().toPoint());
+            return true;
+        }
+    }
     if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Resize) {
         const QSize view = ScrollBox_Main->viewport()->size();
         ScrollContent->resize(std::max(view.width(), Image_Review->geometry().right() + 1),
             std::max(view.height(), Image_Review->geometry().bottom() + 1));
         SyncRulersToScroll();
+        // A fitted zoom follows the window, once the resizing has settled.
+        if (fit_ != FitMode::None && !fitPending_) {
+            fitPending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                fitPending_ = false;
+                ApplyFit();
+            });
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -477,21 +524,29 @@ int TFrmPrintReview::LeftRulerStartWhere() const
 void TFrmPrintReview::PlacePreviewImage(int left, int top, int width, int height)
 {
     Image_Review->setGeometry(left, top, width, height);
-    previewPicture_->SetSize(width - 5, height - 5);
+    if (LegacyZoom())
+        previewPicture_->SetSize(width - 5, height - 5);
     // The scroll range covers the page image; the grey area fills the rest.
     const QSize view = ScrollBox_Main->viewport()->size();
     ScrollContent->resize(std::max(view.width(), left + width), std::max(view.height(), top + height));
     SyncRulersToScroll();
 }
 
+bool TFrmPrintReview::LegacyZoom() const
+{
+    const double rate = BuffPaper ? BuffPaper->ViewRate : 100.0;
+    return rate == 100.0 || rate == 50.0;
+}
+
 Bitmap& TFrmPrintReview::PreviewPicture()
 {
-    return *previewPicture_;
+    return LegacyZoom() ? *previewPicture_ : *parkedPicture_;
 }
 
 void TFrmPrintReview::PreviewPictureChanged()
 {
-    Image_Review->update();
+    UpdatePageView();
+    Image_Review->PageChanged();
 }
 
 void TFrmPrintReview::ScrollToOrigin()

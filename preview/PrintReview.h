@@ -157,6 +157,10 @@ public:
     QAction* ActionPrintRate50 = nullptr;
     QAction* ActionPrintRate100 = nullptr;
     QAction* ActionRefurbish = nullptr;
+    QAction* ActionZoomIn = nullptr;
+    QAction* ActionZoomOut = nullptr;
+    QAction* ActionFitWidth = nullptr;
+    QAction* ActionFitPage = nullptr;
     QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
@@ -207,6 +211,8 @@ public:
     // The highlight around the page area, shown while the area has the focus.
     QWidget* PageFocusFrame = nullptr;
     QLabel* StatusPanels[5] = {};
+    // The zoom in percent, at the status bar's right end.
+    QLabel* StatusZoom = nullptr;
     // The manual's window of the program's own, made the first time the
     // desktop cannot show the manual.
     THelpWindow* HelpWindow = nullptr;
@@ -244,6 +250,28 @@ public:
     void ActionPrintRate50Execute();
     void ActionPrintRate100Execute();
     void ActionRefurbishExecute();
+    void ActionZoomInExecute();
+    void ActionZoomOutExecute();
+    void ActionFitWidthExecute();
+    void ActionFitPageExecute();
+
+    // The preview zoom in percent (the page buffer's ViewRate).
+    static constexpr double kMinZoom = 10.0;
+    static constexpr double kMaxZoom = 800.0;
+    double Zoom() const;
+    // Shows the page at percent (kept within kMinZoom..kMaxZoom). With an
+    // anchor (a point of the scroll area's viewport) the point of the page
+    // under it stays there; without one the page returns to its top left.
+    void SetZoom(double percent, const QPoint* anchor = nullptr);
+    // The next zoom of the ladder above or below the current one.
+    static double ZoomStep(double percent, bool in);
+    // Zoom to the pointer: a wheel turn with Ctrl held at a viewport point.
+    void WheelZoom(int angleDelta, const QPoint& at);
+    // Whether the zoom follows the window's size, and how.
+    enum class FitMode { None, Width, Page };
+    FitMode Fit() const { return fit_; }
+    // The zoom at which the sheet fills the scroll area's width, or fits it whole.
+    double FitZoom(FitMode mode) const;
     void ActionSetPrintExecute();
     void ActionSetPrinterExecute();
     void ActionStartPrintExecute();
@@ -310,12 +338,26 @@ private:
     void ShowPageAndStatus();
     void SyncRulersToScroll();
     void SetViewRateChecked(QAction* chosen, double rate);
+    void ApplyFit();
+    void ShowZoom();
+    // Where the page's 96-dpi pixels lie on the page image at the current zoom.
+    void UpdatePageView();
+    // A page pixel as the page image's pixel at the current zoom.
+    int ToImageX(double pagePixels) const;
+    int ToImageY(double pagePixels) const;
     void SetPrintRateChecked(QAction* chosen, double rate);
     void ApplyBarStyle(QStyle* style);
 
     StartupSequence startup_;
     // Image_Review's picture; shown when the factory makes Qt pictures.
     std::unique_ptr<Bitmap> previewPicture_;
+    // The engine's picture at any other zoom than 100 % and 50 %: one pixel,
+    // since the screen draws the page itself and a picture of the zoomed
+    // sheet would be far too large to keep.
+    std::unique_ptr<Bitmap> parkedPicture_;
+    bool LegacyZoom() const;
+    FitMode fit_ = FitMode::None;
+    bool fitPending_ = false;
     std::unique_ptr<QStyle> standardStyle;
     std::unique_ptr<QStyle> xpStyle;
     QList<QMenu*> menus_;

@@ -34,7 +34,10 @@ void TFrmPrintReview::BuildCommands()
         if (spec.hint)
             action->setStatusTip(QString::fromUtf8(spec.hint));
         if (spec.shortcut.key() != Qt::Key_unknown) {
-            action->setShortcut(QKeySequence(spec.shortcut));
+            QList<QKeySequence> keys { QKeySequence(spec.shortcut) };
+            if (spec.shortcut2.key() != Qt::Key_unknown)
+                keys.append(QKeySequence(spec.shortcut2));
+            action->setShortcuts(keys);
             // Short-cuts work wherever the focus is in the window.
             action->setShortcutContext(Qt::ApplicationShortcut);
         }

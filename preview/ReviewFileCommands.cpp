@@ -182,7 +182,9 @@ void TFrmPrintReview::ActionSavePictureExecute()
 bool TFrmPrintReview::SavePictureTo(const QString& path)
 {
     const QString failed = QStringLiteral("无法把图片保存到") + Quoted(path);
-    auto* picture = dynamic_cast<QtBitmap*>(previewPicture_.get());
+    // The sheet as the engine shows it at 100 % and 50 %; at other zooms the
+    // page as the engine drew it at the screen's 96 dpi.
+    auto* picture = dynamic_cast<QtBitmap*>(LegacyZoom() ? previewPicture_.get() : &BuffPaper->PageImage());
     const bool png = QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0;
     // Made in memory first, so that the file is written whole or not at all.
     QByteArray bytes;

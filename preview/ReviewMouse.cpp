@@ -65,7 +65,11 @@ std::vector<int> TFrmPrintReview::DrawnRowHeights() const
 
 void TFrmPrintReview::SearchBorder(int x, int y)
 {
-    const QRect body = TableBodyRect();
+    // The page's pixels as the image shows them at the zoom; the tolerance
+    // is the image's own pixels.
+    const QRect page = TableBodyRect();
+    const QRect body(QPoint(ToImageX(page.left()), ToImageY(page.top())),
+        QPoint(ToImageX(page.right()), ToImageY(page.bottom())));
     bool found = false;
     // The body's left and top edges belong to nothing; its right and bottom
     // edges can hold the last border.
@@ -75,7 +79,7 @@ void TFrmPrintReview::SearchBorder(int x, int y)
         int s = 0;
         for (int i = 1; i <= f.Cols(); ++i) {
             s += f.ColWidth[i];
-            const int border = body.left() + Trunc(s * Screen->PixelsPerMmX);
+            const int border = ToImageX(page.left() + Trunc(s * Screen->PixelsPerMmX));
             if (border - kBorderTolerance <= x && x <= border + kBorderTolerance) {
                 Image_Review->setCursor(Qt::SizeHorCursor);
                 HitIndex = i;
@@ -90,7 +94,7 @@ void TFrmPrintReview::SearchBorder(int x, int y)
         s = 0;
         for (int j = 1; j <= f.Rows() && j < static_cast<int>(heights.size()); ++j) {
             s += heights[static_cast<std::size_t>(j)];
-            const int border = body.top() + Trunc(s * Screen->PixelsPerMmY);
+            const int border = ToImageY(page.top() + Trunc(s * Screen->PixelsPerMmY));
             if (border - kBorderTolerance <= y && y <= border + kBorderTolerance) {
                 Image_Review->setCursor(Qt::SizeVerCursor);
                 HitIndex = j;
@@ -163,15 +167,17 @@ void TFrmPrintReview::FinishSizeDrag()
     const int count = column ? PrintFormat->Cols() : PrintFormat->Rows();
     if (HitIndex < 1 || HitIndex > count)
         return;
-    // The size changes by the line's movement, measured where it stood at the last move.
+    // The size changes by the line's movement, measured where it stood at
+    // the last move, in millimetres of the page as the zoom shows it.
+    const TImageReview::PageView& view = Image_Review->View();
     if (column) {
         const int moved = ChangeSizePanel->x() - Image_Review->x() - DownX;
         PrintFormat->ColWidth[HitIndex]
-            = DraggedSize(moved, Screen->PixelsPerMmX, PrintFormat->ColWidth[HitIndex]);
+            = DraggedSize(moved, Screen->PixelsPerMmX * view.sx, PrintFormat->ColWidth[HitIndex]);
     } else {
         const int moved = ChangeSizePanel->y() - Image_Review->y() - DownY;
         PrintFormat->RowHeight[HitIndex]
-            = DraggedSize(moved, Screen->PixelsPerMmY, PrintFormat->RowHeight[HitIndex]);
+            = DraggedSize(moved, Screen->PixelsPerMmY * view.sy, PrintFormat->RowHeight[HitIndex]);
     }
     RunEngine([this] { BuffPaper->ClearPageImage(); });
     RepaginateAndShow();

@@ -6,20 +6,184 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
+#include <cmath>
 
 #include "controls/WaitCursor.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
+namespace {
+
+// The zooms that zooming in and out step through, in percent.
+constexpr double kZoomLadder[] = { 10, 25, 33, 50, 67, 75, 100, 125, 150, 200, 300, 400, 600, 800 };
+constexpr int kShadow = 5;
+
+} // namespace
 
 void TFrmPrintReview::SetViewRateChecked(QAction* chosen, double rate)
 {
+    fit_ = FitMode::None;
     RunEngine([this, rate] { BuffPaper->SetViewRate(rate); });
     ActionViewRate50->setChecked(chosen == ActionViewRate50);
     ActionViewRate100->setChecked(chosen == ActionViewRate100);
+    ShowZoom();
+}
+
+double TFrmPrintReview::Zoom() const
+{
+    return BuffPaper->ViewRate;
+}
+
+double TFrmPrintReview::ZoomStep(double percent, bool in)
+{
+    if (in) {
+        for (double step : kZoomLadder)
+            if (step > percent + 1e-9)
+                return step;
+        return kMaxZoom;
+    }
+    for (auto it = std::rbegin(kZoomLadder); it != std::rend(kZoomLadder); ++it)
+        if (*it < percent - 1e-9)
+            return *it;
+    return kMinZoom;
+}
+
+void TFrmPrintReview::SetZoom(double percent, const QPoint* anchor)
+{
+    if (!std::isfinite(percent))
+        percent = 100.0;
+    percent = std::clamp(percent, kMinZoom, kMaxZoom);
+    QScrollBar* h = ScrollBox_Main->horizontalScrollBar();
+    QScrollBar* v = ScrollBox_Main->verticalScrollBar();
+    // The point of the page under the anchor, in the page's own pixels.
+    QPointF onPage;
+    if (anchor) {
+        const TImageReview::PageView view = Image_Review->View();
+        const QPointF local = QPointF(*anchor + QPoint(h->value(), v->value()) - Image_Review->pos());
+        onPage = QPointF((local.x() - view.ox) / view.sx, (local.y() - view.oy) / view.sy);
+    }
+    RunEngine([this, percent] { BuffPaper->SetViewRate(percent); });
+    // Only the two zooms of their own commands carry a tick.
+    ActionViewRate50->setChecked(percent == 50.0);
+    ActionViewRate100->setChecked(percent == 100.0);
+    if (anchor) {
+        const TImageReview::PageView view = Image_Review->View();
+        const QPointF now = QPointF(Image_Review->pos())
+            + QPointF(view.ox + onPage.x() * view.sx, view.oy + onPage.y() * view.sy);
+        h->setValue(static_cast<int>(std::lround(now.x() - anchor->x())));
+        v->setValue(static_cast<int>(std::lround(now.y() - anchor->y())));
+    }
+    ShowZoom();
+}
+
+void TFrmPrintReview::WheelZoom(int angleDelta, const QPoint& at)
+{
+    if (angleDelta == 0)
+        return;
+    fit_ = FitMode::None;
+    SetZoom(ZoomStep(Zoom(), angleDelta > 0), &at);
+}
+
+void TFrmPrintReview::ActionZoomInExecute()
+{
+    fit_ = FitMode::None;
+    SetZoom(ZoomStep(Zoom(), true));
+}
+
+void TFrmPrintReview::ActionZoomOutExecute()
+{
+    fit_ = FitMode::None;
+    SetZoom(ZoomStep(Zoom(), false));
+}
+
+void TFrmPrintReview::ActionFitWidthExecute()
+{
+    fit_ = FitMode::Width;
+    SetZoom(FitZoom(fit_));
+}
+
+void TFrmPrintReview::ActionFitPageExecute()
+{
+    fit_ = FitMode::Page;
+    SetZoom(FitZoom(fit_));
+}
+
+double TFrmPrintReview::FitZoom(FitMode mode) const
+{
+    // The sheet is shown in whole centimetres, with about one centimetre of
+    // ruler before and after it and its shadow: the zoom whose centimetres
+    // fit in the scroll area (a fitted width leaves room for a vertical
+    // scroll bar, which a tall page brings).
+    const QSize area = ScrollBox_Main->size();
+    int width = area.width();
+    if (mode == FitMode::Width)
+        width -= ScrollBox_Main->verticalScrollBar()->sizeHint().width();
+    auto zoomFor = [](int pixels, double pixelsPerCm, int mm) {
+        if (pixelsPerCm <= 0 || mm <= 0)
+            return kMaxZoom;
+        const int cm = static_cast<int>(std::floor((pixels - kShadow) / pixelsPerCm)) - 2;
+        return std::floor(cm * 1000.0 / mm);
+    };
+    double zoom = zoomFor(width, Screen->PixelsPerCmX, BuffPaper->PageWidth);
+    if (mode == FitMode::Page)
+        zoom = std::min(zoom, zoomFor(area.height(), Screen->PixelsPerCmY, BuffPaper->PageHeight));
+    return std::clamp(zoom, kMinZoom, kMaxZoom);
+}
+
+void TFrmPrintReview::ApplyFit()
+{
+    if (fit_ == FitMode::None)
+        return;
+    const double zoom = FitZoom(fit_);
+    if (zoom != Zoom())
+        SetZoom(zoom);
+}
+
+void TFrmPrintReview::ShowZoom()
+{
+    QString text = QString::number(std::lround(Zoom())) + QStringLiteral("%");
+    if (fit_ == FitMode::Width)
+        text += QStringLiteral(" 适合页宽");
+    else if (fit_ == FitMode::Page)
+        text += QStringLiteral(" 适合整页");
+    StatusZoom->setText(text);
+}
+
+void TFrmPrintReview::UpdatePageView()
+{
+    if (!BuffPaper)
+        return;
+    TImageReview::PageView view;
+    // As the engine shows the page below or above 100 %: the whole page in
+    // the sheet inside its edge and shadow, here drawn through that scale.
+    if (BuffPaper->ViewRate != 100.0) {
+        Bitmap& page = BuffPaper->PageImage();
+        if (page.Width() > 0 && page.Height() > 0) {
+            view.sx = std::max(1, Image_Review->width() - kShadow - 7) / static_cast<double>(page.Width());
+            view.sy = std::max(1, Image_Review->height() - kShadow - 7) / static_cast<double>(page.Height());
+            view.ox = 1.0;
+            view.oy = 1.0;
+        }
+    }
+    Image_Review->SetPageView(view);
+}
+
+int TFrmPrintReview::ToImageX(double pagePixels) const
+{
+    const TImageReview::PageView& view = Image_Review->View();
+    return static_cast<int>(std::floor(view.ox + pagePixels * view.sx + 0.5));
+}
+
+int TFrmPrintReview::ToImageY(double pagePixels) const
+{
+    const TImageReview::PageView& view = Image_Review->View();
+    return static_cast<int>(std::floor(view.oy + pagePixels * view.sy + 0.5));
 }
 
 void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)

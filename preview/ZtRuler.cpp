@@ -1,9 +1,12 @@
 #include "preview/ZtRuler.h"
 
+#include <QImage>
 #include <QLayout>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <cmath>
 #include <string>
 
 #include "platform/qt/QtCanvas.h"
@@ -114,13 +117,29 @@ void TZtRuler::resizeEvent(QResizeEvent* event)
     layout_ = Layout();
 }
 
-void TZtRuler::paintEvent(QPaintEvent*)
+void TZtRuler::paintEvent(QPaintEvent* event)
 {
+    // Drawn for the screen's pixel density: the scale stays in the ruler's
+    // own pixels, its ticks and numbers get the screen's finer pixels.
+    const double ratio = devicePixelRatioF();
+    const QRect area = event->rect();
+    QImage image(static_cast<int>(std::ceil(area.width() * ratio)),
+        static_cast<int>(std::ceil(area.height() * ratio)), QImage::Format_RGB32);
+    if (image.isNull())
+        return;
+    image.setDotsPerMeterX(static_cast<int>(std::lround(logicalDpiX() / 0.0254)));
+    image.setDotsPerMeterY(static_cast<int>(std::lround(logicalDpiY() / 0.0254)));
+    {
+        QtCanvas canvas(image);
+        canvas.SetDpi(logicalDpiX(), logicalDpiY());
+        canvas.SetDeviceMap({ ratio, ratio, -area.x() * ratio, -area.y() * ratio });
+        canvas.SetFont("Arial", 8, kBlack);
+        PaintRuler(canvas, layout_, ToColor(palette().color(QPalette::Button)),
+            ToColor(palette().color(QPalette::Dark)));
+    }
+    image.setDevicePixelRatio(ratio);
     QPainter painter(this);
-    QtCanvas canvas(painter);
-    canvas.SetFont("Arial", 8, kBlack);
-    PaintRuler(canvas, layout_, ToColor(palette().color(QPalette::Button)),
-        ToColor(palette().color(QPalette::Dark)));
+    painter.drawImage(area.topLeft(), image);
 }
 
 } // namespace quillet

@@ -184,7 +184,7 @@ QPainter* QtCanvas::Painter()
 
 bool QtCanvas::PlainRasterTarget(QPainter& p) const
 {
-    if (&p != own_.get() || device_->devType() != QInternal::Image)
+    if (mapped_ || &p != own_.get() || device_->devType() != QInternal::Image)
         return false;
     const QImage& image = *static_cast<const QImage*>(device_);
     return image.format() == QImage::Format_RGB32 && !image.colorSpace().isValid() && p.paintEngine()
@@ -235,7 +235,57 @@ void QtCanvas::SetDpi(int dpiX, int dpiY)
 
 Rect QtCanvas::ClipRect() const
 {
+    if (mapped_) {
+        // The logical pixels that reach the device at all.
+        const auto low = [](double d, double s) { return static_cast<int>(std::floor(-d / s)); };
+        const auto high
+            = [](double d, double s, int size) { return static_cast<int>(std::ceil((size - d) / s)); };
+        return { low(map_.dx, map_.sx), low(map_.dy, map_.sy), high(map_.dx, map_.sx, device_->width()),
+            high(map_.dy, map_.sy, device_->height()) };
+    }
     return { 0, 0, device_->width(), device_->height() };
+}
+
+void QtCanvas::SetDeviceMap(const DeviceMap& map)
+{
+    // A scale of nothing (or less) would lose the page: such a map is ignored.
+    if (!(map.sx > 0) || !(map.sy > 0) || !std::isfinite(map.sx) || !std::isfinite(map.sy)
+        || !std::isfinite(map.dx) || !std::isfinite(map.dy))
+        map_ = DeviceMap {};
+    else
+        map_ = map;
+    mapped_ = !map_.IsIdentity();
+    visibleKnown_ = false;
+}
+
+QRect QtCanvas::MapRect(const QRect& r) const
+{
+    if (r.isEmpty())
+        return {};
+    const auto edge = [](long long v, double s, double d) {
+        return static_cast<int>(std::clamp<double>(std::floor(v * s + d + 0.5), -(1 << 28), 1 << 28));
+    };
+    const int left = edge(r.left(), map_.sx, map_.dx);
+    const int top = edge(r.top(), map_.sy, map_.dy);
+    const int right
+        = std::max(left + 1, edge(static_cast<long long>(r.left()) + r.width(), map_.sx, map_.dx));
+    const int bottom
+        = std::max(top + 1, edge(static_cast<long long>(r.top()) + r.height(), map_.sy, map_.dy));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+QTransform QtCanvas::MapTransform() const
+{
+    return QTransform(map_.sx, 0, 0, map_.sy, map_.dx, map_.dy);
+}
+
+std::vector<QRect> QtCanvas::MappedExcluded() const
+{
+    std::vector<QRect> out;
+    out.reserve(excluded_.size());
+    for (const QRect& r : excluded_)
+        out.push_back(MapRect(r));
+    return out;
 }
 
 Rect QtCanvas::VisibleRect() const
@@ -256,6 +306,10 @@ Rect QtCanvas::FindVisibleRect() const
     // size says little of what shows; widgets draw little, so nothing is left out.
     if (borrowed_)
         return { -kFar, -kFar, kFar, kFar };
+    if (mapped_) {
+        const Rect r = ClipRect();
+        return { r.left - 1, r.top - 1, r.right + 1, r.bottom + 1 };
+    }
     QRect area(0, 0, device_->width(), device_->height());
     if (const auto* paged = dynamic_cast<const QPagedPaintDevice*>(device_)) {
         // The drawing origin is the printable area's corner; the sheet
@@ -355,6 +409,11 @@ void QtCanvas::TextOut(int x, int y, std::string_view gbkText)
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
+    if (mapped_) {
+        MappedText(*p, nullptr, QRect(x, y, width, height_), QPoint(x, y + ascent_), Decoded(gbkText), bounds,
+            reach);
+        return;
+    }
     ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);
     p->setFont(font_);
     p->fillRect(QRect(x, y, width, height_), brushColor_);
@@ -371,10 +430,14 @@ void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view gbkText
     const Reach reach = ReachOf(box);
     if (reach == Reach::Hidden)
         return;
-    ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
     const QString& text = Decoded(gbkText);
     Metrics();
     const QPoint baseline(x, y + ascent_);
+    if (mapped_) {
+        MappedText(*p, &box, box, baseline, text, box, reach);
+        return;
+    }
+    ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
     if (PlainRasterTarget(*p)
         && DrawClippedText(
             *p, box & QRect(0, 0, device_->width(), device_->height()), baseline, gbkText, text))
@@ -516,6 +579,10 @@ void QtCanvas::LineTo(int x, int y)
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
+    if (mapped_) {
+        MappedLine(*p, from, x, y, bounds, alongAxis, horizontal, reach);
+        return;
+    }
     if (reach == Reach::Clipped && alongAxis && penStyle_ == PenStyle::Solid) {
         // A solid line partly left out is drawn as the pieces that remain,
         // each a line of its own: no clip edge lies beside the line, so a
@@ -543,6 +610,70 @@ void QtCanvas::LineTo(int x, int y)
         return;
     }
     DrawLineSegment(*p, from.x, from.y, x, y);
+}
+
+void QtCanvas::MappedLine(QPainter& p, const Point& from, int x, int y, const QRect& bounds, bool alongAxis,
+    bool horizontal, Reach reach)
+{
+    if (alongAxis && penStyle_ == PenStyle::Solid) {
+        // The logical pixels the line covers, each mapped whole: a rule of one
+        // pixel is as many device pixels wide as the scale gives, never none.
+        if (reach == Reach::Clipped) {
+            QRegion visible(bounds);
+            for (const QRect& r : excluded_)
+                visible -= r;
+            for (const QRect& piece : visible)
+                p.fillRect(MapRect(piece), penColor_);
+        } else {
+            p.fillRect(MapRect(bounds), penColor_);
+        }
+        return;
+    }
+    const QRect device = MapRect(bounds);
+    ExclusionGuard guard(p, MappedExcluded(), device, reach == Reach::Clipped);
+    QPen pen(penColor_);
+    pen.setStyle(ToQtStyle(penStyle_));
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    if (alongAxis) {
+        // Dots and dashes along the middle of the mapped line, as wide as it.
+        const int width = horizontal ? device.height() : device.width();
+        pen.setWidth(width);
+        p.setPen(pen);
+        if (horizontal) {
+            const int at = device.top() + width / 2;
+            p.drawLine(device.left(), at, device.right() + 1, at);
+        } else {
+            const int at = device.left() + width / 2;
+            p.drawLine(at, device.top(), at, device.bottom() + 1);
+        }
+        return;
+    }
+    pen.setWidth(std::max(1, static_cast<int>(std::lround(penWidth_ * std::min(map_.sx, map_.sy)))));
+    p.save();
+    p.setWorldTransform(MapTransform());
+    p.setPen(pen);
+    p.drawLine(from.x, from.y, x, y);
+    p.restore();
+}
+
+void QtCanvas::MappedText(QPainter& p, const QRect* clip, const QRect& fill, const QPoint& baseline,
+    const QString& text, const QRect& bounds, Reach reach)
+{
+    ExclusionGuard guard(p, MappedExcluded(), MapRect(bounds), reach == Reach::Clipped);
+    const QRect box = MapRect(fill);
+    p.fillRect(box, brushColor_);
+    p.save();
+    if (clip)
+        p.setClipRect(box, Qt::IntersectClip);
+    // The glyphs are drawn at the scale, from the outlines: smooth and crisp
+    // at any size, while their places stay those of the measured text.
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setWorldTransform(MapTransform());
+    p.setFont(font_);
+    p.setPen(fontColor_);
+    p.drawText(baseline, text);
+    p.restore();
 }
 
 void QtCanvas::DrawSolidPiece(QPainter& p, const QRect& piece, bool horizontal)
@@ -619,6 +750,11 @@ void QtCanvas::FillRect(const Rect& r)
     const Reach reach = ReachOf(box);
     if (reach == Reach::Hidden)
         return;
+    if (mapped_) {
+        ExclusionGuard guard(*p, MappedExcluded(), MapRect(box), reach == Reach::Clipped);
+        p->fillRect(MapRect(box), brushColor_);
+        return;
+    }
     ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
     p->fillRect(box, brushColor_);
 }
@@ -641,6 +777,29 @@ void QtCanvas::Rectangle(const Rect& r)
     const Reach reach = ReachOf(bounds);
     if (reach == Reach::Hidden)
         return;
+    if (mapped_) {
+        ExclusionGuard guard(*p, MappedExcluded(), MapRect(bounds), reach == Reach::Clipped);
+        if (penStyle_ == PenStyle::Null) {
+            if (w > 1 && h > 1)
+                p->fillRect(MapRect(QRect(n.left, n.top, w - 1, h - 1)), brushColor_);
+            return;
+        }
+        if (w == 1 || h == 1) {
+            p->fillRect(MapRect(bounds), penColor_);
+            return;
+        }
+        p->fillRect(MapRect(bounds), brushColor_);
+        // The outline's pixels, a pen wide around the edge pixels of r.
+        const int pw = penWidth_;
+        const int l = n.left - pw / 2;
+        const int t = n.top - pw / 2;
+        const int across = w - 1 + pw;
+        const int down = h - 1 + pw;
+        for (const QRect& edge : { QRect(l, t, across, pw), QRect(l, t + h - 1, across, pw),
+                 QRect(l, t, pw, down), QRect(l + w - 1, t, pw, down) })
+            p->fillRect(MapRect(edge), penColor_);
+        return;
+    }
     ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);
     if (w == 1 || h == 1) {
         // Too thin for an inside: only the outline's one row or column shows.
@@ -731,6 +890,12 @@ void QtCanvas::StretchDraw(const Rect& dest, Bitmap& source)
     const Reach reach = ReachOf(box);
     if (reach == Reach::Hidden)
         return;
+    if (mapped_) {
+        const QRect device = MapRect(box);
+        ExclusionGuard guard(*p, MappedExcluded(), device, reach == Reach::Clipped);
+        p->drawImage(device, image);
+        return;
+    }
     ExclusionGuard guard(*p, excluded_, box, reach == Reach::Clipped);
     if (image.size() == box.size())
         p->drawImage(box.topLeft(), image);

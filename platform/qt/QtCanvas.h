@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
+#include <QTransform>
 
 #include <functional>
 #include <map>
@@ -69,6 +70,22 @@ public:
     // pixels it covers, so one-pixel rules and thin strokes survive a shrink.
     static QImage ScaledKeepingDark(const QImage& source, const QSize& size);
 
+    // Where the canvas's pixels land on the device: device = logical * scale +
+    // offset on each axis. The page engine keeps drawing in its own pixels
+    // (96 dpi on the screen) while the device is a zoomed or high-density
+    // picture: text is measured as on an unscaled picture of the device's
+    // resolution, so nothing moves or breaks differently, and every rule
+    // covers at least one device pixel. The identity draws as before.
+    struct DeviceMap {
+        double sx = 1.0;
+        double sy = 1.0;
+        double dx = 0.0;
+        double dy = 0.0;
+        bool IsIdentity() const { return sx == 1.0 && sy == 1.0 && dx == 0.0 && dy == 0.0; }
+    };
+    void SetDeviceMap(const DeviceMap& map);
+    const DeviceMap& Map() const { return map_; }
+
     // Ends the own painter so the device can be read or resized; the next
     // drawing call begins a new one. Does nothing for a borrowed painter.
     void End();
@@ -115,8 +132,20 @@ private:
     const QString& Decoded(std::string_view gbkText);
     const QFontMetrics& Metrics();
 
+    // The device rectangle of logical pixels r under the map; a rectangle
+    // that is not empty keeps at least one device pixel each way.
+    QRect MapRect(const QRect& r) const;
+    QTransform MapTransform() const;
+    void MappedLine(QPainter& p, const Point& from, int x, int y, const QRect& bounds, bool alongAxis,
+        bool horizontal, Reach reach);
+    void MappedText(QPainter& p, const QRect* clip, const QRect& fill, const QPoint& baseline,
+        const QString& text, const QRect& bounds, Reach reach);
+    std::vector<QRect> MappedExcluded() const;
+
     QPaintDevice* device_;
     QPainter* borrowed_ = nullptr;
+    DeviceMap map_;
+    bool mapped_ = false;
     int fixedDpiX_ = 0;
     int fixedDpiY_ = 0;
     std::unique_ptr<QPainter> own_;

@@ -735,5 +735,80 @@ TEST(QtCanvasOnWidget, OffsetWidgetPaintsWhole)
     EXPECT_EQ(shot.pixelColor(299, 99), kQRed);
 }
 
+// A page drawn through a device map: each case maps one-pixel rules (solid,
+// along both axes) at a scale and checks how many device pixels they take.
+TEST(QtCanvasMapped, RulesKeepWholeDevicePixels)
+{
+    struct Case {
+        double scale;
+        int across; // device pixels a 1-pixel rule takes
+    } cases[] = { { 2.0, 2 }, { 3.0, 3 }, { 1.5, 2 }, { 0.5, 1 }, { 0.25, 1 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale);
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QtCanvas canvas(image);
+        canvas.SetDpi(96, 96);
+        canvas.SetDeviceMap({ c.scale, c.scale, 0, 0 });
+        canvas.SetPen(PenStyle::Solid, 1, kBlack);
+        canvas.MoveTo(4, 20); // horizontal rule at y = 20
+        canvas.LineTo(40, 20);
+        canvas.MoveTo(30, 4); // vertical rule at x = 30
+        canvas.LineTo(30, 16);
+        canvas.End();
+        // A device column through the horizontal rule, a device row through the vertical one.
+        const int column = static_cast<int>(10 * c.scale);
+        const int row = static_cast<int>(10 * c.scale);
+        int down = 0, across = 0;
+        for (int yy = 0; yy < image.height(); ++yy)
+            down += QColor(image.pixel(column, yy)) == kQBlack;
+        for (int xx = 0; xx < image.width(); ++xx)
+            across += QColor(image.pixel(xx, row)) == kQBlack;
+        EXPECT_EQ(down, c.across);
+        EXPECT_EQ(across, c.across);
+        // The rule starts where its logical pixel starts.
+        EXPECT_EQ(QColor(image.pixel(column, static_cast<int>(std::floor(20 * c.scale + 0.5)))), kQBlack);
+    }
+}
+
+// Text through a map of 2 is drawn from the outlines at twice the size: it is
+// measured as at 96 dpi, and its edges are finer than the ratio-1 picture
+// enlarged (some 2 x 2 block of device pixels is not of one colour).
+TEST(QtCanvasMapped, TextIsMeasuredAtItsOwnResolutionAndDrawnFiner)
+{
+    const std::string text = "Quillet 2024";
+    QImage one(160, 40, QImage::Format_RGB32);
+    QImage two(320, 80, QImage::Format_RGB32);
+    Size extents[2];
+    QImage* images[2] = { &one, &two };
+    for (int i = 0; i < 2; ++i) {
+        images[i]->setDotsPerMeterX(3780);
+        images[i]->setDotsPerMeterY(3780);
+        images[i]->fill(Qt::white);
+        QtCanvas canvas(*images[i]);
+        canvas.SetDpi(96, 96);
+        canvas.SetDeviceMap({ i + 1.0, i + 1.0, 0, 0 });
+        canvas.SetFont("Arial", 12, kBlack);
+        canvas.SetBrushColor(kWhite);
+        extents[i] = canvas.TextExtent(text);
+        canvas.TextOut(4, 4, text);
+    }
+    EXPECT_EQ(extents[0].cx, extents[1].cx);
+    EXPECT_EQ(extents[0].cy, extents[1].cy);
+    int mixedBlocks = 0;
+    int inked = 0;
+    for (int y = 0; y + 1 < two.height(); y += 2)
+        for (int x = 0; x + 1 < two.width(); x += 2) {
+            const QRgb a = two.pixel(x, y);
+            inked += a != qRgb(255, 255, 255);
+            mixedBlocks
+                += a != two.pixel(x + 1, y) || a != two.pixel(x, y + 1) || a != two.pixel(x + 1, y + 1);
+        }
+    EXPECT_GT(inked, 20);
+    EXPECT_GT(mixedBlocks, 20);
+    // Nothing of the text leaves its measured box, scaled.
+    EXPECT_EQ(test::BoundsOfNot(two, kQWhite).right() < 2 * (4 + extents[0].cx) + 4, true);
+}
+
 } // namespace
 } // namespace quillet

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileSystem.h"
+#include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/ZtRuler.h"
@@ -347,6 +348,87 @@ TEST(StartupRules, ModeWordsAndBaseNames)
     EXPECT_EQ(FormatBaseName("/x/y/sales.2024.fmt"), "sales.2024");
     EXPECT_EQ(FormatBaseName("/x.d/plain"), "plain");
     EXPECT_EQ(FormatBaseName("/x/\xC9\xCF\xBA\xA3.fmt"), "\xC9\xCF\xBA\xA3");
+}
+
+// The screen's picture at 100 % and ratio 1 is the engine's preview picture
+// pixel for pixel; at ratio 2 it is twice as large, its one-pixel sheet edge
+// two device pixels wide.
+TEST_F(PreviewWindowTest, ScreenPictureMatchesTheEnginesAtOneAndDoublesAtTwo)
+{
+    TFrmPrintReview& w = Open();
+    const QImage engine = dynamic_cast<QtBitmap&>(w.PreviewPicture()).Image().copy();
+    const QImage screen = w.Image_Review->Render(w.Image_Review->rect(), 1.0);
+    ASSERT_EQ(screen.width(), engine.width() + 5);
+    EXPECT_TRUE(screen.copy(0, 0, engine.width(), engine.height()) == engine);
+
+    const QImage doubled = w.Image_Review->Render(w.Image_Review->rect(), 2.0);
+    EXPECT_EQ(doubled.width(), 2 * screen.width());
+    EXPECT_EQ(doubled.devicePixelRatio(), 2.0);
+    // The sheet's left edge: device columns 0 and 1 black, column 2 white.
+    const int y = 2 * 300;
+    EXPECT_EQ(doubled.pixel(0, y), qRgb(0, 0, 0));
+    EXPECT_EQ(doubled.pixel(1, y), qRgb(0, 0, 0));
+    EXPECT_EQ(doubled.pixel(2, y), qRgb(255, 255, 255));
+}
+
+// Zooming steps through the ladder within 10 .. 800 %, ticks 100 % and 50 %
+// only at those zooms, fits the sheet to the scroll area and follows a
+// resize, and a Ctrl+wheel keeps the page point under the pointer.
+TEST_F(PreviewWindowTest, ZoomCommandsFitAndWheel)
+{
+    TFrmPrintReview& w = Open();
+    w.ActionStateReview->trigger();
+    w.ActionZoomIn->trigger();
+    EXPECT_EQ(w.Zoom(), 125.0);
+    EXPECT_FALSE(w.ActionViewRate100->isChecked());
+    EXPECT_EQ(w.StatusZoom->text(), QStringLiteral("125%"));
+    for (int i = 0; i < 20; ++i)
+        w.ActionZoomIn->trigger();
+    EXPECT_EQ(w.Zoom(), 800.0);
+    // A4 at 800 % is shown whole: 168 cm, not cut to the picture limit.
+    EXPECT_FALSE(w.Paper->SheetFitted());
+    EXPECT_EQ(w.ZtRuler_Top->LengthNumber(), 167);
+    for (int i = 0; i < 20; ++i)
+        w.ActionZoomOut->trigger();
+    EXPECT_EQ(w.Zoom(), 10.0);
+    w.SetZoom(75.0);
+    w.ActionZoomOut->trigger();
+    EXPECT_EQ(w.Zoom(), 67.0);
+    w.ActionZoomOut->trigger();
+    EXPECT_EQ(w.Zoom(), 50.0);
+    EXPECT_TRUE(w.ActionViewRate50->isChecked());
+
+    w.resize(1000, 700);
+    QCoreApplication::processEvents();
+    w.ActionFitPage->trigger();
+    const QSize area = w.ScrollBox_Main->size();
+    EXPECT_LE(w.Image_Review->geometry().right(), area.width());
+    EXPECT_LE(w.Image_Review->geometry().bottom(), area.height());
+    EXPECT_EQ(w.StatusZoom->text().endsWith(QStringLiteral("适合整页")), true);
+    const double small = w.Zoom();
+    w.resize(1400, 1000);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_GT(w.Zoom(), small);
+    w.ActionFitWidth->trigger();
+    EXPECT_LE(w.Image_Review->geometry().right(), w.ScrollBox_Main->viewport()->width());
+
+    // Ctrl+wheel up at a point of the page: the same page point stays there
+    // (down the page, which is taller than the window and so can scroll).
+    w.SetZoom(100.0);
+    const QPoint at(300, 200);
+    const QPoint content = at
+        + QPoint(
+            w.ScrollBox_Main->horizontalScrollBar()->value(), w.ScrollBox_Main->verticalScrollBar()->value())
+        - w.Image_Review->pos();
+    w.WheelZoom(120, at);
+    EXPECT_EQ(w.Zoom(), 125.0);
+    const TImageReview::PageView view = w.Image_Review->View();
+    const QPoint after = at
+        + QPoint(
+            w.ScrollBox_Main->horizontalScrollBar()->value(), w.ScrollBox_Main->verticalScrollBar()->value())
+        - w.Image_Review->pos();
+    EXPECT_NEAR((after.y() - view.oy) / view.sy, content.y(), 2.0);
 }
 
 } // namespace

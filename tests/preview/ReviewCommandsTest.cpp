@@ -62,6 +62,10 @@ const Expected kExpected[] = {
     {"ActionPrintRate50", "打印比率50%", "打印比率50%", "", true, DesignLocked},
     {"ActionPrintRate100", "打印比率100%", "打印比率100%", "", true, DesignLocked},
     {"ActionRefurbish", "刷新", "从新显示打印页面上的内容", "F5", true, Always},
+    {"ActionZoomIn", "放大", "放大预览的页面", "Ctrl+=", true, Always},
+    {"ActionZoomOut", "缩小", "缩小预览的页面", "Ctrl+-", true, Always},
+    {"ActionFitWidth", "适合页宽", "使页面的宽度适合窗口", "", true, Always},
+    {"ActionFitPage", "适合整页", "使整个页面适合窗口", "", true, Always},
     {"ActionSetPrint", "打印...", "打印指定内容", "Ctrl+P", false, Printer},
     {"ActionSetPrinter", "设置打印机...", "设置打印机", "", true, Printer},
     {"ActionStartPrint", "开始打印", "开始打印所有内容", "", true, PrinterFromStart},
@@ -81,7 +85,7 @@ const std::vector<std::pair<const char*, std::vector<const char*>>> kMenus = {
     {"翻页(&Y)", {"ActionPriorPage", "ActionNextPage", "ActionFirstPage", "ActionLastPage", "-", "ActionSelPage"}},
     {"格式(&O)", {"ActionWhereHorLeft", "ActionWhereHorCenter", "ActionWhereHorRight", "-", "ActionWhereVerTop", "ActionWhereVerCenter", "ActionWhereVerBottom"}},
     {"设置(&S)", {"ActionEditCompany", "ActionEditTitle", "ActionEditPageHead", "ActionEditPageFoot", "ActionEditRowCount", "ActionEditAllRowHeight", "-", "ActionEditColWidth", "ActionEditRowHeight", "-", "ActionSetPage", "ActionSetFont"}},
-    {"浏览(&V)", {"ActionViewRate50", "ActionViewRate100", "-", "ActionPrintRate50", "ActionPrintRate100", "-", "ActionRefurbish"}},
+    {"浏览(&V)", {"ActionViewRate50", "ActionViewRate100", "-", "ActionPrintRate50", "ActionPrintRate100", "-", "ActionRefurbish", "-", "ActionZoomIn", "ActionZoomOut", "ActionFitWidth", "ActionFitPage"}},
     {"打印(&P)", {"ActionSetPrint", "ActionSetPrinter", "ActionStartPrint"}},
     {"状态(&T)", {"ActionStateDesign", "ActionStateReview"}},
     {"界面(&I)", {"ActionIFStand", "ActionIFXp"}},
@@ -126,6 +130,8 @@ TEST_F(ReviewCommandsTest, EveryCommandAsInTheTable)
         }
         EXPECT_EQ(a->isEnabled(), e.rule != DesignLocked);
     }
+    // Zooming in also answers Ctrl++ (Ctrl with the shifted "=" key).
+    EXPECT_TRUE(w.ActionZoomIn->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl++"))));
     // Review state unlocks the rates; without printers the print commands go grey.
     w.ActionStateReview->trigger();
     for (const Expected& e : kExpected)
