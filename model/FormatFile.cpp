@@ -342,4 +342,19 @@ void TMyPrintFormat::SaveToBytes(TMyPaperSpec& printerPaper, std::vector<std::ui
     assert(writer.Position() == kFormatFileSize);
 }
 
+void TMyPrintFormat::RecordImage(std::vector<std::uint8_t>& image) const
+{
+    ImageWriter writer(image);
+    VisitRecord(writer, static_cast<const TMyFormatRecord&>(*this));
+    assert(writer.Position() == kFormatFileSize);
+    // The stamp SaveToBytes gives the record, given to the image only, so
+    // that a record never saved still reads back.
+    const std::string& signature = FormatSignatureBytes();
+    std::memcpy(image.data(), signature.data(), kSignatureSize);
+    image[22] = 1;
+    image[23] = 0;
+    image[24] = 5;
+    image[25] = 0;
+}
+
 } // namespace quillet

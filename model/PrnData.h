@@ -54,6 +54,10 @@ public:
     // The bytes SaveToFile writes, into `image` (its storage is reused), with
     // the same changes to the record and to printerPaper.
     void SaveToBytes(TMyPaperSpec& printerPaper, std::vector<std::uint8_t>& image);
+    // The record as it stands, in the file's layout and with the file's
+    // signature and version, into `image` (its storage is reused); neither
+    // the record nor any printer is touched. LoadFromBytes reads it back.
+    void RecordImage(std::vector<std::uint8_t>& image) const;
 };
 
 // Where the data object reads its bytes from: the data file, or bytes in

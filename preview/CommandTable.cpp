@@ -46,6 +46,8 @@ enum : int {
     WhereVerBottom,
     SetPage,
     SetFont,
+    Undo,
+    Redo,
     ViewRate50,
     ViewRate100,
     PrintRate50,
@@ -97,6 +99,8 @@ const CommandSpec kCommands[] = {
     {"ActionWhereVerBottom", L::Format, "垂直居底", "将打印的内容停靠在纸张的底端", kNoKey, 24, "align-vertical-bottom", true, E::Always, &W::ActionWhereVerBottom, &W::ActionWhereVerBottomExecute},
     {"ActionSetPage", L::Setup, "页面设置...", "对打印页面进行设置", kNoKey, 25, "document-properties", false, E::Always, &W::ActionSetPage, &W::ActionSetPageExecute},
     {"ActionSetFont", L::Setup, "字体设置...", "对打印页面上的字体进行设置", Ctrl(Qt::Key_F), 32, "preferences-desktop-font", false, E::Always, &W::ActionSetFont, &W::ActionSetFontExecute},
+    {"ActionUndo", L::Setup, "撤销", "撤销上一次对打印格式的修改", Ctrl(Qt::Key_Z), -1, nullptr, false, E::NeedsHistory, &W::ActionUndo, &W::ActionUndoExecute},
+    {"ActionRedo", L::Setup, "重做", "重做撤销了的修改", Ctrl(Qt::Key_Y), -1, nullptr, false, E::NeedsHistory, &W::ActionRedo, &W::ActionRedoExecute, Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
     {"ActionViewRate50", L::View, "预览比率50%", "预览比率50%", kNoKey, 8, "zoom-out", true, E::DesignLocked, &W::ActionViewRate50, &W::ActionViewRate50Execute},
     {"ActionViewRate100", L::View, "预览比率100%", "预览比率100%", kNoKey, 9, "zoom-original", true, E::DesignLocked, &W::ActionViewRate100, &W::ActionViewRate100Execute},
     {"ActionPrintRate50", L::View, "打印比率50%", "打印比率50%", kNoKey, 8, "zoom-out", true, E::DesignLocked, &W::ActionPrintRate50, &W::ActionPrintRate50Execute},
@@ -127,7 +131,7 @@ constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPa
 constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
-    EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont };
+    EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont, S, Undo, Redo };
 constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn,
     ZoomOut, FitWidth, FitPage };
 constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };

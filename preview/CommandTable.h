@@ -20,7 +20,8 @@ enum class EnabledRule {
     Always,
     DesignLocked, // disabled in design state (zoom and print scale)
     NeedsPrinter, // enabled only when a printer is installed
-    NeedsPrinterFromStart // the same, and disabled until the printers are known
+    NeedsPrinterFromStart, // the same, and disabled until the printers are known
+    NeedsHistory // enabled while the layout's history has a step for it
 };
 
 struct CommandSpec {

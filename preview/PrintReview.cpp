@@ -74,6 +74,7 @@ TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence star
     BuildControls();
     BuildCommands();
     BuildMenus();
+    BuildHistory();
     BuildPageKeys();
     FormCreate();
 }

@@ -24,6 +24,7 @@
 #include "platform/MessageService.h"
 #include "platform/PrinterHost.h"
 #include "platform/Shell.h"
+#include "preview/LayoutHistory.h"
 
 class QAction;
 class QActionGroup;
@@ -109,6 +110,11 @@ public:
     void SetWorkState(bool review);
     void SetHorPlace(std::uint8_t value);
     void SetVerPlace(std::uint8_t value);
+    // Ticks the placement commands as the record places the table.
+    void SyncPlaceChecks();
+
+    // The layout's changes for "撤销" and "重做", for the whole run.
+    std::unique_ptr<LayoutHistory> History;
     // Runs an engine operation; an error it raises is shown and the page stays as drawn.
     bool RunEngine(const std::function<void()>& operation);
 
@@ -152,6 +158,8 @@ public:
     QAction* ActionWhereVerBottom = nullptr;
     QAction* ActionSetPage = nullptr;
     QAction* ActionSetFont = nullptr;
+    QAction* ActionUndo = nullptr;
+    QAction* ActionRedo = nullptr;
     QAction* ActionViewRate50 = nullptr;
     QAction* ActionViewRate100 = nullptr;
     QAction* ActionPrintRate50 = nullptr;
@@ -237,14 +245,16 @@ public:
     void ActionEditAllRowHeightExecute();
     void ActionEditColWidthExecute();
     void ActionEditRowHeightExecute();
-    void ActionWhereHorLeftExecute() { SetHorPlace(1); }
-    void ActionWhereHorCenterExecute() { SetHorPlace(2); }
-    void ActionWhereHorRightExecute() { SetHorPlace(3); }
-    void ActionWhereVerTopExecute() { SetVerPlace(1); }
-    void ActionWhereVerCenterExecute() { SetVerPlace(2); }
-    void ActionWhereVerBottomExecute() { SetVerPlace(3); }
+    void ActionWhereHorLeftExecute() { PlaceCommand(true, 1, ActionWhereHorLeft); }
+    void ActionWhereHorCenterExecute() { PlaceCommand(true, 2, ActionWhereHorCenter); }
+    void ActionWhereHorRightExecute() { PlaceCommand(true, 3, ActionWhereHorRight); }
+    void ActionWhereVerTopExecute() { PlaceCommand(false, 1, ActionWhereVerTop); }
+    void ActionWhereVerCenterExecute() { PlaceCommand(false, 2, ActionWhereVerCenter); }
+    void ActionWhereVerBottomExecute() { PlaceCommand(false, 3, ActionWhereVerBottom); }
     void ActionSetPageExecute();
     void ActionSetFontExecute();
+    void ActionUndoExecute();
+    void ActionRedoExecute();
     void ActionViewRate50Execute();
     void ActionViewRate100Execute();
     void ActionPrintRate50Execute();
@@ -323,6 +333,10 @@ private:
     void BuildControls();
     void BuildCommands();
     void BuildMenus();
+    // Keeps "撤销" and "重做" named after their steps and enabled when there is one.
+    void BuildHistory();
+    // A placement command: places the table and records the step, named as the command.
+    void PlaceCommand(bool horizontal, std::uint8_t value, const QAction* command);
     void BuildPageKeys();
     // A key pressed in the page area; true when it scrolled or turned the page.
     bool PageAreaKey(const QKeyEvent& key);

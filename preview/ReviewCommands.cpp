@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolBar>
+#include <QUndoStack>
 
 #include "preview/CommandTable.h"
 #include "preview/IconTheme.h"
@@ -44,7 +45,8 @@ void TFrmPrintReview::BuildCommands()
         if (spec.iconNumber >= 0)
             action->setIcon(CommandIcon(spec, style()));
         action->setCheckable(spec.checkable);
-        action->setEnabled(spec.enabled != EnabledRule::NeedsPrinterFromStart);
+        action->setEnabled(
+            spec.enabled != EnabledRule::NeedsPrinterFromStart && spec.enabled != EnabledRule::NeedsHistory);
         // A checkable action ticks itself when triggered; the handlers set the ticks.
         const auto execute = spec.execute;
         connect(action, &QAction::triggered, this, [this, execute] { (this->*execute)(); });
@@ -78,6 +80,41 @@ void TFrmPrintReview::BuildMenus()
     fill(ActionToolBarMain, MainToolBarItems());
     fill(ToolBarPage, PageToolBarItems());
     ApplyBarStyle(xpStyle.get());
+}
+
+void TFrmPrintReview::BuildHistory()
+{
+    History = std::make_unique<LayoutHistory>(*this);
+    QUndoStack& stack = History->Stack();
+    // The captions name the step: "撤销 修改列宽".
+    auto caption = [](QAction* action, const char* verb, const QString& step) {
+        const QString base = QString::fromUtf8(verb);
+        action->setText(step.isEmpty() ? base : base + QLatin1Char(' ') + step);
+    };
+    connect(&stack, &QUndoStack::undoTextChanged, this,
+        [this, caption](const QString& step) { caption(ActionUndo, "撤销", step); });
+    connect(&stack, &QUndoStack::redoTextChanged, this,
+        [this, caption](const QString& step) { caption(ActionRedo, "重做", step); });
+    // A page run keeps every command off until it ends, and the history
+    // cannot change meanwhile.
+    connect(&stack, &QUndoStack::canUndoChanged, this,
+        [this](bool can) { ActionUndo->setEnabled(can && !PageRunActive()); });
+    connect(&stack, &QUndoStack::canRedoChanged, this,
+        [this](bool can) { ActionRedo->setEnabled(can && !PageRunActive()); });
+}
+
+void TFrmPrintReview::ActionUndoExecute()
+{
+    if (PageRunActive() || MouseIsDown)
+        return;
+    History->Stack().undo();
+}
+
+void TFrmPrintReview::ActionRedoExecute()
+{
+    if (PageRunActive() || MouseIsDown)
+        return;
+    History->Stack().redo();
 }
 
 void TFrmPrintReview::EnablePrintCommands()

@@ -42,9 +42,14 @@ void RunDialog(TFrmPrintReview& w, Hourglass hourglass, After after)
 // Every dialog that edits the layout is followed by a new pagination: texts,
 // fonts and sizes all change the height of a table block, and with it how many
 // blocks fit on a sheet.
-template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourglass)
+// Each confirmed dialog is one step of the layout's history, named `step`.
+template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourglass, const char* step)
 {
-    RunDialog<Dialog>(w, hourglass, [&w](Dialog& d) {
+    w.History->Begin();
+    RunDialog<Dialog>(w, hourglass, [&w, step](Dialog& d) {
+        // Recorded even when cancelled: a dialog that changed the record
+        // anyway has made a change the user can take back.
+        w.History->Record(QString::fromUtf8(step), StepRefresh::Repaginate);
         if (d.Confirmed)
             w.RepaginateAndShow();
     });
@@ -54,43 +59,43 @@ template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourgla
 
 void TFrmPrintReview::ActionEditCompanyExecute()
 {
-    EditLayout<TFrmSetCompany>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetCompany>(*this, Hourglass::Yes, "修改公司");
 }
 void TFrmPrintReview::ActionEditTitleExecute()
 {
-    EditLayout<TFrmSetTitle>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetTitle>(*this, Hourglass::Yes, "修改标题");
 }
 void TFrmPrintReview::ActionEditPageHeadExecute()
 {
-    EditLayout<TFrmSetPageHead>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetPageHead>(*this, Hourglass::Yes, "修改页头");
 }
 void TFrmPrintReview::ActionEditPageFootExecute()
 {
-    EditLayout<TFrmSetPageFoot>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetPageFoot>(*this, Hourglass::Yes, "修改页尾");
 }
 void TFrmPrintReview::ActionSetFontExecute()
 {
-    EditLayout<TFrmSetFont>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetFont>(*this, Hourglass::Yes, "字体设置");
 }
 void TFrmPrintReview::ActionEditRowCountExecute()
 {
-    EditLayout<TFrmSetRowCount>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetRowCount>(*this, Hourglass::Yes, "修改打印行数");
 }
 void TFrmPrintReview::ActionEditAllRowHeightExecute()
 {
-    EditLayout<TFrmSetAllRowHeight>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetAllRowHeight>(*this, Hourglass::Yes, "设置统一行高");
 }
 void TFrmPrintReview::ActionEditColWidthExecute()
 {
-    EditLayout<TFrmEditColWidth>(*this, Hourglass::No);
+    EditLayout<TFrmEditColWidth>(*this, Hourglass::No, "恢复合并的列宽");
 }
 void TFrmPrintReview::ActionEditRowHeightExecute()
 {
-    EditLayout<TFrmEditRowHeight>(*this, Hourglass::No);
+    EditLayout<TFrmEditRowHeight>(*this, Hourglass::No, "恢复合并的行高");
 }
 void TFrmPrintReview::ActionSetPageExecute()
 {
-    EditLayout<TFrmSetPaper>(*this, Hourglass::Yes);
+    EditLayout<TFrmSetPaper>(*this, Hourglass::Yes, "页面设置");
 }
 
 void TFrmPrintReview::ActionSelPageExecute()

@@ -293,6 +293,8 @@ void TFrmPrintReview::ActionSetPrinterExecute()
     const bool confirmed = Hook.printerSetup ? Hook.printerSetup() : Services.printers.SetupDialog();
     if (!confirmed)
         return;
+    // The new paper and the texts read again are one step, paper and all.
+    History->Begin(true);
     ScrollToOrigin();
     Printer->ReadSettings();
     RunEngine([this] {
@@ -301,6 +303,7 @@ void TFrmPrintReview::ActionSetPrinterExecute()
             Round(Printer->PaperWidth / 10.0L) * 10, Round(Printer->PaperLength / 10.0L) * 10);
         PrintData->ReadHeadFoot();
     });
+    History->Record(QStringLiteral("设置打印机"), StepRefresh::Repaginate);
     RepaginateAndShow();
 }
 

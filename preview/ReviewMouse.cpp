@@ -170,6 +170,7 @@ void TFrmPrintReview::FinishSizeDrag()
     // The size changes by the line's movement, measured where it stood at
     // the last move, in millimetres of the page as the zoom shows it.
     const TImageReview::PageView& view = Image_Review->View();
+    History->Begin();
     if (column) {
         const int moved = ChangeSizePanel->x() - Image_Review->x() - DownX;
         PrintFormat->ColWidth[HitIndex]
@@ -179,6 +180,8 @@ void TFrmPrintReview::FinishSizeDrag()
         PrintFormat->RowHeight[HitIndex]
             = DraggedSize(moved, Screen->PixelsPerMmY * view.sy, PrintFormat->RowHeight[HitIndex]);
     }
+    History->Record(
+        column ? QStringLiteral("修改列宽") : QStringLiteral("修改行高"), StepRefresh::Repaginate);
     RunEngine([this] { BuffPaper->ClearPageImage(); });
     RepaginateAndShow();
 }

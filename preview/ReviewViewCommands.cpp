@@ -220,18 +220,36 @@ void TFrmPrintReview::SetHorPlace(std::uint8_t value)
 {
     PrintFormat->HorPlace = value;
     RunEngine([this] { BuffPaper->ShowCurrentPage(); });
-    ActionWhereHorLeft->setChecked(value == 1);
-    ActionWhereHorCenter->setChecked(value == 2);
-    ActionWhereHorRight->setChecked(value == 3);
+    SyncPlaceChecks();
 }
 
 void TFrmPrintReview::SetVerPlace(std::uint8_t value)
 {
     PrintFormat->VerPlace = value;
     RunEngine([this] { BuffPaper->ShowCurrentPage(); });
-    ActionWhereVerTop->setChecked(value == 1);
-    ActionWhereVerCenter->setChecked(value == 2);
-    ActionWhereVerBottom->setChecked(value == 3);
+    SyncPlaceChecks();
+}
+
+void TFrmPrintReview::SyncPlaceChecks()
+{
+    const std::uint8_t hor = PrintFormat->HorPlace;
+    const std::uint8_t ver = PrintFormat->VerPlace;
+    ActionWhereHorLeft->setChecked(hor == 1);
+    ActionWhereHorCenter->setChecked(hor == 2);
+    ActionWhereHorRight->setChecked(hor == 3);
+    ActionWhereVerTop->setChecked(ver == 1);
+    ActionWhereVerCenter->setChecked(ver == 2);
+    ActionWhereVerBottom->setChecked(ver == 3);
+}
+
+void TFrmPrintReview::PlaceCommand(bool horizontal, std::uint8_t value, const QAction* command)
+{
+    History->Begin();
+    if (horizontal)
+        SetHorPlace(value);
+    else
+        SetVerPlace(value);
+    History->Record(command->text(), StepRefresh::Redraw);
 }
 
 void TFrmPrintReview::SetWorkState(bool review)

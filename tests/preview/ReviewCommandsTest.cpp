@@ -18,7 +18,7 @@
 namespace quillet::testing {
 namespace {
 
-enum Rule { Always, DesignLocked, Printer, PrinterFromStart };
+enum Rule { Always, DesignLocked, Printer, PrinterFromStart, History };
 
 struct Expected {
     const char* name;
@@ -57,6 +57,8 @@ const Expected kExpected[] = {
     {"ActionWhereVerBottom", "垂直居底", "将打印的内容停靠在纸张的底端", "", true, Always},
     {"ActionSetPage", "页面设置...", "对打印页面进行设置", "", true, Always},
     {"ActionSetFont", "字体设置...", "对打印页面上的字体进行设置", "Ctrl+F", true, Always},
+    {"ActionUndo", "撤销", "撤销上一次对打印格式的修改", "Ctrl+Z", false, History},
+    {"ActionRedo", "重做", "重做撤销了的修改", "Ctrl+Y", false, History},
     {"ActionViewRate50", "预览比率50%", "预览比率50%", "", true, DesignLocked},
     {"ActionViewRate100", "预览比率100%", "预览比率100%", "", true, DesignLocked},
     {"ActionPrintRate50", "打印比率50%", "打印比率50%", "", true, DesignLocked},
@@ -84,7 +86,7 @@ const std::vector<std::pair<const char*, std::vector<const char*>>> kMenus = {
     {"文件(&F)", {"ActionSaveFormat", "ActionDeleteFormat", "-", "ActionSavePicture", "ActionExportPdf", "-", "ActionClose"}},
     {"翻页(&Y)", {"ActionPriorPage", "ActionNextPage", "ActionFirstPage", "ActionLastPage", "-", "ActionSelPage"}},
     {"格式(&O)", {"ActionWhereHorLeft", "ActionWhereHorCenter", "ActionWhereHorRight", "-", "ActionWhereVerTop", "ActionWhereVerCenter", "ActionWhereVerBottom"}},
-    {"设置(&S)", {"ActionEditCompany", "ActionEditTitle", "ActionEditPageHead", "ActionEditPageFoot", "ActionEditRowCount", "ActionEditAllRowHeight", "-", "ActionEditColWidth", "ActionEditRowHeight", "-", "ActionSetPage", "ActionSetFont"}},
+    {"设置(&S)", {"ActionEditCompany", "ActionEditTitle", "ActionEditPageHead", "ActionEditPageFoot", "ActionEditRowCount", "ActionEditAllRowHeight", "-", "ActionEditColWidth", "ActionEditRowHeight", "-", "ActionSetPage", "ActionSetFont", "-", "ActionUndo", "ActionRedo"}},
     {"浏览(&V)", {"ActionViewRate50", "ActionViewRate100", "-", "ActionPrintRate50", "ActionPrintRate100", "-", "ActionRefurbish", "-", "ActionZoomIn", "ActionZoomOut", "ActionFitWidth", "ActionFitPage"}},
     {"打印(&P)", {"ActionSetPrint", "ActionSetPrinter", "ActionStartPrint"}},
     {"状态(&T)", {"ActionStateDesign", "ActionStateReview"}},
@@ -128,21 +130,23 @@ TEST_F(ReviewCommandsTest, EveryCommandAsInTheTable)
         if (e.icon) { // a real picture of the theme, not an empty placeholder
             EXPECT_FALSE(a->icon().pixmap(16, 16).isNull());
         }
-        EXPECT_EQ(a->isEnabled(), e.rule != DesignLocked);
+        EXPECT_EQ(a->isEnabled(), e.rule != DesignLocked && e.rule != History);
     }
+    // Redo also answers Ctrl+Shift+Z.
+    EXPECT_TRUE(w.ActionRedo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
     // Zooming in also answers Ctrl++ (Ctrl with the shifted "=" key).
     EXPECT_TRUE(w.ActionZoomIn->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl++"))));
     // Review state unlocks the rates; without printers the print commands go grey.
     w.ActionStateReview->trigger();
     for (const Expected& e : kExpected)
-        EXPECT_TRUE(w.findChild<QAction*>(QString::fromLatin1(e.name))->isEnabled()) << e.name;
+        EXPECT_EQ(w.findChild<QAction*>(QString::fromLatin1(e.name))->isEnabled(), e.rule != History) << e.name;
 
     fakePrinters_.printers.clear();
     TFrmPrintReview& none = Open();
     for (const Expected& e : kExpected) {
         const bool printerRule = e.rule == Printer || e.rule == PrinterFromStart;
         EXPECT_EQ(none.findChild<QAction*>(QString::fromLatin1(e.name))->isEnabled(),
-            !printerRule && e.rule != DesignLocked)
+            !printerRule && e.rule != DesignLocked && e.rule != History)
             << e.name;
     }
 }
