@@ -44,8 +44,9 @@ PrintRunResult PrintPageRun(
         run.failure = QStringLiteral("发生了未知的错误");
     }
     if (!run.failure.isEmpty()) {
-        // The page that failed never went out; those before it did.
-        run.sent = progress.Done();
+        // The page that failed never went out; those before it did, unless
+        // they were pages of the same job.
+        run.sent = engine.PrintsRunAsOneJob() ? 0 : progress.Done();
         // The preview still shows the page it showed before.
         engine.CurrentPage = shownPage;
     }

@@ -79,6 +79,9 @@ public:
     // when given, is asked before each page and may stop the run there.
     // CurrentPage is put back unless a page fails.
     int PrintPages(int first, int last, PrintProgress* progress = nullptr);
+    // True when the printer takes a whole run as one job: then a run that
+    // stops early sends nothing at all.
+    bool PrintsRunAsOneJob() const { return printer_.Host().Preferences().oneJobPerRun; }
 
     // Table body of the current block, yOff mm below TableTop: (W, BodyHeight).
     TMyExtent DrawTableBody(Canvas& canvas, int yOff, double fx, double fy);
@@ -144,6 +147,8 @@ private:
     BitmapFactory& bitmaps_;
     std::unique_ptr<Bitmap> pageImage_;
     std::string jobTitle_; // GBK document title of the next print job
+    // PrintPages when the whole run is one job: all its pages or none.
+    int PrintRunAsOneJob(int first, int last, int total, PrintProgress* progress);
 
     // The font last set on the canvas of the page being rendered. Setting a
     // font costs far more than comparing it, and neighbouring cells mostly

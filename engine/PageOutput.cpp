@@ -129,6 +129,11 @@ int TMyBuffPaper::PrintPages(int first, int last, PrintProgress* progress)
     const int saved = CurrentPage;
     const int total = PagesInRange(first, last);
     int done = 0;
+    if (PrintsRunAsOneJob()) {
+        done = PrintRunAsOneJob(first, last, total, progress);
+        CurrentPage = saved;
+        return done;
+    }
     for (long long n = first; n <= last; ++n) {
         if (progress && !progress->BeforePage(done, total))
             break;
@@ -140,6 +145,40 @@ int TMyBuffPaper::PrintPages(int first, int last, PrintProgress* progress)
         ++done;
     }
     CurrentPage = saved;
+    return done;
+}
+
+int TMyBuffPaper::PrintRunAsOneJob(int first, int last, int total, PrintProgress* progress)
+{
+    if (total <= 0)
+        return 0;
+    if (progress && !progress->BeforePage(0, total))
+        return 0;
+    jobTitle_ = format_.Title.Text.Text() + "(" + std::to_string(first) + "-" + std::to_string(last) + ")";
+    std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
+    if (!job)
+        throw EngineError(JobMessage(kJobNotStarted, printer_.Host()));
+    int done = 0;
+    try {
+        for (long long n = first; n <= last; ++n) {
+            // Stopped between pages, the whole job is thrown away: half a
+            // two-sided, collated run is of no use on paper.
+            if (done > 0 && progress && !progress->BeforePage(done, total)) {
+                job->Abort();
+                return 0;
+            }
+            if (done > 0 && !job->NextPage())
+                throw EngineError(JobMessage(kJobNotEnded, printer_.Host()));
+            CurrentPage = static_cast<int>(n);
+            RenderBlocks(job->GetCanvas(), printer_.PixelsPerMmX, printer_.PixelsPerMmY);
+            ++done;
+        }
+    } catch (...) {
+        job->Abort();
+        throw;
+    }
+    if (!job->End())
+        throw EngineError(JobMessage(kJobNotEnded, printer_.Host()));
     return done;
 }
 

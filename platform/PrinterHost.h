@@ -32,12 +32,30 @@ struct PrinterSettings {
     bool operator==(const PrinterSettings&) const = default;
 };
 
+// How the sheets of a job come out of the printer.
+enum class Sides { OneSided, LongEdge, ShortEdge };
+
+// What the user chose for every job in the printer setup, whatever the
+// printer: copies, one- or two-sided, and whether a print run goes out as one
+// job of all its pages (so the printer can print both sides and collate)
+// rather than as one job a page.
+struct JobPreferences {
+    int copies = 1; // the setup offers 1 to kMaxCopies
+    Sides sides = Sides::OneSided;
+    bool oneJobPerRun = false;
+    static constexpr int kMaxCopies = 999;
+    bool operator==(const JobPreferences&) const = default;
+};
+
 // One print job: a canvas that draws on the printable area (origin at its
 // top-left corner). End finishes the document; Abort throws it away.
 class PrintJob {
 public:
     virtual ~PrintJob() = default;
     virtual Canvas& GetCanvas() = 0;
+    // Ends the page drawn so far and starts the next one of the same job,
+    // whose canvas GetCanvas then gives; false when the job cannot take more.
+    virtual bool NextPage() { return false; }
     // False when the printing system reported a failure.
     virtual bool End() = 0;
     virtual void Abort() = 0;
@@ -76,6 +94,10 @@ public:
 
     // Shows the printer setup dialog; true when confirmed.
     virtual bool SetupDialog() = 0;
+
+    // Copies, sides and one job a run, for the jobs to come.
+    virtual JobPreferences Preferences() const { return {}; }
+    virtual void SetPreferences(const JobPreferences&) { }
 
     bool HasPrinter() const { return !Printers().empty(); }
 };

@@ -46,6 +46,9 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     if (!document.StreamTo(path))
         return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber()));
     pdf::PdfFileHost host(document);
+    // The pages are the preview on paper: the sheet the preview shows, every
+    // line at the millimetre it has there (not on a printer's printable area).
+    host.UseWholeSheet(layout.pageWidth, layout.pageHeight);
     TMyPrinter printer(host);
     HeadlessPaperHost<QtBitmap> paperHost;
     TMyPaper paper(paperHost, screen);

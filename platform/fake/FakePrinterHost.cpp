@@ -5,7 +5,11 @@ namespace {
 
 class FakePrintJob : public PrintJob {
 public:
-    FakePrintJob(FakePrinterHost& host, std::size_t index) : host_(host), index_(index) {}
+    FakePrintJob(FakePrinterHost& host, std::size_t index)
+        : host_(host)
+        , index_(index)
+    {
+    }
     Canvas& GetCanvas() override { return *host_.jobs[index_].canvas; }
     bool End() override
     {
@@ -13,6 +17,11 @@ public:
         return !host_.failEnd;
     }
     void Abort() override { host_.jobs[index_].aborted = true; }
+    bool NextPage() override
+    {
+        ++host_.jobs[index_].pages;
+        return true;
+    }
 
 private:
     FakePrinterHost& host_;
@@ -43,7 +52,8 @@ std::unique_ptr<PrintJob> FakePrinterHost::BeginJob(const std::string& gbkTitle)
         beforeJob(jobs.size());
     FakeJob job;
     job.title = gbkTitle;
-    job.canvas = std::make_unique<RecordingCanvas>(dpiX, dpiY, Rect{0, 0, PageWidthPixels(), PageHeightPixels()});
+    job.canvas
+        = std::make_unique<RecordingCanvas>(dpiX, dpiY, Rect { 0, 0, PageWidthPixels(), PageHeightPixels() });
     jobs.push_back(std::move(job));
     return std::make_unique<FakePrintJob>(*this, jobs.size() - 1);
 }

@@ -14,16 +14,17 @@ namespace quillet {
 struct FakeJob {
     std::string title; // GBK
     std::unique_ptr<RecordingCanvas> canvas;
+    int pages = 1; // pages of a job that prints a whole run
     bool ended = false;
     bool aborted = false;
 };
 
 class FakePrinterHost : public PrinterHost {
 public:
-    std::vector<std::string> printers{"Fake"};
+    std::vector<std::string> printers { "Fake" };
     int current = 0;
     bool hasSettings = true;
-    PrinterSettings settings{DM_PAPERSIZE | DM_ORIENTATION, DMORIENT_PORTRAIT, DMPAPER_A4, 0, 0};
+    PrinterSettings settings { DM_PAPERSIZE | DM_ORIENTATION, DMORIENT_PORTRAIT, DMPAPER_A4, 0, 0 };
     int dpiX = 600;
     int dpiY = 600;
     // Printable area in portrait; landscape swaps it.
@@ -32,6 +33,7 @@ public:
     bool refuseJobs = false;
     bool failEnd = false;
     bool setupAnswer = false;
+    JobPreferences preferences;
     std::vector<FakeJob> jobs;
     // Called with the number (from 0) of each job about to begin, so a test
     // can change the world between the pages of a print run.
@@ -49,6 +51,8 @@ public:
     int PageHeightPixels() const override { return Landscape() ? printableWidth : printableHeight; }
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     bool SetupDialog() override { return setupAnswer; }
+    JobPreferences Preferences() const override { return preferences; }
+    void SetPreferences(const JobPreferences& p) override { preferences = p; }
 };
 
 } // namespace quillet

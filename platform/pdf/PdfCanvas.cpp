@@ -113,14 +113,21 @@ Rect Intersect(const Rect& a, const Rect& b)
         std::min(a.bottom, b.bottom) };
 }
 
-// Dash pattern of a pen in pen widths, as the screen's canvas draws it.
-std::vector<int> DashPattern(PenStyle style)
+// Dash pattern of a pen in device pixels. The screen's canvas draws it in pen
+// widths of one 96-dpi pixel; a finer device keeps the physical lengths (a
+// dash of n screen pixels is n / 96 inch), else at 1200 dpi every style
+// would print as a thin solid line. A wider pen never makes them shorter.
+std::vector<int> DashPattern(PenStyle style, int penWidth, int dpi)
 {
+    std::vector<int> units;
     if (style == PenStyle::Dot)
-        return { 1, 2 };
-    if (style == PenStyle::DashDot)
-        return { 4, 2, 1, 2 };
-    return {};
+        units = { 1, 2 };
+    else if (style == PenStyle::DashDot)
+        units = { 4, 2, 1, 2 };
+    const double unit = std::max(static_cast<double>(std::max(penWidth, 1)), dpi / 96.0);
+    for (int& u : units)
+        u = std::max(1, static_cast<int>(std::lround(u * unit)));
+    return units;
 }
 
 } // namespace
@@ -362,14 +369,15 @@ void PdfCanvas::DashedRun(int first, int last, int across, bool horizontal, Colo
 {
     // The screen draws a line running towards smaller coordinates the other
     // way round, from one past its end; the dashes start there.
-    const std::vector<int> pattern = DashPattern(penStyle_);
+    const std::vector<int> pattern
+        = DashPattern(penStyle_, penWidth_, horizontal ? setup_.dpiX : setup_.dpiY);
     long long low = last > first ? first : last + 1LL;
     long long high = last > first ? last : first + 1LL;
     // Only the dashes near the page are drawn, starting in step with the
     // pattern, so a hostile length cannot make the page endless.
     long long period = 0;
     for (int p : pattern)
-        period += static_cast<long long>(p) * penWidth_;
+        period += p;
     const long long extent = horizontal ? setup_.widthPixels : setup_.heightPixels;
     if (low < -period)
         low += (-period - low) / period * period;
@@ -377,7 +385,7 @@ void PdfCanvas::DashedRun(int first, int last, int across, bool horizontal, Colo
     std::size_t i = 0;
     bool on = true;
     while (low < high) {
-        const long long end = std::min(high, low + static_cast<long long>(pattern[i]) * penWidth_);
+        const long long end = std::min(high, low + static_cast<long long>(pattern[i]));
         if (on) {
             const int a = static_cast<int>(low), b = static_cast<int>(end);
             const Rect piece = horizontal ? Rect { a, across, b, across + penWidth_ }
@@ -429,11 +437,11 @@ void PdfCanvas::LineTo(int x, int y)
     SetStroke(penColor_);
     AppendInt(content_, penWidth_);
     content_ += " w 0 J ";
-    const std::vector<int> pattern = DashPattern(penStyle_);
+    const std::vector<int> pattern = DashPattern(penStyle_, penWidth_, std::max(setup_.dpiX, setup_.dpiY));
     if (!pattern.empty()) {
         content_ += '[';
         for (int p : pattern) {
-            AppendInt(content_, static_cast<long long>(p) * penWidth_);
+            AppendInt(content_, p);
             content_ += ' ';
         }
         content_ += "] 0 d ";

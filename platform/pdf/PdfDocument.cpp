@@ -374,7 +374,17 @@ std::string PdfDocument::Finish()
     BeginObject(1);
     out_ += "<< /Type /Catalog /Pages ";
     AppendInt(out_, pagesObject_);
-    out_ += " 0 R >>\nendobj\n";
+    out_ += " 0 R";
+    if (copies_ > 1 || duplex_ != Duplex::Simplex) {
+        // What a viewer proposes in its print dialog for this file.
+        out_ += "\n/ViewerPreferences << /NumCopies ";
+        AppendInt(out_, std::max(1, copies_));
+        out_ += duplex_ == Duplex::LongEdge ? " /Duplex /DuplexFlipLongEdge"
+            : duplex_ == Duplex::ShortEdge  ? " /Duplex /DuplexFlipShortEdge"
+                                            : " /Duplex /Simplex";
+        out_ += " >>";
+    }
+    out_ += " >>\nendobj\n";
     BeginObject(pagesObject_);
     out_ += "<< /Type /Pages /Count ";
     AppendInt(out_, static_cast<long long>(pages_.size()));

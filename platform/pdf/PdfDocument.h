@@ -53,6 +53,14 @@ public:
 
     // The title viewers show for the file (UTF-8); none when empty.
     void SetTitle(std::string utf8Title) { title_ = std::move(utf8Title); }
+    // How the file asks to be printed (its viewer preferences): copies, and
+    // two-sided flipped on the long or short edge; none when 1 and one-sided.
+    enum class Duplex { Simplex, LongEdge, ShortEdge };
+    void SetPrintPreferences(int copies, Duplex duplex)
+    {
+        copies_ = copies;
+        duplex_ = duplex;
+    }
 
     // Ends the last page and gives the whole file (of a streamed document,
     // what was not written yet). A document without pages gets one empty
@@ -122,6 +130,8 @@ private:
     std::unique_ptr<PdfCanvas> canvas_;
     int pagesObject_ = 0;
     std::string title_;
+    int copies_ = 1;
+    Duplex duplex_ = Duplex::Simplex;
     bool pageOpen_ = false;
     bool finished_ = false;
 };

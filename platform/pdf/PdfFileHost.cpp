@@ -103,9 +103,24 @@ void PdfFileHost::SetSettings(const PrinterSettings& settings)
     }
 }
 
+void PdfFileHost::UseWholeSheet(double widthMm, double heightMm)
+{
+    wholeSheet_ = true;
+    wholeWidthMm_ = std::clamp(widthMm, 10.0, 5080.0);
+    wholeHeightMm_ = std::clamp(heightMm, 10.0, 5080.0);
+}
+
 PageSetup PdfFileHost::Setup() const
 {
     PageSetup s;
+    if (wholeSheet_) {
+        s.widthPoints = wholeWidthMm_ * kPointsPerMm;
+        s.heightPoints = wholeHeightMm_ * kPointsPerMm;
+        s.dpiX = s.dpiY = kDpi;
+        s.widthPixels = static_cast<int>(std::lround(wholeWidthMm_ / 25.4 * kDpi));
+        s.heightPixels = static_cast<int>(std::lround(wholeHeightMm_ / 25.4 * kDpi));
+        return s;
+    }
     const bool landscape = Landscape();
     s.widthPoints = (landscape ? sheetHeightMm_ : sheetWidthMm_) * kPointsPerMm;
     s.heightPoints = (landscape ? sheetWidthMm_ : sheetHeightMm_) * kPointsPerMm;

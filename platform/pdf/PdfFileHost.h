@@ -34,6 +34,12 @@ public:
     // job ends). False while a job is open.
     bool SetDocument(PdfDocument& document);
 
+    // Makes every page a sheet of width x height millimetres as it lies (no
+    // turning for landscape) that is drawable from edge to edge, origin at
+    // its top-left corner: the layout's sheet as the preview shows it, so
+    // that a page is the preview on paper. Sizes from 10 mm to 200 inches.
+    void UseWholeSheet(double widthMm, double heightMm);
+
     // Where the next page lies on its sheet.
     PageSetup Setup() const;
     int JobsEnded() const { return jobsEnded_; }
@@ -47,6 +53,9 @@ private:
     PrinterSettings settings_;
     double sheetWidthMm_ = 210;
     double sheetHeightMm_ = 297;
+    bool wholeSheet_ = false;
+    double wholeWidthMm_ = 210;
+    double wholeHeightMm_ = 290;
     bool jobOpen_ = false;
     int jobsEnded_ = 0;
 };

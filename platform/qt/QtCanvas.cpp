@@ -59,6 +59,22 @@ Qt::PenStyle ToQtStyle(PenStyle style)
     return Qt::SolidLine;
 }
 
+// Dash pattern of a dotted or dash-dot pen in whole logical pixels, as the PDF
+// canvas draws it: in pen widths of one 96-dpi pixel, at its physical length
+// on a finer device, so that a 1200-dpi page keeps the screen's dashes.
+QList<qreal> DashLengths(PenStyle style, int penWidth, int dpi)
+{
+    QList<qreal> units;
+    if (style == PenStyle::Dot)
+        units = { 1, 2 };
+    else if (style == PenStyle::DashDot)
+        units = { 4, 2, 1, 2 };
+    const double unit = std::max(static_cast<double>(std::max(penWidth, 1)), dpi / 96.0);
+    for (qreal& u : units)
+        u = std::max(1L, std::lround(u * unit));
+    return units;
+}
+
 // Left/top inclusive, right/bottom exclusive; nothing when empty or reversed.
 QRect ToQRect(const Rect& r)
 {
@@ -639,6 +655,7 @@ void QtCanvas::MappedLine(QPainter& p, const Point& from, int x, int y, const QR
         // Dots and dashes along the middle of the mapped line, as wide as it.
         const int width = horizontal ? device.height() : device.width();
         pen.setWidth(width);
+        SetDashes(pen, width, horizontal ? map_.sx : map_.sy);
         p.setPen(pen);
         if (horizontal) {
             const int at = device.top() + width / 2;
@@ -650,6 +667,7 @@ void QtCanvas::MappedLine(QPainter& p, const Point& from, int x, int y, const QR
         return;
     }
     pen.setWidth(std::max(1, static_cast<int>(std::lround(penWidth_ * std::min(map_.sx, map_.sy)))));
+    SetDashes(pen, pen.width(), std::min(map_.sx, map_.sy));
     p.save();
     p.setWorldTransform(MapTransform());
     p.setPen(pen);
@@ -698,12 +716,25 @@ void QtCanvas::DrawSolidPiece(QPainter& p, const QRect& piece, bool horizontal)
     }
 }
 
+void QtCanvas::SetDashes(QPen& pen, double deviceWidth, double scale) const
+{
+    const QList<qreal> lengths = DashLengths(penStyle_, penWidth_, DpiX());
+    if (lengths.isEmpty())
+        return;
+    // Qt counts a cosmetic pen's dashes in device pen widths.
+    QList<qreal> pattern;
+    for (qreal l : lengths)
+        pattern << l * scale / std::max(deviceWidth, 1.0);
+    pen.setDashPattern(pattern);
+}
+
 void QtCanvas::DrawLineSegment(QPainter& p, int x0, int y0, int x1, int y1)
 {
     QPen pen(penColor_);
     pen.setStyle(ToQtStyle(penStyle_));
     pen.setCosmetic(true);
     pen.setWidth(penWidth_);
+    SetDashes(pen, penWidth_, 1.0);
     // A flat cap makes Qt leave out the pixel at the end with the larger
     // coordinate along the line's major axis. GDI leaves out the end point of
     // the line, whichever way it runs: a line running towards smaller
@@ -818,6 +849,7 @@ void QtCanvas::Rectangle(const Rect& r)
         pen.setStyle(ToQtStyle(penStyle_));
         pen.setCosmetic(true);
         pen.setWidth(penWidth_);
+        SetDashes(pen, penWidth_, 1.0);
         pen.setJoinStyle(Qt::MiterJoin);
         p->setPen(pen);
     }

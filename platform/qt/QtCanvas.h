@@ -21,6 +21,7 @@
 
 #include "platform/Canvas.h"
 
+class QPen;
 class QPaintDevice;
 class QPainter;
 
@@ -144,6 +145,9 @@ private:
 
     QPaintDevice* device_;
     QPainter* borrowed_ = nullptr;
+    // Dots and dashes of the pen at their physical lengths (see DashLengths),
+    // for a pen deviceWidth device pixels wide at scale device pixels a pixel.
+    void SetDashes(QPen& pen, double deviceWidth, double scale) const;
     DeviceMap map_;
     bool mapped_ = false;
     int fixedDpiX_ = 0;

@@ -1,17 +1,19 @@
 #include "platform/qt/QtPrinterHost.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -23,6 +25,7 @@
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/PdfPrinter.h"
+#include "platform/qt/PrinterSetupDialog.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtMessageService.h"
@@ -96,27 +99,45 @@ bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QSt
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-// The options lp was given for a printer's settings.
-CupsJobOptions JobOptions(const QPrinter& printer)
+// IPP's name for the sides.
+const char* SidesKeyword(Sides sides)
+{
+    switch (sides) {
+    case Sides::LongEdge:
+        return "two-sided-long-edge";
+    case Sides::ShortEdge:
+        return "two-sided-short-edge";
+    case Sides::OneSided:
+        break;
+    }
+    return "one-sided";
+}
+
+// The options a job asks of the queue: the printer's sheet and the user's
+// copies and sides.
+CupsJobOptions JobOptions(const QPrinter& printer, const JobPreferences& preferences)
 {
     CupsJobOptions o;
     const QPageLayout layout = printer.pageLayout();
     o.title = ToUtf8(printer.docName());
     o.media = ToUtf8(layout.pageSize().key());
     o.landscape = layout.orientation() == QPageLayout::Landscape;
-    switch (printer.duplex()) {
-    case QPrinter::DuplexLongSide:
-        o.sides = "two-sided-long-edge";
-        break;
-    case QPrinter::DuplexShortSide:
-        o.sides = "two-sided-short-edge";
-        break;
-    default:
-        o.sides = "one-sided";
+    o.sides = SidesKeyword(preferences.sides);
+    o.copies = std::max(preferences.copies, 1);
+    return o;
+}
+
+pdf::PdfDocument::Duplex FileDuplex(Sides sides)
+{
+    switch (sides) {
+    case Sides::LongEdge:
+        return pdf::PdfDocument::Duplex::LongEdge;
+    case Sides::ShortEdge:
+        return pdf::PdfDocument::Duplex::ShortEdge;
+    case Sides::OneSided:
         break;
     }
-    o.copies = printer.copyCount();
-    return o;
+    return pdf::PdfDocument::Duplex::Simplex;
 }
 
 } // namespace
@@ -124,6 +145,8 @@ CupsJobOptions JobOptions(const QPrinter& printer)
 QtPrinterHost::QtPrinterHost()
 {
     Init(PdfFolderFromEnvironment());
+    preferencesFile_ = PreferencesFile();
+    preferences_ = LoadPreferences(preferencesFile_);
 }
 
 QtPrinterHost::QtPrinterHost(const QString& pdfFolder)
@@ -275,10 +298,13 @@ public:
         : host_(host)
         , title_(std::move(title))
         , queue_(std::move(queue))
-        , options_(JobOptions(*host.printer_))
+        , options_(JobOptions(*host.printer_, host.preferences_))
         , canvas_(&document_.BeginPage(host.Setup()))
     {
         document_.SetTitle(options_.title);
+        // A file asks its viewer for the copies and sides a queue is given.
+        if (!queue_)
+            document_.SetPrintPreferences(options_.copies, FileDuplex(host.preferences_.sides));
         host_.jobOpen_ = true;
     }
     ~Job() override
@@ -297,6 +323,14 @@ public:
     }
 
     Canvas& GetCanvas() override { return *canvas_; }
+
+    bool NextPage() override
+    {
+        if (finished_)
+            return false;
+        canvas_ = &document_.BeginPage(host_.Setup());
+        return true;
+    }
 
     bool End() override
     {
@@ -461,29 +495,62 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
 
 bool QtPrinterHost::SetupDialog()
 {
-    if (QtMessageService::Unattended())
+    if (QtMessageService::Unattended() || jobOpen_)
         return false;
-    QPrintDialog dialog(printer_.get());
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, CurrentIsPdf());
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    PrinterSetupDialog dialog(*this, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (printer_->outputFormat() == QPrinter::NativeFormat) {
-        const std::string chosen = ToUtf8(printer_->printerName());
-        for (int i = 0; i < static_cast<int>(names_.size()); ++i) {
-            if (i != pdfIndex_ && names_[static_cast<std::size_t>(i)] == chosen) {
-                current_ = i;
-                break;
-            }
-        }
-    } else if (pdfIndex_ >= 0) {
-        current_ = pdfIndex_;
-        // The file name comes from each job's title, not from the dialog.
-        printer_->setOutputFileName(QString());
-    }
+    dialog.Apply();
     return true;
+}
+
+void QtPrinterHost::SetPreferences(const JobPreferences& preferences)
+{
+    JobPreferences p = preferences;
+    // The queue says how many copies it takes; a job asking too many is refused in its words.
+    p.copies = std::max(p.copies, 1);
+    preferences_ = p;
+    // Kept for the next start; a folder that cannot take the file only
+    // loses that, not this session's choice.
+    if (!preferencesFile_.isEmpty())
+        SavePreferences(preferencesFile_, preferences_);
+}
+
+QString QtPrinterHost::PreferencesFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/quillet/printing.ini");
+}
+
+JobPreferences QtPrinterHost::LoadPreferences(const QString& file)
+{
+    JobPreferences p;
+    if (file.isEmpty() || !QFile::exists(file))
+        return p;
+    QSettings settings(file, QSettings::IniFormat);
+    bool ok = false;
+    const int copies = settings.value(QStringLiteral("print/copies")).toInt(&ok);
+    if (ok && copies >= 1 && copies <= JobPreferences::kMaxCopies)
+        p.copies = copies;
+    const QString sides = settings.value(QStringLiteral("print/sides")).toString();
+    if (sides == QLatin1String("two-sided-long-edge"))
+        p.sides = Sides::LongEdge;
+    else if (sides == QLatin1String("two-sided-short-edge"))
+        p.sides = Sides::ShortEdge;
+    p.oneJobPerRun
+        = settings.value(QStringLiteral("print/one-job-per-run")).toString() == QLatin1String("true");
+    return p;
+}
+
+bool QtPrinterHost::SavePreferences(const QString& file, const JobPreferences& preferences)
+{
+    QSettings settings(file, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("print/copies"), preferences.copies);
+    settings.setValue(QStringLiteral("print/sides"), QString::fromLatin1(SidesKeyword(preferences.sides)));
+    settings.setValue(QStringLiteral("print/one-job-per-run"),
+        preferences.oneJobPerRun ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 } // namespace quillet

@@ -26,6 +26,8 @@ class QtPrinterHost : public PrinterHost {
 public:
     // Reads the printer list and QUILLET_PDF_DIR. The current printer is the
     // "PDF" one when it exists, else the default printer, else the first.
+    // Copies, sides and one job a run are the user's, kept in
+    // PreferencesFile() by each confirmed printer setup.
     QtPrinterHost();
     // pdfFolder: empty for none, else the folder of the "PDF" printer.
     explicit QtPrinterHost(const QString& pdfFolder);
@@ -49,6 +51,15 @@ public:
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     std::string FailureText() const override { return failure_; }
     bool SetupDialog() override;
+    JobPreferences Preferences() const override { return preferences_; }
+    void SetPreferences(const JobPreferences& preferences) override;
+
+    // "<user configuration folder>/quillet/printing.ini".
+    static QString PreferencesFile();
+    // Reads and writes the job preferences of a settings file; reading
+    // keeps the defaults for what is missing or out of range.
+    static JobPreferences LoadPreferences(const QString& file);
+    static bool SavePreferences(const QString& file, const JobPreferences& preferences);
 
     // Where a job's page lies on the current printer's sheet.
     pdf::PageSetup Setup() const;
@@ -73,6 +84,8 @@ private:
     std::optional<QPageSize> requested_;
     bool jobOpen_ = false;
     std::string failure_; // UTF-8
+    JobPreferences preferences_;
+    QString preferencesFile_; // empty: the preferences are not kept
 };
 
 } // namespace quillet

@@ -296,6 +296,37 @@ TEST_F(Pages, ProgressIsAskedBeforeEachPageAndCanStopTheRun)
     EXPECT_EQ(rig.buffer.CurrentPage, 4);
 }
 
+TEST_F(Pages, RunAsOneJobIsOneJobOfAllItsPagesOrNothing)
+{
+    // With one job a run, pages 2 to 6 are one ended job of 5 pages titled with the range; stopped between
+    // pages, or by a page that fails, the job is thrown away and no page counts as sent.
+    Build(false);
+    rig.printerHost.preferences.oneJobPerRun = true;
+    rig.buffer.CurrentPage = 4;
+    EXPECT_EQ(rig.buffer.PrintPages(2, 6), 5);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
+    EXPECT_EQ(rig.printerHost.jobs[0].title, kMonthly + "(2-6)");
+    EXPECT_EQ(rig.printerHost.jobs[0].pages, 5);
+    EXPECT_TRUE(rig.printerHost.jobs[0].ended);
+    EXPECT_EQ(TextsOf(*rig.printerHost.jobs[0].canvas)[0], "b2");
+    EXPECT_EQ(rig.buffer.CurrentPage, 4);
+
+    rig.printerHost.jobs.clear();
+    StoppingProgress progress;
+    progress.stopAt = 3;
+    EXPECT_EQ(rig.buffer.PrintPages(2, 6, &progress), 0);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
+    EXPECT_TRUE(rig.printerHost.jobs[0].aborted);
+    EXPECT_FALSE(rig.printerHost.jobs[0].ended);
+    EXPECT_EQ(rig.buffer.CurrentPage, 4);
+
+    rig.printerHost.jobs.clear();
+    rig.printerHost.failEnd = true;
+    EXPECT_THROW(rig.buffer.PrintPages(1, 7), EngineError);
+    ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
+    EXPECT_EQ(rig.printerHost.jobs[0].pages, 7);
+}
+
 TEST(PrintPages, DrawsAtThePrintersResolution)
 {
     // On a 600 dpi printer millimetres become Round(mm * 600 / 25.4) pixels, also for the page number.

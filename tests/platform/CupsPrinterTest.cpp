@@ -166,6 +166,44 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     ippDelete(response);
 }
 
+// Copies and sides chosen in the setup reach the queue's job; a run of pages as one job is one job.
+TEST_F(CupsTest, CopiesAndSidesReachTheJob)
+{
+    const QStringList before = Jobs("all");
+    host_->SetPreferences({ 2, Sides::LongEdge, true });
+    {
+        auto job = host_->BeginJob(Utf8ToGbk("双面(1-3)"));
+        ASSERT_NE(job, nullptr);
+        for (int page = 1; page <= 3; ++page) {
+            if (page > 1) {
+                ASSERT_TRUE(job->NextPage());
+            }
+            job->GetCanvas().Rectangle({ 100, 100 * page, 2000, 900 });
+        }
+        ASSERT_TRUE(job->End());
+    }
+    host_->SetPreferences({});
+    QStringList added;
+    for (const QString& id : Jobs("all"))
+        if (!before.contains(id))
+            added << id;
+    ASSERT_EQ(added.size(), 1);
+
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id",
+        added.first().section(QLatin1Char('-'), -1).toInt());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ASSERT_NE(response, nullptr) << cupsLastErrorString();
+    ipp_attribute_t* sides = ippFindAttribute(response, "sides", IPP_TAG_KEYWORD);
+    ipp_attribute_t* copies = ippFindAttribute(response, "copies", IPP_TAG_INTEGER);
+    EXPECT_STREQ(sides ? ippGetString(sides, 0, nullptr) : "", "two-sided-long-edge");
+    EXPECT_EQ(copies ? ippGetInteger(copies, 0) : 0, 2);
+    ippDelete(response);
+}
+
 // Points libcups at a scheduler that is not there, so that jobs take the lp
 // path, as where libcups cannot reach the scheduler lp is asked instead.
 class NoScheduler {
@@ -386,7 +424,7 @@ TEST_F(CupsFailureTest, HeldJobIsNotReportedPrinted)
 TEST_F(CupsFailureTest, RefusedJobSaysSo)
 {
     MakeQueue();
-    host_->Printer().setCopyCount(100000);
+    host_->SetPreferences({ 100000, Sides::OneSided, false });
     auto job = host_->BeginJob("denied");
     ASSERT_NE(job, nullptr);
     Draw(*job);

@@ -322,6 +322,71 @@ std::vector<std::uint32_t> Raster288(const std::string& pdf, int& width, int& he
     return pixels;
 }
 
+// Dashed and dash-dot rules drawn at 1200 dpi keep the lengths they have on the 96-dpi screen: rasterised
+// at 150 dpi as a printer driver would, a horizontal and a vertical rule of each still shows its gaps (at
+// one device pixel a dash they printed as solid lines), and a solid rule none.
+TEST_F(PdfCanvasTest, DashedRulesKeepTheirGapsOnAFineDevice)
+{
+    if (!HaveTool("pdftoppm"))
+        GTEST_SKIP() << "pdftoppm is not installed";
+    const PenStyle styles[] = { PenStyle::Solid, PenStyle::Dot, PenStyle::DashDot };
+    pdf::PdfDocument document;
+    pdf::PageSetup setup = A4At(1200);
+    Canvas& c = document.BeginPage(setup);
+    for (int i = 0; i < 3; ++i) {
+        c.SetPen(styles[i], 2, kBlack);
+        c.MoveTo(600, 1200 + 600 * i); // 1 inch long, half an inch apart
+        c.LineTo(1800, 1200 + 600 * i);
+        c.MoveTo(3000 + 600 * i, 1200); // and down
+        c.LineTo(3000 + 600 * i, 2400);
+    }
+    const std::string path = SaveChecked(document);
+    const std::string ppm = Shell("pdftoppm -r 150 -f 1 -l 1 -gray -aa no -aaVector no '" + path + "'");
+    std::istringstream in(ppm);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    std::vector<unsigned char> gray(static_cast<std::size_t>(width) * height);
+    in.read(reinterpret_cast<char*>(gray.data()), static_cast<std::streamsize>(gray.size()));
+    ASSERT_NEAR(width, 1240, 1); // A4 at 150 dpi
+    auto dark = [&](int x, int y) { return gray[static_cast<std::size_t>(y) * width + x] < 128; };
+    // Gaps along a rule: light runs between its first and last dark pixel, on the rows (or columns) the
+    // 150-dpi rule covers, a pixel counting dark when any of them is.
+    auto gaps = [&](bool horizontal, int at) {
+        const int across = at * 150 / 1200;
+        const int from = 600 * 150 / 1200, to = 1800 * 150 / 1200;
+        int count = 0;
+        bool seenDark = false, inGap = false;
+        for (int t = from; t < to; ++t) {
+            bool d = false;
+            for (int k = across - 1; k <= across + 1; ++k)
+                d = d || (horizontal ? dark(t, k) : dark(k, t));
+            if (d) {
+                count += seenDark && inGap ? 1 : 0;
+                seenDark = true;
+                inGap = false;
+            } else {
+                inGap = seenDark;
+            }
+        }
+        return count;
+    };
+    const int expectedAtLeast[]
+        = { 0, 15, 8 }; // an inch holds 32 dots, or 10 dashes (a dot may merge two gaps)
+    for (int i = 0; i < 3; ++i) {
+        const int along = gaps(true, 1200 + 600 * i);
+        const int down = gaps(false, 3000 + 600 * i);
+        if (i == 0) {
+            EXPECT_EQ(along, 0);
+            EXPECT_EQ(down, 0);
+        } else {
+            EXPECT_GE(along, expectedAtLeast[i]) << "style " << i;
+            EXPECT_GE(down, expectedAtLeast[i]) << "style " << i;
+        }
+    }
+}
+
 // A picture shrunk onto the page keeps its dark pixels, as on the screen; one
 // drawn at its size or larger keeps all of them; without a reader for the
 // window system's pictures nothing is drawn.

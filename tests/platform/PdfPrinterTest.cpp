@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <string>
 
 #include "QtTestSupport.h"
 #include "platform/GbkCodec.h"
+#include "platform/fake/FakePrinterHost.h"
 #include "platform/qt/PdfPrinter.h"
+#include "platform/qt/PrinterSetupDialog.h"
 #include "platform/qt/QtPrinterHost.h"
 
 namespace quillet {
@@ -313,6 +319,103 @@ TEST_F(PdfHostTest, SetupDialogUnattendedIsCancelled)
         qputenv("QUILLET_NONINTERACTIVE", saved);
     EXPECT_FALSE(confirmed);
     EXPECT_TRUE(host_->CurrentIsPdf());
+}
+
+// A whole run as one job of the PDF printer is one file of all its pages, asking its viewer for the
+// copies and sides chosen; one-sided single copies ask for nothing.
+TEST_F(PdfHostTest, RunAsOneJobIsOneFileWithItsPrintPreferences)
+{
+    struct Case {
+        JobPreferences preferences;
+        const char* asked; // in the catalog, empty for no viewer preferences
+    } const cases[] = {
+        { { 3, Sides::LongEdge, true }, "/ViewerPreferences << /NumCopies 3 /Duplex /DuplexFlipLongEdge >>" },
+        { { 1, Sides::ShortEdge, true }, "/NumCopies 1 /Duplex /DuplexFlipShortEdge" },
+        { { 1, Sides::OneSided, true }, "" },
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir out;
+        QtPrinterHost host(out.path());
+        host.SetPreferences(c.preferences);
+        auto job = host.BeginJob(Utf8ToGbk("报表(1-5)"));
+        ASSERT_NE(job, nullptr);
+        for (int page = 1; page <= 5; ++page) {
+            if (page > 1) {
+                ASSERT_TRUE(job->NextPage());
+            }
+            job->GetCanvas().Rectangle({ 100, 100, 2000, 900 });
+        }
+        ASSERT_TRUE(job->End());
+        const QStringList files = QDir(out.path()).entryList(QDir::Files);
+        ASSERT_EQ(files, QStringList { QStringLiteral("报表(1-5).pdf") });
+        QFile file(out.filePath(files[0]));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray pdf = file.readAll();
+        EXPECT_TRUE(pdf.contains("/Type /Pages /Count 5"));
+        if (*c.asked) {
+            EXPECT_TRUE(pdf.contains(c.asked)) << c.asked;
+        } else {
+            EXPECT_FALSE(pdf.contains("/ViewerPreferences"));
+        }
+    }
+}
+
+// The setup dialog opens on the current printer ("PDF" among the others) with its paper, orientation and
+// job preferences; OK without a change keeps all of them, and what is changed reaches the host.
+TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
+{
+    for (int current : { 0, 1, 2 }) {
+        FakePrinterHost host;
+        host.printers = { "Office", "Laser", "PDF" };
+        host.current = current;
+        host.settings = { DM_PAPERSIZE | DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH, DMORIENT_LANDSCAPE,
+            DMPAPER_USER, 1500, 2000 };
+        host.preferences = { 2, Sides::ShortEdge, true };
+        const PrinterSettings settings = host.settings;
+        PrinterSetupDialog dialog(host);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("打印设置"));
+        EXPECT_EQ(dialog.PrinterBox->count(), 3);
+        EXPECT_EQ(dialog.PrinterBox->currentIndex(), current);
+        EXPECT_TRUE(dialog.Landscape->isChecked());
+        EXPECT_EQ(dialog.Copies->value(), 2);
+        EXPECT_TRUE(dialog.OneJob->isChecked());
+        dialog.Apply();
+        EXPECT_EQ(host.current, current);
+        EXPECT_EQ(host.settings, settings);
+        EXPECT_EQ(host.preferences, (JobPreferences { 2, Sides::ShortEdge, true }));
+    }
+    // Another printer, A5 portrait, 3 copies two-sided on the long edge, one job a page.
+    FakePrinterHost host;
+    host.printers = { "Office", "PDF" };
+    host.current = 1;
+    PrinterSetupDialog dialog(host);
+    EXPECT_FALSE(dialog.OneJob->isChecked());
+    dialog.PrinterBox->setCurrentIndex(0);
+    dialog.PaperBox->setCurrentIndex(dialog.PaperBox->findData(11));
+    dialog.Portrait->setChecked(true);
+    dialog.Copies->setValue(3);
+    dialog.SidesBox->setCurrentIndex(1);
+    dialog.Apply();
+    EXPECT_EQ(host.current, 0);
+    EXPECT_EQ(host.settings.paperSize, 11);
+    EXPECT_EQ(host.settings.orientation, DMORIENT_PORTRAIT);
+    EXPECT_EQ(host.preferences, (JobPreferences { 3, Sides::LongEdge, false }));
+}
+
+// Preferences survive in their file; a damaged or missing file gives the defaults, never a bad value.
+TEST(PrinterPreferences, KeptInTheirFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("quillet/printing.ini"));
+    EXPECT_EQ(QtPrinterHost::LoadPreferences(file), JobPreferences {});
+    const JobPreferences chosen { 7, Sides::ShortEdge, true };
+    ASSERT_TRUE(QtPrinterHost::SavePreferences(file, chosen));
+    EXPECT_EQ(QtPrinterHost::LoadPreferences(file), chosen);
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("[print]\ncopies=-4\nsides=both\none-job-per-run=maybe\n");
+    damaged.close();
+    EXPECT_EQ(QtPrinterHost::LoadPreferences(file), JobPreferences {});
 }
 
 } // namespace

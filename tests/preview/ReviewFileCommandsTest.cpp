@@ -10,6 +10,9 @@
 #include <QTimer>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "controls/LumButton.h"
 #include "controls/PageProgress.h"
 #include "dialogs/PrintDlg.h"
@@ -379,6 +382,52 @@ protected:
     QString proposed_;
     int asked_ = 0;
 };
+
+// Top-left corner of what is drawn in a picture: the least column and row with ink, inside the box
+// (which leaves out the preview sheet's border line and shadow).
+QPoint InkCorner(const QImage& image, const QRect& box)
+{
+    QPoint corner(INT_MAX, INT_MAX);
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                corner.setX(std::min(corner.x(), x));
+                corner.setY(std::min(corner.y(), y));
+            }
+    return corner;
+}
+
+// The exported page is the preview on paper: the preview sheet's size, and what is drawn at the same
+// millimetres, within half a millimetre.
+TEST_F(PageRunTest, ExportedPageLiesWhereThePreviewSheetShowsIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    TFrmPrintReview& w = OpenSixPages();
+    ASSERT_EQ(w.BuffPaper->ViewRate, 100.0);
+    const QImage preview = dynamic_cast<QtBitmap&>(w.PreviewPicture()).Image().copy();
+    answer_ = out_.filePath(QStringLiteral("sheet.pdf"));
+    w.ActionExportPdf->trigger();
+    ASSERT_EQ(Files(), QStringList { QStringLiteral("sheet.pdf") });
+    const QString stem = out_.filePath(QStringLiteral("page"));
+    ASSERT_EQ(test::RunTool(QStringLiteral("pdftoppm"),
+                  { QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"), QStringLiteral("1"),
+                      QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+                      QStringLiteral("-png"), answer_, stem })
+                  .exitCode,
+        0);
+    const QImage page(stem + QStringLiteral(".png"));
+    ASSERT_FALSE(page.isNull());
+    const double mmPerPixel = 25.4 / 96;
+    const double sheetWidth = w.BuffPaper->PageWidth, sheetHeight = w.BuffPaper->PageHeight;
+    EXPECT_NEAR(page.width() * mmPerPixel, sheetWidth, 0.5);
+    EXPECT_NEAR(page.height() * mmPerPixel, sheetHeight, 0.5);
+    const QPoint drawn = InkCorner(preview, QRect(2, 2, preview.width() - 12, preview.height() - 12));
+    const QPoint exported = InkCorner(page, QRect(2, 2, page.width() - 12, page.height() - 12));
+    ASSERT_NE(drawn.x(), INT_MAX);
+    EXPECT_NEAR(exported.x() * mmPerPixel, drawn.x() * mmPerPixel, 0.5);
+    EXPECT_NEAR(exported.y() * mmPerPixel, drawn.y() * mmPerPixel, 0.5);
+}
 
 // The export writes the pages the window shows, its unsaved edits included,
 // as one valid PDF with a page for each, under the title as the proposed
