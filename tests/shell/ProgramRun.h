@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace quillet::test {
 
@@ -27,8 +28,13 @@ struct ProgramRun {
 inline ProgramRun RunProgram(const QString& program, const QStringList& arguments,
     const QProcessEnvironment& env, const QStringList& prefix = {}, const QString& folder = {})
 {
+    // The user's own print settings never steer a test run.
+    QTemporaryDir config;
+    QProcessEnvironment runEnv = env;
+    if (!runEnv.contains(QStringLiteral("XDG_CONFIG_HOME")))
+        runEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(runEnv);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
     if (prefix.isEmpty())
