@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 #include <fstream>
@@ -141,6 +142,18 @@ inline QString PrepareScratch(QTemporaryDir& temp, bool keep)
     const QString pdfFolder = temp.filePath(QStringLiteral("pdf"));
     qputenv("QUILLET_PDF_DIR", pdfFolder.toUtf8());
     return pdfFolder;
+}
+
+// The peak resident memory of this process so far (VmHWM), in KB; -1 when
+// it cannot be read.
+inline long PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
 }
 
 } // namespace quillet

@@ -47,16 +47,6 @@ double MedianMs(int runs, const std::function<void()>& work)
     return times[times.size() / 2];
 }
 
-long PeakResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
-
 // A canvas that times every drawing call of the canvas it wraps, to show
 // where the time of a page goes.
 class TimedCanvas : public Canvas {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchRig.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingShell.h"
@@ -32,16 +33,6 @@
 using namespace quillet;
 
 namespace {
-
-long PeakResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {

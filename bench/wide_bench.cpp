@@ -33,16 +33,6 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-long PeakResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
-
 // Made before the host that draws into it.
 struct DocumentHolder {
     std::unique_ptr<pdf::PdfDocument> document = std::make_unique<pdf::PdfDocument>();

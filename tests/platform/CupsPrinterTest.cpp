@@ -64,6 +64,18 @@ protected:
 };
 
 // The default queue is listed and current when the host starts.
+// Every attribute CUPS keeps of a job named "<queue>-<id>" (ippDelete it), or nullptr.
+ipp_t* JobAttributes(const QString& job)
+{
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
+    ippAddInteger(
+        request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.section(QLatin1Char('-'), -1).toInt());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    return cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+}
+
 TEST_F(CupsTest, QueueIsListedAndCurrent)
 {
     EXPECT_EQ(host_->CurrentIndex(), queueIndex_);
@@ -147,13 +159,7 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     ASSERT_EQ(added.size(), 1) << "the job did not complete in CUPS within 60 s";
 
     // libcups handed it over as a PDF with the paper and sides (its title is private to its owner).
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id",
-        added.first().section(QLatin1Char('-'), -1).toInt());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = JobAttributes(added.first());
     ASSERT_NE(response, nullptr) << cupsLastErrorString();
     auto text = [response](const char* name) {
         ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
@@ -189,13 +195,7 @@ TEST_F(CupsTest, CopiesAndSidesReachTheJob)
             added << id;
     ASSERT_EQ(added.size(), 1);
 
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id",
-        added.first().section(QLatin1Char('-'), -1).toInt());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = JobAttributes(added.first());
     ASSERT_NE(response, nullptr) << cupsLastErrorString();
     ipp_attribute_t* sides = ippFindAttribute(response, "sides", IPP_TAG_KEYWORD);
     ipp_attribute_t* copies = ippFindAttribute(response, "copies", IPP_TAG_INTEGER);
