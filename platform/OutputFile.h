@@ -51,6 +51,9 @@ public:
     // it is committed (CommitNew).
     bool OpenInFolder(const std::string& folder);
     int Descriptor() const { return fd_; }
+    // The temporary file's path, for writers that open files by name
+    // (the spreadsheet library): they write this exact file, then Commit.
+    const std::string& TemporaryPath() const { return temporary_; }
     bool IsOpen() const { return fd_ >= 0; }
 
     // Writes all of bytes; false with Error() set. After a failure later

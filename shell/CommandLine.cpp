@@ -75,6 +75,14 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
             }
             options.pdf = true;
             options.pdfPath = take(i);
+        } else if (word == "--xlsx") {
+            take(i);
+            if (i >= arguments.size()) {
+                options.valid = false;
+                break;
+            }
+            options.xlsx = true;
+            options.xlsxPath = take(i);
         } else if (word == "--help" || word == "-h") {
             take(i);
             options.help = true;
@@ -110,6 +118,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
     QString text = QStringLiteral(
         "用法: quillet [选项] 数据文件 格式文件 [运行方式]\n"
         "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
+        "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
         "\n"
         "按格式文件把数据文件中的报表排成一页一页的表格，在预览窗口中显示或直接打印。\n"
         "\n"
@@ -131,6 +140,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "                 否则提示写到标准错误输出，退出状态为 1，已有的同名文件不变。\n"
         "                 正在读取的数据文件、格式文件，设备、管道、文件夹，没有写入\n"
         "                 权限的文件，都不会被改写；指向普通文件的链接保留，改写它指向的文件\n"
+        "  --xlsx Excel文件  同 --pdf，但把报表写成一个 Excel 工作簿（.xlsx）：数字仍是数字，\n"
+        "                 表头行冻结并在每个打印页重复，打印时按报表分页\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
@@ -146,7 +157,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
         "\n"
         "退出状态:\n"
-        "  0 正常结束；1 无人值守运行或 --pdf 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
+        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
         "  2 选项不认识\n"
         "\n"
         "保存的打印格式:\n"

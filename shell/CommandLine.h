@@ -1,7 +1,7 @@
 #pragma once
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
-// start-up rules see them: "--pdf FILE", "--help" ("-h"), "--version", and
+// start-up rules see them: "--pdf FILE", "--xlsx FILE", "--help" ("-h"), "--version", and
 // "--" to end them. The toolkit's own options (-platform, -display, ...) are
 // passed over; any other word starting with "-" is an unknown option.
 #include <QString>
@@ -23,7 +23,9 @@ CommandArguments ArgumentsOf(int argc, char** argv);
 struct StartOptions {
     bool pdf = false;
     std::string pdfPath; // bytes, as given
-    bool valid = true; // false when --pdf lacks its file
+    bool xlsx = false;
+    std::string xlsxPath; // bytes, as given
+    bool valid = true; // false when --pdf or --xlsx lacks its file
     bool help = false;
     bool version = false;
     std::string unknown; // the first option the program does not know

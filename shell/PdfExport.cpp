@@ -15,6 +15,7 @@
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PdfReport.h"
+#include "preview/XlsxReportFile.h"
 #include "shell/Startup.h"
 
 namespace quillet {
@@ -29,54 +30,92 @@ int Fail(const QString& message)
     return 1;
 }
 
-} // namespace
-
-int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments)
+// Loads the format (a saved layout first unless the mode says NotDef) and
+// the data as a normal start does; the files read go to inUse. Returns the
+// message of a failure, empty when both are ready.
+QString LoadReport(const std::string& outPath, const CommandArguments& arguments, TMyPrintFormat& format,
+    TMyPrintData& data, std::vector<std::string>& inUse)
 {
-    if (arguments.size() < 2 || pdfPath.empty())
-        return Fail(QStringLiteral("传递参数不正确!"));
+    if (arguments.size() < 2 || outPath.empty())
+        return QStringLiteral("传递参数不正确!");
     // The paths stay in the bytes they were given, down to the file calls.
     const std::string& dataPath = arguments[0];
     std::string formatPath = arguments[1];
     if (!FileExists(dataPath))
-        return Fail(DataOpenMessage(kFileMissing, dataPath));
+        return DataOpenMessage(kFileMissing, dataPath);
     if (!FileExists(formatPath))
-        return Fail(FormatLoadMessage(kFileMissing, formatPath));
+        return FormatLoadMessage(kFileMissing, formatPath);
     const RunMode mode = ModeFromArguments(arguments);
     if (mode.preferSaved) {
         if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), FormatBaseName(formatPath));
             !saved.empty())
             formatPath = std::move(saved);
     }
-
-    TMyPrintFormat format;
-    TMyPrintData data(format);
     if (const QString failure = FormatLoadMessage(format.LoadFromFile(formatPath), formatPath);
         !failure.isEmpty())
-        return Fail(failure);
+        return failure;
     if (const QString failure = DataOpenMessage(data.Open(dataPath), dataPath); !failure.isEmpty())
-        return Fail(failure);
+        return failure;
     try {
         data.ReadHeadFoot();
     } catch (const std::exception& error) {
-        return Fail(QString::fromUtf8(error.what()));
+        return QString::fromUtf8(error.what());
     } catch (...) {
-        return Fail(QStringLiteral("发生了未知的错误"));
+        return QStringLiteral("发生了未知的错误");
     }
+    // The files read are never written over, under whatever name.
+    inUse = { dataPath, arguments[1], formatPath };
+    return QString();
+}
 
-    QtDisplay display;
-    TMyScreen screen(display);
-    QtBitmapFactory bitmaps;
-    // The format's own paper, laid out in whole centimetres as at a start.
+// The format's own paper, laid out in whole centimetres as at a start.
+PdfReportPages FormatPages(const TMyPrintFormat& format)
+{
     PdfReportPages layout;
     layout.sheet = { format.PaperSize, format.PaperWidth, format.PaperLength, format.Orientation };
     layout.pageWidth = Round(format.PaperWidth / 10.0L) * 10;
     layout.pageHeight = Round(format.PaperLength / 10.0L) * 10;
-    // The files read are never written over, under whatever name.
-    const std::vector<std::string> inUse { dataPath, arguments[1], formatPath };
-    const PdfReportResult result = WriteReportPdf(format, data, screen, bitmaps, layout, pdfPath, inUse);
+    return layout;
+}
+
+} // namespace
+
+int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments)
+{
+    TMyPrintFormat format;
+    TMyPrintData data(format);
+    std::vector<std::string> inUse;
+    if (const QString failure = LoadReport(pdfPath, arguments, format, data, inUse); !failure.isEmpty())
+        return Fail(failure);
+    QtDisplay display;
+    TMyScreen screen(display);
+    QtBitmapFactory bitmaps;
+    const PdfReportResult result
+        = WriteReportPdf(format, data, screen, bitmaps, FormatPages(format), pdfPath, inUse);
     if (result.outcome != PdfReportResult::Written)
         return Fail(result.message);
+    return 0;
+}
+
+int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments)
+{
+    TMyPrintFormat format;
+    TMyPrintData data(format);
+    std::vector<std::string> inUse;
+    if (const QString failure = LoadReport(xlsxPath, arguments, format, data, inUse); !failure.isEmpty())
+        return Fail(failure);
+    QtDisplay display;
+    TMyScreen screen(display);
+    QtBitmapFactory bitmaps;
+    XlsxReportResult result;
+    try {
+        const XlsxPagination pages = CountReportPages(format, data, screen, bitmaps, FormatPages(format));
+        result = WriteReportXlsx(format, data, pages, xlsxPath, inUse);
+    } catch (const std::exception& error) {
+        return Fail(QString::fromUtf8(error.what()));
+    }
+    if (result.outcome != XlsxReportResult::Written)
+        return Fail(XlsxFailureText(result, xlsxPath));
     return 0;
 }
 

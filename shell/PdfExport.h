@@ -1,6 +1,6 @@
 #pragma once
-// `quillet --pdf FILE DATA FORMAT [mode]`: the whole report written into one
-// PDF file, without a window (the option itself: shell/CommandLine.h).
+// `quillet --pdf FILE DATA FORMAT [mode]` and `--xlsx`: the whole report
+// written into one PDF file or Excel workbook, without a window (the option itself: shell/CommandLine.h).
 #include <string>
 
 #include "shell/CommandLine.h"
@@ -13,5 +13,10 @@ namespace quillet {
 // status: 0 on success; otherwise the message is written to the error output
 // and no file is left under pdfPath (one that was there stays as it was).
 int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments);
+
+// `quillet --xlsx FILE DATA FORMAT [mode]`: the report as one Excel workbook,
+// loaded and counted as for --pdf, with the same exit status and the same
+// guarantees for the file.
+int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments);
 
 } // namespace quillet

@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
     // Ctrl+C, a closed terminal or a kill in the middle of a write leave no
     // half-written file behind.
     RemoveTemporariesOnSignals();
-    const bool writesPdf = early.pdf || !early.valid;
+    const bool writesPdf = early.pdf || early.xlsx || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
     if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
@@ -51,6 +51,8 @@ int main(int argc, char* argv[])
     // strings, which would lose names that are not in UTF-8.
     CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
+    if (options.xlsx)
+        return ExportXlsx(options.xlsxPath, arguments);
     if (options.pdf || !options.valid)
         return ExportPdf(options.pdfPath, arguments);
 

@@ -1,0 +1,624 @@
+#include "export/XlsxReport.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "engine/EngineError.h"
+#include "model/PrnFunction.h"
+#include "platform/GbkCodec.h"
+
+namespace quillet {
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+constexpr double kPixelsPerMm = 96.0 / 25.4; // Excel measures columns at 96 dpi
+constexpr double kInchesPerMm = 1.0 / 25.4;
+
+// A cell that is no number in a numeric column: the export stops there, as
+// printing it does.
+struct BadCell : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Cancelled { };
+
+lxw_color_t ExcelColor(std::uint32_t color)
+{
+    // The layout keeps Windows colours, 0x00BBGGRR; Excel takes 0xRRGGBB,
+    // with black spelt apart from "no colour".
+    const lxw_color_t rgb = ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+    return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : rgb;
+}
+
+std::uint8_t ExcelBorder(std::uint8_t style)
+{
+    switch (style) {
+    case 1:
+        return LXW_BORDER_THIN;
+    case 2:
+        return LXW_BORDER_DOUBLE;
+    case 3:
+        return LXW_BORDER_MEDIUM;
+    case 4:
+        return LXW_BORDER_DOTTED;
+    case 5:
+        return LXW_BORDER_DASH_DOT;
+    default:
+        return LXW_BORDER_NONE;
+    }
+}
+
+struct Border {
+    std::uint8_t style = LXW_BORDER_NONE;
+    std::uint32_t color = 0;
+};
+
+Border RuleBorder(const TMyLineSpec& spec) { return { ExcelBorder(spec.Style), spec.Color }; }
+
+// The report draws its frame single and solid whatever the style, doubled
+// for the double style.
+Border FrameBorder(const TMyLineSpec& spec)
+{
+    return { spec.Style == 2 ? std::uint8_t(LXW_BORDER_DOUBLE) : std::uint8_t(LXW_BORDER_THIN), spec.Color };
+}
+
+struct Borders {
+    Border left, right, top, bottom;
+};
+
+// Cell formats made once and shared by every cell that looks the same.
+class Formats {
+public:
+    explicit Formats(lxw_workbook* workbook)
+        : workbook_(workbook)
+    {
+    }
+
+    lxw_format* Get(const TMyTextItem& item, const std::string& numberFormat, const Borders& b)
+    {
+        std::string key(item.FontName.View());
+        auto add = [&key](const void* bytes, std::size_t size) {
+            key.append(static_cast<const char*>(bytes), size);
+        };
+        add(&item.FontSize, sizeof item.FontSize);
+        add(&item.FontColor, sizeof item.FontColor);
+        add(&item.Align, 1);
+        add(&item.Wrap, 1);
+        for (const Border* e : { &b.left, &b.right, &b.top, &b.bottom }) {
+            add(&e->style, 1);
+            add(&e->color, sizeof e->color);
+        }
+        key += numberFormat;
+        if (auto found = cache_.find(key); found != cache_.end())
+            return found->second;
+
+        lxw_format* format = workbook_add_format(workbook_);
+        const std::string face = GbkToUtf8(item.FontName.View());
+        if (!face.empty())
+            format_set_font_name(format, face.c_str());
+        if (item.FontSize > 0)
+            format_set_font_size(format, std::min<int>(item.FontSize, 409));
+        if ((item.FontColor & 0xFFFFFF) != 0)
+            format_set_font_color(format, ExcelColor(item.FontColor));
+        format_set_align(format,
+            item.Align == 2       ? LXW_ALIGN_CENTER
+                : item.Align == 3 ? LXW_ALIGN_RIGHT
+                                  : LXW_ALIGN_LEFT);
+        format_set_align(format, LXW_ALIGN_VERTICAL_CENTER);
+        if (item.Wrap == 1)
+            format_set_text_wrap(format);
+        if (!numberFormat.empty())
+            format_set_num_format(format, numberFormat.c_str());
+        auto side = [format](const Border& e, auto setStyle, auto setColor) {
+            if (e.style == LXW_BORDER_NONE)
+                return;
+            setStyle(format, e.style);
+            if ((e.color & 0xFFFFFF) != 0)
+                setColor(format, ExcelColor(e.color));
+        };
+        side(b.left, format_set_left, format_set_left_color);
+        side(b.right, format_set_right, format_set_right_color);
+        side(b.top, format_set_top, format_set_top_color);
+        side(b.bottom, format_set_bottom, format_set_bottom_color);
+        cache_.emplace(std::move(key), format);
+        return format;
+    }
+
+private:
+    lxw_workbook* workbook_;
+    std::unordered_map<std::string, lxw_format*> cache_;
+};
+
+// A used merged-cell slot of the layout, its range cut to the table.
+struct Slot {
+    int first = 0, last = 0; // columns
+    int top = 0, bottom = 0; // rows of a block
+    std::uint8_t kind = 0;
+    TMyTextItem item;
+    int sumColumn = 0; // the column a subtotal or total adds up; 0 for none
+};
+
+class ReportSheets {
+public:
+    ReportSheets(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
+        lxw_workbook* workbook, const XlsxOptions& options)
+        : f_(format)
+        , data_(data)
+        , pages_(pages)
+        , workbook_(workbook)
+        , options_(options)
+        , formats_(workbook)
+        , cols_(format.Cols())
+        , rows_(format.Rows())
+        , headRows_(format.HeadRows())
+    {
+        FindSlots();
+        bpp_ = std::max(1, pages.blocksPerPage);
+        blocks_ = std::max(1, pages.blockCount);
+        title_ = GbkToUtf8(f_.Title.Text.View());
+    }
+
+    // Writes every sheet; the pages written.
+    int Write(PrintProgress* progress, int& sheets)
+    {
+        StartSheet();
+        int page = 0;
+        for (int b = 1; b <= blocks_; ++b) {
+            const int p = (b - 1) / bpp_ + 1;
+            if (p != page) {
+                if (progress && !progress->BeforePage(p - 1, std::max(pages_.pageCount, p)))
+                    throw Cancelled {};
+                page = p;
+            }
+            const std::vector<int> kept = KeptRows(b);
+            const std::uint64_t need = kept.size() + BottomTexts().size();
+            if (blocksOnSheet_ > 0 && row_ + need > options_.maxSheetRows) {
+                FinishSheet();
+                StartSheet();
+            }
+            WriteSection(b, kept);
+            ++blocksOnSheet_;
+            if (b % bpp_ == 0 && b < blocks_ && breaks_.size() < LXW_BREAKS_MAX)
+                breaks_.push_back(row_);
+        }
+        FinishSheet();
+        sheets = sheet_;
+        return (blocks_ - 1) / bpp_ + 1;
+    }
+
+private:
+    void FindSlots()
+    {
+        for (int s = 1; s <= kMaxMergedCells; ++s) {
+            const TMyMergedCell& m = f_.MergedCells[s];
+            if (m.Top == 0 || m.Top > rows_ || m.Left > cols_)
+                continue;
+            Slot slot;
+            slot.first = std::max(m.Left, 1);
+            slot.top = std::max(m.Top, 1);
+            slot.last = std::clamp(m.Right, 0, cols_);
+            slot.bottom = std::clamp(m.Bottom, 0, rows_);
+            int width = 0, height = 0;
+            for (int j = slot.first; j <= slot.last; ++j)
+                width += f_.ColWidth[j];
+            for (int r = slot.top; r <= slot.bottom; ++r)
+                height += f_.RowHeight[r];
+            // A range that takes no room is not drawn by the report either.
+            if (width == 0 || height == 0)
+                continue;
+            slot.kind = m.Kind;
+            slot.item = m.Item;
+            if (m.Kind == kMergedSubtotal || m.Kind == kMergedGrandTotal) {
+                const int col = TextToInt(m.Item.Text.View());
+                if (col != kNotANumber && col >= 1 && col <= cols_ && f_.ColDecimals[col] != kTextColumn)
+                    slot.sumColumn = col;
+            }
+            // Excel merges may not overlap: the later slot is the one the
+            // report shows on top.
+            std::erase_if(slots_, [&slot](const Slot& o) {
+                return o.first <= slot.last && slot.first <= o.last && o.top <= slot.bottom
+                    && slot.top <= o.bottom;
+            });
+            slots_.push_back(slot);
+        }
+        cover_.assign(static_cast<std::size_t>(rows_ + 1) * (cols_ + 1), -1);
+        totalRow_.assign(rows_ + 1, false);
+        for (std::size_t k = 0; k < slots_.size(); ++k) {
+            const Slot& s = slots_[k];
+            for (int r = s.top; r <= s.bottom; ++r) {
+                for (int j = s.first; j <= s.last; ++j)
+                    cover_[Index(r, j)] = static_cast<int>(k);
+                if (s.kind == kMergedGrandTotal)
+                    totalRow_[r] = true;
+            }
+        }
+    }
+
+    std::size_t Index(int r, int j) const { return static_cast<std::size_t>(r) * (cols_ + 1) + j; }
+
+    std::vector<const TMyTextItem*> TopTexts() const
+    {
+        std::vector<const TMyTextItem*> items;
+        if (f_.PrintCompany == 1 && !f_.Company.Text.Empty())
+            items.push_back(&f_.Company);
+        if (f_.PrintTitle == 1 && !f_.Title.Text.Empty())
+            items.push_back(&f_.Title);
+        for (int i = 1; i <= kHeadFootLines; ++i)
+            if (f_.PrintPageHead == 1 && !f_.Head[i].Text.Empty())
+                items.push_back(&f_.Head[i]);
+        return items;
+    }
+
+    std::vector<const TMyTextItem*> BottomTexts() const
+    {
+        std::vector<const TMyTextItem*> items;
+        for (int i = 1; i <= kHeadFootLines; ++i)
+            if (f_.PrintPageFoot == 1 && !f_.Foot[i].Text.Empty())
+                items.push_back(&f_.Foot[i]);
+        return items;
+    }
+
+    // The rows of block b the sheet shows: the data rows that the report
+    // keeps (the empty ones of the last block collapse unless the layout
+    // keeps the grid), and rows with grand totals only once, at the end.
+    std::vector<int> KeptRows(int b) const
+    {
+        std::vector<int> kept;
+        const bool last = b >= pages_.blockCount;
+        for (int r = headRows_ + 1; r <= rows_; ++r) {
+            if (last && f_.KeepEmptyGrid != 1 && r > pages_.lastBlockRows && r <= rows_ - f_.FootRows())
+                continue;
+            if (totalRow_[r] && b != blocks_)
+                continue;
+            kept.push_back(r);
+        }
+        return kept;
+    }
+
+    void StartSheet()
+    {
+        ++sheet_;
+        const std::string name = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
+        sheet_ws_ = workbook_add_worksheet(workbook_, name.c_str());
+        if (!sheet_ws_)
+            throw std::runtime_error("无法在工作簿中添加工作表");
+        row_ = 0;
+        blocksOnSheet_ = 0;
+        breaks_.clear();
+        lxw_worksheet* ws = sheet_ws_;
+        for (int j = 1; j <= cols_; ++j) {
+            lxw_row_col_options hidden {};
+            hidden.hidden = f_.ColWidth[j] == 0;
+            worksheet_set_column_opt(ws, j - 1, j - 1,
+                f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), nullptr, &hidden);
+        }
+        // Printing from Excel gives the report's sheets.
+        if (f_.PaperSize >= 1 && f_.PaperSize <= 41)
+            worksheet_set_paper(ws, static_cast<std::uint8_t>(f_.PaperSize));
+        if (f_.Orientation == 2)
+            worksheet_set_landscape(ws);
+        else
+            worksheet_set_portrait(ws);
+        worksheet_set_margins(ws, f_.MarginLeft * kInchesPerMm, f_.MarginRight * kInchesPerMm,
+            f_.MarginTop * kInchesPerMm, f_.MarginBottom * kInchesPerMm);
+        if (f_.HorPlace == 2)
+            worksheet_center_horizontally(ws);
+        if (f_.PrintPageNumber == 1)
+            worksheet_set_footer(ws, "&C第&P页 共&N页");
+
+        for (const TMyTextItem* item : TopTexts())
+            WriteTextRow(*item);
+        if (headRows_ > 0) {
+            std::vector<int> heading;
+            for (int r = 1; r <= headRows_; ++r)
+                heading.push_back(r);
+            const lxw_row_t first = row_;
+            WriteSection(0, heading);
+            worksheet_repeat_rows(ws, first, row_ - 1);
+        }
+        worksheet_freeze_panes(ws, row_, 0);
+    }
+
+    void FinishSheet()
+    {
+        for (const TMyTextItem* item : BottomTexts())
+            WriteTextRow(*item);
+        if (!breaks_.empty()) {
+            std::vector<lxw_row_t> list = breaks_;
+            list.push_back(0);
+            worksheet_set_h_pagebreaks(sheet_ws_, list.data());
+        }
+    }
+
+    // One text across the table's width, in its own row.
+    void WriteTextRow(const TMyTextItem& item)
+    {
+        lxw_worksheet* ws = sheet_ws_;
+        const double points = item.FontSize > 0 ? item.FontSize : 11;
+        worksheet_set_row(ws, row_, std::min(409.0, points * 1.4 + 6), nullptr);
+        lxw_format* format = formats_.Get(item, {}, {});
+        const lxw_col_t lastCol = static_cast<lxw_col_t>(std::max(cols_, 1) - 1);
+        if (lastCol > 0)
+            worksheet_merge_range(ws, row_, 0, row_, lastCol, "", format);
+        worksheet_write_string(ws, row_, 0, GbkToUtf8(item.Text.View()).c_str(), format);
+        ++row_;
+    }
+
+    // Rows `kept` of block b (0: the heading rows) one after the other.
+    void WriteSection(int b, const std::vector<int>& kept)
+    {
+        lxw_worksheet* ws = sheet_ws_;
+        const lxw_row_t base = row_;
+        // Where each slot starts and ends among the kept rows.
+        std::vector<int> firstKept(slots_.size(), 0), lastKept(slots_.size(), 0);
+        for (int r : kept)
+            for (std::size_t k = 0; k < slots_.size(); ++k)
+                if (r >= slots_[k].top && r <= slots_[k].bottom) {
+                    if (firstKept[k] == 0)
+                        firstKept[k] = r;
+                    lastKept[k] = r;
+                }
+        std::vector<lxw_row_t> sheetRow(rows_ + 1, 0);
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            sheetRow[kept[i]] = base + static_cast<lxw_row_t>(i);
+
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            const int r = kept[i];
+            const lxw_row_t sr = base + static_cast<lxw_row_t>(i);
+            const bool endOfBlock = b > 0 && i + 1 == kept.size();
+            lxw_row_col_options rowOptions {};
+            rowOptions.hidden = f_.RowHeight[r] == 0;
+            worksheet_set_row_opt(
+                ws, sr, f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : f_.RowHeight[r] * kPointsPerMm, nullptr,
+                &rowOptions);
+            // Rows are written one after the other and each is gone once
+            // the next begins, so a range is merged while its last row is
+            // being written; the cells of its earlier rows are in place.
+            for (std::size_t k = 0; k < slots_.size(); ++k) {
+                const Slot& s = slots_[k];
+                if (lastKept[k] == r && (firstKept[k] != r || s.first != s.last))
+                    worksheet_merge_range(ws, sheetRow[firstKept[k]], s.first - 1, sr, s.last - 1, "", nullptr);
+            }
+            if (b > 0)
+                data_.ReadRow(b, r);
+            for (int j = 1; j <= cols_; ++j) {
+                const int k = cover_[Index(r, j)];
+                if (k >= 0 && firstKept[k] != 0)
+                    WriteSlotCell(b, r, j, sr, slots_[k], firstKept[k], lastKept[k], endOfBlock);
+                else
+                    WriteDataCell(b, r, j, sr, endOfBlock);
+            }
+        }
+        row_ = base + static_cast<lxw_row_t>(kept.size());
+    }
+
+    Borders CellBorders(int r, int j, bool topOfTable, bool endOfBlock) const
+    {
+        Borders b;
+        if (j == 1)
+            b.left = FrameBorder(f_.FrameLine);
+        b.right = j == cols_ ? FrameBorder(f_.FrameLine) : RuleBorder(f_.ColLine[j]);
+        if (topOfTable)
+            b.top = FrameBorder(f_.FrameLine);
+        b.bottom = endOfBlock ? FrameBorder(f_.FrameLine) : r < rows_ ? RuleBorder(f_.RowLine[r]) : Border {};
+        return b;
+    }
+
+    void WriteDataCell(int b, int r, int j, lxw_row_t sr, bool endOfBlock)
+    {
+        lxw_worksheet* ws = sheet_ws_;
+        const bool numeric = f_.ColDecimals[j] != kTextColumn;
+        // Cells of one place in the block look the same in every block.
+        const std::size_t key = Index(r, j) * 2 + (endOfBlock ? 1 : 0);
+        if (dataFormats_.empty())
+            dataFormats_.assign(static_cast<std::size_t>(rows_ + 1) * (cols_ + 1) * 2, nullptr);
+        lxw_format*& format = dataFormats_[key];
+        if (!format)
+            format = formats_.Get(f_.ColItem[j],
+                numeric ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1) : std::string(),
+                CellBorders(r, j, r == 1, endOfBlock));
+        const TextString* cell = b > 0 && j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
+        if (!cell || cell->Empty()) {
+            worksheet_write_blank(ws, sr, j - 1, format);
+            return;
+        }
+        if (numeric) {
+            double v = 0;
+            if (!StrToFloatStrict(cell->View(), v))
+                throw BadCell(BadCellMessage(cell->View(), b, r, j));
+            worksheet_write_number(ws, sr, j - 1, v, format);
+        } else {
+            worksheet_write_string(ws, sr, j - 1, GbkToUtf8(cell->View()).c_str(), format);
+        }
+    }
+
+    void WriteSlotCell(int b, int r, int j, lxw_row_t sr, const Slot& s, int firstKept, int lastKept,
+        bool endOfBlock)
+    {
+        lxw_worksheet* ws = sheet_ws_;
+        // The range shows no rules inside it.
+        Borders borders = CellBorders(r, j, r == 1, endOfBlock);
+        if (j < s.last)
+            borders.right = {};
+        if (r < lastKept)
+            borders.bottom = {};
+        const bool number = s.sumColumn > 0 && (s.kind == kMergedGrandTotal || b > 0);
+        lxw_format* format = formats_.Get(s.item,
+            number ? XlsxNumberFormat(f_.ColDecimals[s.sumColumn], f_.NegativeRed == 1) : std::string(),
+            borders);
+        if (r != firstKept || j != s.first) {
+            worksheet_write_blank(ws, sr, j - 1, format);
+            return;
+        }
+        if (number) {
+            const double v = s.kind == kMergedSubtotal ? data_.BlockTotal(s.sumColumn, b)
+                                                       : data_.ColumnTotal(s.sumColumn);
+            worksheet_write_number(ws, sr, j - 1, v, format);
+        } else if (s.kind == kMergedText && !s.item.Text.Empty()) {
+            worksheet_write_string(ws, sr, j - 1, GbkToUtf8(s.item.Text.View()).c_str(), format);
+        } else {
+            worksheet_write_blank(ws, sr, j - 1, format);
+        }
+    }
+
+    std::string BadCellMessage(std::string_view text, int b, int r, int j) const
+    {
+        CellPlace place;
+        place.page = (b - 1) / bpp_ + 1;
+        place.blocksOnPage = f_.MultiTables == 1 ? bpp_ : 1;
+        place.block = f_.MultiTables == 1 ? (b - 1) % bpp_ + 1 : 1;
+        place.row = r;
+        place.column = j;
+        return "“" + GbkToUtf8(text) + "”不是有效的数值" + PlaceText(place);
+    }
+
+    const TMyPrintFormat& f_;
+    TMyPrintData& data_;
+    const XlsxPagination pages_;
+    lxw_workbook* workbook_;
+    const XlsxOptions options_;
+    Formats formats_;
+    const int cols_, rows_, headRows_;
+    int bpp_ = 1, blocks_ = 1;
+    std::string title_;
+    std::vector<Slot> slots_;
+    std::vector<int> cover_; // the slot over each cell of a block, -1 for none
+    std::vector<bool> totalRow_;
+    std::vector<lxw_format*> dataFormats_;
+    int sheet_ = 0;
+    lxw_worksheet* sheet_ws_ = nullptr;
+    lxw_row_t row_ = 0;
+    int blocksOnSheet_ = 0;
+    std::vector<lxw_row_t> breaks_;
+};
+
+} // namespace
+
+std::string XlsxSheetName(const std::string& utf8Title, const std::string& suffix)
+{
+    // Excel counts a sheet name in UTF-16 units, at most 31.
+    auto units = [](std::string_view s) {
+        int n = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            if ((c & 0xC0) != 0x80)
+                n += c >= 0xF0 ? 2 : 1;
+        }
+        return n;
+    };
+    const int room = 31 - units(suffix);
+    std::string name;
+    int used = 0;
+    for (std::size_t i = 0; i < utf8Title.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8Title[i]);
+        std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        len = std::min(len, utf8Title.size() - i);
+        const int need = len == 4 ? 2 : 1;
+        if (used + need > room)
+            break;
+        std::string ch = utf8Title.substr(i, len);
+        if (ch.size() == 1 && (std::strchr("[]:*?/\\", ch[0]) || static_cast<unsigned char>(ch[0]) < 0x20))
+            ch = "_";
+        name += ch;
+        used += need;
+        i += len;
+    }
+    // Nor may it begin or end with an apostrophe.
+    if (!name.empty() && name.front() == '\'')
+        name.front() = '_';
+    if (!name.empty() && name.back() == '\'')
+        name.back() = '_';
+    if (name.empty())
+        name = "报表";
+    return name + suffix;
+}
+
+double XlsxColumnWidth(int mm)
+{
+    // Excel keeps widths in characters of the default font, 7 pixels wide
+    // with 5 pixels of padding, and narrower columns in twelfths.
+    const double pixels = std::round(mm * kPixelsPerMm);
+    return pixels <= 12 ? pixels / 12.0 : (pixels - 5) / 7.0;
+}
+
+std::string XlsxNumberFormat(int decimals, bool negativeRed)
+{
+    std::string format = "#,##0";
+    // Excel takes at most 30 decimals.
+    if (decimals > 0)
+        format += "." + std::string(static_cast<std::size_t>(std::min(decimals, 30)), '0');
+    if (negativeRed)
+        format += ";[Red]-" + format;
+    return format;
+}
+
+XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& data,
+    const XlsxPagination& pages, const std::string& path, const std::vector<std::string>& inUse,
+    PrintProgress* progress, const XlsxOptions& options)
+{
+    XlsxReportResult result;
+    if (const OutputTarget target = CheckOutputTarget(path, inUse); target.refusal != OutputRefusal::None) {
+        result.outcome = XlsxReportResult::Refused;
+        result.refusal = target.refusal;
+        return result;
+    }
+    OutputFile file;
+    if (!file.Open(path)) {
+        result.outcome = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+        result.refusal = file.Refusal();
+        result.errorNumber = file.Error();
+        return result;
+    }
+    // Rows stream out one by one into a file beside the workbook, so a long
+    // report needs little memory.
+    lxw_workbook_options lxwOptions {};
+    lxwOptions.constant_memory = LXW_TRUE;
+    std::string folder = file.TemporaryPath();
+    folder.erase(folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
+    if (folder.empty())
+        folder = ".";
+    lxwOptions.tmpdir = folder.data();
+    // Sheets past 4 GB need the large form of the zip container.
+    lxwOptions.use_zip64 = LXW_TRUE;
+    lxw_workbook* workbook = workbook_new_opt(file.TemporaryPath().c_str(), &lxwOptions);
+    if (!workbook) {
+        result.errorNumber = errno != 0 ? errno : EIO;
+        return result;
+    }
+    const std::string title = GbkToUtf8(format.Title.Text.View());
+    lxw_doc_properties properties {};
+    properties.title = const_cast<char*>(title.c_str());
+    workbook_set_properties(workbook, &properties);
+    try {
+        ReportSheets sheets(format, data, pages, workbook, options);
+        result.pages = sheets.Write(progress, result.sheets);
+    } catch (const Cancelled&) {
+        lxw_workbook_free(workbook);
+        result.outcome = XlsxReportResult::Cancelled;
+        return result;
+    } catch (const std::exception& error) {
+        lxw_workbook_free(workbook);
+        result.message = error.what();
+        return result;
+    }
+    errno = 0;
+    if (const lxw_error failed = workbook_close(workbook); failed != LXW_NO_ERROR) {
+        result.errorNumber = errno != 0 ? errno : EIO;
+        return result;
+    }
+    if (!file.Commit()) {
+        result.errorNumber = file.Error();
+        return result;
+    }
+    result.outcome = XlsxReportResult::Written;
+    return result;
+}
+
+} // namespace quillet
