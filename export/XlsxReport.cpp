@@ -60,7 +60,10 @@ struct Border {
     std::uint32_t color = 0;
 };
 
-Border RuleBorder(const TMyLineSpec& spec) { return { ExcelBorder(spec.Style), spec.Color }; }
+Border RuleBorder(const TMyLineSpec& spec)
+{
+    return { ExcelBorder(spec.Style), spec.Color };
+}
 
 // The report draws its frame single and solid whatever the style, doubled
 // for the double style.
@@ -375,8 +378,8 @@ private:
             const bool endOfBlock = b > 0 && i + 1 == kept.size();
             lxw_row_col_options rowOptions {};
             rowOptions.hidden = f_.RowHeight[r] == 0;
-            worksheet_set_row_opt(
-                ws, sr, f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : f_.RowHeight[r] * kPointsPerMm, nullptr,
+            worksheet_set_row_opt(ws, sr,
+                f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : f_.RowHeight[r] * kPointsPerMm, nullptr,
                 &rowOptions);
             // Rows are written one after the other and each is gone once
             // the next begins, so a range is merged while its last row is
@@ -384,7 +387,8 @@ private:
             for (std::size_t k = 0; k < slots_.size(); ++k) {
                 const Slot& s = slots_[k];
                 if (lastKept[k] == r && (firstKept[k] != r || s.first != s.last))
-                    worksheet_merge_range(ws, sheetRow[firstKept[k]], s.first - 1, sr, s.last - 1, "", nullptr);
+                    worksheet_merge_range(
+                        ws, sheetRow[firstKept[k]], s.first - 1, sr, s.last - 1, "", nullptr);
             }
             if (b > 0)
                 data_.ReadRow(b, r);
@@ -424,7 +428,8 @@ private:
             format = formats_.Get(f_.ColItem[j],
                 numeric ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1) : std::string(),
                 CellBorders(r, j, r == 1, endOfBlock));
-        const TextString* cell = b > 0 && j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
+        const TextString* cell
+            = b > 0 && j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
         if (!cell || cell->Empty()) {
             worksheet_write_blank(ws, sr, j - 1, format);
             return;
@@ -439,8 +444,8 @@ private:
         }
     }
 
-    void WriteSlotCell(int b, int r, int j, lxw_row_t sr, const Slot& s, int firstKept, int lastKept,
-        bool endOfBlock)
+    void WriteSlotCell(
+        int b, int r, int j, lxw_row_t sr, const Slot& s, int firstKept, int lastKept, bool endOfBlock)
     {
         lxw_worksheet* ws = sheet_ws_;
         // The range shows no rules inside it.
@@ -571,7 +576,8 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     }
     OutputFile file;
     if (!file.Open(path)) {
-        result.outcome = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+        result.outcome
+            = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
         result.refusal = file.Refusal();
         result.errorNumber = file.Error();
         return result;

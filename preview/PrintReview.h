@@ -136,6 +136,7 @@ public:
     QAction* ActionDeleteFormat = nullptr;
     QAction* ActionSavePicture = nullptr;
     QAction* ActionExportPdf = nullptr;
+    QAction* ActionExportXlsx = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionPriorPage = nullptr;
     QAction* ActionNextPage = nullptr;
@@ -194,6 +195,7 @@ public:
         // The export file dialog given the proposed file name; returns the
         // chosen path, empty on cancel.
         std::function<QString(const QString& proposed)> pdfFile;
+        std::function<QString(const QString& proposed)> xlsxFile; // the same for "导出Excel..."
         // Called before each page of an export or print run with its
         // progress box.
         ProgressHook progress;
@@ -230,6 +232,7 @@ public:
     void ActionDeleteFormatExecute();
     void ActionSavePictureExecute();
     void ActionExportPdfExecute();
+    void ActionExportXlsxExecute();
     void ActionCloseExecute();
     void ActionFirstPageExecute();
     void ActionPriorPageExecute();
@@ -303,6 +306,8 @@ public:
     // the progress box for a long report. True when the file was written;
     // a failure is reported, a cancel leaves no file.
     bool ExportPdfTo(const QString& path);
+    // The whole report as an Excel workbook at path; true when written.
+    bool ExportXlsxTo(const QString& path);
     // The PDF file name proposed for the report: its title.
     QString ProposedPdfName() const;
     // True while an export or a print run works through its pages.

@@ -24,6 +24,7 @@
 #include "preview/HelpWindow.h"
 #include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
+#include "preview/XlsxReportFile.h"
 
 namespace quillet {
 namespace {
@@ -31,6 +32,7 @@ namespace {
 const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
 const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
 const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
+const QString kXlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
 const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
 
 QString Quoted(const QString& path)
@@ -58,13 +60,14 @@ QString AskPictureFile(QWidget* parent, const QString& proposed, QString& filter
 }
 
 // The export dialog of the desktop; an unattended run cancels it.
-QString AskPdfFile(QWidget* parent, const QString& proposed)
+QString AskExportFile(QWidget* parent, const QString& caption, const QString& filter, const QString& suffix,
+    const QString& proposed)
 {
     if (QtMessageService::Unattended())
         return {};
-    QFileDialog dialog(parent, QStringLiteral("导出PDF"), QString(), kPdfFilter);
+    QFileDialog dialog(parent, caption, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDefaultSuffix(suffix);
     dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -233,7 +236,9 @@ void TFrmPrintReview::ActionExportPdfExecute()
         return;
     }
     const QString proposed = ProposedPdfName();
-    QString path = Hook.pdfFile ? Hook.pdfFile(proposed) : AskPdfFile(this, proposed);
+    QString path = Hook.pdfFile
+        ? Hook.pdfFile(proposed)
+        : AskExportFile(this, QStringLiteral("导出PDF"), kPdfFilter, QStringLiteral("pdf"), proposed);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -263,6 +268,44 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
     if (result.outcome == PdfReportResult::Failed)
         ShowPlainMessage(result.message);
     return result.outcome == PdfReportResult::Written;
+}
+
+void TFrmPrintReview::ActionExportXlsxExecute()
+{
+    // The whole report in a workbook is as good as printed.
+    if (OnlyView) {
+        ShowPlainMessage(kOnlyView);
+        return;
+    }
+    const QString proposed = ProposedPdfName();
+    QString path = Hook.xlsxFile
+        ? Hook.xlsxFile(proposed)
+        : AskExportFile(this, QStringLiteral("导出Excel"), kXlsxFilter, QStringLiteral("xlsx"), proposed);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".xlsx");
+    ExportXlsxTo(path);
+}
+
+bool TFrmPrintReview::ExportXlsxTo(const QString& path)
+{
+    // The pages as the window counted them, with the edits not yet saved.
+    PdfReportPages layout;
+    layout.counted = BuffPaper.get();
+    const std::string target = LocalPath(path);
+    XlsxReportResult result;
+    {
+        TPageProgress box(QStringLiteral("导出Excel"), QStringLiteral("正在导出第%1页，共%2页"), this);
+        PageRunScope scope(*this, box);
+        BoxProgress progress(box, Hook.progress);
+        const XlsxPagination pages
+            = CountReportPages(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout);
+        result = WriteReportXlsx(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
+    }
+    if (const QString failure = XlsxFailureText(result, target); !failure.isEmpty())
+        ShowPlainMessage(failure);
+    return result.outcome == XlsxReportResult::Written;
 }
 
 void TFrmPrintReview::ActionStartPrintExecute()
