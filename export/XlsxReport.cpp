@@ -188,8 +188,12 @@ public:
             }
             WriteSection(b, kept);
             ++blocksOnSheet_;
-            if (b % bpp_ == 0 && b < blocks_ && breaks_.size() < LXW_BREAKS_MAX)
-                breaks_.push_back(row_);
+            if (b % bpp_ == 0 && b < blocks_) {
+                if (breaks_.size() < LXW_BREAKS_MAX)
+                    breaks_.push_back(row_);
+                tallestPage_ = std::max(tallestPage_, pageHeight_);
+                pageHeight_ = headingHeight_; // the print titles come again
+            }
         }
         FinishSheet();
         sheets = sheet_;
@@ -295,6 +299,7 @@ private:
         row_ = 0;
         blocksOnSheet_ = 0;
         breaks_.clear();
+        pageHeight_ = tallestPage_ = 0;
         lxw_worksheet* ws = sheet_ws_;
         for (int j = 1; j <= cols_; ++j) {
             lxw_row_col_options hidden {};
@@ -323,7 +328,9 @@ private:
             for (int r = 1; r <= headRows_; ++r)
                 heading.push_back(r);
             const lxw_row_t first = row_;
+            const double before = pageHeight_;
             WriteSection(0, heading);
+            headingHeight_ = pageHeight_ - before;
             worksheet_repeat_rows(ws, first, row_ - 1);
         }
         worksheet_freeze_panes(ws, row_, 0);
@@ -338,6 +345,31 @@ private:
             list.push_back(0);
             worksheet_set_h_pagebreaks(sheet_ws_, list.data());
         }
+        // The report lets a table that is wider or taller than the space
+        // between the margins run into them; Excel would move the rest to
+        // another sheet of paper, so the sheet is printed smaller instead.
+        tallestPage_ = std::max(tallestPage_, pageHeight_);
+        int paperW = std::min(f_.PaperWidth, f_.PaperLength),
+            paperH = std::max(f_.PaperWidth, f_.PaperLength);
+        if (paperW == 0)
+            paperW = 210, paperH = 297;
+        if (f_.Orientation == 2)
+            std::swap(paperW, paperH);
+        const double roomW = paperW - f_.MarginLeft - f_.MarginRight;
+        const double roomH = (paperH - f_.MarginTop - f_.MarginBottom) * kPointsPerMm;
+        int tableW = 0;
+        for (int j = 1; j <= cols_; ++j)
+            tableW += f_.ColWidth[j];
+        double scale = 1.0;
+        // Columns are kept in characters of the default font, which a
+        // program without that font draws up to a tenth wider.
+        if (tableW > 0 && roomW > 0)
+            scale = std::min(scale, roomW / (tableW * 1.1));
+        if (tallestPage_ > 0 && roomH > 0)
+            scale = std::min(scale, roomH / tallestPage_);
+        if (scale < 1.0)
+            worksheet_set_print_scale(
+                sheet_ws_, static_cast<std::uint16_t>(std::clamp(std::floor(scale * 100), 10.0, 100.0)));
     }
 
     // One text across the table's width, in its own row.
@@ -345,7 +377,9 @@ private:
     {
         lxw_worksheet* ws = sheet_ws_;
         const double points = item.FontSize > 0 ? item.FontSize : 11;
-        worksheet_set_row(ws, row_, std::min(409.0, points * 1.4 + 6), nullptr);
+        const double height = std::min(409.0, points * 1.4 + 6);
+        worksheet_set_row(ws, row_, height, nullptr);
+        pageHeight_ += height;
         lxw_format* format = formats_.Get(item, {}, {});
         const lxw_col_t lastCol = static_cast<lxw_col_t>(std::max(cols_, 1) - 1);
         if (lastCol > 0)
@@ -381,6 +415,7 @@ private:
             worksheet_set_row_opt(ws, sr,
                 f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : f_.RowHeight[r] * kPointsPerMm, nullptr,
                 &rowOptions);
+            pageHeight_ += f_.RowHeight[r] * kPointsPerMm;
             // Rows are written one after the other and each is gone once
             // the next begins, so a range is merged while its last row is
             // being written; the cells of its earlier rows are in place.
@@ -502,6 +537,8 @@ private:
     lxw_row_t row_ = 0;
     int blocksOnSheet_ = 0;
     std::vector<lxw_row_t> breaks_;
+    // Heights in points, to print each page of the report on one sheet.
+    double pageHeight_ = 0, headingHeight_ = 0, tallestPage_ = 0;
 };
 
 } // namespace

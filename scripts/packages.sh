@@ -8,6 +8,7 @@ quillet_packages=(
     oxygen-icon-theme qt6-translations-l10n
     libclang-rt-14-dev
     libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev
+    libxlsxwriter-dev unzip libreoffice-calc-nogui fonts-crosextra-carlito
 )
 
 as_root() {

@@ -266,5 +266,33 @@ TEST_F(PdfExportTest, BadNumberSaysWhereItLies)
     EXPECT_FALSE(QFile::exists(out_));
 }
 
+// `--xlsx`: LibreOffice opens the workbook without complaint and prints it
+// on as many pages as the report has; a missing data file leaves no file.
+TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
+{
+    const QString xlsx = dir_.filePath(QStringLiteral("报表.xlsx"));
+    const QString missing = dir_.filePath(QStringLiteral("missing.dat"));
+    test::ProgramRun run = Start({ QStringLiteral("--xlsx"), xlsx, missing, format_ });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.Message(), QStringLiteral("打印预览窗体: 数据文件\"%1\"不存在!").arg(missing));
+    EXPECT_FALSE(QFileInfo::exists(xlsx));
+
+    run = Start({ QStringLiteral("--xlsx"), xlsx, data_, format_, QStringLiteral("NotDef") });
+    ASSERT_EQ(run.status, 0) << run.Message().toStdString();
+    EXPECT_EQ(run.err, QString());
+    ASSERT_TRUE(QFileInfo(xlsx).size() > 0);
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "LibreOffice or poppler-utils is not installed";
+    const QString profile = QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("lo"));
+    const auto converted = test::RunTool(QStringLiteral("soffice"),
+        { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+            QStringLiteral("--outdir"), dir_.path(), xlsx });
+    ASSERT_EQ(converted.exitCode, 0);
+    const QString info = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
+    // 120 ledger lines, 28 a page.
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
+}
+
 } // namespace
 } // namespace quillet
