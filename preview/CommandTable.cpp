@@ -78,7 +78,7 @@ const CommandSpec kCommands[] = {
     {"ActionDeleteFormat", L::File, "删除保存的打印格式", "删除当前保存的格式", kNoKey, 37, "edit-delete", false, E::Always, &W::ActionDeleteFormat, &W::ActionDeleteFormatExecute},
     {"ActionSavePicture", L::File, "保存到图片", "将当前打印内容保存到指定的图片文件中", kNoKey, 33, "image-x-generic", false, E::Always, &W::ActionSavePicture, &W::ActionSavePictureExecute},
     {"ActionExportPdf", L::File, "导出PDF...", "将全部打印内容导出到指定的PDF文件中", kNoKey, 41, "application-pdf", false, E::Always, &W::ActionExportPdf, &W::ActionExportPdfExecute},
-    {"ActionExportXlsx", L::File, "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", kNoKey, -1, "x-office-spreadsheet", false, E::Always, &W::ActionExportXlsx, &W::ActionExportXlsxExecute},
+    {"ActionExportXlsx", L::File, "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", kNoKey, -1, nullptr, false, E::Always, &W::ActionExportXlsx, &W::ActionExportXlsxExecute},
     {"ActionClose", L::File, "退出程序", "退出程序", kNoKey, -1, nullptr, false, E::Always, &W::ActionClose, &W::ActionCloseExecute},
     {"ActionPriorPage", L::Page, "前一页", "浏览前一页", Ctrl(Qt::Key_U), 0, "go-previous-view", false, E::Always, &W::ActionPriorPage, &W::ActionPriorPageExecute},
     {"ActionNextPage", L::Page, "下一页", "浏览下一页", Ctrl(Qt::Key_D), 1, "go-next-view", false, E::Always, &W::ActionNextPage, &W::ActionNextPageExecute},

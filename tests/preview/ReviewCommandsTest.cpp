@@ -35,7 +35,7 @@ const Expected kExpected[] = {
     {"ActionDeleteFormat", "删除保存的打印格式", "删除当前保存的格式", "", true, Always},
     {"ActionSavePicture", "保存到图片", "将当前打印内容保存到指定的图片文件中", "", true, Always},
     {"ActionExportPdf", "导出PDF...", "将全部打印内容导出到指定的PDF文件中", "", true, Always},
-    {"ActionExportXlsx", "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", "", true, Always},
+    {"ActionExportXlsx", "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", "", false, Always},
     {"ActionClose", "退出程序", "退出程序", "", false, Always},
     {"ActionPriorPage", "前一页", "浏览前一页", "Ctrl+U", true, Always},
     {"ActionNextPage", "下一页", "浏览下一页", "Ctrl+D", true, Always},

@@ -645,5 +645,36 @@ TEST_F(PageRunTest, PreviewOnlyAndUnattendedExportWriteNothing)
     EXPECT_TRUE(Files().isEmpty());
 }
 
+// "导出Excel..." writes the window's report as a workbook under the name
+// chosen (its suffix added), cancels leaving no file, and is refused in
+// preview-only mode as the PDF export is.
+TEST_F(PageRunTest, WorkbookExportFollowsThePdfExport)
+{
+    const auto ask = [this](const QString& name) {
+        proposed_ = name;
+        return answer_;
+    };
+    TFrmPrintReview& w = OpenSixPages();
+    w.Hook.xlsxFile = ask;
+    answer_ = out_.filePath(QStringLiteral("book"));
+    CancelBeforePage(w, 3);
+    w.ActionExportXlsx->trigger();
+    EXPECT_EQ(proposed_, QStringLiteral("2024年3月销售明细账"));
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_TRUE(w.ActionExportXlsx->isEnabled());
+
+    w.Hook.progress = {};
+    w.ActionExportXlsx->trigger();
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("book.xlsx") });
+    EXPECT_TRUE(messages_.shown.empty());
+
+    TFrmPrintReview& v = OpenSixPages(QStringLiteral("OnlyView"));
+    v.Hook.xlsxFile = ask;
+    answer_ = out_.filePath(QStringLiteral("x.xlsx"));
+    v.ActionExportXlsx->trigger();
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|对不起！只能预览不能打印" }));
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("book.xlsx") });
+}
+
 } // namespace
 } // namespace quillet::testing

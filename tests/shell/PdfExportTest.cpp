@@ -284,12 +284,14 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
     if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         GTEST_SKIP() << "LibreOffice or poppler-utils is not installed";
-    const QString profile = QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("lo"));
+    const QString profile
+        = QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("lo"));
     const auto converted = test::RunTool(QStringLiteral("soffice"),
         { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
             QStringLiteral("--outdir"), dir_.path(), xlsx });
     ASSERT_EQ(converted.exitCode, 0);
-    const QString info = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
+    const QString info
+        = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
     // 120 ledger lines, 28 a page.
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
 }
