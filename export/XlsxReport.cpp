@@ -606,13 +606,8 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     PrintProgress* progress, const XlsxOptions& options)
 {
     XlsxReportResult result;
-    if (const OutputTarget target = CheckOutputTarget(path, inUse); target.refusal != OutputRefusal::None) {
-        result.outcome = XlsxReportResult::Refused;
-        result.refusal = target.refusal;
-        return result;
-    }
     OutputFile file;
-    if (!file.Open(path)) {
+    if (!file.Open(path, inUse)) {
         result.outcome
             = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
         result.refusal = file.Refusal();
@@ -623,10 +618,7 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     // report needs little memory.
     lxw_workbook_options lxwOptions {};
     lxwOptions.constant_memory = LXW_TRUE;
-    std::string folder = file.TemporaryPath();
-    folder.erase(folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
-    if (folder.empty())
-        folder = ".";
+    std::string folder = file.Folder();
     lxwOptions.tmpdir = folder.data();
     // Sheets past 4 GB need the large form of the zip container.
     lxwOptions.use_zip64 = LXW_TRUE;

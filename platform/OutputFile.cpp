@@ -171,11 +171,11 @@ OutputFile::~OutputFile()
     Discard();
 }
 
-bool OutputFile::Open(const std::string& path)
+bool OutputFile::Open(const std::string& path, const std::vector<std::string>& inUse)
 {
     Discard();
     error_ = 0;
-    const OutputTarget target = CheckOutputTarget(path);
+    const OutputTarget target = CheckOutputTarget(path, inUse);
     refusal_ = target.refusal;
     if (refusal_ != OutputRefusal::None) {
         error_ = RefusalErrno(refusal_);

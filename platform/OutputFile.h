@@ -43,14 +43,16 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Opens a temporary file beside path's target (CheckOutputTarget without
-    // files in use). False when the target is refused (Refusal()) or the
-    // temporary cannot be made (Error() is the errno).
-    bool Open(const std::string& path);
+    // Opens a temporary file beside path's target, as CheckOutputTarget takes
+    // it with the files inUse. False when the target is refused (Refusal())
+    // or the temporary cannot be made (Error() is the errno).
+    bool Open(const std::string& path, const std::vector<std::string>& inUse = {});
     // Opens a temporary file in folder for a file whose name is chosen when
     // it is committed (CommitNew).
     bool OpenInFolder(const std::string& folder);
     int Descriptor() const { return fd_; }
+    // The folder the temporary file lies in, where the finished file goes.
+    const std::string& Folder() const { return folder_; }
     // The temporary file's path, for writers that open files by name
     // (the spreadsheet library): they write this exact file, then Commit.
     const std::string& TemporaryPath() const { return temporary_; }
@@ -72,15 +74,13 @@ public:
 
     int Error() const { return error_; }
     OutputRefusal Refusal() const { return refusal_; }
-    // A failure met while writing from outside (a caller that writes through
-    // Descriptor()); Commit then fails with it.
+
+private:
     void SetError(int number)
     {
         if (error_ == 0)
             error_ = number;
     }
-
-private:
     bool OpenTemporary(const std::string& folder, const std::string& name, int mode);
     void Close();
     void Forget();

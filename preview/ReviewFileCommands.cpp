@@ -202,15 +202,13 @@ bool TFrmPrintReview::SavePictureTo(const QString& path)
         ShowPlainMessage(failed + QStringLiteral("，没有可以保存的页面图像"));
         return false;
     }
-    const std::string local = LocalPath(path);
-    if (const OutputTarget target = CheckOutputTarget(local, FilesInUse());
-        target.refusal != OutputRefusal::None) {
-        ShowPlainMessage(OutputRefusalText(target.refusal, path));
+    OutputFile file;
+    if (!file.Open(LocalPath(path), FilesInUse())) {
+        ShowPlainMessage(file.Refusal() != OutputRefusal::None ? OutputRefusalText(file.Refusal(), path)
+                                                               : OutputFailureText(failed, file));
         return false;
     }
-    OutputFile file;
-    if (!file.Open(local) || !file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()))
-        || !file.Commit()) {
+    if (!file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) || !file.Commit()) {
         ShowPlainMessage(OutputFailureText(failed, file));
         return false;
     }
