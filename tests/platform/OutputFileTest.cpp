@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -112,34 +111,6 @@ TEST_F(OutputFileTest, StaleTemporariesAreSwept)
     EXPECT_TRUE(fs::exists(running));
     for (const std::string& path : lookalikes)
         EXPECT_TRUE(fs::exists(path)) << path;
-}
-
-// A signal in the middle of a write removes the temporary file and ends the process as the signal would.
-TEST_F(OutputFileTest, SignalRemovesTemporaries)
-{
-    for (int sig : { SIGINT, SIGTERM, SIGHUP }) {
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            RemoveTemporariesOnSignals();
-            OutputFile file;
-            if (!file.Open(dir_.File("big.pdf")))
-                ::_exit(3);
-            (void)!::write(pipeFds[1], "o", 1);
-            for (;;)
-                ::pause();
-        }
-        char ready = 0;
-        ASSERT_EQ(::read(pipeFds[0], &ready, 1), 1);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::kill(child, sig);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
-        EXPECT_TRUE(fs::directory_iterator(dir_.Path()) == fs::directory_iterator()) << sig;
-    }
 }
 
 } // namespace
