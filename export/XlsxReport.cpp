@@ -29,6 +29,8 @@ namespace {
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kPixelsPerMm = 96.0 / 25.4; // Excel measures columns at 96 dpi
 constexpr double kInchesPerMm = 1.0 / 25.4;
+constexpr double kWiderColumns = 1.07; // columns as LibreOffice draws them, against Excel
+constexpr double kLeastMargin = 5.0; // mm a printer still prints on at the sheet's sides
 
 // A cell that is no number in a numeric column: the export stops there, as
 // printing it does.
@@ -168,14 +170,16 @@ std::uint64_t FileSizeLimit()
     return limit.rlim_cur;
 }
 
-// Why a write into folder came out short when the call that made it said
-// nothing: a file at the size limit, a full disk, or an error of the device.
-int ShortWriteReason(const std::string& folder, std::uint64_t size)
+// Why a write into folder came out short when the call that made it did not
+// say: a file at the size limit, a disk with less room than the writing
+// needed (its own files are gone by now), or an error of the device.
+int ShortWriteReason(const std::string& folder, std::uint64_t size, std::uint64_t needed = 0)
 {
     if (const std::uint64_t limit = FileSizeLimit(); limit > 0 && size >= limit)
         return EFBIG;
-    struct statvfs disk {};
-    if (::statvfs(folder.c_str(), &disk) == 0 && disk.f_bavail == 0)
+    struct statvfs disk { };
+    if (::statvfs(folder.c_str(), &disk) == 0
+        && static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize < std::max<std::uint64_t>(needed, 65536))
         return ENOSPC;
     return EIO;
 }
@@ -201,14 +205,15 @@ bool PackageMembers(const std::string& path, std::vector<std::pair<std::string, 
         buffer.resize(size);
         std::size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pread(fd, buffer.data() + done, size - done, static_cast<off_t>(offset + done));
+            const ssize_t n
+                = ::pread(fd, buffer.data() + done, size - done, static_cast<off_t>(offset + done));
             if (n <= 0)
                 return false;
             done += static_cast<std::size_t>(n);
         }
         return true;
     };
-    struct stat st {};
+    struct stat st { };
     bool whole = false;
     // The library writes no comment: the end record is the last 22 bytes.
     if (::fstat(fd, &st) == 0 && st.st_size >= 22 && readAt(static_cast<std::uint64_t>(st.st_size) - 22, 22)
@@ -255,7 +260,8 @@ bool PackageMembers(const std::string& path, std::vector<std::pair<std::string, 
                         k += 4 + length;
                     }
                 }
-                members.emplace_back(std::string(reinterpret_cast<const char*>(e + 46), nameLength), unpacked);
+                members.emplace_back(
+                    std::string(reinterpret_cast<const char*>(e + 46), nameLength), unpacked);
                 at += 46 + nameLength + extraLength + commentLength;
             }
         }
@@ -651,13 +657,31 @@ private:
             tableW += f_.ColWidth[j];
         const double rate = pages_.printRate > 0 ? pages_.printRate / 100.0 : 1.0;
         double scale = rate;
-        // Columns are kept in characters of the default font, which a
-        // program without that font draws up to a tenth wider.
-        if (tableW > 0 && roomW > 0 && tableW * rate > roomW)
-            scale = std::min(scale, roomW / (tableW * 1.1));
+        // Columns are kept in characters of the default font, which
+        // LibreOffice draws up to 7 % wider than Excel. A table that then
+        // runs into the side margins takes what it needs of them, down to
+        // a margin a printer still prints on; only a table wider still is
+        // printed smaller.
+        const double printedW = tableW * rate * kWiderColumns;
+        if (tableW > 0 && roomW > 0 && printedW > roomW) {
+            double left = f_.MarginLeft, right = f_.MarginRight;
+            double want = printedW - roomW;
+            const double spareLeft = std::max(0.0, left - kLeastMargin),
+                         spareRight = std::max(0.0, right - kLeastMargin);
+            const double fromLeft = std::min(spareLeft, std::max(want / 2, want - spareRight));
+            left -= fromLeft;
+            want -= fromLeft;
+            right -= std::min(spareRight, want);
+            worksheet_set_margins(sheet_ws_, left * kInchesPerMm, right * kInchesPerMm,
+                f_.MarginTop * kInchesPerMm, f_.MarginBottom * kInchesPerMm);
+            const double widest = paperW - left - right;
+            if (printedW > widest + 1e-9 && widest > 0)
+                scale = std::min(scale, widest / (tableW * kWiderColumns));
+        }
         if (tallestPage_ > 0 && roomH > 0 && tallestPage_ * rate > roomH)
             scale = std::min(scale, roomH / tallestPage_);
-        const auto percent = static_cast<std::uint16_t>(std::clamp(std::floor(scale * 100 + 1e-9), 10.0, 400.0));
+        const auto percent
+            = static_cast<std::uint16_t>(std::clamp(std::floor(scale * 100 + 1e-9), 10.0, 400.0));
         if (percent != 100)
             worksheet_set_print_scale(sheet_ws_, percent);
     }
@@ -708,7 +732,8 @@ private:
             rowOptions.hidden = f_.RowHeight[r] == 0;
             // A spreadsheet row is at most 409 points high.
             const double height = std::min(409.0, f_.RowHeight[r] * kPointsPerMm);
-            worksheet_set_row_opt(ws, sr, f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : height, nullptr, &rowOptions);
+            worksheet_set_row_opt(
+                ws, sr, f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : height, nullptr, &rowOptions);
             pageHeight_ += height;
             // Rows are written one after the other and each is gone once
             // the next begins, so a range is merged while its last row is
@@ -946,12 +971,13 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
             }
             errno = 0;
             const bool flushed = std::fflush(rows) == 0 && !std::ferror(rows);
-            struct stat st {};
+            struct stat st { };
             const std::uint64_t size
                 = ::fstat(::fileno(rows), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
             if (!flushed && failure == 0)
-                failure = errno == ENOSPC || errno == EFBIG || errno == EDQUOT ? errno
-                                                                                 : ShortWriteReason(folder, size);
+                failure = errno == ENOSPC || errno == EFBIG || errno == EDQUOT
+                    ? errno
+                    : ShortWriteReason(folder, size);
             staged.push_back(size);
         }
     } catch (const Cancelled&) {
@@ -968,28 +994,31 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
         result.errorNumber = failure;
         return result;
     }
+    // Closing stages each sheet once more, beside its rows.
+    std::uint64_t needed = 0;
+    for (std::uint64_t size : staged)
+        needed += 2 * size;
     errno = 0;
     if (const lxw_error failed = workbook_close(workbook); failed != LXW_NO_ERROR) {
         const int number = errno;
-        struct stat st {};
-        const std::uint64_t size = ::stat(file.TemporaryPath().c_str(), &st) == 0
-            ? static_cast<std::uint64_t>(st.st_size)
-            : 0;
+        struct stat st { };
+        const std::uint64_t size
+            = ::stat(file.TemporaryPath().c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
         result.errorNumber = number == ENOSPC || number == EFBIG || number == EDQUOT
             ? number
-            : ShortWriteReason(folder, size);
+            : ShortWriteReason(folder, size, needed);
         return result;
     }
     quiet.Release();
     // Each member as long as what went into it: a sheet longer than the rows
     // staged for it, nothing at the file-size limit (where a write was cut).
     std::vector<std::pair<std::string, std::uint64_t>> members;
-    struct stat written {};
+    struct stat written { };
     const std::uint64_t writtenSize = ::stat(file.TemporaryPath().c_str(), &written) == 0
         ? static_cast<std::uint64_t>(written.st_size)
         : 0;
     if (!PackageMembers(file.TemporaryPath(), members)) {
-        result.errorNumber = ShortWriteReason(folder, writtenSize);
+        result.errorNumber = ShortWriteReason(folder, writtenSize, needed);
         return result;
     }
     const std::uint64_t limit = FileSizeLimit();
@@ -999,7 +1028,7 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
             if (name == "xl/worksheets/sheet" + std::to_string(k + 1) + ".xml")
                 least = staged[k] + 1;
         if (size < least || (limit > 0 && size >= limit)) {
-            result.errorNumber = ShortWriteReason(folder, std::max(size, writtenSize));
+            result.errorNumber = ShortWriteReason(folder, std::max(size, writtenSize), needed);
             return result;
         }
     }

@@ -11,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
 
+#include "tests/FullDisk.h"
 #include "tests/platform/QtTestSupport.h"
 #include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
@@ -26,7 +28,7 @@ namespace {
 
 const QString kProgram = QStringLiteral(QUILLET_BINARY);
 
-test::ProgramRun Start(const QStringList& arguments)
+test::ProgramRun Start(const QStringList& arguments, const std::function<void()>& inChild = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display and no platform asked for: the PDF needs neither.
@@ -36,7 +38,7 @@ test::ProgramRun Start(const QStringList& arguments)
     // The toolkit warns without it; the error output must hold our lines all the same.
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    return test::RunProgram(kProgram, arguments, env);
+    return test::RunProgram(kProgram, arguments, env, {}, {}, inChild);
 }
 
 // Overwrites one cell of a data file with a short text.
@@ -294,6 +296,69 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
         = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
     // 120 ledger lines, 28 a page.
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
+}
+
+// A workbook that cannot be written whole leaves the old file as it was and no file of its own, says why in
+// the program's own words only, and ends with status 1: a file-size limit (as `ulimit -f` sets) that the
+// rows staged beside the workbook run into, a full disk. Two output files asked for are refused (status 2)
+// before anything is written.
+TEST_F(PdfExportTest, WorkbookNotWrittenWholeKeepsTheOldFile)
+{
+    const QString a = dir_.filePath(QStringLiteral("a.xlsx")), b = dir_.filePath(QStringLiteral("b.pdf"));
+    const QStringList twice[] = { { QStringLiteral("--pdf"), b, QStringLiteral("--xlsx"), a },
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--xlsx"), b },
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b } };
+    for (const QStringList& options : twice) {
+        const test::ProgramRun run = Start(options + QStringList { data_, format_ });
+        EXPECT_EQ(run.status, 2) << options.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("quillet: 选项“") + options[2] + QStringLiteral("”重复")))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(a));
+        EXPECT_FALSE(QFileInfo::exists(b));
+    }
+
+    // 330 ledger lines: a sheet of some 137 KB, staged in the workbook's folder.
+    ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 330));
+    const auto expectOldKept = [](const QString& folder, const QString& xlsx, const QStringList& arguments,
+                                   const std::function<void()>& inChild, const QString& why) {
+        QFile old(xlsx);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("OLD");
+        old.close();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        const test::ProgramRun run
+            = Start(QStringList { QStringLiteral("--xlsx"), xlsx } + arguments, inChild);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.toStdString(),
+            (QStringLiteral("打印预览窗体: 无法写入Excel文件“") + xlsx + QStringLiteral("”，") + why
+                + QLatin1Char('\n'))
+                .toStdString());
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("OLD"));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+    };
+    const QString xlsx = dir_.filePath(QStringLiteral("s.xlsx"));
+    for (const rlim_t limit :
+        { 64 * 1024, 134 * 1024 }) { // cut among the rows; cut in the sheet's last lines
+        expectOldKept(
+            dir_.path(), xlsx, { data_, format_, QStringLiteral("NotDef") },
+            [limit] {
+                const rlimit fsize { limit, limit };
+                ::setrlimit(RLIMIT_FSIZE, &fsize);
+            },
+            QStringLiteral("文件超出了允许的大小"));
+    }
+
+    for (const qint64 room :
+        { 8 * 1024, 200 * 1024 }) { // full among the rows; full while the package is made
+        const test::FullDisk disk(room);
+        if (!disk.Mounted())
+            GTEST_SKIP() << "cannot mount a small tmpfs here (needs root in a system that allows mounts): "
+                         << disk.Why().toStdString();
+        expectOldKept(disk.Path(), disk.Path() + QStringLiteral("/s.xlsx"),
+            { data_, format_, QStringLiteral("NotDef") }, {}, QStringLiteral("磁盘已满"));
+    }
 }
 
 } // namespace
