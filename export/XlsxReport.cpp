@@ -686,9 +686,21 @@ private:
             worksheet_set_print_scale(sheet_ws_, percent);
     }
 
-    // The layout's paper in millimetres; a layout without one has A4.
-    double PaperWidth() const { return f_.PaperWidth > 0 && f_.PaperLength > 0 ? f_.PaperWidth : 210; }
-    double PaperLength() const { return f_.PaperWidth > 0 && f_.PaperLength > 0 ? f_.PaperLength : 297; }
+    // The layout's paper in millimetres (a layout without one has A4); one
+    // of its own size larger than any standard paper prints on the largest.
+    double PaperWidth() const { return Paper(true); }
+    double PaperLength() const { return Paper(false); }
+    double Paper(bool width) const
+    {
+        if (f_.PaperWidth == 0 || f_.PaperLength == 0)
+            return width ? 210 : 297;
+        const bool standard = f_.PaperSize >= 1 && f_.PaperSize <= 41;
+        const StandardPaper& held = PaperHolding(f_.PaperWidth, f_.PaperLength);
+        if (standard || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
+                            && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
+            return width ? f_.PaperWidth : f_.PaperLength;
+        return width ? held.width : held.length;
+    }
 
     // One text across the table's width, in its own row.
     void WriteTextRow(const TMyTextItem& item)

@@ -296,6 +296,57 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
         = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
     // 120 ledger lines, 28 a page.
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
+
+    // The numbers as LibreOffice reads them: each page's subtotals add up its lines, the grand totals (once,
+    // in the last page's total row) add up the subtotals.
+    ASSERT_EQ(test::RunTool(QStringLiteral("soffice"),
+                  { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
+                      dir_.path(), xlsx })
+                  .exitCode,
+        0);
+    QFile csv(dir_.filePath(QStringLiteral("报表.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    double page[2] = {}, all[2] = {};
+    int subtotals = 0, totalRows = 0, filledTotals = 0;
+    for (const QString& line : QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'))) {
+        // Fields split at commas outside quotes; numbers lose their thousands separators.
+        QStringList fields { QString() };
+        bool quoted = false;
+        for (const QChar c : line) {
+            if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (c == QLatin1Char(',') && !quoted)
+                fields << QString();
+            else if (c != QLatin1Char(',') && c != QLatin1Char('\r'))
+                fields.last() += c;
+        }
+        if (fields.size() < 7)
+            continue;
+        const double quantity = fields[4].toDouble(), amount = fields[6].toDouble();
+        if (fields[0].startsWith(QStringLiteral("2024-"))) {
+            page[0] += quantity;
+            page[1] += amount;
+        } else if (fields[0] == QStringLiteral("本页小计")) {
+            ++subtotals;
+            EXPECT_NEAR(quantity, page[0], 0.001) << line.toStdString();
+            EXPECT_NEAR(amount, page[1], 0.001) << line.toStdString();
+            all[0] += page[0];
+            all[1] += page[1];
+            page[0] = page[1] = 0;
+        } else if (fields[0] == QStringLiteral("总    计")) {
+            ++totalRows;
+            if (!fields[6].isEmpty()) {
+                ++filledTotals;
+                EXPECT_EQ(subtotals, 5);
+                EXPECT_NEAR(quantity, all[0], 0.001) << line.toStdString();
+                EXPECT_NEAR(amount, all[1], 0.001) << line.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(subtotals, 5);
+    EXPECT_EQ(totalRows, 5);
+    EXPECT_EQ(filledTotals, 1);
 }
 
 // A workbook that cannot be written whole leaves the old file as it was and no file of its own, says why in
