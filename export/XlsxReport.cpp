@@ -2,9 +2,18 @@
 
 #include <xlsxwriter.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -13,6 +22,7 @@
 #include "engine/EngineError.h"
 #include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
+#include "platform/NumberLocale.h"
 
 namespace quillet {
 namespace {
@@ -20,6 +30,8 @@ namespace {
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kPixelsPerMm = 96.0 / 25.4; // Excel measures columns at 96 dpi
 constexpr double kInchesPerMm = 1.0 / 25.4;
+constexpr double kWiderColumns = 1.07; // columns as LibreOffice draws them, against Excel
+constexpr double kLeastMargin = 5.0; // mm a printer still prints on at the sheet's sides
 
 // A cell that is no number in a numeric column: the export stops there, as
 // printing it does.
@@ -28,6 +40,236 @@ struct BadCell : std::runtime_error {
 };
 
 struct Cancelled { };
+
+// A total as the report shows it, rounded to the column's decimals: the sum
+// of binary fractions (1120.000000000077) would make a spreadsheet's checks
+// against the printed 1,120.00 come out false.
+double ShownValue(int decimals, double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    const std::string text = FormatNumber(static_cast<std::uint8_t>(decimals), value);
+    const NumberLocale& locale = CurrentNumberLocale();
+    std::string plain;
+    for (char c : text) {
+        if (c == locale.thousandsSeparator)
+            continue;
+        plain.push_back(c == locale.decimalSeparator ? '.' : c);
+    }
+    double shown = value;
+    const auto [end, failure] = std::from_chars(plain.data(), plain.data() + plain.size(), shown);
+    return failure == std::errc() && end == plain.data() + plain.size() ? shown : value;
+}
+
+// A cell text as the spreadsheet shows it: the package spells a control
+// character as _xHHHH_, so a text that already looks like that has its
+// underscore spelt _x005F_ and reads back as written.
+std::string CellText(std::string_view gbk)
+{
+    const std::string utf8 = GbkToUtf8(gbk);
+    std::string out;
+    out.reserve(utf8.size());
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '_' && i + 6 < utf8.size() && (utf8[i + 1] == 'x' || utf8[i + 1] == 'X')
+            && hex(utf8[i + 2]) && hex(utf8[i + 3]) && hex(utf8[i + 4]) && hex(utf8[i + 5])
+            && utf8[i + 6] == '_') {
+            out += "_x005F_";
+            continue;
+        }
+        out.push_back(utf8[i]);
+    }
+    return out;
+}
+
+// The title among the workbook's properties: XML has no way to carry a
+// control character there, so those are left out.
+std::string PropertyText(std::string_view gbk)
+{
+    std::string out = GbkToUtf8(gbk);
+    std::erase_if(out, [](char c) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+    });
+    return out;
+}
+
+// The spreadsheet library tells its failures in English on the error
+// output; the program says them in its own words, so that output is held
+// back while the library works.
+class QuietErrorOutput {
+public:
+    QuietErrorOutput() { Hold(); }
+    ~QuietErrorOutput() { Release(); }
+    QuietErrorOutput(const QuietErrorOutput&) = delete;
+    QuietErrorOutput& operator=(const QuietErrorOutput&) = delete;
+
+    void Hold()
+    {
+        if (saved_ >= 0)
+            return;
+        std::fflush(stderr);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null < 0)
+            return;
+        saved_ = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
+        if (saved_ >= 0)
+            ::dup2(null, 2);
+        ::close(null);
+    }
+    void Release()
+    {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+private:
+    int saved_ = -1;
+};
+
+// The papers a spreadsheet knows by number, in millimetres, for a sheet of
+// a size of its own.
+struct StandardPaper {
+    std::uint8_t code;
+    double width, length;
+};
+constexpr StandardPaper kStandardPapers[] = {
+    { 11, 148, 210 }, // A5
+    { 13, 176, 250 }, // B5
+    { 7, 184.2, 266.7 }, // Executive
+    { 1, 215.9, 279.4 }, // Letter
+    { 9, 210, 297 }, // A4
+    { 14, 215.9, 330.2 }, // Folio
+    { 5, 215.9, 355.6 }, // Legal
+    { 12, 250, 353 }, // B4
+    { 8, 297, 420 }, // A3
+    { 66, 420, 594 }, // A2
+};
+
+// The smallest of them that holds a sheet of width x length (either way
+// round); the largest when none does.
+const StandardPaper& PaperHolding(double width, double length)
+{
+    const double w = std::min(width, length), l = std::max(width, length);
+    const StandardPaper* best = &kStandardPapers[std::size(kStandardPapers) - 1];
+    for (const StandardPaper& p : kStandardPapers)
+        if (p.width + 0.5 >= w && p.length + 0.5 >= l && p.width * p.length < best->width * best->length)
+            best = &p;
+    return *best;
+}
+
+// The file-size limit of the process, 0 for none.
+std::uint64_t FileSizeLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0;
+    return limit.rlim_cur;
+}
+
+// Why a write into folder came out short when the call that made it did not
+// say: a file at the size limit, a disk with less room than the writing
+// needed (its own files are gone by now), or an error of the device.
+int ShortWriteReason(const std::string& folder, std::uint64_t size, std::uint64_t needed = 0)
+{
+    if (const std::uint64_t limit = FileSizeLimit(); limit > 0 && size >= limit)
+        return EFBIG;
+    struct statvfs disk { };
+    if (::statvfs(folder.c_str(), &disk) == 0
+        && static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize < std::max<std::uint64_t>(needed, 65536))
+        return ENOSPC;
+    return EIO;
+}
+
+std::uint64_t Little(const unsigned char* p, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+// The members of a finished package with their sizes unpacked, read from its
+// central directory. False when the file does not end in a whole directory,
+// as a cut file does not.
+bool PackageMembers(const std::string& path, std::vector<std::pair<std::string, std::uint64_t>>& members)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::vector<unsigned char> buffer;
+    auto readAt = [fd, &buffer](std::uint64_t offset, std::size_t size) {
+        buffer.resize(size);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n
+                = ::pread(fd, buffer.data() + done, size - done, static_cast<off_t>(offset + done));
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    };
+    struct stat st { };
+    bool whole = false;
+    // The library writes no comment: the end record is the last 22 bytes.
+    if (::fstat(fd, &st) == 0 && st.st_size >= 22 && readAt(static_cast<std::uint64_t>(st.st_size) - 22, 22)
+        && Little(buffer.data(), 4) == 0x06054b50) {
+        const std::uint64_t end = static_cast<std::uint64_t>(st.st_size) - 22;
+        std::uint64_t count = Little(buffer.data() + 10, 2), size = Little(buffer.data() + 12, 4),
+                      offset = Little(buffer.data() + 16, 4);
+        bool found = true;
+        if (count == 0xFFFF || size == 0xFFFFFFFF || offset == 0xFFFFFFFF) {
+            found = end >= 20 && readAt(end - 20, 20) && Little(buffer.data(), 4) == 0x07064b50;
+            const std::uint64_t record = found ? Little(buffer.data() + 8, 8) : 0;
+            found = found && readAt(record, 56) && Little(buffer.data(), 4) == 0x06064b50;
+            if (found) {
+                count = Little(buffer.data() + 32, 8);
+                size = Little(buffer.data() + 40, 8);
+                offset = Little(buffer.data() + 48, 8);
+            }
+        }
+        if (found && offset + size <= end && readAt(offset, size)) {
+            whole = true;
+            std::size_t at = 0;
+            for (std::uint64_t i = 0; i < count && whole; ++i) {
+                const unsigned char* e = buffer.data() + at;
+                if (at + 46 > buffer.size() || Little(e, 4) != 0x02014b50) {
+                    whole = false;
+                    break;
+                }
+                const std::size_t nameLength = Little(e + 28, 2), extraLength = Little(e + 30, 2),
+                                  commentLength = Little(e + 32, 2);
+                if (at + 46 + nameLength + extraLength + commentLength > buffer.size()) {
+                    whole = false;
+                    break;
+                }
+                std::uint64_t unpacked = Little(e + 24, 4);
+                if (unpacked == 0xFFFFFFFF) {
+                    // The large size stands first in the zip64 extra field.
+                    const unsigned char* x = e + 46 + nameLength;
+                    for (std::size_t k = 0; k + 4 <= extraLength;) {
+                        const std::size_t length = Little(x + k + 2, 2);
+                        if (Little(x + k, 2) == 1 && length >= 8 && k + 4 + 8 <= extraLength) {
+                            unpacked = Little(x + k + 4, 8);
+                            break;
+                        }
+                        k += 4 + length;
+                    }
+                }
+                members.emplace_back(
+                    std::string(reinterpret_cast<const char*>(e + 46), nameLength), unpacked);
+                at += 46 + nameLength + extraLength + commentLength;
+            }
+        }
+    }
+    ::close(fd);
+    return whole;
+}
 
 lxw_color_t ExcelColor(std::uint32_t color)
 {
@@ -168,29 +410,41 @@ public:
         title_ = GbkToUtf8(f_.Title.Text.View());
     }
 
-    // Writes every sheet; the pages written.
-    int Write(PrintProgress* progress, int& sheets)
+    // Writes every sheet; the pages written. quiet is let go while progress
+    // speaks.
+    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets)
     {
         StartSheet();
         int page = 0;
+        bool breaksFull = false;
         for (int b = 1; b <= blocks_; ++b) {
             const int p = (b - 1) / bpp_ + 1;
             if (p != page) {
-                if (progress && !progress->BeforePage(p - 1, std::max(pages_.pageCount, p)))
-                    throw Cancelled {};
+                if (progress) {
+                    quiet.Release();
+                    const bool goOn = progress->BeforePage(p - 1, std::max(pages_.pageCount, p));
+                    quiet.Hold();
+                    if (!goOn)
+                        throw Cancelled {};
+                }
                 page = p;
             }
             const std::vector<int> kept = KeptRows(b);
             const std::uint64_t need = kept.size() + BottomTexts().size();
-            if (blocksOnSheet_ > 0 && row_ + need > options_.maxSheetRows) {
+            // A sheet holds so many page breaks; past them a spreadsheet would
+            // print at breaks of its own, so the next page starts a sheet.
+            if (blocksOnSheet_ > 0 && (breaksFull || row_ + need > options_.maxSheetRows)) {
                 FinishSheet();
                 StartSheet();
+                breaksFull = false;
             }
             WriteSection(b, kept);
             ++blocksOnSheet_;
             if (b % bpp_ == 0 && b < blocks_) {
                 if (breaks_.size() < LXW_BREAKS_MAX)
                     breaks_.push_back(row_);
+                else
+                    breaksFull = true;
                 tallestPage_ = std::max(tallestPage_, pageHeight_);
                 pageHeight_ = headingHeight_; // the print titles come again
             }
@@ -199,6 +453,8 @@ public:
         sheets = sheet_;
         return (blocks_ - 1) / bpp_ + 1;
     }
+
+    const std::vector<lxw_worksheet*>& Worksheets() const { return worksheets_; }
 
 private:
     void FindSlots()
@@ -227,25 +483,63 @@ private:
                 if (col != kNotANumber && col >= 1 && col <= cols_ && f_.ColDecimals[col] != kTextColumn)
                     slot.sumColumn = col;
             }
-            // Excel merges may not overlap: the later slot is the one the
-            // report shows on top.
-            std::erase_if(slots_, [&slot](const Slot& o) {
-                return o.first <= slot.last && slot.first <= o.last && o.top <= slot.bottom
-                    && slot.top <= o.bottom;
-            });
-            slots_.push_back(slot);
+            // Excel merges may not overlap. The later slot is the one the
+            // report shows on top; an earlier one it covers in part keeps
+            // the largest piece of its range that stays in sight, text and
+            // all.
+            std::vector<Slot> shown;
+            for (const Slot& o : slots_) {
+                if (!(o.first <= slot.last && slot.first <= o.last && o.top <= slot.bottom
+                        && slot.top <= o.bottom)) {
+                    shown.push_back(o);
+                    continue;
+                }
+                const Slot pieces[] = {
+                    Piece(o, o.first, slot.first - 1, o.top, o.bottom),
+                    Piece(o, slot.last + 1, o.last, o.top, o.bottom),
+                    Piece(o, o.first, o.last, o.top, slot.top - 1),
+                    Piece(o, o.first, o.last, slot.bottom + 1, o.bottom),
+                };
+                const Slot* best = nullptr;
+                for (const Slot& piece : pieces)
+                    if (Area(piece) > 0 && (!best || Area(piece) > Area(*best)))
+                        best = &piece;
+                if (best)
+                    shown.push_back(*best);
+            }
+            shown.push_back(slot);
+            slots_ = std::move(shown);
         }
         cover_.assign(static_cast<std::size_t>(rows_ + 1) * (cols_ + 1), -1);
-        totalRow_.assign(rows_ + 1, false);
         for (std::size_t k = 0; k < slots_.size(); ++k) {
             const Slot& s = slots_[k];
-            for (int r = s.top; r <= s.bottom; ++r) {
+            for (int r = s.top; r <= s.bottom; ++r)
                 for (int j = s.first; j <= s.last; ++j)
                     cover_[Index(r, j)] = static_cast<int>(k);
-                if (s.kind == kMergedGrandTotal)
-                    totalRow_[r] = true;
-            }
         }
+    }
+
+    static Slot Piece(const Slot& whole, int first, int last, int top, int bottom)
+    {
+        Slot piece = whole;
+        piece.first = first;
+        piece.last = last;
+        piece.top = top;
+        piece.bottom = bottom;
+        return piece;
+    }
+
+    // The room a range takes on the page, in square millimetres.
+    long Area(const Slot& s) const
+    {
+        if (s.first > s.last || s.top > s.bottom)
+            return 0;
+        long width = 0, height = 0;
+        for (int j = s.first; j <= s.last; ++j)
+            width += f_.ColWidth[j];
+        for (int r = s.top; r <= s.bottom; ++r)
+            height += f_.RowHeight[r];
+        return width * height;
     }
 
     std::size_t Index(int r, int j) const { return static_cast<std::size_t>(r) * (cols_ + 1) + j; }
@@ -272,17 +566,15 @@ private:
         return items;
     }
 
-    // The rows of block b the sheet shows: the data rows that the report
-    // keeps (the empty ones of the last block collapse unless the layout
-    // keeps the grid), and rows with grand totals only once, at the end.
+    // The rows of block b the sheet shows: every row the report draws (the
+    // empty data rows of the last block collapse unless the layout keeps
+    // the grid).
     std::vector<int> KeptRows(int b) const
     {
         std::vector<int> kept;
         const bool last = b >= pages_.blockCount;
         for (int r = headRows_ + 1; r <= rows_; ++r) {
             if (last && f_.KeepEmptyGrid != 1 && r > pages_.lastBlockRows && r <= rows_ - f_.FootRows())
-                continue;
-            if (totalRow_[r] && b != blocks_)
                 continue;
             kept.push_back(r);
         }
@@ -296,6 +588,7 @@ private:
         sheet_ws_ = workbook_add_worksheet(workbook_, name.c_str());
         if (!sheet_ws_)
             throw std::runtime_error("无法在工作簿中添加工作表");
+        worksheets_.push_back(sheet_ws_);
         row_ = 0;
         blocksOnSheet_ = 0;
         breaks_.clear();
@@ -307,9 +600,12 @@ private:
             worksheet_set_column_opt(ws, j - 1, j - 1,
                 f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), nullptr, &hidden);
         }
-        // Printing from Excel gives the report's sheets.
+        // Printing from Excel gives the report's sheets; a paper of the
+        // layout's own size becomes the smallest standard one that holds it.
         if (f_.PaperSize >= 1 && f_.PaperSize <= 41)
             worksheet_set_paper(ws, static_cast<std::uint8_t>(f_.PaperSize));
+        else
+            worksheet_set_paper(ws, PaperHolding(PaperWidth(), PaperLength()).code);
         if (f_.Orientation == 2)
             worksheet_set_landscape(ws);
         else
@@ -318,6 +614,8 @@ private:
             f_.MarginTop * kInchesPerMm, f_.MarginBottom * kInchesPerMm);
         if (f_.HorPlace == 2)
             worksheet_center_horizontally(ws);
+        if (f_.VerPlace == 2)
+            worksheet_center_vertically(ws);
         if (f_.PrintPageNumber == 1)
             worksheet_set_footer(ws, "&C第&P页 共&N页");
 
@@ -345,14 +643,12 @@ private:
             list.push_back(0);
             worksheet_set_h_pagebreaks(sheet_ws_, list.data());
         }
-        // The report lets a table that is wider or taller than the space
-        // between the margins run into them; Excel would move the rest to
-        // another sheet of paper, so the sheet is printed smaller instead.
+        // The sheet prints at the report's print scale. The report lets a
+        // table that is wider or taller than the space between the margins
+        // run into them; Excel would move the rest to another sheet of
+        // paper, so such a sheet is printed smaller still.
         tallestPage_ = std::max(tallestPage_, pageHeight_);
-        int paperW = std::min(f_.PaperWidth, f_.PaperLength),
-            paperH = std::max(f_.PaperWidth, f_.PaperLength);
-        if (paperW == 0)
-            paperW = 210, paperH = 297;
+        double paperW = std::min(PaperWidth(), PaperLength()), paperH = std::max(PaperWidth(), PaperLength());
         if (f_.Orientation == 2)
             std::swap(paperW, paperH);
         const double roomW = paperW - f_.MarginLeft - f_.MarginRight;
@@ -360,16 +656,51 @@ private:
         int tableW = 0;
         for (int j = 1; j <= cols_; ++j)
             tableW += f_.ColWidth[j];
-        double scale = 1.0;
-        // Columns are kept in characters of the default font, which a
-        // program without that font draws up to a tenth wider.
-        if (tableW > 0 && roomW > 0)
-            scale = std::min(scale, roomW / (tableW * 1.1));
-        if (tallestPage_ > 0 && roomH > 0)
+        const double rate = pages_.printRate > 0 ? pages_.printRate / 100.0 : 1.0;
+        double scale = rate;
+        // Columns are kept in characters of the default font, which
+        // LibreOffice draws up to 7 % wider than Excel. A table that then
+        // runs into the side margins takes what it needs of them, down to
+        // a margin a printer still prints on; only a table wider still is
+        // printed smaller.
+        const double printedW = tableW * rate * kWiderColumns;
+        if (tableW > 0 && roomW > 0 && printedW > roomW) {
+            double left = f_.MarginLeft, right = f_.MarginRight;
+            double want = printedW - roomW;
+            const double spareLeft = std::max(0.0, left - kLeastMargin),
+                         spareRight = std::max(0.0, right - kLeastMargin);
+            const double fromLeft = std::min(spareLeft, std::max(want / 2, want - spareRight));
+            left -= fromLeft;
+            want -= fromLeft;
+            right -= std::min(spareRight, want);
+            worksheet_set_margins(sheet_ws_, left * kInchesPerMm, right * kInchesPerMm,
+                f_.MarginTop * kInchesPerMm, f_.MarginBottom * kInchesPerMm);
+            const double widest = paperW - left - right;
+            if (printedW > widest + 1e-9 && widest > 0)
+                scale = std::min(scale, widest / (tableW * kWiderColumns));
+        }
+        if (tallestPage_ > 0 && roomH > 0 && tallestPage_ * rate > roomH)
             scale = std::min(scale, roomH / tallestPage_);
-        if (scale < 1.0)
-            worksheet_set_print_scale(
-                sheet_ws_, static_cast<std::uint16_t>(std::clamp(std::floor(scale * 100), 10.0, 100.0)));
+        const auto percent
+            = static_cast<std::uint16_t>(std::clamp(std::floor(scale * 100 + 1e-9), 10.0, 400.0));
+        if (percent != 100)
+            worksheet_set_print_scale(sheet_ws_, percent);
+    }
+
+    // The layout's paper in millimetres (a layout without one has A4); one
+    // of its own size larger than any standard paper prints on the largest.
+    double PaperWidth() const { return Paper(true); }
+    double PaperLength() const { return Paper(false); }
+    double Paper(bool width) const
+    {
+        if (f_.PaperWidth == 0 || f_.PaperLength == 0)
+            return width ? 210 : 297;
+        const bool standard = f_.PaperSize >= 1 && f_.PaperSize <= 41;
+        const StandardPaper& held = PaperHolding(f_.PaperWidth, f_.PaperLength);
+        if (standard || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
+                            && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
+            return width ? f_.PaperWidth : f_.PaperLength;
+        return width ? held.width : held.length;
     }
 
     // One text across the table's width, in its own row.
@@ -384,7 +715,7 @@ private:
         const lxw_col_t lastCol = static_cast<lxw_col_t>(std::max(cols_, 1) - 1);
         if (lastCol > 0)
             worksheet_merge_range(ws, row_, 0, row_, lastCol, "", format);
-        worksheet_write_string(ws, row_, 0, GbkToUtf8(item.Text.View()).c_str(), format);
+        worksheet_write_string(ws, row_, 0, CellText(item.Text.View()).c_str(), format);
         ++row_;
     }
 
@@ -412,10 +743,11 @@ private:
             const bool endOfBlock = b > 0 && i + 1 == kept.size();
             lxw_row_col_options rowOptions {};
             rowOptions.hidden = f_.RowHeight[r] == 0;
-            worksheet_set_row_opt(ws, sr,
-                f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : f_.RowHeight[r] * kPointsPerMm, nullptr,
-                &rowOptions);
-            pageHeight_ += f_.RowHeight[r] * kPointsPerMm;
+            // A spreadsheet row is at most 409 points high.
+            const double height = std::min(409.0, f_.RowHeight[r] * kPointsPerMm);
+            worksheet_set_row_opt(
+                ws, sr, f_.RowHeight[r] == 0 ? LXW_DEF_ROW_HEIGHT : height, nullptr, &rowOptions);
+            pageHeight_ += height;
             // Rows are written one after the other and each is gone once
             // the next begins, so a range is merged while its last row is
             // being written; the cells of its earlier rows are in place.
@@ -475,7 +807,7 @@ private:
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
         } else {
-            worksheet_write_string(ws, sr, j - 1, GbkToUtf8(cell->View()).c_str(), format);
+            worksheet_write_string(ws, sr, j - 1, CellText(cell->View()).c_str(), format);
         }
     }
 
@@ -497,12 +829,15 @@ private:
             worksheet_write_blank(ws, sr, j - 1, format);
             return;
         }
-        if (number) {
+        // A grand total in the table's body stands once, in the last block,
+        // so that adding up the sheet counts it once; its place in the
+        // other blocks stays empty.
+        if (number && (s.kind == kMergedSubtotal || b == 0 || b == blocks_)) {
             const double v = s.kind == kMergedSubtotal ? data_.BlockTotal(s.sumColumn, b)
                                                        : data_.ColumnTotal(s.sumColumn);
-            worksheet_write_number(ws, sr, j - 1, v, format);
+            worksheet_write_number(ws, sr, j - 1, ShownValue(f_.ColDecimals[s.sumColumn], v), format);
         } else if (s.kind == kMergedText && !s.item.Text.Empty()) {
-            worksheet_write_string(ws, sr, j - 1, GbkToUtf8(s.item.Text.View()).c_str(), format);
+            worksheet_write_string(ws, sr, j - 1, CellText(s.item.Text.View()).c_str(), format);
         } else {
             worksheet_write_blank(ws, sr, j - 1, format);
         }
@@ -530,7 +865,7 @@ private:
     std::string title_;
     std::vector<Slot> slots_;
     std::vector<int> cover_; // the slot over each cell of a block, -1 for none
-    std::vector<bool> totalRow_;
+    std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
     int sheet_ = 0;
     lxw_worksheet* sheet_ws_ = nullptr;
@@ -622,18 +957,42 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     lxwOptions.tmpdir = folder.data();
     // Sheets past 4 GB need the large form of the zip container.
     lxwOptions.use_zip64 = LXW_TRUE;
+    QuietErrorOutput quiet;
     lxw_workbook* workbook = workbook_new_opt(file.TemporaryPath().c_str(), &lxwOptions);
     if (!workbook) {
         result.errorNumber = errno != 0 ? errno : EIO;
         return result;
     }
-    const std::string title = GbkToUtf8(format.Title.Text.View());
+    const std::string title = PropertyText(format.Title.Text.View());
     lxw_doc_properties properties {};
     properties.title = const_cast<char*>(title.c_str());
     workbook_set_properties(workbook, &properties);
+    // The library writes the rows of each sheet into a file of its own and
+    // checks none of those writes: each is checked here, and the package
+    // read back, so that a full disk or a file-size limit never leaves a
+    // cut workbook under the name asked for.
+    std::vector<std::uint64_t> staged;
+    int failure = 0;
     try {
         ReportSheets sheets(format, data, pages, workbook, options);
-        result.pages = sheets.Write(progress, result.sheets);
+        result.pages = sheets.Write(progress, quiet, result.sheets);
+        for (lxw_worksheet* sheet : sheets.Worksheets()) {
+            FILE* rows = sheet->optimize_tmpfile;
+            if (!rows) {
+                staged.push_back(0);
+                continue;
+            }
+            errno = 0;
+            const bool flushed = std::fflush(rows) == 0 && !std::ferror(rows);
+            struct stat st { };
+            const std::uint64_t size
+                = ::fstat(::fileno(rows), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+            if (!flushed && failure == 0)
+                failure = errno == ENOSPC || errno == EFBIG || errno == EDQUOT
+                    ? errno
+                    : ShortWriteReason(folder, size);
+            staged.push_back(size);
+        }
     } catch (const Cancelled&) {
         lxw_workbook_free(workbook);
         result.outcome = XlsxReportResult::Cancelled;
@@ -643,10 +1002,48 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
         result.message = error.what();
         return result;
     }
+    if (failure != 0) {
+        lxw_workbook_free(workbook);
+        result.errorNumber = failure;
+        return result;
+    }
+    // Closing stages each sheet once more, beside its rows.
+    std::uint64_t needed = 0;
+    for (std::uint64_t size : staged)
+        needed += 2 * size;
     errno = 0;
     if (const lxw_error failed = workbook_close(workbook); failed != LXW_NO_ERROR) {
-        result.errorNumber = errno != 0 ? errno : EIO;
+        const int number = errno;
+        struct stat st { };
+        const std::uint64_t size
+            = ::stat(file.TemporaryPath().c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+        result.errorNumber = number == ENOSPC || number == EFBIG || number == EDQUOT
+            ? number
+            : ShortWriteReason(folder, size, needed);
         return result;
+    }
+    quiet.Release();
+    // Each member as long as what went into it: a sheet longer than the rows
+    // staged for it, nothing at the file-size limit (where a write was cut).
+    std::vector<std::pair<std::string, std::uint64_t>> members;
+    struct stat written { };
+    const std::uint64_t writtenSize = ::stat(file.TemporaryPath().c_str(), &written) == 0
+        ? static_cast<std::uint64_t>(written.st_size)
+        : 0;
+    if (!PackageMembers(file.TemporaryPath(), members)) {
+        result.errorNumber = ShortWriteReason(folder, writtenSize, needed);
+        return result;
+    }
+    const std::uint64_t limit = FileSizeLimit();
+    for (const auto& [name, size] : members) {
+        std::uint64_t least = 0;
+        for (std::size_t k = 0; k < staged.size(); ++k)
+            if (name == "xl/worksheets/sheet" + std::to_string(k + 1) + ".xml")
+                least = staged[k] + 1;
+        if (size < least || (limit > 0 && size >= limit)) {
+            result.errorNumber = ShortWriteReason(folder, std::max(size, writtenSize), needed);
+            return result;
+        }
     }
     if (!file.Commit()) {
         result.errorNumber = file.Error();

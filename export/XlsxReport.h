@@ -2,8 +2,9 @@
 // The report as an Excel workbook: the path of both "导出Excel..." in the
 // window and `quillet --xlsx`. One sheet holds the report as printed: the
 // top texts and the heading rows once (frozen, and repeated on every printed
-// page), then the data rows block by block with their foot rows, the grand
-// totals at the end and the page-foot texts below; numbers stay numbers.
+// page), then every row of the report block by block with its foot rows (the
+// grand totals only in the last block, so that they are counted once) and
+// the page-foot texts below; numbers stay numbers.
 // No widget and no Qt: the caller counts the pages and shows the messages.
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ struct XlsxPagination {
     int blockCount = 0;
     int lastBlockRows = 0;
     int pageCount = 1;
+    double printRate = 100.0; // the print scale in per cent
 };
 
 struct XlsxOptions {

@@ -17,7 +17,8 @@ XlsxPagination CountReportPages(TMyPrintFormat& format, TMyPrintData& data, cons
     BitmapFactory& bitmaps, const PdfReportPages& layout)
 {
     if (const TMyBuffPaper* counted = layout.counted)
-        return { counted->BlocksPerPage, counted->BlockCount, counted->LastBlockRows, counted->PageCount };
+        return { counted->BlocksPerPage, counted->BlockCount, counted->LastBlockRows, counted->PageCount,
+            counted->PrintRate };
     // The blocks stacked on a sheet depend on the texts measured on the
     // page, so the pages are counted on the same sheet the PDF export uses.
     QtPrinterHost::PreparePdfCanvas();
@@ -33,7 +34,7 @@ XlsxPagination CountReportPages(TMyPrintFormat& format, TMyPrintData& data, cons
     pages.SetPageSize(layout.pageWidth, layout.pageHeight);
     pages.PrintRate = layout.printRate;
     pages.Paginate();
-    return { pages.BlocksPerPage, pages.BlockCount, pages.LastBlockRows, pages.PageCount };
+    return { pages.BlocksPerPage, pages.BlockCount, pages.LastBlockRows, pages.PageCount, pages.PrintRate };
 }
 
 QString XlsxFailureText(const XlsxReportResult& result, const std::string& path)

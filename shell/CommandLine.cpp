@@ -67,6 +67,12 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
         }
         if (word.size() < 2 || word[0] != '-')
             break;
+        if ((word == "--pdf" || word == "--xlsx") && (options.pdf || options.xlsx)) {
+            // One run writes one file: a second one asked for would be
+            // left unwritten without a word.
+            options.repeated = word;
+            break;
+        }
         if (word == "--pdf") {
             take(i);
             if (i >= arguments.size()) {
@@ -113,6 +119,13 @@ QString UnknownOptionText(const QString& option)
         + QStringLiteral("”\n用 quillet --help 查看用法；以“-”开头的数据文件请写在 -- 后面。\n");
 }
 
+QString RepeatedOutputText(const QString& option)
+{
+    return QStringLiteral("quillet: 选项“") + option
+        + QStringLiteral("”重复：一次只能写一个文件，--pdf 和 --xlsx 只能给出其中一个，且只能给出一次\n"
+                         "用 quillet --help 查看用法。\n");
+}
+
 QString UsageText(const LayoutFolders& folders, const QString& manual)
 {
     QString text = QStringLiteral(
@@ -141,7 +154,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "                 正在读取的数据文件、格式文件，设备、管道、文件夹，没有写入\n"
         "                 权限的文件，都不会被改写；指向普通文件的链接保留，改写它指向的文件\n"
         "  --xlsx Excel文件  同 --pdf，但把报表写成一个 Excel 工作簿（.xlsx）：数字仍是数字，\n"
-        "                 表头行冻结并在每个打印页重复，打印时按报表分页\n"
+        "                 表头行冻结并在每个打印页重复，打印时按报表分页；\n"
+        "                 --pdf 和 --xlsx 只能给出其中一个，且只能给出一次\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
@@ -158,7 +172,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "\n"
         "退出状态:\n"
         "  0 正常结束；1 无人值守运行或 --pdf、--xlsx 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
-        "  2 选项不认识\n"
+        "  2 选项不认识，或 --pdf、--xlsx 给出了不止一个\n"
         "\n"
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"
@@ -197,6 +211,10 @@ int AnswerWithoutWindow(const StartOptions& options)
 {
     if (!options.unknown.empty()) {
         Write(stderr, UnknownOptionText(PathForMessage(options.unknown)));
+        return 2;
+    }
+    if (!options.repeated.empty()) {
+        Write(stderr, RepeatedOutputText(QString::fromStdString(options.repeated)));
         return 2;
     }
     if (options.help) {

@@ -29,6 +29,7 @@ struct StartOptions {
     bool help = false;
     bool version = false;
     std::string unknown; // the first option the program does not know
+    std::string repeated; // a second --pdf or --xlsx, refused
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,
@@ -43,11 +44,13 @@ QString UsageText(const LayoutFolders& folders, const QString& manual);
 QString VersionText();
 // The complaint about an unknown option.
 QString UnknownOptionText(const QString& option);
+// The complaint about a second output option (--pdf, --xlsx).
+QString RepeatedOutputText(const QString& option);
 
 // The options of the raw command line (argv as main receives it), read
 // before the toolkit starts.
 StartOptions EarlyOptions(int argc, char** argv);
-// Answers --help, --version and unknown options, before any toolkit or
+// Answers --help, --version, unknown and repeated options, before any toolkit or
 // display is needed. Returns the exit status, or -1 when the program goes on.
 int AnswerWithoutWindow(const StartOptions& options);
 

@@ -44,6 +44,7 @@ struct Report {
     TMyPrintFormat format;
     std::string bytes;
     std::unique_ptr<TMyPrintData> data;
+    double printRate = 100;
 
     Report()
     {
@@ -107,6 +108,7 @@ struct Report {
         const int perBlock = (format.Rows() - format.HeadRows()) * format.Cols();
         XlsxPagination p;
         p.blocksPerPage = blocksPerPage;
+        p.printRate = printRate;
         p.blockCount = static_cast<int>((cells + perBlock - 1) / perBlock);
         p.pageCount = std::max(1, (p.blockCount + blocksPerPage - 1) / blocksPerPage);
         const long long rest = cells % perBlock;
@@ -122,7 +124,7 @@ std::string Amount(int i)
 }
 
 struct Sheet {
-    std::string xml, styles, book;
+    std::string xml, styles, book, core;
 };
 
 // Every rule family of the layout, each a change to the report and what
@@ -155,17 +157,17 @@ TEST_P(XlsxFeatureTest, SheetShowsTheLayout)
         std::filesystem::copy_file(path, std::string(std::getenv("XLSX_KEEP")) + "/" + c.name + ".xlsx",
             std::filesystem::copy_options::overwrite_existing);
     c.check({ Member(path, "xl/worksheets/sheet1.xml"), Member(path, "xl/styles.xml"),
-        Member(path, "xl/workbook.xml") });
+        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml") });
 }
 
 INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
     ::testing::Values(FeatureCase { "NumbersStayNumbers", [](Report&) {}, 1,
                           [](const Sheet& s) {
-                              // Row 1 title, row 2 heading; data from row 3: line 0 is 0.25, line 3 (row 7)
-                              // is -12.5.
+                              // Row 1 title, row 2 heading; data from row 3: line 0 is 0.25, line 3 (row 8,
+                              // after a subtotal and a grand-total row) is -12.5.
                               EXPECT_NE(s.xml.find(R"(<c r="B3" s=")"), std::string::npos);
                               EXPECT_EQ(Count(s.xml, R"(<c r="B3" s="\d+"><v>0.25</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><v>-12.5</v>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"(<c r="B8" s="\d+"><v>-12.5</v>)"), 1);
                               EXPECT_EQ(
                                   Count(s.xml, R"(<c r="A3" s="\d+" t="inlineStr">)"), 1); // text is text
                               EXPECT_EQ(Count(s.styles, R"(formatCode="#,##0.00")"), 1);
@@ -175,20 +177,6 @@ INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
             [](const Sheet& s) {
                 EXPECT_EQ(Count(s.styles, R"(formatCode="#,##0.00;\[Red\]-#,##0.00")"), 1);
                 EXPECT_EQ(Count(s.styles, R"(formatCode="#,##0;\[Red\]-#,##0")"), 1);
-            } },
-        FeatureCase { "SubtotalsAndGrandTotalOnce", [](Report&) {}, 1,
-            [](const Sheet& s) {
-                // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25; block 2: 7-9, 10 subtotal
-                // -12.5+40.25+50.25; block 3
-                // (line 6 only): 11, subtotal 12, grand total 13 = 7 lines x 3.
-                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B10" s="\d+"><v>78</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><v>60.25</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B13" s="\d+"><v>21</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="B\d+:C\d+"/>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
-                EXPECT_EQ(Count(s.xml, R"(<row r="14")"), 0);
             } },
         FeatureCase { "FrozenHeadingAndPrintTitles", [](Report&) {}, 1,
             [](const Sheet& s) {
@@ -202,9 +190,9 @@ INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
             } },
         FeatureCase { "PageBreaksFollowThePages", [](Report&) {}, 2,
             [](const Sheet& s) {
-                // Blocks 1-2 on page 1, block 3 on page 2: one break after row 10.
+                // Blocks 1-2 on page 1, block 3 on page 2: one break after row 12.
                 EXPECT_EQ(Count(s.xml, R"(<brk id="\d+")"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<brk id="10" max="16383" man="1"/>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<brk id="12" max="16383" man="1"/>)"), 1);
             } },
         FeatureCase { "HiddenColumnAndRow",
             [](Report& r) {
@@ -233,6 +221,146 @@ INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
             } }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Where rows and cells land: every row of every block, subtotals in each
+// block, grand totals once at the end, overlapping ranges as the report
+// shows them, totals as printed.
+INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
+    ::testing::Values(FeatureCase { "SubtotalsEveryBlockGrandTotalOnce", [](Report&) {}, 1,
+                          [](const Sheet& s) {
+                              // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25, 7 the grand-total row
+                              // left empty; block 2: 8-10, 11 subtotal -12.5+40.25+50.25, 12; block 3 (line 6
+                              // only): 13, subtotal 14, grand total 15 = 7 lines x 3.
+                              EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><v>78</v>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><v>60.25</v>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>21</v>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"re(<c r="B(7|12)" s="\d+"/>)re"), 2);
+                              EXPECT_EQ(Count(s.xml, R"re(<mergeCell ref="B(7|12|15):C\1"/>)re"), 3);
+                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
+                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
+                              EXPECT_EQ(Count(s.xml, R"(<row r="16")"), 0);
+                          } },
+        FeatureCase { "FootRowWithSubtotalAndGrandTotal",
+            [](Report& r) {
+                // Row 6 holds the subtotal of column 2 beside the grand total of column 3.
+                r.format.MergedCells[2].Top = r.format.MergedCells[2].Bottom = 6;
+                r.format.MergedCells[4].Left = 3;
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><v>78</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="C15" s="\d+"><v>21</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<c r="C(7|12)" s="\d+"/>)re"), 2);
+                EXPECT_EQ(
+                    Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
+            } },
+        FeatureCase { "TotalsAsPrinted",
+            [](Report& r) {
+                r.format.MergedCells[4].Item.Text.SetText("2"); // the grand total of the amounts
+                r.Lines(7, [](int i, int j) {
+                    return j == 2 ? std::string(i % 3 == 0 ? "0.1" : i % 3 == 1 ? "0.2" : "0.3") : "1";
+                });
+            },
+            1,
+            [](const Sheet& s) {
+                // 0.1 + 0.2 + 0.3 adds up to 0.6000000000000001, 1.3000000000000003 in all.
+                EXPECT_EQ(Count(s.xml, R"re(<c r="B(6|11)" s="\d+"><v>0.6</v>)re"), 2);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>1.3</v>)"), 1);
+            } },
+        FeatureCase { "OverlappingRangesKeepWhatShows",
+            [](Report& r) {
+                // "本页小计" over columns 1-2, then the subtotal on top of its second column; the caption
+                // over A:B of the heading, then a text on its first cell.
+                r.format.MergedCells[2].Left = 1;
+                r.format.MergedCells[2].Kind = 255;
+                r.format.MergedCells[2].Item.Text.SetText(Utf8ToGbk("本页小计"));
+                r.format.MergedCells[3].Left = r.format.MergedCells[3].Right = 2;
+                r.format.MergedCells[3].Kind = 2;
+                r.format.MergedCells[3].Item.Text.SetText("2");
+                r.Merge(3, 1, 3, 1, 255, "数量");
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(
+                    Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A\d+:B\d+"/>)"), 1); // only the caption
+                EXPECT_EQ(Count(s.xml, R"(<c r="C2" s="\d+" t="inlineStr"><is><t>数量</t>)"), 1);
+            } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The printed sheet: the report's print scale, smaller only where the table
+// does not fit, a standard paper for one of the layout's own size,
+// centring, rows no higher than a spreadsheet allows.
+INSTANTIATE_TEST_SUITE_P(PageSetup, XlsxFeatureTest,
+    ::testing::Values(FeatureCase { "FittingTableAtFullScale",
+                          [](Report& r) {
+                              // 150 mm of table between margins that leave 150 mm.
+                              r.format.ColWidth[1] = 120;
+                              r.format.MarginLeft = r.format.MarginRight = 30;
+                          },
+                          1,
+                          [](const Sheet& s) {
+                              EXPECT_EQ(Count(s.xml, R"(scale=")"), 0) << s.xml;
+                              // LibreOffice draws the columns 7 % wider: 5.25 mm of each side margin go to
+                              // them.
+                              EXPECT_EQ(Count(s.xml, R"(<pageMargins left="0\.974\d*" right="0\.974)"), 1)
+                                  << s.xml;
+                          } },
+        FeatureCase { "HalfPrintScale", [](Report& r) { r.printRate = 50; }, 1,
+            [](const Sheet& s) { EXPECT_EQ(Count(s.xml, R"(<pageSetup [^>]*scale="50")"), 1) << s.xml; } },
+        FeatureCase { "WideTableAtHalfScaleFits",
+            [](Report& r) {
+                r.format.ColWidth[1] = 200; // 230 mm: 115 at half scale, between margins that leave 160
+                r.printRate = 50;
+            },
+            1, [](const Sheet& s) { EXPECT_EQ(Count(s.xml, R"(<pageSetup [^>]*scale="50")"), 1); } },
+        FeatureCase { "OwnPaperSizeGetsTheStandardOneThatHoldsIt",
+            [](Report& r) {
+                r.format.PaperSize = 256;
+                r.format.PaperWidth = 200;
+                r.format.PaperLength = 280; // not Letter (279.4 mm long): A4
+                r.format.VerPlace = 2;
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<pageSetup paperSize="9")"), 1) << s.xml;
+                EXPECT_EQ(Count(s.xml, R"(<printOptions [^>]*verticalCentered="1")"), 1);
+            } },
+        FeatureCase { "TallRowCapped", [](Report& r) { r.format.RowHeight[3] = 200; }, 1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<row r="4" [^>]*ht="409")"), 1);
+                EXPECT_EQ(Count(s.xml, R"(ht="5\d\d)"), 0);
+            } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Texts read back as written: control characters escaped in cells and left
+// out of the document's title, a text that looks escaped kept as it is.
+INSTANTIATE_TEST_SUITE_P(Texts, XlsxFeatureTest,
+    ::testing::Values(FeatureCase { "ControlCharactersAndEscapeLookalikes",
+        [](Report& r) {
+            r.format.Title.Text.SetText(Utf8ToGbk("月报\x01三月\x1f"));
+            r.Lines(7, [](int i, int j) {
+                return j == 1 ? std::string(i == 0 ? "_x0041_"
+                               : i == 1            ? "a\x02"
+                                                     "b"
+                                                   : "x")
+                              : "1";
+            });
+        },
+        1,
+        [](const Sheet& s) {
+            EXPECT_NE(s.core.find("<dc:title>月报三月</dc:title>"), std::string::npos) << s.core;
+            EXPECT_EQ(Count(s.core, "[\x01-\x08\x0b\x0c\x0e-\x1f]"), 0);
+            EXPECT_EQ(Count(s.xml, "[\x01-\x08\x0b\x0c\x0e-\x1f]"), 0);
+            EXPECT_NE(s.xml.find("<t>月报_x0001_三月_x001F_</t>"), std::string::npos);
+            EXPECT_NE(s.xml.find("<t>_x005F_x0041_</t>"), std::string::npos);
+            EXPECT_NE(s.xml.find("<t>a_x0002_b</t>"), std::string::npos);
+        } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
 {
     // A report longer than a sheet's rows goes on in a second sheet named after the title, with its own
@@ -242,7 +370,7 @@ TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
     test::TempDir dir;
     const std::string path = dir.File("r.xlsx");
     XlsxOptions options;
-    options.maxSheetRows = 12; // title, heading and two blocks of four rows
+    options.maxSheetRows = 14; // title, heading and two blocks of five rows
     const XlsxReportResult result
         = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}, nullptr, options);
     ASSERT_EQ(result.outcome, XlsxReportResult::Written);
@@ -251,6 +379,14 @@ TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
     const std::string second = Member(path, "xl/worksheets/sheet2.xml");
     EXPECT_EQ(Count(second, R"(<pane ySplit="2")"), 1);
     EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><v>7</v>)"), 1); // the grand total on the last sheet
+
+    // 1,026 pages: a sheet holds 1,023 page breaks, so pages 1,025 and 1,026 go on the second sheet.
+    report.Lines(3078, [](int, int j) { return j == 1 ? std::string("x") : "1"; });
+    const XlsxReportResult pages = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {});
+    ASSERT_EQ(pages.outcome, XlsxReportResult::Written);
+    EXPECT_EQ(pages.sheets, 2);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet1.xml"), R"(<brk id=)"), 1023);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet2.xml"), R"(<brk id=)"), 1);
 }
 
 TEST(XlsxReportTest, FailedOrCancelledExportLeavesTheOldFile)

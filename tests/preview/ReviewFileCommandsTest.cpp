@@ -664,9 +664,17 @@ TEST_F(PageRunTest, WorkbookExportFollowsThePdfExport)
     EXPECT_TRUE(w.ActionExportXlsx->isEnabled());
 
     w.Hook.progress = {};
+    w.ActionStateReview->trigger();
+    w.ActionPrintRate50->trigger(); // the sheet prints at the window's print scale
     w.ActionExportXlsx->trigger();
     EXPECT_EQ(Files(), QStringList { QStringLiteral("book.xlsx") });
     EXPECT_TRUE(messages_.shown.empty());
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"),
+        { QStringLiteral("-p"), out_.filePath(QStringLiteral("book.xlsx")),
+            QStringLiteral("xl/worksheets/sheet1.xml") });
+    ASSERT_TRUE(unzip.waitForFinished());
+    EXPECT_TRUE(unzip.readAllStandardOutput().contains(" scale=\"50\""));
 
     TFrmPrintReview& v = OpenSixPages(QStringLiteral("OnlyView"));
     v.Hook.xlsxFile = ask;

@@ -11,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
 
+#include "tests/FullDisk.h"
 #include "tests/platform/QtTestSupport.h"
 #include "tests/shell/ProgramRun.h"
 #include "tools/ExampleReport.h"
@@ -26,7 +28,7 @@ namespace {
 
 const QString kProgram = QStringLiteral(QUILLET_BINARY);
 
-test::ProgramRun Start(const QStringList& arguments)
+test::ProgramRun Start(const QStringList& arguments, const std::function<void()>& inChild = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display and no platform asked for: the PDF needs neither.
@@ -36,7 +38,7 @@ test::ProgramRun Start(const QStringList& arguments)
     // The toolkit warns without it; the error output must hold our lines all the same.
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    return test::RunProgram(kProgram, arguments, env);
+    return test::RunProgram(kProgram, arguments, env, {}, {}, inChild);
 }
 
 // Overwrites one cell of a data file with a short text.
@@ -294,6 +296,128 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
         = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
     // 120 ledger lines, 28 a page.
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
+
+    // The numbers as LibreOffice reads them: each page's subtotals add up its lines, the grand totals (once,
+    // in the last page's total row) add up the subtotals.
+    ASSERT_EQ(test::RunTool(QStringLiteral("soffice"),
+                  { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
+                      dir_.path(), xlsx })
+                  .exitCode,
+        0);
+    QFile csv(dir_.filePath(QStringLiteral("报表.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    double page[2] = {}, all[2] = {};
+    int subtotals = 0, totalRows = 0, filledTotals = 0;
+    for (const QString& line : QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'))) {
+        // Fields split at commas outside quotes; numbers lose their thousands separators.
+        QStringList fields { QString() };
+        bool quoted = false;
+        for (const QChar c : line) {
+            if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (c == QLatin1Char(',') && !quoted)
+                fields << QString();
+            else if (c != QLatin1Char(',') && c != QLatin1Char('\r'))
+                fields.last() += c;
+        }
+        if (fields.size() < 7)
+            continue;
+        const double quantity = fields[4].toDouble(), amount = fields[6].toDouble();
+        if (fields[0].startsWith(QStringLiteral("2024-"))) {
+            page[0] += quantity;
+            page[1] += amount;
+        } else if (fields[0] == QStringLiteral("本页小计")) {
+            ++subtotals;
+            EXPECT_NEAR(quantity, page[0], 0.001) << line.toStdString();
+            EXPECT_NEAR(amount, page[1], 0.001) << line.toStdString();
+            all[0] += page[0];
+            all[1] += page[1];
+            page[0] = page[1] = 0;
+        } else if (fields[0] == QStringLiteral("总    计")) {
+            ++totalRows;
+            if (!fields[6].isEmpty()) {
+                ++filledTotals;
+                EXPECT_EQ(subtotals, 5);
+                EXPECT_NEAR(quantity, all[0], 0.001) << line.toStdString();
+                EXPECT_NEAR(amount, all[1], 0.001) << line.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(subtotals, 5);
+    EXPECT_EQ(totalRows, 5);
+    EXPECT_EQ(filledTotals, 1);
+}
+
+// A workbook that cannot be written whole leaves the old file as it was and no file of its own, says why in
+// the program's own words only, and ends with status 1: a file-size limit (as `ulimit -f` sets) that the
+// rows staged beside the workbook run into, a full disk. Two output files asked for are refused (status 2)
+// before anything is written.
+TEST_F(PdfExportTest, WorkbookNotWrittenWholeKeepsTheOldFile)
+{
+    const QString a = dir_.filePath(QStringLiteral("a.xlsx")), b = dir_.filePath(QStringLiteral("b.pdf"));
+    const QStringList twice[] = { { QStringLiteral("--pdf"), b, QStringLiteral("--xlsx"), a },
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--xlsx"), b },
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b } };
+    for (const QStringList& options : twice) {
+        const test::ProgramRun run = Start(options + QStringList { data_, format_ });
+        EXPECT_EQ(run.status, 2) << options.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("quillet: 选项“") + options[2] + QStringLiteral("”重复")))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(a));
+        EXPECT_FALSE(QFileInfo::exists(b));
+    }
+
+    // 330 ledger lines: a sheet of some 137 KB, staged in the workbook's folder.
+    ASSERT_TRUE(WriteExampleReport(dir_.path().toStdString(), 330));
+    const auto expectOldKept = [](const QString& folder, const QString& xlsx, const QStringList& arguments,
+                                   const std::function<void()>& inChild, const QString& why) {
+        QFile old(xlsx);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("OLD");
+        old.close();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        const test::ProgramRun run
+            = Start(QStringList { QStringLiteral("--xlsx"), xlsx } + arguments, inChild);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.toStdString(),
+            (QStringLiteral("打印预览窗体: 无法写入Excel文件“") + xlsx + QStringLiteral("”，") + why
+                + QLatin1Char('\n'))
+                .toStdString());
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("OLD"));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+    };
+    const QString xlsx = dir_.filePath(QStringLiteral("s.xlsx"));
+    // The sheet's size when nothing stops it, from the package's listing.
+    ASSERT_EQ(Start({ QStringLiteral("--xlsx"), xlsx, data_, format_, QStringLiteral("NotDef") }).status, 0);
+    const QString listing = test::RunTool(
+        QStringLiteral("unzip"), { QStringLiteral("-l"), xlsx, QStringLiteral("xl/worksheets/sheet1.xml") })
+                                .out;
+    const rlim_t sheet
+        = listing.section(QLatin1Char('\n'), 3, 3).trimmed().section(QLatin1Char(' '), 0, 0).toULong();
+    ASSERT_GT(sheet, 100000u) << listing.toStdString();
+    // Cut among the rows staged for the sheet; cut in the sheet's last lines, once the rows are in.
+    for (const rlim_t limit : { rlim_t { 64 * 1024 }, sheet - 20 }) {
+        expectOldKept(
+            dir_.path(), xlsx, { data_, format_, QStringLiteral("NotDef") },
+            [limit] {
+                const rlimit fsize { limit, limit };
+                ::setrlimit(RLIMIT_FSIZE, &fsize);
+            },
+            QStringLiteral("文件超出了允许的大小"));
+    }
+
+    for (const qint64 room :
+        { 8 * 1024, 200 * 1024 }) { // full among the rows; full while the package is made
+        const test::FullDisk disk(room);
+        if (!disk.Mounted())
+            GTEST_SKIP() << "cannot mount a small tmpfs here (needs root in a system that allows mounts): "
+                         << disk.Why().toStdString();
+        expectOldKept(disk.Path(), disk.Path() + QStringLiteral("/s.xlsx"),
+            { data_, format_, QStringLiteral("NotDef") }, {}, QStringLiteral("磁盘已满"));
+    }
 }
 
 } // namespace

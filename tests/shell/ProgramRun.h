@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace quillet::test {
 
 struct ProgramRun {
@@ -24,9 +26,11 @@ struct ProgramRun {
 
 // Runs program with arguments in env and waits for it, three minutes at most.
 // prefix: a program that runs it with its arguments after its own (setpriv,
-// prlimit), or none; folder: the folder it runs in, or the tests' own.
+// prlimit), or none; folder: the folder it runs in, or the tests' own;
+// inChild: run in the child before the program starts (setrlimit).
 inline ProgramRun RunProgram(const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& env, const QStringList& prefix = {}, const QString& folder = {})
+    const QProcessEnvironment& env, const QStringList& prefix = {}, const QString& folder = {},
+    const std::function<void()>& inChild = {})
 {
     // The user's own print settings never steer a test run.
     QTemporaryDir config;
@@ -37,6 +41,8 @@ inline ProgramRun RunProgram(const QString& program, const QStringList& argument
     process.setProcessEnvironment(runEnv);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     if (prefix.isEmpty())
         process.start(program, arguments);
     else
