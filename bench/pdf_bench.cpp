@@ -29,6 +29,7 @@
 #include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/FontSubstitutions.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/PdfPrinter.h"
 #include "platform/qt/QtCanvas.h"
 
@@ -79,7 +80,7 @@ class QtDocumentPerPageHost : public QtBenchHost {
 public:
     QtDocumentPerPageHost()
         : printer_(QPrinter::HighResolution)
-        , files_(Folder())
+        , files_(LocalPath(Folder()))
     {
         PdfPrinter::Prepare(printer_);
     }
@@ -100,7 +101,7 @@ public:
         const QString name = QString::fromStdString(GbkToUtf8(title));
         printer_.setDocName(name);
         // Every page's title differs: its own file, as the PDF printer names it.
-        const QString file = files_.FileName(name, 1);
+        const QString file = FromLocalPath(files_.FileName(name, 1));
         if (!files_.PrepareFolder())
             return nullptr;
         printer_.setOutputFileName(file);

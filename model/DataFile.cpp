@@ -134,7 +134,9 @@ TMyPrintData::~TMyPrintData() = default;
 long long MemoryByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
     const std::string_view bytes = *InPlace(offset, size);
-    std::memcpy(buf, bytes.data(), bytes.size());
+    // Past the end the view is empty and may hold no pointer at all.
+    if (!bytes.empty())
+        std::memcpy(buf, bytes.data(), bytes.size());
     return static_cast<long long>(bytes.size());
 }
 
@@ -232,6 +234,14 @@ void TMyPrintData::Fail(bool shortRead) const
     throw DataFileError("对数据文件" + quoted + "读时发生错误!");
 }
 
+void TMyPrintData::FailCell(std::uint64_t dataRow, int col, int length) const
+{
+    const std::string quoted = "\"" + FileNameToUtf8(FileName) + "\"";
+    throw DataFileError("数据文件" + quoted + "中第" + std::to_string(dataRow) + "条数据的第" + std::to_string(col)
+        + "列已损坏:长度是" + std::to_string(length) + "个字节,超过了一个单元格最多的"
+        + std::to_string(TextString::Capacity) + "个字节!");
+}
+
 char* TMyPrintData::ReadBuffer(std::size_t size)
 {
     // Grown without clearing: every byte used is read into it first.
@@ -321,8 +331,14 @@ int TMyPrintData::ReadRow(int block, int row)
     // Only whole cells count; the bytes of a cut-off last cell are ignored, as
     // pagination ignores them.
     std::size_t cells = got / kCellSize;
-    for (std::size_t k = 0; k < cells; ++k)
-        TakeText(Cells[k + 1], buf + k * kCellSize, kCellSize);
+    for (std::size_t k = 0; k < cells; ++k) {
+        const char* cell = buf + k * kCellSize;
+        // A length past what a cell holds is damage, not text: taken as it
+        // stands it would show the zero bytes after the text.
+        if (static_cast<std::uint8_t>(cell[0]) > TextString::Capacity)
+            FailCell(dataIndex + 1, static_cast<int>(k) + 1, static_cast<std::uint8_t>(cell[0]));
+        TakeText(Cells[k + 1], cell, kCellSize);
+    }
     return cells == static_cast<std::size_t>(cols) ? 0 : 1;
 }
 

@@ -291,8 +291,13 @@ int TMyPrintFormat::LoadFromBytes(const std::uint8_t* bytes, std::size_t size)
     return kFileOk;
 }
 
-int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPaper)
+int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPaper, int* errorNumber)
 {
+    auto fail = [errorNumber](int number) {
+        if (errorNumber)
+            *errorNumber = number != 0 ? number : EIO;
+        return kFileIoError;
+    };
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     std::string_view base
@@ -300,19 +305,19 @@ int TMyPrintFormat::SaveToFile(const std::string& path, TMyPaperSpec& printerPap
     if (folder.empty())
         folder = "/";
     if (base.empty())
-        return kFileIoError;
+        return fail(EISDIR);
     if (!FolderExists(folder) && !CreateFolder(folder))
-        return kFileIoError;
+        return fail(errno != 0 ? errno : ENOENT);
 
     // The layout goes to a new file first and replaces the old one only once it
     // is complete on disk, so a failed save keeps the layout saved before.
     OutputFile file;
     if (!file.Open(path))
-        return kFileIoError;
+        return fail(file.Error());
     std::vector<std::uint8_t> image;
     SaveToBytes(printerPaper, image);
     if (!file.Write(reinterpret_cast<const char*>(image.data()), image.size()) || !file.Commit())
-        return kFileIoError;
+        return fail(file.Error());
     return kFileOk;
 }
 

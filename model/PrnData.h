@@ -47,10 +47,11 @@ public:
     // The first bytes of a format file, as LoadFromFile reads them from the
     // file (only the first kFormatFileSize count): 0, 2, 3 or 100 as above.
     int LoadFromBytes(const std::uint8_t* bytes, std::size_t size);
-    // 0 written, 3 I/O error. The paper fields come from printerPaper, which
-    // gets the A4 adjustment (210 x 290 or 290 x 210) first. A new file is
-    // written beside the target and renamed over it.
-    int SaveToFile(const std::string& path, TMyPaperSpec& printerPaper);
+    // 0 written, 3 I/O error (its errno in *errorNumber). The paper fields
+    // come from printerPaper, which gets the A4 adjustment (210 x 290 or
+    // 290 x 210) first. A new file is written beside the target and renamed
+    // over it.
+    int SaveToFile(const std::string& path, TMyPaperSpec& printerPaper, int* errorNumber = nullptr);
     // The bytes SaveToFile writes, into `image` (its storage is reused), with
     // the same changes to the record and to printerPaper.
     void SaveToBytes(TMyPaperSpec& printerPaper, std::vector<std::uint8_t>& image);
@@ -126,6 +127,7 @@ public:
     // versions keeps the format's texts).
     int ReadHeadFoot();
     // 0 row read (or heading row), 1 the file ended before the row was whole.
+    // A cell whose length byte is past its capacity throws DataFileError.
     int ReadRow(int block, int row);
     double ColumnTotal(int col);
     double BlockTotal(int col, int block);
@@ -152,6 +154,8 @@ private:
     char* ReadBuffer(std::size_t size);
     std::optional<FileStamp> Stamp() const;
     [[noreturn]] void Fail(bool shortRead) const;
+    // A cell of the file whose length byte is past the capacity.
+    [[noreturn]] void FailCell(std::uint64_t dataRow, int col, int length) const;
 
     TMyPrintFormat& format_;
     std::unique_ptr<ByteSource> source_;

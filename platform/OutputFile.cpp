@@ -14,6 +14,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <utility>
 
 namespace quillet {
@@ -97,27 +98,43 @@ int RefusalErrno(OutputRefusal refusal)
         return EACCES;
     case OutputRefusal::DanglingLink:
         return ENOENT;
+    case OutputRefusal::LinkLoop:
+        return ELOOP;
     default:
         return EINVAL;
     }
 }
 
-// The pid of a temporary name "<.name>.tmp<pid>-<n>", or 0 for any other name.
-long TemporaryOwner(const char* name)
+constexpr std::string_view kTemporaryMark = ".quillet-tmp";
+
+// Whether name is one this program gives its temporaries:
+// ".<name>.quillet-tmp<pid>-<n>". Other files, whatever they look like, are
+// never swept.
+bool IsTemporaryName(std::string_view s)
 {
-    const std::string_view s(name);
-    const std::size_t tmp = s.rfind(".tmp");
-    if (s.size() < 2 || s[0] != '.' || tmp == std::string_view::npos || tmp < 2)
-        return 0;
-    std::string_view rest = s.substr(tmp + 4);
+    const std::size_t mark = s.rfind(kTemporaryMark);
+    if (s.size() < 2 || s[0] != '.' || mark == std::string_view::npos || mark < 2)
+        return false;
+    const std::string_view rest = s.substr(mark + kTemporaryMark.size());
     const std::size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size() || dash > 9)
-        return 0;
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size())
+        return false;
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (i != dash && (rest[i] < '0' || rest[i] > '9'))
-            return 0;
+            return false;
     }
-    return std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+    return true;
+}
+
+// A lock on the whole of fd's file that the kernel drops when the last
+// descriptor of this open goes, so also when its process dies, wherever that
+// process runs (another PID namespace, another host on a shared folder).
+int LockWhole(int fd, short type)
+{
+    struct flock lock { };
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock);
 }
 
 } // namespace
@@ -131,7 +148,7 @@ OutputTarget CheckOutputTarget(const std::string& path, const std::vector<std::s
         return target; // a new file; a folder that is missing or shut fails when it is made
     if (S_ISLNK(st.st_mode)) {
         if (::stat(path.c_str(), &st) != 0) {
-            target.refusal = OutputRefusal::DanglingLink;
+            target.refusal = errno == ELOOP ? OutputRefusal::LinkLoop : OutputRefusal::DanglingLink;
             return target;
         }
         if (!S_ISREG(st.st_mode)) {
@@ -182,7 +199,10 @@ bool OutputFile::Open(const std::string& path, const std::vector<std::string>& i
         return false;
     }
     struct stat st { };
-    const int mode = ::stat(target.file.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+    const bool replaces = ::stat(target.file.c_str(), &st) == 0;
+    const int mode = replaces ? static_cast<int>(st.st_mode & 07777) : -1;
+    owner_ = replaces ? static_cast<long>(st.st_uid) : -1;
+    group_ = replaces ? static_cast<long>(st.st_gid) : -1;
     const std::string name = NameOf(target.file);
     if (name.empty() || name == "." || name == "..") {
         error_ = EISDIR;
@@ -198,6 +218,7 @@ bool OutputFile::OpenInFolder(const std::string& folder)
     error_ = 0;
     refusal_ = OutputRefusal::None;
     target_.clear();
+    owner_ = group_ = -1;
     return OpenTemporary(folder, "job", -1);
 }
 
@@ -221,6 +242,16 @@ bool OutputFile::OpenTemporary(const std::string& folder, const std::string& nam
         // it behind unknown.
         slot_ = Register(temporary_);
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Locked for as long as it is written, which tells the sweep of
+        // another run that it lives. Taken by a sweep in the moment before
+        // (its read lock): that sweep removes it, another name is tried. A
+        // file system without these locks gets none, and is never swept.
+        if (fd_ >= 0 && LockWhole(fd_, F_WRLCK) != 0 && (errno == EAGAIN || errno == EACCES)) {
+            ::close(std::exchange(fd_, -1));
+            ::unlink(temporary_.c_str());
+            Unregister(std::exchange(slot_, -1));
+            continue;
+        }
         if (fd_ >= 0)
             break;
         const int number = errno;
@@ -236,7 +267,12 @@ bool OutputFile::OpenTemporary(const std::string& folder, const std::string& nam
         temporary_.clear();
         return false;
     }
-    // A replaced file keeps its permissions; a new one gets those of any new file.
+    // A replaced file keeps its owner, group and permissions (in that order:
+    // a change of owner clears the set-id bits); a new one is made as any new
+    // file. Only root may give a file to another user; others keep at least
+    // the group where they may.
+    if (owner_ >= 0 && ::fchown(fd_, static_cast<uid_t>(owner_), static_cast<gid_t>(group_)) != 0)
+        (void)::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(group_));
     if (mode_ >= 0)
         ::fchmod(fd_, static_cast<mode_t>(mode_));
     return true;
@@ -262,16 +298,21 @@ bool OutputFile::Write(const char* bytes, std::size_t size)
     return true;
 }
 
-void OutputFile::Close()
+void OutputFile::Sync()
 {
     if (fd_ < 0)
         return;
     // On disk before it takes the name, so a crash never leaves a cut file there.
     if (error_ == 0 && ::fsync(fd_) != 0 && errno != EINVAL)
         error_ = errno;
-    if (::close(fd_) != 0 && error_ == 0 && errno != EINTR)
-        error_ = errno;
-    fd_ = -1;
+}
+
+void OutputFile::Close()
+{
+    // Only once the file has its name: closing lets go of the lock that keeps
+    // the sweep of another run away from the temporary.
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
 }
 
 void OutputFile::Forget()
@@ -286,13 +327,14 @@ bool OutputFile::Commit()
         SetError(ECANCELED);
         return false;
     }
-    Close();
+    Sync();
     if (error_ == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
         error_ = errno;
     if (error_ != 0) {
         Discard();
         return false;
     }
+    Close();
     Forget();
     SyncFolder(folder_);
     return true;
@@ -304,7 +346,7 @@ bool OutputFile::CommitNew(const std::function<std::string(int)>& nameFor, int t
         SetError(ECANCELED);
         return false;
     }
-    Close();
+    Sync();
     for (int n = 1; error_ == 0 && n <= tries; ++n) {
         const std::string name = nameFor(n);
         // Takes the name only where none is, never replacing a file that
@@ -318,6 +360,7 @@ bool OutputFile::CommitNew(const std::function<std::string(int)>& nameFor, int t
         }
         if (result == 0) {
             chosen = name;
+            Close();
             Forget();
             SyncFolder(folder_);
             return true;
@@ -332,12 +375,9 @@ bool OutputFile::CommitNew(const std::function<std::string(int)>& nameFor, int t
 
 void OutputFile::Discard()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());
+    Close();
     Forget();
 }
 
@@ -357,7 +397,8 @@ void RemoveTemporariesOnSignals()
 std::string TemporaryName(const std::string& folder, const std::string& name, long pid, unsigned n)
 {
     // Short enough for any file system's name limit with the suffix.
-    return folder + "/." + name.substr(0, 100) + ".tmp" + std::to_string(pid) + "-" + std::to_string(n);
+    return folder + "/." + name.substr(0, 100) + std::string(kTemporaryMark) + std::to_string(pid) + "-"
+        + std::to_string(n);
 }
 
 void SweepStaleTemporaries(const std::string& folder)
@@ -373,18 +414,23 @@ void SweepStaleTemporaries(const std::string& folder)
     if (!dir)
         return;
     const int dirFd = ::dirfd(dir);
-    const long self = static_cast<long>(::getpid());
     while (const dirent* entry = ::readdir(dir)) {
-        const long pid = TemporaryOwner(entry->d_name);
-        if (pid <= 0 || pid == self)
+        if (!IsTemporaryName(entry->d_name))
             continue;
         struct stat st { };
         if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
             || st.st_uid != ::geteuid())
             continue;
-        // Only a writer that no longer runs: one that does may be writing it now.
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        // Dead only when no writer holds its lock. Held for the removal, so
+        // a writer that made it a moment ago and has not locked it yet
+        // gives it up instead of writing on.
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened { };
+        if (LockWhole(fd, F_RDLCK) == 0 && ::fstat(fd, &opened) == 0 && SameFile(opened, st))
             ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
     }
     ::closedir(dir);
 }

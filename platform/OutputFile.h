@@ -5,8 +5,9 @@
 // the user may not write. A file is written under a temporary name beside
 // its target and takes the target's name only when it is complete; a run
 // stopped by a signal removes its temporaries, and one that was killed
-// outright has them removed by the next write into that folder. Paths are
-// byte strings as the operating system takes them.
+// outright has them removed by the next write into that folder: a temporary
+// is locked while it is written, and only one whose lock is gone is taken
+// for dead. Paths are byte strings as the operating system takes them.
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ enum class OutputRefusal {
     ReadOnly, // a file the user may not write
     DanglingLink, // a symbolic link to nothing
     LinkToOther, // a symbolic link to something other than a regular file
+    LinkLoop, // a symbolic link that leads back to itself
 };
 
 struct OutputTarget {
@@ -62,7 +64,8 @@ public:
     // writes do nothing and Commit fails.
     bool Write(const char* bytes, std::size_t size);
     // Puts the finished file on disk under the target's name, replacing what
-    // was there (an existing file keeps its permissions). False with Error()
+    // was there (an existing file keeps its owner, group and permissions where
+    // the user may give them). False with Error()
     // set; the temporary file is gone either way.
     bool Commit();
     // Puts the finished file under the first name nameFor(1), nameFor(2), ...
@@ -82,6 +85,7 @@ private:
             error_ = number;
     }
     bool OpenTemporary(const std::string& folder, const std::string& name, int mode);
+    void Sync();
     void Close();
     void Forget();
 
@@ -91,6 +95,8 @@ private:
     std::string target_;
     std::string folder_;
     int mode_ = -1; // the replaced file's permissions, -1 for a new file
+    long owner_ = -1; // the replaced file's owner and group, -1 for a new file
+    long group_ = -1;
     int error_ = 0;
     OutputRefusal refusal_ = OutputRefusal::None;
 };
@@ -101,10 +107,11 @@ private:
 void RemoveTemporariesOnSignals();
 
 // The temporary-file name for a target named `name` in `folder`, made by
-// process pid: "<folder>/.<name>.tmp<pid>-<n>".
+// process pid: "<folder>/.<name>.quillet-tmp<pid>-<n>".
 std::string TemporaryName(const std::string& folder, const std::string& name, long pid, unsigned n);
-// Removes from folder the temporary files that processes of this user left
-// behind and that no longer run. Each folder is swept once a run.
+// Removes from folder the temporary files of this user whose writer has let
+// go of its lock (it ended without removing them). Only names TemporaryName
+// makes are looked at. Each folder is swept once a run.
 void SweepStaleTemporaries(const std::string& folder);
 
 } // namespace quillet

@@ -98,6 +98,12 @@ public:
     // Copies, sides and one job a run, for the jobs to come.
     virtual JobPreferences Preferences() const { return {}; }
     virtual void SetPreferences(const JobPreferences&) { }
+    // The files the run reads, which keeping the preferences never replaces.
+    virtual void SetFilesInUse(const std::vector<std::string>&) { }
+    // Why the preferences set last could not be kept for the next start, in
+    // the program's words (UTF-8); told once: empty when they were kept or
+    // when the same was told before.
+    virtual std::string TakePreferencesFailure() { return {}; }
 
     bool HasPrinter() const { return !Printers().empty(); }
 };

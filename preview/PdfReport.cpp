@@ -25,9 +25,9 @@ PdfReportResult Failure(const QString& message, int pages = 0)
 
 } // namespace
 
-QString PdfWriteFailure(const QString& path, int number)
+QString PdfWriteFailure(const QString& path, int number, const std::string& file)
 {
-    return QStringLiteral("无法写入PDF文件“") + path + QStringLiteral("”，") + FileFailure(number);
+    return QStringLiteral("无法写入PDF文件“") + path + QStringLiteral("”，") + FileFailure(number, file);
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
@@ -41,10 +41,11 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     // little memory, and a folder that cannot take the file is known before
     // the first page is drawn. Save renames it into place; a document left
     // unsaved (cancel, failure) takes its file with it.
-    if (const OutputTarget target = CheckOutputTarget(path, inUse); target.refusal != OutputRefusal::None)
+    const OutputTarget target = CheckOutputTarget(path, inUse);
+    if (target.refusal != OutputRefusal::None)
         return Failure(OutputRefusalText(target.refusal, PathForMessage(path)));
     if (!document.StreamTo(path))
-        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber()));
+        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber(), target.file));
     pdf::PdfFileHost host(document);
     // The pages are the preview on paper: the sheet the preview shows, every
     // line at the millimetre it has there (not on a printer's printable area).
@@ -80,7 +81,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         return Failure(QStringLiteral("发生了未知的错误"), drawn);
     }
     if (!document.Save(path))
-        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber()), drawn);
+        return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber(), target.file), drawn);
     return { PdfReportResult::Written, drawn, QString() };
 }
 

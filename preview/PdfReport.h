@@ -45,7 +45,9 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
     const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
 
 // "无法写入PDF文件“path”，磁盘已满": what a person is told when the file
-// cannot be written, with the reason of errno `number`.
-QString PdfWriteFailure(const QString& path, int number);
+// cannot be written, with the reason of errno `number`; `file` is the file
+// written (path, or the file its link points to), whose folder is named when
+// it refused.
+QString PdfWriteFailure(const QString& path, int number, const std::string& file);
 
 } // namespace quillet

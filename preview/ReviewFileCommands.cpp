@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPointer>
+#include <cerrno>
 #include <utility>
 
 #include "platform/Arith.h"
@@ -133,8 +134,15 @@ void TFrmPrintReview::ActionSaveFormatExecute()
             + OutputRefusalText(target.refusal, PathForMessage(SavedFormatPath)));
         return;
     }
-    if (!PrepareLayoutFolder(path) || copy.SaveToFile(path, paper) != kFileOk) {
-        ShowPlainMessage(QStringLiteral("保存格式文件时出错!"));
+    int error = 0;
+    errno = 0;
+    if (!PrepareLayoutFolder(path))
+        error = errno != 0 ? errno : ENOENT;
+    else
+        copy.SaveToFile(path, paper, &error);
+    if (error != 0) {
+        ShowPlainMessage(QStringLiteral("保存格式文件时出错!\n无法写入“") + PathForMessage(path)
+            + QStringLiteral("”，") + FileFailure(error, CheckOutputTarget(path).file));
         return;
     }
     *PrintFormat = copy;
@@ -331,9 +339,12 @@ void TFrmPrintReview::ActionSetPrinterExecute()
         ShowPlainMessage(QStringLiteral("没有安装打印机!"));
         return;
     }
+    Services.printers.SetFilesInUse(FilesInUse());
     const bool confirmed = Hook.printerSetup ? Hook.printerSetup() : Services.printers.SetupDialog();
     if (!confirmed)
         return;
+    if (const std::string failure = Services.printers.TakePreferencesFailure(); !failure.empty())
+        ShowPlainMessage(QString::fromStdString(failure));
     // The new paper and the texts read again are one step, paper and all.
     History->Begin(true);
     ScrollToOrigin();

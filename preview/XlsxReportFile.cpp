@@ -52,7 +52,7 @@ QString XlsxFailureText(const XlsxReportResult& result, const std::string& path)
     if (!result.message.empty())
         return QString::fromStdString(result.message);
     return QStringLiteral("无法写入Excel文件“") + shown + QStringLiteral("”，")
-        + FileFailure(result.errorNumber);
+        + FileFailure(result.errorNumber, path);
 }
 
 } // namespace quillet

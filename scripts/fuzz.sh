@@ -3,8 +3,8 @@
 # engine) with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs each for SECONDS seconds (60 by default) from the seed corpus the
 # build writes. Prints the executions, executions per second and coverage of
-# each target; exits non-zero when a crash was found (the crashing input is
-# kept in $BUILD_DIR/fuzz-findings).
+# each target; exits non-zero when a crash or any sanitizer report was found
+# (the input is kept in $BUILD_DIR/fuzz-findings).
 set -euo pipefail
 
 SECONDS_EACH=${1:-60}
@@ -33,7 +33,7 @@ run() {
     local target=$1 corpus=$2 log="$WORK/$1.log"
     local rc=0
     # Short allocation stacks: recording them is a good part of each run.
-    ASAN_OPTIONS=malloc_context_size=8 "$BUILD_DIR/fuzz/$target" -max_total_time="$SECONDS_EACH" -timeout=20 -rss_limit_mb=4096 \
+    ASAN_OPTIONS=malloc_context_size=8 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$BUILD_DIR/fuzz/$target" -max_total_time="$SECONDS_EACH" -timeout=20 -rss_limit_mb=4096 \
         -max_len=2097152 -print_final_stats=1 \
         -artifact_prefix="$FINDINGS/$target-" "$corpus" >"$log" 2>&1 || rc=$?
     local runs
@@ -45,8 +45,11 @@ run() {
     cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
     echo "$target: ${runs:-unknown} executions in $SECONDS_EACH s ($(( ${runs:-0} / SECONDS_EACH ))/s)," \
         "${cov:-cov: unknown}, corpus $(ls "$corpus" | wc -l) inputs"
-    if [ "$rc" -ne 0 ]; then
-        echo "$target: CRASH (exit $rc); log $log, inputs in $FINDINGS" >&2
+    # A report the sanitizers recovered from is as much a finding as a crash.
+    local reports
+    reports=$(grep -cE 'runtime error:|ERROR: [A-Za-z]*Sanitizer|WARNING: [A-Za-z]*Sanitizer|SUMMARY: [A-Za-z]*Sanitizer' "$log" || true)
+    if [ "$rc" -ne 0 ] || [ "${reports:-0}" -ne 0 ]; then
+        echo "$target: CRASH (exit $rc, $reports sanitizer report lines); log $log, inputs in $FINDINGS" >&2
         grep -E 'ERROR|SUMMARY|fuzz check failed|runtime error' "$log" | head -5 >&2 || true
         status=1
     fi

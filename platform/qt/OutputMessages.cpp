@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/qt/LocalPath.h"
+
 namespace quillet {
 
 QString FileFailure(int number)
@@ -23,12 +25,39 @@ QString FileFailure(int number)
         return QStringLiteral("文件夹不存在，也无法建立");
     case EISDIR:
         return QStringLiteral("这是一个文件夹");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名或路径太长");
+    case ELOOP:
+        return QStringLiteral("路径中的链接绕成了一个圈");
     default:
         return QStringLiteral("写入时发生错误(错误代码%1)").arg(number);
     }
 }
 
-QString OutputRefusalText(OutputRefusal refusal, const QString& path)
+namespace {
+
+// The file itself was found writable: what refused is its folder, where the
+// file is made under another name first.
+QString FailureIn(int number, const std::string& folder)
+{
+    if ((number == EACCES || number == EPERM) && !folder.empty())
+        return QStringLiteral("没有在文件夹“") + PathForMessage(folder) + QStringLiteral("”中写入的权限");
+    return FileFailure(number);
+}
+
+} // namespace
+
+QString FileFailure(int number, const std::string& file)
+{
+    const std::size_t slash = file.rfind('/');
+    return FailureIn(number,
+        file.empty()                   ? std::string()
+            : slash == std::string::npos ? std::string(".")
+            : slash == 0                 ? std::string("/")
+                                         : file.substr(0, slash));
+}
+
+QString OutputRefusalReason(OutputRefusal refusal)
 {
     QString why;
     switch (refusal) {
@@ -52,13 +81,24 @@ QString OutputRefusalText(OutputRefusal refusal, const QString& path)
     case OutputRefusal::LinkToOther:
         why = QStringLiteral("这是一个链接，指向的不是普通文件");
         break;
+    case OutputRefusal::LinkLoop:
+        why = QStringLiteral("这是一个绕成圈的链接，最终指向它自己");
+        break;
     }
-    return QStringLiteral("不能写入“") + path + QStringLiteral("”：") + why;
+    return why;
+}
+
+QString OutputRefusalText(OutputRefusal refusal, const QString& path)
+{
+    if (refusal == OutputRefusal::None)
+        return {};
+    return QStringLiteral("不能写入“") + path + QStringLiteral("”：") + OutputRefusalReason(refusal);
 }
 
 QString OutputFailureText(const QString& failedText, const OutputFile& file)
 {
-    return failedText + QStringLiteral("，") + FileFailure(file.Error());
+    const bool refused = file.Refusal() != OutputRefusal::None;
+    return failedText + QStringLiteral("，") + FailureIn(file.Error(), refused ? std::string() : file.Folder());
 }
 
 } // namespace quillet

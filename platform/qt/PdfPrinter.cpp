@@ -1,16 +1,18 @@
 #include "platform/qt/PdfPrinter.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 #include <QRegularExpression>
 
-#include <utility>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <utility>
+
+#include "platform/qt/LocalPath.h"
 
 namespace quillet {
 namespace {
@@ -37,9 +39,16 @@ QString CutUtf8(const QString& s, int maxBytes)
 
 } // namespace
 
-PdfPrinter::PdfPrinter(QString folder)
+PdfPrinter::PdfPrinter(std::string folder)
     : folder_(std::move(folder))
 {
+    if (!folder_.empty() && folder_[0] != '/') {
+        char here[PATH_MAX];
+        if (::getcwd(here, sizeof here))
+            folder_ = std::string(here) + "/" + folder_;
+    }
+    while (folder_.size() > 1 && folder_.back() == '/')
+        folder_.pop_back();
 }
 
 void PdfPrinter::Prepare(QPrinter& printer)
@@ -75,11 +84,11 @@ QString PdfPrinter::SafeFileName(const QString& title)
     return name;
 }
 
-QString PdfPrinter::FileName(const QString& title, int n) const
+std::string PdfPrinter::FileName(const QString& title, int n) const
 {
     const QString base = SafeFileName(title);
     const QString name = n == 1 ? base + QStringLiteral(".pdf") : base + QStringLiteral(" (%1).pdf").arg(n);
-    return QDir(folder_).absoluteFilePath(name);
+    return (folder_ == "/" ? folder_ : folder_ + "/") + LocalPath(name);
 }
 
 bool PdfPrinter::PrepareFolder(int* error) const
@@ -89,10 +98,21 @@ bool PdfPrinter::PrepareFolder(int* error) const
             *error = number;
         return false;
     };
-    if (folder_.isEmpty())
+    if (folder_.empty())
         return fail(ENOENT);
-    if (!QDir(folder_).exists() && !QDir().mkpath(folder_))
-        return fail(QFileInfo(folder_).isDir() ? EACCES : ENOENT);
+    struct stat st { };
+    if (::stat(folder_.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? true : fail(ENOTDIR);
+    // Level by level from the top, as mkdir -p.
+    for (std::size_t slash = folder_.find('/', 1);; slash = folder_.find('/', slash + 1)) {
+        const std::string level = folder_.substr(0, slash);
+        if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST)
+            return fail(errno);
+        if (slash == std::string::npos)
+            break;
+    }
+    if (::stat(folder_.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return fail(ENOTDIR);
     return true;
 }
 

@@ -6,16 +6,20 @@
 #include <QMarginsF>
 #include <QString>
 
+#include <string>
+
 class QPrinter;
 
 namespace quillet {
 
 class PdfPrinter {
 public:
-    explicit PdfPrinter(QString folder);
+    // folder in bytes, as the environment or the command line gives it; a
+    // relative one is taken from the current folder now.
+    explicit PdfPrinter(std::string folder);
 
     static QString Name() { return QStringLiteral("PDF"); }
-    const QString& Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_; }
 
     // Turns printer (which then only holds the sheet) into this PDF printer:
     // 1200 dots per inch (high-resolution mode), A4 portrait, with Margins().
@@ -31,18 +35,18 @@ public:
     static QString SafeFileName(const QString& title);
     static constexpr int kMaxNameBytes = 200;
 
-    // The path of the n-th name tried for a job titled title:
+    // The path (bytes) of the n-th name tried for a job titled title:
     // "<safe title>.pdf", then "<safe title> (2).pdf", " (3)", ... A job's
     // file takes the first of them that is free only once it is complete
     // (PdfDocument::SaveNew), so no name is held by an unfinished file.
-    QString FileName(const QString& title, int n) const;
+    std::string FileName(const QString& title, int n) const;
     static constexpr int kMaxTries = 9999;
-    // Makes the folder when it is missing. False with the reason's errno in
-    // *error (ENOENT when the folder cannot be made).
+    // Makes the folder and those above it when missing. False with the
+    // reason's errno in *error.
     bool PrepareFolder(int* error = nullptr) const;
 
 private:
-    QString folder_;
+    std::string folder_;
 };
 
 } // namespace quillet

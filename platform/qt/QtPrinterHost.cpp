@@ -9,17 +9,19 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
 #include <optional>
+#include <utility>
 
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
+#include "platform/SettingsFile.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/qt/CupsQueue.h"
 #include "platform/qt/LocalPath.h"
@@ -44,10 +46,11 @@ std::string ToUtf8(const QString& s)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-QString PdfFolderFromEnvironment()
+// Bytes as the environment holds them: a folder named in GBK is that folder.
+std::string PdfFolderFromEnvironment()
 {
     const char* value = std::getenv("QUILLET_PDF_DIR");
-    return value ? QString::fromLocal8Bit(value) : QString();
+    return value ? std::string(value) : std::string();
 }
 
 QString Quoted(const QString& s)
@@ -151,18 +154,23 @@ QtPrinterHost::QtPrinterHost()
 
 QtPrinterHost::QtPrinterHost(const QString& pdfFolder)
 {
+    Init(LocalPath(pdfFolder));
+}
+
+QtPrinterHost::QtPrinterHost(const std::string& pdfFolder)
+{
     Init(pdfFolder);
 }
 
 QtPrinterHost::~QtPrinterHost() = default;
 
-void QtPrinterHost::Init(const QString& pdfFolder)
+void QtPrinterHost::Init(const std::string& pdfFolder)
 {
     PreparePdfCanvas();
     const QStringList queues = QPrinterInfo::availablePrinterNames();
     for (const QString& name : queues)
         names_.push_back(ToUtf8(name));
-    if (!pdfFolder.isEmpty()) {
+    if (!pdfFolder.empty()) {
         pdf_ = std::make_unique<PdfPrinter>(pdfFolder);
         pdfIndex_ = static_cast<int>(names_.size());
         names_.push_back(ToUtf8(PdfPrinter::Name()));
@@ -315,9 +323,9 @@ public:
     }
     bool Start()
     {
-        if (queue_ || document_.StreamInto(LocalPath(host_.pdf_->Folder())))
+        if (queue_ || document_.StreamInto(host_.pdf_->Folder()))
             return true;
-        host_.failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(host_.pdf_->Folder())
+        host_.failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
             + QStringLiteral("中建立文件，") + FileFailure(document_.ErrorNumber()));
         return false;
     }
@@ -344,9 +352,9 @@ public:
             std::string chosen;
             const PdfPrinter& pdf = *host_.pdf_;
             if (document_.SaveNew(
-                    [&](int n) { return LocalPath(pdf.FileName(title_, n)); }, PdfPrinter::kMaxTries, chosen))
+                    [&](int n) { return pdf.FileName(title_, n); }, PdfPrinter::kMaxTries, chosen))
                 return true;
-            host_.failure_ = ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(pdf.FileName(title_, 1))
+            host_.failure_ = ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(PathForMessage(pdf.FileName(title_, 1)))
                 + QStringLiteral("，") + FileFailure(document_.ErrorNumber()));
             return false;
         }
@@ -463,7 +471,7 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
     if (CurrentIsPdf()) {
         int error = 0;
         if (!pdf_->PrepareFolder(&error)) {
-            failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(pdf_->Folder())
+            failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(pdf_->Folder()))
                 + QStringLiteral("中建立文件，") + FileFailure(error));
             return nullptr;
         }
@@ -510,47 +518,65 @@ void QtPrinterHost::SetPreferences(const JobPreferences& preferences)
     // The queue says how many copies it takes; a job asking too many is refused in its words.
     p.copies = std::max(p.copies, 1);
     preferences_ = p;
-    // Kept for the next start; a folder that cannot take the file only
-    // loses that, not this session's choice.
-    if (!preferencesFile_.isEmpty())
-        SavePreferences(preferencesFile_, preferences_);
+    // Kept for the next start; a file that cannot be written loses only
+    // that, not this session's choice, and the user is told.
+    if (!preferencesFile_.empty())
+        preferencesFailure_ = SavePreferences(preferencesFile_, preferences_, filesInUse_);
 }
 
-QString QtPrinterHost::PreferencesFile()
+std::string QtPrinterHost::TakePreferencesFailure()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/quillet/printing.ini");
+    const QString failure = std::exchange(preferencesFailure_, QString());
+    // The same reason at every OK would only nag: it is told once.
+    if (failure.isEmpty() || failure == preferencesTold_)
+        return {};
+    preferencesTold_ = failure;
+    return ToUtf8(failure);
 }
 
-JobPreferences QtPrinterHost::LoadPreferences(const QString& file)
+std::string QtPrinterHost::PreferencesFile()
+{
+    const std::string folder = UserConfigFolder();
+    return folder.empty() ? std::string() : folder + "/quillet/printing.ini";
+}
+
+JobPreferences QtPrinterHost::LoadPreferences(const std::string& file)
 {
     JobPreferences p;
-    if (file.isEmpty() || !QFile::exists(file))
+    const std::optional<std::map<std::string, std::string>> values = ReadSettingsFile(file);
+    if (!values)
         return p;
-    QSettings settings(file, QSettings::IniFormat);
+    auto value = [&values](const char* key) {
+        const auto found = values->find(key);
+        return found == values->end() ? QString() : FromUtf8(found->second);
+    };
     bool ok = false;
-    const int copies = settings.value(QStringLiteral("print/copies")).toInt(&ok);
+    const int copies = value("print/copies").toInt(&ok);
     if (ok && copies >= 1 && copies <= JobPreferences::kMaxCopies)
         p.copies = copies;
-    const QString sides = settings.value(QStringLiteral("print/sides")).toString();
+    const QString sides = value("print/sides");
     if (sides == QLatin1String("two-sided-long-edge"))
         p.sides = Sides::LongEdge;
     else if (sides == QLatin1String("two-sided-short-edge"))
         p.sides = Sides::ShortEdge;
-    p.oneJobPerRun
-        = settings.value(QStringLiteral("print/one-job-per-run")).toString() == QLatin1String("true");
+    p.oneJobPerRun = value("print/one-job-per-run") == QLatin1String("true");
     return p;
 }
 
-bool QtPrinterHost::SavePreferences(const QString& file, const JobPreferences& preferences)
+QString QtPrinterHost::SavePreferences(
+    const std::string& file, const JobPreferences& preferences, const std::vector<std::string>& inUse)
 {
-    QSettings settings(file, QSettings::IniFormat);
-    settings.setValue(QStringLiteral("print/copies"), preferences.copies);
-    settings.setValue(QStringLiteral("print/sides"), QString::fromLatin1(SidesKeyword(preferences.sides)));
-    settings.setValue(QStringLiteral("print/one-job-per-run"),
-        preferences.oneJobPerRun ? QStringLiteral("true") : QStringLiteral("false"));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const SettingsWrite written = WriteSettingsFile(file,
+        { { "print/copies", std::to_string(preferences.copies) },
+            { "print/sides", SidesKeyword(preferences.sides) },
+            { "print/one-job-per-run", preferences.oneJobPerRun ? "true" : "false" } },
+        inUse);
+    if (written.Written())
+        return {};
+    const QString why = written.refusal != OutputRefusal::None ? OutputRefusalReason(written.refusal)
+                                                               : FileFailure(written.error, file);
+    return QStringLiteral("无法把打印设置保存到") + Quoted(PathForMessage(file)) + QStringLiteral("，") + why
+        + QStringLiteral("。份数和双面打印的设置只在这次运行中有效");
 }
 
 } // namespace quillet

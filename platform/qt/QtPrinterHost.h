@@ -31,6 +31,8 @@ public:
     QtPrinterHost();
     // pdfFolder: empty for none, else the folder of the "PDF" printer.
     explicit QtPrinterHost(const QString& pdfFolder);
+    // The same with the folder in bytes, as QUILLET_PDF_DIR gives it.
+    explicit QtPrinterHost(const std::string& pdfFolder);
     ~QtPrinterHost() override;
 
     std::vector<std::string> Printers() const override { return names_; }
@@ -53,13 +55,19 @@ public:
     bool SetupDialog() override;
     JobPreferences Preferences() const override { return preferences_; }
     void SetPreferences(const JobPreferences& preferences) override;
+    void SetFilesInUse(const std::vector<std::string>& files) override { filesInUse_ = files; }
+    std::string TakePreferencesFailure() override;
 
-    // "<user configuration folder>/quillet/printing.ini".
-    static QString PreferencesFile();
-    // Reads and writes the job preferences of a settings file; reading
-    // keeps the defaults for what is missing or out of range.
-    static JobPreferences LoadPreferences(const QString& file);
-    static bool SavePreferences(const QString& file, const JobPreferences& preferences);
+    // "<user configuration folder>/quillet/printing.ini" in bytes; empty
+    // when the user has no configuration folder.
+    static std::string PreferencesFile();
+    // Reads the job preferences of a settings file, keeping the defaults for
+    // what is missing or out of range, and for all when it is no regular
+    // file. Writes them by the rules of every output file (never over one of
+    // the files inUse); the message saying why not, empty when written.
+    static JobPreferences LoadPreferences(const std::string& file);
+    static QString SavePreferences(const std::string& file, const JobPreferences& preferences,
+        const std::vector<std::string>& inUse = {});
 
     // Where a job's page lies on the current printer's sheet.
     pdf::PageSetup Setup() const;
@@ -71,7 +79,7 @@ public:
     bool CurrentIsPdf() const { return current_ >= 0 && current_ == pdfIndex_; }
 
 private:
-    void Init(const QString& pdfFolder);
+    void Init(const std::string& pdfFolder);
     void OpenPrinter(int index);
     class Job;
 
@@ -85,7 +93,10 @@ private:
     bool jobOpen_ = false;
     std::string failure_; // UTF-8
     JobPreferences preferences_;
-    QString preferencesFile_; // empty: the preferences are not kept
+    std::string preferencesFile_; // empty: the preferences are not kept
+    std::vector<std::string> filesInUse_;
+    QString preferencesFailure_; // of the last save, not yet told
+    QString preferencesTold_; // the failure told last
 };
 
 } // namespace quillet

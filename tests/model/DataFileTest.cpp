@@ -305,15 +305,24 @@ TEST_F(DataFileTest, BytesInMemoryReadAsTheFileDoes)
     EXPECT_EQ(memory.ColumnTotal(1), 2.5); // "x" and "2.5"; "1.5" is column 2
 }
 
-TEST_F(DataFileTest, OversizedCountsAndLengthsAreClamped)
+TEST_F(DataFileTest, OversizedCountsAreClampedAndLengthsRefused)
 {
-    // A stored column count past 500 and cell length bytes past 200.
-    Bytes bytes = DataBytes({ "x" });
-    bytes[kDataHeadSize] = 255;
+    // A stored column count past 500 is clamped; a cell length byte past 200
+    // is damage, reported with the file, the cell and the reason (the zero
+    // bytes after "85" once cut the message short).
+    Bytes bytes = DataBytes({ "85" });
+    bytes[kDataHeadSize] = 250;
     OpenWith(bytes, 60000, 2, 1);
-    EXPECT_EQ(data.ReadRow(1, 2), 1);
+    try {
+        data.ReadRow(1, 2);
+        ADD_FAILURE() << "no error for a cell longer than it can be";
+    } catch (const DataFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+            "数据文件\"" + path + "\"中第1条数据的第1列已损坏:长度是250个字节,超过了一个单元格最多的200个字节!");
+    }
     EXPECT_EQ(data.Cells.size(), 501u);
-    EXPECT_EQ(data.Cells[1].Length, 200);
+    for (const TextString& cell : data.Cells)
+        EXPECT_LE(cell.Length, TextString::Capacity);
     EXPECT_EQ(data.ColumnTotal(500), 0);
 }
 

@@ -523,7 +523,7 @@ TEST_F(PdfCanvasTest, StreamedDocumentsAppearWholeOrNotAtAll)
         }
         EXPECT_FALSE(fs::exists(path));
         ASSERT_EQ(FilesIn(dir_).size(), 1u); // the file beside it
-        EXPECT_EQ(FilesIn(dir_)[0].rfind(".streamed.pdf.tmp", 0), 0u);
+        EXPECT_EQ(FilesIn(dir_)[0].rfind(".streamed.pdf.quillet-tmp", 0), 0u);
         SaveChecked(document, "streamed.pdf");
     }
     EXPECT_EQ(FilesIn(dir_), std::vector<std::string> { "streamed.pdf" });

@@ -14,6 +14,7 @@
 #include "QtTestSupport.h"
 #include "platform/GbkCodec.h"
 #include "platform/fake/FakePrinterHost.h"
+#include "platform/qt/LocalPath.h"
 #include "platform/qt/PdfPrinter.h"
 #include "platform/qt/PrinterSetupDialog.h"
 #include "platform/qt/QtPrinterHost.h"
@@ -88,7 +89,7 @@ TEST(PdfPrinter, LongTitleKeepsPagePart)
 TEST(PdfPrinter, MissingFolderIsMade)
 {
     QTemporaryDir dir;
-    EXPECT_TRUE(PdfPrinter(dir.filePath(QStringLiteral("out/sub"))).PrepareFolder());
+    EXPECT_TRUE(PdfPrinter(LocalPath(dir.filePath(QStringLiteral("out/sub")))).PrepareFolder());
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("out/sub"))).isDir());
 }
 
@@ -400,12 +401,12 @@ TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
 TEST(PrinterPreferences, KeptInTheirFile)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("quillet/printing.ini"));
+    const std::string file = LocalPath(dir.filePath(QStringLiteral("quillet/printing.ini")));
     EXPECT_EQ(QtPrinterHost::LoadPreferences(file), JobPreferences {});
     const JobPreferences chosen { 7, Sides::ShortEdge, true };
-    ASSERT_TRUE(QtPrinterHost::SavePreferences(file, chosen));
+    ASSERT_EQ(QtPrinterHost::SavePreferences(file, chosen), QString());
     EXPECT_EQ(QtPrinterHost::LoadPreferences(file), chosen);
-    QFile damaged(file);
+    QFile damaged(FromLocalPath(file));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("[print]\ncopies=-4\nsides=both\none-job-per-run=maybe\n");
     damaged.close();

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <climits>
 
 #include "controls/LumButton.h"
@@ -125,7 +126,8 @@ TEST_F(ReviewFileCommandsTest, FailedSaveKeepsTheOldLayout)
         const TMyFormatRecord memory = *w.PrintFormat;
         w.ActionSaveFormat->trigger();
         ASSERT_EQ(messages_.shown.size(), 1u);
-        EXPECT_EQ(messages_.shown[0].text, "保存格式文件时出错!");
+        EXPECT_EQ(QString::fromStdString(messages_.shown[0].text).section(QLatin1Char('\n'), 0, 0),
+            QStringLiteral("保存格式文件时出错!"));
         EXPECT_EQ(messages_.shown[0].caption, "打印预览窗体");
         EXPECT_EQ(Bytes(FromLocalPath(w.SavedFormatPath)), before);
         EXPECT_TRUE(static_cast<const TMyFormatRecord&>(*w.PrintFormat) == memory);
@@ -569,6 +571,70 @@ TEST_F(PageRunTest, UnwritableFileIsReported)
         QString::fromStdString(messages_.shown[1].text).startsWith(QStringLiteral("无法写入PDF文件")));
     EXPECT_EQ(Bytes(answer_), QByteArray("old"));
     EXPECT_EQ(Files(), QStringList { QStringLiteral("kept.pdf") });
+}
+
+// Each failure to write says which file and why in the program's words: a
+// name too long, a link that loops, a writable file in a folder that is not
+// (the folder named), a layout saved onto a full disk.
+TEST_F(PageRunTest, FailuresNameTheFileAndTheReason)
+{
+    TFrmPrintReview& w = OpenSixPages();
+    const QString out = out_.path();
+    const auto exportTo = [&](const QString& path) {
+        answer_ = path;
+        w.ActionExportPdf->trigger();
+    };
+    struct Case {
+        const char* what;
+        // Makes the case, runs the command and gives the message expected;
+        // empty when this machine cannot make the case.
+        std::function<QString()> run;
+    } const cases[] = {
+        { "name too long",
+            [&] {
+                exportTo(out + QStringLiteral("/") + QString(300, QLatin1Char('a')) + QStringLiteral(".pdf"));
+                return QStringLiteral("无法写入PDF文件“%1”，文件名或路径太长").arg(answer_);
+            } },
+        { "link that loops",
+            [&] {
+                const QString loop = out + QStringLiteral("/loop.pdf");
+                QFile::link(loop, loop);
+                exportTo(loop);
+                return QStringLiteral("不能写入“%1”：这是一个绕成圈的链接，最终指向它自己").arg(loop);
+            } },
+        { "writable file, folder not",
+            [&] {
+                const QString kept = out + QStringLiteral("/kept.pdf");
+                QFile old(kept);
+                if (!old.open(QIODevice::WriteOnly))
+                    return QString();
+                old.close();
+                LockedFolder lock(out);
+                if (!lock.Locked())
+                    return QString();
+                exportTo(kept);
+                return QStringLiteral("无法写入PDF文件“%1”，没有在文件夹“%2”中写入的权限").arg(kept, out);
+            } },
+        { "layout on a full disk",
+            [&] {
+                const test::FullDisk disk(4096);
+                if (!disk.Mounted())
+                    return QString();
+                const QString layout = disk.Path() + QStringLiteral("/quillet/Format/example.PFD");
+                w.SavedFormatPath = LocalPath(layout);
+                w.ActionSaveFormat->trigger();
+                return QStringLiteral("保存格式文件时出错!\n无法写入“%1”，磁盘已满").arg(layout);
+            } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages_.shown.clear();
+        const QString expected = c.run();
+        if (expected.isEmpty())
+            continue;
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(QString::fromStdString(messages_.shown[0].text), expected);
+    }
 }
 
 // Printing all pages cancelled before page 3 has sent exactly two jobs and
