@@ -28,10 +28,19 @@ void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
     // set last is the canvas's font.
     fontInUse_ = FontInUse {};
     fontInUse_.tracking = true;
+    // A page at another resolution than the screen's takes its lengths from
+    // texts measured on the page bitmap, as the preview does.
+    reference_
+        = fx == screen_.PixelsPerMmX && fy == screen_.PixelsPerMmY ? nullptr : &PageImage().GetCanvas();
     struct StopTracking {
         FontInUse& font;
-        ~StopTracking() { font = FontInUse {}; }
-    } stopTracking { fontInUse_ };
+        Canvas*& reference;
+        ~StopTracking()
+        {
+            font = FontInUse {};
+            reference = nullptr;
+        }
+    } stopTracking { fontInUse_, reference_ };
 
     canvas.SetBrushColor(kWhite);
     LayoutBlock(canvas, fy);
