@@ -141,12 +141,9 @@ void TMyBuffPaper::DrawRule(
     const int py1 = MmToPixels(y1, fy);
     const int px2 = MmToPixels(x2, fx);
     const int py2 = MmToPixels(y2, fy);
-    auto line = [&](int dx, int dy) {
-        canvas.MoveTo(px1 + dx, py1 + dy);
-        canvas.LineTo(px2 + dx, py2 + dy);
-    };
-    // Pen of each rule style; the double rule adds a second line 2 pixels
-    // above (horizontal) or to the left (vertical). Unknown styles draw nothing.
+    // Pen of each rule style, in pixels of the screen; the double rule adds a
+    // second line 2 pixels above (horizontal) or to the left (vertical).
+    // Unknown styles draw nothing.
     struct Look {
         PenStyle pen;
         int width;
@@ -163,10 +160,23 @@ void TMyBuffPaper::DrawRule(
     if (spec.Style >= std::size(kLooks))
         return;
     const Look& look = kLooks[spec.Style];
-    canvas.SetPen(look.pen, look.width, spec.Color);
-    line(0, 0);
+    // A finer device keeps the screen's widths and gap at their physical
+    // sizes (a screen pixel is 1/96 inch), covering the same strip of paper:
+    // from half the width before the line's own pixel.
+    const int dpi = horizontal ? canvas.DpiY() : canvas.DpiX();
+    const ScreenPixels across(dpi);
+    const int width = across.Length(look.width);
+    const int shift = width / 2 - across.Length(look.width / 2);
+    auto line = [&](int back) {
+        const int dx = horizontal ? 0 : shift - back;
+        const int dy = horizontal ? shift - back : 0;
+        canvas.MoveTo(px1 + dx, py1 + dy);
+        canvas.LineTo(px2 + dx, py2 + dy);
+    };
+    canvas.SetPen(look.pen, width, spec.Color);
+    line(0);
     if (look.doubled)
-        horizontal ? line(0, -2) : line(-2, 0);
+        line(across.Length(2));
 }
 
 void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy)

@@ -135,6 +135,62 @@ TEST(EngineOnQImage, RuleStylesOnPixels)
     EXPECT_FALSE(IsDark(img.pixel(400, 300))); // end pixel left out
 }
 
+// Thin, double and thick rules keep their screen sizes on finer devices: strips of n screen pixels (1/96
+// inch) are as many device pixels as that length takes, and they lie on the strip of paper the screen covers.
+TEST(EngineOnQImage, RuleWidthsKeepTheirScreenSizes)
+{
+    struct Case {
+        int style;
+        std::vector<int> strips; // screen pixels, top down: dark, light, dark, ...
+        int above; // screen pixels of the strips above the rule's own pixel row
+    };
+    static const Case kCases[] = {
+        { 1, { 1 }, 0 },
+        { 2, { 1, 1, 1 }, 2 },
+        { 3, { 2 }, 1 },
+    };
+    for (int dpi : { 96, 300, 600, 1200 }) {
+        const double f = dpi / 25.4;
+        for (const Case& c : kCases) {
+            SCOPED_TRACE(testing::Message() << "style " << c.style << " at " << dpi << " dpi");
+            QtRig rig;
+            QtBitmap bitmap(dpi, dpi);
+            bitmap.SetSize(Round(20 * f), Round(10 * f));
+            TMyBuffPaper buffer(rig.format, rig.data, rig.screen, rig.printer, rig.paper, rig.bitmaps);
+            buffer.DrawRule(bitmap.GetCanvas(), 2, 5, 18, 5, Spec(c.style), f, f);
+            buffer.DrawRule(bitmap.GetCanvas(), 5, 2, 5, 8, Spec(c.style), f, f);
+            const QImage img = bitmap.Image();
+            const double k = dpi / 96.0;
+            const int at = Round(5 * f);
+            // Runs of dark and light pixels down column 10 mm (the horizontal rule) and along row 7 mm (the
+            // vertical one), from the first dark pixel.
+            for (bool vertical : { false, true }) {
+                std::vector<int> runs;
+                int first = -1;
+                bool dark = false;
+                for (int i = 0; i < Round(10 * f); ++i) {
+                    const bool d
+                        = IsDark(vertical ? img.pixel(i, Round(7 * f)) : img.pixel(Round(10 * f), i));
+                    if (first < 0 && d)
+                        first = i;
+                    if (first < 0)
+                        continue;
+                    if (runs.empty() || d != dark)
+                        runs.push_back(0);
+                    dark = d;
+                    ++runs.back();
+                }
+                if (!runs.empty() && !dark)
+                    runs.pop_back();
+                ASSERT_EQ(runs.size(), c.strips.size()) << (vertical ? "vertical" : "horizontal");
+                for (std::size_t i = 0; i < runs.size(); ++i)
+                    EXPECT_NEAR(runs[i], c.strips[i] * k, 1.0) << (vertical ? "vertical" : "horizontal");
+                EXPECT_NEAR(first, at - c.above * k, 1.0) << (vertical ? "vertical" : "horizontal");
+            }
+        }
+    }
+}
+
 class ExamplePage : public ::testing::Test {
 protected:
     void SetUp() override
