@@ -163,7 +163,10 @@ int TMyBuffPaper::PrintRunAsOneJob(int first, int last, int total, PrintProgress
         return 0;
     if (progress && !progress->BeforePage(0, total))
         return 0;
-    jobTitle_ = format_.Title.Text.Text() + "(" + std::to_string(first) + "-" + std::to_string(last) + ")";
+    // "(第2-6页)": pages 2 to 6, never to be taken for page 2 of 6, which a
+    // job of one page is titled "(2/6)" and its PDF file named "(2-6)".
+    jobTitle_ = format_.Title.Text.Text() + "(\xB5\xDA" + std::to_string(first) + "-" + std::to_string(last)
+        + "\xD2\xB3)";
     std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
     if (!job)
         throw EngineError(JobMessage(kJobNotStarted, printer_.Host()));

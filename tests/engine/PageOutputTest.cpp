@@ -307,7 +307,10 @@ TEST_F(Pages, RunAsOneJobIsOneJobOfAllItsPagesOrNothing)
     rig.buffer.CurrentPage = 4;
     EXPECT_EQ(rig.buffer.PrintPages(2, 6), 5);
     ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
-    EXPECT_EQ(rig.printerHost.jobs[0].title, kMonthly + "(2-6)");
+    EXPECT_EQ(rig.printerHost.jobs[0].title,
+        kMonthly
+            + "(\xB5\xDA"
+              "2-6\xD2\xB3)"); // (第2-6页)
     EXPECT_EQ(rig.printerHost.jobs[0].pages, 5);
     EXPECT_TRUE(rig.printerHost.jobs[0].ended);
     EXPECT_EQ(TextsOf(*rig.printerHost.jobs[0].canvas)[0], "b2");
