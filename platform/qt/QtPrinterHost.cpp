@@ -84,8 +84,10 @@ bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QSt
     if (options.landscape)
         args << QStringLiteral("-o") << QStringLiteral("landscape");
     args << QStringLiteral("-o") << QStringLiteral("sides=") + QString::fromStdString(options.sides);
-    if (options.copies > 1)
-        args << QStringLiteral("-n") << QString::number(options.copies);
+    if (options.copies > 1) {
+        args << QStringLiteral("-n") << QString::number(options.copies) << QStringLiteral("-o")
+             << (options.collate ? QStringLiteral("collate=true") : QStringLiteral("collate=false"));
+    }
     args << QStringLiteral("--") << file;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -98,6 +100,8 @@ bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QSt
     }
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
+
+const Sides kAllSides[] = { Sides::OneSided, Sides::LongEdge, Sides::ShortEdge };
 
 // IPP's name for the sides.
 const char* SidesKeyword(Sides sides)
@@ -113,17 +117,31 @@ const char* SidesKeyword(Sides sides)
     return "one-sided";
 }
 
+// The sides of a queue's IPP names; all of them when it named none.
+std::vector<Sides> SidesOf(const std::vector<std::string>& keywords)
+{
+    std::vector<Sides> out;
+    for (Sides side : kAllSides)
+        if (keywords.empty()
+            || std::find(keywords.begin(), keywords.end(), SidesKeyword(side)) != keywords.end())
+            out.push_back(side);
+    return out.empty() ? std::vector<Sides> { Sides::OneSided } : out;
+}
+
 // The options a job asks of the queue: the printer's sheet and the user's
-// copies and sides.
-CupsJobOptions JobOptions(const QPrinter& printer, const JobPreferences& preferences)
+// copies and sides, one-sided where the queue prints no other.
+CupsJobOptions JobOptions(const QPrinter& printer, const JobPreferences& preferences,
+    const std::vector<Sides>& sides = { std::begin(kAllSides), std::end(kAllSides) })
 {
     CupsJobOptions o;
     const QPageLayout layout = printer.pageLayout();
     o.title = ToUtf8(printer.docName());
     o.media = ToUtf8(layout.pageSize().key());
     o.landscape = layout.orientation() == QPageLayout::Landscape;
-    o.sides = SidesKeyword(preferences.sides);
+    const bool printable = std::find(sides.begin(), sides.end(), preferences.sides) != sides.end();
+    o.sides = SidesKeyword(printable ? preferences.sides : Sides::OneSided);
     o.copies = std::max(preferences.copies, 1);
+    o.collate = preferences.collate;
     return o;
 }
 
@@ -167,13 +185,66 @@ void QtPrinterHost::Init(const QString& pdfFolder)
         pdfIndex_ = static_cast<int>(names_.size());
         names_.push_back(ToUtf8(PdfPrinter::Name()));
     }
-    int start = pdfIndex_;
-    if (start < 0 && !queues.isEmpty()) {
-        start = static_cast<int>(queues.indexOf(QPrinterInfo::defaultPrinterName()));
-        if (start < 0)
-            start = 0;
+    OpenPrinter(pdfIndex_ >= 0 ? pdfIndex_ : DefaultQueue(queues));
+}
+
+int QtPrinterHost::DefaultQueue(const QStringList& queues)
+{
+    if (queues.isEmpty())
+        return -1;
+    const int asked = static_cast<int>(queues.indexOf(QPrinterInfo::defaultPrinterName()));
+    if (asked >= 0)
+        return asked;
+    // PRINTER or LPDEST may name a queue that is not there: the scheduler's
+    // own default then, and the user is told.
+    const int system = static_cast<int>(queues.indexOf(FromUtf8(CupsQueue::SchedulerDefault())));
+    const int chosen = std::max(system, 0);
+    QString named;
+    for (const char* variable : { "LPDEST", "PRINTER" }) {
+        named = qEnvironmentVariable(variable);
+        if (!named.isEmpty())
+            break;
     }
-    OpenPrinter(start);
+    if (!named.isEmpty() && !queues.contains(named.section(QLatin1Char('/'), 0, 0))) {
+        notice_ = ToUtf8(QStringLiteral("打印机") + Quoted(named)
+            + (system >= 0 ? QStringLiteral("不存在，改用系统默认打印机")
+                           : QStringLiteral("不存在，改用打印机"))
+            + Quoted(queues[chosen]));
+    }
+    return chosen;
+}
+
+void QtPrinterHost::RefreshPrinters()
+{
+    const bool wasPdf = CurrentIsPdf();
+    const std::string current = current_ >= 0 ? names_[static_cast<std::size_t>(current_)] : std::string();
+    const QStringList queues = QPrinterInfo::availablePrinterNames();
+    names_.clear();
+    for (const QString& name : queues)
+        names_.push_back(ToUtf8(name));
+    // A current queue removed since stays in the list: its jobs say it is gone.
+    if (!wasPdf && !current.empty() && std::find(names_.begin(), names_.end(), current) == names_.end())
+        names_.push_back(current);
+    pdfIndex_ = -1;
+    if (pdf_) {
+        pdfIndex_ = static_cast<int>(names_.size());
+        names_.push_back(ToUtf8(PdfPrinter::Name()));
+    }
+    if (wasPdf) {
+        current_ = pdfIndex_;
+    } else if (!current.empty()) {
+        current_ = static_cast<int>(std::find(names_.begin(), names_.end(), current) - names_.begin());
+    } else if (!queues.isEmpty()) {
+        OpenPrinter(DefaultQueue(queues)); // the first queue installed since the start
+    }
+}
+
+std::vector<Sides> QtPrinterHost::SidesSupported(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(names_.size()) || index == pdfIndex_)
+        return PrinterHost::SidesSupported(index);
+    const CupsQueue::Status status = CupsQueue(names_[static_cast<std::size_t>(index)]).Query();
+    return SidesOf(status.sides);
 }
 
 void QtPrinterHost::OpenPrinter(int index)
@@ -294,11 +365,12 @@ int QtPrinterHost::PageHeightPixels() const
 // handed to the CUPS queue when it ends.
 class QtPrinterHost::Job : public PrintJob {
 public:
-    Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue)
+    Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue,
+        const std::vector<Sides>& sides = { std::begin(kAllSides), std::end(kAllSides) })
         : host_(host)
         , title_(std::move(title))
         , queue_(std::move(queue))
-        , options_(JobOptions(*host.printer_, host.preferences_))
+        , options_(JobOptions(*host.printer_, host.preferences_, sides))
         , canvas_(&document_.BeginPage(host.Setup()))
     {
         document_.SetTitle(options_.title);
@@ -486,7 +558,7 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
                 + QString::number(mm.height(), 'f', 1) + QStringLiteral("毫米)"));
             return nullptr;
         }
-        job = std::make_unique<Job>(*this, QString(), std::move(queue));
+        job = std::make_unique<Job>(*this, QString(), std::move(queue), SidesOf(status.sides));
     }
     if (!job->Start())
         return nullptr;
@@ -497,6 +569,8 @@ bool QtPrinterHost::SetupDialog()
 {
     if (QtMessageService::Unattended() || jobOpen_)
         return false;
+    // Queues come and go while the program runs.
+    RefreshPrinters();
     PrinterSetupDialog dialog(*this, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -539,6 +613,7 @@ JobPreferences QtPrinterHost::LoadPreferences(const QString& file)
         p.sides = Sides::ShortEdge;
     p.oneJobPerRun
         = settings.value(QStringLiteral("print/one-job-per-run")).toString() == QLatin1String("true");
+    p.collate = settings.value(QStringLiteral("print/collate")).toString() != QLatin1String("false");
     return p;
 }
 
@@ -549,6 +624,8 @@ bool QtPrinterHost::SavePreferences(const QString& file, const JobPreferences& p
     settings.setValue(QStringLiteral("print/sides"), QString::fromLatin1(SidesKeyword(preferences.sides)));
     settings.setValue(QStringLiteral("print/one-job-per-run"),
         preferences.oneJobPerRun ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.setValue(QStringLiteral("print/collate"),
+        preferences.collate ? QStringLiteral("true") : QStringLiteral("false"));
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
