@@ -14,6 +14,15 @@
 namespace quillet {
 namespace {
 
+// A merged range's blank starts one pixel inside its left and top rules;
+// on a finer device it starts past their whole width, as many pixels as a
+// screen pixel takes, so that the range left out of the rules leaves them whole.
+void InsideRules(Rect& blank, const Canvas& canvas)
+{
+    blank.left += ScreenPixels(canvas.DpiX()).Length(1) - 1;
+    blank.top += ScreenPixels(canvas.DpiY()).Length(1) - 1;
+}
+
 // The empty text of a merged cell becomes one ideographic space, so the
 // cell still measures like text.
 constexpr char kIdeographicSpace[] = "\xA1\xA1";
@@ -82,7 +91,9 @@ TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, doubl
     // own would otherwise let the white cover the rules on the ranges'
     // outlines, which share its coarse pixels. At the canvas's own resolution
     // the pixels are those of blanking after drawing.
-    const std::vector<MergedRange> merged = MergedRanges(TableLeft, top, fx, fy);
+    std::vector<MergedRange> merged = MergedRanges(TableLeft, top, fx, fy);
+    for (MergedRange& m : merged)
+        InsideRules(m.blank, canvas);
     BlankMergedRanges(canvas, merged);
     for (const MergedRange& m : merged)
         canvas.ExcludeClipRect(m.blank);
@@ -341,7 +352,9 @@ void TMyBuffPaper::DrawMergedTexts(
 
 void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy)
 {
-    const std::vector<MergedRange> ranges = MergedRanges(x0, y0, fx, fy);
+    std::vector<MergedRange> ranges = MergedRanges(x0, y0, fx, fy);
+    for (MergedRange& m : ranges)
+        InsideRules(m.blank, canvas);
     BlankMergedRanges(canvas, ranges);
     DrawMergedTexts(canvas, ranges, fx, fy);
 }

@@ -606,15 +606,19 @@ TEST_F(ExamplePage, PrintedGridBesideMergedCellsSurvivesLowerResolutions)
 }
 
 // Centres in mm of the rules of a picture at pxPerMm: lines (columns when vertical) from..to that are dark
-// for at least 4/5 of spanFrom..spanTo, neighbours less than 0.4 mm apart counting as one rule.
-std::vector<double> RuleCentresMm(
-    const QImage& img, bool vertical, int from, int to, int spanFrom, int spanTo, double pxPerMm)
+// for at least 4/5 of spanFrom..spanTo, neighbours less than 0.4 mm apart counting as one rule; widths, when
+// asked, gets the mm each takes across.
+std::vector<double> RuleCentresMm(const QImage& img, bool vertical, int from, int to, int spanFrom,
+    int spanTo, double pxPerMm, std::vector<double>* widths = nullptr)
 {
     std::vector<double> centres;
     int first = -1, last = -1;
     auto close = [&] {
-        if (first >= 0)
-            centres.push_back((first + last + 1) / 2.0 / pxPerMm);
+        if (first < 0)
+            return;
+        centres.push_back((first + last + 1) / 2.0 / pxPerMm);
+        if (widths)
+            widths->push_back((last - first + 1) / pxPerMm);
     };
     const int limit = vertical ? img.width() : img.height();
     for (int i = std::max(from, 0); i <= std::min(to, limit - 1); ++i) {
@@ -642,7 +646,7 @@ struct PageCase {
 };
 
 // The report's PDF page, drawn through the PDF file's printer at 1200 dpi, puts every rule where the preview
-// picture has it, within 0.25 mm: the parts above the table are measured alike on both.
+// picture has it, within 0.25 mm, as wide as there: the parts above the table are measured alike on both.
 TEST_F(ExamplePage, PdfPageRulesLieWhereThePreviewHasThem)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
@@ -696,8 +700,9 @@ TEST_F(ExamplePage, PdfPageRulesLieWhereThePreviewHasThem)
         const double top = e.y.front() - 30, bottom = std::min(e.y.back() + 3, c.pageHeight - 3);
         const auto rowsShown
             = RuleCentresMm(preview, false, on(top, fs), on(bottom, fs), on(x0, fs), on(x1, fs), fs);
+        std::vector<double> widths; // a thin rule is 1/96 inch, 0.26 mm, wide: 3 or 4 pixels here
         const auto rowsPrinted
-            = RuleCentresMm(printed, false, on(top, fp), on(bottom, fp), on(x0, fp), on(x1, fp), fp);
+            = RuleCentresMm(printed, false, on(top, fp), on(bottom, fp), on(x0, fp), on(x1, fp), fp, &widths);
         const auto colsShown = RuleCentresMm(
             preview, true, on(e.x.front() - 3, fs), on(e.x.back() + 3, fs), on(y0, fs), on(y1, fs), fs);
         const auto colsPrinted = RuleCentresMm(
@@ -706,8 +711,10 @@ TEST_F(ExamplePage, PdfPageRulesLieWhereThePreviewHasThem)
         ASSERT_EQ(rowsPrinted.size(), rowsShown.size());
         ASSERT_GE(colsShown.size(), 8u);
         ASSERT_EQ(colsPrinted.size(), colsShown.size());
-        for (std::size_t i = 0; i < rowsShown.size(); ++i)
+        for (std::size_t i = 0; i < rowsShown.size(); ++i) {
             EXPECT_NEAR(rowsPrinted[i], rowsShown[i], 0.25) << "row rule " << i;
+            EXPECT_GT(widths[i], 0.15) << "row rule " << i; // whole beside the merged cells too
+        }
         for (std::size_t i = 0; i < colsShown.size(); ++i)
             EXPECT_NEAR(colsPrinted[i], colsShown[i], 0.25) << "column rule " << i;
         double worst = 0;
