@@ -224,11 +224,12 @@ private:
     QByteArray savedPath_;
 };
 
-// Without the scheduler's ear a job goes to lp with the queue, the title, the paper and the orientation; the
-// spooled file is removed afterwards.
+// Without the scheduler's ear a job goes to lp with the queue, the title, the paper, the orientation and the
+// copies, collated; the spooled file is removed afterwards.
 TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
 {
     host_->SetSettings(Paper(11, DMORIENT_LANDSCAPE)); // A5
+    host_->SetPreferences({ 2, Sides::OneSided, true, true });
     FakeLp lp(0);
     NoScheduler away;
     const QStringList before = QDir::temp().entryList({ QStringLiteral("quillet-job-*") });
@@ -243,6 +244,9 @@ TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
     EXPECT_TRUE(args.contains(QStringLiteral("media=A5"))) << test::Utf8(args.join(QLatin1Char(' ')));
     EXPECT_TRUE(args.contains(QStringLiteral("landscape")));
     EXPECT_TRUE(args.contains(QStringLiteral("sides=one-sided")));
+    EXPECT_EQ(args.mid(args.indexOf(QStringLiteral("-n")), 4),
+        QStringList({ QStringLiteral("-n"), QStringLiteral("2"), QStringLiteral("-o"),
+            QStringLiteral("collate=true") }));
     EXPECT_TRUE(lp.Document().startsWith("%PDF"));
     EXPECT_EQ(QDir::temp().entryList({ QStringLiteral("quillet-job-*") }), before);
 }
