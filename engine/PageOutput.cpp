@@ -163,8 +163,8 @@ int TMyBuffPaper::PrintRunAsOneJob(int first, int last, int total, PrintProgress
         return 0;
     if (progress && !progress->BeforePage(0, total))
         return 0;
-    // "(第2-6页)": pages 2 to 6, never to be taken for page 2 of 6, which a
-    // job of one page is titled "(2/6)" and its PDF file named "(2-6)".
+    // "(第2-6页)" says pages 2 to 6: a job of one page is titled "(2/6)",
+    // and the PDF printer names that job's file "(2-6)".
     jobTitle_ = format_.Title.Text.Text() + "(\xB5\xDA" + std::to_string(first) + "-" + std::to_string(last)
         + "\xD2\xB3)";
     std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
