@@ -150,20 +150,38 @@ void TMyBuffPaper::ApplyFont(Canvas& canvas, std::string_view gbkName, int point
     }
 }
 
-int TMyBuffPaper::MeasureLinesHeight(
-    Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items, std::uint8_t multiLine)
+TMyBuffPaper::MeasuredText TMyBuffPaper::MeasureText(Canvas& canvas, std::string_view gbkName, int points,
+    Color color, std::string_view text, double fx, double fy)
+{
+    ApplyFont(canvas, gbkName, points, color);
+    if (!reference_ || reference_ == &canvas)
+        return { canvas.TextExtent(text), fx, fy };
+    reference_->SetFont(gbkName, points, color);
+    return { reference_->TextExtent(text), screen_.PixelsPerMmX, screen_.PixelsPerMmY };
+}
+
+TMyBuffPaper::MeasuredText TMyBuffPaper::MeasureItem(
+    Canvas& canvas, const TMyTextItem& item, double fx, double fy)
+{
+    return MeasureText(canvas, item.FontName.View(), ScaledFontSize(item.FontSize), item.FontColor,
+        item.Text.View(), fx, fy);
+}
+
+int TMyBuffPaper::MeasureLinesHeight(Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items,
+    std::uint8_t multiLine, double fy)
 {
     int sum = 0;
     int largest = 0;
+    double f = fy;
     for (int i = 1; i <= kHeadFootLines; ++i) {
         if (items[i].Text.Empty())
             continue;
-        SetItemFont(canvas, items[i]);
-        int h = canvas.TextExtent(items[i].Text.View()).cy;
-        sum += h;
-        largest = std::max(largest, h);
+        const MeasuredText m = MeasureItem(canvas, items[i], fy, fy);
+        sum += m.size.cy;
+        largest = std::max(largest, m.size.cy);
+        f = m.fy;
     }
-    return IsOn(multiLine) ? sum : largest;
+    return PixelsToMm(IsOn(multiLine) ? sum : largest, f);
 }
 
 void TMyBuffPaper::LayoutBlock(Canvas& canvas, double fy)
@@ -180,15 +198,13 @@ void TMyBuffPaper::LayoutBlock(Canvas& canvas, double fy)
     auto lineHeight = [&](const TMyTextItem& item, std::uint8_t on) {
         if (!IsOn(on))
             return 0;
-        SetItemFont(canvas, item);
-        return canvas.TextExtent(item.Text.View()).cy;
+        const MeasuredText m = MeasureItem(canvas, item, fy, fy);
+        return PixelsToMm(m.size.cy, m.fy);
     };
-    height += PixelsToMm(lineHeight(f.Company, f.PrintCompany), fy) + 2;
-    height += PixelsToMm(lineHeight(f.Title, f.PrintTitle), fy) + 2;
-    int head = IsOn(f.PrintPageHead) ? MeasureLinesHeight(canvas, f.Head, f.HeadMultiLine) : 0;
-    height += PixelsToMm(head, fy) + 4;
-    int foot = IsOn(f.PrintPageFoot) ? MeasureLinesHeight(canvas, f.Foot, f.FootMultiLine) : 0;
-    height += PixelsToMm(foot, fy) + 4;
+    height += lineHeight(f.Company, f.PrintCompany) + 2;
+    height += lineHeight(f.Title, f.PrintTitle) + 2;
+    height += (IsOn(f.PrintPageHead) ? MeasureLinesHeight(canvas, f.Head, f.HeadMultiLine, fy) : 0) + 4;
+    height += (IsOn(f.PrintPageFoot) ? MeasureLinesHeight(canvas, f.Foot, f.FootMultiLine, fy) : 0) + 4;
 
     TableLeft = Place(f.HorPlace, PageWidth, f.MarginLeft, f.MarginRight, width);
     TableRight = TableLeft + width;

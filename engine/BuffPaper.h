@@ -131,9 +131,20 @@ private:
     void DrawMergedTexts(Canvas& canvas, const std::vector<MergedRange>& ranges, double fx, double fy);
     void RenderBlocks(Canvas& canvas, double fx, double fy);
     void SetItemFont(Canvas& canvas, const TMyTextItem& item);
+    // A text's extent for the layout's millimetres, with the pixels per mm
+    // that turn it into them. The font is also set on the canvas.
+    struct MeasuredText {
+        Size size;
+        double fx = 0;
+        double fy = 0;
+    };
+    MeasuredText MeasureText(Canvas& canvas, std::string_view gbkName, int points, Color color,
+        std::string_view text, double fx, double fy);
+    MeasuredText MeasureItem(Canvas& canvas, const TMyTextItem& item, double fx, double fy);
     void ApplyFont(Canvas& canvas, std::string_view gbkName, int points, Color color);
-    int MeasureLinesHeight(
-        Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items, std::uint8_t multiLine);
+    // Height in mm of the non-empty lines: their sum, or the largest.
+    int MeasureLinesHeight(Canvas& canvas, const std::array<TMyTextItem, kHeadFootLines + 1>& items,
+        std::uint8_t multiLine, double fy);
     TMyExtent DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, double fy,
         const std::array<TMyTextItem, kHeadFootLines + 1>& items, bool multiLine, bool skipEmpty);
     TMyExtent DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy, const TMyTextItem& item,
@@ -161,6 +172,12 @@ private:
         Color color = 0;
     };
     FontInUse fontInUse_;
+    // While a page is rendered at another resolution than the screen's: the
+    // page bitmap, on which texts are measured for every length in
+    // millimetres. Font heights do not grow in proportion to the resolution,
+    // so heights rounded to millimetres on the printer would move the table
+    // against the preview.
+    Canvas* reference_ = nullptr;
 };
 
 } // namespace quillet

@@ -21,10 +21,11 @@ constexpr int kPageNumberFromBottom = 10; // mm above the paper's bottom edge
 TMyExtent TMyBuffPaper::DrawTextWithRule(Canvas& canvas, int yOff, double fx, double fy,
     const TMyTextItem& item, const TMyLineSpec& rule, int extra)
 {
-    SetItemFont(canvas, item);
-    const Size e = canvas.TextExtent(item.Text.View());
+    // Lengths in millimetres come from the text as measured for the layout.
+    const MeasuredText m = MeasureItem(canvas, item, fx, fy);
+    const Size e = m.size;
     const int avail = TableRight - TableLeft;
-    const int widthMm = PixelsToMm(e.cx, fx);
+    const int widthMm = PixelsToMm(e.cx, m.fx);
     int off = 0;
     switch (item.Align) {
     case 2:
@@ -40,11 +41,11 @@ TMyExtent TMyBuffPaper::DrawTextWithRule(Canvas& canvas, int yOff, double fx, do
 
     // The rule spans the text's width, 1 mm below it.
     const int ruleY
-        = fy > 0 ? Round(static_cast<long double>(e.cy) / fy + TableTop + yOff + 1) : TableTop + yOff + 1;
+        = m.fy > 0 ? Round(static_cast<long double>(e.cy) / m.fy + TableTop + yOff + 1) : TableTop + yOff + 1;
     const int ruleEnd
-        = fx > 0 ? Round(static_cast<long double>(e.cx) / fx + TableLeft + off) : TableLeft + off;
+        = m.fx > 0 ? Round(static_cast<long double>(e.cx) / m.fx + TableLeft + off) : TableLeft + off;
     DrawRule(canvas, TableLeft + off, ruleY, ruleEnd, ruleY, rule, fx, fy);
-    return { widthMm, PixelsToMm(e.cy, fy) + extra };
+    return { widthMm, PixelsToMm(e.cy, m.fy) + extra };
 }
 
 TMyExtent TMyBuffPaper::DrawCompany(Canvas& canvas, double fx, double fy)
@@ -99,37 +100,43 @@ TMyExtent TMyBuffPaper::DrawHeadOrFoot(Canvas& canvas, int yOff, double fx, doub
 
     if (multiLine) {
         int y = y0;
-        int lastHeight = 0;
+        int lastHeight = 0; // of the line before, as measured for the layout
+        double lineFy = fy;
         for (int i = 1; i <= kHeadFootLines; ++i) {
             const TMyTextItem& item = items[i];
             if (i > 1) {
                 if (skipEmpty && item.Text.Empty())
                     continue;
-                y += fy > 0 ? Round(static_cast<long double>(lastHeight) / fy + 1) : 1;
+                y += lineFy > 0 ? Round(static_cast<long double>(lastHeight) / lineFy + 1) : 1;
             }
-            SetItemFont(canvas, item);
+            const MeasuredText m = MeasureItem(canvas, item, fx, fy);
             const Size e = canvas.TextExtent(item.Text.View());
             canvas.TextOut(xFor(offsetFor(item, e.cx)), MmToPixels(y, fy), item.Text.View());
-            lastHeight = e.cy;
+            lastHeight = m.size.cy;
+            lineFy = m.fy;
         }
-        y += fy > 0 ? Round(static_cast<long double>(lastHeight) / fy + 1) : 1;
+        y += lineFy > 0 ? Round(static_cast<long double>(lastHeight) / lineFy + 1) : 1;
         return { avail, y - y0 + 1 };
     }
 
     // One line: the texts share their bottom edge.
     std::array<Size, kHeadFootLines + 1> extents {};
     int maxHeight = 0;
+    int layoutHeight = 0; // as measured for the layout
+    double layoutFy = fy;
     for (int i = 1; i <= kHeadFootLines; ++i) {
-        SetItemFont(canvas, items[i]);
+        const MeasuredText m = MeasureItem(canvas, items[i], fx, fy);
         extents[i] = canvas.TextExtent(items[i].Text.View());
         maxHeight = std::max(maxHeight, extents[i].cy);
+        layoutHeight = std::max(layoutHeight, m.size.cy);
+        layoutFy = m.fy;
     }
     for (int i = 1; i <= kHeadFootLines; ++i) {
         SetItemFont(canvas, items[i]);
         const int top = Round(static_cast<long double>(fy) * y0 + (maxHeight - extents[i].cy));
         canvas.TextOut(xFor(offsetFor(items[i], extents[i].cx)), top, items[i].Text.View());
     }
-    return { avail, PixelsToMm(maxHeight, fy) + 2 };
+    return { avail, PixelsToMm(layoutHeight, layoutFy) + 2 };
 }
 
 TMyExtent TMyBuffPaper::DrawPageHead(Canvas& canvas, int yOff, double fx, double fy)
@@ -161,9 +168,8 @@ void TMyBuffPaper::DrawPageNumber(Canvas& canvas, double fx, double fy)
     const TMyPrintFormat& f = format_;
     const std::string text = std::string(kDi) + std::to_string(CurrentPage) + kYe + " " + kGong
         + std::to_string(PageCount) + kYe;
-    ApplyFont(canvas, kSongTi, kPageNumberPoints, kBlack);
-    const Size e = canvas.TextExtent(text);
-    const int d = std::max(0, (PageWidth - f.MarginLeft - f.MarginRight - PixelsToMm(e.cx, fx)) / 2);
+    const MeasuredText m = MeasureText(canvas, kSongTi, kPageNumberPoints, kBlack, text, fx, fy);
+    const int d = std::max(0, (PageWidth - f.MarginLeft - f.MarginRight - PixelsToMm(m.size.cx, m.fx)) / 2);
     const int x = f.MarginLeft + d;
     canvas.TextOut(MmToPixels(x, fx), MmToPixels(PageHeight - kPageNumberFromBottom, fy), text);
 }

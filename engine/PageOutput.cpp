@@ -28,10 +28,19 @@ void TMyBuffPaper::RenderBlocks(Canvas& canvas, double fx, double fy)
     // set last is the canvas's font.
     fontInUse_ = FontInUse {};
     fontInUse_.tracking = true;
+    // A page at another resolution than the screen's takes its lengths from
+    // texts measured on the page bitmap, as the preview does.
+    reference_
+        = fx == screen_.PixelsPerMmX && fy == screen_.PixelsPerMmY ? nullptr : &PageImage().GetCanvas();
     struct StopTracking {
         FontInUse& font;
-        ~StopTracking() { font = FontInUse {}; }
-    } stopTracking { fontInUse_ };
+        Canvas*& reference;
+        ~StopTracking()
+        {
+            font = FontInUse {};
+            reference = nullptr;
+        }
+    } stopTracking { fontInUse_, reference_ };
 
     canvas.SetBrushColor(kWhite);
     LayoutBlock(canvas, fy);
@@ -154,7 +163,10 @@ int TMyBuffPaper::PrintRunAsOneJob(int first, int last, int total, PrintProgress
         return 0;
     if (progress && !progress->BeforePage(0, total))
         return 0;
-    jobTitle_ = format_.Title.Text.Text() + "(" + std::to_string(first) + "-" + std::to_string(last) + ")";
+    // "(第2-6页)" says pages 2 to 6: a job of one page is titled "(2/6)",
+    // and the PDF printer names that job's file "(2-6)".
+    jobTitle_ = format_.Title.Text.Text() + "(\xB5\xDA" + std::to_string(first) + "-" + std::to_string(last)
+        + "\xD2\xB3)";
     std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);
     if (!job)
         throw EngineError(JobMessage(kJobNotStarted, printer_.Host()));

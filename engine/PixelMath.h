@@ -22,4 +22,20 @@ inline int PixelsToMm(int px, double f)
     return Round(static_cast<long double>(px) / f);
 }
 
+// Lengths given in pixels of the screen (1/96 inch) on a device of dpi dots
+// per inch: the same on a screen or a coarser device, in proportion on a
+// finer one.
+class ScreenPixels {
+public:
+    explicit ScreenPixels(int dpi)
+        : scale_(dpi > kScreenDpi ? static_cast<long double>(dpi) / kScreenDpi : 1.0L)
+    {
+    }
+    int Length(int screenPixels) const { return Round(screenPixels * scale_); }
+    static constexpr int kScreenDpi = 96;
+
+private:
+    long double scale_;
+};
+
 } // namespace quillet

@@ -14,6 +14,15 @@
 namespace quillet {
 namespace {
 
+// A merged range's blank starts one pixel inside its left and top rules;
+// on a finer device it starts past their whole width, as many pixels as a
+// screen pixel takes, so that the range left out of the rules leaves them whole.
+void InsideRules(Rect& blank, const Canvas& canvas)
+{
+    blank.left += ScreenPixels(canvas.DpiX()).Length(1) - 1;
+    blank.top += ScreenPixels(canvas.DpiY()).Length(1) - 1;
+}
+
 // The empty text of a merged cell becomes one ideographic space, so the
 // cell still measures like text.
 constexpr char kIdeographicSpace[] = "\xA1\xA1";
@@ -82,7 +91,9 @@ TMyExtent TMyBuffPaper::DrawTableBody(Canvas& canvas, int yOff, double fx, doubl
     // own would otherwise let the white cover the rules on the ranges'
     // outlines, which share its coarse pixels. At the canvas's own resolution
     // the pixels are those of blanking after drawing.
-    const std::vector<MergedRange> merged = MergedRanges(TableLeft, top, fx, fy);
+    std::vector<MergedRange> merged = MergedRanges(TableLeft, top, fx, fy);
+    for (MergedRange& m : merged)
+        InsideRules(m.blank, canvas);
     BlankMergedRanges(canvas, merged);
     for (const MergedRange& m : merged)
         canvas.ExcludeClipRect(m.blank);
@@ -141,12 +152,9 @@ void TMyBuffPaper::DrawRule(
     const int py1 = MmToPixels(y1, fy);
     const int px2 = MmToPixels(x2, fx);
     const int py2 = MmToPixels(y2, fy);
-    auto line = [&](int dx, int dy) {
-        canvas.MoveTo(px1 + dx, py1 + dy);
-        canvas.LineTo(px2 + dx, py2 + dy);
-    };
-    // Pen of each rule style; the double rule adds a second line 2 pixels
-    // above (horizontal) or to the left (vertical). Unknown styles draw nothing.
+    // Pen of each rule style, in pixels of the screen; the double rule adds a
+    // second line 2 pixels above (horizontal) or to the left (vertical).
+    // Unknown styles draw nothing.
     struct Look {
         PenStyle pen;
         int width;
@@ -163,10 +171,23 @@ void TMyBuffPaper::DrawRule(
     if (spec.Style >= std::size(kLooks))
         return;
     const Look& look = kLooks[spec.Style];
-    canvas.SetPen(look.pen, look.width, spec.Color);
-    line(0, 0);
+    // A finer device keeps the screen's widths and gap at their physical
+    // sizes (a screen pixel is 1/96 inch), covering the same strip of paper:
+    // from half the width before the line's own pixel.
+    const int dpi = horizontal ? canvas.DpiY() : canvas.DpiX();
+    const ScreenPixels across(dpi);
+    const int width = across.Length(look.width);
+    const int shift = width / 2 - across.Length(look.width / 2);
+    auto line = [&](int back) {
+        const int dx = horizontal ? 0 : shift - back;
+        const int dy = horizontal ? shift - back : 0;
+        canvas.MoveTo(px1 + dx, py1 + dy);
+        canvas.LineTo(px2 + dx, py2 + dy);
+    };
+    canvas.SetPen(look.pen, width, spec.Color);
+    line(0);
     if (look.doubled)
-        horizontal ? line(0, -2) : line(-2, 0);
+        line(across.Length(2));
 }
 
 void TMyBuffPaper::DrawDataCells(Canvas& canvas, int x0, int y0, double fx, double fy)
@@ -331,7 +352,9 @@ void TMyBuffPaper::DrawMergedTexts(
 
 void TMyBuffPaper::DrawMergedCells(Canvas& canvas, int x0, int y0, double fx, double fy)
 {
-    const std::vector<MergedRange> ranges = MergedRanges(x0, y0, fx, fy);
+    std::vector<MergedRange> ranges = MergedRanges(x0, y0, fx, fy);
+    for (MergedRange& m : ranges)
+        InsideRules(m.blank, canvas);
     BlankMergedRanges(canvas, ranges);
     DrawMergedTexts(canvas, ranges, fx, fy);
 }

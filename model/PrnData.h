@@ -36,6 +36,13 @@ struct TMyPaperSpec {
     std::uint16_t PaperLength = 290;
     std::uint8_t Orientation = 1;
     bool operator==(const TMyPaperSpec&) const = default;
+    // The paper as the pages lie on it, in millimetres. A custom size (256)
+    // is held upright, as the printer's settings give it, and lies turned
+    // unless the orientation is portrait (1); other sizes are held as the
+    // printable area lies.
+    bool TurnedCustom() const { return PaperSize == 256 && Orientation != 1; }
+    int LyingWidth() const { return TurnedCustom() ? PaperLength : PaperWidth; }
+    int LyingLength() const { return TurnedCustom() ? PaperWidth : PaperLength; }
 };
 
 class TMyPrintFormat : public TMyFormatRecord {

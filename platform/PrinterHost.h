@@ -43,6 +43,9 @@ struct JobPreferences {
     int copies = 1; // the setup offers 1 to kMaxCopies
     Sides sides = Sides::OneSided;
     bool oneJobPerRun = false;
+    // Copies of a run of pages come out one whole set after another
+    // (1,2,3,1,2,3), not each page's copies together (1,1,2,2,3,3).
+    bool collate = true;
     static constexpr int kMaxCopies = 999;
     bool operator==(const JobPreferences&) const = default;
 };
@@ -94,6 +97,12 @@ public:
 
     // Shows the printer setup dialog; true when confirmed.
     virtual bool SetupDialog() = 0;
+
+    // The sides the printer at index can print; all of them when it does not say.
+    virtual std::vector<Sides> SidesSupported(int /*index*/) const
+    {
+        return { Sides::OneSided, Sides::LongEdge, Sides::ShortEdge };
+    }
 
     // Copies, sides and one job a run, for the jobs to come.
     virtual JobPreferences Preferences() const { return {}; }

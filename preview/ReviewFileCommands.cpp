@@ -352,7 +352,7 @@ void TFrmPrintReview::ActionSetPrinterExecute()
     RunEngine([this] {
         // The layout paper is the printer's, in whole centimetres.
         BuffPaper->SetPageSize(
-            Round(Printer->PaperWidth / 10.0L) * 10, Round(Printer->PaperLength / 10.0L) * 10);
+            Round(Printer->LyingWidth() / 10.0L) * 10, Round(Printer->LyingLength() / 10.0L) * 10);
         PrintData->ReadHeadFoot();
     });
     History->Record(QStringLiteral("设置打印机"), StepRefresh::Repaginate);

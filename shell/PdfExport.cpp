@@ -73,8 +73,8 @@ PdfReportPages FormatPages(const TMyPrintFormat& format)
 {
     PdfReportPages layout;
     layout.sheet = { format.PaperSize, format.PaperWidth, format.PaperLength, format.Orientation };
-    layout.pageWidth = Round(format.PaperWidth / 10.0L) * 10;
-    layout.pageHeight = Round(format.PaperLength / 10.0L) * 10;
+    layout.pageWidth = Round(layout.sheet.LyingWidth() / 10.0L) * 10;
+    layout.pageHeight = Round(layout.sheet.LyingLength() / 10.0L) * 10;
     return layout;
 }
 

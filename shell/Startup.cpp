@@ -158,8 +158,9 @@ void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
 
     TMyBuffPaper& pages = *w.BuffPaper;
     const bool ok = w.RunEngine([&] {
-        pages.SetPageSize(
-            Round(w.PrintFormat->PaperWidth / 10.0L) * 10, Round(w.PrintFormat->PaperLength / 10.0L) * 10);
+        const TMyPrintFormat& f = *w.PrintFormat;
+        const TMyPaperSpec paper { f.PaperSize, f.PaperWidth, f.PaperLength, f.Orientation };
+        pages.SetPageSize(Round(paper.LyingWidth() / 10.0L) * 10, Round(paper.LyingLength() / 10.0L) * 10);
         w.PrintData->ReadHeadFoot();
         pages.Paginate();
     });

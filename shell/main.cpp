@@ -60,6 +60,9 @@ int main(int argc, char* argv[])
     QtBitmapFactory bitmaps;
     QtMessageService messages;
     QtPrinterHost printers;
+    if (!printers.StartNotice().empty())
+        messages.Show(
+            QApplication::applicationName().toStdString(), printers.StartNotice(), MessageButtons::Ok);
     QtShell shell;
     TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });

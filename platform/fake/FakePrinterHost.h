@@ -34,6 +34,8 @@ public:
     bool failEnd = false;
     bool setupAnswer = false;
     JobPreferences preferences;
+    // Sides of every printer; empty: all of them.
+    std::vector<Sides> sides;
     std::vector<FakeJob> jobs;
     // Called with the number (from 0) of each job about to begin, so a test
     // can change the world between the pages of a print run.
@@ -51,6 +53,10 @@ public:
     int PageHeightPixels() const override { return Landscape() ? printableWidth : printableHeight; }
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     bool SetupDialog() override { return setupAnswer; }
+    std::vector<Sides> SidesSupported(int index) const override
+    {
+        return sides.empty() ? PrinterHost::SidesSupported(index) : sides;
+    }
     JobPreferences Preferences() const override { return preferences; }
     void SetPreferences(const JobPreferences& p) override { preferences = p; }
 };

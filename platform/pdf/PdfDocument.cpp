@@ -375,7 +375,9 @@ std::string PdfDocument::Finish()
     out_ += "<< /Type /Catalog /Pages ";
     AppendInt(out_, pagesObject_);
     out_ += " 0 R";
-    if (copies_ > 1 || duplex_ != Duplex::Simplex) {
+    if (AsksPrintPreferences()) {
+        // Also said here, for a file whose header went out before.
+        out_ += " /Version /1.7";
         // What a viewer proposes in its print dialog for this file.
         out_ += "\n/ViewerPreferences << /NumCopies ";
         AppendInt(out_, std::max(1, copies_));

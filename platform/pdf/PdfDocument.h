@@ -56,10 +56,14 @@ public:
     // How the file asks to be printed (its viewer preferences): copies, and
     // two-sided flipped on the long or short edge; none when 1 and one-sided.
     enum class Duplex { Simplex, LongEdge, ShortEdge };
+    // A file asking for them declares PDF 1.7, where /NumCopies and /Duplex
+    // came in.
     void SetPrintPreferences(int copies, Duplex duplex)
     {
         copies_ = copies;
         duplex_ = duplex;
+        if (AsksPrintPreferences() && written_ == 0 && out_.compare(0, 8, "%PDF-1.4") == 0)
+            out_.replace(0, 8, "%PDF-1.7");
     }
 
     // Ends the last page and gives the whole file (of a streamed document,
@@ -105,6 +109,7 @@ public:
 private:
     int NewObject();
     std::size_t Offset() const { return written_ + out_.size(); }
+    bool AsksPrintPreferences() const { return copies_ > 1 || duplex_ != Duplex::Simplex; }
     void BeginObject(int number);
     // Writes out what a streamed document holds once it is worth a write.
     void Flush(bool all = false);

@@ -56,8 +56,8 @@ CupsQueue::Status CupsQueue::Query() const
     Status out;
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, QueueUri(name_).c_str());
-    static const char* const kWanted[]
-        = { "printer-state", "printer-is-accepting-jobs", "printer-state-message", "media-size-supported" };
+    static const char* const kWanted[] = { "printer-state", "printer-is-accepting-jobs",
+        "printer-state-message", "media-size-supported", "sides-supported" };
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
         static_cast<int>(sizeof kWanted / sizeof kWanted[0]), nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
@@ -87,8 +87,27 @@ CupsQueue::Status CupsQueue::Query() const
                 out.sizes.push_back(r);
         }
     }
+    if (ipp_attribute_t* a = ippFindAttribute(response, "sides-supported", IPP_TAG_KEYWORD)) {
+        for (int i = 0; i < ippGetCount(a); ++i)
+            if (const char* side = ippGetString(a, i, nullptr))
+                out.sides.emplace_back(side);
+    }
     ippDelete(response);
     return out;
+}
+
+std::string CupsQueue::SchedulerDefault()
+{
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddString(
+        request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    std::string name;
+    if (ipp_attribute_t* a = response ? ippFindAttribute(response, "printer-name", IPP_TAG_NAME) : nullptr)
+        if (const char* value = ippGetString(a, 0, nullptr))
+            name = value;
+    ippDelete(response);
+    return name;
 }
 
 bool CupsQueue::Takes(const Status& status, int width, int height)
@@ -137,8 +156,13 @@ CupsQueue::Result CupsQueue::Submit(
     if (options.landscape)
         count = cupsAddOption("landscape", "true", count, &list);
     count = cupsAddOption("sides", options.sides.c_str(), count, &list);
-    if (options.copies > 1)
+    if (options.copies > 1) {
         count = cupsAddIntegerOption("copies", options.copies, count, &list);
+        count = cupsAddOption("multiple-document-handling",
+            options.collate ? "separate-documents-collated-copies" : "separate-documents-uncollated-copies",
+            count, &list);
+        count = cupsAddOption("collate", options.collate ? "true" : "false", count, &list);
+    }
 
     id = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), options.title.c_str(), count, list);
     if (id <= 0) {

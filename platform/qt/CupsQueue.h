@@ -15,6 +15,7 @@ struct CupsJobOptions {
     bool landscape = false;
     std::string sides = "one-sided";
     int copies = 1;
+    bool collate = true; // copies of a document of several pages in sets
 };
 
 class CupsQueue {
@@ -38,11 +39,17 @@ public:
             int xMin, xMax, yMin, yMax;
         };
         std::vector<SizeRange> sizes;
+        // IPP's names of the sides it prints ("one-sided", ...); empty when
+        // it did not say.
+        std::vector<std::string> sides;
     };
     Status Query() const;
     // True when the queue takes a sheet of width x height hundredths of a
     // millimetre (portrait), within a millimetre; true when it names no sizes.
     static bool Takes(const Status& status, int width, int height);
+    // The scheduler's own default queue, whatever PRINTER or LPDEST say;
+    // empty when it has none or cannot be reached.
+    static std::string SchedulerDefault();
 
     enum class Result {
         Printed, // accepted, and the queue was not stopped

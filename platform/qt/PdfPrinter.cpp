@@ -72,9 +72,9 @@ QString PdfPrinter::SafeFileName(const QString& title)
     name = name.trimmed();
     while (name.startsWith(QLatin1Char('.')))
         name = name.mid(1).trimmed();
-    // A long title gives way to the page part "(3-9)" at its end, which tells
-    // the jobs of a run apart.
-    static const QRegularExpression pagePart(QStringLiteral("\\(\\d+-\\d+\\)$"));
+    // A long title gives way to the page part at its end, "(3-9)" of a job a
+    // page or "(第1-9页)" of a run, which tells the files apart.
+    static const QRegularExpression pagePart(QStringLiteral("\\((第)?\\d+-\\d+(页)?\\)$"));
     const QRegularExpressionMatch match = pagePart.match(name);
     const QString pages = match.hasMatch() ? match.captured() : QString();
     const int pageBytes = static_cast<int>(pages.toUtf8().size());

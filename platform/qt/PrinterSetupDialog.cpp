@@ -70,13 +70,18 @@ PrinterSetupDialog::PrinterSetupDialog(PrinterHost& host, QWidget* parent)
     Copies->setRange(1, JobPreferences::kMaxCopies);
     Copies->setValue(std::clamp(prefs.copies, 1, JobPreferences::kMaxCopies));
     SidesBox = new QComboBox(this);
-    SidesBox->addItem(QStringLiteral("单面"), static_cast<int>(Sides::OneSided));
-    SidesBox->addItem(QStringLiteral("双面，长边翻转"), static_cast<int>(Sides::LongEdge));
-    SidesBox->addItem(QStringLiteral("双面，短边翻转"), static_cast<int>(Sides::ShortEdge));
-    SidesBox->setCurrentIndex(std::max(0, SidesBox->findData(static_cast<int>(prefs.sides))));
+    SidesBox->setObjectName(QStringLiteral("sides"));
+    ShowSidesOf(PrinterBox->currentIndex(), prefs.sides);
+    connect(PrinterBox, &QComboBox::currentIndexChanged, this,
+        [this](int index) { ShowSidesOf(index, static_cast<Sides>(SidesBox->currentData().toInt())); });
     OneJob = new QCheckBox(QStringLiteral("整份打印为一个作业"), this);
     OneJob->setChecked(prefs.oneJobPerRun);
     OneJob->setToolTip(QStringLiteral("打印机收到整份报表，才能双面打印和逐份打印；否则每页是一个作业"));
+    Collate = new QCheckBox(QStringLiteral("逐份打印"), this);
+    Collate->setChecked(prefs.collate);
+    Collate->setToolTip(QStringLiteral("多份时一份印完再印下一份；只对整份打印为一个作业时有效"));
+    Collate->setEnabled(OneJob->isChecked());
+    connect(OneJob, &QCheckBox::toggled, Collate, &QWidget::setEnabled);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("打印机(&N):"), PrinterBox);
@@ -85,6 +90,7 @@ PrinterSetupDialog::PrinterSetupDialog(PrinterHost& host, QWidget* parent)
     form->addRow(QStringLiteral("份数(&C):"), Copies);
     form->addRow(QStringLiteral("双面打印(&D):"), SidesBox);
     form->addRow(QString(), OneJob);
+    form->addRow(QString(), Collate);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
@@ -125,7 +131,28 @@ void PrinterSetupDialog::Apply()
     prefs.copies = Copies->value();
     prefs.sides = static_cast<Sides>(SidesBox->currentData().toInt());
     prefs.oneJobPerRun = OneJob->isChecked();
+    prefs.collate = Collate->isChecked();
     host_.SetPreferences(prefs);
+}
+
+void PrinterSetupDialog::ShowSidesOf(int printer, Sides wanted)
+{
+    static const struct {
+        Sides side;
+        const char* name; // UTF-8
+    } kSides[] = {
+        { Sides::OneSided, "单面" },
+        { Sides::LongEdge, "双面，长边翻转" },
+        { Sides::ShortEdge, "双面，短边翻转" },
+    };
+    const std::vector<Sides> supported = host_.SidesSupported(printer);
+    SidesBox->clear();
+    for (const auto& s : kSides)
+        if (s.side == Sides::OneSided
+            || std::find(supported.begin(), supported.end(), s.side) != supported.end())
+            SidesBox->addItem(QString::fromUtf8(s.name), static_cast<int>(s.side));
+    SidesBox->setCurrentIndex(std::max(0, SidesBox->findData(static_cast<int>(wanted))));
+    SidesBox->setEnabled(SidesBox->count() > 1);
 }
 
 } // namespace quillet

@@ -1,7 +1,8 @@
 #pragma once
 // The program's printer setup: which printer the jobs go to (every printer of
 // the host, the "PDF" folder printer among them) and, for it, the paper,
-// orientation, copies, sides and whether a print run is one job. It opens on
+// orientation, copies, the sides it prints, whether a print run is one job and
+// whether its copies are collated. It opens on
 // the current printer and its settings; only OK changes anything, through
 // Apply. There is no "print to file": the PDF printer and the export do that.
 #include <QDialog>
@@ -37,8 +38,12 @@ public:
     QSpinBox* Copies = nullptr;
     QComboBox* SidesBox = nullptr;
     QCheckBox* OneJob = nullptr;
+    QCheckBox* Collate = nullptr;
 
 private:
+    // Offers the sides the printer prints, keeping wanted where it can.
+    void ShowSidesOf(int printer, Sides wanted);
+
     PrinterHost& host_;
     PrinterSettings settings_; // the current printer's, as the dialog opened
     bool hasSettings_ = false;

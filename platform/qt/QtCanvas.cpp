@@ -290,6 +290,20 @@ QRect QtCanvas::MapRect(const QRect& r) const
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+QRect QtCanvas::MapRule(const QRect& r, bool horizontal) const
+{
+    QRect m = MapRect(r);
+    if (m.isEmpty())
+        return m;
+    // Edges rounded one by one would give a rule 1 or 2 device pixels at a
+    // scale of 1.5, by where it lies.
+    if (horizontal)
+        m.setHeight(std::max(1, static_cast<int>(std::lround(r.height() * map_.sy))));
+    else
+        m.setWidth(std::max(1, static_cast<int>(std::lround(r.width() * map_.sx))));
+    return m;
+}
+
 QTransform QtCanvas::MapTransform() const
 {
     return QTransform(map_.sx, 0, 0, map_.sy, map_.dx, map_.dy);
@@ -639,13 +653,13 @@ void QtCanvas::MappedLine(QPainter& p, const Point& from, int x, int y, const QR
             for (const QRect& r : excluded_)
                 visible -= r;
             for (const QRect& piece : visible)
-                p.fillRect(MapRect(piece), penColor_);
+                p.fillRect(MapRule(piece, horizontal), penColor_);
         } else {
-            p.fillRect(MapRect(bounds), penColor_);
+            p.fillRect(MapRule(bounds, horizontal), penColor_);
         }
         return;
     }
-    const QRect device = MapRect(bounds);
+    const QRect device = alongAxis ? MapRule(bounds, horizontal) : MapRect(bounds);
     ExclusionGuard guard(p, MappedExcluded(), device, reach == Reach::Clipped);
     QPen pen(penColor_);
     pen.setStyle(ToQtStyle(penStyle_));
@@ -826,9 +840,10 @@ void QtCanvas::Rectangle(const Rect& r)
         const int t = n.top - pw / 2;
         const int across = w - 1 + pw;
         const int down = h - 1 + pw;
-        for (const QRect& edge : { QRect(l, t, across, pw), QRect(l, t + h - 1, across, pw),
-                 QRect(l, t, pw, down), QRect(l + w - 1, t, pw, down) })
-            p->fillRect(MapRect(edge), penColor_);
+        p->fillRect(MapRule(QRect(l, t, across, pw), true), penColor_);
+        p->fillRect(MapRule(QRect(l, t + h - 1, across, pw), true), penColor_);
+        p->fillRect(MapRule(QRect(l, t, pw, down), false), penColor_);
+        p->fillRect(MapRule(QRect(l + w - 1, t, pw, down), false), penColor_);
         return;
     }
     ExclusionGuard guard(*p, excluded_, bounds, reach == Reach::Clipped);

@@ -136,6 +136,9 @@ private:
     // The device rectangle of logical pixels r under the map; a rectangle
     // that is not empty keeps at least one device pixel each way.
     QRect MapRect(const QRect& r) const;
+    // The same for the pixels of a rule: across it, every rule of one width
+    // takes one number of device pixels wherever it lies.
+    QRect MapRule(const QRect& r, bool horizontal) const;
     QTransform MapTransform() const;
     void MappedLine(QPainter& p, const Point& from, int x, int y, const QRect& bounds, bool alongAxis,
         bool horizontal, Reach reach);

@@ -87,8 +87,10 @@ bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QSt
     if (options.landscape)
         args << QStringLiteral("-o") << QStringLiteral("landscape");
     args << QStringLiteral("-o") << QStringLiteral("sides=") + QString::fromStdString(options.sides);
-    if (options.copies > 1)
-        args << QStringLiteral("-n") << QString::number(options.copies);
+    if (options.copies > 1) {
+        args << QStringLiteral("-n") << QString::number(options.copies) << QStringLiteral("-o")
+             << (options.collate ? QStringLiteral("collate=true") : QStringLiteral("collate=false"));
+    }
     args << QStringLiteral("--") << file;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -101,6 +103,8 @@ bool SubmitWithLp(const QString& queue, const CupsJobOptions& options, const QSt
     }
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
+
+const Sides kAllSides[] = { Sides::OneSided, Sides::LongEdge, Sides::ShortEdge };
 
 // IPP's name for the sides.
 const char* SidesKeyword(Sides sides)
@@ -116,17 +120,31 @@ const char* SidesKeyword(Sides sides)
     return "one-sided";
 }
 
+// The sides of a queue's IPP names; all of them when it named none.
+std::vector<Sides> SidesOf(const std::vector<std::string>& keywords)
+{
+    std::vector<Sides> out;
+    for (Sides side : kAllSides)
+        if (keywords.empty()
+            || std::find(keywords.begin(), keywords.end(), SidesKeyword(side)) != keywords.end())
+            out.push_back(side);
+    return out.empty() ? std::vector<Sides> { Sides::OneSided } : out;
+}
+
 // The options a job asks of the queue: the printer's sheet and the user's
-// copies and sides.
-CupsJobOptions JobOptions(const QPrinter& printer, const JobPreferences& preferences)
+// copies and sides, one-sided where the queue prints no other.
+CupsJobOptions JobOptions(const QPrinter& printer, const JobPreferences& preferences,
+    const std::vector<Sides>& sides = { std::begin(kAllSides), std::end(kAllSides) })
 {
     CupsJobOptions o;
     const QPageLayout layout = printer.pageLayout();
     o.title = ToUtf8(printer.docName());
     o.media = ToUtf8(layout.pageSize().key());
     o.landscape = layout.orientation() == QPageLayout::Landscape;
-    o.sides = SidesKeyword(preferences.sides);
+    const bool printable = std::find(sides.begin(), sides.end(), preferences.sides) != sides.end();
+    o.sides = SidesKeyword(printable ? preferences.sides : Sides::OneSided);
     o.copies = std::max(preferences.copies, 1);
+    o.collate = preferences.collate;
     return o;
 }
 
@@ -175,13 +193,66 @@ void QtPrinterHost::Init(const std::string& pdfFolder)
         pdfIndex_ = static_cast<int>(names_.size());
         names_.push_back(ToUtf8(PdfPrinter::Name()));
     }
-    int start = pdfIndex_;
-    if (start < 0 && !queues.isEmpty()) {
-        start = static_cast<int>(queues.indexOf(QPrinterInfo::defaultPrinterName()));
-        if (start < 0)
-            start = 0;
+    OpenPrinter(pdfIndex_ >= 0 ? pdfIndex_ : DefaultQueue(queues));
+}
+
+int QtPrinterHost::DefaultQueue(const QStringList& queues)
+{
+    if (queues.isEmpty())
+        return -1;
+    const int asked = static_cast<int>(queues.indexOf(QPrinterInfo::defaultPrinterName()));
+    if (asked >= 0)
+        return asked;
+    // PRINTER or LPDEST may name a queue that is not there: the scheduler's
+    // own default then, and the user is told.
+    const int system = static_cast<int>(queues.indexOf(FromUtf8(CupsQueue::SchedulerDefault())));
+    const int chosen = std::max(system, 0);
+    QString named;
+    for (const char* variable : { "LPDEST", "PRINTER" }) {
+        named = qEnvironmentVariable(variable);
+        if (!named.isEmpty())
+            break;
     }
-    OpenPrinter(start);
+    if (!named.isEmpty() && !queues.contains(named.section(QLatin1Char('/'), 0, 0))) {
+        notice_ = ToUtf8(QStringLiteral("打印机") + Quoted(named)
+            + (system >= 0 ? QStringLiteral("不存在，改用系统默认打印机")
+                           : QStringLiteral("不存在，改用打印机"))
+            + Quoted(queues[chosen]));
+    }
+    return chosen;
+}
+
+void QtPrinterHost::RefreshPrinters()
+{
+    const bool wasPdf = CurrentIsPdf();
+    const std::string current = current_ >= 0 ? names_[static_cast<std::size_t>(current_)] : std::string();
+    const QStringList queues = QPrinterInfo::availablePrinterNames();
+    names_.clear();
+    for (const QString& name : queues)
+        names_.push_back(ToUtf8(name));
+    // A current queue removed since stays in the list: its jobs say it is gone.
+    if (!wasPdf && !current.empty() && std::find(names_.begin(), names_.end(), current) == names_.end())
+        names_.push_back(current);
+    pdfIndex_ = -1;
+    if (pdf_) {
+        pdfIndex_ = static_cast<int>(names_.size());
+        names_.push_back(ToUtf8(PdfPrinter::Name()));
+    }
+    if (wasPdf) {
+        current_ = pdfIndex_;
+    } else if (!current.empty()) {
+        current_ = static_cast<int>(std::find(names_.begin(), names_.end(), current) - names_.begin());
+    } else if (!queues.isEmpty()) {
+        OpenPrinter(DefaultQueue(queues)); // the first queue installed since the start
+    }
+}
+
+std::vector<Sides> QtPrinterHost::SidesSupported(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(names_.size()) || index == pdfIndex_)
+        return PrinterHost::SidesSupported(index);
+    const CupsQueue::Status status = CupsQueue(names_[static_cast<std::size_t>(index)]).Query();
+    return SidesOf(status.sides);
 }
 
 void QtPrinterHost::OpenPrinter(int index)
@@ -302,11 +373,12 @@ int QtPrinterHost::PageHeightPixels() const
 // handed to the CUPS queue when it ends.
 class QtPrinterHost::Job : public PrintJob {
 public:
-    Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue)
+    Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue,
+        const std::vector<Sides>& sides = { std::begin(kAllSides), std::end(kAllSides) })
         : host_(host)
         , title_(std::move(title))
         , queue_(std::move(queue))
-        , options_(JobOptions(*host.printer_, host.preferences_))
+        , options_(JobOptions(*host.printer_, host.preferences_, sides))
         , canvas_(&document_.BeginPage(host.Setup()))
     {
         document_.SetTitle(options_.title);
@@ -494,7 +566,7 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
                 + QString::number(mm.height(), 'f', 1) + QStringLiteral("毫米)"));
             return nullptr;
         }
-        job = std::make_unique<Job>(*this, QString(), std::move(queue));
+        job = std::make_unique<Job>(*this, QString(), std::move(queue), SidesOf(status.sides));
     }
     if (!job->Start())
         return nullptr;
@@ -505,6 +577,8 @@ bool QtPrinterHost::SetupDialog()
 {
     if (QtMessageService::Unattended() || jobOpen_)
         return false;
+    // Queues come and go while the program runs.
+    RefreshPrinters();
     PrinterSetupDialog dialog(*this, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -560,6 +634,7 @@ JobPreferences QtPrinterHost::LoadPreferences(const std::string& file)
     else if (sides == QLatin1String("two-sided-short-edge"))
         p.sides = Sides::ShortEdge;
     p.oneJobPerRun = value("print/one-job-per-run") == QLatin1String("true");
+    p.collate = value("print/collate") != QLatin1String("false");
     return p;
 }
 
@@ -569,7 +644,8 @@ QString QtPrinterHost::SavePreferences(
     const SettingsWrite written = WriteSettingsFile(file,
         { { "print/copies", std::to_string(preferences.copies) },
             { "print/sides", SidesKeyword(preferences.sides) },
-            { "print/one-job-per-run", preferences.oneJobPerRun ? "true" : "false" } },
+            { "print/one-job-per-run", preferences.oneJobPerRun ? "true" : "false" },
+            { "print/collate", preferences.collate ? "true" : "false" } },
         inUse);
     if (written.Written())
         return {};

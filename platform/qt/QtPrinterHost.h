@@ -7,6 +7,7 @@
 // libcups cannot reach the scheduler).
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -52,7 +53,16 @@ public:
     // and before the next job begins.
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     std::string FailureText() const override { return failure_; }
+    // Reads the printer list again before it opens.
     bool SetupDialog() override;
+    std::vector<Sides> SidesSupported(int index) const override;
+    // Reads the list of printers again; the current printer stays current,
+    // also when its queue was removed (its jobs then say so).
+    void RefreshPrinters();
+    // What the user must be told about the choice of the current printer at
+    // the start (PRINTER naming a queue that is not there); UTF-8, empty
+    // when nothing.
+    const std::string& StartNotice() const { return notice_; }
     JobPreferences Preferences() const override { return preferences_; }
     void SetPreferences(const JobPreferences& preferences) override;
     void SetFilesInUse(const std::vector<std::string>& files) override { filesInUse_ = files; }
@@ -81,6 +91,8 @@ public:
 private:
     void Init(const std::string& pdfFolder);
     void OpenPrinter(int index);
+    // The queue to start on: the default one, else the scheduler's own.
+    int DefaultQueue(const QStringList& queues);
     class Job;
 
     std::vector<std::string> names_; // UTF-8
@@ -92,6 +104,7 @@ private:
     std::optional<QPageSize> requested_;
     bool jobOpen_ = false;
     std::string failure_; // UTF-8
+    std::string notice_; // UTF-8
     JobPreferences preferences_;
     std::string preferencesFile_; // empty: the preferences are not kept
     std::vector<std::string> filesInUse_;

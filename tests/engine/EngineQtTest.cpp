@@ -24,6 +24,7 @@
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
 #include "platform/NumberLocale.h"
+#include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/QtBitmap.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
@@ -132,6 +133,62 @@ TEST(EngineOnQImage, RuleStylesOnPixels)
     EXPECT_TRUE(IsDark(img.pixel(398, 150))); // and one 2 px to the left
     EXPECT_FALSE(IsDark(img.pixel(399, 150)));
     EXPECT_FALSE(IsDark(img.pixel(400, 300))); // end pixel left out
+}
+
+// Thin, double and thick rules keep their screen sizes on finer devices: strips of n screen pixels (1/96
+// inch) are as many device pixels as that length takes, and they lie on the strip of paper the screen covers.
+TEST(EngineOnQImage, RuleWidthsKeepTheirScreenSizes)
+{
+    struct Case {
+        int style;
+        std::vector<int> strips; // screen pixels, top down: dark, light, dark, ...
+        int above; // screen pixels of the strips above the rule's own pixel row
+    };
+    static const Case kCases[] = {
+        { 1, { 1 }, 0 },
+        { 2, { 1, 1, 1 }, 2 },
+        { 3, { 2 }, 1 },
+    };
+    for (int dpi : { 96, 300, 600, 1200 }) {
+        const double f = dpi / 25.4;
+        for (const Case& c : kCases) {
+            SCOPED_TRACE(testing::Message() << "style " << c.style << " at " << dpi << " dpi");
+            QtRig rig;
+            QtBitmap bitmap(dpi, dpi);
+            bitmap.SetSize(Round(20 * f), Round(10 * f));
+            TMyBuffPaper buffer(rig.format, rig.data, rig.screen, rig.printer, rig.paper, rig.bitmaps);
+            buffer.DrawRule(bitmap.GetCanvas(), 2, 5, 18, 5, Spec(c.style), f, f);
+            buffer.DrawRule(bitmap.GetCanvas(), 5, 2, 5, 8, Spec(c.style), f, f);
+            const QImage img = bitmap.Image();
+            const double k = dpi / 96.0;
+            const int at = Round(5 * f);
+            // Runs of dark and light pixels down column 10 mm (the horizontal rule) and along row 7 mm (the
+            // vertical one), from the first dark pixel.
+            for (bool vertical : { false, true }) {
+                std::vector<int> runs;
+                int first = -1;
+                bool dark = false;
+                for (int i = 0; i < Round(10 * f); ++i) {
+                    const bool d
+                        = IsDark(vertical ? img.pixel(i, Round(7 * f)) : img.pixel(Round(10 * f), i));
+                    if (first < 0 && d)
+                        first = i;
+                    if (first < 0)
+                        continue;
+                    if (runs.empty() || d != dark)
+                        runs.push_back(0);
+                    dark = d;
+                    ++runs.back();
+                }
+                if (!runs.empty() && !dark)
+                    runs.pop_back();
+                ASSERT_EQ(runs.size(), c.strips.size()) << (vertical ? "vertical" : "horizontal");
+                for (std::size_t i = 0; i < runs.size(); ++i)
+                    EXPECT_NEAR(runs[i], c.strips[i] * k, 1.0) << (vertical ? "vertical" : "horizontal");
+                EXPECT_NEAR(first, at - c.above * k, 1.0) << (vertical ? "vertical" : "horizontal");
+            }
+        }
+    }
 }
 
 class ExamplePage : public ::testing::Test {
@@ -545,6 +602,125 @@ TEST_F(ExamplePage, PrintedGridBesideMergedCellsSurvivesLowerResolutions)
             EXPECT_EQ(horizontal(e.y[r], e.x[0], e.x[7]), 0) << dpi << " dpi, row rule " << r;
         // Inside the merged captions no rule shows: between rows 1 and 2 of the first four columns.
         EXPECT_GT(horizontal(e.y[1], e.x[0], e.x[4]), 10) << dpi;
+    }
+}
+
+// Centres in mm of the rules of a picture at pxPerMm: lines (columns when vertical) from..to that are dark
+// for at least 4/5 of spanFrom..spanTo, neighbours less than 0.4 mm apart counting as one rule; widths, when
+// asked, gets the mm each takes across.
+std::vector<double> RuleCentresMm(const QImage& img, bool vertical, int from, int to, int spanFrom,
+    int spanTo, double pxPerMm, std::vector<double>* widths = nullptr)
+{
+    std::vector<double> centres;
+    int first = -1, last = -1;
+    auto close = [&] {
+        if (first < 0)
+            return;
+        centres.push_back((first + last + 1) / 2.0 / pxPerMm);
+        if (widths)
+            widths->push_back((last - first + 1) / pxPerMm);
+    };
+    const int limit = vertical ? img.width() : img.height();
+    for (int i = std::max(from, 0); i <= std::min(to, limit - 1); ++i) {
+        int dark = 0;
+        for (int j = spanFrom; j <= spanTo; ++j)
+            dark += qGray(vertical ? img.pixel(i, j) : img.pixel(j, i)) < 200 ? 1 : 0;
+        if (dark * 5 < (spanTo - spanFrom + 1) * 4)
+            continue;
+        if (first < 0 || (i - last - 1) / pxPerMm >= 0.4) {
+            close();
+            first = i;
+        }
+        last = i;
+    }
+    close();
+    return centres;
+}
+
+// A layout of the example for the comparison of the preview and the PDF page.
+struct PageCase {
+    const char* name;
+    int pageWidth, pageHeight; // mm
+    int marginLeft, marginTop;
+    int headPoints; // 0: the example's head
+};
+
+// The report's PDF page, drawn through the PDF file's printer at 1200 dpi, puts every rule where the preview
+// picture has it, within 0.25 mm, as wide as there: the parts above the table are measured alike on both.
+TEST_F(ExamplePage, PdfPageRulesLieWhereThePreviewHasThem)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    static const PageCase kCases[] = {
+        { "A4 portrait", 210, 300, 30, 25, 0 },
+        { "A4 landscape", 300, 210, 30, 25, 0 },
+        { "custom 215 x 279", 220, 280, 30, 25, 0 },
+        { "wide margins", 210, 300, 45, 60, 0 },
+        { "page head of three 14-point lines", 210, 300, 30, 25, 14 },
+    };
+    QtPrinterHost::PreparePdfCanvas();
+    for (const PageCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        QtRig rig;
+        BuildExampleFormat(rig.format);
+        rig.format.HorPlace = 1;
+        rig.format.MarginLeft = static_cast<std::uint16_t>(c.marginLeft);
+        rig.format.MarginTop = static_cast<std::uint16_t>(c.marginTop);
+        if (c.headPoints > 0) {
+            rig.format.HeadMultiLine = 1;
+            for (int i = 1; i <= kHeadFootLines; ++i)
+                rig.format.Head[i].FontSize = static_cast<std::uint16_t>(c.headPoints);
+        }
+        rig.Start(dataPath);
+        rig.buffer->SetPageSize(c.pageWidth, c.pageHeight);
+        rig.buffer->Paginate();
+        rig.buffer->ShowCurrentPage();
+        const QImage preview = rig.Preview();
+        const BodyEdges e = EdgesOf(*rig.buffer, rig.format);
+
+        pdf::PdfDocument document;
+        pdf::PdfFileHost host(document);
+        host.UseWholeSheet(c.pageWidth, c.pageHeight);
+        TMyPrinter printer(host);
+        TMyBuffPaper pages(rig.format, rig.data, rig.screen, printer, rig.paper, rig.bitmaps);
+        pages.SetPageSize(c.pageWidth, c.pageHeight);
+        pages.Paginate();
+        pages.PrintPages(1, 1);
+        const QString file = dir.filePath(QStringLiteral("page.pdf"));
+        ASSERT_TRUE(document.Save(file.toStdString()));
+        constexpr int kDpi = 384;
+        const QImage printed = RasterOf(file, kDpi, dir.path());
+        ASSERT_FALSE(printed.isNull());
+
+        const double fs = rig.screen.PixelsPerMmX, fp = kDpi / 25.4;
+        auto on = [](double mm, double f) { return static_cast<int>(mm * f); };
+        // Row rules across the table; column rules down the ledger rows.
+        const double x0 = e.x.front() + 2, x1 = e.x.back() - 2, y0 = e.y[3] + 1;
+        const double y1 = std::min(e.y[29] - 1, c.pageHeight - 3);
+        const double top = e.y.front() - 30, bottom = std::min(e.y.back() + 3, c.pageHeight - 3);
+        const auto rowsShown
+            = RuleCentresMm(preview, false, on(top, fs), on(bottom, fs), on(x0, fs), on(x1, fs), fs);
+        std::vector<double> widths; // a thin rule is 1/96 inch, 0.26 mm, wide: 3 or 4 pixels here
+        const auto rowsPrinted
+            = RuleCentresMm(printed, false, on(top, fp), on(bottom, fp), on(x0, fp), on(x1, fp), fp, &widths);
+        const auto colsShown = RuleCentresMm(
+            preview, true, on(e.x.front() - 3, fs), on(e.x.back() + 3, fs), on(y0, fs), on(y1, fs), fs);
+        const auto colsPrinted = RuleCentresMm(
+            printed, true, on(e.x.front() - 3, fp), on(e.x.back() + 3, fp), on(y0, fp), on(y1, fp), fp);
+        ASSERT_GE(rowsShown.size(), 20u); // a landscape sheet shows part of the table
+        ASSERT_EQ(rowsPrinted.size(), rowsShown.size());
+        ASSERT_GE(colsShown.size(), 8u);
+        ASSERT_EQ(colsPrinted.size(), colsShown.size());
+        for (std::size_t i = 0; i < rowsShown.size(); ++i) {
+            EXPECT_NEAR(rowsPrinted[i], rowsShown[i], 0.25) << "row rule " << i;
+            EXPECT_GT(widths[i], 0.15) << "row rule " << i; // whole beside the merged cells too
+        }
+        for (std::size_t i = 0; i < colsShown.size(); ++i)
+            EXPECT_NEAR(colsPrinted[i], colsShown[i], 0.25) << "column rule " << i;
+        double worst = 0;
+        for (std::size_t i = 0; i < rowsShown.size(); ++i)
+            worst = std::max(worst, std::abs(rowsPrinted[i] - rowsShown[i]));
+        RecordProperty(c.name, std::to_string(worst));
     }
 }
 

@@ -71,10 +71,12 @@ TEST_F(Pages, StackedBlocksFollowOneAnotherByTheReservedHeight)
         if (op.penStyle == PenStyle::DashDot)
             separators.push_back(op);
     ASSERT_EQ(separators.size(), 2u);
-    EXPECT_EQ(separators[0].from, (Point { 300, 1000 })); // 5 mm below the first block's 95 mm
-    EXPECT_EQ(separators[0].to, (Point { 1800, 1000 }));
+    // 5 mm below the first block's 95 mm: a pen of 3 pixels (1/96 inch at 254 dpi) from there down.
+    EXPECT_EQ(separators[0].from, (Point { 300, 1001 }));
+    EXPECT_EQ(separators[0].to, (Point { 1800, 1001 }));
+    EXPECT_EQ(separators[0].penWidth, 3);
     EXPECT_EQ(separators[0].penColor, kBlack);
-    EXPECT_EQ(separators[1].from.y, 1800);
+    EXPECT_EQ(separators[1].from.y, 1801);
 
     // The edges describe the page's first block again.
     EXPECT_EQ(rig.buffer.TableTop, 25);
@@ -90,7 +92,7 @@ TEST_F(Pages, SeparatorSitsInTheMiddleOfAnOddGap)
     rig.buffer.RenderPage(canvas, false);
     for (const auto& op : canvas.Lines())
         if (op.penStyle == PenStyle::DashDot) {
-            EXPECT_EQ(op.from.y, (95 + 4) * 10);
+            EXPECT_EQ(op.from.y, (95 + 4) * 10 + 1); // the middle of a 3-pixel pen
             break;
         }
 }
@@ -305,7 +307,10 @@ TEST_F(Pages, RunAsOneJobIsOneJobOfAllItsPagesOrNothing)
     rig.buffer.CurrentPage = 4;
     EXPECT_EQ(rig.buffer.PrintPages(2, 6), 5);
     ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
-    EXPECT_EQ(rig.printerHost.jobs[0].title, kMonthly + "(2-6)");
+    EXPECT_EQ(rig.printerHost.jobs[0].title,
+        kMonthly
+            + "(\xB5\xDA"
+              "2-6\xD2\xB3)"); // (第2-6页)
     EXPECT_EQ(rig.printerHost.jobs[0].pages, 5);
     EXPECT_TRUE(rig.printerHost.jobs[0].ended);
     EXPECT_EQ(TextsOf(*rig.printerHost.jobs[0].canvas)[0], "b2");
@@ -338,7 +343,9 @@ TEST(PrintPages, DrawsAtThePrintersResolution)
     ASSERT_EQ(rig.printerHost.jobs.size(), 1u);
     const RecordingCanvas& c = *rig.printerHost.jobs[0].canvas;
     EXPECT_EQ(c.DpiY(), 600);
-    EXPECT_EQ(c.Lines()[0].from, (Point { 2244, 591 })); // 95 and 25 mm
+    // 95 and 25 mm; the rule's 6 pixels (1/96 inch) from there down.
+    EXPECT_EQ(c.Lines()[0].from, (Point { 2244, 591 + 3 }));
+    EXPECT_EQ(c.Lines()[0].penWidth, 6);
     EXPECT_EQ(c.Texts().back().from.y, 6614); // 280 mm
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -9,13 +11,17 @@
 
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "QtTestSupport.h"
 #include "platform/GbkCodec.h"
+#include "platform/qt/PrinterSetupDialog.h"
 #include "platform/qt/QtPrinterHost.h"
 
 namespace quillet {
@@ -30,6 +36,17 @@ const char* const kQueue = "QuilletPDF";
 
 // CUPS tests run against the queue scripts/setup-cups.sh makes; they are
 // skipped only when no scheduler can be reached at all.
+// Job ids that CUPS lists for a queue in the given state ("completed", "not-completed", "all").
+QStringList JobsOf(const QString& queue, const char* which)
+{
+    const auto out = RunTool(QStringLiteral("lpstat"),
+        { QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"), queue });
+    QStringList ids;
+    for (const QString& line : out.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        ids << line.section(QLatin1Char(' '), 0, 0);
+    return ids;
+}
+
 class CupsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -47,17 +64,7 @@ protected:
             << "queue QuilletPDF missing; run scripts/setup-cups.sh";
     }
 
-    // Job ids that CUPS lists for the queue in the given state ("completed", "not-completed", "all").
-    static QStringList Jobs(const char* which)
-    {
-        const auto out = RunTool(QStringLiteral("lpstat"),
-            { QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"),
-                QString::fromLatin1(kQueue) });
-        QStringList ids;
-        for (const QString& line : out.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            ids << line.section(QLatin1Char(' '), 0, 0);
-        return ids;
-    }
+    static QStringList Jobs(const char* which) { return JobsOf(QString::fromLatin1(kQueue), which); }
 
     std::unique_ptr<QtPrinterHost> host_;
     int queueIndex_ = -1;
@@ -65,11 +72,11 @@ protected:
 
 // The default queue is listed and current when the host starts.
 // Every attribute CUPS keeps of a job named "<queue>-<id>" (ippDelete it), or nullptr.
-ipp_t* JobAttributes(const QString& job)
+ipp_t* JobAttributes(const QString& job, const QString& queue = QString::fromLatin1(kQueue))
 {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-        (QStringLiteral("ipp://localhost/printers/") + QString::fromLatin1(kQueue)).toUtf8().constData());
+        (QStringLiteral("ipp://localhost/printers/") + queue).toUtf8().constData());
     ippAddInteger(
         request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.section(QLatin1Char('-'), -1).toInt());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
@@ -172,38 +179,6 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     ippDelete(response);
 }
 
-// Copies and sides chosen in the setup reach the queue's job; a run of pages as one job is one job.
-TEST_F(CupsTest, CopiesAndSidesReachTheJob)
-{
-    const QStringList before = Jobs("all");
-    host_->SetPreferences({ 2, Sides::LongEdge, true });
-    {
-        auto job = host_->BeginJob(Utf8ToGbk("双面(1-3)"));
-        ASSERT_NE(job, nullptr);
-        for (int page = 1; page <= 3; ++page) {
-            if (page > 1) {
-                ASSERT_TRUE(job->NextPage());
-            }
-            job->GetCanvas().Rectangle({ 100, 100 * page, 2000, 900 });
-        }
-        ASSERT_TRUE(job->End());
-    }
-    host_->SetPreferences({});
-    QStringList added;
-    for (const QString& id : Jobs("all"))
-        if (!before.contains(id))
-            added << id;
-    ASSERT_EQ(added.size(), 1);
-
-    ipp_t* response = JobAttributes(added.first());
-    ASSERT_NE(response, nullptr) << cupsLastErrorString();
-    ipp_attribute_t* sides = ippFindAttribute(response, "sides", IPP_TAG_KEYWORD);
-    ipp_attribute_t* copies = ippFindAttribute(response, "copies", IPP_TAG_INTEGER);
-    EXPECT_STREQ(sides ? ippGetString(sides, 0, nullptr) : "", "two-sided-long-edge");
-    EXPECT_EQ(copies ? ippGetInteger(copies, 0) : 0, 2);
-    ippDelete(response);
-}
-
 // Points libcups at a scheduler that is not there, so that jobs take the lp
 // path, as where libcups cannot reach the scheduler lp is asked instead.
 class NoScheduler {
@@ -249,11 +224,12 @@ private:
     QByteArray savedPath_;
 };
 
-// Without the scheduler's ear a job goes to lp with the queue, the title, the paper and the orientation; the
-// spooled file is removed afterwards.
+// Without the scheduler's ear a job goes to lp with the queue, the title, the paper, the orientation and the
+// copies, collated; the spooled file is removed afterwards.
 TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
 {
     host_->SetSettings(Paper(11, DMORIENT_LANDSCAPE)); // A5
+    host_->SetPreferences({ 2, Sides::OneSided, true, true });
     FakeLp lp(0);
     NoScheduler away;
     const QStringList before = QDir::temp().entryList({ QStringLiteral("quillet-job-*") });
@@ -268,6 +244,9 @@ TEST_F(CupsTest, JobIsHandedToLpWithItsSettings)
     EXPECT_TRUE(args.contains(QStringLiteral("media=A5"))) << test::Utf8(args.join(QLatin1Char(' ')));
     EXPECT_TRUE(args.contains(QStringLiteral("landscape")));
     EXPECT_TRUE(args.contains(QStringLiteral("sides=one-sided")));
+    EXPECT_EQ(args.mid(args.indexOf(QStringLiteral("-n")), 4),
+        QStringList({ QStringLiteral("-n"), QStringLiteral("2"), QStringLiteral("-o"),
+            QStringLiteral("collate=true") }));
     EXPECT_TRUE(lp.Document().startsWith("%PDF"));
     EXPECT_EQ(QDir::temp().entryList({ QStringLiteral("quillet-job-*") }), before);
 }
@@ -289,6 +268,37 @@ TEST_F(CupsTest, RefusedJobReportsFailure)
     next->Abort();
 }
 
+// A PPD in dir for a PostScript printer of A4 only, no custom sizes, two-sided if asked; its path, empty
+// when it cannot be written.
+QString A4Ppd(const QTemporaryDir& dir, bool twoSided)
+{
+    const QString ppd = dir.filePath(twoSided ? QStringLiteral("duplex.ppd") : QStringLiteral("a4only.ppd"));
+    QFile file(ppd);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+        "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"A4ONLY.PPD\"\n"
+        "*Manufacturer: \"Quillet\"\n*Product: \"(A4 Only)\"\n*ModelName: \"Quillet A4 Only\"\n"
+        "*ShortNickName: \"Quillet A4 Only\"\n*NickName: \"Quillet A4 Only\"\n"
+        "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
+        "*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
+        "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
+        "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
+        "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n"
+        "*DefaultPageRegion: A4\n*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*CloseUI: *PageRegion\n*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n");
+    if (twoSided)
+        file.write("*OpenUI *Duplex/2-Sided Printing: PickOne\n*OrderDependency: 10 AnySetup *Duplex\n"
+                   "*DefaultDuplex: None\n*Duplex None/Off: \"<</Duplex false>>setpagedevice\"\n"
+                   "*Duplex DuplexNoTumble/Long Edge: \"<</Duplex true/Tumble false>>setpagedevice\"\n"
+                   "*Duplex DuplexTumble/Short Edge: \"<</Duplex true/Tumble true>>setpagedevice\"\n"
+                   "*CloseUI: *Duplex\n");
+    return file.error() == QFileDevice::NoError ? ppd : QString();
+}
+
 // A queue of this test's own, made with lpadmin and removed afterwards, so
 // that the shared queue is never stopped, rejecting or gone.
 class CupsFailureTest : public ::testing::Test {
@@ -300,7 +310,8 @@ protected:
         if (!RunTool(QStringLiteral("lpstat"), { QStringLiteral("-r") })
                  .out.contains(QStringLiteral("scheduler is running")))
             GTEST_SKIP() << "no CUPS scheduler reachable; run scripts/setup-cups.sh first";
-        queue_ = QStringLiteral("QuilletTest%1").arg(QCoreApplication::applicationPid());
+        // Before "QuilletPDF" in the list: the first queue is not the default one.
+        queue_ = QStringLiteral("AaQuilletTest%1").arg(QCoreApplication::applicationPid());
     }
     void TearDown() override
     {
@@ -436,24 +447,8 @@ TEST_F(CupsFailureTest, RefusedJobSaysSo)
 TEST_F(CupsFailureTest, PaperTheQueueCannotTakeSaysSo)
 {
     QTemporaryDir dir;
-    const QString ppd = dir.filePath(QStringLiteral("a4only.ppd"));
-    QFile file(ppd);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
-        "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"A4ONLY.PPD\"\n"
-        "*Manufacturer: \"Quillet\"\n*Product: \"(A4 Only)\"\n*ModelName: \"Quillet A4 Only\"\n"
-        "*ShortNickName: \"Quillet A4 Only\"\n*NickName: \"Quillet A4 Only\"\n"
-        "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
-        "*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
-        "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
-        "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
-        "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n"
-        "*DefaultPageRegion: A4\n*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*CloseUI: *PageRegion\n*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
-        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n");
-    file.close();
+    const QString ppd = A4Ppd(dir, false);
+    ASSERT_FALSE(ppd.isEmpty());
     MakeQueue(ppd);
     auto a4 = host_->BeginJob("a4");
     ASSERT_NE(a4, nullptr) << host_->FailureText();
@@ -461,6 +456,119 @@ TEST_F(CupsFailureTest, PaperTheQueueCannotTakeSaysSo)
     host_->SetSettings(Paper(8, DMORIENT_PORTRAIT)); // A3
     EXPECT_EQ(host_->BeginJob("a3"), nullptr);
     EXPECT_EQ(host_->FailureText(), Named("打印机", "不能使用这种纸张(297.0×420.0毫米)"));
+}
+
+// A run as one job asks the queue for its copies, collated or not, and for the sides chosen where the queue
+// prints them, one-sided where it prints nothing else; the setup offers the queue's sides alone.
+TEST_F(CupsFailureTest, RunAsksForCopiesCollationAndTheSidesTheQueuePrints)
+{
+    QTemporaryDir dir;
+    struct Case {
+        bool twoSided; // the queue's PPD
+        bool collate;
+        const char* sides; // asked of the job
+        const char* handling;
+        std::size_t offered; // sides
+    } const cases[] = {
+        { false, true, "one-sided", "separate-documents-collated-copies", 1 },
+        { true, true, "two-sided-long-edge", "separate-documents-collated-copies", 3 },
+        { true, false, "two-sided-long-edge", "separate-documents-uncollated-copies", 3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(
+            testing::Message() << (c.twoSided ? "two-sided" : "one-sided") << " collate " << c.collate);
+        const QString ppd = A4Ppd(dir, c.twoSided);
+        ASSERT_FALSE(ppd.isEmpty());
+        MakeQueue(ppd);
+        EXPECT_EQ(host_->SidesSupported(host_->CurrentIndex()).size(), c.offered);
+        host_->SetPreferences({ 2, Sides::LongEdge, true, c.collate });
+        const QStringList before = JobsOf(queue_, "all");
+        auto job = host_->BeginJob(Utf8ToGbk("月报(第1-3页)"));
+        ASSERT_NE(job, nullptr) << host_->FailureText();
+        for (int page = 1; page <= 3; ++page) {
+            if (page > 1) {
+                ASSERT_TRUE(job->NextPage());
+            }
+            Draw(*job);
+        }
+        EXPECT_TRUE(job->End()) << host_->FailureText();
+        QStringList added;
+        for (const QString& id : JobsOf(queue_, "all"))
+            if (!before.contains(id))
+                added << id;
+        ASSERT_EQ(added.size(), 1);
+        ipp_t* response = JobAttributes(added.first(), queue_);
+        ASSERT_NE(response, nullptr) << cupsLastErrorString();
+        auto keyword = [response](const char* name) {
+            ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_KEYWORD);
+            const char* value = a ? ippGetString(a, 0, nullptr) : nullptr;
+            return std::string(value ? value : "");
+        };
+        ipp_attribute_t* copies = ippFindAttribute(response, "copies", IPP_TAG_INTEGER);
+        EXPECT_EQ(copies ? ippGetInteger(copies, 0) : 0, 2);
+        EXPECT_EQ(keyword("sides"), c.sides);
+        EXPECT_EQ(keyword("multiple-document-handling"), c.handling);
+        ippDelete(response);
+    }
+}
+
+// PRINTER naming no queue: the program starts on the scheduler's default queue, not on the first of the
+// list, and says so; PRINTER naming a queue is followed without a word.
+TEST_F(CupsFailureTest, PrinterOfTheEnvironmentThatIsNotThereGivesTheDefault)
+{
+    MakeQueue(); // listed before the default queue
+    const QByteArray saved = qgetenv("PRINTER");
+    const QByteArray savedDest = qgetenv("LPDEST");
+    qunsetenv("LPDEST");
+    qputenv("PRINTER", "QuilletNoSuchQueue");
+    auto missing = std::make_unique<QtPrinterHost>(QString());
+    qputenv("PRINTER", queue_.toUtf8());
+    auto named = std::make_unique<QtPrinterHost>(QString());
+    saved.isNull() ? qunsetenv("PRINTER") : qputenv("PRINTER", saved);
+    if (!savedDest.isNull())
+        qputenv("LPDEST", savedDest);
+
+    ASSERT_GE(missing->CurrentIndex(), 0);
+    EXPECT_EQ(missing->Printers()[static_cast<std::size_t>(missing->CurrentIndex())], kQueue);
+    EXPECT_EQ(missing->StartNotice(), "打印机“QuilletNoSuchQueue”不存在，改用系统默认打印机“QuilletPDF”");
+    ASSERT_GE(named->CurrentIndex(), 0);
+    EXPECT_EQ(named->Printers()[static_cast<std::size_t>(named->CurrentIndex())], queue_.toStdString());
+    EXPECT_EQ(named->StartNotice(), "");
+}
+
+// The setup dialog reads the printer list again each time it opens: a queue added since the start is
+// offered, and the current printer stays current.
+TEST_F(CupsFailureTest, SetupDialogOffersQueuesAddedSinceTheStart)
+{
+    QtPrinterHost host { QString() };
+    ASSERT_GE(host.CurrentIndex(), 0);
+    const QString current
+        = QString::fromStdString(host.Printers()[static_cast<std::size_t>(host.CurrentIndex())]);
+    MakeQueue();
+    const QByteArray unattended = qgetenv("QUILLET_NONINTERACTIVE");
+    qunsetenv("QUILLET_NONINTERACTIVE");
+    QStringList offered;
+    QString shown;
+    std::function<void()> look = [&] {
+        auto* dialog = dynamic_cast<PrinterSetupDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(20, look);
+            return;
+        }
+        for (int i = 0; i < dialog->PrinterBox->count(); ++i)
+            offered << dialog->PrinterBox->itemText(i);
+        shown = dialog->PrinterBox->currentText();
+        dialog->reject();
+    };
+    QTimer::singleShot(0, look);
+    const bool confirmed = host.SetupDialog();
+    if (!unattended.isNull())
+        qputenv("QUILLET_NONINTERACTIVE", unattended);
+    EXPECT_FALSE(confirmed);
+    EXPECT_TRUE(offered.contains(queue_)) << test::Utf8(offered.join(QLatin1Char(' ')));
+    EXPECT_EQ(shown, current);
+    EXPECT_EQ(
+        QString::fromStdString(host.Printers()[static_cast<std::size_t>(host.CurrentIndex())]), current);
 }
 
 } // namespace

@@ -45,6 +45,7 @@ TEST(PdfPrinter, SafeFileNames)
         const char* name;
     } cases[] = {
         { "销售月报(1/3)", "销售月报(1-3)" },
+        { "销售月报(第1-3页)", "销售月报(第1-3页)" }, // a run of pages as one job
         { "a\\b", "a-b" },
         { "..hidden", "hidden" },
         { " . .x", "x" },
@@ -83,6 +84,8 @@ TEST(PdfPrinter, LongTitleKeepsPagePart)
     EXPECT_EQ(name, QString(65, QChar(u'报')) + QStringLiteral("(3-9)")); // 195 + 5 bytes
     const QString big = QString(300, QLatin1Char('a')) + QStringLiteral("(100000/320000000)");
     EXPECT_TRUE(PdfPrinter::SafeFileName(big).endsWith(QStringLiteral("a(100000-320000000)")));
+    const QString run = QString(150, QChar(u'报')) + QStringLiteral("(第1-9页)");
+    EXPECT_EQ(PdfPrinter::SafeFileName(run), QString(63, QChar(u'报')) + QStringLiteral("(第1-9页)"));
 }
 
 // A missing folder is made for the first job.
@@ -347,16 +350,21 @@ TEST_F(PdfHostTest, RunAsOneJobIsOneFileWithItsPrintPreferences)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray pdf = file.readAll();
         EXPECT_TRUE(pdf.contains("/Type /Pages /Count 5"));
+        // /NumCopies and /Duplex came with PDF 1.7.
         if (*c.asked) {
             EXPECT_TRUE(pdf.contains(c.asked)) << c.asked;
+            EXPECT_TRUE(pdf.startsWith("%PDF-1.7\n"));
+            EXPECT_TRUE(pdf.contains("/Version /1.7"));
         } else {
             EXPECT_FALSE(pdf.contains("/ViewerPreferences"));
+            EXPECT_TRUE(pdf.startsWith("%PDF-1.4\n"));
         }
     }
 }
 
 // The setup dialog opens on the current printer ("PDF" among the others) with its paper, orientation and
-// job preferences; OK without a change keeps all of them, and what is changed reaches the host.
+// job preferences; OK without a change keeps all of them, and what is changed reaches the host. It offers
+// only the sides the printer prints.
 TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
 {
     for (int current : { 0, 1, 2 }) {
@@ -374,6 +382,9 @@ TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
         EXPECT_TRUE(dialog.Landscape->isChecked());
         EXPECT_EQ(dialog.Copies->value(), 2);
         EXPECT_TRUE(dialog.OneJob->isChecked());
+        EXPECT_TRUE(dialog.Collate->isChecked());
+        EXPECT_TRUE(dialog.Collate->isEnabled());
+        EXPECT_EQ(dialog.SidesBox->count(), 3);
         dialog.Apply();
         EXPECT_EQ(host.current, current);
         EXPECT_EQ(host.settings, settings);
@@ -385,6 +396,8 @@ TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
     host.current = 1;
     PrinterSetupDialog dialog(host);
     EXPECT_FALSE(dialog.OneJob->isChecked());
+    EXPECT_TRUE(dialog.Collate->isChecked()); // collated unless the user says otherwise
+    EXPECT_FALSE(dialog.Collate->isEnabled()); // only a run as one job has copies to collate
     dialog.PrinterBox->setCurrentIndex(0);
     dialog.PaperBox->setCurrentIndex(dialog.PaperBox->findData(11));
     dialog.Portrait->setChecked(true);
@@ -395,6 +408,18 @@ TEST(PrinterSetupDialog, OpensOnTheCurrentPrinterAndKeepsItOnOk)
     EXPECT_EQ(host.settings.paperSize, 11);
     EXPECT_EQ(host.settings.orientation, DMORIENT_PORTRAIT);
     EXPECT_EQ(host.preferences, (JobPreferences { 3, Sides::LongEdge, false }));
+
+    // A printer of one side offers nothing else, whatever was chosen before; uncollated copies.
+    FakePrinterHost oneSided;
+    oneSided.sides = { Sides::OneSided };
+    oneSided.preferences = { 2, Sides::LongEdge, true, true };
+    PrinterSetupDialog plain(oneSided);
+    ASSERT_EQ(plain.SidesBox->count(), 1);
+    EXPECT_EQ(plain.SidesBox->currentText(), QStringLiteral("单面"));
+    EXPECT_FALSE(plain.SidesBox->isEnabled());
+    plain.Collate->setChecked(false);
+    plain.Apply();
+    EXPECT_EQ(oneSided.preferences, (JobPreferences { 2, Sides::OneSided, true, false }));
 }
 
 // Preferences survive in their file; a damaged or missing file gives the defaults, never a bad value.
@@ -403,7 +428,7 @@ TEST(PrinterPreferences, KeptInTheirFile)
     QTemporaryDir dir;
     const std::string file = LocalPath(dir.filePath(QStringLiteral("quillet/printing.ini")));
     EXPECT_EQ(QtPrinterHost::LoadPreferences(file), JobPreferences {});
-    const JobPreferences chosen { 7, Sides::ShortEdge, true };
+    const JobPreferences chosen { 7, Sides::ShortEdge, true, false };
     ASSERT_EQ(QtPrinterHost::SavePreferences(file, chosen), QString());
     EXPECT_EQ(QtPrinterHost::LoadPreferences(file), chosen);
     QFile damaged(FromLocalPath(file));

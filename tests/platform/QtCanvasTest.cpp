@@ -736,38 +736,53 @@ TEST(QtCanvasOnWidget, OffsetWidgetPaintsWhole)
 }
 
 // A page drawn through a device map: each case maps one-pixel rules (solid,
-// along both axes) at a scale and checks how many device pixels they take.
+// along both axes, and the edges of a rectangle) at a scale and checks how
+// many device pixels they take, the same wherever they lie.
 TEST(QtCanvasMapped, RulesKeepWholeDevicePixels)
 {
     struct Case {
         double scale;
         int across; // device pixels a 1-pixel rule takes
-    } cases[] = { { 2.0, 2 }, { 3.0, 3 }, { 1.5, 2 }, { 0.5, 1 }, { 0.25, 1 } };
+    } cases[] = { { 2.0, 2 }, { 3.0, 3 }, { 1.5, 2 }, { 1.25, 1 }, { 1.75, 2 }, { 0.5, 1 }, { 0.25, 1 } };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.scale);
-        QImage image(200, 200, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QtCanvas canvas(image);
-        canvas.SetDpi(96, 96);
-        canvas.SetDeviceMap({ c.scale, c.scale, 0, 0 });
-        canvas.SetPen(PenStyle::Solid, 1, kBlack);
-        canvas.MoveTo(4, 20); // horizontal rule at y = 20
-        canvas.LineTo(40, 20);
-        canvas.MoveTo(30, 4); // vertical rule at x = 30
-        canvas.LineTo(30, 16);
-        canvas.End();
-        // A device column through the horizontal rule, a device row through the vertical one.
-        const int column = static_cast<int>(10 * c.scale);
-        const int row = static_cast<int>(10 * c.scale);
-        int down = 0, across = 0;
-        for (int yy = 0; yy < image.height(); ++yy)
-            down += QColor(image.pixel(column, yy)) == kQBlack;
-        for (int xx = 0; xx < image.width(); ++xx)
-            across += QColor(image.pixel(xx, row)) == kQBlack;
-        EXPECT_EQ(down, c.across);
-        EXPECT_EQ(across, c.across);
-        // The rule starts where its logical pixel starts.
-        EXPECT_EQ(QColor(image.pixel(column, static_cast<int>(std::floor(20 * c.scale + 0.5)))), kQBlack);
+        for (int at = 20; at < 24; ++at) {
+            SCOPED_TRACE(testing::Message() << c.scale << " at " << at);
+            QImage image(240, 240, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QtCanvas canvas(image);
+            canvas.SetDpi(96, 96);
+            canvas.SetDeviceMap({ c.scale, c.scale, 0, 0 });
+            canvas.SetPen(PenStyle::Solid, 1, kBlack);
+            canvas.MoveTo(4, at); // horizontal rule
+            canvas.LineTo(40, at);
+            canvas.MoveTo(at + 10, 4); // vertical rule
+            canvas.LineTo(at + 10, 16);
+            canvas.SetBrushColor(kWhite);
+            canvas.Rectangle({ 50, at, 70, at + 10 }); // edges at x 50, 69 and y at, at + 9
+            canvas.End();
+            // A device column through the horizontal rules, a device row through the vertical ones.
+            const int column = static_cast<int>(10 * c.scale);
+            const int row = static_cast<int>(10 * c.scale);
+            const int boxColumn = static_cast<int>(60 * c.scale);
+            const int boxRow = static_cast<int>((at + 5) * c.scale);
+            int down = 0, across = 0, boxDown = 0, boxAcross = 0;
+            for (int yy = 0; yy < image.height(); ++yy) {
+                down += QColor(image.pixel(column, yy)) == kQBlack;
+                boxDown += QColor(image.pixel(boxColumn, yy)) == kQBlack;
+            }
+            for (int xx = 0; xx < image.width(); ++xx) {
+                across += QColor(image.pixel(xx, row)) == kQBlack;
+                boxAcross += QColor(image.pixel(xx, boxRow)) == kQBlack;
+            }
+            EXPECT_EQ(down, c.across);
+            EXPECT_EQ(across, c.across);
+            if (c.scale >= 1) { // shrunk, the box's edges run into one another
+                EXPECT_EQ(boxDown, 2 * c.across);
+                EXPECT_EQ(boxAcross, 2 * c.across);
+            }
+            // The rule starts where its logical pixel starts.
+            EXPECT_EQ(QColor(image.pixel(column, static_cast<int>(std::floor(at * c.scale + 0.5)))), kQBlack);
+        }
     }
 }
 

@@ -264,7 +264,7 @@ TEST_F(ReviewFileCommandsTest, PrintAllThroughThePdfPrinter)
 }
 
 // Printer setup on the system's print queue: landscape paper lays the pages
-// out anew and the status bar follows; cancel changes nothing.
+// out anew and the status bar follows, for A4 as for a custom sheet; cancel changes nothing.
 TEST_F(ReviewFileCommandsTest, PrinterSetupOnTheSystemQueue)
 {
     if (QPrinterInfo::availablePrinters().isEmpty())
@@ -286,28 +286,50 @@ TEST_F(ReviewFileCommandsTest, PrinterSetupOnTheSystemQueue)
     EXPECT_EQ(w.BuffPaper->PageCount, portraitPages);
     EXPECT_EQ(w.PrintFormat->Head[1].Text.Text(), "edited");
 
-    w.ActionLastPage->trigger();
-    w.Hook.printerSetup = [&host] {
-        PrinterSettings s;
-        host.GetSettings(s);
-        s.orientation = DMORIENT_LANDSCAPE;
-        s.fields |= DM_ORIENTATION;
-        host.SetSettings(s);
-        return true;
+    // A4 and a custom sheet, each turned to landscape: the pages are laid out on the sheet as it lies, in
+    // whole centimetres.
+    struct Sheet {
+        int code, width, length; // tenths of a millimetre for the custom size
+        int pageWidth, pageHeight; // of the landscape layout, 0: the printer's printable area
     };
-    w.ActionSetPrinter->trigger();
-    EXPECT_EQ(w.Printer->Orientation, DMORIENT_LANDSCAPE);
-    // The printer's paper in whole centimetres, now wider than high.
-    const int width = Round(w.Printer->PaperWidth / 10.0L) * 10;
-    const int height = Round(w.Printer->PaperLength / 10.0L) * 10;
-    EXPECT_GT(width, height);
-    EXPECT_EQ(w.BuffPaper->PageWidth, width);
-    EXPECT_EQ(w.BuffPaper->PageHeight, height);
-    EXPECT_EQ(w.Label_PaperSize->text(), QStringLiteral("纸张 %1*%2(毫米)").arg(width).arg(height));
-    EXPECT_GT(w.BuffPaper->PageCount, portraitPages);
-    EXPECT_EQ(w.StatusPanels[2]->text(), QStringLiteral("共%1页").arg(w.BuffPaper->PageCount));
-    EXPECT_EQ(w.StatusPanels[4]->text(), printerPanel);
-    EXPECT_EQ(w.TabSetPage->count(), w.BuffPaper->PageCount);
+    for (const Sheet& sheet :
+        { Sheet { DMPAPER_A4, 0, 0, 0, 0 }, Sheet { DMPAPER_USER, 2150, 2790, 280, 220 } }) {
+        SCOPED_TRACE(sheet.code);
+        PrinterSettings upright;
+        host.GetSettings(upright);
+        upright.paperSize = sheet.code;
+        upright.paperWidth = sheet.width;
+        upright.paperLength = sheet.length;
+        upright.orientation = DMORIENT_PORTRAIT;
+        upright.fields |= DM_PAPERSIZE | DM_ORIENTATION | (sheet.width ? DM_PAPERWIDTH | DM_PAPERLENGTH : 0);
+        host.SetSettings(upright);
+        w.Hook.printerSetup = [] { return true; };
+        w.ActionSetPrinter->trigger();
+        EXPECT_LT(w.BuffPaper->PageWidth, w.BuffPaper->PageHeight);
+        const int uprightPages = w.BuffPaper->PageCount;
+
+        w.ActionLastPage->trigger();
+        w.Hook.printerSetup = [&host] {
+            PrinterSettings s;
+            host.GetSettings(s);
+            s.orientation = DMORIENT_LANDSCAPE;
+            s.fields |= DM_ORIENTATION;
+            host.SetSettings(s);
+            return true;
+        };
+        w.ActionSetPrinter->trigger();
+        EXPECT_EQ(w.Printer->Orientation, DMORIENT_LANDSCAPE);
+        const int width = sheet.pageWidth ? sheet.pageWidth : Round(w.Printer->PaperWidth / 10.0L) * 10;
+        const int height = sheet.pageHeight ? sheet.pageHeight : Round(w.Printer->PaperLength / 10.0L) * 10;
+        EXPECT_GT(width, height);
+        EXPECT_EQ(w.BuffPaper->PageWidth, width);
+        EXPECT_EQ(w.BuffPaper->PageHeight, height);
+        EXPECT_EQ(w.Label_PaperSize->text(), QStringLiteral("纸张 %1*%2(毫米)").arg(width).arg(height));
+        EXPECT_GT(w.BuffPaper->PageCount, uprightPages);
+        EXPECT_EQ(w.StatusPanels[2]->text(), QStringLiteral("共%1页").arg(w.BuffPaper->PageCount));
+        EXPECT_EQ(w.StatusPanels[4]->text(), printerPanel);
+        EXPECT_EQ(w.TabSetPage->count(), w.BuffPaper->PageCount);
+    }
     // The head texts come again from the data file.
     EXPECT_NE(w.PrintFormat->Head[1].Text.Text(), "edited");
     window_.reset();
