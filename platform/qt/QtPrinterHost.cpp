@@ -497,7 +497,7 @@ bool QtPrinterHost::SetupDialog()
 {
     if (QtMessageService::Unattended() || jobOpen_)
         return false;
-    PrinterSetupDialog dialog(*this, QApplication::activeWindow());
+    PrinterSetupDialog dialog(*this, QtMessageService::Owner());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     dialog.Apply();
