@@ -97,7 +97,6 @@ TEST_F(KeyboardReturnTest, EveryBoxGivesTheKeyboardBack)
         if (cancelRun)
             box.Cancel();
     };
-    w.Hook.pdfFile = [&pdfs](const QString&) { return pdfs.filePath(QStringLiteral("report.pdf")); };
     struct Path {
         const char* name;
         QAction* command;
@@ -116,11 +115,8 @@ TEST_F(KeyboardReturnTest, EveryBoxGivesTheKeyboardBack)
         { "start printing: a progress box", w.ActionStartPrint, {}, {} },
         { "start printing, cancelled: a progress box and a message", w.ActionStartPrint, { Qt::Key_Return },
             { "QMessageBox over quillet::TFrmPrintReview" }, true },
-        { "PDF export: a progress box", w.ActionExportPdf, {}, {} },
         { "title dialog, Esc", w.ActionEditTitle, { Qt::Key_Escape },
             { "quillet::TFrmSetTitle over quillet::TFrmPrintReview" } },
-        { "page setup, Enter", w.ActionSetPage, { Qt::Key_Return },
-            { "quillet::TFrmSetPaper over quillet::TFrmPrintReview" } },
         { "about box, Esc", w.ActionAbout, { Qt::Key_Escape },
             { "quillet::TFrmAbout over quillet::TFrmPrintReview" } },
         { "question on deleting the layout, Esc", w.ActionDeleteFormat, { Qt::Key_Escape },
