@@ -26,6 +26,7 @@
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
 
@@ -76,6 +77,8 @@ TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence star
     BuildMenus();
     BuildHistory();
     BuildPageKeys();
+    // After every dialog, progress box and message the keys come back here.
+    new KeyboardReturn(*this);
     FormCreate();
 }
 

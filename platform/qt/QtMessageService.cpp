@@ -1,6 +1,9 @@
 #include "platform/qt/QtMessageService.h"
 
+#include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +48,19 @@ std::string QtMessageService::UnattendedLine(const std::string& caption, const s
     return OneLine(caption) + ": " + OneLine(text) + "\n";
 }
 
+QWidget* QtMessageService::Owner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // A box that closed just now may have left no window active.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window))
+            return window;
+    return nullptr;
+}
+
 MessageResult QtMessageService::Show(
     const std::string& caption, const std::string& text, MessageButtons buttons)
 {
@@ -54,14 +70,17 @@ MessageResult QtMessageService::Show(
         std::fflush(stderr);
         return buttons == MessageButtons::YesNo ? MessageResult::No : MessageResult::Ok;
     }
-    if (buttons == MessageButtons::YesNo) {
-        QMessageBox box(
-            QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
-    }
-    QMessageBox box(QMessageBox::Information, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok);
-    box.exec();
+    const bool question = buttons == MessageButtons::YesNo;
+    // On the heap: should its owner go while the box is up, it takes the box along.
+    QPointer<QMessageBox> box
+        = new QMessageBox(question ? QMessageBox::Question : QMessageBox::Information, FromUtf8(caption),
+            FromUtf8(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
+    if (question)
+        box->setDefaultButton(QMessageBox::Yes);
+    const int answer = box->exec();
+    delete box;
+    if (question)
+        return answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
     return MessageResult::Ok;
 }
 

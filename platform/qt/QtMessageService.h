@@ -4,6 +4,8 @@
 // answers (OK; No for a Yes/No question), so an unattended run never hangs.
 #include "platform/MessageService.h"
 
+class QWidget;
+
 namespace quillet {
 
 class QtMessageService : public MessageService {
@@ -14,6 +16,11 @@ public:
     static bool Unattended();
     // "<caption>: <text>\n" with line breaks inside turned into blanks.
     static std::string UnattendedLine(const std::string& caption, const std::string& text);
+    // The window a box speaks for: the open dialog, else the active window,
+    // else the program's main window.
+    // The box stands over it, and the window manager gives it the keyboard
+    // back when the box closes.
+    static QWidget* Owner();
 };
 
 } // namespace quillet

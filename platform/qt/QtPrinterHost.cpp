@@ -579,7 +579,7 @@ bool QtPrinterHost::SetupDialog()
         return false;
     // Queues come and go while the program runs.
     RefreshPrinters();
-    PrinterSetupDialog dialog(*this, QApplication::activeWindow());
+    PrinterSetupDialog dialog(*this, QtMessageService::Owner());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     dialog.Apply();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/GbkCodec.h"
@@ -242,6 +243,50 @@ TEST_F(ExampleFolder, UnwritableFolderFails)
     std::ofstream(dir / "file") << "x";
     EXPECT_FALSE(WriteExampleReport((dir / "file" / "sub").string(), 5));
     EXPECT_FALSE(WriteExampleData((dir / "missing" / "d.dat").string(), 5));
+}
+
+// The command line of make_example, run in an empty folder: help and unknown
+// options print the usage and write nothing, so no folder is ever named after
+// an option; a folder, with a count or --sparse, gets its report.
+TEST_F(ExampleFolder, CommandLineWritesOnlyIntoFolders)
+{
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* output; // what standard output and error together hold
+        std::vector<std::string> written; // what the folder holds afterwards
+    };
+    const std::vector<Case> cases = {
+        { "--help", 0, "usage: make_example <folder>", {} },
+        { "-h", 0, "usage: make_example <folder>", {} },
+        { "out -h", 0, "usage: make_example <folder>", {} },
+        { "--rows 5", 2, "make_example: unknown option --rows", {} },
+        { "-x", 2, "make_example: unknown option -x", {} },
+        { "out --dense 5", 2, "make_example: unknown option --dense", {} },
+        { "", 2, "usage: make_example <folder>", {} },
+        { "out -5", 2, "rows must be a whole number", {} },
+        { "./-h 3", 0, "", { "-h" } },
+        { "out 3", 0, "", { "out" } },
+        { "out --sparse 2", 0, "", { "out" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        const fs::path log = dir.parent_path() / (dir.filename().string() + ".log");
+        const std::string command = "cd '" + dir.string() + "' && ASAN_OPTIONS=detect_leaks=0 '"
+            + QUILLET_MAKE_EXAMPLE + "' " + c.arguments + " >'" + log.string() + "' 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        const std::string output = ReadAll(log);
+        fs::remove(log);
+        EXPECT_NE(output.find(c.output), std::string::npos) << output;
+        std::vector<std::string> written;
+        for (const auto& entry : fs::directory_iterator(dir))
+            written.push_back(entry.path().filename().string());
+        EXPECT_EQ(written, c.written);
+    }
 }
 
 } // namespace
