@@ -1,8 +1,14 @@
 // One page of the example drawn for the screen, side by side: at pixel ratio 1
 // and 2, at 100 % and at the fitted whole page, in a 1600 x 1000 window.
 // Each figure is the median of many draws of the whole page image.
+// Then what the window costs as it is used, at the pixel ratio it runs at
+// (run it again with QT_SCALE_FACTOR=2): a page turn (the next page drawn
+// and its view painted) and a scroll step (an arrow key's step, and PgDn,
+// painted), at zooms from 100 % to 800 %; the median and the worst.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -37,6 +43,71 @@ double MedianMs(TImageReview& image, double ratio, int runs)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+struct Times {
+    double median = 0;
+    double worst = 0;
+};
+
+Times Summary(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return { times[times.size() / 2], times.back() };
+}
+
+// The milliseconds of an action and the painting of the view it leaves.
+template <class Action> double Timed(TFrmPrintReview& window, Action action)
+{
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    window.ScrollBox_Main->viewport()->repaint();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+void WindowCases(TFrmPrintReview& window, int runs)
+{
+    std::printf("\nwindow at pixel ratio %.0f, %dx%d view\n", window.devicePixelRatioF(),
+        window.ScrollBox_Main->viewport()->width(), window.ScrollBox_Main->viewport()->height());
+    std::printf("%-6s %22s %22s %22s\n", "zoom", "page turn (ms)", "scroll step (ms)", "PgDn (ms)");
+    std::printf("%-6s %22s %22s %22s\n", "", "median / worst", "median / worst", "median / worst");
+    QScrollBar* down = window.ScrollBox_Main->verticalScrollBar();
+    // A zoom of its own, no longer fitted to the window.
+    window.ActionViewRate100Execute();
+    for (double zoom : { 100.0, 200.0, 300.0, 400.0, 600.0, 800.0 }) {
+        window.SetZoom(zoom);
+        window.ActionFirstPageExecute();
+        QApplication::processEvents();
+        std::vector<double> turns;
+        std::vector<double> steps;
+        std::vector<double> pages;
+        for (int i = 0; i < runs; ++i) {
+            // Halfway down the page, as a reader would be.
+            down->setValue(down->maximum() / 2);
+            window.ScrollBox_Main->viewport()->repaint();
+            turns.push_back(Timed(window, [&window] {
+                if (window.BuffPaper->CurrentPage < window.BuffPaper->PageCount)
+                    window.ActionNextPageExecute();
+                else
+                    window.ActionFirstPageExecute();
+            }));
+            down->setValue(down->maximum() / 4);
+            window.ScrollBox_Main->viewport()->repaint();
+            for (int k = 0; k < 20; ++k)
+                steps.push_back(Timed(window, [down] { down->triggerAction(QAbstractSlider::SliderSingleStepAdd); }));
+            down->setValue(0);
+            window.ScrollBox_Main->viewport()->repaint();
+
+            for (int k = 0; k < 3 && down->value() < down->maximum(); ++k)
+                pages.push_back(Timed(window, [down] { down->triggerAction(QAbstractSlider::SliderPageStepAdd); }));
+        }
+        const Times t = Summary(turns);
+        const Times s = Summary(steps);
+        const Times p = pages.empty() ? Times {} : Summary(pages);
+        std::printf("%4.0f%%  %10.2f / %8.2f  %10.2f / %8.2f  %10.2f / %8.2f\n", zoom, t.median, t.worst, s.median,
+            s.worst, p.median, p.worst);
+    }
 }
 
 } // namespace
@@ -75,5 +146,9 @@ int main(int argc, char** argv)
         std::printf("%-10s %4.0f%% %14.2f %14.2f   (%dx%d logical)\n", fit ? "fit-page" : "100%",
             window.Zoom(), one, two, window.Image_Review->width(), window.Image_Review->height());
     }
+    window.ActionStateReview->trigger();
+    window.resize(1440, 900);
+    QApplication::processEvents();
+    WindowCases(window, std::max(3, runs / 3));
     return 0;
 }
