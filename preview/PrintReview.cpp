@@ -173,6 +173,13 @@ void TFrmPrintReview::BuildControls()
         },
         ScrollContent);
     Image_Review->setObjectName(QStringLiteral("Image_Review"));
+    Image_Review->SetPagePicture([this] {
+        // Below or above 100 % the engine draws the page at its own pixels too.
+        if (!BuffPaper || BuffPaper->ViewRate == 100.0)
+            return QImage();
+        auto* picture = dynamic_cast<QtBitmap*>(&BuffPaper->PageImage());
+        return picture ? picture->Image() : QImage();
+    });
     // Border search runs on every move, with or without a button held.
     Image_Review->setMouseTracking(true);
     Image_Review->installEventFilter(this);

@@ -277,5 +277,39 @@ TEST_F(ZoomViewTest, TabRowAddsUpFineWheelSteps)
     EXPECT_EQ(tabs.FirstVisible(), start + 2);
 }
 
+// At high zoom a page turn draws the tiles the view shows and no more, and
+// a scroll step only those that come into view; until they are drawn the
+// engine's picture stands in, and the view ends sharp.
+TEST_F(ZoomViewTest, HighZoomDrawsOnlyWhatIsSeen)
+{
+    TFrmPrintReview& w = Open();
+    w.ActionStateReview->trigger();
+    TImageReview& image = *w.Image_Review;
+    auto settle = [&image] {
+        for (int i = 0; i < 1000 && (i < 3 || image.TilesPending()); ++i)
+            QApplication::processEvents();
+    };
+    for (double zoom : { 300.0, 800.0 }) {
+        w.SetZoom(zoom);
+        w.ScrollBox_Main->verticalScrollBar()->setValue(w.ScrollBox_Main->verticalScrollBar()->maximum() / 2);
+        settle();
+        const QSize view = w.ScrollBox_Main->viewport()->size();
+        const int tile = TImageReview::kTile;
+        // The tiles that reach into the view: a tile more each way at most.
+        const long long seen = static_cast<long long>(view.width() + 2 * tile) * (view.height() + 2 * tile);
+        const long long before = image.RenderedArea();
+        w.ActionNextPage->trigger();
+        settle();
+        EXPECT_FALSE(image.TilesPending()) << zoom;
+        EXPECT_LE(image.RenderedArea() - before, seen) << zoom;
+        EXPECT_GT(image.RenderedArea() - before, 0) << zoom;
+
+        const long long turned = image.RenderedArea();
+        w.ScrollBox_Main->verticalScrollBar()->setValue(w.ScrollBox_Main->verticalScrollBar()->value() + 20);
+        settle();
+        EXPECT_LE(image.RenderedArea() - turned, static_cast<long long>(view.width() + 2 * tile) * tile) << zoom;
+    }
+}
+
 } // namespace
 } // namespace quillet::testing
