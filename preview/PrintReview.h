@@ -398,7 +398,6 @@ private:
     bool LegacyZoom() const;
     FitMode fit_ = FitMode::None;
     bool relayoutPending_ = false;
-    QPointF relayoutPoint_;
     QSize laidOutFor_;
     WheelSteps zoomWheel_;
     std::unique_ptr<QStyle> standardStyle;

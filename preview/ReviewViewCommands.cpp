@@ -173,29 +173,30 @@ QSize TFrmPrintReview::StripSizes() const
 
 void TFrmPrintReview::ViewResized(const QSize& oldSize)
 {
+    if (relayoutPending_)
+        return;
+    relayoutPending_ = true;
     // The page point in the middle of the view as it was, found before the
-    // scroll bars take the new size into account.
-    if (!relayoutPending_) {
-        relayoutPending_ = true;
-        const QPoint centre = oldSize.isValid() ? QRect(QPoint(0, 0), oldSize).center() : ViewCentre();
-        relayoutPoint_ = PagePointAt(centre);
-        // Once the resizing has settled: a fitted zoom follows the window,
-        // any other one lays the sheet out again in the new room.
-        QTimer::singleShot(0, this, [this] {
-            relayoutPending_ = false;
-            if (fit_ != FitMode::None) {
-                const double zoom = FitZoom(fit_);
-                if (zoom != Zoom()) {
-                    SetZoom(zoom);
-                    return;
-                }
-            }
-            if (StripSizes() == laidOutFor_)
-                return;
-            RunEngine([this] { BuffPaper->SetViewRate(BuffPaper->ViewRate); });
-            ScrollPagePointTo(relayoutPoint_, ViewCentre());
-        });
-    }
+    // scroll bars take the new size into account; a view at the sheet's top
+    // left corner (as the window opens) stays there.
+    const QPoint centre = oldSize.isValid() ? QRect(QPoint(0, 0), oldSize).center() : ViewCentre();
+    const QPointF onPage = PagePointAt(centre);
+    const bool atOrigin = ScrollBox_Main->horizontalScrollBar()->value() == 0
+        && ScrollBox_Main->verticalScrollBar()->value() == 0;
+    // Once the resizing has settled: a fitted zoom follows the window, any
+    // other one lays the sheet out again in the new room.
+    QTimer::singleShot(0, this, [this, onPage, atOrigin] {
+        relayoutPending_ = false;
+        const double fitted = fit_ != FitMode::None ? FitZoom(fit_) : Zoom();
+        if (fitted == Zoom() && StripSizes() == laidOutFor_)
+            return;
+        RunEngine([this, fitted] { BuffPaper->SetViewRate(fitted); });
+        if (atOrigin)
+            ScrollToOrigin();
+        else
+            ScrollPagePointTo(onPage, ViewCentre());
+        ShowZoom();
+    });
 }
 
 void TFrmPrintReview::ShowZoom()
