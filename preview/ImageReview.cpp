@@ -215,19 +215,19 @@ void TImageReview::paintEvent(QPaintEvent* event)
     }
     std::sort(missing.begin(), missing.end(),
         [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Without the engine's picture to stand in, everything is drawn now.
+    const QImage page = missing.empty() || !picture_ ? QImage() : picture_();
     QElapsedTimer clock;
     clock.start();
     for (const auto& [distance, at] : missing) {
         const QRect tile = TileRect(at.x(), at.y());
-        // Without the engine's picture to stand in, everything is drawn now.
-        if (picture_ && clock.elapsed() >= kPaintBudgetMs) {
+        if (!page.isNull() && clock.elapsed() >= kPaintBudgetMs) {
             pending_ |= tile;
             continue;
         }
         tiles_.insert(TileKey(at.x(), at.y()), Render(tile, ratio));
         pending_ -= tile;
     }
-    const QImage page = pending_.isEmpty() || !picture_ ? QImage() : picture_();
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = firstColumn; column <= lastColumn; ++column) {
             const QRect tile = TileRect(column, row);

@@ -174,10 +174,12 @@ void TFrmPrintReview::BuildControls()
         ScrollContent);
     Image_Review->setObjectName(QStringLiteral("Image_Review"));
     Image_Review->SetPagePicture([this] {
-        // Below or above 100 % the engine draws the page at its own pixels too.
-        if (!BuffPaper || BuffPaper->ViewRate == 100.0)
+        // The engine's own drawing of the page: straight into the preview
+        // picture at 100 %, into its page picture at any other zoom.
+        if (!BuffPaper)
             return QImage();
-        auto* picture = dynamic_cast<QtBitmap*>(&BuffPaper->PageImage());
+        auto* picture = dynamic_cast<QtBitmap*>(
+            BuffPaper->ViewRate == 100.0 ? previewPicture_.get() : &BuffPaper->PageImage());
         return picture ? picture->Image() : QImage();
     });
     // Border search runs on every move, with or without a button held.
