@@ -1,11 +1,20 @@
 // One page of the example drawn for the screen, side by side: at pixel ratio 1
 // and 2, at 100 % and at the fitted whole page, in a 1600 x 1000 window.
 // Each figure is the median of many draws of the whole page image.
+// Then what the window costs as it is used, at the pixel ratio it runs at
+// (run it again with QT_SCALE_FACTOR=2): a page turn (the next page drawn and
+// what the view shows of it painted), an arrow key's scroll step and PgDn,
+// at zooms from 100 % to 800 %, the median and the worst of each; and how
+// much work after a page turn the whole view is drawn sharp, while the
+// window keeps answering. These are the window thread's processor time.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <vector>
 
@@ -37,6 +46,98 @@ double MedianMs(TImageReview& image, double ratio, int runs)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+struct Times {
+    double median = 0;
+    double worst = 0;
+};
+
+Times Summary(std::vector<double> times)
+{
+    if (times.empty())
+        return {};
+    std::sort(times.begin(), times.end());
+    return { times[times.size() / 2], times.back() };
+}
+
+// The window's thread's processor time in ms: what the window costs, which
+// other work on the machine does not change.
+double CpuMs()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// The processor time of an action and the painting it leaves, as the window
+// does it: a scroll moves what is drawn and paints what comes into view.
+template <class Action> double Timed(Action action)
+{
+    const double start = CpuMs();
+    action();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    return CpuMs() - start;
+}
+
+// Until the view is drawn sharp, from now.
+double UntilSharp(TFrmPrintReview& window)
+{
+    const double start = CpuMs();
+    QElapsedTimer timer;
+    timer.start();
+    while (window.Image_Review->TilesPending() && timer.elapsed() < 5000)
+        QApplication::processEvents();
+    return CpuMs() - start;
+}
+
+void WindowCases(TFrmPrintReview& window, int runs)
+{
+    std::printf("\nwindow at pixel ratio %.0f, %dx%d view\n", window.devicePixelRatioF(),
+        window.ScrollBox_Main->viewport()->width(), window.ScrollBox_Main->viewport()->height());
+    std::printf("%-6s %19s %19s %19s %19s\n", "zoom", "page turn (ms)", "scroll step (ms)", "PgDn (ms)",
+        "sharp after (ms)");
+    std::printf("%-6s %19s %19s %19s %19s\n", "", "median / worst", "median / worst", "median / worst",
+        "median / worst");
+    QScrollBar* down = window.ScrollBox_Main->verticalScrollBar();
+    // A zoom of its own, no longer fitted to the window.
+    window.ActionViewRate100Execute();
+    for (double zoom : { 100.0, 200.0, 300.0, 400.0, 600.0, 800.0 }) {
+        window.SetZoom(zoom);
+        window.ActionFirstPageExecute();
+        UntilSharp(window);
+        std::vector<double> turns;
+        std::vector<double> sharp;
+        std::vector<double> steps;
+        std::vector<double> pages;
+        for (int i = 0; i < runs; ++i) {
+            // Halfway down the page, as a reader would be.
+            down->setValue(down->maximum() / 2);
+            UntilSharp(window);
+            turns.push_back(Timed([&window] {
+                if (window.BuffPaper->CurrentPage < window.BuffPaper->PageCount)
+                    window.ActionNextPageExecute();
+                else
+                    window.ActionFirstPageExecute();
+            }));
+            sharp.push_back(turns.back() + UntilSharp(window));
+            down->setValue(down->maximum() / 4);
+            UntilSharp(window);
+            for (int k = 0; k < 20; ++k)
+                steps.push_back(Timed([down] { down->triggerAction(QAbstractSlider::SliderSingleStepAdd); }));
+            down->setValue(0);
+            UntilSharp(window);
+            for (int k = 0; k < 3 && down->value() < down->maximum(); ++k)
+                pages.push_back(Timed([down] { down->triggerAction(QAbstractSlider::SliderPageStepAdd); }));
+        }
+        const Times t = Summary(turns);
+        const Times s = Summary(steps);
+        const Times p = Summary(pages);
+        const Times d = Summary(sharp);
+        std::printf("%4.0f%%  %8.2f / %8.2f %8.2f / %8.2f %8.2f / %8.2f %8.2f / %8.2f\n", zoom, t.median, t.worst,
+            s.median, s.worst, p.median, p.worst, d.median, d.worst);
+    }
 }
 
 } // namespace
@@ -75,5 +176,9 @@ int main(int argc, char** argv)
         std::printf("%-10s %4.0f%% %14.2f %14.2f   (%dx%d logical)\n", fit ? "fit-page" : "100%",
             window.Zoom(), one, two, window.Image_Review->width(), window.Image_Review->height());
     }
+    window.ActionStateReview->trigger();
+    window.resize(1440, 900);
+    QApplication::processEvents();
+    WindowCases(window, std::max(3, runs / 3));
     return 0;
 }

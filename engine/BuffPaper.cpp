@@ -96,7 +96,22 @@ void TMyBuffPaper::SetPageSize(int width, int height)
     pageImage_->SetSize(ClampSide(MmToPixels(width, screen_.PixelsPerMmX)),
         ClampSide(MmToPixels(height, screen_.PixelsPerMmY)));
     ClearPageImage();
-    paper_.SetPaper(width / 10, height / 10);
+    // The zoom stays as it was: the new sheet is shown at it.
+    ShowSheet();
+}
+
+bool TMyBuffPaper::WholeCentimetreZoom() const
+{
+    return ViewRate == 100.0 || ViewRate == 50.0;
+}
+
+void TMyBuffPaper::ShowSheet()
+{
+    if (WholeCentimetreZoom())
+        paper_.SetPaper(Round(static_cast<long double>(PageWidth) * ViewRate / 100.0L) / 10,
+            Round(static_cast<long double>(PageHeight) * ViewRate / 100.0L) / 10, ViewRate / 100.0);
+    else
+        paper_.SetSheet(PageWidth, PageHeight, ViewRate / 100.0);
 }
 
 void TMyBuffPaper::ClearPageImage()
@@ -115,8 +130,7 @@ void TMyBuffPaper::SetViewRate(double percent)
 {
     paper_.Host().ScrollToOrigin();
     ViewRate = percent;
-    paper_.SetPaper(Round(static_cast<long double>(PageWidth) * ViewRate / 100.0L) / 10,
-        Round(static_cast<long double>(PageHeight) * ViewRate / 100.0L) / 10, ViewRate / 100.0);
+    ShowSheet();
     ShowCurrentPage();
 }
 

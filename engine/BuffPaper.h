@@ -63,6 +63,11 @@ public:
     void SetPageSize(int width, int height);
     void ClearPageImage();
     void SetViewRate(double percent);
+    // 100 % and 50 % show the sheet in whole centimetres, the page drawn
+    // straight or shrunk; every other zoom shows the paper exactly.
+    bool WholeCentimetreZoom() const;
+    // Sizes rulers and sheet to the paper at ViewRate (no page drawn).
+    void ShowSheet();
     void SetPrintRate(double percent);
     // Measures one table block on the canvas (fy: its pixels per mm
     // vertically) and places it on the paper.

@@ -1,6 +1,7 @@
 #include "geometry/PrnPaper.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Arith.h"
 
@@ -38,6 +39,7 @@ void TMyPaper::SetPaper(int widthCm, int heightCm, double zoom)
 
     // Rulers: the page's centimetres plus about one on either side, but never
     // shorter than the strip that holds them.
+    host_.SetRulerPaper({}, {});
     const int topWidth = std::max(
         Round((static_cast<long double>(widthCm) + 2) * screen_.PixelsPerCmX), host_.TopStripWidth());
     host_.SetTopRuler(0, topWidth, 0, widthCm - 1);
@@ -54,6 +56,34 @@ void TMyPaper::SetPaper(int widthCm, int heightCm, double zoom)
     host_.PreviewPicture().SetSize(width, height);
     host_.PlacePreviewImage(left, top, width + kShadow, height + kShadow);
 
+    DrawBlankPage();
+}
+
+void TMyPaper::SetSheet(int widthMm, int heightMm, double zoom)
+{
+    if (!(zoom > 0) || !std::isfinite(zoom))
+        zoom = 1.0;
+    zoom = std::clamp(zoom, 0.01, 8.0);
+    // At least a centimetre of paper, and no more than a zoomed picture of
+    // kMaxSheetPixels holds (the window draws only what is seen of it).
+    const double limit = kMaxSheetPixels * std::max(zoom, 1.0);
+    auto shownMm = [&](int mm, double pixelsPerMm) {
+        const int most = pixelsPerMm > 0 ? std::max(10, static_cast<int>(limit / (pixelsPerMm * zoom))) : 10;
+        return std::clamp(mm, 10, most);
+    };
+    const int shownW = shownMm(widthMm, screen_.PixelsPerMmX);
+    const int shownH = shownMm(heightMm, screen_.PixelsPerMmY);
+    fitted_ = shownW != widthMm || shownH != heightMm;
+    shownWidthCm_ = shownW / 10;
+    shownHeightCm_ = shownH / 10;
+
+    const int width = RulerSheetPixels(shownW, screen_.DpiX, zoom);
+    const int height = RulerSheetPixels(shownH, screen_.DpiY, zoom);
+    host_.SetRulerPaper({ zoom, shownW }, { zoom, shownH });
+    host_.SetTopRuler(0, std::max(width + kShadow + 2 * kSheetMargin, host_.TopStripWidth()), 0, (shownW - 1) / 10);
+    host_.SetLeftRuler(0, std::max(height + kShadow + 2 * kSheetMargin, host_.LeftStripHeight()), 0, (shownH - 1) / 10);
+    host_.PreviewPicture().SetSize(width, height);
+    host_.PlacePreviewImage(host_.TopRulerStartWhere(), host_.LeftRulerStartWhere(), width + kShadow, height + kShadow);
     DrawBlankPage();
 }
 

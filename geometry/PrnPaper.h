@@ -2,6 +2,7 @@
 // The paper view: sizes the two rulers and the page image of the preview to
 // a sheet in whole centimetres, and paints the empty sheet with its shadow.
 #include "geometry/PrnScreen.h"
+#include "geometry/RulerScale.h"
 #include "platform/Bitmap.h"
 
 namespace quillet {
@@ -17,6 +18,9 @@ public:
     // known when the call returns.
     virtual void SetTopRuler(int left, int width, int startNumber, int lengthNumber) = 0;
     virtual void SetLeftRuler(int top, int height, int startNumber, int lengthNumber) = 0;
+    // How the rulers measure: the paper at a zoom, or (zoom 0) centimetres
+    // of the screen. Set before the rulers are placed.
+    virtual void SetRulerPaper(const RulerPaper& /*top*/, const RulerPaper& /*left*/) { }
     virtual int TopRulerStartWhere() const = 0;
     virtual int LeftRulerStartWhere() const = 0;
     // Image_Review: position and size of the control, and the size of its picture.
@@ -39,6 +43,13 @@ public:
     // shown enlarged) lets the sheet grow by as much: the window draws only
     // what is seen of it.
     void SetPaper(int widthCm, int heightCm, double zoom = 1.0);
+    // The sheet of a paper of widthMm x heightMm at the zoom (1 = 100 %),
+    // exactly, its proportions kept: for every zoom but 100 % and 50 %,
+    // which show whole centimetres. The rulers measure the paper; the sheet
+    // lies kSheetMargin pixels in from the area's edges, or centred in a
+    // larger area.
+    void SetSheet(int widthMm, int heightMm, double zoom);
+    static constexpr int kSheetMargin = 24;
     void DrawBlankPage();
 
     // 127 cm at 96 dots per inch: an A0 sheet (84 x 118 cm) is shown whole.

@@ -1,9 +1,14 @@
 #include "preview/ImageReview.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QTimer>
+#include <algorithm>
+#include <utility>
+#include <vector>
 #include <cmath>
 
 #include "platform/qt/QtCanvas.h"
@@ -48,6 +53,13 @@ TImageReview::TImageReview(int dpiX, int dpiY, PageRenderer render, QWidget* par
     , render_(std::move(render))
 {
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    continuation_.setSingleShot(true);
+    continuation_.setInterval(0);
+    connect(&continuation_, &QTimer::timeout, this, [this] {
+        pending_ &= visibleRegion();
+        if (!pending_.isEmpty())
+            update(pending_);
+    });
 }
 
 void TImageReview::SetPageView(const PageView& view)
@@ -60,7 +72,8 @@ void TImageReview::SetPageView(const PageView& view)
 
 void TImageReview::PageChanged()
 {
-    kept_ = QImage();
+    tiles_.clear();
+    pending_ = QRegion();
     update();
 }
 
@@ -74,6 +87,7 @@ QImage TImageReview::Render(const QRect& area, double ratio)
     if (image.isNull())
         return {};
     ++renders_;
+    renderedArea_ += static_cast<long long>(area.width()) * area.height();
     // The resolution the engine measures its text at, whatever the density.
     image.setDotsPerMeterX(DotsPerMetre(dpiX_));
     image.setDotsPerMeterY(DotsPerMetre(dpiY_));
@@ -124,32 +138,114 @@ bool TImageReview::event(QEvent* event)
 void TImageReview::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    kept_ = QImage();
+    tiles_.clear();
+    pending_ = QRegion();
+}
+
+quint64 TImageReview::TileKey(int column, int row)
+{
+    return (static_cast<quint64>(static_cast<quint32>(column)) << 32) | static_cast<quint32>(row);
+}
+
+QRect TImageReview::TileRect(int column, int row) const
+{
+    return QRect(column * kTile, row * kTile, kTile, kTile) & rect();
+}
+
+void TImageReview::DropFarTiles(const QRect& seen)
+{
+    const double ratio = keptRatio_ > 0 ? keptRatio_ : 1.0;
+    const long long perTile = static_cast<long long>(kTile * ratio) * static_cast<long long>(kTile * ratio);
+    if (static_cast<long long>(tiles_.size()) * perTile <= kMaxKeptPixels)
+        return;
+    // Keep what is seen and a view's width and height around it.
+    const QRect near = seen.adjusted(-seen.width(), -seen.height(), seen.width(), seen.height());
+    for (auto it = tiles_.begin(); it != tiles_.end();) {
+        const int column = static_cast<int>(static_cast<qint32>(it.key() >> 32));
+        const int row = static_cast<int>(static_cast<qint32>(it.key() & 0xFFFFFFFFu));
+        if (TileRect(column, row).intersects(near))
+            ++it;
+        else
+            it = tiles_.erase(it);
+    }
+}
+
+void TImageReview::DrawEnlarged(QPainter& painter, const QRect& tile, const QImage& page)
+{
+    const QColor grey = QColor::fromRgb(kAreaGrey);
+    const QRect sheet(0, 0, width() - kShadow, height() - kShadow);
+    painter.fillRect(tile, grey);
+    painter.fillRect(tile & sheet, Qt::white);
+    if (page.isNull() || !(view_.sx > 0) || !(view_.sy > 0))
+        return;
+    const QRectF target = QRectF(tile & sheet);
+    const QRectF source((target.left() - view_.ox) / view_.sx, (target.top() - view_.oy) / view_.sy,
+        target.width() / view_.sx, target.height() / view_.sy);
+    painter.drawImage(target, page, source);
 }
 
 void TImageReview::paintEvent(QPaintEvent* event)
 {
     const double ratio = devicePixelRatioF();
-    const QRect needed = event->rect();
-    if (kept_.isNull() || keptRatio_ != ratio || !keptArea_.contains(needed)) {
-        QRect area = rect();
-        if (static_cast<double>(area.width()) * area.height() * ratio * ratio > kMaxKeptPixels) {
-            // Too large to keep whole: what is seen and half as much again around it.
-            QRect seen = visibleRegion().boundingRect().united(needed);
-            seen.adjust(-seen.width() / 2, -seen.height() / 2, seen.width() / 2, seen.height() / 2);
-            area = seen & rect();
-        }
-        kept_ = Render(area, ratio);
-        keptArea_ = area;
+    if (keptRatio_ != ratio) {
+        tiles_.clear();
+        pending_ = QRegion();
         keptRatio_ = ratio;
     }
+    const QRect needed = event->rect() & rect();
     QPainter painter(this);
-    if (kept_.isNull()) {
-        painter.fillRect(needed, QColor::fromRgb(kAreaGrey));
-        return;
-    }
     painter.setClipRegion(event->region());
-    painter.drawImage(keptArea_.topLeft(), kept_);
+    if (needed.isEmpty())
+        return;
+    const int firstColumn = needed.left() / kTile;
+    const int lastColumn = needed.right() / kTile;
+    const int firstRow = needed.top() / kTile;
+    const int lastRow = needed.bottom() / kTile;
+    // The missing tiles, nearest the middle of what is seen first.
+    const QPoint middle = visibleRegion().boundingRect().united(needed).center();
+    std::vector<std::pair<long long, QPoint>> missing;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            if (tiles_.contains(TileKey(column, row)))
+                continue;
+            const QPoint d = TileRect(column, row).center() - middle;
+            missing.push_back({ static_cast<long long>(d.x()) * d.x() + static_cast<long long>(d.y()) * d.y(),
+                QPoint(column, row) });
+        }
+    }
+    std::sort(missing.begin(), missing.end(),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Without the engine's picture to stand in, everything is drawn now.
+    const QImage page = missing.empty() || !picture_ ? QImage() : picture_();
+    QElapsedTimer clock;
+    clock.start();
+    for (const auto& [distance, at] : missing) {
+        const QRect tile = TileRect(at.x(), at.y());
+        if (!page.isNull() && clock.elapsed() >= kPaintBudgetMs) {
+            pending_ |= tile;
+            continue;
+        }
+        tiles_.insert(TileKey(at.x(), at.y()), Render(tile, ratio));
+        pending_ -= tile;
+    }
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            const QRect tile = TileRect(column, row);
+            const auto found = tiles_.constFind(TileKey(column, row));
+            if (found == tiles_.constEnd())
+                DrawEnlarged(painter, tile, page);
+            else if (found->isNull())
+                painter.fillRect(tile, QColor::fromRgb(kAreaGrey));
+            else
+                painter.drawImage(tile.topLeft(), *found);
+        }
+    }
+    DropFarTiles(visibleRegion().boundingRect().united(needed));
+    if (!pending_.isEmpty() && !continuation_.isActive()) {
+        // The rest in the following paints, once the window has answered
+        // what is waiting (a timer: its turn comes after the input).
+        continuation_.start();
+    }
 }
 
 } // namespace quillet

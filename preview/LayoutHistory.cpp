@@ -119,6 +119,8 @@ void LayoutHistory::Put(const LayoutDiff& diff, bool after, const PaperState* pa
         w.RunEngine([&w] { w.BuffPaper->ShowCurrentPage(); });
         w.RefreshStatus();
     }
+    if (paper)
+        w.ApplyFit();
 }
 
 std::size_t LayoutHistory::MemoryUse() const

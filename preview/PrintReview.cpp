@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -175,6 +176,15 @@ void TFrmPrintReview::BuildControls()
         },
         ScrollContent);
     Image_Review->setObjectName(QStringLiteral("Image_Review"));
+    Image_Review->SetPagePicture([this] {
+        // The engine's own drawing of the page: straight into the preview
+        // picture at 100 %, into its page picture at any other zoom.
+        if (!BuffPaper)
+            return QImage();
+        auto* picture = dynamic_cast<QtBitmap*>(
+            BuffPaper->ViewRate == 100.0 ? previewPicture_.get() : &BuffPaper->PageImage());
+        return picture ? picture->Image() : QImage();
+    });
     // Border search runs on every move, with or without a button held.
     Image_Review->setMouseTracking(true);
     Image_Review->installEventFilter(this);
@@ -467,14 +477,8 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
         ScrollContent->resize(std::max(view.width(), Image_Review->geometry().right() + 1),
             std::max(view.height(), Image_Review->geometry().bottom() + 1));
         SyncRulersToScroll();
-        // A fitted zoom follows the window, once the resizing has settled.
-        if (fit_ != FitMode::None && !fitPending_) {
-            fitPending_ = true;
-            QTimer::singleShot(0, this, [this] {
-                fitPending_ = false;
-                ApplyFit();
-            });
-        }
+        if (shown_)
+            ViewResized(static_cast<QResizeEvent*>(event)->oldSize());
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -502,6 +506,7 @@ int TFrmPrintReview::LeftStripHeight() const
 
 void TFrmPrintReview::SetTopRuler(int left, int width, int startNumber, int lengthNumber)
 {
+    laidOutFor_ = StripSizes();
     ZtRuler_Top->setGeometry(left, ZtRuler_Top->y(), width, ZtRuler_Top->height());
     ZtRuler_Top->SetStartNumber(startNumber);
     ZtRuler_Top->SetLengthNumber(lengthNumber);
@@ -514,6 +519,12 @@ void TFrmPrintReview::SetLeftRuler(int top, int height, int startNumber, int len
     ZtRuler_Left->SetStartNumber(startNumber);
     ZtRuler_Left->SetLengthNumber(lengthNumber);
     ZtRuler_Left->update();
+}
+
+void TFrmPrintReview::SetRulerPaper(const RulerPaper& top, const RulerPaper& left)
+{
+    ZtRuler_Top->SetPaper(top);
+    ZtRuler_Left->SetPaper(left);
 }
 
 int TFrmPrintReview::TopRulerStartWhere() const
@@ -538,8 +549,7 @@ void TFrmPrintReview::PlacePreviewImage(int left, int top, int width, int height
 
 bool TFrmPrintReview::LegacyZoom() const
 {
-    const double rate = BuffPaper ? BuffPaper->ViewRate : 100.0;
-    return rate == 100.0 || rate == 50.0;
+    return !BuffPaper || BuffPaper->WholeCentimetreZoom();
 }
 
 Bitmap& TFrmPrintReview::PreviewPicture()

@@ -5,6 +5,8 @@
 // the page buffer. It creates the program's shared objects when it is built
 // and hands itself to the start-up sequence.
 #include <QList>
+#include <QPointF>
+#include <QSize>
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
@@ -25,6 +27,7 @@
 #include "platform/PrinterHost.h"
 #include "platform/Shell.h"
 #include "preview/LayoutHistory.h"
+#include "preview/WheelSteps.h"
 
 class QAction;
 class QActionGroup;
@@ -123,6 +126,7 @@ public:
     int LeftStripHeight() const override;
     void SetTopRuler(int left, int width, int startNumber, int lengthNumber) override;
     void SetLeftRuler(int top, int height, int startNumber, int lengthNumber) override;
+    void SetRulerPaper(const RulerPaper& top, const RulerPaper& left) override;
     int TopRulerStartWhere() const override;
     int LeftRulerStartWhere() const override;
     void PlacePreviewImage(int left, int top, int width, int height) override;
@@ -272,9 +276,9 @@ public:
     static constexpr double kMinZoom = 10.0;
     static constexpr double kMaxZoom = 800.0;
     double Zoom() const;
-    // Shows the page at percent (kept within kMinZoom..kMaxZoom). With an
-    // anchor (a point of the scroll area's viewport) the point of the page
-    // under it stays there; without one the page returns to its top left.
+    // Shows the page at percent (kept within kMinZoom..kMaxZoom). The point
+    // of the page under the anchor (a point of the scroll area's viewport;
+    // without one the middle of the view) stays there.
     void SetZoom(double percent, const QPoint* anchor = nullptr);
     // The next zoom of the ladder above or below the current one.
     static double ZoomStep(double percent, bool in);
@@ -285,6 +289,8 @@ public:
     FitMode Fit() const { return fit_; }
     // The zoom at which the sheet fills the scroll area's width, or fits it whole.
     double FitZoom(FitMode mode) const;
+    // A fitted zoom follows the paper and the window: fits again.
+    void ApplyFit();
     void ActionSetPrintExecute();
     void ActionSetPrinterExecute();
     void ActionStartPrintExecute();
@@ -350,6 +356,12 @@ private:
     QRect TableBodyRect() const;
     // Row heights of the page's first block as drawn, in mm (index 1..rows).
     std::vector<int> DrawnRowHeights() const;
+    // The image pixels (first..last) that find column or row border index.
+    struct Zone {
+        int first = 0;
+        int last = -1;
+    };
+    Zone BorderZone(bool column, int index) const;
     void SearchBorder(int x, int y);
     void FinishSizeDrag();
     void FormCreate();
@@ -357,8 +369,17 @@ private:
     void ShowPageAndStatus();
     void SyncRulersToScroll();
     void SetViewRateChecked(QAction* chosen, double rate);
-    void ApplyFit();
     void ShowZoom();
+    // The page pixel (at 96 dpi) under a point of the viewport, and the
+    // scroll position that puts it under that point again.
+    QPointF PagePointAt(const QPoint& at) const;
+    void ScrollPagePointTo(const QPointF& onPage, const QPoint& at);
+    QPoint ViewCentre() const;
+    // The rulers' strips, which decide where the sheet lies.
+    QSize StripSizes() const;
+    // The page area changed size: lay the sheet out again, the middle of the
+    // view kept on the same spot of the page.
+    void ViewResized(const QSize& oldSize);
     // Where the page's 96-dpi pixels lie on the page image at the current zoom.
     void UpdatePageView();
     // A page pixel as the page image's pixel at the current zoom.
@@ -376,7 +397,9 @@ private:
     std::unique_ptr<Bitmap> parkedPicture_;
     bool LegacyZoom() const;
     FitMode fit_ = FitMode::None;
-    bool fitPending_ = false;
+    bool relayoutPending_ = false;
+    QSize laidOutFor_;
+    WheelSteps zoomWheel_;
     std::unique_ptr<QStyle> standardStyle;
     std::unique_ptr<QStyle> xpStyle;
     QList<QMenu*> menus_;

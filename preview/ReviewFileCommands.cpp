@@ -357,6 +357,7 @@ void TFrmPrintReview::ActionSetPrinterExecute()
     });
     History->Record(QStringLiteral("设置打印机"), StepRefresh::Repaginate);
     RepaginateAndShow();
+    ApplyFit();
 }
 
 void TFrmPrintReview::ActionHelpExecute()

@@ -4,6 +4,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "platform/Arith.h"
 #include "preview/ImageReview.h"
@@ -63,6 +65,93 @@ std::vector<int> TFrmPrintReview::DrawnRowHeights() const
     return BuffPaper->BlockRowHeights(BuffPaper->FirstBlockOfPage());
 }
 
+namespace {
+
+// The page pixels a rule of the style covers beside its place, as the page
+// draws it: [low, high). A double rule has its second line 2 pixels before,
+// the thick one is 2 pixels wide around its place.
+struct RuleSpan {
+    int low = 0;
+    int high = 1;
+};
+
+RuleSpan SpanOf(const TMyLineSpec& spec)
+{
+    switch (spec.Style) {
+    case 2:
+        return { -2, 1 };
+    case 3:
+        return { -1, 1 };
+    default:
+        return {};
+    }
+}
+
+// The image pixels a rule drawn over page pixels [from, to) touches: the
+// screen's canvas fills the device pixels its mapped edges round to (at
+// least one), at the screen's pixel ratio.
+std::pair<int, int> ShownSpan(int from, int to, double scale, double offset, double ratio)
+{
+    const double s = scale * ratio;
+    const double o = offset * ratio;
+    const int left = static_cast<int>(std::floor(o + from * s + 0.5));
+    const int right = std::max(left + 1, static_cast<int>(std::floor(o + to * s + 0.5)));
+    return { static_cast<int>(std::floor(left / ratio)), static_cast<int>(std::floor((right - 1) / ratio)) };
+}
+
+} // namespace
+
+TFrmPrintReview::Zone TFrmPrintReview::BorderZone(bool column, int index) const
+{
+    const TImageReview::PageView& view = Image_Review->View();
+    const TMyPrintFormat& f = *PrintFormat;
+    const double scale = column ? view.sx : view.sy;
+    const double offset = column ? view.ox : view.oy;
+    const double perMm = column ? Screen->PixelsPerMmX : Screen->PixelsPerMmY;
+    const QRect page = TableBodyRect();
+    if (BuffPaper->ViewRate == 100.0) {
+        // At full size the border is where the millimetres add up to, cut
+        // to whole pixels, and found 2 pixels either side.
+        int s = 0;
+        if (column) {
+            for (int i = 1; i <= index; ++i)
+                s += f.ColWidth[i];
+        } else {
+            const std::vector<int> heights = DrawnRowHeights();
+            for (int j = 1; j <= index; ++j)
+                s += heights[static_cast<std::size_t>(j)];
+        }
+        const int at = (column ? page.left() : page.top()) + Trunc(s * perMm);
+        return { at - kBorderTolerance, at + kBorderTolerance };
+    }
+    // At any other zoom: the rule as the screen shows it, and the tolerance
+    // in the screen's pixels around it.
+    const TMyBuffPaper& b = *BuffPaper;
+    int mm = 0;
+    TMyLineSpec spec;
+    const int count = column ? f.Cols() : f.Rows();
+    if (column) {
+        mm = b.TableLeft;
+        for (int i = 1; i <= index; ++i)
+            mm += b.Scaled(f.ColWidth[i]);
+        if (index < count)
+            spec = f.ColLine[index];
+    } else {
+        mm = b.TableTop + b.CompanyHeight + b.TitleHeight + b.HeadHeight;
+        const std::vector<int> heights = DrawnRowHeights();
+        for (int j = 1; j <= index; ++j)
+            mm += heights[static_cast<std::size_t>(j)];
+        if (index < count)
+            spec = f.RowLine[index];
+    }
+    // The last border is the frame's, a single line.
+    RuleSpan span = index < count ? SpanOf(spec) : RuleSpan {};
+    const int at = Round(static_cast<long double>(mm) * perMm);
+    const double ratio = std::max(1.0, Image_Review->devicePixelRatioF());
+    const auto [first, last] = ShownSpan(at + span.low, at + span.high, scale, offset, ratio);
+    return { first - kBorderTolerance, last + kBorderTolerance };
+}
+
 void TFrmPrintReview::SearchBorder(int x, int y)
 {
     // The page's pixels as the image shows them at the zoom; the tolerance
@@ -72,15 +161,15 @@ void TFrmPrintReview::SearchBorder(int x, int y)
         QPoint(ToImageX(page.right()), ToImageY(page.bottom())));
     bool found = false;
     // The body's left and top edges belong to nothing; its right and bottom
-    // edges can hold the last border.
-    if (!BuffPaper->ReviewState && body.left() < x && x <= body.right() && body.top() < y
-        && y <= body.bottom()) {
+    // edges can hold the last border, as far as its rule is drawn.
+    const int rows = std::min(PrintFormat->Rows(), static_cast<int>(DrawnRowHeights().size()) - 1);
+    const int right = std::max(body.right(), BorderZone(true, PrintFormat->Cols()).last);
+    const int bottom = std::max(body.bottom(), BorderZone(false, rows).last);
+    if (!BuffPaper->ReviewState && body.left() < x && x <= right && body.top() < y && y <= bottom) {
         const TMyPrintFormat& f = *PrintFormat;
-        int s = 0;
         for (int i = 1; i <= f.Cols(); ++i) {
-            s += f.ColWidth[i];
-            const int border = ToImageX(page.left() + Trunc(s * Screen->PixelsPerMmX));
-            if (border - kBorderTolerance <= x && x <= border + kBorderTolerance) {
+            const Zone zone = BorderZone(true, i);
+            if (zone.first <= x && x <= zone.last) {
                 Image_Review->setCursor(Qt::SizeHorCursor);
                 HitIndex = i;
                 found = true;
@@ -90,12 +179,9 @@ void TFrmPrintReview::SearchBorder(int x, int y)
         // Rows are searched as well, so near a crossing the row border wins.
         // Their borders lie where the page draws them: a collapsed row shares
         // its border with the row above, which is found first.
-        const std::vector<int> heights = DrawnRowHeights();
-        s = 0;
-        for (int j = 1; j <= f.Rows() && j < static_cast<int>(heights.size()); ++j) {
-            s += heights[static_cast<std::size_t>(j)];
-            const int border = ToImageY(page.top() + Trunc(s * Screen->PixelsPerMmY));
-            if (border - kBorderTolerance <= y && y <= border + kBorderTolerance) {
+        for (int j = 1; j <= rows; ++j) {
+            const Zone zone = BorderZone(false, j);
+            if (zone.first <= y && y <= zone.last) {
                 Image_Review->setCursor(Qt::SizeVerCursor);
                 HitIndex = j;
                 found = true;

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -54,40 +55,55 @@ double TFrmPrintReview::ZoomStep(double percent, bool in)
     return kMinZoom;
 }
 
+QPointF TFrmPrintReview::PagePointAt(const QPoint& at) const
+{
+    const TImageReview::PageView& view = Image_Review->View();
+    const QPoint scrolled(ScrollBox_Main->horizontalScrollBar()->value(), ScrollBox_Main->verticalScrollBar()->value());
+    const QPointF local = QPointF(at + scrolled - Image_Review->pos());
+    return QPointF((local.x() - view.ox) / view.sx, (local.y() - view.oy) / view.sy);
+}
+
+void TFrmPrintReview::ScrollPagePointTo(const QPointF& onPage, const QPoint& at)
+{
+    const TImageReview::PageView& view = Image_Review->View();
+    const QPointF now = QPointF(Image_Review->pos()) + QPointF(view.ox + onPage.x() * view.sx, view.oy + onPage.y() * view.sy);
+    ScrollBox_Main->horizontalScrollBar()->setValue(static_cast<int>(std::lround(now.x() - at.x())));
+    ScrollBox_Main->verticalScrollBar()->setValue(static_cast<int>(std::lround(now.y() - at.y())));
+}
+
+QPoint TFrmPrintReview::ViewCentre() const
+{
+    return ScrollBox_Main->viewport()->rect().center();
+}
+
 void TFrmPrintReview::SetZoom(double percent, const QPoint* anchor)
 {
     if (!std::isfinite(percent))
         percent = 100.0;
     percent = std::clamp(percent, kMinZoom, kMaxZoom);
-    QScrollBar* h = ScrollBox_Main->horizontalScrollBar();
-    QScrollBar* v = ScrollBox_Main->verticalScrollBar();
-    // The point of the page under the anchor, in the page's own pixels.
-    QPointF onPage;
-    if (anchor) {
-        const TImageReview::PageView view = Image_Review->View();
-        const QPointF local = QPointF(*anchor + QPoint(h->value(), v->value()) - Image_Review->pos());
-        onPage = QPointF((local.x() - view.ox) / view.sx, (local.y() - view.oy) / view.sy);
-    }
+    // The point of the page under the anchor (else the middle of the view)
+    // stays where it is.
+    const QPoint at = anchor ? *anchor : ViewCentre();
+    const QPointF onPage = PagePointAt(at);
     RunEngine([this, percent] { BuffPaper->SetViewRate(percent); });
     // Only the two zooms of their own commands carry a tick.
     ActionViewRate50->setChecked(percent == 50.0);
     ActionViewRate100->setChecked(percent == 100.0);
-    if (anchor) {
-        const TImageReview::PageView view = Image_Review->View();
-        const QPointF now = QPointF(Image_Review->pos())
-            + QPointF(view.ox + onPage.x() * view.sx, view.oy + onPage.y() * view.sy);
-        h->setValue(static_cast<int>(std::lround(now.x() - anchor->x())));
-        v->setValue(static_cast<int>(std::lround(now.y() - anchor->y())));
-    }
+    ScrollPagePointTo(onPage, at);
     ShowZoom();
 }
 
 void TFrmPrintReview::WheelZoom(int angleDelta, const QPoint& at)
 {
-    if (angleDelta == 0)
+    // A fine-stepped wheel zooms a step once its parts make a whole one.
+    const int steps = zoomWheel_.Add(angleDelta);
+    if (steps == 0)
         return;
     fit_ = FitMode::None;
-    SetZoom(ZoomStep(Zoom(), angleDelta > 0), &at);
+    double zoom = Zoom();
+    for (int i = 0; i < std::abs(steps) && i < 32; ++i)
+        zoom = ZoomStep(zoom, steps > 0);
+    SetZoom(zoom, &at);
 }
 
 void TFrmPrintReview::ActionZoomInExecute()
@@ -116,24 +132,29 @@ void TFrmPrintReview::ActionFitPageExecute()
 
 double TFrmPrintReview::FitZoom(FitMode mode) const
 {
-    // The sheet is shown in whole centimetres, with about one centimetre of
-    // ruler before and after it and its shadow: the zoom whose centimetres
-    // fit in the scroll area (a fitted width leaves room for a vertical
-    // scroll bar, which a tall page brings).
+    // The sheet at the zoom is as wide (and, for the whole page, as high) as
+    // the scroll area less the sheet's margins and shadow; a fitted width
+    // leaves room for the vertical scroll bar that a tall page brings.
     const QSize area = ScrollBox_Main->size();
     int width = area.width();
     if (mode == FitMode::Width)
         width -= ScrollBox_Main->verticalScrollBar()->sizeHint().width();
-    auto zoomFor = [](int pixels, double pixelsPerCm, int mm) {
-        if (pixelsPerCm <= 0 || mm <= 0)
+    auto zoomFor = [](int pixels, double pixelsPerMm, int mm) {
+        if (pixelsPerMm <= 0 || mm <= 0)
             return kMaxZoom;
-        const int cm = static_cast<int>(std::floor((pixels - kShadow) / pixelsPerCm)) - 2;
-        return std::floor(cm * 1000.0 / mm);
+        const int room = pixels - kShadow - 2 * TMyPaper::kSheetMargin;
+        // A tenth of a percent below the exact fit, so the rounded sheet fits.
+        return std::floor(room * 1000.0 / (mm * pixelsPerMm)) / 10.0;
     };
-    double zoom = zoomFor(width, Screen->PixelsPerCmX, BuffPaper->PageWidth);
+    double zoom = zoomFor(width, Screen->PixelsPerMmX, BuffPaper->PageWidth);
     if (mode == FitMode::Page)
-        zoom = std::min(zoom, zoomFor(area.height(), Screen->PixelsPerCmY, BuffPaper->PageHeight));
-    return std::clamp(zoom, kMinZoom, kMaxZoom);
+        zoom = std::min(zoom, zoomFor(area.height(), Screen->PixelsPerMmY, BuffPaper->PageHeight));
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    // 100 % and 50 % show whole centimetres with wider margins: just below
+    // them the sheet is exact and fits.
+    if (zoom == 100.0 || zoom == 50.0)
+        zoom -= 0.1;
+    return zoom;
 }
 
 void TFrmPrintReview::ApplyFit()
@@ -143,6 +164,39 @@ void TFrmPrintReview::ApplyFit()
     const double zoom = FitZoom(fit_);
     if (zoom != Zoom())
         SetZoom(zoom);
+}
+
+QSize TFrmPrintReview::StripSizes() const
+{
+    return QSize(ScrollBox_Top->width(), ScrollBox_Left->height());
+}
+
+void TFrmPrintReview::ViewResized(const QSize& oldSize)
+{
+    if (relayoutPending_)
+        return;
+    relayoutPending_ = true;
+    // The page point in the middle of the view as it was, found before the
+    // scroll bars take the new size into account; a view at the sheet's top
+    // left corner (as the window opens) stays there.
+    const QPoint centre = oldSize.isValid() ? QRect(QPoint(0, 0), oldSize).center() : ViewCentre();
+    const QPointF onPage = PagePointAt(centre);
+    const bool atOrigin = ScrollBox_Main->horizontalScrollBar()->value() == 0
+        && ScrollBox_Main->verticalScrollBar()->value() == 0;
+    // Once the resizing has settled: a fitted zoom follows the window, any
+    // other one lays the sheet out again in the new room.
+    QTimer::singleShot(0, this, [this, onPage, atOrigin] {
+        relayoutPending_ = false;
+        const double fitted = fit_ != FitMode::None ? FitZoom(fit_) : Zoom();
+        if (fitted == Zoom() && StripSizes() == laidOutFor_)
+            return;
+        RunEngine([this, fitted] { BuffPaper->SetViewRate(fitted); });
+        if (atOrigin)
+            ScrollToOrigin();
+        else
+            ScrollPagePointTo(onPage, ViewCentre());
+        ShowZoom();
+    });
 }
 
 void TFrmPrintReview::ShowZoom()
@@ -160,9 +214,12 @@ void TFrmPrintReview::UpdatePageView()
     if (!BuffPaper)
         return;
     TImageReview::PageView view;
-    // As the engine shows the page below or above 100 %: the whole page in
-    // the sheet inside its edge and shadow, here drawn through that scale.
-    if (BuffPaper->ViewRate != 100.0) {
+    if (!BuffPaper->WholeCentimetreZoom()) {
+        // The page at exactly the zoom, as the sheet is sized.
+        view.sx = view.sy = BuffPaper->ViewRate / 100.0;
+    } else if (BuffPaper->ViewRate != 100.0) {
+        // As the engine shows the page at 50 %: the whole page in the sheet
+        // inside its edge and shadow, here drawn through that scale.
         Bitmap& page = BuffPaper->PageImage();
         if (page.Width() > 0 && page.Height() > 0) {
             view.sx = std::max(1, Image_Review->width() - kShadow - 7) / static_cast<double>(page.Width());

@@ -190,7 +190,7 @@ void TTabSet::mousePressEvent(QMouseEvent* event)
 
 void TTabSet::wheelEvent(QWheelEvent* event)
 {
-    const int steps = event->angleDelta().y() / 120;
+    const int steps = wheel_.Add(event->angleDelta().y());
     if (steps != 0)
         ScrollTo(first_ - steps);
     event->accept();

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "preview/WheelSteps.h"
+
 class QToolButton;
 
 namespace quillet {
@@ -61,6 +63,7 @@ private:
     int first_ = 0;
     QToolButton* back_ = nullptr;
     QToolButton* forward_ = nullptr;
+    WheelSteps wheel_;
 };
 
 } // namespace quillet

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -19,9 +20,9 @@ Color ToColor(const QColor& c)
     return RgbColor(c.red(), c.green(), c.blue());
 }
 
-void DrawTicks(Canvas& canvas, const RulerLayout& layout, std::size_t first)
+void DrawTicks(Canvas& canvas, const RulerLayout& layout, std::size_t first, std::size_t count)
 {
-    for (std::size_t i = first; i < first + 3 && i < layout.ticks.size(); ++i) {
+    for (std::size_t i = first; i - first < count && i < layout.ticks.size(); ++i) {
         canvas.MoveTo(layout.ticks[i].from.x, layout.ticks[i].from.y);
         canvas.LineTo(layout.ticks[i].to.x, layout.ticks[i].to.y);
     }
@@ -42,13 +43,14 @@ void PaintRuler(Canvas& canvas, const RulerLayout& layout, Color face, Color sha
     canvas.SetPen(PenStyle::Solid, 1, kBlack);
     canvas.SetFontSize(8);
     // Each number, then the ticks of the centimetre before it; last the ticks
-    // of the centimetre after the last number.
+    // of the centimetre after the last number (a paper ruler: all its ticks).
+    const std::size_t per = static_cast<std::size_t>(std::max(0, layout.ticksPerLabel));
     for (std::size_t o = 0; o < layout.labels.size(); ++o) {
         const RulerLabel& label = layout.labels[o];
         canvas.TextOut(label.at.x, label.at.y, std::to_string(label.number));
-        DrawTicks(canvas, layout, 3 * o);
+        DrawTicks(canvas, layout, per * o, per);
     }
-    DrawTicks(canvas, layout, 3 * layout.labels.size());
+    DrawTicks(canvas, layout, per * layout.labels.size(), layout.ticks.size());
 }
 
 TZtRuler::TZtRuler(QWidget* parent)
@@ -86,6 +88,14 @@ void TZtRuler::SetLengthNumber(int number)
     Relayout();
 }
 
+void TZtRuler::SetPaper(const RulerPaper& paper)
+{
+    if (paper == paper_)
+        return;
+    paper_ = paper;
+    Relayout();
+}
+
 void TZtRuler::SetMyAlign(Qt::Alignment align)
 {
     if (align == myAlign_)
@@ -101,7 +111,7 @@ RulerLayout TZtRuler::Layout() const
     double dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
     double dpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
     return ComputeRulerLayout(orientation_, width(), height(), Rect { 0, 0, width(), height() }, startNumber_,
-        lengthNumber_, dpiX, dpiY);
+        lengthNumber_, dpiX, dpiY, paper_);
 }
 
 void TZtRuler::Relayout()

@@ -24,6 +24,10 @@ public:
     void SetStartNumber(int number);
     int LengthNumber() const { return lengthNumber_; }
     void SetLengthNumber(int number);
+    // The paper at a zoom other than 100 % and 50 %: the band is then the
+    // sheet, numbered in the paper's centimetres (zoom 0: the plain ruler).
+    const RulerPaper& Paper() const { return paper_; }
+    void SetPaper(const RulerPaper& paper);
     Qt::Alignment MyAlign() const { return myAlign_; }
     void SetMyAlign(Qt::Alignment align);
     // Where the band starts and ends, in the ruler's own pixels, as of the
@@ -44,6 +48,7 @@ private:
     TMyOrientation orientation_ = TMyOrientation::trHorizontal;
     int startNumber_ = 0;
     int lengthNumber_ = 5;
+    RulerPaper paper_;
     Qt::Alignment myAlign_;
     RulerLayout layout_;
     int repaints_ = 0;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "geometry/RulerScale.h"
+#include "platform/Arith.h"
 
 namespace quillet {
 namespace {
@@ -168,6 +170,81 @@ TEST(RulerScale, ExtremeValuesStayBounded)
     const RulerLayout n = Horizontal(869, 29, 0, INT_MIN);
     EXPECT_TRUE(n.labels.empty());
     EXPECT_EQ(n.ticks.size(), 3u);
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// A ruler of the paper at a zoom: its band is the sheet's side, numbered in
+// the paper's centimetres every 1, 2, 5, 10 ... of them so that no number
+// reaches the next, ticks only where they stay apart and off the numbers.
+TEST(RulerScale, PaperAtZoomNumbersThePapersCentimetres)
+{
+    struct Case {
+        TMyOrientation o;
+        int mm;
+        double zoom;
+        double dpi;
+        int step;
+        int lastNumber;
+    } cases[] = {
+        { TMyOrientation::trHorizontal, 210, 8.0, 96, 1, 20 },
+        { TMyOrientation::trHorizontal, 210, 4.0, 96, 1, 20 },
+        { TMyOrientation::trHorizontal, 210, 1.25, 96, 1, 20 },
+        { TMyOrientation::trHorizontal, 210, 0.33, 96, 2, 20 },
+        { TMyOrientation::trHorizontal, 210, 0.25, 96, 2, 20 },
+        { TMyOrientation::trHorizontal, 210, 0.10, 96, 5, 20 },
+        { TMyOrientation::trHorizontal, 215, 1.5, 96, 1, 21 },
+        { TMyOrientation::trHorizontal, 2400, 0.10, 96, 10, 230 },
+        { TMyOrientation::trHorizontal, 2400, 8.0, 192, 1, 239 },
+        { TMyOrientation::trVertical, 290, 8.0, 96, 1, 28 },
+        { TMyOrientation::trVertical, 290, 0.33, 96, 2, 28 },
+        { TMyOrientation::trVertical, 290, 0.10, 96, 5, 25 },
+        { TMyOrientation::trVertical, 2400, 4.0, 96, 1, 239 },
+    };
+    for (const Case& c : cases) {
+        const bool horizontal = c.o == TMyOrientation::trHorizontal;
+        const int pixels = RulerSheetPixels(c.mm, c.dpi, c.zoom);
+        const int length = pixels + 100;
+        const int width = horizontal ? length : 25;
+        const int height = horizontal ? 29 : length;
+        const RulerLayout r = ComputeRulerLayout(c.o, width, height, { 0, 0, width, height }, 0, 5, c.dpi,
+            c.dpi, { c.zoom, c.mm });
+        const std::string what = std::to_string(c.mm) + " mm at " + std::to_string(c.zoom);
+        EXPECT_EQ(r.endWhere - r.startWhere, pixels) << what;
+        ASSERT_GE(r.labels.size(), 2u) << what;
+        EXPECT_EQ(r.labels[1].number - r.labels[0].number, c.step) << what;
+        EXPECT_EQ(r.labels.back().number, c.lastNumber) << what;
+        const double cm = c.dpi / 2.54 * c.zoom;
+        // A number's room along the ruler: its digits, or a line of text.
+        const double room = horizontal ? std::to_string(c.lastNumber).size() * c.dpi * 0.062 + 2 : c.dpi * 0.125;
+        for (std::size_t i = 0; i < r.labels.size(); ++i) {
+            const int along = horizontal ? r.labels[i].at.x : r.labels[i].at.y;
+            EXPECT_EQ(along, r.startWhere + Round(cm * r.labels[i].number)) << what;
+            if (i > 0) {
+                const int before = horizontal ? r.labels[i - 1].at.x : r.labels[i - 1].at.y;
+                EXPECT_GE(along - before, room) << what << " number " << r.labels[i].number;
+            }
+            // Inside the ruler across it, whatever its digits.
+            if (!horizontal) {
+                EXPECT_GE(r.labels[i].at.x, r.band.left) << what;
+                EXPECT_LE(r.labels[i].at.x + std::to_string(r.labels[i].number).size() * 6, 25u) << what;
+            }
+        }
+        for (const RulerTick& t : r.ticks) {
+            const int along = horizontal ? t.from.x : t.from.y;
+            EXPECT_GE(along, r.startWhere) << what;
+            EXPECT_LE(along, r.endWhere) << what;
+            // No tick runs through a number.
+            for (const RulerLabel& l : r.labels) {
+                const int at = horizontal ? l.at.x : l.at.y;
+                EXPECT_FALSE(along >= at && along < at + room - 2) << what << " tick at " << along;
+            }
+        }
+    }
 }
 
 } // namespace

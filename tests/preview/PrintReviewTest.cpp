@@ -385,9 +385,10 @@ TEST_F(PreviewWindowTest, ZoomCommandsFitAndWheel)
     for (int i = 0; i < 20; ++i)
         w.ActionZoomIn->trigger();
     EXPECT_EQ(w.Zoom(), 800.0);
-    // A4 at 800 % is shown whole: 168 cm, not cut to the picture limit.
+    // A4 at 800 % is shown whole, not cut to the picture limit; the ruler
+    // counts the paper's 21 cm.
     EXPECT_FALSE(w.Paper->SheetFitted());
-    EXPECT_EQ(w.ZtRuler_Top->LengthNumber(), 167);
+    EXPECT_EQ(w.ZtRuler_Top->Layout().labels.back().number, 20);
     for (int i = 0; i < 20; ++i)
         w.ActionZoomOut->trigger();
     EXPECT_EQ(w.Zoom(), 10.0);

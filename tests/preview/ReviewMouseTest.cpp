@@ -226,31 +226,5 @@ TEST_F(ReviewMouseTest, ReviewStateDragsThePageWithinRange)
     EXPECT_FALSE(w.ChangeSizePanel->isVisible());
 }
 
-// At 200 % in design state the first column border is found within 2 image
-// pixels of where the zoomed page shows it, and a drag of 40 image pixels
-// changes the width by Round(40 / pixels per mm at that zoom).
-TEST_F(ReviewMouseTest, DraggingAtTwoHundredPercent)
-{
-    TFrmPrintReview& w = OpenLaidOut();
-    w.SetZoom(200.0);
-    ASSERT_FALSE(w.BuffPaper->ReviewState);
-    ASSERT_EQ(w.BuffPaper->ViewRate, 200.0);
-    const TImageReview::PageView view = w.Image_Review->View();
-    ASSERT_GT(view.sx, 1.9);
-    auto onImage = [](double page, double scale, double offset) {
-        return static_cast<int>(std::floor(offset + page * scale + 0.5));
-    };
-    const int border = onImage(188, view.sx, view.ox);
-    const int y = onImage(RowMiddle(3), view.sy, view.oy);
-    for (int x = border - 4; x <= border + 4; ++x) {
-        Move(x, y);
-        EXPECT_EQ(Cursor(), std::abs(x - border) <= 2 ? Qt::SizeHorCursor : Qt::ArrowCursor) << x;
-    }
-    Drag(border, y, 40, 0);
-    const int expected = 20 + Round(40 / (w.Screen->PixelsPerMmX * view.sx));
-    EXPECT_EQ(expected, 25);
-    EXPECT_EQ(w.PrintFormat->ColWidth[1], expected);
-}
-
 } // namespace
 } // namespace quillet::testing
