@@ -73,13 +73,14 @@ namespace {
 struct RuleSpan {
     int low = 0;
     int high = 1;
+    bool twoLines = false;
 };
 
 RuleSpan SpanOf(const TMyLineSpec& spec)
 {
     switch (spec.Style) {
     case 2:
-        return { -2, 1 };
+        return { -2, 1, true };
     case 3:
         return { -1, 1 };
     default:
@@ -87,16 +88,24 @@ RuleSpan SpanOf(const TMyLineSpec& spec)
     }
 }
 
-// The image pixels a rule drawn over page pixels [from, to) touches: the
-// screen's canvas fills the device pixels its mapped edges round to (at
-// least one), at the screen's pixel ratio.
-std::pair<int, int> ShownSpan(int from, int to, double scale, double offset, double ratio)
+// The image pixels a rule of page pixels [from, from + width) touches: the
+// screen's canvas puts its first device pixel where the mapped edge rounds
+// to and gives it the mapped width, at least one pixel, wherever it lies.
+std::pair<int, int> ShownPiece(int from, int width, double scale, double offset, double ratio)
 {
     const double s = scale * ratio;
-    const double o = offset * ratio;
-    const int left = static_cast<int>(std::floor(o + from * s + 0.5));
-    const int right = std::max(left + 1, static_cast<int>(std::floor(o + to * s + 0.5)));
+    const int left = static_cast<int>(std::floor(offset * ratio + from * s + 0.5));
+    const int right = left + std::max(1, static_cast<int>(std::lround(width * s)));
     return { static_cast<int>(std::floor(left / ratio)), static_cast<int>(std::floor((right - 1) / ratio)) };
+}
+
+// A double rule is two one-pixel lines, the others one line of their width.
+std::pair<int, int> ShownSpan(int at, RuleSpan span, double scale, double offset, double ratio)
+{
+    if (span.twoLines)
+        return { ShownPiece(at + span.low, 1, scale, offset, ratio).first,
+            ShownPiece(at + span.high - 1, 1, scale, offset, ratio).second };
+    return ShownPiece(at + span.low, span.high - span.low, scale, offset, ratio);
 }
 
 } // namespace
@@ -148,7 +157,7 @@ TFrmPrintReview::Zone TFrmPrintReview::BorderZone(bool column, int index) const
     RuleSpan span = index < count ? SpanOf(spec) : RuleSpan {};
     const int at = Round(static_cast<long double>(mm) * perMm);
     const double ratio = std::max(1.0, Image_Review->devicePixelRatioF());
-    const auto [first, last] = ShownSpan(at + span.low, at + span.high, scale, offset, ratio);
+    const auto [first, last] = ShownSpan(at, span, scale, offset, ratio);
     return { first - kBorderTolerance, last + kBorderTolerance };
 }
 
