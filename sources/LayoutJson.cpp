@@ -10,7 +10,9 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -633,6 +635,84 @@ std::string ParseReason(QJsonParseError::ParseError kind)
     }
 }
 
+// The written text keeps the layout's order (paper before columns, width
+// before font), and each column, row and merged cell on a line of its own,
+// so that two layouts compare line by line. Keys not listed follow in the
+// alphabet's order.
+const char* const kKeyOrder[] = { "$schema", "interfaceStyle", "paper", "margins", "placement", "print", "tableGap",
+    "company", "title", "pageHead", "pageFoot", "pageNumber", "multipleTables", "tableGapRule", "negativeRed",
+    "keepEmptyGrid", "headRows", "footRows", "frame", "columns", "rows", "mergedCells", "size", "width", "length",
+    "orientation", "height", "decimals", "horizontal", "vertical", "left", "top", "right", "bottom", "kind",
+    "multiLine", "lines", "text", "font", "fontSize", "colour", "align", "wrap", "style", "rule", "ruleAfter" };
+
+std::size_t KeyRank(const QString& key)
+{
+    for (std::size_t i = 0; i < std::size(kKeyOrder); ++i)
+        if (key == QLatin1String(kKeyOrder[i]))
+            return i;
+    return std::size(kKeyOrder);
+}
+
+QByteArray EncodedString(const QString& text)
+{
+    // Qt's own escaping: the array's brackets taken off.
+    const QByteArray array = QJsonDocument(QJsonArray { text }).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+bool IsContainer(const QJsonValue& value) { return value.isObject() || value.isArray(); }
+
+void WriteValue(QByteArray& out, const QJsonValue& value, int indent, bool oneLine)
+{
+    if (value.isString()) {
+        out += EncodedString(value.toString());
+    } else if (value.isBool()) {
+        out += value.toBool() ? "true" : "false";
+    } else if (value.isDouble()) {
+        out += QByteArray::number(static_cast<qint64>(value.toDouble()));
+    } else if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        QStringList keys = o.keys();
+        std::stable_sort(keys.begin(), keys.end(),
+            [](const QString& a, const QString& b) { return KeyRank(a) < KeyRank(b); });
+        if (keys.isEmpty()) {
+            out += "{}";
+            return;
+        }
+        bool nested = false;
+        for (const QString& key : keys)
+            nested = nested || IsContainer(o.value(key));
+        const bool inLine = oneLine || !nested;
+        const QByteArray inner(inLine ? 0 : indent + 4, ' ');
+        out += inLine ? "{ " : "{\n";
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            out += inner + EncodedString(keys[i]) + ": ";
+            WriteValue(out, o.value(keys[i]), indent + 4, inLine);
+            if (i + 1 < keys.size())
+                out += inLine ? ", " : ",\n";
+        }
+        out += inLine ? QByteArray(" }") : "\n" + QByteArray(indent, ' ') + "}";
+    } else if (value.isArray()) {
+        const QJsonArray a = value.toArray();
+        if (a.isEmpty()) {
+            out += "[]";
+            return;
+        }
+        // The entries of a list each on one line.
+        out += oneLine ? "[ " : "[\n";
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (!oneLine)
+                out += QByteArray(indent + 4, ' ');
+            WriteValue(out, a.at(i), indent + 4, true);
+            if (i + 1 < a.size())
+                out += oneLine ? ", " : ",\n";
+        }
+        out += oneLine ? QByteArray(" ]") : "\n" + QByteArray(indent, ' ') + "]";
+    } else {
+        out += "null";
+    }
+}
+
 } // namespace
 
 std::string LayoutToJson(const TMyFormatRecord& r)
@@ -736,7 +816,10 @@ std::string LayoutToJson(const TMyFormatRecord& r)
         merged.append(c);
     }
     Put(o, "mergedCells", merged);
-    return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
+    QByteArray text;
+    WriteValue(text, o, 0, false);
+    text += '\n';
+    return text.toStdString();
 }
 
 bool LayoutFromJson(std::string_view text, TMyPrintFormat& format, LayoutJsonError& error)
