@@ -333,13 +333,18 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
         const char* const styles[] = { "standard", "xp" };
         r.InterfaceStyle = Choice(o, "interfaceStyle", styles, 0);
     }
+    // Paper left out is A4 portrait, as a layout saved on A4 holds it (a new
+    // record has no paper size until the printer gives it one).
+    r.PaperWidth = 210;
+    r.PaperLength = 290;
+    r.Orientation = 1;
     if (o.contains(Key("paper"))) {
         Enter step(*this, { Key("paper") });
         const QJsonObject p = Object(o.value(Key("paper")), { "size", "width", "length", "orientation" });
         r.PaperSize = static_cast<std::int16_t>(Integer(p, "size", -32768, 32767, r.PaperSize));
         r.PaperWidth = static_cast<std::uint16_t>(Integer(p, "width", 0, 65535, r.PaperWidth));
         r.PaperLength = static_cast<std::uint16_t>(Integer(p, "length", 0, 65535, r.PaperLength));
-        const char* const orientations[] = { nullptr, "portrait", "landscape" };
+        const char* const orientations[] = { "unset", "portrait", "landscape" };
         r.Orientation = Choice(p, "orientation", orientations, r.Orientation);
     }
     if (o.contains(Key("margins"))) {
@@ -724,8 +729,8 @@ std::string LayoutToJson(const TMyFormatRecord& r)
         Put(p, "size", r.PaperSize);
         Put(p, "width", r.PaperWidth);
         Put(p, "length", r.PaperLength);
-        if (r.Orientation == 1 || r.Orientation == 2)
-            Put(p, "orientation", Key(r.Orientation == 1 ? "portrait" : "landscape"));
+        // Orientations other than 1 and 2 all print as an unset one.
+        Put(p, "orientation", Key(r.Orientation == 1 ? "portrait" : r.Orientation == 2 ? "landscape" : "unset"));
         Put(o, "paper", p);
     }
     {

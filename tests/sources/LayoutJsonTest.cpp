@@ -241,6 +241,15 @@ TEST(LayoutJsonTest, TheManualsExampleReadsAsItSays)
     EXPECT_EQ(f.MergedCells[3].Top, 0);
     // The example is written as the program writes it.
     EXPECT_EQ(LayoutToJson(f), text);
+
+    // Whatever is left out is as in a new layout, on A4 portrait.
+    LayoutJsonError error;
+    ASSERT_TRUE(LayoutFromJson("{}", f, error));
+    TMyPrintFormat fresh;
+    fresh.PaperWidth = 210;
+    fresh.PaperLength = 290;
+    fresh.Orientation = 1;
+    EXPECT_TRUE(f == fresh);
 }
 
 struct BadCase {
