@@ -687,7 +687,8 @@ void WriteValue(QByteArray& out, const QJsonValue& value, int indent, bool oneLi
         bool nested = false;
         for (const QString& key : keys)
             nested = nested || IsContainer(o.value(key));
-        const bool inLine = oneLine || !nested;
+        // A short object of plain values reads best on one line.
+        const bool inLine = oneLine || (!nested && keys.size() <= 4);
         const QByteArray inner(inLine ? 0 : indent + 4, ' ');
         out += inLine ? "{ " : "{\n";
         for (qsizetype i = 0; i < keys.size(); ++i) {
