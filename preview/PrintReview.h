@@ -141,6 +141,7 @@ public:
     QAction* ActionSavePicture = nullptr;
     QAction* ActionExportPdf = nullptr;
     QAction* ActionExportXlsx = nullptr;
+    QAction* ActionExportJson = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionPriorPage = nullptr;
     QAction* ActionNextPage = nullptr;
@@ -200,6 +201,7 @@ public:
         // chosen path, empty on cancel.
         std::function<QString(const QString& proposed)> pdfFile;
         std::function<QString(const QString& proposed)> xlsxFile; // the same for "导出Excel..."
+        std::function<QString(const QString& proposed)> jsonFile; // the same for "导出格式为JSON..."
         // Called before each page of an export or print run with its
         // progress box.
         ProgressHook progress;
@@ -237,6 +239,7 @@ public:
     void ActionSavePictureExecute();
     void ActionExportPdfExecute();
     void ActionExportXlsxExecute();
+    void ActionExportJsonExecute();
     void ActionCloseExecute();
     void ActionFirstPageExecute();
     void ActionPriorPageExecute();
@@ -314,6 +317,9 @@ public:
     bool ExportPdfTo(const QString& path);
     // The whole report as an Excel workbook at path; true when written.
     bool ExportXlsxTo(const QString& path);
+    // Writes the layout in use, with the printer's paper as a save would
+    // stamp it, as JSON to path; false after a message when it is not written.
+    bool ExportJsonTo(const QString& path);
     // The PDF file name proposed for the report: its title.
     QString ProposedPdfName() const;
     // True while an export or a print run works through its pages.

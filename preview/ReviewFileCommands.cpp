@@ -26,6 +26,7 @@
 #include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 #include "preview/XlsxReportFile.h"
+#include "sources/LayoutJson.h"
 
 namespace quillet {
 namespace {
@@ -34,6 +35,7 @@ const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
 const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
 const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
 const QString kXlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
+const QString kJsonFilter = QStringLiteral("JSON 格式文件 (*.json)");
 const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
 
 QString Quoted(const QString& path)
@@ -292,6 +294,40 @@ void TFrmPrintReview::ActionExportXlsxExecute()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xlsx");
     ExportXlsxTo(path);
+}
+
+void TFrmPrintReview::ActionExportJsonExecute()
+{
+    // A layout is no printed report: preview-only mode exports it too.
+    QString proposed = QString::fromStdString(FileNameToUtf8(FormatArgument));
+    proposed = QFileInfo(proposed).completeBaseName();
+    if (proposed.isEmpty())
+        proposed = QStringLiteral("格式");
+    QString path = Hook.jsonFile
+        ? Hook.jsonFile(proposed)
+        : AskExportFile(this, QStringLiteral("导出格式为JSON"), kJsonFilter, QStringLiteral("json"), proposed);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".json");
+    ExportJsonTo(path);
+}
+
+bool TFrmPrintReview::ExportJsonTo(const QString& path)
+{
+    // The paper as saving the layout would stamp it, on a copy: the window's
+    // layout and printer stay as they are.
+    TMyPrintFormat layout = *PrintFormat;
+    TMyPaperSpec paper = *Printer;
+    std::vector<std::uint8_t> image;
+    layout.SaveToBytes(paper, image);
+    OutputFile file;
+    if (SaveJsonLayout(file, LocalPath(path), layout, FilesInUse()))
+        return true;
+    ShowPlainMessage(file.Refusal() != OutputRefusal::None
+            ? OutputRefusalText(file.Refusal(), path)
+            : OutputFailureText(QStringLiteral("无法写入JSON文件") + Quoted(path), file));
+    return false;
 }
 
 bool TFrmPrintReview::ExportXlsxTo(const QString& path)

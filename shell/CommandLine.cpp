@@ -67,7 +67,8 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
         }
         if (word.size() < 2 || word[0] != '-')
             break;
-        if ((word == "--pdf" || word == "--xlsx") && (options.pdf || options.xlsx)) {
+        const bool output = word == "--pdf" || word == "--xlsx" || word == "--convert";
+        if (output && (options.pdf || options.xlsx || options.convert)) {
             // One run writes one file: a second one asked for would be
             // left unwritten without a word.
             options.repeated = word;
@@ -89,6 +90,15 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
             }
             options.xlsx = true;
             options.xlsxPath = take(i);
+        } else if (word == "--convert") {
+            take(i);
+            options.convert = true;
+            if (i + 1 >= arguments.size()) {
+                options.valid = false;
+                break;
+            }
+            options.convertIn = take(i);
+            options.convertOut = take(i);
         } else if (word == "--help" || word == "-h") {
             take(i);
             options.help = true;
@@ -122,7 +132,7 @@ QString UnknownOptionText(const QString& option)
 QString RepeatedOutputText(const QString& option)
 {
     return QStringLiteral("quillet: 选项“") + option
-        + QStringLiteral("”重复：一次只能写一个文件，--pdf 和 --xlsx 只能给出其中一个，且只能给出一次\n"
+        + QStringLiteral("”重复：一次只能写一个文件，--pdf、--xlsx 和 --convert 只能给出其中一个，且只能给出一次\n"
                          "用 quillet --help 查看用法。\n");
 }
 
@@ -132,12 +142,14 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "用法: quillet [选项] 数据文件 格式文件 [运行方式]\n"
         "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
+        "      quillet --convert 格式文件 新格式文件\n"
         "\n"
         "按格式文件把数据文件中的报表排成一页一页的表格，在预览窗口中显示或直接打印。\n"
         "\n"
         "参数:\n"
         "  数据文件    表格各单元格的文字和页头、页尾的文字（只读，从不改写）\n"
-        "  格式文件    完整的打印格式；有同名的保存格式时优先使用保存的格式\n"
+        "  格式文件    完整的打印格式；有同名的保存格式时优先使用保存的格式；\n"
+        "              名字以 .json 结尾的是 JSON 形式的格式（见手册）\n"
         "  运行方式    可省略；只有恰好给出三个参数时才读取，不区分大小写:\n"
         "    （不写）         优先使用保存的格式，打开预览窗口\n"
         "    Print            优先使用保存的格式，打印全部页后结束\n"
@@ -156,6 +168,10 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  --xlsx Excel文件  同 --pdf，但把报表写成一个 Excel 工作簿（.xlsx）：数字仍是数字，\n"
         "                 表头行冻结并在每个打印页重复，打印时按报表分页；\n"
         "                 --pdf 和 --xlsx 只能给出其中一个，且只能给出一次\n"
+        "  --convert 格式文件 新格式文件\n"
+        "                 不打开窗口，把格式文件转换为 JSON 形式，或把 JSON 形式转换为格式文件：\n"
+        "                 新格式文件名以 .json 结尾时写 JSON，否则写格式文件。写成时退出状态为 0；\n"
+        "                 JSON 有错时提示写明文件、行、列和字段（例如 columns[3].width），退出状态为 1\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
@@ -171,8 +187,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
         "\n"
         "退出状态:\n"
-        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
-        "  2 选项不认识，或 --pdf、--xlsx 给出了不止一个\n"
+        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--convert 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
+        "  2 选项不认识，或 --pdf、--xlsx、--convert 给出了不止一个\n"
         "\n"
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"

@@ -1,7 +1,7 @@
 #pragma once
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
-// start-up rules see them: "--pdf FILE", "--xlsx FILE", "--help" ("-h"), "--version", and
+// start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--help" ("-h"), "--version", and
 // "--" to end them. The toolkit's own options (-platform, -display, ...) are
 // passed over; any other word starting with "-" is an unknown option.
 #include <QString>
@@ -25,11 +25,13 @@ struct StartOptions {
     std::string pdfPath; // bytes, as given
     bool xlsx = false;
     std::string xlsxPath; // bytes, as given
-    bool valid = true; // false when --pdf or --xlsx lacks its file
+    bool convert = false; // --convert IN OUT
+    std::string convertIn, convertOut; // bytes, as given
+    bool valid = true; // false when --pdf, --xlsx or --convert lacks its file
     bool help = false;
     bool version = false;
     std::string unknown; // the first option the program does not know
-    std::string repeated; // a second --pdf or --xlsx, refused
+    std::string repeated; // a second --pdf, --xlsx or --convert, refused
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,

@@ -51,8 +51,7 @@ QString LoadReport(const std::string& outPath, const CommandArguments& arguments
             !saved.empty())
             formatPath = std::move(saved);
     }
-    if (const QString failure = FormatLoadMessage(format.LoadFromFile(formatPath), formatPath);
-        !failure.isEmpty())
+    if (const QString failure = LoadFormatFile(format, formatPath); !failure.isEmpty())
         return failure;
     if (const QString failure = DataOpenMessage(data.Open(dataPath), dataPath); !failure.isEmpty())
         return failure;

@@ -8,6 +8,7 @@
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
+#include "sources/LayoutJson.h"
 
 namespace quillet {
 namespace {
@@ -50,6 +51,13 @@ QString FormatLoadMessage(int result, const std::string& path)
     default:
         return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
     }
+}
+
+QString LoadFormatFile(TMyPrintFormat& format, const std::string& path)
+{
+    if (IsJsonLayoutPath(path))
+        return QString::fromStdString(LoadJsonLayout(path, format));
+    return FormatLoadMessage(format.LoadFromFile(path), path);
 }
 
 QString DataOpenMessage(int result, const std::string& path)
@@ -131,7 +139,7 @@ void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
             formatPath = std::move(saved);
     }
 
-    const QString formatFailure = FormatLoadMessage(w.PrintFormat->LoadFromFile(formatPath), formatPath);
+    const QString formatFailure = LoadFormatFile(*w.PrintFormat, formatPath);
     if (!formatFailure.isEmpty()) {
         w.ShowPlainMessage(formatFailure);
         return Fail(w);

@@ -10,6 +10,7 @@
 namespace quillet {
 
 class TFrmPrintReview;
+class TMyPrintFormat;
 
 // The run mode taken from the command line.
 struct RunMode {
@@ -26,6 +27,10 @@ RunMode ModeFromArguments(const CommandArguments& arguments);
 std::string FormatBaseName(const std::string& formatPath);
 // What a failed load of the format file at path (bytes) says; empty on success.
 QString FormatLoadMessage(int result, const std::string& path);
+// Loads the layout at path (bytes) into format: its JSON form when the name
+// ends in ".json", else a format file. Returns the message of a failure
+// (format untouched by a bad JSON text), empty on success.
+QString LoadFormatFile(TMyPrintFormat& format, const std::string& path);
 // What a failed opening of the data file says; empty on success. An input or
 // output error has no message of its own.
 QString DataOpenMessage(int result, const std::string& path);

@@ -15,6 +15,7 @@
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
 #include "shell/CommandLine.h"
+#include "shell/LayoutConvert.h"
 #include "shell/PdfExport.h"
 #include "shell/Startup.h"
 
@@ -28,6 +29,9 @@ int main(int argc, char* argv[])
     // Ctrl+C, a closed terminal or a kill in the middle of a write leave no
     // half-written file behind.
     RemoveTemporariesOnSignals();
+    // Converting a layout needs no toolkit, no display and no data file.
+    if (early.convert)
+        return early.valid ? ConvertLayout(early.convertIn, early.convertOut) : ConvertLayout({}, {});
     const bool writesPdf = early.pdf || early.xlsx || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
     if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -23,6 +23,7 @@
 #include "platform/qt/QtPrinterHost.h"
 #include "tests/FullDisk.h"
 #include "tests/platform/QtTestSupport.h"
+#include "sources/LayoutJson.h"
 #include "tests/preview/WindowFixture.h"
 
 namespace quillet::testing {
@@ -770,6 +771,40 @@ TEST_F(PageRunTest, WorkbookExportFollowsThePdfExport)
     v.ActionExportXlsx->trigger();
     EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|对不起！只能预览不能打印" }));
     EXPECT_EQ(Files(), QStringList { QStringLiteral("book.xlsx") });
+}
+
+// "导出格式为JSON..." writes the layout in use, its unsaved edits included,
+// under the name chosen (".json" added), also in preview-only mode, and
+// never over the layout file being read.
+TEST_F(PageRunTest, LayoutExportWritesTheLayoutInUse)
+{
+    TFrmPrintReview& w = OpenSixPages(QStringLiteral("OnlyView"));
+    w.Hook.jsonFile = [this](const QString& name) {
+        proposed_ = name;
+        return answer_;
+    };
+    w.ActionWhereHorLeft->trigger();
+    answer_ = out_.filePath(QStringLiteral("layout"));
+    w.ActionExportJson->trigger();
+    EXPECT_EQ(proposed_, QStringLiteral("example"));
+    EXPECT_TRUE(messages_.shown.empty());
+    ASSERT_EQ(Files(), QStringList { QStringLiteral("layout.json") });
+    TMyPrintFormat exported;
+    ASSERT_EQ(LoadJsonLayout(out_.filePath(QStringLiteral("layout.json")).toStdString(), exported), "");
+    EXPECT_EQ(exported.HorPlace, 1);
+    EXPECT_EQ(exported.ColCount, w.PrintFormat->ColCount);
+    EXPECT_EQ(exported.Title.Text.Text(), w.PrintFormat->Title.Text.Text());
+
+    answer_ = saved_.filePath(QStringLiteral("example.fmt"));
+    const QByteArray before = [&] {
+        QFile f(answer_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    w.ActionExportJson->trigger();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    QFile layout(answer_);
+    ASSERT_TRUE(layout.open(QIODevice::ReadOnly));
+    EXPECT_EQ(layout.readAll(), before);
 }
 
 } // namespace

@@ -69,6 +69,15 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
         EXPECT_EQ(o.pdfPath, c.pdfPath) << c.line;
         EXPECT_EQ(o.unknown, c.unknown) << c.line;
     }
+    // --convert takes two files; one output option a run.
+    CommandArguments convert = Words("--convert a.fmt b.json");
+    const StartOptions o = TakeStartOptions(convert);
+    EXPECT_TRUE(o.convert && o.valid);
+    EXPECT_EQ(o.convertIn + " " + o.convertOut, "a.fmt b.json");
+    CommandArguments half = Words("--convert a.fmt");
+    EXPECT_FALSE(TakeStartOptions(half).valid);
+    CommandArguments twice = Words("--pdf o.pdf --convert a.fmt b.json");
+    EXPECT_EQ(TakeStartOptions(twice).repeated, "--convert");
 }
 
 // The usage names every mode word, option and environment variable, and the

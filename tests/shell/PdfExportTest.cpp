@@ -422,3 +422,76 @@ TEST_F(PdfExportTest, WorkbookNotWrittenWholeKeepsTheOldFile)
 
 } // namespace
 } // namespace quillet
+
+namespace quillet {
+namespace {
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// `--convert` turns a format file into JSON and back, the JSON coming back
+// as it was; a JSON layout prints the same report as its format file; a bad
+// one is named to its line, column and field, with status 1 and no file.
+TEST_F(PdfExportTest, JsonLayoutConvertsBothWaysAndPrintsAsTheFormatFile)
+{
+    const QString json = dir_.filePath(QStringLiteral("月报.json"));
+    const QString back = dir_.filePath(QStringLiteral("back.fmt"));
+    const QString again = dir_.filePath(QStringLiteral("again.json"));
+    for (const auto& [in, out] : { std::pair { format_, json }, { json, back }, { back, again } }) {
+        const test::ProgramRun run = Start({ QStringLiteral("--convert"), in, out });
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err, QString());
+    }
+    EXPECT_TRUE(FileBytes(json).startsWith("{\n"));
+    EXPECT_EQ(FileBytes(back).size(), 140108);
+    EXPECT_EQ(FileBytes(again), FileBytes(json));
+
+    // Never over the file being read.
+    const test::ProgramRun over = Start({ QStringLiteral("--convert"), json, json });
+    EXPECT_EQ(over.status, 1);
+    EXPECT_EQ(FileBytes(again), FileBytes(json));
+
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        const QString fromJson = dir_.filePath(QStringLiteral("json.pdf"));
+        ASSERT_EQ(Start({ QStringLiteral("--pdf"), out_, data_, format_, QStringLiteral("NotDef") }).status, 0);
+        ASSERT_EQ(Start({ QStringLiteral("--pdf"), fromJson, data_, json, QStringLiteral("NotDef") }).status, 0);
+        const auto text = [](const QString& pdf) {
+            return test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") })
+                .out;
+        };
+        EXPECT_FALSE(text(out_).isEmpty());
+        EXPECT_EQ(text(fromJson), text(out_));
+    }
+
+    QByteArray bad = FileBytes(json);
+    const qsizetype width = bad.indexOf("\"width\": 29");
+    ASSERT_GT(width, 0);
+    bad.replace(width, 11, "\"width\": 300");
+    const int line = static_cast<int>(bad.left(width).count('\n')) + 1;
+    // The column of the value, after `"width": `.
+    const int column = static_cast<int>(width - bad.lastIndexOf('\n', width)) + 9;
+    const QString badPath = dir_.filePath(QStringLiteral("bad.json"));
+    QFile file(badPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bad);
+    file.close();
+    const QString fmt = dir_.filePath(QStringLiteral("bad.fmt"));
+    const QString where = QStringLiteral("格式文件“%1”第%2行第%3列，columns[3].width：300超出范围0..255")
+                              .arg(badPath)
+                              .arg(line)
+                              .arg(column);
+    const test::ProgramRun convert = Start({ QStringLiteral("--convert"), badPath, fmt });
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_EQ(convert.err.toStdString(), (QStringLiteral("quillet: ") + where).toStdString() + "\n");
+    EXPECT_FALSE(QFile::exists(fmt));
+    const test::ProgramRun pdf = Start({ QStringLiteral("--pdf"), fmt, data_, badPath, QStringLiteral("NotDef") });
+    EXPECT_EQ(pdf.status, 1);
+    EXPECT_EQ(pdf.Message().toStdString(), (QStringLiteral("打印预览窗体: ") + where).toStdString());
+    EXPECT_FALSE(QFile::exists(fmt));
+}
+
+} // namespace
+} // namespace quillet
