@@ -64,17 +64,23 @@ QString AskPictureFile(QWidget* parent, const QString& proposed, QString& filter
 
 // The export dialog of the desktop; an unattended run cancels it.
 QString AskExportFile(QWidget* parent, const QString& caption, const QString& filter, const QString& suffix,
-    const QString& proposed)
+    const QString& proposed, const std::function<QString(const QString&)>& hook)
 {
-    if (QtMessageService::Unattended())
-        return {};
-    QFileDialog dialog(parent, caption, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    QString path;
+    if (hook) {
+        path = hook(proposed);
+    } else if (!QtMessageService::Unattended()) {
+        QFileDialog dialog(parent, caption, QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(suffix);
+        dialog.selectFile(proposed);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    // A name typed without an ending gets the export's own.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + suffix;
+    return path;
 }
 
 // The report's title as a file name: a title is no path, so its slashes
@@ -244,13 +250,10 @@ void TFrmPrintReview::ActionExportPdfExecute()
         return;
     }
     const QString proposed = ProposedPdfName();
-    QString path = Hook.pdfFile
-        ? Hook.pdfFile(proposed)
-        : AskExportFile(this, QStringLiteral("导出PDF"), kPdfFilter, QStringLiteral("pdf"), proposed);
+    const QString path = AskExportFile(
+        this, QStringLiteral("导出PDF"), kPdfFilter, QStringLiteral("pdf"), proposed, Hook.pdfFile);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
     ExportPdfTo(path);
 }
 
@@ -286,13 +289,10 @@ void TFrmPrintReview::ActionExportXlsxExecute()
         return;
     }
     const QString proposed = ProposedPdfName();
-    QString path = Hook.xlsxFile
-        ? Hook.xlsxFile(proposed)
-        : AskExportFile(this, QStringLiteral("导出Excel"), kXlsxFilter, QStringLiteral("xlsx"), proposed);
+    const QString path = AskExportFile(
+        this, QStringLiteral("导出Excel"), kXlsxFilter, QStringLiteral("xlsx"), proposed, Hook.xlsxFile);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".xlsx");
     ExportXlsxTo(path);
 }
 
@@ -303,13 +303,10 @@ void TFrmPrintReview::ActionExportJsonExecute()
     proposed = QFileInfo(proposed).completeBaseName();
     if (proposed.isEmpty())
         proposed = QStringLiteral("格式");
-    QString path = Hook.jsonFile
-        ? Hook.jsonFile(proposed)
-        : AskExportFile(this, QStringLiteral("导出格式为JSON"), kJsonFilter, QStringLiteral("json"), proposed);
+    const QString path = AskExportFile(
+        this, QStringLiteral("导出格式为JSON"), kJsonFilter, QStringLiteral("json"), proposed, Hook.jsonFile);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".json");
     ExportJsonTo(path);
 }
 

@@ -3,6 +3,8 @@
 // the parts a test made read-only.
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -38,5 +40,19 @@ public:
 private:
     std::string path_;
 };
+
+// A whole file's bytes, and a file made of given bytes.
+inline std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void Write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 } // namespace quillet::test

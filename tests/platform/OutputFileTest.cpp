@@ -18,18 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Write(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::Read;
+using test::Write;
 
 // A pid that surely runs no process any more: a child that has ended and been reaped.
 long DeadPid()

@@ -26,18 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Write(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::Read;
+using test::Write;
 
 // What a start and an OK of the printer setup did with a settings file, run in a child process so that
 // a start hanging on a pipe fails the test instead of hanging it.
