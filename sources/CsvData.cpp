@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::uint64_t kRowsPerCheckpoint = 64;
 constexpr std::size_t kReadChunk = 64 * 1024;
+// A cell holds 200 GBK bytes: of a longer field only this much is kept, so a
+// field of any length costs no more memory.
+constexpr std::size_t kFieldLimit = 4096;
 
 } // namespace
 
@@ -77,6 +80,28 @@ namespace {
 
 enum class Parsed { Record, End, Unclosed, ReadError };
 
+// True when the field ends inside a UTF-8 character: its last lead byte asks
+// for more bytes than follow it.
+bool EndsInsideCharacter(const std::string& field)
+{
+    for (std::size_t back = 1; back <= 3 && back <= field.size(); ++back) {
+        const unsigned char c = static_cast<unsigned char>(field[field.size() - back]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return back < length;
+    }
+    return false;
+}
+
+// Adds a byte of a field while the field is short enough; past that, only
+// the continuation bytes that end the UTF-8 character the field ends in.
+void Append(std::string& field, int c)
+{
+    if (field.size() < kFieldLimit || ((c & 0xC0) == 0x80 && EndsInsideCharacter(field)))
+        field.push_back(static_cast<char>(c));
+}
+
 // One record (a line, or more where a quoted field holds line breaks) into
 // fields. Lines with nothing on them are passed over. line counts the
 // lines read; on Unclosed it is the line where the open quote stands, and
@@ -128,11 +153,11 @@ Parsed ParseRecord(CsvReader& in, char delimiter, std::vector<std::string>& fiel
                     } else if (c == '\n') {
                         ++line;
                     }
-                    field.push_back(static_cast<char>(c));
+                    Append(field, c);
                 }
                 continue;
             }
-            field.push_back(static_cast<char>(c));
+            Append(field, c);
         }
         if (anything)
             return Parsed::Record;

@@ -51,12 +51,13 @@ using Table = std::vector<std::vector<std::string>>;
 TEST(CsvDataTest, RowsReadAsTheDataFilesCells)
 {
     const std::string longText(150, 'x');
-    const std::string chinese120 = [] {
+    const auto chinese = [](int count) {
         std::string s;
-        for (int i = 0; i < 120; ++i)
+        for (int i = 0; i < count; ++i)
             s += "汉";
         return s;
-    }();
+    };
+    const std::string chinese120 = chinese(120);
     struct Case {
         const char* name;
         std::string file; // the name's ending decides the separator
@@ -88,6 +89,9 @@ TEST(CsvDataTest, RowsReadAsTheDataFilesCells)
         { "long cells cut at 200 bytes between characters", "a.csv",
             "h1,h2\n" + longText + longText + "," + chinese120 + "\n", CsvEncoding::Detect,
             { { std::string(200, 'x'), chinese120.substr(0, 100 * 3) } } },
+        // Only the start of a very long field is kept, and never half a character.
+        { "a very long UTF-8 field", "a.csv", "h1,h2\n\"" + chinese(5000) + "\",2\n", CsvEncoding::Detect,
+            { { chinese(100), "2" } } },
         { "headings only", "a.csv", "h1,h2\n", CsvEncoding::Detect, {} },
     };
     for (const Case& c : cases) {
