@@ -18,6 +18,14 @@ const char* const kToolkitWithValue[]
           "qwindowtitle", "display", "geometry", "title", "name", "style", "stylesheet", "session" };
 const char* const kToolkitAlone[] = { "reverse", "widgetcount", "nograb", "dograb", "sync", "testability" };
 
+std::string AsciiLowerWord(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return text;
+}
+
 // 0: not the toolkit's; 1: an option alone; 2: an option with a value.
 int ToolkitOption(std::string_view word)
 {
@@ -99,6 +107,20 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
             }
             options.convertIn = take(i);
             options.convertOut = take(i);
+        } else if (word == "--encoding") {
+            // The encoding of a CSV data file, when its bytes would be taken
+            // for the other one.
+            take(i);
+            const std::string name = i < arguments.size() ? AsciiLowerWord(arguments[i]) : std::string();
+            if (name == "utf-8" || name == "utf8") {
+                options.encoding = CsvEncoding::Utf8;
+            } else if (name == "gbk") {
+                options.encoding = CsvEncoding::Gbk;
+            } else {
+                options.unknown = i < arguments.size() ? word + " " + arguments[i] : word;
+                break;
+            }
+            take(i);
         } else if (word == "--help" || word == "-h") {
             take(i);
             options.help = true;
@@ -143,11 +165,13 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --convert 格式文件 新格式文件\n"
+        "      quillet [--encoding utf-8|gbk] 数据.csv 格式文件 [运行方式]\n"
         "\n"
         "按格式文件把数据文件中的报表排成一页一页的表格，在预览窗口中显示或直接打印。\n"
         "\n"
         "参数:\n"
-        "  数据文件    表格各单元格的文字和页头、页尾的文字（只读，从不改写）\n"
+        "  数据文件    表格各单元格的文字和页头、页尾的文字（只读，从不改写）；\n"
+        "              名字以 .csv 或 .tsv 结尾的是逗号或制表符分隔的文字，第一行是列标题\n"
         "  格式文件    完整的打印格式；有同名的保存格式时优先使用保存的格式；\n"
         "              名字以 .json 结尾的是 JSON 形式的格式（见手册）\n"
         "  运行方式    可省略；只有恰好给出三个参数时才读取，不区分大小写:\n"
@@ -172,6 +196,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "                 不打开窗口，把格式文件转换为 JSON 形式，或把 JSON 形式转换为格式文件：\n"
         "                 新格式文件名以 .json 结尾时写 JSON，否则写格式文件。写成时退出状态为 0；\n"
         "                 JSON 有错时提示写明文件、行、列和字段（例如 columns[3].width），退出状态为 1\n"
+        "  --encoding utf-8|gbk\n"
+        "                 CSV、TSV 数据文件的编码；不写时自动判断（有 BOM 或全是 UTF-8 时按 UTF-8，否则按 GBK）\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "sources/CsvData.h"
+
 namespace quillet {
 
 struct LayoutFolders;
@@ -32,6 +34,7 @@ struct StartOptions {
     bool version = false;
     std::string unknown; // the first option the program does not know
     std::string repeated; // a second --pdf, --xlsx or --convert, refused
+    CsvEncoding encoding = CsvEncoding::Detect; // --encoding utf-8|gbk, for a CSV data file
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,

@@ -53,7 +53,7 @@ QString LoadReport(const std::string& outPath, const CommandArguments& arguments
     }
     if (const QString failure = LoadFormatFile(format, formatPath); !failure.isEmpty())
         return failure;
-    if (const QString failure = DataOpenMessage(data.Open(dataPath), dataPath); !failure.isEmpty())
+    if (const QString failure = OpenDataFile(data, format, dataPath); !failure.isEmpty())
         return failure;
     try {
         data.ReadHeadFoot();

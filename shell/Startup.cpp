@@ -8,6 +8,7 @@
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
+#include "sources/CsvData.h"
 #include "sources/LayoutJson.h"
 
 namespace quillet {
@@ -32,6 +33,8 @@ void Fail(TFrmPrintReview& window)
 {
     window.RequestEnd(Unattended() ? 1 : 0);
 }
+
+CsvEncoding dataEncoding = CsvEncoding::Detect;
 
 } // namespace
 
@@ -74,6 +77,18 @@ QString DataOpenMessage(int result, const std::string& path)
     default:
         return QStringLiteral("对数据文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
     }
+}
+
+void SetDataEncoding(CsvEncoding encoding)
+{
+    dataEncoding = encoding;
+}
+
+QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std::string& path)
+{
+    if (IsCsvDataPath(path))
+        return QString::fromStdString(OpenCsvData(data, format, path, dataEncoding));
+    return DataOpenMessage(data.Open(path), path);
 }
 
 bool Unattended()
@@ -146,7 +161,7 @@ void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
     }
     w.FormatArgument = arguments[1];
     w.LoadedLayout = formatPath;
-    const QString dataFailure = DataOpenMessage(w.PrintData->Open(dataPath), dataPath);
+    const QString dataFailure = OpenDataFile(*w.PrintData, *w.PrintFormat, dataPath);
     if (!dataFailure.isEmpty()) {
         w.ShowPlainMessage(dataFailure);
         return Fail(w);

@@ -34,6 +34,12 @@ QString LoadFormatFile(TMyPrintFormat& format, const std::string& path);
 // What a failed opening of the data file says; empty on success. An input or
 // output error has no message of its own.
 QString DataOpenMessage(int result, const std::string& path);
+// The encoding --encoding gave for a CSV data file, for the rest of the run.
+void SetDataEncoding(CsvEncoding encoding);
+// Opens the data file at path into data: a .csv or .tsv file as rows for
+// format's layout, any other as the data file. The message of a failure,
+// empty when it is open.
+QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std::string& path);
 // True when messages are answered without a person (QUILLET_NONINTERACTIVE=1).
 bool Unattended();
 

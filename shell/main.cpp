@@ -55,6 +55,7 @@ int main(int argc, char* argv[])
     // strings, which would lose names that are not in UTF-8.
     CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
+    SetDataEncoding(options.encoding);
     if (options.xlsx)
         return ExportXlsx(options.xlsxPath, arguments);
     if (options.pdf || !options.valid)

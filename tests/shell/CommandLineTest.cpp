@@ -78,6 +78,18 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
     EXPECT_FALSE(TakeStartOptions(half).valid);
     CommandArguments twice = Words("--pdf o.pdf --convert a.fmt b.json");
     EXPECT_EQ(TakeStartOptions(twice).repeated, "--convert");
+    // --encoding names one of two encodings of a CSV data file.
+    const std::pair<const char*, CsvEncoding> encodings[]
+        = { { "a.csv b.json", CsvEncoding::Detect }, { "--encoding GBK a.csv b.json", CsvEncoding::Gbk },
+              { "--encoding utf-8 a.csv b.json", CsvEncoding::Utf8 } };
+    for (const auto& [line, encoding] : encodings) {
+        CommandArguments words = Words(line);
+        const StartOptions e = TakeStartOptions(words);
+        EXPECT_EQ(e.encoding, encoding) << line;
+        EXPECT_EQ(Joined(words), "a.csv b.json") << line;
+    }
+    CommandArguments latin = Words("--encoding latin1 a.csv b.json");
+    EXPECT_EQ(TakeStartOptions(latin).unknown, "--encoding latin1");
 }
 
 // The usage names every mode word, option and environment variable, and the

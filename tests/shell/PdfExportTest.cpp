@@ -493,5 +493,39 @@ TEST_F(PdfExportTest, JsonLayoutConvertsBothWaysAndPrintsAsTheFormatFile)
     EXPECT_FALSE(QFile::exists(fmt));
 }
 
+// A CSV file where a data file goes: its cells in the PDF, with a JSON
+// layout; a bad line named with its file and number, status 1, no PDF.
+TEST_F(PdfExportTest, CsvDataPrintsItsCells)
+{
+    const QString json = dir_.filePath(QStringLiteral("layout.json"));
+    ASSERT_EQ(Start({ QStringLiteral("--convert"), format_, json }).status, 0);
+    const QString csv = dir_.filePath(QStringLiteral("数据.csv"));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF日期,单据号,客户名称,商品名称,数量,单价,金额\r\n"
+               "3-01,\"A,01\",\"说\"\"好\"\"\",橡皮,3,2.5,7.5\r\n"
+               "3-02,B02,华北公司,铅笔,4,1,4\r\n");
+    file.close();
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        const test::ProgramRun run = Start({ QStringLiteral("--pdf"), out_, csv, json, QStringLiteral("NotDef") });
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        const QString text
+            = test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
+                  .out;
+        for (const char* cell : { "A,01", "说\"好\"", "橡皮", "华北公司", "7.50", "11.50" })
+            EXPECT_TRUE(text.contains(QString::fromUtf8(cell))) << cell << "\n" << text.toStdString();
+    }
+    const QString bad = dir_.filePath(QStringLiteral("bad.tsv"));
+    QFile badFile(bad);
+    ASSERT_TRUE(badFile.open(QIODevice::WriteOnly));
+    badFile.write("a\tb\n1\t2\n\"3\t4\n");
+    badFile.close();
+    const QString badPdf = dir_.filePath(QStringLiteral("bad.pdf"));
+    const test::ProgramRun run = Start({ QStringLiteral("--pdf"), badPdf, bad, json, QStringLiteral("NotDef") });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.Message(), QStringLiteral("打印预览窗体: 数据文件“%1”第3行：引号没有结束").arg(bad));
+    EXPECT_FALSE(QFile::exists(badPdf));
+}
+
 } // namespace
 } // namespace quillet
