@@ -310,14 +310,7 @@ TEST_F(ReviewFileCommandsTest, PrinterSetupOnTheSystemQueue)
         const int uprightPages = w.BuffPaper->PageCount;
 
         w.ActionLastPage->trigger();
-        w.Hook.printerSetup = [&host] {
-            PrinterSettings s;
-            host.GetSettings(s);
-            s.orientation = DMORIENT_LANDSCAPE;
-            s.fields |= DM_ORIENTATION;
-            host.SetSettings(s);
-            return true;
-        };
+        w.Hook.printerSetup = TurnToLandscape(host);
         w.ActionSetPrinter->trigger();
         EXPECT_EQ(w.Printer->Orientation, DMORIENT_LANDSCAPE);
         const int width = sheet.pageWidth ? sheet.pageWidth : Round(w.Printer->PaperWidth / 10.0L) * 10;

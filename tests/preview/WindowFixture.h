@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -177,5 +178,19 @@ protected:
 };
 
 inline QTemporaryDir* WindowFixture::folder_ = nullptr;
+
+// A printer setup that the user confirms after turning the sheet to
+// landscape on the host's current printer.
+inline std::function<bool()> TurnToLandscape(PrinterHost& host)
+{
+    return [&host] {
+        PrinterSettings s;
+        host.GetSettings(s);
+        s.orientation = DMORIENT_LANDSCAPE;
+        s.fields |= DM_ORIENTATION;
+        host.SetSettings(s);
+        return true;
+    };
+}
 
 } // namespace quillet::testing

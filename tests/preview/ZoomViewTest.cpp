@@ -236,14 +236,7 @@ TEST_F(ZoomViewTest, PaperChangeKeepsTheZoom)
             w.ActionFitPage->trigger();
         else
             w.SetZoom(150);
-        w.Hook.printerSetup = [&host] {
-            PrinterSettings s;
-            host.GetSettings(s);
-            s.orientation = DMORIENT_LANDSCAPE;
-            s.fields |= DM_ORIENTATION;
-            host.SetSettings(s);
-            return true;
-        };
+        w.Hook.printerSetup = TurnToLandscape(host);
         for (QAction* step : { w.ActionSetPrinter, w.ActionUndo, w.ActionRedo }) {
             step->trigger();
             const double zoom = fit ? w.FitZoom(TFrmPrintReview::FitMode::Page) : 150.0;
