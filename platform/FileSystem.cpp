@@ -55,4 +55,12 @@ std::optional<FileStamp> StampOf(const std::string& path)
     return stamp;
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 } // namespace quillet

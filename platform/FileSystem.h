@@ -12,6 +12,8 @@ bool FolderExists(const std::string& path);
 // Creates one folder level; its parent must exist. True when it exists afterwards.
 bool CreateFolder(const std::string& path);
 bool DeleteFile(const std::string& path);
+// The folder part of a path: "." for a bare name, "/" for a file in the root.
+std::string FolderOf(const std::string& path);
 // Canonical absolute folder of the running executable, without a trailing "/".
 std::string ProgramFolder();
 

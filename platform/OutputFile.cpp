@@ -1,4 +1,5 @@
 #include "platform/OutputFile.h"
+#include "platform/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -59,14 +60,6 @@ extern "C" void RemoveTemporariesAndEnd(int signal)
     // Ended as the signal ends a program, so the caller sees the usual status.
     ::signal(signal, SIG_DFL);
     ::raise(signal);
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 std::string NameOf(const std::string& path)

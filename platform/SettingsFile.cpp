@@ -1,4 +1,5 @@
 #include "platform/SettingsFile.h"
+#include "platform/FileSystem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,14 +13,6 @@ namespace {
 
 // More than any settings file of ours holds; a link to a big file reads no further.
 constexpr std::size_t kMaxBytes = 64 * 1024;
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 std::string Trimmed(const std::string& s)
 {

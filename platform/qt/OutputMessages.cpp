@@ -1,4 +1,5 @@
 #include "platform/qt/OutputMessages.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 
@@ -49,12 +50,7 @@ QString FailureIn(int number, const std::string& folder)
 
 QString FileFailure(int number, const std::string& file)
 {
-    const std::size_t slash = file.rfind('/');
-    return FailureIn(number,
-        file.empty()                   ? std::string()
-            : slash == std::string::npos ? std::string(".")
-            : slash == 0                 ? std::string("/")
-                                         : file.substr(0, slash));
+    return FailureIn(number, file.empty() ? std::string() : FolderOf(file));
 }
 
 QString OutputRefusalReason(OutputRefusal refusal)
