@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
 
 namespace quillet {
@@ -21,6 +22,8 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // A cell holds 200 GBK bytes: of a longer field only this much is kept, so a
 // field of any length costs no more memory.
 constexpr std::size_t kFieldLimit = 4096;
+// Cell widths for a made layout are taken from this many rows at the start.
+constexpr std::uint64_t kSampleRows = 2000;
 
 } // namespace
 
@@ -182,6 +185,56 @@ std::size_t GbkCut(std::string_view gbk, std::size_t limit)
     return at;
 }
 
+// The width of a field in GBK bytes: a character beyond ASCII takes two.
+std::size_t GbkWidth(std::string_view field, bool utf8)
+{
+    if (!utf8)
+        return field.size();
+    std::size_t width = 0;
+    for (char c : field) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        width += b < 0x80 ? 1 : b >= 0xC0 ? 2 : 0;
+    }
+    return width;
+}
+
+int DecimalsOf(std::string_view number)
+{
+    const std::size_t point = number.find_first_of(".eE");
+    if (point == std::string_view::npos || number[point] != '.')
+        return 0;
+    std::size_t end = point + 1;
+    while (end < number.size() && number[end] >= '0' && number[end] <= '9')
+        ++end;
+    return static_cast<int>(end - point - 1);
+}
+
+// Adds one data row's fields to the facts of the columns; widths both as
+// UTF-8 and as GBK, since the encoding is known only at the end.
+void Learn(const std::vector<std::string>& fields, bool sample, std::vector<CsvColumnFacts>& utf8Facts,
+    std::vector<std::size_t>& gbkWidest)
+{
+    const std::size_t n = std::min(fields.size(), utf8Facts.size());
+    for (std::size_t c = 0; c < n; ++c) {
+        const std::string& field = fields[c];
+        CsvColumnFacts& facts = utf8Facts[c];
+        if (sample) {
+            facts.widest = std::max(facts.widest, GbkWidth(field, true));
+            gbkWidest[c] = std::max(gbkWidest[c], field.size());
+        }
+        if (field.empty())
+            continue;
+        ++facts.filled;
+        double value = 0;
+        if (facts.numeric && StrToFloatStrict(field, value)) {
+            facts.decimals = std::max(facts.decimals, DecimalsOf(field));
+            facts.absSum += value < 0 ? -value : value;
+        } else {
+            facts.numeric = false;
+        }
+    }
+}
+
 std::string Message(const std::string& path, std::uint64_t line, const char* reason)
 {
     return "数据文件“" + FileNameToUtf8(path) + "”第" + std::to_string(line) + "行：" + reason;
@@ -214,8 +267,7 @@ CsvByteSource::~CsvByteSource()
         ::close(fd_);
 }
 
-std::unique_ptr<CsvByteSource> CsvByteSource::Open(
-    const std::string& path, const TMyPrintFormat& format, CsvEncoding encoding, std::string& message)
+std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvEncoding encoding, std::string& message)
 {
     const std::string readError = "对数据文件“" + FileNameToUtf8(path) + "”读时发生错误!";
     std::unique_ptr<CsvByteSource> source(new CsvByteSource);
@@ -230,7 +282,6 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(
             && (path[path.size() - 3] == 't' || path[path.size() - 3] == 'T')
         ? '\t'
         : ',';
-    source->cols_ = format.Cols();
 
     // A byte-order mark says UTF-8 and is not part of the first heading.
     std::uint64_t start = 0;
@@ -244,6 +295,7 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(
     CsvReader in(source->fd_, start);
     std::uint64_t line = 1, recordLine = 1;
     bool headingsRead = false;
+    std::vector<std::size_t> gbkWidest;
     for (;;) {
         const std::uint64_t offset = in.Offset();
         const Parsed parsed = ParseRecord(in, source->delimiter_, source->fields_, line, recordLine);
@@ -271,8 +323,11 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(
         if (!headingsRead) {
             headingsRead = true;
             source->headings_ = source->fields_; // turned into GBK below
+            source->columns_.resize(std::min<std::size_t>(source->headings_.size(), kMaxCols));
+            gbkWidest.resize(source->columns_.size());
             continue;
         }
+        Learn(source->fields_, source->rows_ < kSampleRows, source->columns_, gbkWidest);
         if (source->rows_ % kRowsPerCheckpoint == 0)
             source->checkpoints_.push_back(offset);
         ++source->rows_;
@@ -291,18 +346,28 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(
     if (source->utf8_)
         for (std::string& heading : source->headings_)
             heading = Utf8ToGbk(heading);
+    for (std::size_t c = 0; c < source->columns_.size(); ++c) {
+        CsvColumnFacts& facts = source->columns_[c];
+        if (!source->utf8_)
+            facts.widest = gbkWidest[c];
+        facts.numeric = facts.numeric && facts.filled > 0;
+    }
+    return source;
+}
 
+void CsvByteSource::UseLayout(const TMyPrintFormat& format)
+{
+    cols_ = format.Cols();
+    cachedIndex_ = UINT64_MAX;
     // The head: signature, version 1.5, and the layout's own page texts, so
     // that they stay as the layout has them.
-    std::string& head = source->head_;
-    head = DataSignatureBytes();
-    head.append("\x01\x00\x05\x00", 4);
+    head_ = DataSignatureBytes();
+    head_.append("\x01\x00\x05\x00", 4);
     for (int i = 1; i <= kHeadFootLines; ++i)
-        AppendText(head, format.Head[i].Text);
+        AppendText(head_, format.Head[i].Text);
     for (int i = 1; i <= kHeadFootLines; ++i)
-        AppendText(head, format.Foot[i].Text);
-    head.resize(kDataHeadSize, '\0');
-    return source;
+        AppendText(head_, format.Foot[i].Text);
+    head_.resize(kDataHeadSize, '\0');
 }
 
 std::optional<FileStamp> CsvByteSource::Stamp() const
@@ -349,6 +414,8 @@ const std::string* CsvByteSource::Row(std::uint64_t index)
 
 long long CsvByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t size)
 {
+    if (head_.empty())
+        return -1; // no layout given yet: the rows have no shape
     const std::uint64_t total = Stamp()->size;
     const std::size_t rowBytes = static_cast<std::size_t>(cols_) * kCellSize;
     std::size_t got = 0;
@@ -376,9 +443,10 @@ std::string OpenCsvData(
     TMyPrintData& data, const TMyPrintFormat& format, const std::string& path, CsvEncoding encoding)
 {
     std::string message;
-    std::unique_ptr<CsvByteSource> source = CsvByteSource::Open(path, format, encoding, message);
+    std::unique_ptr<CsvByteSource> source = CsvByteSource::Open(path, encoding, message);
     if (!source)
         return message;
+    source->UseLayout(format);
     if (data.Open(std::move(source), path) != kFileOk)
         return "对数据文件“" + FileNameToUtf8(path) + "”读时发生错误!";
     return {};

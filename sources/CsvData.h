@@ -17,6 +17,15 @@ class CsvReader;
 
 enum class CsvEncoding { Detect, Utf8, Gbk };
 
+// What the read-through learnt of one column, for a layout made from the data.
+struct CsvColumnFacts {
+    bool numeric = true; // every non-empty cell is a number (and one is there)
+    int decimals = 0; // the most digits after the decimal point
+    double absSum = 0; // the sum of the numbers' sizes: no total can be wider
+    std::size_t widest = 0; // the widest cell of the sample rows, in GBK bytes
+    std::size_t filled = 0; // the non-empty cells
+};
+
 // True when path names a CSV or TSV data file: its name ends in ".csv" or
 // ".tsv", in any letter case.
 bool IsCsvDataPath(std::string_view path);
@@ -24,9 +33,11 @@ bool IsCsvDataPath(std::string_view path);
 class CsvByteSource : public ByteSource {
 public:
     // Reads the file once through. On a fault returns nothing and sets
-    // message (UTF-8, naming the file and its line).
-    static std::unique_ptr<CsvByteSource> Open(
-        const std::string& path, const TMyPrintFormat& format, CsvEncoding encoding, std::string& message);
+    // message (UTF-8, naming the file and its line). The rows take the shape
+    // of a layout only with UseLayout.
+    static std::unique_ptr<CsvByteSource> Open(const std::string& path, CsvEncoding encoding, std::string& message);
+    // Gives the rows the layout's columns and the head its page texts.
+    void UseLayout(const TMyPrintFormat& format);
     ~CsvByteSource() override;
 
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
@@ -34,6 +45,8 @@ public:
 
     // The first line's texts, in GBK.
     const std::vector<std::string>& Headings() const { return headings_; }
+    // One entry for each heading.
+    const std::vector<CsvColumnFacts>& Columns() const { return columns_; }
     std::uint64_t RowCount() const { return rows_; }
     bool IsUtf8() const { return utf8_; }
 
@@ -50,6 +63,7 @@ private:
     std::int64_t modifiedNs_ = 0;
     std::string head_; // the 1232 bytes before the rows
     std::vector<std::string> headings_;
+    std::vector<CsvColumnFacts> columns_;
     std::vector<std::uint64_t> checkpoints_; // the offset of row 64*k
     // The row last made, and where the one after it starts.
     std::uint64_t cachedIndex_ = UINT64_MAX;

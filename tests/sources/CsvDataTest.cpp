@@ -117,11 +117,12 @@ TEST(CsvDataTest, ManyRowsInAnyOrderWithTotalsAndHeadings)
     TMyPrintFormat format = Layout(2);
     format.Head[1].Text.SetText(Utf8ToGbk("页头"));
     std::string message;
-    auto source = CsvByteSource::Open(path, format, CsvEncoding::Detect, message);
+    auto source = CsvByteSource::Open(path, CsvEncoding::Detect, message);
     ASSERT_TRUE(source) << message;
     EXPECT_EQ(source->RowCount(), 1000u);
     ASSERT_EQ(source->Headings().size(), 2u);
     EXPECT_EQ(GbkToUtf8(source->Headings()[0]), "编号");
+    source->UseLayout(format);
     TMyPrintData data(format);
     ASSERT_EQ(data.Open(std::move(source), path), kFileOk);
     // The layout's own page texts stay.
