@@ -197,4 +197,16 @@ std::string FileNameToUtf8(std::string_view path)
     return out;
 }
 
+std::size_t GbkCut(std::string_view gbk, std::size_t limit)
+{
+    std::size_t at = 0;
+    while (at < gbk.size()) {
+        const std::size_t step = static_cast<unsigned char>(gbk[at]) >= 0x81 && at + 1 < gbk.size() ? 2 : 1;
+        if (at + step > limit)
+            break;
+        at += step;
+    }
+    return at;
+}
+
 } // namespace quillet

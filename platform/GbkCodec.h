@@ -20,5 +20,8 @@ std::string FileNameToUtf8(std::string_view path);
 // that it comes back unchanged from its GBK bytes. Characters only GB18030
 // has (Korean, emoji, many Latin letters with marks) are not held.
 bool GbkHolds(std::string_view utf8);
+// How many of the GBK text's first bytes make at most `limit` bytes without
+// cutting a double-byte character.
+std::size_t GbkCut(std::string_view gbk, std::size_t limit);
 
 } // namespace quillet

@@ -299,7 +299,8 @@ void TFrmPrintReview::ActionExportXlsxExecute()
 void TFrmPrintReview::ActionExportJsonExecute()
 {
     // A layout is no printed report: preview-only mode exports it too.
-    QString proposed = QString::fromStdString(FileNameToUtf8(FormatArgument));
+    // A layout made for a CSV file goes by the file's name.
+    QString proposed = QString::fromStdString(FileNameToUtf8(FormatArgument.empty() ? PrintData->FileName : FormatArgument));
     proposed = QFileInfo(proposed).completeBaseName();
     if (proposed.isEmpty())
         proposed = QStringLiteral("格式");

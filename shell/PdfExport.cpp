@@ -36,24 +36,10 @@ int Fail(const QString& message)
 QString LoadReport(const std::string& outPath, const CommandArguments& arguments, TMyPrintFormat& format,
     TMyPrintData& data, std::vector<std::string>& inUse)
 {
-    if (arguments.size() < 2 || outPath.empty())
+    if (outPath.empty())
         return QStringLiteral("传递参数不正确!");
-    // The paths stay in the bytes they were given, down to the file calls.
-    const std::string& dataPath = arguments[0];
-    std::string formatPath = arguments[1];
-    if (!FileExists(dataPath))
-        return DataOpenMessage(kFileMissing, dataPath);
-    if (!FileExists(formatPath))
-        return FormatLoadMessage(kFileMissing, formatPath);
-    const RunMode mode = ModeFromArguments(arguments);
-    if (mode.preferSaved) {
-        if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), FormatBaseName(formatPath));
-            !saved.empty())
-            formatPath = std::move(saved);
-    }
-    if (const QString failure = LoadFormatFile(format, formatPath); !failure.isEmpty())
-        return failure;
-    if (const QString failure = OpenDataFile(data, format, dataPath); !failure.isEmpty())
+    OpenedReport opened;
+    if (const QString failure = OpenReport(arguments, format, data, opened); !failure.isEmpty())
         return failure;
     try {
         data.ReadHeadFoot();
@@ -63,7 +49,7 @@ QString LoadReport(const std::string& outPath, const CommandArguments& arguments
         return QStringLiteral("发生了未知的错误");
     }
     // The files read are never written over, under whatever name.
-    inUse = { dataPath, arguments[1], formatPath };
+    inUse = { opened.dataPath, opened.formatArgument, opened.layoutPath };
     return QString();
 }
 

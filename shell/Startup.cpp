@@ -4,12 +4,14 @@
 
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
+#include "platform/GbkCodec.h"
 #include "platform/ProgramFiles.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
 #include "sources/CsvData.h"
 #include "sources/LayoutJson.h"
+#include "sources/MadeLayout.h"
 
 namespace quillet {
 namespace {
@@ -91,6 +93,75 @@ QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std
     return DataOpenMessage(data.Open(path), path);
 }
 
+bool ArgumentsEnough(const CommandArguments& arguments)
+{
+    return arguments.size() >= 2 || (arguments.size() == 1 && IsCsvDataPath(arguments[0]));
+}
+
+namespace {
+
+// The layout made for a CSV file, or the one saved under its name when that
+// still has the file's columns.
+QString MakeOrFindLayout(TMyPrintFormat& format, const CsvByteSource& source, const OpenedReport& opened)
+{
+    if (opened.mode.preferSaved) {
+        if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty()) {
+            TMyPrintFormat layout;
+            if (QString failure = LoadFormatFile(layout, saved); !failure.isEmpty())
+                return failure;
+            if (layout.Cols() == static_cast<int>(source.Columns().size())) {
+                format = layout;
+                return {};
+            }
+        }
+    }
+    const std::string title = Utf8ToGbk(FileNameToUtf8(opened.baseName));
+    MakeLayout(format, source.Headings(), source.Columns(), title);
+    return {};
+}
+
+} // namespace
+
+QString OpenReport(
+    const CommandArguments& arguments, TMyPrintFormat& format, TMyPrintData& data, OpenedReport& opened)
+{
+    if (!ArgumentsEnough(arguments))
+        return QStringLiteral("传递参数不正确!");
+    const bool made = arguments.size() == 1;
+    // The paths stay in the bytes they were given, down to the file calls.
+    opened.dataPath = arguments[0];
+    if (!FileExists(opened.dataPath))
+        return DataOpenMessage(kFileMissing, opened.dataPath);
+    opened.mode = ModeFromArguments(arguments);
+    if (made) {
+        opened.baseName = FormatBaseName(opened.dataPath);
+        std::string message;
+        std::unique_ptr<CsvByteSource> source = CsvByteSource::Open(opened.dataPath, dataEncoding, message);
+        if (!source)
+            return QString::fromStdString(message);
+        if (source->Columns().empty())
+            return QStringLiteral("数据文件") + Quoted(opened.dataPath) + QStringLiteral("没有一列数据，排不出表格!");
+        if (QString failure = MakeOrFindLayout(format, *source, opened); !failure.isEmpty())
+            return failure;
+        source->UseLayout(format);
+        if (data.Open(std::move(source), opened.dataPath) != kFileOk)
+            return QStringLiteral("对数据文件") + Quoted(opened.dataPath) + QStringLiteral("读时发生错误!");
+        return {};
+    }
+    opened.formatArgument = arguments[1];
+    if (!FileExists(opened.formatArgument))
+        return FormatLoadMessage(kFileMissing, opened.formatArgument);
+    opened.baseName = FormatBaseName(opened.formatArgument);
+    opened.layoutPath = opened.formatArgument;
+    if (opened.mode.preferSaved) {
+        if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty())
+            opened.layoutPath = std::move(saved);
+    }
+    if (QString failure = LoadFormatFile(format, opened.layoutPath); !failure.isEmpty())
+        return failure;
+    return OpenDataFile(data, format, opened.dataPath);
+}
+
 bool Unattended()
 {
     return QtMessageService::Unattended();
@@ -129,43 +200,21 @@ std::string FormatBaseName(const std::string& formatPath)
 void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
 {
     w.ExePath = FromLocalPath(ProgramFolder()) + QStringLiteral("/");
-    if (arguments.size() < 2) {
+    if (!ArgumentsEnough(arguments)) {
         w.ShowHintMessage(QStringLiteral("传递参数不正确!"));
         return Fail(w);
     }
-    // The paths stay in the bytes they were given, down to the file calls.
-    const std::string& dataPath = arguments[0];
-    std::string formatPath = arguments[1];
-    if (!FileExists(dataPath)) {
-        w.ShowPlainMessage(DataOpenMessage(kFileMissing, dataPath));
+    OpenedReport opened;
+    if (const QString failure = OpenReport(arguments, *w.PrintFormat, *w.PrintData, opened); !failure.isEmpty()) {
+        w.ShowPlainMessage(failure);
         return Fail(w);
     }
-    if (!FileExists(formatPath)) {
-        w.ShowPlainMessage(FormatLoadMessage(kFileMissing, formatPath));
-        return Fail(w);
-    }
-    const RunMode mode = ModeFromArguments(arguments);
+    const RunMode mode = opened.mode;
     const LayoutFolders folders = CurrentLayoutFolders();
-    const std::string baseName = FormatBaseName(formatPath);
-    w.SavedFormatPath = SaveFile(folders, baseName);
-    w.SavedFormatFallback = FallbackFile(folders, baseName);
-    if (mode.preferSaved) {
-        if (std::string saved = FindSavedLayout(folders, baseName); !saved.empty())
-            formatPath = std::move(saved);
-    }
-
-    const QString formatFailure = LoadFormatFile(*w.PrintFormat, formatPath);
-    if (!formatFailure.isEmpty()) {
-        w.ShowPlainMessage(formatFailure);
-        return Fail(w);
-    }
-    w.FormatArgument = arguments[1];
-    w.LoadedLayout = formatPath;
-    const QString dataFailure = OpenDataFile(*w.PrintData, *w.PrintFormat, dataPath);
-    if (!dataFailure.isEmpty()) {
-        w.ShowPlainMessage(dataFailure);
-        return Fail(w);
-    }
+    w.SavedFormatPath = SaveFile(folders, opened.baseName);
+    w.SavedFormatFallback = FallbackFile(folders, opened.baseName);
+    w.FormatArgument = opened.formatArgument;
+    w.LoadedLayout = opened.layoutPath;
 
     if (w.PrintFormat->InterfaceStyle == 1)
         w.ActionIFXpExecute();

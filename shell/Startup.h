@@ -10,6 +10,7 @@
 namespace quillet {
 
 class TFrmPrintReview;
+class TMyPrintData;
 class TMyPrintFormat;
 
 // The run mode taken from the command line.
@@ -40,6 +41,25 @@ void SetDataEncoding(CsvEncoding encoding);
 // format's layout, any other as the data file. The message of a failure,
 // empty when it is open.
 QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std::string& path);
+// What a start opened: the files it read, which are never written over, and
+// the name its layout is saved under.
+struct OpenedReport {
+    std::string dataPath; // the data file or CSV file, as given
+    std::string formatArgument; // the format file as given; empty for a made layout
+    std::string layoutPath; // the layout loaded (a saved one, or the argument); empty for a made one
+    std::string baseName; // of the saved layout
+    RunMode mode;
+};
+// True when the arguments name a report: a data file and a format file, or
+// a CSV file alone.
+bool ArgumentsEnough(const CommandArguments& arguments);
+// Loads the layout and opens the data for the command line's arguments:
+// data file, format file and mode; or a CSV file alone, for which a layout
+// is made unless one is saved under its name. A saved layout comes first
+// unless the mode says NotDef. The message of a failure, empty when both
+// are ready.
+QString OpenReport(
+    const CommandArguments& arguments, TMyPrintFormat& format, TMyPrintData& data, OpenedReport& opened);
 // True when messages are answered without a person (QUILLET_NONINTERACTIVE=1).
 bool Unattended();
 

@@ -172,19 +172,6 @@ bool HasHighBytes(std::string_view text)
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// The GBK bytes of text cut to at most `limit` bytes, never inside a character.
-std::size_t GbkCut(std::string_view gbk, std::size_t limit)
-{
-    std::size_t at = 0;
-    while (at < gbk.size()) {
-        const std::size_t step = static_cast<unsigned char>(gbk[at]) >= 0x81 && at + 1 < gbk.size() ? 2 : 1;
-        if (at + step > limit)
-            break;
-        at += step;
-    }
-    return at;
-}
-
 // The width of a field in GBK bytes: a character beyond ASCII takes two.
 std::size_t GbkWidth(std::string_view field, bool utf8)
 {
@@ -209,6 +196,14 @@ int DecimalsOf(std::string_view number)
     return static_cast<int>(end - point - 1);
 }
 
+// "007" or "0571": a code, not a number, whose zeros a number would lose.
+bool LeadingZero(std::string_view field)
+{
+    if (!field.empty() && (field[0] == '-' || field[0] == '+'))
+        field.remove_prefix(1);
+    return field.size() > 1 && field[0] == '0' && field[1] >= '0' && field[1] <= '9';
+}
+
 // Adds one data row's fields to the facts of the columns; widths both as
 // UTF-8 and as GBK, since the encoding is known only at the end.
 void Learn(const std::vector<std::string>& fields, bool sample, std::vector<CsvColumnFacts>& utf8Facts,
@@ -226,7 +221,7 @@ void Learn(const std::vector<std::string>& fields, bool sample, std::vector<CsvC
             continue;
         ++facts.filled;
         double value = 0;
-        if (facts.numeric && StrToFloatStrict(field, value)) {
+        if (facts.numeric && !LeadingZero(field) && StrToFloatStrict(field, value)) {
             facts.decimals = std::max(facts.decimals, DecimalsOf(field));
             facts.absSum += value < 0 ? -value : value;
         } else {
@@ -357,7 +352,9 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvE
 
 void CsvByteSource::UseLayout(const TMyPrintFormat& format)
 {
+    format_ = &format;
     cols_ = format.Cols();
+    emptyRow_.assign(static_cast<std::size_t>(cols_) * kCellSize, '\0');
     cachedIndex_ = UINT64_MAX;
     // The head: signature, version 1.5, and the layout's own page texts, so
     // that they stay as the layout has them.
@@ -372,7 +369,20 @@ void CsvByteSource::UseLayout(const TMyPrintFormat& format)
 
 std::optional<FileStamp> CsvByteSource::Stamp() const
 {
-    return FileStamp { kDataHeadSize + rows_ * static_cast<std::uint64_t>(cols_) * kCellSize, modifiedNs_ };
+    const std::uint64_t rows = format_ ? BlockShape().Rows(rows_) : rows_;
+    return FileStamp { kDataHeadSize + rows * static_cast<std::uint64_t>(cols_) * kCellSize, modifiedNs_ };
+}
+
+CsvByteSource::Shape CsvByteSource::BlockShape() const
+{
+    Shape shape;
+    const int perBlock = format_->DataRowsPerBlock();
+    const int kept = perBlock - format_->FootRows();
+    if (perBlock > 0 && kept > 0) {
+        shape.perBlock = static_cast<std::uint64_t>(perBlock);
+        shape.kept = static_cast<std::uint64_t>(kept);
+    }
+    return shape;
 }
 
 const std::string* CsvByteSource::Row(std::uint64_t index)
@@ -418,6 +428,7 @@ long long CsvByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t siz
         return -1; // no layout given yet: the rows have no shape
     const std::uint64_t total = Stamp()->size;
     const std::size_t rowBytes = static_cast<std::size_t>(cols_) * kCellSize;
+    const Shape shape = BlockShape();
     std::size_t got = 0;
     while (got < size && offset < total) {
         std::string_view piece;
@@ -425,7 +436,10 @@ long long CsvByteSource::ReadAt(std::uint64_t offset, char* buf, std::size_t siz
             piece = std::string_view(head_).substr(static_cast<std::size_t>(offset));
         } else {
             const std::uint64_t index = (offset - kDataHeadSize) / rowBytes;
-            const std::string* row = Row(index);
+            const std::uint64_t inBlock = index % shape.perBlock;
+            const std::string* row = inBlock >= shape.kept
+                ? &emptyRow_
+                : Row(index / shape.perBlock * shape.kept + inBlock);
             if (row == nullptr)
                 return -1;
             piece = std::string_view(*row).substr(

@@ -36,7 +36,10 @@ public:
     // message (UTF-8, naming the file and its line). The rows take the shape
     // of a layout only with UseLayout.
     static std::unique_ptr<CsvByteSource> Open(const std::string& path, CsvEncoding encoding, std::string& message);
-    // Gives the rows the layout's columns and the head its page texts.
+    // Gives the rows the layout's columns and the head its page texts. The
+    // rows fill each block's data rows above its foot rows, which stay
+    // empty for the layout's sums; the layout must outlive the source, and
+    // a change of its rows reshapes the blocks.
     void UseLayout(const TMyPrintFormat& format);
     ~CsvByteSource() override;
 
@@ -54,11 +57,24 @@ private:
     CsvByteSource() = default;
     // The cells of data row `index` (from 0); nullptr when it cannot be read.
     const std::string* Row(std::uint64_t index);
+    // The rows as blocks show them: each block's rows of the file, then its
+    // foot rows empty.
+    struct Shape {
+        std::uint64_t perBlock = 1; // rows of a block that take data
+        std::uint64_t kept = 1; // of those, the rows that the file fills
+        std::uint64_t Rows(std::uint64_t fileRows) const
+        {
+            return fileRows / kept * perBlock + fileRows % kept;
+        }
+    };
+    Shape BlockShape() const;
 
     int fd_ = -1;
     char delimiter_ = ',';
     bool utf8_ = true;
     int cols_ = 0;
+    const TMyPrintFormat* format_ = nullptr;
+    std::string emptyRow_;
     std::uint64_t rows_ = 0;
     std::int64_t modifiedNs_ = 0;
     std::string head_; // the 1232 bytes before the rows
