@@ -514,6 +514,15 @@ TEST_F(PdfExportTest, CsvDataPrintsItsCells)
                   .out;
         for (const char* cell : { "A,01", "说\"好\"", "橡皮", "华北公司", "7.50", "11.50" })
             EXPECT_TRUE(text.contains(QString::fromUtf8(cell))) << cell << "\n" << text.toStdString();
+        // Alone, the file gets a layout of its own: its name as the title,
+        // its headings, its sums.
+        const test::ProgramRun made = Start({ QStringLiteral("--pdf"), out_, csv });
+        ASSERT_EQ(made.status, 0) << made.err.toStdString();
+        const QString madeText
+            = test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
+                  .out;
+        for (const char* cell : { "数据", "客户名称", "华北公司", "本页小计", "总计", "11.5" })
+            EXPECT_TRUE(madeText.contains(QString::fromUtf8(cell))) << cell << "\n" << madeText.toStdString();
     }
     const QString bad = dir_.filePath(QStringLiteral("bad.tsv"));
     QFile badFile(bad);
