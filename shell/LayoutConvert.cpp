@@ -30,7 +30,10 @@ int ConvertLayout(const std::string& inPath, const std::string& outPath)
     if (inPath.empty() || outPath.empty())
         return Fail(QStringLiteral("传递参数不正确!"));
     TMyPrintFormat format;
-    if (const QString failure = LoadFormatFile(format, inPath); !failure.isEmpty())
+    // A CSV file gives the layout a report of it alone would get.
+    const QString failure
+        = IsCsvDataPath(inPath) ? MakeLayoutFromCsv(inPath, format) : LoadFormatFile(format, inPath);
+    if (!failure.isEmpty())
         return Fail(failure);
 
     const QString shown = PathForMessage(outPath);

@@ -100,6 +100,23 @@ bool ArgumentsEnough(const CommandArguments& arguments)
 
 namespace {
 
+std::string TitleOf(const std::string& baseName)
+{
+    return Utf8ToGbk(FileNameToUtf8(baseName));
+}
+
+// Reads a CSV file through for a layout to be made from it.
+QString OpenCsvForLayout(const std::string& path, std::unique_ptr<CsvByteSource>& source)
+{
+    std::string message;
+    source = CsvByteSource::Open(path, dataEncoding, message);
+    if (!source)
+        return QString::fromStdString(message);
+    if (source->Columns().empty())
+        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("没有一列数据，排不出表格!");
+    return {};
+}
+
 // The layout made for a CSV file, or the one saved under its name when that
 // still has the file's columns.
 QString MakeOrFindLayout(TMyPrintFormat& format, const CsvByteSource& source, const OpenedReport& opened)
@@ -115,12 +132,20 @@ QString MakeOrFindLayout(TMyPrintFormat& format, const CsvByteSource& source, co
             }
         }
     }
-    const std::string title = Utf8ToGbk(FileNameToUtf8(opened.baseName));
-    MakeLayout(format, source.Headings(), source.Columns(), title);
+    MakeLayout(format, source.Headings(), source.Columns(), TitleOf(opened.baseName));
     return {};
 }
 
 } // namespace
+
+QString MakeLayoutFromCsv(const std::string& path, TMyPrintFormat& format)
+{
+    std::unique_ptr<CsvByteSource> source;
+    if (QString failure = OpenCsvForLayout(path, source); !failure.isEmpty())
+        return failure;
+    MakeLayout(format, source->Headings(), source->Columns(), TitleOf(FormatBaseName(path)));
+    return {};
+}
 
 QString OpenReport(
     const CommandArguments& arguments, TMyPrintFormat& format, TMyPrintData& data, OpenedReport& opened)
@@ -135,12 +160,9 @@ QString OpenReport(
     opened.mode = ModeFromArguments(arguments);
     if (made) {
         opened.baseName = FormatBaseName(opened.dataPath);
-        std::string message;
-        std::unique_ptr<CsvByteSource> source = CsvByteSource::Open(opened.dataPath, dataEncoding, message);
-        if (!source)
-            return QString::fromStdString(message);
-        if (source->Columns().empty())
-            return QStringLiteral("数据文件") + Quoted(opened.dataPath) + QStringLiteral("没有一列数据，排不出表格!");
+        std::unique_ptr<CsvByteSource> source;
+        if (QString failure = OpenCsvForLayout(opened.dataPath, source); !failure.isEmpty())
+            return failure;
         if (QString failure = MakeOrFindLayout(format, *source, opened); !failure.isEmpty())
             return failure;
         source->UseLayout(format);

@@ -50,6 +50,9 @@ struct OpenedReport {
     std::string baseName; // of the saved layout
     RunMode mode;
 };
+// The layout made for the CSV file at path, as for a CSV file given alone
+// (no saved layout is looked for). The message of a failure, empty on success.
+QString MakeLayoutFromCsv(const std::string& path, TMyPrintFormat& format);
 // True when the arguments name a report: a data file and a format file, or
 // a CSV file alone.
 bool ArgumentsEnough(const CommandArguments& arguments);

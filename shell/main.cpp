@@ -30,8 +30,10 @@ int main(int argc, char* argv[])
     // half-written file behind.
     RemoveTemporariesOnSignals();
     // Converting a layout needs no toolkit, no display and no data file.
-    if (early.convert)
+    if (early.convert) {
+        SetDataEncoding(early.encoding);
         return early.valid ? ConvertLayout(early.convertIn, early.convertOut) : ConvertLayout({}, {});
+    }
     const bool writesPdf = early.pdf || early.xlsx || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
     if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
