@@ -166,9 +166,10 @@ std::string HexText(const QByteArray& bytes)
 // is not shown.
 std::string Reason(const QSqlError& error, const std::string& password)
 {
-    QString text = error.databaseText().trimmed();
+    // On one line: the server's text comes in lines and columns of its own.
+    QString text = error.databaseText().simplified();
     if (text.isEmpty())
-        text = error.driverText().trimmed();
+        text = error.driverText().simplified();
     if (!password.empty())
         text.replace(QString::fromStdString(password), QStringLiteral("***"));
     return text.toStdString();
