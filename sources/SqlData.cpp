@@ -86,19 +86,26 @@ bool AllDigits(std::string_view text)
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The address as it may be shown: a password in it replaced by stars.
-std::string WithoutPassword(const std::string& url)
+// The address as it may be shown: a password in it, before the host or as a
+// parameter, replaced by stars.
+std::string WithoutPassword(std::string url)
 {
     const std::size_t scheme = url.find("://");
-    if (scheme == std::string::npos)
-        return url;
-    const std::size_t start = scheme + 3;
-    const std::size_t end = url.find_first_of("/?", start);
-    const std::size_t at = url.substr(0, end).find('@', start);
-    const std::size_t colon = url.find(':', start);
-    if (at == std::string::npos || colon == std::string::npos || colon > at)
-        return url;
-    return url.substr(0, colon + 1) + "***" + url.substr(at);
+    if (scheme != std::string::npos) {
+        const std::size_t start = scheme + 3;
+        const std::size_t at = url.rfind('@');
+        const std::size_t colon = url.find(':', start);
+        if (at != std::string::npos && at > start && colon < at)
+            url = url.substr(0, colon + 1) + "***" + url.substr(at);
+    }
+    for (std::size_t from = url.find('?'); from != std::string::npos; from = url.find('&', from + 1)) {
+        if (url.compare(from + 1, 9, "password=") != 0)
+            continue;
+        const std::size_t value = from + 10;
+        const std::size_t end = url.find('&', value);
+        url.replace(value, end == std::string::npos ? std::string::npos : end - value, "***");
+    }
+    return url;
 }
 
 std::string BadUrl(const std::string& url, const std::string& why)
@@ -348,7 +355,8 @@ std::unique_ptr<CsvByteSource> Spool(
     result.setForwardOnly(true);
     // numeric and decimal keep the digits the database gives.
     result.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!result.exec(QString::fromStdString(query))) {
+    // A query typed in a GBK terminal comes in GBK.
+    if (!result.exec(QString::fromStdString(IsUtf8(query) ? query : GbkToUtf8(query)))) {
         message = "查询出错：" + Reason(result.lastError(), password);
         return nullptr;
     }
@@ -537,7 +545,7 @@ std::string ReportText(const QVariant& value)
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         const std::string text = bytes.toStdString();
-        return IsUtf8(text) ? text : HexText(bytes);
+        return IsUtf8(text) && !bytes.contains('\0') ? text : HexText(bytes);
     }
     default:
         return value.toString().toStdString();

@@ -148,6 +148,10 @@ TEST(SqlDataTest, AddressesReadAsLibpqReadsThem)
         { "postgresql://u:se%2@h/db", "数据库地址“postgresql://u:***@h/db”" + badPart },
         { "postgresql://h/d%00b", "数据库地址“postgresql://h/d%00b”" + badPart },
         { "postgresql://h/db?sslmode", "数据库地址“postgresql://h/db?sslmode”的参数“sslmode”应写成 名字=值" },
+        // A password is never shown, wherever it stands.
+        { "postgresql://u:pa/ss@h/db", "数据库地址“postgresql://u:***@h/db”" + badPart },
+        { "postgresql://h/db?password=secret&sslmode&user=u",
+            "数据库地址“postgresql://h/db?password=***&sslmode&user=u”的参数“sslmode”应写成 名字=值" },
     };
     for (const Case& c : cases) {
         std::string message;
@@ -200,8 +204,10 @@ TEST(SqlDataTest, SqliteFileTypesManyRowsAndFaults)
             { "'汉字'", "汉字" },
             { "X'E4B8AD'", "中" },
             { "X'FF00'", "\\xff00" },
+            { "X'4100'", "\\x4100" },
             { "date('2024-03-05')", "2024-03-05" },
         });
+    EXPECT_EQ(Query(url, Utf8ToGbk("SELECT '汉字' AS 名称")).rows, (Table { { "汉字" } }));
     // One column of empty values keeps its rows.
     EXPECT_EQ(Query(url, "SELECT NULL FROM sales LIMIT 3").rows, (Table { { "" }, { "" }, { "" } }));
 
