@@ -1,7 +1,7 @@
 // A query's rows spooled into a temporary CSV file. The query runs forward
 // only, so that neither Qt nor the driver keeps the rows it has handed over;
-// the file is unlinked as soon as it is open, so nothing is left behind
-// whatever happens afterwards.
+// the file's name is removed as soon as it is open, so nothing is left
+// behind whatever happens afterwards.
 #include "sources/SqlData.h"
 
 #include <QDate>
@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include "platform/GbkCodec.h"
+#include "platform/OutputFile.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 
@@ -182,12 +183,12 @@ std::string Reason(const QSqlError& error, const std::string& password)
     return text.toStdString();
 }
 
-// A CSV file written forward through a buffer; the first write error is kept
-// and later writes are dropped.
+// A CSV file written forward through a buffer into out; after a failed
+// write later ones do nothing and out keeps the reason.
 class CsvSpool {
 public:
-    explicit CsvSpool(int fd)
-        : fd_(fd)
+    explicit CsvSpool(OutputFile& out)
+        : out_(out)
     {
         buffer_.reserve(kWriteChunk + 4096);
     }
@@ -215,74 +216,22 @@ public:
         if (buffer_.size() >= kWriteChunk)
             Flush();
     }
-    // errno of the first failed write, or 0.
-    int Finish()
+    bool Finish()
     {
         Flush();
-        return error_;
+        return out_.Error() == 0;
     }
 
 private:
     void Flush()
     {
-        std::size_t done = 0;
-        while (error_ == 0 && done < buffer_.size()) {
-            const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                error_ = n < 0 ? errno : ENOSPC;
-            else
-                done += static_cast<std::size_t>(n);
-        }
+        if (out_.Error() == 0)
+            out_.Write(buffer_.data(), buffer_.size());
         buffer_.clear();
     }
 
-    int fd_;
+    OutputFile& out_;
     std::string buffer_;
-    int error_ = 0;
-};
-
-// The temporary file: removed from its folder when this goes, open or not.
-class TempCsv {
-public:
-    TempCsv()
-        : folder_(LocalPath(QDir::tempPath()))
-    {
-        if (folder_.empty()) {
-            // The folder TMPDIR names is not there.
-            folder_ = LocalPath(qEnvironmentVariable("TMPDIR"));
-            error_ = ENOENT;
-            return;
-        }
-        path_ = folder_ + "/quillet-query-XXXXXX.csv";
-        fd_ = ::mkostemps(path_.data(), 4, O_CLOEXEC);
-        error_ = fd_ < 0 ? errno : 0;
-    }
-    ~TempCsv()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(path_.c_str());
-        }
-    }
-    TempCsv(const TempCsv&) = delete;
-    TempCsv& operator=(const TempCsv&) = delete;
-
-    int Fd() const { return fd_; }
-    int Error() const { return error_; }
-    const std::string& Path() const { return path_; }
-    std::string Failure(int number) const
-    {
-        return "查询结果无法写入临时文件夹“" + FileNameToUtf8(folder_) + "”："
-            + FileFailure(number).toStdString();
-    }
-
-private:
-    std::string folder_;
-    std::string path_;
-    int fd_ = -1;
-    int error_ = 0;
 };
 
 QString NewConnectionName()
@@ -306,7 +255,8 @@ bool Connect(QSqlDatabase& db, const QString& name, const DatabaseUrl& url, std:
         // Read-only: a mistyped name must not leave an empty database behind.
         struct stat st { };
         if (::stat(url.path.c_str(), &st) != 0) {
-            message = "数据库文件“" + FileNameToUtf8(url.path) + "”不存在";
+            message = "数据库文件“" + FileNameToUtf8(url.path) + "”"
+                + (errno == ENOENT || errno == ENOTDIR ? "不存在" : "打不开：没有读的权限");
             return false;
         }
         if (S_ISDIR(st.st_mode)) {
@@ -375,12 +325,23 @@ std::unique_ptr<CsvByteSource> Spool(
         }
     }
 
-    TempCsv file;
-    if (file.Fd() < 0) {
-        message = file.Failure(file.Error());
+    // In the temporary folder as a temporary of the program's own: a run
+    // stopped by a signal removes it, one killed outright has it swept by a
+    // later run.
+    const QString tempPath = QDir::tempPath();
+    const std::string folder = LocalPath(tempPath.isEmpty() ? qEnvironmentVariable("TMPDIR") : tempPath);
+    const auto failure = [&folder](int number) {
+        return "查询结果无法写入临时文件夹“" + FileNameToUtf8(folder) + "”："
+            + FileFailure(number).toStdString();
+    };
+    OutputFile file;
+    if (tempPath.isEmpty() || !file.OpenInFolder(folder)) {
+        // An empty temporary path: the folder TMPDIR names is not there.
+        message = failure(tempPath.isEmpty() ? ENOENT : file.Error());
         return nullptr;
     }
-    CsvSpool spool(file.Fd());
+    ::fchmod(file.Descriptor(), 0600); // the rows are for this user's eyes only
+    CsvSpool spool(file);
     for (int c = 0; c < columns; ++c)
         spool.Field(names[static_cast<std::size_t>(c)], c == 0, columns == 1);
     spool.EndRow();
@@ -402,11 +363,14 @@ std::unique_ptr<CsvByteSource> Spool(
         message = "查询出错：" + Reason(result.lastError(), password);
         return nullptr;
     }
-    if (const int error = spool.Finish(); error != 0) {
-        message = file.Failure(error);
+    if (!spool.Finish()) {
+        message = failure(file.Error());
         return nullptr;
     }
-    std::unique_ptr<CsvByteSource> source = CsvByteSource::Open(file.Path(), CsvEncoding::Utf8, message);
+    // The source keeps the file open; its name goes at once.
+    std::unique_ptr<CsvByteSource> source
+        = CsvByteSource::Open(file.TemporaryPath(), CsvEncoding::Utf8, message);
+    file.Discard();
     if (!source)
         message = "读查询结果时出错：" + message;
     return source;
