@@ -254,9 +254,10 @@ TEST(SqlDataTest, SqliteFileTypesManyRowsAndFaults)
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.db")));
     // No spooled file is left behind.
-    if (disk.Mounted())
+    if (disk.Mounted()) {
         EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden),
             QStringList { QStringLiteral(".filler") });
+    }
 }
 
 // A PostgreSQL server of the test's own: a cluster in a temporary folder,
