@@ -19,8 +19,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -358,6 +356,8 @@ std::unique_ptr<CsvByteSource> Spool(
             spool.Field(text, c == 0, columns == 1);
         }
         spool.EndRow();
+        if (file.Error() != 0)
+            break; // a full disk: the rest of the rows would go nowhere
     }
     if (result.lastError().isValid()) {
         message = "查询出错：" + Reason(result.lastError(), password);
