@@ -9,6 +9,7 @@ quillet_packages=(
     libclang-rt-14-dev
     libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev
     libxlsxwriter-dev unzip libreoffice-calc-nogui fonts-crosextra-carlito
+    libqt6sql6-sqlite libqt6sql6-psql postgresql
 )
 
 as_root() {

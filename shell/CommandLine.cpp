@@ -121,6 +121,14 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
                 break;
             }
             take(i);
+        } else if (word == "--db" || word == "--query") {
+            take(i);
+            std::string& value = word == "--db" ? options.db : options.query;
+            if (i >= arguments.size() || !value.empty()) {
+                options.halfQuery = word;
+                break;
+            }
+            value = take(i);
         } else if (word == "--help" || word == "-h") {
             take(i);
             options.help = true;
@@ -135,6 +143,10 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
             break;
         }
     }
+    // A query needs both its database and its text.
+    if (options.halfQuery.empty() && options.db.empty() != options.query.empty())
+        options.halfQuery = options.db.empty() ? "--query" : "--db";
+    options.fromQuery = options.halfQuery.empty() && !options.db.empty();
     return options;
 }
 
@@ -154,7 +166,16 @@ QString UnknownOptionText(const QString& option)
 QString RepeatedOutputText(const QString& option)
 {
     return QStringLiteral("quillet: 选项“") + option
-        + QStringLiteral("”重复：一次只能写一个文件，--pdf、--xlsx 和 --convert 只能给出其中一个，且只能给出一次\n"
+        + QStringLiteral(
+            "”重复：一次只能写一个文件，--pdf、--xlsx 和 --convert 只能给出其中一个，且只能给出一次\n"
+            "用 quillet --help 查看用法。\n");
+}
+
+QString HalfQueryText(const QString& option)
+{
+    return QStringLiteral("quillet: 选项“") + option
+        + QStringLiteral("”不完整：--db 和 --query 要一起给出，各给出一次，各带一个值：\n"
+                         "  quillet --db 数据库地址 --query 查询语句 [格式文件] [运行方式]\n"
                          "用 quillet --help 查看用法。\n");
 }
 
@@ -166,6 +187,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --convert 格式文件 新格式文件\n"
         "      quillet [--encoding utf-8|gbk] 数据.csv 格式文件 [运行方式]\n"
+        "      quillet [--pdf PDF文件] --db 数据库地址 --query 查询语句 [格式文件] [运行方式]\n"
         "\n"
         "按格式文件把数据文件中的报表排成一页一页的表格，在预览窗口中显示或直接打印。\n"
         "\n"
@@ -197,7 +219,22 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "                 新格式文件名以 .json 结尾时写 JSON，否则写格式文件。写成时退出状态为 0；\n"
         "                 JSON 有错时提示写明文件、行、列和字段（例如 columns[3].width），退出状态为 1\n"
         "  --encoding utf-8|gbk\n"
-        "                 CSV、TSV 数据文件的编码；不写时自动判断（有 BOM 或全是 UTF-8 时按 UTF-8，否则按 GBK）\n"
+        "                 CSV、TSV 数据文件的编码；不写时自动判断（有 BOM 或全是 UTF-8 时按 UTF-8，否则按 "
+        "GBK）\n"
+        "  --db 数据库地址 --query 查询语句\n"
+        "                 报表的数据取自一条 SQL 查询（例如 "
+        "SELECT），不用数据文件；列标题是查询结果的列名，\n"
+        "                 空值（NULL）显示为空，日期为 yyyy-MM-dd，是非值为 是/否。两个选项要一起给出。\n"
+        "                 这时其余的参数是 [格式文件] [运行方式]；不给格式文件时按数据排出一个格式。\n"
+        "                 数据库地址:\n"
+        "                   sqlite:文件   SQLite 数据库文件，只读打开，不需要数据库服务器\n"
+        "                   postgresql://用户:密码@主机:端口/数据库?参数=值\n"
+        "                                 PostgreSQL（也可写 postgres://），各部分都可省略；特殊字符写成 "
+        "%XX；\n"
+        "                                 Unix 套接字文件夹作主机时写成 %2Frun%2Fpostgresql，或写成参数\n"
+        "                                 ?host=/run/postgresql；其他参数（sslmode 等）交给 libpq；\n"
+        "                                 地址中不写密码时 libpq 读取 ~/.pgpass 或环境变量 PGPASSWORD\n"
+        "                 连接最多等待 10 秒；连接失败、查询出错时提示中有数据库给出的原因，退出状态为 1\n"
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
@@ -213,8 +250,9 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
         "\n"
         "退出状态:\n"
-        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--convert 失败，或以 Print、NotDefPrint 方式运行而打印失败；\n"
-        "  2 选项不认识，或 --pdf、--xlsx、--convert 给出了不止一个\n"
+        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--convert 失败，或以 Print、NotDefPrint "
+        "方式运行而打印失败；\n"
+        "  2 选项不认识，或 --pdf、--xlsx、--convert 给出了不止一个，或 --db、--query 只给出了一个\n"
         "\n"
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"
@@ -257,6 +295,10 @@ int AnswerWithoutWindow(const StartOptions& options)
     }
     if (!options.repeated.empty()) {
         Write(stderr, RepeatedOutputText(QString::fromStdString(options.repeated)));
+        return 2;
+    }
+    if (!options.halfQuery.empty()) {
+        Write(stderr, HalfQueryText(QString::fromStdString(options.halfQuery)));
         return 2;
     }
     if (options.help) {

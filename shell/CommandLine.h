@@ -1,9 +1,9 @@
 #pragma once
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
-// start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--help" ("-h"), "--version", and
-// "--" to end them. The toolkit's own options (-platform, -display, ...) are
-// passed over; any other word starting with "-" is an unknown option.
+// start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--encoding NAME",
+// "--db URL --query SQL", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own options
+// (-platform, -display, ...) are passed over; any other word starting with "-" is an unknown option.
 #include <QString>
 #include <string>
 #include <vector>
@@ -35,6 +35,12 @@ struct StartOptions {
     std::string unknown; // the first option the program does not know
     std::string repeated; // a second --pdf, --xlsx or --convert, refused
     CsvEncoding encoding = CsvEncoding::Detect; // --encoding utf-8|gbk, for a CSV data file
+    // --db URL --query SQL: the rows of a query instead of a data file; the
+    // arguments left are then the format file and the mode.
+    bool fromQuery = false; // both given, once each
+    std::string db; // the database address, as given
+    std::string query; // the query, as given
+    std::string halfQuery; // "--db" or "--query" when the other is missing or one comes twice, refused
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,
@@ -51,11 +57,13 @@ QString VersionText();
 QString UnknownOptionText(const QString& option);
 // The complaint about a second output option (--pdf, --xlsx).
 QString RepeatedOutputText(const QString& option);
+// The complaint about --db without --query, or the reverse, or one given twice.
+QString HalfQueryText(const QString& option);
 
 // The options of the raw command line (argv as main receives it), read
 // before the toolkit starts.
 StartOptions EarlyOptions(int argc, char** argv);
-// Answers --help, --version, unknown and repeated options, before any toolkit or
+// Answers --help, --version, unknown, repeated and half-given options, before any toolkit or
 // display is needed. Returns the exit status, or -1 when the program goes on.
 int AnswerWithoutWindow(const StartOptions& options);
 

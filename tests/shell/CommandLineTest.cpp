@@ -92,18 +92,55 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
     EXPECT_EQ(TakeStartOptions(latin).unknown, "--encoding latin1");
 }
 
+// --db and --query come together, once each; the words after them are the
+// format file and the mode.
+TEST(CommandLineTest, QueryTakesDatabaseAndTextTogether)
+{
+    struct Case {
+        CommandArguments words;
+        const char* left;
+        bool fromQuery;
+        const char* db;
+        const char* query;
+        const char* half;
+    };
+    const Case cases[] = {
+        { { "--db", "sqlite:a.db", "--query", "SELECT * FROM t", "b.json", "Print" }, "b.json Print", true,
+            "sqlite:a.db", "SELECT * FROM t", "" },
+        { { "--pdf", "o.pdf", "--query", "-- a comment", "--db", "postgresql://u@h/d" }, "", true,
+            "postgresql://u@h/d", "-- a comment", "" },
+        { { "--db", "sqlite:a.db", "b.fmt" }, "b.fmt", false, "sqlite:a.db", "", "--db" },
+        { { "--query", "SELECT 1" }, "", false, "", "SELECT 1", "--query" },
+        { { "--db", "sqlite:a.db", "--query" }, "", false, "sqlite:a.db", "", "--query" },
+        { { "--db", "sqlite:a.db", "--db", "sqlite:b.db", "--query", "SELECT 1" },
+            "sqlite:b.db --query SELECT 1", false, "sqlite:a.db", "", "--db" },
+    };
+    for (const Case& c : cases) {
+        CommandArguments arguments = c.words;
+        const std::string line = Joined(c.words);
+        const StartOptions o = TakeStartOptions(arguments);
+        EXPECT_EQ(Joined(arguments), c.left) << line;
+        EXPECT_EQ(o.fromQuery, c.fromQuery) << line;
+        EXPECT_EQ(o.db, c.db) << line;
+        EXPECT_EQ(o.query, c.query) << line;
+        EXPECT_EQ(o.halfQuery, c.half) << line;
+        EXPECT_EQ(AnswerWithoutWindow(o), c.half[0] ? 2 : -1) << line;
+    }
+}
+
 // The usage names every mode word, option and environment variable, and the
 // folders saved layouts go to for this user in either case.
 TEST(CommandLineTest, UsageNamesModesOptionsVariablesAndFolders)
 {
     LayoutFolders readOnly { "/usr/bin/Format", "/home/zhang/.local/share/quillet/Format", false };
     const QString text = UsageText(readOnly, QStringLiteral("/usr/share/doc/quillet/Quillet.html"));
-    for (const char* word : { "数据文件", "格式文件", "运行方式", "Print", "OnlyView", "NotDef",
-             "NotDefPrint", "NotDefOnlyView", "--pdf", "--help", "--version", "QUILLET_NONINTERACTIVE",
-             "QUILLET_PDF_DIR", "XDG_DATA_HOME", "QT_QPA_PLATFORM", "~/.local/share/quillet", ".PFD",
-             "保存到 /home/zhang/.local/share/quillet/Format",
-             "/home/zhang/.local/share/quillet/Format、/usr/bin/Format",
-             "/usr/share/doc/quillet/Quillet.html", "support@quillet.org" })
+    for (const char* word :
+        { "数据文件", "格式文件", "运行方式", "Print", "OnlyView", "NotDef", "NotDefPrint", "NotDefOnlyView",
+            "--pdf", "--db", "--query", "sqlite:", "postgresql://", "--help", "--version",
+            "QUILLET_NONINTERACTIVE", "QUILLET_PDF_DIR", "XDG_DATA_HOME", "QT_QPA_PLATFORM",
+            "~/.local/share/quillet", ".PFD", "保存到 /home/zhang/.local/share/quillet/Format",
+            "/home/zhang/.local/share/quillet/Format、/usr/bin/Format", "/usr/share/doc/quillet/Quillet.html",
+            "support@quillet.org" })
         EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
 
     LayoutFolders writable { "/opt/q/Format", "/home/zhang/.local/share/quillet/Format", true };
