@@ -12,6 +12,7 @@
 #include "sources/CsvData.h"
 #include "sources/LayoutJson.h"
 #include "sources/MadeLayout.h"
+#include "sources/SqlData.h"
 
 namespace quillet {
 namespace {
@@ -37,6 +38,16 @@ void Fail(TFrmPrintReview& window)
 }
 
 CsvEncoding dataEncoding = CsvEncoding::Detect;
+
+// --db and --query: the rows of this query take the data file's place.
+struct DataQuery {
+    bool active = false;
+    std::string url, query;
+};
+DataQuery dataQuery;
+
+// The title of a layout made for a query, and the name it is saved under.
+const char kQueryTitle[] = "查询结果";
 
 } // namespace
 
@@ -95,7 +106,14 @@ QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std
 
 bool ArgumentsEnough(const CommandArguments& arguments)
 {
+    if (dataQuery.active)
+        return arguments.size() <= 2;
     return arguments.size() >= 2 || (arguments.size() == 1 && IsCsvDataPath(arguments[0]));
+}
+
+void SetDataQuery(const std::string& url, const std::string& query)
+{
+    dataQuery = { true, url, query };
 }
 
 namespace {
@@ -112,8 +130,6 @@ QString OpenCsvForLayout(const std::string& path, std::unique_ptr<CsvByteSource>
     source = CsvByteSource::Open(path, dataEncoding, message);
     if (!source)
         return QString::fromStdString(message);
-    if (source->Columns().empty())
-        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("没有一列数据，排不出表格!");
     return {};
 }
 
@@ -143,6 +159,8 @@ QString MakeLayoutFromCsv(const std::string& path, TMyPrintFormat& format)
     std::unique_ptr<CsvByteSource> source;
     if (QString failure = OpenCsvForLayout(path, source); !failure.isEmpty())
         return failure;
+    if (source->Columns().empty())
+        return QStringLiteral("数据") + Quoted(path) + QStringLiteral("没有一列，排不出表格!");
     MakeLayout(format, source->Headings(), source->Columns(), TitleOf(FormatBaseName(path)));
     return {};
 }
@@ -152,36 +170,67 @@ QString OpenReport(
 {
     if (!ArgumentsEnough(arguments))
         return QStringLiteral("传递参数不正确!");
-    const bool made = arguments.size() == 1;
+    // A query takes the data file's place: the format file comes first.
+    const bool query = dataQuery.active;
+    const std::size_t formatAt = query ? 0 : 1;
+    const bool made = arguments.size() <= formatAt;
     // The paths stay in the bytes they were given, down to the file calls.
-    opened.dataPath = arguments[0];
-    if (!FileExists(opened.dataPath))
-        return DataOpenMessage(kFileMissing, opened.dataPath);
-    opened.mode = ModeFromArguments(arguments);
+    if (query) {
+        // An SQLite file is read: no output may take its place.
+        std::string ignored;
+        if (const std::optional<DatabaseUrl> url = ParseDatabaseUrl(dataQuery.url, ignored);
+            url && url->kind == DatabaseUrl::Kind::Sqlite)
+            opened.dataPath = url->path;
+    } else {
+        opened.dataPath = arguments[0];
+        if (!FileExists(opened.dataPath))
+            return DataOpenMessage(kFileMissing, opened.dataPath);
+    }
+    if (arguments.size() == formatAt + 2) {
+        CommandArguments modeOnly { {}, {}, arguments[formatAt + 1] };
+        opened.mode = ModeFromArguments(modeOnly);
+    }
     if (made) {
-        opened.baseName = FormatBaseName(opened.dataPath);
-        std::unique_ptr<CsvByteSource> source;
-        if (QString failure = OpenCsvForLayout(opened.dataPath, source); !failure.isEmpty())
+        opened.baseName = query ? kQueryTitle : FormatBaseName(opened.dataPath);
+    } else {
+        opened.formatArgument = arguments[formatAt];
+        if (!FileExists(opened.formatArgument))
+            return FormatLoadMessage(kFileMissing, opened.formatArgument);
+        opened.baseName = FormatBaseName(opened.formatArgument);
+        opened.layoutPath = opened.formatArgument;
+        if (opened.mode.preferSaved) {
+            if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty())
+                opened.layoutPath = std::move(saved);
+        }
+        if (QString failure = LoadFormatFile(format, opened.layoutPath); !failure.isEmpty())
             return failure;
+        if (!query)
+            return OpenDataFile(data, format, opened.dataPath);
+    }
+
+    // Rows that take the layout's shape: a query's, or a CSV file's.
+    std::unique_ptr<CsvByteSource> source;
+    std::string name = opened.dataPath;
+    if (query) {
+        std::string message;
+        source = OpenQuery(dataQuery.url, dataQuery.query, message);
+        if (!source)
+            return QString::fromStdString(message);
+        if (name.empty())
+            name = kQueryTitle;
+    } else if (QString failure = OpenCsvForLayout(opened.dataPath, source); !failure.isEmpty()) {
+        return failure;
+    }
+    if (made) {
+        if (source->Columns().empty())
+            return QStringLiteral("数据") + Quoted(name) + QStringLiteral("没有一列，排不出表格!");
         if (QString failure = MakeOrFindLayout(format, *source, opened); !failure.isEmpty())
             return failure;
-        source->UseLayout(format);
-        if (data.Open(std::move(source), opened.dataPath) != kFileOk)
-            return QStringLiteral("对数据文件") + Quoted(opened.dataPath) + QStringLiteral("读时发生错误!");
-        return {};
     }
-    opened.formatArgument = arguments[1];
-    if (!FileExists(opened.formatArgument))
-        return FormatLoadMessage(kFileMissing, opened.formatArgument);
-    opened.baseName = FormatBaseName(opened.formatArgument);
-    opened.layoutPath = opened.formatArgument;
-    if (opened.mode.preferSaved) {
-        if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty())
-            opened.layoutPath = std::move(saved);
-    }
-    if (QString failure = LoadFormatFile(format, opened.layoutPath); !failure.isEmpty())
-        return failure;
-    return OpenDataFile(data, format, opened.dataPath);
+    source->UseLayout(format);
+    if (data.Open(std::move(source), name) != kFileOk)
+        return QStringLiteral("对数据文件") + Quoted(name) + QStringLiteral("读时发生错误!");
+    return {};
 }
 
 bool Unattended()

@@ -44,7 +44,7 @@ QString OpenDataFile(TMyPrintData& data, const TMyPrintFormat& format, const std
 // What a start opened: the files it read, which are never written over, and
 // the name its layout is saved under.
 struct OpenedReport {
-    std::string dataPath; // the data file or CSV file, as given
+    std::string dataPath; // the data file, CSV file or SQLite file, as given
     std::string formatArgument; // the format file as given; empty for a made layout
     std::string layoutPath; // the layout loaded (a saved one, or the argument); empty for a made one
     std::string baseName; // of the saved layout
@@ -53,8 +53,11 @@ struct OpenedReport {
 // The layout made for the CSV file at path, as for a CSV file given alone
 // (no saved layout is looked for). The message of a failure, empty on success.
 QString MakeLayoutFromCsv(const std::string& path, TMyPrintFormat& format);
+// The query --db and --query gave, for the rest of the run: its rows are
+// the data, and the arguments are the format file (or none) and the mode.
+void SetDataQuery(const std::string& url, const std::string& query);
 // True when the arguments name a report: a data file and a format file, or
-// a CSV file alone.
+// a CSV file alone; with a query, at most a format file and a mode.
 bool ArgumentsEnough(const CommandArguments& arguments);
 // Loads the layout and opens the data for the command line's arguments:
 // data file, format file and mode; or a CSV file alone, for which a layout

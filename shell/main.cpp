@@ -58,6 +58,8 @@ int main(int argc, char* argv[])
     CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
     SetDataEncoding(options.encoding);
+    if (options.fromQuery)
+        SetDataQuery(options.db, options.query);
     if (options.xlsx)
         return ExportXlsx(options.xlsxPath, arguments);
     if (options.pdf || !options.valid)

@@ -146,8 +146,9 @@ QString QuotedOption(const std::string& value)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-// The shortest decimal that reads back as the same number, without an
-// exponent unless the number is very large or very small.
+// The number to 15 significant digits, as spreadsheets show a double: a
+// sum of REAL values (44799.100000000006) shows as the report's 44799.1.
+// Trailing zeros go; no exponent unless the number is very large or small.
 std::string PlainNumber(double value)
 {
     if (std::isnan(value))
@@ -158,9 +159,20 @@ std::string PlainNumber(double value)
         return "0";
     char text[400];
     const double size = std::fabs(value);
-    const auto format = size >= 1e15 || size < 1e-6 ? std::chars_format::general : std::chars_format::fixed;
-    const auto result = std::to_chars(text, text + sizeof text, value, format);
-    return std::string(text, result.ptr);
+    if (size >= 1e15 || size < 1e-6) {
+        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+        return std::string(text, result.ptr);
+    }
+    const int whole = static_cast<int>(std::floor(std::log10(size))) + 1;
+    const auto result
+        = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, std::max(0, 15 - whole));
+    std::string number(text, result.ptr);
+    if (number.find('.') != std::string::npos) {
+        number.erase(number.find_last_not_of('0') + 1);
+        if (number.back() == '.')
+            number.pop_back();
+    }
+    return number;
 }
 
 std::string HexText(const QByteArray& bytes)

@@ -536,5 +536,50 @@ TEST_F(PdfExportTest, CsvDataPrintsItsCells)
     EXPECT_FALSE(QFile::exists(badPdf));
 }
 
+// The rows of a query where a data file goes: alone they get a layout of
+// their own, with a format file they take it; the database's faults and the
+// database file itself are refused.
+TEST_F(PdfExportTest, QueryRowsMakeTheReport)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is missing";
+    const QString database = QStringLiteral(QUILLET_EXAMPLES "/sales.db");
+    const QString db = QStringLiteral("sqlite:") + database;
+    const QString json = dir_.filePath(QStringLiteral("layout.json"));
+    ASSERT_EQ(Start({ QStringLiteral("--convert"), format_, json }).status, 0);
+    const QString byCustomer
+        = QStringLiteral("SELECT 客户名称, SUM(数量) AS 数量, SUM(金额) AS 金额 FROM sales GROUP BY 客户名称");
+    struct Case {
+        QStringList arguments;
+        int status;
+        std::vector<const char*> texts; // in the PDF, or the message
+    };
+    const std::vector<Case> cases = {
+        { { QStringLiteral("--query"), byCustomer }, 0,
+            { "查询结果", "客户名称", "南京大学书店", "本页小计", "总计", "25,844", "326,576.1" } },
+        { { QStringLiteral("--query"), QStringLiteral("SELECT * FROM sales"), json, QStringLiteral("NotDef") }, 0,
+            { "XS2611240", "326,576.10" } },
+        { { QStringLiteral("--query"), QStringLiteral("SELECT * FROM nosuch") }, 1,
+            { "打印预览窗体: 查询出错：no such table: nosuch" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        QFile::remove(out_);
+        const test::ProgramRun run = Start(QStringList { QStringLiteral("--pdf"), out_, QStringLiteral("--db"), db } + c.arguments);
+        ASSERT_EQ(run.status, c.status) << run.err.toStdString();
+        const QString text = c.status != 0
+            ? run.Message()
+            : test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") }).out;
+        for (const char* piece : c.texts)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(piece))) << piece << "\n" << text.toStdString();
+        EXPECT_EQ(QFile::exists(out_), c.status == 0);
+    }
+    // The database read is never the output.
+    const test::ProgramRun onto = Start({ QStringLiteral("--pdf"), database, QStringLiteral("--db"), db,
+        QStringLiteral("--query"), QStringLiteral("SELECT 1") });
+    EXPECT_EQ(onto.status, 1);
+    EXPECT_TRUE(onto.Message().contains(QStringLiteral("这是正在使用的数据文件或格式文件"))) << onto.err.toStdString();
+}
+
 } // namespace
 } // namespace quillet
