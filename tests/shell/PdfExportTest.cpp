@@ -41,6 +41,12 @@ test::ProgramRun Start(const QStringList& arguments, const std::function<void()>
     return test::RunProgram(kProgram, arguments, env, {}, {}, inChild);
 }
 
+// The text of a PDF file as pdftotext lays it out.
+QString PdfText(const QString& pdf)
+{
+    return test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") }).out;
+}
+
 // Overwrites one cell of a data file with a short text.
 void PutCell(const QString& dataPath, std::uint64_t offset, const QByteArray& text)
 {
@@ -458,12 +464,8 @@ TEST_F(PdfExportTest, JsonLayoutConvertsBothWaysAndPrintsAsTheFormatFile)
         const QString fromJson = dir_.filePath(QStringLiteral("json.pdf"));
         ASSERT_EQ(Start({ QStringLiteral("--pdf"), out_, data_, format_, QStringLiteral("NotDef") }).status, 0);
         ASSERT_EQ(Start({ QStringLiteral("--pdf"), fromJson, data_, json, QStringLiteral("NotDef") }).status, 0);
-        const auto text = [](const QString& pdf) {
-            return test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") })
-                .out;
-        };
-        EXPECT_FALSE(text(out_).isEmpty());
-        EXPECT_EQ(text(fromJson), text(out_));
+        EXPECT_FALSE(PdfText(out_).isEmpty());
+        EXPECT_EQ(PdfText(fromJson), PdfText(out_));
     }
 
     QByteArray bad = FileBytes(json);
@@ -509,18 +511,14 @@ TEST_F(PdfExportTest, CsvDataPrintsItsCells)
     if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
         const test::ProgramRun run = Start({ QStringLiteral("--pdf"), out_, csv, json, QStringLiteral("NotDef") });
         ASSERT_EQ(run.status, 0) << run.err.toStdString();
-        const QString text
-            = test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
-                  .out;
+        const QString text = PdfText(out_);
         for (const char* cell : { "A,01", "说\"好\"", "橡皮", "华北公司", "7.50", "11.50" })
             EXPECT_TRUE(text.contains(QString::fromUtf8(cell))) << cell << "\n" << text.toStdString();
         // Alone, the file gets a layout of its own: its name as the title,
         // its headings, its sums.
         const test::ProgramRun made = Start({ QStringLiteral("--pdf"), out_, csv });
         ASSERT_EQ(made.status, 0) << made.err.toStdString();
-        const QString madeText
-            = test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") })
-                  .out;
+        const QString madeText = PdfText(out_);
         for (const char* cell : { "数据", "客户名称", "华北公司", "本页小计", "总计", "11.5" })
             EXPECT_TRUE(madeText.contains(QString::fromUtf8(cell))) << cell << "\n" << madeText.toStdString();
     }
@@ -569,7 +567,7 @@ TEST_F(PdfExportTest, QueryRowsMakeTheReport)
         ASSERT_EQ(run.status, c.status) << run.err.toStdString();
         const QString text = c.status != 0
             ? run.Message()
-            : test::RunTool(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), out_, QStringLiteral("-") }).out;
+            : PdfText(out_);
         for (const char* piece : c.texts)
             EXPECT_TRUE(text.contains(QString::fromUtf8(piece))) << piece << "\n" << text.toStdString();
         EXPECT_EQ(QFile::exists(out_), c.status == 0);
