@@ -126,29 +126,34 @@ TEST(MadeLayoutTest, RowsFillTheBlocksAboveTheSums)
     TMyPrintData data(made.format);
     ASSERT_EQ(data.Open(std::move(made.source), path), kFileOk);
 
-    const int kept = f.DataRowsPerBlock() - f.FootRows();
-    ASSERT_GT(kept, 10);
-    const int blocks = (100 + kept - 1) / kept;
-    double all = 0;
-    int next = 0;
-    for (int b = 1; b <= blocks; ++b) {
-        double block = 0;
-        for (int r = f.HeadRows() + 1; r <= f.Rows(); ++r) {
-            data.ReadRow(b, r);
-            const std::string name = GbkToUtf8(data.Cells[1].Text());
-            if (r > f.Rows() - f.FootRows() || next == 100) {
-                EXPECT_EQ(name, "") << "block " << b << " row " << r;
-                continue;
+    // The layout's own rows a block, then fewer, as the rows dialog sets them.
+    for (const int rows : { static_cast<int>(f.RowCount), 12 }) {
+        SCOPED_TRACE(rows);
+        made.format.RowCount = static_cast<std::uint16_t>(rows);
+        ASSERT_TRUE(data.CellCount().has_value());
+        const int kept = f.DataRowsPerBlock() - f.FootRows();
+        const int blocks = (100 + kept - 1) / kept;
+        double all = 0;
+        int next = 0;
+        for (int b = 1; b <= blocks; ++b) {
+            double block = 0;
+            for (int r = f.HeadRows() + 1; r <= f.Rows(); ++r) {
+                data.ReadRow(b, r);
+                const std::string name = GbkToUtf8(data.Cells[1].Text());
+                if (r > f.Rows() - f.FootRows() || next == 100) {
+                    EXPECT_EQ(name, "") << "block " << b << " row " << r;
+                    continue;
+                }
+                EXPECT_EQ(name, "区" + std::to_string(next + 1));
+                block += amounts[static_cast<std::size_t>(next)];
+                ++next;
             }
-            EXPECT_EQ(name, "区" + std::to_string(next + 1));
-            block += amounts[static_cast<std::size_t>(next)];
-            ++next;
+            EXPECT_NEAR(data.BlockTotal(2, b), block, 1e-6) << b;
+            all += block;
         }
-        EXPECT_NEAR(data.BlockTotal(2, b), block, 1e-6) << b;
-        all += block;
+        EXPECT_EQ(next, 100);
+        EXPECT_NEAR(data.ColumnTotal(2), all, 1e-6);
     }
-    EXPECT_EQ(next, 100);
-    EXPECT_NEAR(data.ColumnTotal(2), all, 1e-6);
 }
 
 } // namespace
