@@ -32,6 +32,8 @@ enum : int {
     FirstPage,
     LastPage,
     SelPage,
+    Back,
+    Forward,
     EditTitle,
     EditCompany,
     EditRowCount,
@@ -87,6 +89,8 @@ const CommandSpec kCommands[] = {
     {"ActionFirstPage", L::Page, "第一页", "浏览第一页", kNoKey, 2, "go-first-view", false, E::Always, &W::ActionFirstPage, &W::ActionFirstPageExecute},
     {"ActionLastPage", L::Page, "最后一页", "浏览最后一页", kNoKey, 3, "go-last-view", false, E::Always, &W::ActionLastPage, &W::ActionLastPageExecute},
     {"ActionSelPage", L::Page, "浏览指定页...", "浏览指定页", kNoKey, -1, nullptr, false, E::Always, &W::ActionSelPage, &W::ActionSelPageExecute},
+    {"ActionBack", L::Page, "后退", "回到跳转之前浏览的页", Qt::ALT | Qt::Key_Left, -1, nullptr, false, E::NeedsHistory, &W::ActionBack, &W::ActionBackExecute},
+    {"ActionForward", L::Page, "前进", "重新浏览后退之前的页", Qt::ALT | Qt::Key_Right, -1, nullptr, false, E::NeedsHistory, &W::ActionForward, &W::ActionForwardExecute},
     {"ActionEditTitle", L::Edit, "修改标题...", "修改打印内容的标题", kNoKey, 35, "draw-text", false, E::Always, &W::ActionEditTitle, &W::ActionEditTitleExecute},
     {"ActionEditCompany", L::Edit, "修改公司...", "修改打印内容的公司", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditCompany, &W::ActionEditCompanyExecute},
     {"ActionEditRowCount", L::Edit, "修改打印行数...", "修改打印表格行数", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditRowCount, &W::ActionEditRowCountExecute},
@@ -131,7 +135,7 @@ static_assert(std::size(kCommands) == CommandCount);
 
 constexpr int S = kSeparator;
 constexpr int kFileMenu[] = { SaveFormat, DeleteFormat, S, SavePicture, ExportPdf, ExportXlsx, ExportJson, S, Close };
-constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage };
+constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage, S, Back, Forward };
 constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
