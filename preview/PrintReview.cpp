@@ -28,6 +28,7 @@
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include "preview/SearchBar.h"
 #include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
@@ -360,6 +361,8 @@ void TFrmPrintReview::RefreshStatus()
 
 void TFrmPrintReview::RepaginateAndShow()
 {
+    if (SearchBar)
+        SearchBar->ReportChanged();
     RunEngine([this] { BuffPaper->Paginate(); });
     // A layout change that shortens the document leaves no page beyond its last.
     if (BuffPaper->CurrentPage > BuffPaper->PageCount)
@@ -563,6 +566,8 @@ void TFrmPrintReview::PreviewPictureChanged()
 {
     UpdatePageView();
     Image_Review->PageChanged();
+    if (SearchBar)
+        SearchBar->PageShown();
 }
 
 void TFrmPrintReview::ScrollToOrigin()

@@ -51,6 +51,7 @@ class THelpWindow;
 class TZtRuler;
 class TImageReview;
 class TTabSet;
+class TSearchBar;
 
 // What the window needs of the platform; the program and the tests provide it.
 struct PlatformServices {
@@ -181,6 +182,7 @@ public:
     QAction* ActionZoomOut = nullptr;
     QAction* ActionFitWidth = nullptr;
     QAction* ActionFitPage = nullptr;
+    QAction* ActionFind = nullptr;
     QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
@@ -295,6 +297,9 @@ public:
     void ActionZoomOutExecute();
     void ActionFitWidthExecute();
     void ActionFitPageExecute();
+    void ActionFindExecute();
+    // The search bar over the page area.
+    TSearchBar* SearchBar = nullptr;
 
     // The preview zoom in percent (the page buffer's ViewRate).
     static constexpr double kMinZoom = 10.0;

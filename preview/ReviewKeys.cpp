@@ -89,6 +89,10 @@ bool TFrmPrintReview::PageAreaKey(const QKeyEvent& key)
             std::max(down->singleStep(), down->pageStep() - down->singleStep()));
         return true;
     }
+    if (key.key() == Qt::Key_Slash && !(key.modifiers() & ~Qt::KeypadModifier)) {
+        ActionFindExecute();
+        return true;
+    }
     // Shift, Alt and Meta combinations are left to the rest of the window.
     if (key.modifiers() & ~(Qt::ControlModifier | Qt::KeypadModifier))
         return false;

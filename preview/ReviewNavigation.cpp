@@ -11,12 +11,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
+#include "preview/SearchBar.h"
 
 namespace quillet {
 namespace {
@@ -55,6 +57,25 @@ void TFrmPrintReview::BuildNavigation()
         SetZoom(100.0);
     });
     addAction(actual);
+
+    // The search bar at the top of the page area, F3 and Shift+F3 for its
+    // next and previous hit.
+    SearchBar = new TSearchBar(*this);
+    if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout()))
+        column->insertWidget(0, SearchBar);
+    for (const bool forward : { true, false }) {
+        auto* find = new QAction(this);
+        find->setObjectName(forward ? QStringLiteral("ActionFindNext") : QStringLiteral("ActionFindPrior"));
+        find->setShortcut(forward ? QKeySequence(Qt::Key_F3) : QKeySequence(Qt::SHIFT | Qt::Key_F3));
+        find->setShortcutContext(Qt::WindowShortcut);
+        connect(find, &QAction::triggered, this, [this, forward] {
+            if (SearchBar->Box->text().isEmpty())
+                ActionFindExecute();
+            else
+                SearchBar->Find(forward);
+        });
+        addAction(find);
+    }
 
     // The grey around the page takes the middle button as the page does.
     ScrollContent->installEventFilter(this);
@@ -216,6 +237,11 @@ bool TFrmPrintReview::PageNumberFieldKey(QEvent& event)
         }
     }
     return false;
+}
+
+void TFrmPrintReview::ActionFindExecute()
+{
+    SearchBar->Open();
 }
 
 } // namespace quillet
