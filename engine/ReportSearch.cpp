@@ -44,10 +44,14 @@ TextMatcher::TextMatcher(std::string_view utf8Query, SearchOptions options)
 {
     if (!options_.matchCase)
         std::transform(query_.begin(), query_.end(), query_.begin(), Lower);
+    digits_ = query_;
+    std::erase(digits_, ',');
 }
 
-int TextMatcher::CountIn(std::string_view text) const
+int TextMatcher::CountIn(std::string_view text, const std::string& query) const
 {
+    if (query.empty())
+        return 0;
     std::string folded;
     if (!options_.matchCase) {
         folded.assign(text);
@@ -56,14 +60,14 @@ int TextMatcher::CountIn(std::string_view text) const
     }
     int count = 0;
     std::size_t from = 0;
-    while (from + query_.size() <= text.size()) {
-        const std::size_t at = text.find(query_, from);
+    while (from + query.size() <= text.size()) {
+        const std::size_t at = text.find(query, from);
         if (at == std::string_view::npos)
             break;
-        const std::size_t end = at + query_.size();
+        const std::size_t end = at + query.size();
         const bool whole = !options_.wholeWord
-            || ((at == 0 || !WordByte(text[at - 1]) || !WordByte(query_.front()))
-                && (end == text.size() || !WordByte(text[end]) || !WordByte(query_.back())));
+            || ((at == 0 || !WordByte(text[at - 1]) || !WordByte(query.front()))
+                && (end == text.size() || !WordByte(text[end]) || !WordByte(query.back())));
         if (whole) {
             ++count;
             from = end;
@@ -79,12 +83,13 @@ int TextMatcher::Count(std::string_view text) const
 {
     if (query_.empty() || text.empty())
         return 0;
-    const int plain = CountIn(text);
     if (!GroupedNumber(text))
-        return plain;
+        return CountIn(text, query_);
+    // The separators only group the digits: words are the whole number.
     std::string digits(text);
     std::erase(digits, ',');
-    return std::max(plain, CountIn(digits));
+    const int bare = CountIn(digits, digits_);
+    return options_.wholeWord ? bare : std::max(bare, CountIn(text, query_));
 }
 
 ReportSearch::ReportSearch(

@@ -31,9 +31,10 @@ public:
     int Count(std::string_view utf8Text) const;
 
 private:
-    int CountIn(std::string_view text) const;
+    int CountIn(std::string_view text, const std::string& query) const;
 
     std::string query_; // folded to lower case unless the case counts
+    std::string digits_; // the same without thousands separators
     SearchOptions options_;
 };
 

@@ -55,16 +55,23 @@ public:
     void FillRect(const Rect&) override { }
     void Rectangle(const Rect&) override { }
     void StretchDraw(const Rect&, Bitmap&) override { }
-    void ExcludeClipRect(const Rect&) override { }
-    void ResetClip() override { }
+    // A text wholly inside a blanked range (the data cells under a merged
+    // cell) never shows.
+    void ExcludeClipRect(const Rect& r) override { excluded_.push_back(r); }
+    void ResetClip() override { excluded_.clear(); }
 
 private:
     void Note(const QRectF& box, std::string_view gbk)
     {
-        if (!gbk.empty())
-            texts.push_back({ box, GbkToUtf8(gbk) });
+        if (gbk.empty())
+            return;
+        for (const Rect& r : excluded_)
+            if (QRectF(r.left, r.top, r.right - r.left, r.bottom - r.top).contains(box))
+                return;
+        texts.push_back({ box, GbkToUtf8(gbk) });
     }
     Canvas& inner_;
+    std::vector<Rect> excluded_;
 };
 
 QString Num(long long n)
