@@ -36,6 +36,25 @@ bool GroupedNumber(std::string_view text)
     return comma;
 }
 
+bool Ascii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The length of the GBK character at text[i]: a lead byte takes the next.
+std::size_t GbkLength(std::string_view text, std::size_t i)
+{
+    return static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
+}
+
+// Lower-cases the ASCII letters of a GBK text, leaving the second bytes of
+// its double-byte characters alone.
+void LowerGbk(std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); i += GbkLength(text, i))
+        text[i] = Lower(text[i]);
+}
+
 } // namespace
 
 TextMatcher::TextMatcher(std::string_view utf8Query, SearchOptions options)
@@ -46,27 +65,65 @@ TextMatcher::TextMatcher(std::string_view utf8Query, SearchOptions options)
         std::transform(query_.begin(), query_.end(), query_.begin(), Lower);
     digits_ = query_;
     std::erase(digits_, ',');
+    numberLike_ = !query_.empty() && std::all_of(query_.begin(), query_.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == ',' || c == '.' || c == '-';
+    });
+    // A character GBK lacks is in no GBK text.
+    const std::string gbk = Utf8ToGbk(utf8Query);
+    if (GbkToUtf8(gbk) == utf8Query) {
+        gbkQuery_ = gbk;
+        if (!options_.matchCase)
+            LowerGbk(gbkQuery_);
+    }
 }
 
-int TextMatcher::CountIn(std::string_view text, const std::string& query) const
+int TextMatcher::CountGbk(std::string_view text) const
+{
+    if (query_.empty() || text.empty())
+        return 0;
+    if (Ascii(text))
+        return Count(text); // the same bytes in UTF-8
+    return CountIn(text, gbkQuery_, true);
+}
+
+int TextMatcher::CountIn(std::string_view text, const std::string& query, bool gbk) const
 {
     if (query.empty())
         return 0;
-    std::string folded;
     if (!options_.matchCase) {
-        folded.assign(text);
-        std::transform(folded.begin(), folded.end(), folded.begin(), Lower);
-        text = folded;
+        folded_.assign(text);
+        if (gbk)
+            LowerGbk(folded_);
+        else
+            std::transform(folded_.begin(), folded_.end(), folded_.begin(), Lower);
+        text = folded_;
     }
     int count = 0;
     std::size_t from = 0;
+    // In GBK a match must start on a character: `start` walks the characters
+    // up to it, `before` is the one before it.
+    std::size_t start = 0;
+    std::size_t before = std::string_view::npos;
     while (from + query.size() <= text.size()) {
         const std::size_t at = text.find(query, from);
         if (at == std::string_view::npos)
             break;
+        if (gbk) {
+            while (start < at) {
+                before = start;
+                start += GbkLength(text, start);
+            }
+            if (start != at) {
+                from = at + 1;
+                continue;
+            }
+        }
         const std::size_t end = at + query.size();
+        const bool previousIsWord = at > 0
+            && (gbk ? before != std::string_view::npos && at - before == 1 && WordByte(text[before])
+                    : WordByte(text[at - 1]));
         const bool whole = !options_.wholeWord
-            || ((at == 0 || !WordByte(text[at - 1]) || !WordByte(query.front()))
+            || ((!previousIsWord || !WordByte(query.front()))
                 && (end == text.size() || !WordByte(text[end]) || !WordByte(query.back())));
         if (whole) {
             ++count;
@@ -84,12 +141,12 @@ int TextMatcher::Count(std::string_view text) const
     if (query_.empty() || text.empty())
         return 0;
     if (!GroupedNumber(text))
-        return CountIn(text, query_);
+        return CountIn(text, query_, false);
     // The separators only group the digits: words are the whole number.
     std::string digits(text);
     std::erase(digits, ',');
-    const int bare = CountIn(digits, digits_);
-    return options_.wholeWord ? bare : std::max(bare, CountIn(text, query_));
+    const int bare = CountIn(digits, digits_, false);
+    return options_.wholeWord ? bare : std::max(bare, CountIn(text, query_, false));
 }
 
 ReportSearch::ReportSearch(
@@ -100,7 +157,7 @@ ReportSearch::ReportSearch(
     , matcher_(std::move(matcher))
 {
     const TMyPrintFormat& f = format_;
-    auto count = [this](const TMyTextItem& item) { return matcher_.Count(GbkToUtf8(item.Text.View())); };
+    auto count = [this](const TMyTextItem& item) { return matcher_.CountGbk(item.Text.View()); };
     if (IsOn(f.PrintCompany))
         before_ += count(f.Company);
     if (IsOn(f.PrintTitle))
@@ -159,12 +216,14 @@ int ReportSearch::HitsInBlock(int block)
             if (cell.Empty() || widths_[j] <= 0 || covered_[static_cast<std::size_t>(r) * (cols + 1) + j])
                 continue;
             double v = 0;
+            if (f.ColDecimals[j] != kTextColumn && !matcher_.MayMatchNumber())
+                continue; // shown as a number, which cannot hold the query
             if (f.ColDecimals[j] != kTextColumn && StrToFloatStrict(cell.View(), v)) {
                 if (v < 0 && IsOn(f.NegativeRed))
                     v = -v; // shown in red without its sign
                 hits += matcher_.Count(FormatNumber(f.ColDecimals[j], v));
             } else {
-                hits += matcher_.Count(GbkToUtf8(cell.View()));
+                hits += matcher_.CountGbk(cell.View());
             }
         }
     }
@@ -186,8 +245,8 @@ int ReportSearch::HitsInBlock(int block)
         if (colEdge[firstCol - 1] == colEdge[lastCol] || rowEdge[top - 1] == rowEdge[bottom])
             continue;
         if (m.Kind == kMergedText) {
-            hits += matcher_.Count(GbkToUtf8(m.Item.Text.View()));
-        } else if (m.Kind == kMergedSubtotal || m.Kind == kMergedGrandTotal) {
+            hits += matcher_.CountGbk(m.Item.Text.View());
+        } else if ((m.Kind == kMergedSubtotal || m.Kind == kMergedGrandTotal) && matcher_.MayMatchNumber()) {
             const int col = TextToInt(m.Item.Text.View());
             if (col == kNotANumber || col < 1 || col > cols || f.ColDecimals[col] == kTextColumn)
                 continue;

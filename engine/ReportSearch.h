@@ -29,12 +29,19 @@ public:
     bool Empty() const { return query_.empty(); }
     // How many times the query occurs in the text, without overlaps.
     int Count(std::string_view utf8Text) const;
+    // The same for a GBK text, matched as it is (the query in GBK).
+    int CountGbk(std::string_view gbkText) const;
+    // Whether a number as the page formats it can hold the query at all.
+    bool MayMatchNumber() const { return numberLike_; }
 
 private:
-    int CountIn(std::string_view text, const std::string& query) const;
+    int CountIn(std::string_view text, const std::string& query, bool gbk) const;
 
     std::string query_; // folded to lower case unless the case counts
     std::string digits_; // the same without thousands separators
+    std::string gbkQuery_; // query_ in GBK; empty when GBK cannot hold it
+    bool numberLike_ = false;
+    mutable std::string folded_; // the text folded, kept to save allocations
     SearchOptions options_;
 };
 

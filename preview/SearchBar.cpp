@@ -155,22 +155,26 @@ void TSearchBar::Close()
     window_.ScrollBox_Main->setFocus();
 }
 
+int TSearchBar::PageCount() const
+{
+    return search_ ? window_.BuffPaper->PageCount : 0;
+}
+
 void TSearchBar::Reset()
 {
     timer_.stop();
     search_.reset();
     matcher_.reset();
-    kept_.clear();
-    kept_.shrink_to_fit();
-    keptHits_ = 0;
-    total_ = 0;
-    current_ = -1;
-    nextPage_ = 1;
-    finished_ = false;
+    after_.clear();
+    after_.shrink_to_fit();
+    before_.clear();
+    before_.shrink_to_fit();
+    afterHits_ = beforeHits_ = total_ = 0;
+    scanned_ = 0;
+    start_ = nextPage_ = 1;
+    current_ = {};
     stopped_ = false;
-    wantFromPage_ = 0;
-    wantIndex_ = -1;
-    wantLast_ = false;
+    pending_ = false;
     CountLabel->clear();
     UpdateMarks();
 }
@@ -199,46 +203,139 @@ bool TSearchBar::Start()
         matcher_.reset();
         return false;
     }
-    // The first hit shown is the first on the page shown or after it.
-    wantFromPage_ = window_.BuffPaper->CurrentPage;
+    start_ = nextPage_ = std::clamp(window_.BuffPaper->CurrentPage, 1, std::max(1, window_.BuffPaper->PageCount));
     timer_.start();
-    Slice();
     return true;
+}
+
+long long TSearchBar::Current() const
+{
+    if (current_.page == 0)
+        return -1;
+    if (current_.page < start_) {
+        const PageHits* p = Lookup(before_, current_.page);
+        return p ? p->first + current_.ordinal : -1;
+    }
+    // Only once every page before the start is read are the hits before it known.
+    const PageHits* p = Lookup(after_, current_.page);
+    return p && Finished() && total_ == afterHits_ + beforeHits_ ? beforeHits_ + p->first + current_.ordinal : -1;
+}
+
+const TSearchBar::PageHits* TSearchBar::Lookup(const std::vector<PageHits>& list, int page)
+{
+    const auto it = std::lower_bound(
+        list.begin(), list.end(), page, [](const PageHits& p, int n) { return p.page < n; });
+    return it != list.end() && it->page == page ? &*it : nullptr;
+}
+
+bool TSearchBar::Step(const Hit& from, bool forward, bool initial, Hit& to) const
+{
+    const bool afterDone = scanned_ >= static_cast<long long>(PageCount()) - start_ + 1;
+    const bool allDone = Finished();
+    auto first = [&to](const std::vector<PageHits>& list) {
+        to = { list.front().page, 0 };
+        return true;
+    };
+    auto last = [&to](const std::vector<PageHits>& list) {
+        to = { list.back().page, list.back().hits - 1 };
+        return true;
+    };
+    if (!initial) {
+        const std::vector<PageHits>& own = from.page < start_ ? before_ : after_;
+        if (const PageHits* p = Lookup(own, from.page)) {
+            if (forward && from.ordinal + 1 < p->hits) {
+                to = { from.page, from.ordinal + 1 };
+                return true;
+            }
+            if (!forward && from.ordinal > 0) {
+                to = { from.page, from.ordinal - 1 };
+                return true;
+            }
+        }
+    }
+    const bool inAfter = initial || from.page >= start_;
+    if (forward) {
+        const int after = initial ? start_ - 1 : from.page;
+        const std::vector<PageHits>& own = inAfter ? after_ : before_;
+        const auto it = std::upper_bound(
+            own.begin(), own.end(), after, [](int n, const PageHits& p) { return n < p.page; });
+        if (it != own.end()) {
+            to = { it->page, 0 };
+            return true;
+        }
+        if (inAfter) {
+            if (!afterDone)
+                return false;
+            if (!before_.empty())
+                return first(before_);
+            if (!allDone)
+                return false;
+            return !after_.empty() && first(after_);
+        }
+        if (!allDone)
+            return false;
+        if (!after_.empty())
+            return first(after_);
+        return !before_.empty() && first(before_);
+    }
+    if (initial) {
+        // The hit before the page shown: the last of the pages before it.
+        if (!allDone)
+            return false;
+        return !before_.empty() ? last(before_) : (!after_.empty() && last(after_));
+    }
+    const std::vector<PageHits>& own = inAfter ? after_ : before_;
+    const auto it = std::lower_bound(
+        own.begin(), own.end(), from.page, [](const PageHits& p, int n) { return p.page < n; });
+    if (it != own.begin()) {
+        to = { (it - 1)->page, (it - 1)->hits - 1 };
+        return true;
+    }
+    if (inAfter) {
+        if (!allDone)
+            return false;
+        return !before_.empty() ? last(before_) : (!after_.empty() && last(after_));
+    }
+    // Before the report's first hit: round to its last.
+    if (!after_.empty())
+        return last(after_);
+    if (!allDone)
+        return false;
+    return !before_.empty() && last(before_);
 }
 
 void TSearchBar::Find(bool forward)
 {
-    if (!matcher_) {
-        if (!Start())
-            return;
-        if (forward)
-            return; // the search turns to its first hit itself
-    }
-    if (current_ < 0 && forward && Running())
-        return; // still on its way to the first hit
+    if (window_.PageRunActive())
+        return;
+    const bool initial = !matcher_ || current_.page == 0;
+    if (!matcher_ && !Start())
+        return;
     stopped_ = false;
-    wantFromPage_ = 0;
-    if (total_ == 0 && finished_) {
-        ShowCount();
+    if (!Finished() && !timer_.isActive())
+        timer_.start(); // a stopped search goes on
+    pending_ = true;
+    pendingForward_ = forward;
+    pendingInitial_ = initial;
+    if (timer_.isActive())
+        Slice(); // a slice now: a near hit comes at once
+    else
+        TryPending();
+}
+
+void TSearchBar::TryPending()
+{
+    if (!pending_)
+        return;
+    Hit to;
+    if (Step(current_, pendingForward_, pendingInitial_, to)) {
+        pending_ = false;
+        Select(to);
         return;
     }
-    long long index = current_ + (forward ? 1 : -1);
-    if (current_ < 0 && !forward)
-        index = -1;
-    if (index >= keptHits_ || index < 0) {
-        if (!finished_) {
-            // Waits for the search: the next hit when it comes, or the last
-            // once every page is searched.
-            wantIndex_ = forward ? index : -1;
-            wantLast_ = !forward;
-            if (!timer_.isActive())
-                timer_.start();
-            ShowCount();
-            return;
-        }
-        index = forward ? 0 : keptHits_ - 1; // round the report
-    }
-    Select(index);
+    if (Finished())
+        pending_ = false; // nothing anywhere
+    ShowCount();
 }
 
 void TSearchBar::Cancel()
@@ -247,15 +344,13 @@ void TSearchBar::Cancel()
         return;
     timer_.stop();
     stopped_ = true;
-    wantFromPage_ = 0;
-    wantIndex_ = -1;
-    wantLast_ = false;
+    pending_ = false;
     ShowCount();
 }
 
 void TSearchBar::RunToEnd()
 {
-    while (timer_.isActive())
+    while (timer_.isActive() && !window_.PageRunActive())
         Slice();
 }
 
@@ -265,62 +360,49 @@ void TSearchBar::Slice()
         timer_.stop();
         return;
     }
+    // A print run or an export turns the pages itself: the search waits.
+    if (window_.PageRunActive())
+        return;
     QElapsedTimer clock;
     clock.start();
-    const int pages = window_.BuffPaper->PageCount;
-    long long select = -1;
+    const int pages = PageCount();
+    bool found = false;
     const bool ok = window_.RunEngine([&] {
-        while (nextPage_ <= pages && clock.elapsed() < kSliceMs) {
-            const int page = nextPage_++;
+        while (scanned_ < pages && clock.elapsed() < kSliceMs && !(found && pending_)) {
+            const int page = nextPage_;
+            nextPage_ = page >= pages ? 1 : page + 1;
+            ++scanned_;
             const int hits = search_->HitsOnPage(page);
             if (hits == 0)
                 continue;
-            if (kept_.size() < kKeptPages) {
-                kept_.push_back({ page, total_ });
-                keptHits_ = total_ + hits;
+            if (after_.size() + before_.size() < kKeptPages) {
+                std::vector<PageHits>& list = page >= start_ ? after_ : before_;
+                long long& kept = page >= start_ ? afterHits_ : beforeHits_;
+                list.push_back({ page, hits, kept });
+                kept += hits;
+                found = true;
             }
-            if (select < 0 && wantFromPage_ > 0 && page >= wantFromPage_ && kept_.back().page == page)
-                select = kept_.back().first;
-            if (select < 0 && wantIndex_ >= 0 && wantIndex_ < keptHits_)
-                select = wantIndex_;
             total_ += hits;
-            if (select >= 0)
-                break;
         }
     });
-    if (!ok || nextPage_ > pages) {
+    if (!ok) {
         timer_.stop();
-        finished_ = ok;
-        stopped_ = !ok;
-        if (ok && select < 0 && keptHits_ > 0) {
-            // Nothing after the page shown: round to the first hit; a
-            // backward wait takes the last.
-            if (wantLast_)
-                select = keptHits_ - 1;
-            else if (wantFromPage_ > 0 || wantIndex_ >= 0)
-                select = 0;
-        }
+        stopped_ = true;
+        pending_ = false;
+    } else if (Finished()) {
+        timer_.stop();
     }
-    if (select >= 0) {
-        wantFromPage_ = 0;
-        wantIndex_ = -1;
-        wantLast_ = false;
-        Select(select);
-    } else {
+    if (pending_)
+        TryPending();
+    else
         ShowCount();
-    }
 }
 
-void TSearchBar::Select(long long index)
+void TSearchBar::Select(const Hit& hit)
 {
-    if (index < 0 || index >= keptHits_)
-        return;
-    current_ = index;
-    const auto it = std::upper_bound(kept_.begin(), kept_.end(), index,
-                        [](long long i, const PageHits& p) { return i < p.first; })
-        - 1;
-    if (it->page != window_.BuffPaper->CurrentPage)
-        window_.JumpToPage(it->page); // shows the page, which marks it
+    current_ = hit;
+    if (hit.page != window_.BuffPaper->CurrentPage)
+        window_.JumpToPage(hit.page); // shows the page, which marks it
     else
         UpdateMarks();
     ShowCount();
@@ -348,14 +430,8 @@ void TSearchBar::UpdateMarks()
         for (const DrawnText& text : DrawnTextsOfPage(window_))
             for (int n = matcher_->Count(text.utf8); n > 0; --n)
                 marks_.push_back(text.box);
-        if (current_ >= 0 && !marks_.empty()) {
-            const auto it = std::upper_bound(kept_.begin(), kept_.end(), current_,
-                                [](long long i, const PageHits& p) { return i < p.first; })
-                - 1;
-            if (it->page == window_.BuffPaper->CurrentPage)
-                currentMark_ = static_cast<int>(
-                    std::min<long long>(current_ - it->first, static_cast<long long>(marks_.size()) - 1));
-        }
+        if (current_.page == window_.BuffPaper->CurrentPage && !marks_.empty())
+            currentMark_ = std::min(current_.ordinal, static_cast<int>(marks_.size()) - 1);
     }
     window_.Image_Review->SetMarks(marks_, currentMark_);
 }
@@ -364,21 +440,22 @@ void TSearchBar::ShowCount()
 {
     QString text;
     const bool searching = timer_.isActive();
+    const long long at = Current();
     if (!matcher_) {
         text.clear();
-    } else if (finished_ && total_ == 0) {
+    } else if (Finished() && total_ == 0) {
         text = QStringLiteral("没有找到");
-    } else if (current_ >= 0) {
-        text = searching ? QStringLiteral("第%1个，已找到%2个").arg(Num(current_ + 1), Num(total_))
-                         : QStringLiteral("第%1个，共%2个").arg(Num(current_ + 1), Num(total_));
+    } else if (at >= 0) {
+        text = searching ? QStringLiteral("第%1个，已找到%2个").arg(Num(at + 1), Num(total_))
+                         : QStringLiteral("第%1个，共%2个").arg(Num(at + 1), Num(total_));
     } else {
         text = QStringLiteral("已找到%1个").arg(Num(total_));
     }
     if (searching)
-        text += QStringLiteral("（正在查找第%1页，共%2页）").arg(Num(nextPage_), Num(window_.BuffPaper->PageCount));
+        text += QStringLiteral("（正在查找第%1页，共%2页）").arg(Num(nextPage_), Num(PageCount()));
     else if (stopped_)
         text += QStringLiteral("（已停止查找）");
-    if (finished_ && total_ > keptHits_)
+    if (Finished() && total_ > afterHits_ + beforeHits_)
         text += QStringLiteral("（只能浏览前%1页中的结果）").arg(Num(static_cast<long long>(kKeptPages)));
     CountLabel->setText(text);
 }

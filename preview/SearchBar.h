@@ -60,12 +60,15 @@ public:
     void PageShown();
     void ReportChanged();
 
-    // What was found: the hits counted so far, the current one (0-based,
-    // -1 for none), whether every page has been searched.
+    // What was found: the hits counted so far, whether every page has been
+    // searched, the page of the current hit (0 for none) and the current
+    // hit's number from the report's start (0-based; -1 while it is not yet
+    // known, before the search has come round to the report's start).
     long long Total() const { return total_; }
-    long long Current() const { return current_; }
-    bool Finished() const { return finished_; }
-    int ScannedPages() const { return nextPage_ - 1; }
+    bool Finished() const { return scanned_ >= PageCount(); }
+    int CurrentPage() const { return current_.page; }
+    long long Current() const;
+    long long ScannedPages() const { return scanned_; }
     // The marks of the page shown (engine screen pixels), and the current one's index in them (-1 for none).
     const std::vector<QRectF>& Marks() const { return marks_; }
     int CurrentMark() const { return currentMark_; }
@@ -79,33 +82,50 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A page with hits; `first` counts the hits before it in its list.
+    struct PageHits {
+        int page;
+        int hits;
+        long long first;
+    };
+    struct Hit {
+        int page = 0;
+        int ordinal = 0; // among the page's hits
+    };
+    int PageCount() const;
     void Reset();
     bool Start();
     void Slice();
-    void Select(long long index);
+    // The hit after (before) `from` in the report's order, round its end;
+    // false when the pages that would hold it are still to be read.
+    bool Step(const Hit& from, bool forward, bool initial, Hit& to) const;
+    // Turns to a pending hit once the search has read far enough.
+    void TryPending();
+    void Select(const Hit& hit);
     void ShowCount();
     void UpdateMarks();
+    static const PageHits* Lookup(const std::vector<PageHits>& list, int page);
 
     TFrmPrintReview& window_;
     std::unique_ptr<ReportSearch> search_;
     std::unique_ptr<TextMatcher> matcher_;
     QTimer timer_;
-    struct PageHits {
-        int page;
-        long long first; // the index of the page's first hit
-    };
-    std::vector<PageHits> kept_;
-    long long keptHits_ = 0; // hits on the kept pages
-    long long total_ = 0;
-    long long current_ = -1;
+    // The search reads from the page shown when it began to the end, then
+    // from the first page up to it: hits at and after that page, and before it.
+    int start_ = 1;
     int nextPage_ = 1;
-    bool finished_ = false;
+    long long scanned_ = 0;
+    std::vector<PageHits> after_;
+    std::vector<PageHits> before_;
+    long long afterHits_ = 0; // hits on the kept pages of each list
+    long long beforeHits_ = 0;
+    long long total_ = 0;
+    Hit current_;
     bool stopped_ = false;
-    // What a search waits for: a hit at or after this page (the first
-    // search), or the hit with this index.
-    int wantFromPage_ = 0;
-    long long wantIndex_ = -1;
-    bool wantLast_ = false;
+    // A step the user asked for before the search had read its page.
+    bool pending_ = false;
+    bool pendingForward_ = true;
+    bool pendingInitial_ = false;
     std::vector<QRectF> marks_;
     int currentMark_ = -1;
 };

@@ -15,6 +15,7 @@ TEST(TextMatcher, CaseWordsAndGroupedNumbers)
         SearchOptions options;
         const char* text;
         int count;
+        bool gbk = false; // the text given to the matcher in GBK
     };
     const Case cases[] = {
         { "apple", {}, "Apple and APPLE", 2 },
@@ -32,10 +33,19 @@ TEST(TextMatcher, CaseWordsAndGroupedNumbers)
         { "XS-1", { false, true }, "XS-12", 0 },
         { "", {}, "anything", 0 },
         { "x", {}, "", 0 },
+        // GBK texts are matched character by character: "形" is D0 CE, the
+        // middle bytes of "中文"; "@" is the second byte of "丂".
+        { "形", {}, "中文", 0, true },
+        { "@", {}, "丂@", 1, true },
+        { "a", {}, "A丂a", 2, true },
+        { "华联", { false, true }, "在华联超市", 1, true },
+        { "ab", { false, true }, "丂ab丂", 1, true },
+        { "3825", {}, "3,825.00", 1, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.query) + " in " + c.text);
-        EXPECT_EQ(TextMatcher(c.query, c.options).Count(c.text), c.count);
+        const TextMatcher matcher(c.query, c.options);
+        EXPECT_EQ(c.gbk ? matcher.CountGbk(Utf8ToGbk(c.text)) : matcher.Count(c.text), c.count);
     }
 }
 

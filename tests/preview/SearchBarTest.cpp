@@ -40,14 +40,20 @@ TEST_F(SearchBarTest, HitsTurnPagesAndAreMarked)
         { "XS2403-000", false, true, 0 },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.query);
-        w.JumpToPage(1);
+      // From the first page, and from the middle: the search reads on from
+      // the page shown and comes round to the report's start.
+      for (const int from : { 1, w.BuffPaper->PageCount / 2 }) {
+        SCOPED_TRACE(std::string(c.query) + " from page " + std::to_string(from));
+        w.JumpToPage(from);
         bar.MatchCase->setChecked(c.matchCase);
         bar.WholeWord->setChecked(c.wholeWord);
+        bar.Box->clear(); // a new search, not the next hit of the last one
         bar.Box->setText(QString::fromUtf8(c.query));
         QTest::keyClick(bar.Box, Qt::Key_Return);
         bar.RunToEnd();
         ASSERT_TRUE(bar.Finished());
+        if (bar.Total() > 0) // the first hit is on the page the search began at or after it
+            EXPECT_TRUE(bar.CurrentPage() >= from || bar.Current() == 0);
         if (c.total >= 0)
             EXPECT_EQ(bar.Total(), c.total);
         if (bar.Total() == 0) {
@@ -74,6 +80,7 @@ TEST_F(SearchBarTest, HitsTurnPagesAndAreMarked)
                 EXPECT_EQ(bar.Current(), forward ? (at + 1) % total : (at + total - 1) % total);
             }
         }
+      }
     }
     // Esc closes the bar and takes the marks away.
     QTest::keyClick(bar.Box, Qt::Key_Escape);
@@ -109,7 +116,10 @@ TEST_F(SearchBarTest, SparseReportSearchIsCancelled)
     bar.Box->setText(QString::fromUtf8(GbkToUtf8(w.PrintFormat->Title.Text.View())));
     QTest::keyClick(bar.Box, Qt::Key_Return);
     EXPECT_EQ(w.BuffPaper->CurrentPage, 1000);
-    EXPECT_EQ(bar.Current(), 999);
+    EXPECT_EQ(bar.CurrentPage(), 1000);
+    // Its number from the report's start is known once the search comes round.
+    EXPECT_EQ(bar.Current(), -1);
+    EXPECT_TRUE(bar.CountLabel->text().startsWith(QStringLiteral("已找到")));
     EXPECT_FALSE(bar.Marks().empty());
     bar.Cancel();
 }
