@@ -82,6 +82,26 @@ TEST_F(SearchBarTest, HitsTurnPagesAndAreMarked)
         }
       }
     }
+    // The marks are the screen's: the window shows them, its picture of the
+    // page (as saved and printed) does not.
+    bar.WholeWord->setChecked(false);
+    bar.Box->setText(QStringLiteral("华联超市"));
+    QTest::keyClick(bar.Box, Qt::Key_Return);
+    bar.RunToEnd();
+    ASSERT_FALSE(bar.Marks().empty());
+    const auto& view = w.Image_Review->View();
+    const QRectF box = bar.Marks().front();
+    const QRect area = QRectF(view.ox + box.x() * view.sx, view.oy + box.y() * view.sy, box.width() * view.sx,
+        box.height() * view.sy)
+                           .toAlignedRect();
+    auto shown = [&] { return w.Image_Review->grab(area).toImage().convertToFormat(QImage::Format_RGB32); };
+    auto picture = [&] { return w.Image_Review->Render(area, 1.0).convertToFormat(QImage::Format_RGB32); };
+    const QImage markedScreen = shown();
+    const QImage markedPicture = picture();
+    w.Image_Review->SetMarks({}, -1);
+    EXPECT_NE(shown(), markedScreen);
+    EXPECT_EQ(picture(), markedPicture);
+    bar.PageShown();
     // Esc closes the bar and takes the marks away.
     QTest::keyClick(bar.Box, Qt::Key_Escape);
     EXPECT_FALSE(bar.isVisible());
