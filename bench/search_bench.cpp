@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "bench/BenchRig.h"
@@ -79,7 +80,10 @@ int Run(int argc, char** argv, bool sparse, long long pages)
     w.resize(1200, 900);
     w.show();
     QApplication::processEvents();
-    std::printf("%s, %d pages\n", sparse ? "sparse report" : "example ledger", w.BuffPaper->PageCount);
+    std::printf("%s, %d pages, open with %.1f MB at the peak\n", sparse ? "sparse report" : "example ledger",
+        w.BuffPaper->PageCount, PeakResidentKb() / 1024.0);
+    // The peak from here on is the search's: writing the report held it in memory.
+    std::ofstream("/proc/self/clear_refs") << "5";
     const QString title = QString::fromStdString(GbkToUtf8(w.PrintFormat->Title.Text.View()));
     if (sparse) {
         w.JumpToPage(w.BuffPaper->PageCount / 2);
@@ -91,7 +95,7 @@ int Run(int argc, char** argv, bool sparse, long long pages)
         Measure(w, QStringLiteral("3825"), "an amount without commas");
         Measure(w, QStringLiteral("没有的文字"), "found nowhere");
     }
-    std::printf("  peak %.1f MB\n", PeakResidentKb() / 1024.0);
+    std::printf("  peak while searching %.1f MB\n", PeakResidentKb() / 1024.0);
     return 0;
 }
 

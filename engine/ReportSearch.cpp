@@ -6,6 +6,7 @@
 #include "engine/BuffPaper.h"
 #include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
+#include "platform/NumberLocale.h"
 
 namespace quillet {
 namespace {
@@ -22,18 +23,18 @@ bool WordByte(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-// A number as the page shows it: digits with thousands separators, a point
-// and a sign, and at least one comma.
-bool GroupedNumber(std::string_view text)
+// A number as the page shows it: digits with the user's thousands
+// separators, decimal separator and a sign, and at least one separator.
+bool GroupedNumber(std::string_view text, const NumberLocale& locale)
 {
-    bool comma = false;
+    bool grouped = false;
     for (char c : text) {
-        if (c == ',')
-            comma = true;
-        else if (!((c >= '0' && c <= '9') || c == '.' || c == '-'))
+        if (c == locale.thousandsSeparator)
+            grouped = true;
+        else if (!((c >= '0' && c <= '9') || c == locale.decimalSeparator || c == '-'))
             return false;
     }
-    return comma;
+    return grouped;
 }
 
 bool Ascii(std::string_view text)
@@ -63,10 +64,12 @@ TextMatcher::TextMatcher(std::string_view utf8Query, SearchOptions options)
 {
     if (!options_.matchCase)
         std::transform(query_.begin(), query_.end(), query_.begin(), Lower);
+    const NumberLocale& locale = CurrentNumberLocale();
     digits_ = query_;
-    std::erase(digits_, ',');
-    numberLike_ = !query_.empty() && std::all_of(query_.begin(), query_.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == ',' || c == '.' || c == '-';
+    std::erase(digits_, locale.thousandsSeparator);
+    numberLike_ = !query_.empty() && std::all_of(query_.begin(), query_.end(), [&locale](char c) {
+        return (c >= '0' && c <= '9') || c == locale.thousandsSeparator || c == locale.decimalSeparator
+            || c == '-';
     });
     // A character GBK lacks is in no GBK text.
     const std::string gbk = Utf8ToGbk(utf8Query);
@@ -140,11 +143,12 @@ int TextMatcher::Count(std::string_view text) const
 {
     if (query_.empty() || text.empty())
         return 0;
-    if (!GroupedNumber(text))
+    const NumberLocale& locale = CurrentNumberLocale();
+    if (!GroupedNumber(text, locale))
         return CountIn(text, query_, false);
     // The separators only group the digits: words are the whole number.
     std::string digits(text);
-    std::erase(digits, ',');
+    std::erase(digits, locale.thousandsSeparator);
     const int bare = CountIn(digits, digits_, false);
     return options_.wholeWord ? bare : std::max(bare, CountIn(text, query_, false));
 }

@@ -21,8 +21,8 @@ struct SearchOptions {
 };
 
 // A query and how it is matched against a shown text (UTF-8). A number shown
-// with thousands separators is also found by its digits alone: "3,825.00"
-// by "3825".
+// with thousands separators (the user's, as numbers are formatted) is also
+// found by its digits alone: "3,825.00" by "3825".
 class TextMatcher {
 public:
     TextMatcher(std::string_view utf8Query, SearchOptions options);

@@ -2,6 +2,7 @@
 
 #include "engine/ReportSearch.h"
 #include "platform/GbkCodec.h"
+#include "platform/NumberLocale.h"
 #include "tests/engine/EngineTestSupport.h"
 
 namespace quillet::test {
@@ -42,11 +43,17 @@ TEST(TextMatcher, CaseWordsAndGroupedNumbers)
         { "ab", { false, true }, "丂ab丂", 1, true },
         { "3825", {}, "3,825.00", 1, true },
     };
+    SetCurrentNumberLocale({ ',', '.' });
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.query) + " in " + c.text);
         const TextMatcher matcher(c.query, c.options);
         EXPECT_EQ(c.gbk ? matcher.CountGbk(Utf8ToGbk(c.text)) : matcher.Count(c.text), c.count);
     }
+    // Where numbers are grouped with points, the points are the separators.
+    SetCurrentNumberLocale({ '.', ',' });
+    EXPECT_EQ(TextMatcher("3825", {}).Count("3.825,00"), 1);
+    EXPECT_EQ(TextMatcher("3825", {}).Count("3,825.00"), 0);
+    SetCurrentNumberLocale(SystemNumberLocale());
 }
 
 // Two columns (text, and numbers with 2 decimals shown red without their
