@@ -73,9 +73,9 @@ void TPageList::ChoosePage(int page)
     setCurrentIndex(findData(page));
 }
 
-long long TPageList::TypedPage() const
+long long ParsePageText(const QString& typed)
 {
-    QString text = currentText().trimmed();
+    QString text = typed.trimmed();
     if (text.startsWith(QStringLiteral("第")))
         text.remove(0, 1);
     if (text.endsWith(kPageUnit))
@@ -97,16 +97,26 @@ long long TPageList::TypedPage() const
     return n;
 }
 
+QString PageTextComplaint(const QString& text, int pageCount)
+{
+    const long long page = ParsePageText(text);
+    if (page < 0)
+        return QStringLiteral("“%1”不是有效的整数值").arg(text.trimmed());
+    if (page < 1 || page > pageCount)
+        return QStringLiteral("没有第%1页，请输入1到%2之间的页号").arg(page).arg(pageCount);
+    return {};
+}
+
+long long TPageList::TypedPage() const
+{
+    return ParsePageText(currentText());
+}
+
 int TPageList::CheckedPage(MessageService& messages)
 {
-    const long long page = TypedPage();
-    QString complaint;
-    if (page < 0)
-        complaint = QStringLiteral("“%1”不是有效的整数值").arg(currentText().trimmed());
-    else if (page < 1 || page > pageCount_)
-        complaint = QStringLiteral("没有第%1页，请输入1到%2之间的页号").arg(page).arg(pageCount_);
+    const QString complaint = PageTextComplaint(currentText(), pageCount_);
     if (complaint.isEmpty())
-        return static_cast<int>(page);
+        return static_cast<int>(TypedPage());
     ShowPlainMessage(messages, complaint);
     setFocus();
     if (lineEdit())

@@ -10,6 +10,12 @@ namespace quillet {
 
 class MessageService;
 
+// The page number a typed text names, as a bare number or as "第n页"
+// (full-width digits too); -1 when it holds none. It may lie outside the report.
+long long ParsePageText(const QString& text);
+// Why a typed text names none of a report's pageCount pages; empty when it names one.
+QString PageTextComplaint(const QString& text, int pageCount);
+
 class TPageList : public QComboBox {
     Q_OBJECT
 public:

@@ -32,6 +32,8 @@ enum : int {
     FirstPage,
     LastPage,
     SelPage,
+    Back,
+    Forward,
     EditTitle,
     EditCompany,
     EditRowCount,
@@ -59,6 +61,7 @@ enum : int {
     ZoomOut,
     FitWidth,
     FitPage,
+    Find,
     SetPrint,
     SetPrinter,
     StartPrint,
@@ -87,6 +90,8 @@ const CommandSpec kCommands[] = {
     {"ActionFirstPage", L::Page, "第一页", "浏览第一页", kNoKey, 2, "go-first-view", false, E::Always, &W::ActionFirstPage, &W::ActionFirstPageExecute},
     {"ActionLastPage", L::Page, "最后一页", "浏览最后一页", kNoKey, 3, "go-last-view", false, E::Always, &W::ActionLastPage, &W::ActionLastPageExecute},
     {"ActionSelPage", L::Page, "浏览指定页...", "浏览指定页", kNoKey, -1, nullptr, false, E::Always, &W::ActionSelPage, &W::ActionSelPageExecute},
+    {"ActionBack", L::Page, "后退", "回到跳转之前浏览的页", Qt::ALT | Qt::Key_Left, -1, nullptr, false, E::NeedsHistory, &W::ActionBack, &W::ActionBackExecute},
+    {"ActionForward", L::Page, "前进", "重新浏览后退之前的页", Qt::ALT | Qt::Key_Right, -1, nullptr, false, E::NeedsHistory, &W::ActionForward, &W::ActionForwardExecute},
     {"ActionEditTitle", L::Edit, "修改标题...", "修改打印内容的标题", kNoKey, 35, "draw-text", false, E::Always, &W::ActionEditTitle, &W::ActionEditTitleExecute},
     {"ActionEditCompany", L::Edit, "修改公司...", "修改打印内容的公司", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditCompany, &W::ActionEditCompanyExecute},
     {"ActionEditRowCount", L::Edit, "修改打印行数...", "修改打印表格行数", kNoKey, -1, nullptr, false, E::Always, &W::ActionEditRowCount, &W::ActionEditRowCountExecute},
@@ -114,6 +119,7 @@ const CommandSpec kCommands[] = {
     {"ActionZoomOut", L::View, "缩小", "缩小预览的页面", Ctrl(Qt::Key_Minus), 43, "zoom-out", false, E::Always, &W::ActionZoomOut, &W::ActionZoomOutExecute},
     {"ActionFitWidth", L::View, "适合页宽", "使页面的宽度适合窗口", kNoKey, 44, "zoom-fit-width", false, E::Always, &W::ActionFitWidth, &W::ActionFitWidthExecute},
     {"ActionFitPage", L::View, "适合整页", "使整个页面适合窗口", kNoKey, 45, "zoom-fit-best", false, E::Always, &W::ActionFitPage, &W::ActionFitPageExecute},
+    {"ActionFind", L::View, "查找...", "在全部打印内容中查找文字", Qt::CTRL | Qt::SHIFT | Qt::Key_F, -1, nullptr, false, E::Always, &W::ActionFind, &W::ActionFindExecute},
     {"ActionSetPrint", L::Print, "打印...", "打印指定内容", Ctrl(Qt::Key_P), -1, nullptr, false, E::NeedsPrinter, &W::ActionSetPrint, &W::ActionSetPrintExecute},
     {"ActionSetPrinter", L::Print, "设置打印机...", "设置打印机", kNoKey, 6, "printer", false, E::NeedsPrinter, &W::ActionSetPrinter, &W::ActionSetPrinterExecute},
     {"ActionStartPrint", L::Print, "开始打印", "开始打印所有内容", kNoKey, 7, "document-print", false, E::NeedsPrinterFromStart, &W::ActionStartPrint, &W::ActionStartPrintExecute},
@@ -131,13 +137,13 @@ static_assert(std::size(kCommands) == CommandCount);
 
 constexpr int S = kSeparator;
 constexpr int kFileMenu[] = { SaveFormat, DeleteFormat, S, SavePicture, ExportPdf, ExportXlsx, ExportJson, S, Close };
-constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage };
+constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage, S, Back, Forward };
 constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
     EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont, S, Undo, Redo };
 constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn,
-    ZoomOut, FitWidth, FitPage };
+    ZoomOut, FitWidth, FitPage, S, Find };
 constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };
 constexpr int kStateMenu[] = { StateDesign, StateReview };
 constexpr int kStyleMenu[] = { IFStand, IFXp };

@@ -21,7 +21,7 @@ enum class EnabledRule {
     DesignLocked, // disabled in design state (zoom and print scale)
     NeedsPrinter, // enabled only when a printer is installed
     NeedsPrinterFromStart, // the same, and disabled until the printers are known
-    NeedsHistory // enabled while the layout's history has a step for it
+    NeedsHistory // enabled while the layout's (or the page jumps') history has a step for it
 };
 
 struct CommandSpec {

@@ -240,12 +240,35 @@ void TImageReview::paintEvent(QPaintEvent* event)
                 painter.drawImage(tile.topLeft(), *found);
         }
     }
+    if (!marks_.empty()) {
+        // Every hit of the page lightly, the current one stronger.
+        QColor light = palette().color(QPalette::Highlight);
+        QColor strong = light;
+        light.setAlpha(60);
+        strong.setAlpha(130);
+        for (std::size_t i = 0; i < marks_.size(); ++i) {
+            const QRectF& m = marks_[i];
+            const QRectF onScreen(
+                m.x() * view_.sx + view_.ox, m.y() * view_.sy + view_.oy, m.width() * view_.sx, m.height() * view_.sy);
+            painter.fillRect(onScreen.adjusted(-1, -1, 1, 1),
+                static_cast<int>(i) == currentMark_ ? strong : light);
+        }
+    }
     DropFarTiles(visibleRegion().boundingRect().united(needed));
     if (!pending_.isEmpty() && !continuation_.isActive()) {
         // The rest in the following paints, once the window has answered
         // what is waiting (a timer: its turn comes after the input).
         continuation_.start();
     }
+}
+
+void TImageReview::SetMarks(std::vector<QRectF> marks, int current)
+{
+    if (marks == marks_ && current == currentMark_)
+        return;
+    marks_ = std::move(marks);
+    currentMark_ = current;
+    update();
 }
 
 } // namespace quillet

@@ -11,10 +11,12 @@
 // once they take too much memory.
 #include <QHash>
 #include <QImage>
+#include <QRectF>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "platform/Canvas.h"
 
@@ -44,6 +46,12 @@ public:
     const PageView& View() const { return view_; }
     // The page was drawn anew: forget what was kept and paint again.
     void PageChanged();
+
+    // Search hits on the page, in the engine's page pixels, and which of
+    // them is the current one (-1 for none): translucent marks in the
+    // highlight colour over the page, drawn on the screen only.
+    void SetMarks(std::vector<QRectF> marks, int current);
+    const std::vector<QRectF>& Marks() const { return marks_; }
 
     // The part area of the control (its own pixels) as the screen shows it
     // at the given pixel ratio: a picture of area's size x ratio whose
@@ -86,6 +94,8 @@ private:
     PagePicture picture_;
     void DrawEnlarged(QPainter& painter, const QRect& tile, const QImage& page);
     double keptRatio_ = 0.0;
+    std::vector<QRectF> marks_;
+    int currentMark_ = -1;
     int renders_ = 0;
     long long renderedArea_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -27,6 +28,7 @@
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include "preview/SearchBar.h"
 #include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
@@ -78,6 +80,7 @@ TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence star
     BuildMenus();
     BuildHistory();
     BuildPageKeys();
+    BuildNavigation();
     // After every dialog, progress box and message the keys come back here.
     new KeyboardReturn(*this);
     FormCreate();
@@ -353,10 +356,13 @@ void TFrmPrintReview::RefreshStatus()
         });
     }
     TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);
+    ShowPageNumber();
 }
 
 void TFrmPrintReview::RepaginateAndShow()
 {
+    if (SearchBar)
+        SearchBar->ReportChanged();
     RunEngine([this] { BuffPaper->Paginate(); });
     // A layout change that shortens the document leaves no page beyond its last.
     if (BuffPaper->CurrentPage > BuffPaper->PageCount)
@@ -372,10 +378,7 @@ void TFrmPrintReview::ShowPageAndStatus()
 
 void TFrmPrintReview::ActionFirstPageExecute()
 {
-    if (BuffPaper->CurrentPage == 1)
-        return;
-    BuffPaper->CurrentPage = 1;
-    ShowPageAndStatus();
+    JumpToPage(1);
 }
 
 void TFrmPrintReview::ActionPriorPageExecute()
@@ -396,16 +399,12 @@ void TFrmPrintReview::ActionNextPageExecute()
 
 void TFrmPrintReview::ActionLastPageExecute()
 {
-    if (BuffPaper->CurrentPage == BuffPaper->PageCount)
-        return;
-    BuffPaper->CurrentPage = BuffPaper->PageCount;
-    ShowPageAndStatus();
+    JumpToPage(BuffPaper->PageCount);
 }
 
 void TFrmPrintReview::TabSetPageClick(int index)
 {
-    BuffPaper->CurrentPage = index + 1;
-    ShowPageAndStatus();
+    JumpToPage(index + 1);
 }
 
 void TFrmPrintReview::FormShow()
@@ -450,6 +449,10 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
     if (watched == ScrollBox_Main && event->type() == QEvent::KeyPress
         && PageAreaKey(*static_cast<QKeyEvent*>(event)))
         return true;
+    if (watched == PageNumberField && PageNumberFieldKey(*event))
+        return true;
+    if ((watched == Image_Review || watched == ScrollContent) && PanEvent(*event))
+        return true;
     if (watched == Image_Review) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress
@@ -471,6 +474,8 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
             WheelZoom(wheel->angleDelta().y(), wheel->position().toPoint());
             return true;
         }
+        if (!(wheel->modifiers() & (Qt::ShiftModifier | Qt::AltModifier)) && PageAreaWheel(*wheel))
+            return true;
     }
     if (watched == ScrollBox_Main->viewport() && event->type() == QEvent::Resize) {
         const QSize view = ScrollBox_Main->viewport()->size();
@@ -561,6 +566,8 @@ void TFrmPrintReview::PreviewPictureChanged()
 {
     UpdatePageView();
     Image_Review->PageChanged();
+    if (SearchBar)
+        SearchBar->PageShown();
 }
 
 void TFrmPrintReview::ScrollToOrigin()

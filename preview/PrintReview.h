@@ -4,6 +4,7 @@
 // buttons, a menu bar, tool bars and a status bar, and keeps them in step with
 // the page buffer. It creates the program's shared objects when it is built
 // and hands itself to the start-up sequence.
+#include <QCursor>
 #include <QList>
 #include <QPointF>
 #include <QSize>
@@ -27,6 +28,7 @@
 #include "platform/PrinterHost.h"
 #include "platform/Shell.h"
 #include "preview/LayoutHistory.h"
+#include "preview/PageJumps.h"
 #include "preview/WheelSteps.h"
 
 class QAction;
@@ -34,6 +36,8 @@ class QActionGroup;
 class QFrame;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
+class QWheelEvent;
 class QMenu;
 class QMenuBar;
 class QScrollArea;
@@ -47,6 +51,7 @@ class THelpWindow;
 class TZtRuler;
 class TImageReview;
 class TTabSet;
+class TSearchBar;
 
 // What the window needs of the platform; the program and the tests provide it.
 struct PlatformServices {
@@ -148,6 +153,8 @@ public:
     QAction* ActionFirstPage = nullptr;
     QAction* ActionLastPage = nullptr;
     QAction* ActionSelPage = nullptr;
+    QAction* ActionBack = nullptr;
+    QAction* ActionForward = nullptr;
     QAction* ActionEditTitle = nullptr;
     QAction* ActionEditCompany = nullptr;
     QAction* ActionEditRowCount = nullptr;
@@ -175,6 +182,7 @@ public:
     QAction* ActionZoomOut = nullptr;
     QAction* ActionFitWidth = nullptr;
     QAction* ActionFitPage = nullptr;
+    QAction* ActionFind = nullptr;
     QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
@@ -224,6 +232,9 @@ public:
     QWidget* ChangeSizePanel = nullptr;
     QToolBar* ToolBarPage = nullptr;
     TTabSet* TabSetPage = nullptr;
+    // The page-number field of the page tool bar and the page count beside it.
+    QLineEdit* PageNumberField = nullptr;
+    QLabel* PageCountLabel = nullptr;
     // The highlight around the page area, shown while the area has the focus.
     QWidget* PageFocusFrame = nullptr;
     QLabel* StatusPanels[5] = {};
@@ -247,6 +258,18 @@ public:
     void ActionLastPageExecute();
     void ActionSelPageExecute();
     void TabSetPageClick(int index);
+    void ActionBackExecute();
+    void ActionForwardExecute();
+    // Turns to the page typed in the page field; false, after saying why,
+    // when the text names none of the report's pages.
+    bool PageNumberFieldEntered();
+    // Turns to page as a jump "后退" can return from.
+    void JumpToPage(int page);
+    PageJumps Jumps;
+    // Reads on by `by` pixels down (direction 1) or up (-1), turning to the
+    // next page's top or the previous page's bottom at an end of the page;
+    // false at the report's own end.
+    bool ReadOn(int direction, int by);
     void ActionEditTitleExecute();
     void ActionEditCompanyExecute();
     void ActionEditRowCountExecute();
@@ -274,6 +297,9 @@ public:
     void ActionZoomOutExecute();
     void ActionFitWidthExecute();
     void ActionFitPageExecute();
+    void ActionFindExecute();
+    // The search bar over the page area.
+    TSearchBar* SearchBar = nullptr;
 
     // The preview zoom in percent (the page buffer's ViewRate).
     static constexpr double kMinZoom = 10.0;
@@ -355,6 +381,14 @@ private:
     // A placement command: places the table and records the step, named as the command.
     void PlaceCommand(bool horizontal, std::uint8_t value, const QAction* command);
     void BuildPageKeys();
+    void BuildNavigation();
+    // The page field, the page count and back/forward brought in step.
+    void ShowPageNumber();
+    bool PageNumberFieldKey(QEvent& event);
+    // A wheel turn in the page area: true when it turned the page.
+    bool PageAreaWheel(const QWheelEvent& wheel);
+    // Dragging the page with the middle button; true when it took the event.
+    bool PanEvent(QEvent& event);
     // A key pressed in the page area; true when it scrolled or turned the page.
     bool PageAreaKey(const QKeyEvent& key);
     // The body rectangle of the first table block of the page, in page-image
@@ -406,6 +440,11 @@ private:
     bool relayoutPending_ = false;
     QSize laidOutFor_;
     WheelSteps zoomWheel_;
+    WheelSteps pageWheel_;
+    bool panning_ = false;
+    QPoint panFrom_;
+    QPoint panScroll_;
+    QCursor panCursor_;
     std::unique_ptr<QStyle> standardStyle;
     std::unique_ptr<QStyle> xpStyle;
     QList<QMenu*> menus_;

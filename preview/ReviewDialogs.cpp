@@ -100,10 +100,13 @@ void TFrmPrintReview::ActionSetPageExecute()
 
 void TFrmPrintReview::ActionSelPageExecute()
 {
-    RunDialog<TFrmSelectPage>(*this, Hourglass::Yes, [this](TFrmSelectPage& d) {
+    const int from = BuffPaper->CurrentPage;
+    RunDialog<TFrmSelectPage>(*this, Hourglass::Yes, [this, from](TFrmSelectPage& d) {
         // The dialog has set the current page; redraw only when it changed.
-        if (d.Confirmed && d.Changed)
+        if (d.Confirmed && d.Changed) {
+            Jumps.Jumped(from, BuffPaper->CurrentPage);
             ShowPageAndStatus();
+        }
     });
 }
 

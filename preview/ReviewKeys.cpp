@@ -1,8 +1,10 @@
 // Reading the report from the keyboard: the page area takes the focus and
-// shows it, the arrows scroll within the page, PgUp and PgDn scroll by a
-// screen and turn the page at its top or bottom, Ctrl+Home and Ctrl+End go to
-// the first and last page.
+// shows it, the arrows scroll within the page and the up and down arrows read
+// on across its ends, Space and Shift+Space read on by a screen less a line,
+// PgUp and PgDn scroll by a screen and turn the page at its top or bottom,
+// Ctrl+Home and Ctrl+End go to the first and last page.
 #include <QEvent>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -80,12 +82,22 @@ void TFrmPrintReview::BuildPageKeys()
 
 bool TFrmPrintReview::PageAreaKey(const QKeyEvent& key)
 {
+    QScrollBar* down = ScrollBox_Main->verticalScrollBar();
+    if (key.key() == Qt::Key_Space && !(key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        // A screen less a line, so that the last line read stays in sight.
+        ReadOn(key.modifiers() & Qt::ShiftModifier ? -1 : 1,
+            std::max(down->singleStep(), down->pageStep() - down->singleStep()));
+        return true;
+    }
+    if (key.key() == Qt::Key_Slash && !(key.modifiers() & ~Qt::KeypadModifier)) {
+        ActionFindExecute();
+        return true;
+    }
     // Shift, Alt and Meta combinations are left to the rest of the window.
     if (key.modifiers() & ~(Qt::ControlModifier | Qt::KeypadModifier))
         return false;
     const bool control = key.modifiers() & Qt::ControlModifier;
     QScrollBar* across = ScrollBox_Main->horizontalScrollBar();
-    QScrollBar* down = ScrollBox_Main->verticalScrollBar();
     auto step = [control](QScrollBar* bar, QAbstractSlider::SliderAction action) {
         if (control)
             return false;
@@ -94,9 +106,11 @@ bool TFrmPrintReview::PageAreaKey(const QKeyEvent& key)
     };
     switch (key.key()) {
     case Qt::Key_Up:
-        return step(down, QAbstractSlider::SliderSingleStepSub);
     case Qt::Key_Down:
-        return step(down, QAbstractSlider::SliderSingleStepAdd);
+        if (control)
+            return false;
+        ReadOn(key.key() == Qt::Key_Down ? 1 : -1, down->singleStep());
+        return true;
     case Qt::Key_Left:
         return step(across, QAbstractSlider::SliderSingleStepSub);
     case Qt::Key_Right:

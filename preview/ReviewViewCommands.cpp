@@ -17,6 +17,7 @@
 #include "controls/WaitCursor.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
+#include "preview/SearchBar.h"
 
 namespace quillet {
 namespace {
@@ -245,6 +246,8 @@ int TFrmPrintReview::ToImageY(double pagePixels) const
 
 void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)
 {
+    if (SearchBar)
+        SearchBar->ReportChanged(); // the scale decides which columns show
     RunEngine([this, rate] { BuffPaper->SetPrintRate(rate); });
     ActionPrintRate50->setChecked(chosen == ActionPrintRate50);
     ActionPrintRate100->setChecked(chosen == ActionPrintRate100);
