@@ -408,6 +408,8 @@ public:
         bpp_ = std::max(1, pages.blocksPerPage);
         blocks_ = std::max(1, pages.blockCount);
         title_ = GbkToUtf8(f_.Title.Text.View());
+        for (auto* seen : { &rowSeen_, &blockSeen_, &sheetSeen_, &earlierSeen_ })
+            seen->assign(static_cast<std::size_t>(cols_) + 1, 0.0);
     }
 
     // Writes every sheet; the pages written. quiet is let go while progress
@@ -586,6 +588,7 @@ private:
         ++sheet_;
         const std::string name = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
         sheet_ws_ = workbook_add_worksheet(workbook_, name.c_str());
+        sheetName_ = name;
         if (!sheet_ws_)
             throw std::runtime_error("无法在工作簿中添加工作表");
         worksheets_.push_back(sheet_ws_);
@@ -632,10 +635,17 @@ private:
             worksheet_repeat_rows(ws, first, row_ - 1);
         }
         worksheet_freeze_panes(ws, row_, 0);
+        dataTop_ = row_;
+        std::fill(sheetSeen_.begin(), sheetSeen_.end(), 0.0);
     }
 
     void FinishSheet()
     {
+        if (row_ > dataTop_) {
+            doneSheets_.push_back({ sheetName_, dataTop_, row_ - 1 });
+            for (int j = 1; j <= cols_; ++j)
+                earlierSeen_[j] += sheetSeen_[j];
+        }
         for (const TMyTextItem* item : BottomTexts())
             WriteTextRow(*item);
         if (!breaks_.empty()) {
@@ -697,8 +707,9 @@ private:
             return width ? 210 : 297;
         const bool standard = f_.PaperSize >= 1 && f_.PaperSize <= 41;
         const StandardPaper& held = PaperHolding(f_.PaperWidth, f_.PaperLength);
-        if (standard || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
-                            && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
+        if (standard
+            || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
+                && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
             return width ? f_.PaperWidth : f_.PaperLength;
         return width ? held.width : held.length;
     }
@@ -736,6 +747,10 @@ private:
         std::vector<lxw_row_t> sheetRow(rows_ + 1, 0);
         for (std::size_t i = 0; i < kept.size(); ++i)
             sheetRow[kept[i]] = base + static_cast<lxw_row_t>(i);
+        if (b > 0) {
+            blockTop_ = base;
+            std::fill(blockSeen_.begin(), blockSeen_.end(), 0.0);
+        }
 
         for (std::size_t i = 0; i < kept.size(); ++i) {
             const int r = kept[i];
@@ -766,6 +781,13 @@ private:
                 else
                     WriteDataCell(b, r, j, sr, endOfBlock);
             }
+            // A formula further down sees this row's numbers; the heading
+            // lies above every range.
+            for (int j = 1; j <= cols_ && b > 0; ++j) {
+                blockSeen_[j] += rowSeen_[j];
+                sheetSeen_[j] += rowSeen_[j];
+            }
+            std::fill(rowSeen_.begin(), rowSeen_.end(), 0.0);
         }
         row_ = base + static_cast<lxw_row_t>(kept.size());
     }
@@ -806,6 +828,7 @@ private:
             if (!StrToFloatStrict(cell->View(), v))
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
+            rowSeen_[j] += v;
         } else {
             worksheet_write_string(ws, sr, j - 1, CellText(cell->View()).c_str(), format);
         }
@@ -833,14 +856,69 @@ private:
         // so that adding up the sheet counts it once; its place in the
         // other blocks stays empty.
         if (number && (s.kind == kMergedSubtotal || b == 0 || b == blocks_)) {
-            const double v = s.kind == kMergedSubtotal ? data_.BlockTotal(s.sumColumn, b)
-                                                       : data_.ColumnTotal(s.sumColumn);
-            worksheet_write_number(ws, sr, j - 1, ShownValue(f_.ColDecimals[s.sumColumn], v), format);
+            const int c = s.sumColumn;
+            const bool subtotal = s.kind == kMergedSubtotal;
+            const double shown
+                = ShownValue(f_.ColDecimals[c], subtotal ? data_.BlockTotal(c, b) : data_.ColumnTotal(c));
+            // As a spreadsheet's subtotal command writes it: SUBTOTAL skips
+            // the other SUBTOTALs in its range, so neither it nor a SUM of
+            // the column counts a total twice. A total the cells above it do
+            // not add up to (cells the report leaves out) stays a number.
+            const std::string formula = b == 0 ? std::string()
+                : subtotal                     ? BlockFormula(c, b, sr)
+                                               : TotalFormula(c, sr);
+            if (!formula.empty()) {
+                worksheet_write_formula_num(ws, sr, j - 1, formula.c_str(), format, shown);
+            } else {
+                worksheet_write_number(ws, sr, j - 1, shown, format);
+                if (b > 0)
+                    rowSeen_[j] += shown;
+            }
         } else if (s.kind == kMergedText && !s.item.Text.Empty()) {
             worksheet_write_string(ws, sr, j - 1, CellText(s.item.Text.View()).c_str(), format);
         } else {
             worksheet_write_blank(ws, sr, j - 1, format);
         }
+    }
+
+    // "A3:A9" for rows first..last of column c (1-based), as a formula
+    // names them.
+    static std::string Range(int c, lxw_row_t first, lxw_row_t last)
+    {
+        char from[LXW_MAX_CELL_NAME_LENGTH], to[LXW_MAX_CELL_NAME_LENGTH];
+        lxw_rowcol_to_cell(from, first, static_cast<lxw_col_t>(c - 1));
+        lxw_rowcol_to_cell(to, last, static_cast<lxw_col_t>(c - 1));
+        return std::string(from) + ":" + to;
+    }
+
+    // The subtotal of column c over the block's rows above sheet row sr,
+    // when those add up to what the report shows; empty otherwise.
+    std::string BlockFormula(int c, int b, lxw_row_t sr) const
+    {
+        if (sr <= blockTop_ || !SameShown(c, blockSeen_[c], data_.BlockTotal(c, b)))
+            return {};
+        return "SUBTOTAL(9," + Range(c, blockTop_, sr - 1) + ")";
+    }
+
+    // The grand total of column c over its data rows on every sheet so far
+    // and on this one above sheet row sr; empty where they do not add up.
+    std::string TotalFormula(int c, lxw_row_t sr) const
+    {
+        if (sr <= dataTop_ || !SameShown(c, earlierSeen_[c] + sheetSeen_[c], data_.ColumnTotal(c)))
+            return {};
+        std::string formula = "SUBTOTAL(9,";
+        for (const DoneSheet& done : doneSheets_) {
+            std::string quoted = "'";
+            for (char ch : done.name)
+                quoted += ch == '\'' ? std::string("''") : std::string(1, ch);
+            formula += quoted + "'!" + Range(c, done.top, done.bottom) + ",";
+        }
+        return formula + Range(c, dataTop_, sr - 1) + ")";
+    }
+
+    bool SameShown(int c, double seen, double total) const
+    {
+        return ShownValue(f_.ColDecimals[c], seen) == ShownValue(f_.ColDecimals[c], total);
     }
 
     std::string BadCellMessage(std::string_view text, int b, int r, int j) const
@@ -867,6 +945,17 @@ private:
     std::vector<int> cover_; // the slot over each cell of a block, -1 for none
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
+    // The numbers written into each column (1-based) that a SUBTOTAL over
+    // it would add: in the row being written, in the block, on this sheet
+    // and on the sheets before; where the block and the sheet's data begin.
+    std::vector<double> rowSeen_, blockSeen_, sheetSeen_, earlierSeen_;
+    lxw_row_t blockTop_ = 0, dataTop_ = 0;
+    struct DoneSheet {
+        std::string name;
+        lxw_row_t top, bottom; // its data rows
+    };
+    std::vector<DoneSheet> doneSheets_;
+    std::string sheetName_;
     int sheet_ = 0;
     lxw_worksheet* sheet_ws_ = nullptr;
     lxw_row_t row_ = 0;

@@ -225,21 +225,23 @@ INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
 // block, grand totals once at the end, overlapping ranges as the report
 // shows them, totals as printed.
 INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
-    ::testing::Values(FeatureCase { "SubtotalsEveryBlockGrandTotalOnce", [](Report&) {}, 1,
-                          [](const Sheet& s) {
-                              // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25, 7 the grand-total row
-                              // left empty; block 2: 8-10, 11 subtotal -12.5+40.25+50.25, 12; block 3 (line 6
-                              // only): 13, subtotal 14, grand total 15 = 7 lines x 3.
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><v>78</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><v>60.25</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>21</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"re(<c r="B(7|12)" s="\d+"/>)re"), 2);
-                              EXPECT_EQ(Count(s.xml, R"re(<mergeCell ref="B(7|12|15):C\1"/>)re"), 3);
-                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
-                              EXPECT_EQ(Count(s.xml, R"(<row r="16")"), 0);
-                          } },
+    ::testing::Values(
+        FeatureCase { "SubtotalsEveryBlockGrandTotalOnce", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25, 7 the grand-total row
+                // left empty; block 2: 8-10, 11 subtotal -12.5+40.25+50.25, 12; block 3 (line 6
+                // only): 13, subtotal 14, grand total 15 = 7 lines x 3. Each a SUBTOTAL over the
+                // cells above it, with the value the report shows.
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><f>SUBTOTAL\(9,B8:B10\)</f><v>78</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><f>SUBTOTAL\(9,B13:B13\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,C3:C14\)</f><v>21</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<c r="B(7|12)" s="\d+"/>)re"), 2);
+                EXPECT_EQ(Count(s.xml, R"re(<mergeCell ref="B(7|12|15):C\1"/>)re"), 3);
+                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
+                EXPECT_EQ(Count(s.xml, R"(<row r="16")"), 0);
+            } },
         FeatureCase { "FootRowWithSubtotalAndGrandTotal",
             [](Report& r) {
                 // Row 6 holds the subtotal of column 2 beside the grand total of column 3.
@@ -248,13 +250,32 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             },
             1,
             [](const Sheet& s) {
-                EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><v>30.75</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><v>78</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>60.25</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="C15" s="\d+"><v>21</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><f>SUBTOTAL\(9,B3:B6\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><f>SUBTOTAL\(9,B8:B11\)</f><v>78</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,B13:B14\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="C15" s="\d+"><f>SUBTOTAL\(9,C3:C14\)</f><v>21</v>)"), 1);
                 EXPECT_EQ(Count(s.xml, R"re(<c r="C(7|12)" s="\d+"/>)re"), 2);
                 EXPECT_EQ(
                     Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
+            } },
+        FeatureCase { "TotalsOfCellsNotShownStayNumbers",
+            [](Report& r) {
+                // Block 2's subtotal cell holds a number in the data: the report adds it to the subtotal and
+                // the grand total, the sheet shows neither it nor a formula that would leave it out.
+                r.format.MergedCells[4].Item.Text.SetText("2");
+                r.Lines(7, [](int i, int j) { return j == 2 ? Amount(i) : std::string("1"); });
+                r.bytes.replace(1232 + (8 * 3 + 1) * 201, 4,
+                    std::string("\x03"
+                                "100",
+                        4));
+                r.data->Open(std::make_unique<MemoryByteSource>(r.bytes.data(), r.bytes.size()), "test.dat");
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><v>178</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><f>SUBTOTAL\(9,B13:B13\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>269</v>)"), 1);
             } },
         FeatureCase { "TotalsAsPrinted",
             [](Report& r) {
@@ -266,8 +287,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             1,
             [](const Sheet& s) {
                 // 0.1 + 0.2 + 0.3 adds up to 0.6000000000000001, 1.3000000000000003 in all.
-                EXPECT_EQ(Count(s.xml, R"re(<c r="B(6|11)" s="\d+"><v>0.6</v>)re"), 2);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>1.3</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<c r="B(6|11)" s="\d+"><f>[^<]+</f><v>0.6</v>)re"), 2);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,B3:B14\)</f><v>1.3</v>)"), 1);
             } },
         FeatureCase { "OverlappingRangesKeepWhatShows",
             [](Report& r) {
@@ -285,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             [](const Sheet& s) {
                 EXPECT_EQ(
                     Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
                 EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A\d+:B\d+"/>)"), 1); // only the caption
                 EXPECT_EQ(Count(s.xml, R"(<c r="C2" s="\d+" t="inlineStr"><is><t>数量</t>)"), 1);
             } }),
@@ -378,7 +399,8 @@ TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
     EXPECT_NE(Member(path, "xl/workbook.xml").find(R"re(name="月报_三月(2)")re"), std::string::npos);
     const std::string second = Member(path, "xl/worksheets/sheet2.xml");
     EXPECT_EQ(Count(second, R"(<pane ySplit="2")"), 1);
-    EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><v>7</v>)"), 1); // the grand total on the last sheet
+    // The grand total on the last sheet, over the data rows of both.
+    EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><f>SUBTOTAL\(9,'月报_三月'!C3:C12,C3:C4\)</f><v>7</v>)"), 1);
 
     // 1,026 pages: a sheet holds 1,023 page breaks, so pages 1,025 and 1,026 go on the second sheet.
     report.Lines(3078, [](int, int j) { return j == 1 ? std::string("x") : "1"; });

@@ -288,6 +288,17 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
         GTEST_SKIP() << "LibreOffice or poppler-utils is not installed";
     const QString profile
         = QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("lo"));
+    // LibreOffice takes the values stored with the formulas unless told to
+    // compute them on loading: then the subtotals below are its own sums.
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("lo/user"))));
+    QFile settings(dir_.filePath(QStringLiteral("lo/user/registrymodifications.xcu")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+</oor:items>
+)");
+    settings.close();
     const auto converted = test::RunTool(QStringLiteral("soffice"),
         { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
             QStringLiteral("--outdir"), dir_.path(), xlsx });
