@@ -758,6 +758,10 @@ private:
             const bool endOfBlock = b > 0 && i + 1 == kept.size();
             lxw_row_col_options rowOptions {};
             rowOptions.hidden = f_.RowHeight[r] == 0;
+            // The data rows of a block one level below its foot rows, so
+            // that the outline folds the sheet to its subtotals.
+            if (b > 0 && f_.FootRows() > 0 && r <= rows_ - f_.FootRows())
+                rowOptions.level = 1;
             // A spreadsheet row is at most 409 points high.
             const double height = std::min(409.0, f_.RowHeight[r] * kPointsPerMm);
             worksheet_set_row_opt(

@@ -258,6 +258,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
                 EXPECT_EQ(
                     Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
             } },
+        FeatureCase { "DataRowsOutlinedUnderTheirSubtotal", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<sheetFormatPr [^>]*outlineLevelRow="1")"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<row r="(3|4|5|8|9|10|13)" [^>]*outlineLevel="1")re"), 7);
+                EXPECT_EQ(Count(s.xml, R"(outlineLevel="1")"), 7); // not the heading, subtotal or total rows
+                EXPECT_EQ(Count(s.xml, R"(collapsed=)"), 0);
+            } },
         FeatureCase { "TotalsOfCellsNotShownStayNumbers",
             [](Report& r) {
                 // Block 2's subtotal cell holds a number in the data: the report adds it to the subtotal and
