@@ -416,6 +416,7 @@ public:
     // speaks.
     int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets)
     {
+        FindDateColumns();
         StartSheet();
         int page = 0;
         bool breaksFull = false;
@@ -519,6 +520,35 @@ private:
                 for (int j = s.first; j <= s.last; ++j)
                     cover_[Index(r, j)] = static_cast<int>(k);
         }
+    }
+
+    // The text columns whose every data cell that is not empty is a date
+    // (and one at least): written as dates. A read through the data, given
+    // up once no column is left.
+    void FindDateColumns()
+    {
+        dateColumn_.assign(static_cast<std::size_t>(cols_) + 1, 0);
+        std::vector<int> open;
+        for (int j = 1; j <= cols_; ++j)
+            if (f_.ColDecimals[j] == kTextColumn)
+                open.push_back(j);
+        std::vector<char> seen(static_cast<std::size_t>(cols_) + 1, 0);
+        double day = 0;
+        for (int b = 1; b <= blocks_ && !open.empty(); ++b)
+            for (int r : KeptRows(b)) {
+                data_.ReadRow(b, r);
+                std::erase_if(open, [&](int j) {
+                    if (cover_[Index(r, j)] >= 0 || j >= static_cast<int>(data_.Cells.size())
+                        || data_.Cells[j].Empty())
+                        return false;
+                    seen[j] = 1;
+                    return !XlsxDate(data_.Cells[j].View(), day, dateFormat_);
+                });
+                if (open.empty())
+                    break;
+            }
+        for (int j : open)
+            dateColumn_[j] = seen[j];
     }
 
     static Slot Piece(const Slot& whole, int first, int last, int top, int bottom)
@@ -833,6 +863,9 @@ private:
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
             rowSeen_[j] += v;
+        } else if (double day = 0; dateColumn_[j] && XlsxDate(cell->View(), day, dateFormat_)) {
+            worksheet_write_number(ws, sr, j - 1, day,
+                formats_.Get(f_.ColItem[j], dateFormat_, CellBorders(r, j, r == 1, endOfBlock)));
         } else {
             worksheet_write_string(ws, sr, j - 1, CellText(cell->View()).c_str(), format);
         }
@@ -949,6 +982,8 @@ private:
     std::vector<int> cover_; // the slot over each cell of a block, -1 for none
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
+    std::vector<char> dateColumn_; // 1 for a column of dates
+    std::string dateFormat_;
     // The numbers written into each column (1-based) that a SUBTOTAL over
     // it would add: in the row being written, in the block, on this sheet
     // and on the sheets before; where the block and the sheet's data begin.
@@ -1027,6 +1062,66 @@ std::string XlsxNumberFormat(int decimals, bool negativeRed)
     if (negativeRed)
         format += ";[Red]-" + format;
     return format;
+}
+
+bool XlsxDate(std::string_view gbk, double& serial, std::string& numberFormat)
+{
+    static const std::string year = Utf8ToGbk("年"), month = Utf8ToGbk("月"), day = Utf8ToGbk("日");
+    std::size_t at = 0;
+    // Digits at `at`, between least and most of them.
+    auto number = [&](std::size_t least, std::size_t most, int& value, std::size_t& digits) {
+        digits = 0;
+        value = 0;
+        while (at < gbk.size() && digits < most && gbk[at] >= '0' && gbk[at] <= '9') {
+            value = value * 10 + (gbk[at++] - '0');
+            ++digits;
+        }
+        return digits >= least && !(at < gbk.size() && gbk[at] >= '0' && gbk[at] <= '9');
+    };
+    auto take = [&](std::string_view mark) {
+        if (gbk.substr(at, mark.size()) != mark)
+            return false;
+        at += mark.size();
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    std::size_t yDigits = 0, mDigits = 0, dDigits = 0;
+    if (!number(4, 4, y, yDigits))
+        return false;
+    std::string first, second, last;
+    if (at < gbk.size() && (gbk[at] == '-' || gbk[at] == '/')) {
+        const char mark = gbk[at];
+        // A slash stands for the system's date separator in a number format.
+        first = second = mark == '/' ? "\\/" : "-";
+        ++at;
+        if (!number(1, 2, m, mDigits) || at >= gbk.size() || gbk[at] != mark)
+            return false;
+        ++at;
+        if (!number(1, 2, d, dDigits))
+            return false;
+    } else {
+        if (!take(year) || !number(1, 2, m, mDigits) || !take(month) || !number(1, 2, d, dDigits)
+            || !take(day))
+            return false;
+        first = "\"年\"";
+        second = "\"月\"";
+        last = "\"日\"";
+    }
+    if (at != gbk.size() || m < 1 || m > 12 || d < 1)
+        return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int monthDays[] = { 31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    // Spreadsheets count 1900 as a leap year: days before March 1900 are off by one.
+    if (d > monthDays[m - 1] || y < 1900 || (y == 1900 && m < 3))
+        return false;
+    // Days since 30 December 1899, through the days since 1 March of year 0.
+    const int yy = m <= 2 ? y - 1 : y;
+    const int era = yy / 400, yoe = yy - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long days = era * 146097L + yoe * 365L + yoe / 4 - yoe / 100 + doy;
+    serial = static_cast<double>(days - 693899L); // 693899: 30 December 1899 on that count
+    numberFormat = "yyyy" + first + (mDigits == 2 ? "mm" : "m") + second + (dDigits == 2 ? "dd" : "d") + last;
+    return true;
 }
 
 XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& data,

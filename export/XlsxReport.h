@@ -8,6 +8,7 @@
 // No widget and no Qt: the caller counts the pages and shows the messages.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/PrintProgress.h"
@@ -59,5 +60,10 @@ double XlsxColumnWidth(int mm);
 // The Excel number format of a numeric column: thousands separators,
 // `decimals` decimals, negatives in red when negativeRed.
 std::string XlsxNumberFormat(int decimals, bool negativeRed);
+
+// A text the report shows as a date (GBK: 2024-03-01, 2024/3/1 or
+// 2024年3月1日, a real day from 1 March 1900 on): its spreadsheet day number
+// and a number format that shows it as written. False for any other text.
+bool XlsxDate(std::string_view gbk, double& serial, std::string& numberFormat);
 
 } // namespace quillet

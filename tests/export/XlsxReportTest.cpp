@@ -364,6 +364,83 @@ INSTANTIATE_TEST_SUITE_P(PageSetup, XlsxFeatureTest,
             } }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Dates as dates: a text column of dates in any of the report's three
+// spellings, each shown as written; one other text keeps the column text.
+INSTANTIATE_TEST_SUITE_P(Dates, XlsxFeatureTest,
+    ::testing::Values(
+        FeatureCase { "DateColumnAsDates",
+            [](Report& r) {
+                r.Lines(7, [](int i, int j) {
+                    const char* dates[] = { "2024-03-01", "2024/3/1", "2024年3月1日", "" };
+                    return j == 1 ? Utf8ToGbk(dates[i % 4]) : std::string("1");
+                });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"re(<c r="A(3|4|5|9|10|13)" s="\d+"><v>45352</v>)re"), 6);
+                EXPECT_EQ(Count(s.xml, R"(<c r="A8" s="\d+"/>)"), 1); // the empty cell
+                EXPECT_EQ(Count(s.xml, R"(t="inlineStr"><is><t>2024)"), 0);
+                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy-mm-dd")"), 1);
+                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy\\/m\\/d")"), 1);
+                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot;")"), 1);
+            } },
+        FeatureCase { "ColumnWithOneOtherTextStaysText",
+            [](Report& r) {
+                r.Lines(7, [](int i, int j) {
+                    return j == 1 ? std::string(i == 5 ? "00123" : "2024-03-01") : std::string("1");
+                });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<c r="A3" s="\d+" t="inlineStr"><is><t>2024-03-01</t>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<is><t>00123</t>)"), 1);
+                EXPECT_EQ(Count(s.styles, R"(yyyy)"), 0);
+            } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XlsxReportTest, DateTexts)
+{
+    // Only a whole date of a real day in one of the three spellings is a date; its format shows it as written.
+    const struct {
+        const char* text;
+        double serial; // 0: no date
+        const char* format;
+    } cases[] = {
+        { "2024-03-01", 45352, "yyyy-mm-dd" },
+        { "2024/3/1", 45352, "yyyy\\/m\\/d" },
+        { "2024年3月1日", 45352, "yyyy\"年\"m\"月\"d\"日\"" },
+        { "2024-3-01", 45352, "yyyy-m-dd" },
+        { "1900-03-01", 61, "yyyy-mm-dd" },
+        { "2000-02-29", 36585, "yyyy-mm-dd" },
+        { "9999-12-31", 2958465, "yyyy-mm-dd" },
+        { "1900-02-28", 0, "" }, // spreadsheets count a 29 February 1900
+        { "2023-02-29", 0, "" },
+        { "1900-02-29", 0, "" },
+        { "2024-13-01", 0, "" },
+        { "2024-04-31", 0, "" },
+        { "2024-03-00", 0, "" },
+        { "2024-03/01", 0, "" },
+        { "2024-003-01", 0, "" },
+        { "24-03-01", 0, "" },
+        { "2024-03-01 ", 0, "" },
+        { " 2024-03-01", 0, "" },
+        { "2024年3月1", 0, "" },
+        { "2024年3-1", 0, "" },
+        { "20240301", 0, "" },
+        { "00123", 0, "" },
+        { "", 0, "" },
+    };
+    for (const auto& c : cases) {
+        double serial = 0;
+        std::string format;
+        EXPECT_EQ(XlsxDate(Utf8ToGbk(c.text), serial, format), c.serial != 0) << c.text;
+        if (c.serial != 0) {
+            EXPECT_EQ(serial, c.serial) << c.text;
+            EXPECT_EQ(format, c.format) << c.text;
+        }
+    }
+}
+
 // Texts read back as written: control characters escaped in cells and left
 // out of the document's title, a text that looks escaped kept as it is.
 INSTANTIATE_TEST_SUITE_P(Texts, XlsxFeatureTest,
