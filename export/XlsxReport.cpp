@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <stdexcept>
 #include <unordered_map>
@@ -1151,9 +1152,19 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
         result.errorNumber = errno != 0 ? errno : EIO;
         return result;
     }
+    // What a file manager or a spreadsheet shows of the workbook: the
+    // title, the page-head lines as its subject, the company line.
     const std::string title = PropertyText(format.Title.Text.View());
+    std::string subject;
+    for (int i = 1; i <= kHeadFootLines; ++i)
+        if (const std::string line = PropertyText(format.Head[i].Text.View()); !line.empty())
+            subject += (subject.empty() ? "" : " ") + line;
+    const std::string company = PropertyText(format.Company.Text.View());
     lxw_doc_properties properties {};
     properties.title = const_cast<char*>(title.c_str());
+    properties.subject = const_cast<char*>(subject.c_str());
+    properties.company = const_cast<char*>(company.c_str());
+    properties.created = std::time(nullptr);
     workbook_set_properties(workbook, &properties);
     // The library writes the rows of each sheet into a file of its own and
     // checks none of those writes: each is checked here, and the package

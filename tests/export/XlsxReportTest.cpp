@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -124,7 +125,7 @@ std::string Amount(int i)
 }
 
 struct Sheet {
-    std::string xml, styles, book, core;
+    std::string xml, styles, book, core, app;
 };
 
 // Every rule family of the layout, each a change to the report and what
@@ -157,7 +158,7 @@ TEST_P(XlsxFeatureTest, SheetShowsTheLayout)
         std::filesystem::copy_file(path, std::string(std::getenv("XLSX_KEEP")) + "/" + c.name + ".xlsx",
             std::filesystem::copy_options::overwrite_existing);
     c.check({ Member(path, "xl/worksheets/sheet1.xml"), Member(path, "xl/styles.xml"),
-        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml") });
+        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml"), Member(path, "docProps/app.xml") });
 }
 
 INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
@@ -440,6 +441,27 @@ TEST(XlsxReportTest, DateTexts)
         }
     }
 }
+
+// What a file manager shows of the workbook: title, the head lines as the
+// subject, the company line, when it was made.
+INSTANTIATE_TEST_SUITE_P(Properties, XlsxFeatureTest,
+    ::testing::Values(FeatureCase { "TitleSubjectCompanyAndTime",
+        [](Report& r) {
+            r.format.Company.Text.SetText(Utf8ToGbk("华北公司"));
+            r.format.Head[1].Text.SetText(Utf8ToGbk("三月份"));
+            r.format.Head[3].Text.SetText(Utf8ToGbk("单位：元"));
+        },
+        1,
+        [](const Sheet& s) {
+            EXPECT_EQ(Count(s.core, "<dc:title>月报/三月</dc:title>"), 1) << s.core;
+            EXPECT_EQ(Count(s.core, "<dc:subject>三月份 单位：元</dc:subject>"), 1);
+            EXPECT_EQ(Count(s.app, "<Company>华北公司</Company>"), 1) << s.app;
+            const std::time_t now = std::time(nullptr);
+            char year[8];
+            std::strftime(year, sizeof year, "%Y", std::gmtime(&now));
+            EXPECT_EQ(Count(s.core, std::string(R"(<dcterms:created xsi:type="dcterms:W3CDTF">)") + year), 1);
+        } }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Texts read back as written: control characters escaped in cells and left
 // out of the document's title, a text that looks escaped kept as it is.
