@@ -415,9 +415,22 @@ public:
 
     // Writes every sheet; the pages written. quiet is let go while progress
     // speaks.
-    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets)
+    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets, int& dataSheets)
     {
         FindDateColumns();
+        // Every sheet of the report comes before the data sheets, yet both
+        // are written side by side, each row once read: the report's sheets
+        // are counted and made first.
+        for (int k = SheetCount(); k > 0; --k) {
+            const int n = static_cast<int>(worksheets_.size()) + 1;
+            lxw_worksheet* ws = workbook_add_worksheet(
+                workbook_, XlsxSheetName(title_, n > 1 ? "(" + std::to_string(n) + ")" : "").c_str());
+            if (!ws)
+                throw std::runtime_error("无法在工作簿中添加工作表");
+            worksheets_.push_back(ws);
+        }
+        reportSheets_ = static_cast<int>(worksheets_.size());
+        StartDataSheet();
         StartSheet();
         int page = 0;
         bool breaksFull = false;
@@ -454,13 +467,46 @@ public:
             }
         }
         FinishSheet();
+        FinishDataSheet();
         sheets = sheet_;
+        dataSheets = dataSheet_;
         return (blocks_ - 1) / bpp_ + 1;
     }
 
     const std::vector<lxw_worksheet*>& Worksheets() const { return worksheets_; }
 
 private:
+    // The sheets Write fills: a sheet ends where the next block would not
+    // fit in its rows, or past the page breaks a sheet holds.
+    int SheetCount() const
+    {
+        const std::uint64_t start = TopTexts().size() + static_cast<std::uint64_t>(headRows_);
+        const std::uint64_t bottom = BottomTexts().size();
+        std::uint64_t row = start;
+        std::size_t breaks = 0;
+        int sheets = 1, onSheet = 0;
+        bool full = false;
+        for (int b = 1; b <= blocks_; ++b) {
+            const std::uint64_t kept = KeptRows(b).size();
+            if (onSheet > 0 && (full || row + kept + bottom > options_.maxSheetRows)) {
+                ++sheets;
+                row = start;
+                breaks = 0;
+                onSheet = 0;
+                full = false;
+            }
+            row += kept;
+            ++onSheet;
+            if (b % bpp_ == 0 && b < blocks_) {
+                if (breaks < LXW_BREAKS_MAX)
+                    ++breaks;
+                else
+                    full = true;
+            }
+        }
+        return sheets;
+    }
+
     void FindSlots()
     {
         for (int s = 1; s <= kMaxMergedCells; ++s) {
@@ -617,12 +663,10 @@ private:
     void StartSheet()
     {
         ++sheet_;
-        const std::string name = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
-        sheet_ws_ = workbook_add_worksheet(workbook_, name.c_str());
-        sheetName_ = name;
-        if (!sheet_ws_)
+        if (sheet_ > reportSheets_)
             throw std::runtime_error("无法在工作簿中添加工作表");
-        worksheets_.push_back(sheet_ws_);
+        sheetName_ = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
+        sheet_ws_ = worksheets_[static_cast<std::size_t>(sheet_ - 1)];
         row_ = 0;
         blocksOnSheet_ = 0;
         breaks_.clear();
@@ -668,6 +712,79 @@ private:
         worksheet_freeze_panes(ws, row_, 0);
         dataTop_ = row_;
         std::fill(sheetSeen_.begin(), sheetSeen_.end(), 0.0);
+    }
+
+    // The data sheet: one heading row of captions, frozen, with a filter
+    // over the rows below it.
+    void StartDataSheet()
+    {
+        ++dataSheet_;
+        const std::string name = dataSheet_ > 1 ? "数据(" + std::to_string(dataSheet_) + ")" : "数据";
+        dataWs_ = workbook_add_worksheet(workbook_, name.c_str());
+        if (!dataWs_)
+            throw std::runtime_error("无法在工作簿中添加工作表");
+        worksheets_.push_back(dataWs_);
+        if (!headingFormat_) {
+            headingFormat_ = workbook_add_format(workbook_);
+            format_set_bold(headingFormat_);
+            format_set_bottom(headingFormat_, LXW_BORDER_THIN);
+            columnFormats_.assign(static_cast<std::size_t>(cols_) + 1, nullptr);
+            for (int j = 1; j <= cols_; ++j)
+                columnFormats_[j] = formats_.Get(f_.ColItem[j],
+                    f_.ColDecimals[j] != kTextColumn
+                        ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1)
+                        : std::string(),
+                    {});
+            rowCells_.resize(static_cast<std::size_t>(cols_) + 1);
+        }
+        for (int j = 1; j <= cols_; ++j) {
+            lxw_row_col_options hidden {};
+            hidden.hidden = f_.ColWidth[j] == 0;
+            worksheet_set_column_opt(dataWs_, j - 1, j - 1,
+                f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), columnFormats_[j],
+                &hidden);
+            worksheet_write_string(dataWs_, 0, j - 1, Caption(j).c_str(), headingFormat_);
+        }
+        worksheet_freeze_panes(dataWs_, 1, 0);
+        dataRow_ = 1;
+    }
+
+    void FinishDataSheet()
+    {
+        if (cols_ > 0)
+            worksheet_autofilter(dataWs_, 0, 0, dataRow_ - 1, static_cast<lxw_col_t>(cols_ - 1));
+    }
+
+    void WriteDataRow()
+    {
+        if (dataRow_ >= options_.maxSheetRows) {
+            FinishDataSheet();
+            StartDataSheet();
+        }
+        for (int j = 1; j <= cols_; ++j) {
+            const RowCell& cell = rowCells_[j];
+            if (cell.kind == RowCell::Number)
+                worksheet_write_number(dataWs_, dataRow_, j - 1, cell.value, cell.format);
+            else if (cell.kind == RowCell::Text)
+                worksheet_write_string(dataWs_, dataRow_, j - 1, cell.text.c_str(), columnFormats_[j]);
+        }
+        ++dataRow_;
+    }
+
+    // A column's caption: the texts of the heading over it, top down, each
+    // once.
+    std::string Caption(int j) const
+    {
+        std::string caption;
+        int last = -1;
+        for (int r = 1; r <= headRows_; ++r) {
+            const int k = cover_[Index(r, j)];
+            if (k < 0 || k == last || slots_[k].kind != kMergedText || slots_[k].item.Text.Empty())
+                continue;
+            last = k;
+            caption += (caption.empty() ? "" : "/") + CellText(slots_[k].item.Text.View());
+        }
+        return caption;
     }
 
     void FinishSheet()
@@ -809,6 +926,8 @@ private:
             }
             if (b > 0)
                 data_.ReadRow(b, r);
+            for (RowCell& cell : rowCells_)
+                cell.kind = RowCell::Blank;
             for (int j = 1; j <= cols_; ++j) {
                 const int k = cover_[Index(r, j)];
                 if (k >= 0 && firstKept[k] != 0)
@@ -823,6 +942,10 @@ private:
                 sheetSeen_[j] += rowSeen_[j];
             }
             std::fill(rowSeen_.begin(), rowSeen_.end(), 0.0);
+            // Rows of data, not the foot rows nor the empty rows after the
+            // last line, go on the data sheet as well.
+            if (b > 0 && r <= rows_ - f_.FootRows() && (b < pages_.blockCount || r <= pages_.lastBlockRows))
+                WriteDataRow();
         }
         row_ = base + static_cast<lxw_row_t>(kept.size());
     }
@@ -858,17 +981,27 @@ private:
             worksheet_write_blank(ws, sr, j - 1, format);
             return;
         }
+        // The cell as the data sheet takes it too.
+        RowCell& kept = rowCells_[j];
         if (numeric) {
             double v = 0;
             if (!StrToFloatStrict(cell->View(), v))
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
             rowSeen_[j] += v;
+            kept.kind = RowCell::Number;
+            kept.value = v;
+            kept.format = columnFormats_[j];
         } else if (double day = 0; dateColumn_[j] && XlsxDate(cell->View(), day, dateFormat_)) {
             worksheet_write_number(ws, sr, j - 1, day,
                 formats_.Get(f_.ColItem[j], dateFormat_, CellBorders(r, j, r == 1, endOfBlock)));
+            kept.kind = RowCell::Number;
+            kept.value = day;
+            kept.format = formats_.Get(f_.ColItem[j], dateFormat_, {});
         } else {
-            worksheet_write_string(ws, sr, j - 1, CellText(cell->View()).c_str(), format);
+            kept.kind = RowCell::Text;
+            kept.text = CellText(cell->View());
+            worksheet_write_string(ws, sr, j - 1, kept.text.c_str(), format);
         }
     }
 
@@ -984,6 +1117,20 @@ private:
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
     std::vector<char> dateColumn_; // 1 for a column of dates
+    // The data sheet being written, its next row, its formats.
+    lxw_worksheet* dataWs_ = nullptr;
+    lxw_row_t dataRow_ = 0;
+    int dataSheet_ = 0, reportSheets_ = 0;
+    lxw_format* headingFormat_ = nullptr;
+    std::vector<lxw_format*> columnFormats_;
+    struct RowCell {
+        enum Kind : char { Blank, Number, Text };
+        Kind kind = Blank;
+        double value = 0;
+        std::string text;
+        lxw_format* format = nullptr;
+    };
+    std::vector<RowCell> rowCells_; // the row being written, by column
     std::string dateFormat_;
     // The numbers written into each column (1-based) that a SUBTOTAL over
     // it would add: in the row being written, in the block, on this sheet
@@ -1174,7 +1321,7 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     int failure = 0;
     try {
         ReportSheets sheets(format, data, pages, workbook, options);
-        result.pages = sheets.Write(progress, quiet, result.sheets);
+        result.pages = sheets.Write(progress, quiet, result.sheets, result.dataSheets);
         for (lxw_worksheet* sheet : sheets.Worksheets()) {
             FILE* rows = sheet->optimize_tmpfile;
             if (!rows) {

@@ -4,7 +4,10 @@
 // top texts and the heading rows once (frozen, and repeated on every printed
 // page), then every row of the report block by block with its foot rows (the
 // grand totals only in the last block, so that they are counted once) and
-// the page-foot texts below; numbers stay numbers.
+// the page-foot texts below; numbers stay numbers, subtotals and totals are
+// SUBTOTAL formulas with the data rows outlined under them, columns of dates
+// hold dates. A sheet "数据" after it holds the heading captions and the data
+// rows alone, with a filter.
 // No widget and no Qt: the caller counts the pages and shows the messages.
 #include <cstdint>
 #include <string>
@@ -35,7 +38,8 @@ struct XlsxReportResult {
     enum Outcome { Written, Cancelled, Refused, Failed };
     Outcome outcome = Failed;
     int pages = 0; // report pages written
-    int sheets = 0;
+    int sheets = 0; // of the report
+    int dataSheets = 0;
     OutputRefusal refusal = OutputRefusal::None; // why a target was Refused
     int errorNumber = 0; // errno of a write that Failed
     std::string message; // UTF-8: a cell that is no number, with its place

@@ -125,7 +125,7 @@ std::string Amount(int i)
 }
 
 struct Sheet {
-    std::string xml, styles, book, core, app;
+    std::string xml, styles, book, core, app, data;
 };
 
 // Every rule family of the layout, each a change to the report and what
@@ -158,7 +158,8 @@ TEST_P(XlsxFeatureTest, SheetShowsTheLayout)
         std::filesystem::copy_file(path, std::string(std::getenv("XLSX_KEEP")) + "/" + c.name + ".xlsx",
             std::filesystem::copy_options::overwrite_existing);
     c.check({ Member(path, "xl/worksheets/sheet1.xml"), Member(path, "xl/styles.xml"),
-        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml"), Member(path, "docProps/app.xml") });
+        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml"), Member(path, "docProps/app.xml"),
+        Member(path, "xl/worksheets/sheet2.xml") });
 }
 
 INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
@@ -265,6 +266,53 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
                 EXPECT_EQ(Count(s.xml, R"re(<row r="(3|4|5|8|9|10|13)" [^>]*outlineLevel="1")re"), 7);
                 EXPECT_EQ(Count(s.xml, R"(outlineLevel="1")"), 7); // not the heading, subtotal or total rows
                 EXPECT_EQ(Count(s.xml, R"(collapsed=)"), 0);
+            } },
+        FeatureCase { "DataSheetHoldsTheLinesOnly", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                // A heading row of captions, then the seven lines without subtotals or totals, filtered.
+                EXPECT_EQ(Count(s.book, R"re(<sheet name="数据" sheetId="2")re"), 1);
+                EXPECT_EQ(Count(s.data, R"re(<c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t>)re"), 1);
+                EXPECT_EQ(Count(s.data, R"(<row r=)"), 8);
+                EXPECT_EQ(Count(s.data, R"(<f>)"), 0);
+                EXPECT_EQ(Count(s.data, R"(<c r="B2" s="\d+"><v>0.25</v>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<c r="B8" s="\d+"><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<c r="A8" s="\d+" t="inlineStr"><is><t>第6笔</t>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<autoFilter ref="A1:C8"/>)"), 1);
+                EXPECT_EQ(Count(s.book, R"('数据'!\$A\$1:\$C\$8)"), 1);
+                EXPECT_EQ(
+                    Count(s.data,
+                        R"(<pane ySplit="1" topLeftCell="A2" activePane="bottomLeft" state="frozen"/>)"),
+                    1);
+                // Widths as on the report sheet; amounts in the report's number format.
+                std::smatch width, style, format;
+                ASSERT_TRUE(std::regex_search(
+                    s.data, width, std::regex(R"re(<col min="2" max="2" width="([0-9.]+)")re")));
+                EXPECT_EQ(Count(s.xml, width.str()), 1);
+                ASSERT_TRUE(std::regex_search(s.data, style, std::regex(R"re(<c r="B2" s="(\d+)")re")));
+                const std::regex xfs(R"re(<xf numFmtId="(\d+)")re");
+                const std::string cellXfs = s.styles.substr(s.styles.find("<cellXfs"));
+                auto xf = std::sregex_iterator(cellXfs.begin(), cellXfs.end(), xfs);
+                std::advance(xf, std::stoi(style[1]));
+                EXPECT_EQ(Count(s.styles, "numFmtId=\"" + (*xf)[1].str() + R"(" formatCode="#,##0.00")"), 1);
+            } },
+        FeatureCase { "CaptionsOfTwoHeadingRows",
+            [](Report& r) {
+                // "金额" over the second heading row's "借方" and "数量".
+                r.format.HeadRowCount = 2;
+                r.format.MergedCells[1].Right = 1;
+                r.format.MergedCells[1].Bottom = 2;
+                r.Merge(2, 1, 3, 1, 255, "金额");
+                r.Merge(2, 2, 2, 2, 255, "借方");
+                r.Merge(3, 2, 3, 2, 255, "数量");
+                r.Lines(8, [](int, int j) { return j == 1 ? std::string("x") : "1"; });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(
+                    Count(s.data,
+                        R"(<row r="1"><c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t></is></c><c r="B1" s="\d+" t="inlineStr"><is><t>金额/借方</t></is></c><c r="C1" s="\d+" t="inlineStr"><is><t>金额/数量</t>)"),
+                    1)
+                    << s.data;
             } },
         FeatureCase { "TotalsOfCellsNotShownStayNumbers",
             [](Report& r) {
@@ -381,9 +429,11 @@ INSTANTIATE_TEST_SUITE_P(Dates, XlsxFeatureTest,
                 EXPECT_EQ(Count(s.xml, R"re(<c r="A(3|4|5|9|10|13)" s="\d+"><v>45352</v>)re"), 6);
                 EXPECT_EQ(Count(s.xml, R"(<c r="A8" s="\d+"/>)"), 1); // the empty cell
                 EXPECT_EQ(Count(s.xml, R"(t="inlineStr"><is><t>2024)"), 0);
+                EXPECT_EQ(Count(s.data, R"re(<c r="A(2|3|4|6|7|8)" s="\d+"><v>45352</v>)re"), 6);
                 EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy-mm-dd")"), 1);
                 EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy\\/m\\/d")"), 1);
-                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot;")"), 1);
+                EXPECT_EQ(
+                    Count(s.styles, R"(formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot;")"), 1);
             } },
         FeatureCase { "ColumnWithOneOtherTextStaysText",
             [](Report& r) {
@@ -401,7 +451,8 @@ INSTANTIATE_TEST_SUITE_P(Dates, XlsxFeatureTest,
 
 TEST(XlsxReportTest, DateTexts)
 {
-    // Only a whole date of a real day in one of the three spellings is a date; its format shows it as written.
+    // Only a whole date of a real day in one of the three spellings is a date; its format shows it as
+    // written.
     const struct {
         const char* text;
         double serial; // 0: no date
@@ -507,6 +558,19 @@ TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
     EXPECT_EQ(Count(second, R"(<pane ySplit="2")"), 1);
     // The grand total on the last sheet, over the data rows of both.
     EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><f>SUBTOTAL\(9,'月报_三月'!C3:C12,C3:C4\)</f><v>7</v>)"), 1);
+    EXPECT_EQ(result.dataSheets, 1);
+
+    // Four rows a sheet: the report's blocks one a sheet, the seven lines three, three and one a data sheet.
+    options.maxSheetRows = 4;
+    const XlsxReportResult narrow
+        = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}, nullptr, options);
+    ASSERT_EQ(narrow.outcome, XlsxReportResult::Written);
+    EXPECT_EQ(narrow.sheets, 3);
+    EXPECT_EQ(narrow.dataSheets, 3);
+    EXPECT_NE(
+        Member(path, "xl/workbook.xml").find(R"re(<sheet name="数据(3)" sheetId="6")re"), std::string::npos);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet5.xml"), R"(<row r=)"), 4);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet6.xml"), R"(<row r=)"), 2);
 
     // 1,026 pages: a sheet holds 1,023 page breaks, so pages 1,025 and 1,026 go on the second sheet.
     report.Lines(3078, [](int, int j) { return j == 1 ? std::string("x") : "1"; });
