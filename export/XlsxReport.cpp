@@ -1036,8 +1036,8 @@ private:
             // the column counts a total twice. A total the cells above it do
             // not add up to (cells the report leaves out) stays a number.
             const std::string formula = b == 0 ? std::string()
-                : subtotal                     ? BlockFormula(c, b, sr)
-                                               : TotalFormula(c, sr);
+                : subtotal                     ? BlockFormula(c, shown, sr)
+                                               : TotalFormula(c, shown, sr);
             if (!formula.empty()) {
                 worksheet_write_formula_num(ws, sr, j - 1, formula.c_str(), format, shown);
             } else {
@@ -1063,19 +1063,19 @@ private:
     }
 
     // The subtotal of column c over the block's rows above sheet row sr,
-    // when those add up to what the report shows; empty otherwise.
-    std::string BlockFormula(int c, int b, lxw_row_t sr) const
+    // when those add up to what the report shows (shown); empty otherwise.
+    std::string BlockFormula(int c, double shown, lxw_row_t sr) const
     {
-        if (sr <= blockTop_ || !SameShown(c, blockSeen_[c], data_.BlockTotal(c, b)))
+        if (sr <= blockTop_ || !SameShown(c, blockSeen_[c], shown))
             return {};
         return "SUBTOTAL(9," + Range(c, blockTop_, sr - 1) + ")";
     }
 
     // The grand total of column c over its data rows on every sheet so far
     // and on this one above sheet row sr; empty where they do not add up.
-    std::string TotalFormula(int c, lxw_row_t sr) const
+    std::string TotalFormula(int c, double shown, lxw_row_t sr) const
     {
-        if (sr <= dataTop_ || !SameShown(c, earlierSeen_[c] + sheetSeen_[c], data_.ColumnTotal(c)))
+        if (sr <= dataTop_ || !SameShown(c, earlierSeen_[c] + sheetSeen_[c], shown))
             return {};
         std::string formula = "SUBTOTAL(9,";
         for (const DoneSheet& done : doneSheets_) {
