@@ -42,13 +42,16 @@ struct BadCell : std::runtime_error {
 
 struct Cancelled { };
 
+// A write of the output file failed; the file holds the reason.
+struct WriteFailed { };
+
 // A total as the report shows it, rounded to the column's decimals: the sum
 // of binary fractions (1120.000000000077) would make a spreadsheet's checks
 // against the printed 1,120.00 come out false.
-double ShownValue(int decimals, double value)
+// A number as the report shows it, without thousands separators and with
+// a point for the decimals.
+std::string PlainNumber(int decimals, double value)
 {
-    if (!std::isfinite(value))
-        return value;
     const std::string text = FormatNumber(static_cast<std::uint8_t>(decimals), value);
     const NumberLocale& locale = CurrentNumberLocale();
     std::string plain;
@@ -57,6 +60,14 @@ double ShownValue(int decimals, double value)
             continue;
         plain.push_back(c == locale.decimalSeparator ? '.' : c);
     }
+    return plain;
+}
+
+double ShownValue(int decimals, double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    const std::string plain = PlainNumber(decimals, value);
     double shown = value;
     const auto [end, failure] = std::from_chars(plain.data(), plain.data() + plain.size(), shown);
     return failure == std::errc() && end == plain.data() + plain.size() ? shown : value;
@@ -475,6 +486,71 @@ public:
 
     const std::vector<lxw_worksheet*>& Worksheets() const { return worksheets_; }
 
+    // The data sheet's rows as CSV (RFC 4180, UTF-8 after a byte-order
+    // mark, CR LF): the heading captions, then each data row, numbers with
+    // the column's decimals and no thousands separators. The pages gone
+    // through.
+    int WriteCsv(PrintProgress* progress, OutputFile& out)
+    {
+        std::string buffer = "\xEF\xBB\xBF";
+        auto field = [&buffer](std::string_view text) {
+            if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+                buffer += text;
+                return;
+            }
+            buffer += '"';
+            for (char c : text)
+                buffer += c == '"' ? std::string_view("\"\"") : std::string_view(&c, 1);
+            buffer += '"';
+        };
+        auto flush = [&](std::size_t least) {
+            if (buffer.size() >= least) {
+                if (!out.Write(buffer.data(), buffer.size()))
+                    throw WriteFailed {};
+                buffer.clear();
+            }
+        };
+        for (int j = 1; j <= cols_; ++j) {
+            if (j > 1)
+                buffer += ',';
+            field(Caption(j, false));
+        }
+        buffer += "\r\n";
+        int page = 0;
+        for (int b = 1; b <= blocks_; ++b) {
+            if (const int p = (b - 1) / bpp_ + 1; p != page) {
+                if (progress && !progress->BeforePage(p - 1, std::max(pages_.pageCount, p)))
+                    throw Cancelled {};
+                page = p;
+            }
+            for (int r : KeptRows(b)) {
+                if (!IsDataRow(b, r))
+                    continue;
+                data_.ReadRow(b, r);
+                for (int j = 1; j <= cols_; ++j) {
+                    if (j > 1)
+                        buffer += ',';
+                    const TextString* cell
+                        = j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
+                    if (cover_[Index(r, j)] >= 0 || !cell || cell->Empty())
+                        continue;
+                    if (f_.ColDecimals[j] == kTextColumn) {
+                        field(GbkToUtf8(cell->View()));
+                        continue;
+                    }
+                    double v = 0;
+                    if (!StrToFloatStrict(cell->View(), v))
+                        throw BadCell(BadCellMessage(cell->View(), b, r, j));
+                    buffer += PlainNumber(f_.ColDecimals[j], v);
+                }
+                buffer += "\r\n";
+                flush(1 << 16);
+            }
+        }
+        flush(1);
+        return (blocks_ - 1) / bpp_ + 1;
+    }
+
 private:
     // The sheets Write fills: a sheet ends where the next block would not
     // fit in its rows, or past the page breaks a sheet holds.
@@ -743,7 +819,7 @@ private:
             worksheet_set_column_opt(dataWs_, j - 1, j - 1,
                 f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), columnFormats_[j],
                 &hidden);
-            worksheet_write_string(dataWs_, 0, j - 1, Caption(j).c_str(), headingFormat_);
+            worksheet_write_string(dataWs_, 0, j - 1, Caption(j, true).c_str(), headingFormat_);
         }
         worksheet_freeze_panes(dataWs_, 1, 0);
         dataRow_ = 1;
@@ -771,9 +847,17 @@ private:
         ++dataRow_;
     }
 
+    // Rows of data: not the foot rows, nor the empty rows after the last
+    // line.
+    bool IsDataRow(int b, int r) const
+    {
+        return r > headRows_ && r <= rows_ - f_.FootRows()
+            && (b < pages_.blockCount || r <= pages_.lastBlockRows);
+    }
+
     // A column's caption: the texts of the heading over it, top down, each
-    // once.
-    std::string Caption(int j) const
+    // once; escaped for a cell of the workbook, or as they are.
+    std::string Caption(int j, bool cell) const
     {
         std::string caption;
         int last = -1;
@@ -782,7 +866,8 @@ private:
             if (k < 0 || k == last || slots_[k].kind != kMergedText || slots_[k].item.Text.Empty())
                 continue;
             last = k;
-            caption += (caption.empty() ? "" : "/") + CellText(slots_[k].item.Text.View());
+            const std::string_view text = slots_[k].item.Text.View();
+            caption += (caption.empty() ? "" : "/") + (cell ? CellText(text) : GbkToUtf8(text));
         }
         return caption;
     }
@@ -944,7 +1029,7 @@ private:
             std::fill(rowSeen_.begin(), rowSeen_.end(), 0.0);
             // Rows of data, not the foot rows nor the empty rows after the
             // last line, go on the data sheet as well.
-            if (b > 0 && r <= rows_ - f_.FootRows() && (b < pages_.blockCount || r <= pages_.lastBlockRows))
+            if (b > 0 && IsDataRow(b, r))
                 WriteDataRow();
         }
         row_ = base + static_cast<lxw_row_t>(kept.size());
@@ -1390,6 +1475,39 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
             result.errorNumber = ShortWriteReason(folder, std::max(size, writtenSize), needed);
             return result;
         }
+    }
+    if (!file.Commit()) {
+        result.errorNumber = file.Error();
+        return result;
+    }
+    result.outcome = XlsxReportResult::Written;
+    return result;
+}
+
+XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
+    const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress)
+{
+    XlsxReportResult result;
+    OutputFile file;
+    if (!file.Open(path, inUse)) {
+        result.outcome
+            = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+        result.refusal = file.Refusal();
+        result.errorNumber = file.Error();
+        return result;
+    }
+    try {
+        ReportSheets rows(format, data, pages, nullptr, {});
+        result.pages = rows.WriteCsv(progress, file);
+    } catch (const Cancelled&) {
+        result.outcome = XlsxReportResult::Cancelled;
+        return result;
+    } catch (const WriteFailed&) {
+        result.errorNumber = file.Error();
+        return result;
+    } catch (const std::exception& error) {
+        result.message = error.what();
+        return result;
     }
     if (!file.Commit()) {
         result.errorNumber = file.Error();

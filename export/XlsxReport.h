@@ -54,6 +54,13 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     const XlsxPagination& pages, const std::string& path, const std::vector<std::string>& inUse,
     PrintProgress* progress = nullptr, const XlsxOptions& options = {});
 
+// The data sheet's rows (the heading captions and the data rows) as CSV in
+// UTF-8 with a byte-order mark: the path of "导出CSV..." and `quillet --csv`.
+// The same output-file rules, progress and cancel as the workbook; sheets
+// stay 0.
+XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
+    const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
+
 // The sheet name for a report title (UTF-8): characters Excel forbids in a
 // sheet name replaced, cut so that `suffix` still fits in 31 characters.
 std::string XlsxSheetName(const std::string& utf8Title, const std::string& suffix = {});

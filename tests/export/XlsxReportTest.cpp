@@ -609,6 +609,51 @@ TEST(XlsxReportTest, FailedOrCancelledExportLeavesTheOldFile)
     result = WriteReportXlsx(report.format, *report.data, report.Pages(), path, { path });
     EXPECT_EQ(result.outcome, XlsxReportResult::Refused);
     EXPECT_EQ(std::filesystem::file_size(path), 3u);
+
+    // The same for the CSV file.
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {}, &stop);
+    EXPECT_EQ(result.outcome, XlsxReportResult::Cancelled);
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, { path });
+    EXPECT_EQ(result.outcome, XlsxReportResult::Refused);
+    report.Lines(7, [](int i, int j) { return j == 2 && i == 5 ? std::string("12x") : "1"; });
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {});
+    EXPECT_EQ(result.outcome, XlsxReportResult::Failed);
+    EXPECT_EQ(result.message, "“12x”不是有效的数值（第2页第4行第2列）");
+    EXPECT_EQ(std::filesystem::file_size(path), 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(XlsxReportTest, CsvHoldsTheDataRows)
+{
+    // The captions and the lines alone, as RFC 4180 in UTF-8 after a byte-order mark: texts with quotes,
+    // commas and line breaks quoted, numbers with the column's decimals and no thousands separators.
+    Report report;
+    report.Lines(5, [](int i, int j) {
+        const char* texts[] = { "说\"好\"", "a,b", "两行\r\n第二行", "", "x" };
+        const char* amounts[] = { "0.25", "1234567.5", "-12.5", "", "7" };
+        return j == 1 ? Utf8ToGbk(texts[i])
+            : j == 2  ? std::string(amounts[i])
+                      : std::string(i == 3 ? "" : "3");
+    });
+    test::TempDir dir;
+    const std::string path = dir.File("r.csv");
+    const XlsxReportResult result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {});
+    ASSERT_EQ(result.outcome, XlsxReportResult::Written) << result.message;
+    EXPECT_EQ(result.pages, 2);
+    std::string bytes;
+    if (FILE* in = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;)
+            bytes.append(buf, n);
+        std::fclose(in);
+    }
+    EXPECT_EQ(bytes,
+        "\xEF\xBB\xBF摘要,摘要,\r\n"
+        "\"说\"\"好\"\"\",0.25,3\r\n"
+        "\"a,b\",1234567.50,3\r\n"
+        "\"两行\r\n第二行\",-12.50,3\r\n"
+        ",,\r\n"
+        "x,7.00,3\r\n");
 }
 
 TEST(XlsxReportTest, SheetNames)
