@@ -360,6 +360,33 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
     EXPECT_EQ(filledTotals, 1);
 }
 
+// `--csv`: the ledger's lines under one heading row, in UTF-8 after a
+// byte-order mark, the amounts with their decimals; a missing data file
+// leaves no file.
+TEST_F(PdfExportTest, CsvHoldsTheLedgerLines)
+{
+    const QString csv = dir_.filePath(QStringLiteral("报表.csv"));
+    const QString missing = dir_.filePath(QStringLiteral("missing.dat"));
+    test::ProgramRun run = Start({ QStringLiteral("--csv"), csv, missing, format_ });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(QFileInfo::exists(csv));
+
+    run = Start({ QStringLiteral("--csv"), csv, data_, format_, QStringLiteral("NotDef") });
+    ASSERT_EQ(run.status, 0) << run.Message().toStdString();
+    EXPECT_EQ(run.err, QString());
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 122) << bytes.left(400).toStdString(); // heading, 120 lines, the empty end
+    EXPECT_EQ(lines.last(), QString());
+    for (int i = 1; i <= 120; ++i) {
+        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("2024-"))) << lines[i].toStdString();
+        EXPECT_FALSE(lines[i].contains(QStringLiteral("小计"))) << lines[i].toStdString();
+    }
+}
+
 // A workbook that cannot be written whole leaves the old file as it was and no file of its own, says why in
 // the program's own words only, and ends with status 1: a file-size limit (as `ulimit -f` sets) that the
 // rows staged beside the workbook run into, a full disk. Two output files asked for are refused (status 2)
@@ -369,7 +396,8 @@ TEST_F(PdfExportTest, WorkbookNotWrittenWholeKeepsTheOldFile)
     const QString a = dir_.filePath(QStringLiteral("a.xlsx")), b = dir_.filePath(QStringLiteral("b.pdf"));
     const QStringList twice[] = { { QStringLiteral("--pdf"), b, QStringLiteral("--xlsx"), a },
         { QStringLiteral("--xlsx"), a, QStringLiteral("--xlsx"), b },
-        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b } };
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b },
+        { QStringLiteral("--csv"), a, QStringLiteral("--xlsx"), b } };
     for (const QStringList& options : twice) {
         const test::ProgramRun run = Start(options + QStringList { data_, format_ });
         EXPECT_EQ(run.status, 2) << options.join(QLatin1Char(' ')).toStdString();
