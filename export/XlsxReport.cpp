@@ -804,6 +804,7 @@ private:
             headingFormat_ = workbook_add_format(workbook_);
             format_set_bold(headingFormat_);
             format_set_bottom(headingFormat_, LXW_BORDER_THIN);
+            format_set_text_wrap(headingFormat_); // a caption joined with "/" breaks there
             columnFormats_.assign(static_cast<std::size_t>(cols_) + 1, nullptr);
             for (int j = 1; j <= cols_; ++j)
                 columnFormats_[j] = formats_.Get(f_.ColItem[j],
@@ -821,7 +822,22 @@ private:
                 &hidden);
             worksheet_write_string(dataWs_, 0, j - 1, Caption(j, true).c_str(), headingFormat_);
         }
+        int lines = 1;
+        for (int j = 1; j <= cols_; ++j) {
+            const std::string caption = Caption(j, true);
+            lines = std::max(lines, 1 + static_cast<int>(std::count(caption.begin(), caption.end(), '/')));
+        }
+        worksheet_set_row(dataWs_, 0, std::min(409.0, LXW_DEF_ROW_HEIGHT * lines), nullptr);
         worksheet_freeze_panes(dataWs_, 1, 0);
+        // Printed on the report's paper, as wide as one sheet, the heading
+        // row on every page.
+        worksheet_set_paper(dataWs_,
+            f_.PaperSize >= 1 && f_.PaperSize <= 41 ? static_cast<std::uint8_t>(f_.PaperSize)
+                                                    : PaperHolding(PaperWidth(), PaperLength()).code);
+        if (f_.Orientation == 2)
+            worksheet_set_landscape(dataWs_);
+        worksheet_fit_to_pages(dataWs_, 1, 0);
+        worksheet_repeat_rows(dataWs_, 0, 0);
         dataRow_ = 1;
     }
 

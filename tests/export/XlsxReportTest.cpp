@@ -310,7 +310,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             [](const Sheet& s) {
                 EXPECT_EQ(
                     Count(s.data,
-                        R"(<row r="1"><c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t></is></c><c r="B1" s="\d+" t="inlineStr"><is><t>金额/借方</t></is></c><c r="C1" s="\d+" t="inlineStr"><is><t>金额/数量</t>)"),
+                        R"(<row r="1" ht="30" customHeight="1"><c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t></is></c><c r="B1" s="\d+" t="inlineStr"><is><t>金额/借方</t></is></c><c r="C1" s="\d+" t="inlineStr"><is><t>金额/数量</t>)"),
                     1)
                     << s.data;
             } },
