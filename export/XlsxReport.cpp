@@ -1185,7 +1185,10 @@ private:
                 quoted += ch == '\'' ? std::string("''") : std::string(1, ch);
             formula += quoted + "'!" + Range(c, done.top, done.bottom) + ",";
         }
-        return formula + Range(c, dataTop_, sr - 1) + ")";
+        formula += Range(c, dataTop_, sr - 1) + ")";
+        // A spreadsheet takes 255 arguments and 8,192 characters in a
+        // formula: a report on more sheets than that keeps its number.
+        return doneSheets_.size() < 250 && formula.size() < 8000 ? formula : std::string();
     }
 
     bool SameShown(int c, double seen, double total) const
