@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <stdexcept>
 #include <unordered_map>
@@ -41,13 +42,16 @@ struct BadCell : std::runtime_error {
 
 struct Cancelled { };
 
+// A write of the output file failed; the file holds the reason.
+struct WriteFailed { };
+
 // A total as the report shows it, rounded to the column's decimals: the sum
 // of binary fractions (1120.000000000077) would make a spreadsheet's checks
 // against the printed 1,120.00 come out false.
-double ShownValue(int decimals, double value)
+// A number as the report shows it, without thousands separators and with
+// a point for the decimals.
+std::string PlainNumber(int decimals, double value)
 {
-    if (!std::isfinite(value))
-        return value;
     const std::string text = FormatNumber(static_cast<std::uint8_t>(decimals), value);
     const NumberLocale& locale = CurrentNumberLocale();
     std::string plain;
@@ -56,6 +60,14 @@ double ShownValue(int decimals, double value)
             continue;
         plain.push_back(c == locale.decimalSeparator ? '.' : c);
     }
+    return plain;
+}
+
+double ShownValue(int decimals, double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    const std::string plain = PlainNumber(decimals, value);
     double shown = value;
     const auto [end, failure] = std::from_chars(plain.data(), plain.data() + plain.size(), shown);
     return failure == std::errc() && end == plain.data() + plain.size() ? shown : value;
@@ -408,12 +420,28 @@ public:
         bpp_ = std::max(1, pages.blocksPerPage);
         blocks_ = std::max(1, pages.blockCount);
         title_ = GbkToUtf8(f_.Title.Text.View());
+        for (auto* seen : { &rowSeen_, &blockSeen_, &sheetSeen_, &earlierSeen_ })
+            seen->assign(static_cast<std::size_t>(cols_) + 1, 0.0);
     }
 
     // Writes every sheet; the pages written. quiet is let go while progress
     // speaks.
-    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets)
+    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets, int& dataSheets)
     {
+        FindDateColumns();
+        // Every sheet of the report comes before the data sheets, yet both
+        // are written side by side, each row once read: the report's sheets
+        // are counted and made first.
+        for (int k = SheetCount(); k > 0; --k) {
+            const int n = static_cast<int>(worksheets_.size()) + 1;
+            lxw_worksheet* ws = workbook_add_worksheet(
+                workbook_, XlsxSheetName(title_, n > 1 ? "(" + std::to_string(n) + ")" : "").c_str());
+            if (!ws)
+                throw std::runtime_error("无法在工作簿中添加工作表");
+            worksheets_.push_back(ws);
+        }
+        reportSheets_ = static_cast<int>(worksheets_.size());
+        StartDataSheet();
         StartSheet();
         int page = 0;
         bool breaksFull = false;
@@ -450,13 +478,111 @@ public:
             }
         }
         FinishSheet();
+        FinishDataSheet();
         sheets = sheet_;
+        dataSheets = dataSheet_;
         return (blocks_ - 1) / bpp_ + 1;
     }
 
     const std::vector<lxw_worksheet*>& Worksheets() const { return worksheets_; }
 
+    // The data sheet's rows as CSV (RFC 4180, UTF-8 after a byte-order
+    // mark, CR LF): the heading captions, then each data row, numbers with
+    // the column's decimals and no thousands separators. The pages gone
+    // through.
+    int WriteCsv(PrintProgress* progress, OutputFile& out)
+    {
+        std::string buffer = "\xEF\xBB\xBF";
+        auto field = [&buffer](std::string_view text) {
+            if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+                buffer += text;
+                return;
+            }
+            buffer += '"';
+            for (char c : text)
+                buffer += c == '"' ? std::string_view("\"\"") : std::string_view(&c, 1);
+            buffer += '"';
+        };
+        auto flush = [&](std::size_t least) {
+            if (buffer.size() >= least) {
+                if (!out.Write(buffer.data(), buffer.size()))
+                    throw WriteFailed {};
+                buffer.clear();
+            }
+        };
+        for (int j = 1; j <= cols_; ++j) {
+            if (j > 1)
+                buffer += ',';
+            field(Caption(j, false));
+        }
+        buffer += "\r\n";
+        int page = 0;
+        for (int b = 1; b <= blocks_; ++b) {
+            if (const int p = (b - 1) / bpp_ + 1; p != page) {
+                if (progress && !progress->BeforePage(p - 1, std::max(pages_.pageCount, p)))
+                    throw Cancelled {};
+                page = p;
+            }
+            for (int r : KeptRows(b)) {
+                if (!IsDataRow(b, r))
+                    continue;
+                data_.ReadRow(b, r);
+                for (int j = 1; j <= cols_; ++j) {
+                    if (j > 1)
+                        buffer += ',';
+                    const TextString* cell
+                        = j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
+                    if (cover_[Index(r, j)] >= 0 || !cell || cell->Empty())
+                        continue;
+                    if (f_.ColDecimals[j] == kTextColumn) {
+                        field(GbkToUtf8(cell->View()));
+                        continue;
+                    }
+                    double v = 0;
+                    if (!StrToFloatStrict(cell->View(), v))
+                        throw BadCell(BadCellMessage(cell->View(), b, r, j));
+                    buffer += PlainNumber(f_.ColDecimals[j], v);
+                }
+                buffer += "\r\n";
+                flush(1 << 16);
+            }
+        }
+        flush(1);
+        return (blocks_ - 1) / bpp_ + 1;
+    }
+
 private:
+    // The sheets Write fills: a sheet ends where the next block would not
+    // fit in its rows, or past the page breaks a sheet holds.
+    int SheetCount() const
+    {
+        const std::uint64_t start = TopTexts().size() + static_cast<std::uint64_t>(headRows_);
+        const std::uint64_t bottom = BottomTexts().size();
+        std::uint64_t row = start;
+        std::size_t breaks = 0;
+        int sheets = 1, onSheet = 0;
+        bool full = false;
+        for (int b = 1; b <= blocks_; ++b) {
+            const std::uint64_t kept = KeptRows(b).size();
+            if (onSheet > 0 && (full || row + kept + bottom > options_.maxSheetRows)) {
+                ++sheets;
+                row = start;
+                breaks = 0;
+                onSheet = 0;
+                full = false;
+            }
+            row += kept;
+            ++onSheet;
+            if (b % bpp_ == 0 && b < blocks_) {
+                if (breaks < LXW_BREAKS_MAX)
+                    ++breaks;
+                else
+                    full = true;
+            }
+        }
+        return sheets;
+    }
+
     void FindSlots()
     {
         for (int s = 1; s <= kMaxMergedCells; ++s) {
@@ -517,6 +643,35 @@ private:
                 for (int j = s.first; j <= s.last; ++j)
                     cover_[Index(r, j)] = static_cast<int>(k);
         }
+    }
+
+    // The text columns whose every data cell that is not empty is a date
+    // (and one at least): written as dates. A read through the data, given
+    // up once no column is left.
+    void FindDateColumns()
+    {
+        dateColumn_.assign(static_cast<std::size_t>(cols_) + 1, 0);
+        std::vector<int> open;
+        for (int j = 1; j <= cols_; ++j)
+            if (f_.ColDecimals[j] == kTextColumn)
+                open.push_back(j);
+        std::vector<char> seen(static_cast<std::size_t>(cols_) + 1, 0);
+        double day = 0;
+        for (int b = 1; b <= blocks_ && !open.empty(); ++b)
+            for (int r : KeptRows(b)) {
+                data_.ReadRow(b, r);
+                std::erase_if(open, [&](int j) {
+                    if (cover_[Index(r, j)] >= 0 || j >= static_cast<int>(data_.Cells.size())
+                        || data_.Cells[j].Empty())
+                        return false;
+                    seen[j] = 1;
+                    return !XlsxDate(data_.Cells[j].View(), day, dateFormat_);
+                });
+                if (open.empty())
+                    break;
+            }
+        for (int j : open)
+            dateColumn_[j] = seen[j];
     }
 
     static Slot Piece(const Slot& whole, int first, int last, int top, int bottom)
@@ -584,11 +739,10 @@ private:
     void StartSheet()
     {
         ++sheet_;
-        const std::string name = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
-        sheet_ws_ = workbook_add_worksheet(workbook_, name.c_str());
-        if (!sheet_ws_)
+        if (sheet_ > reportSheets_)
             throw std::runtime_error("无法在工作簿中添加工作表");
-        worksheets_.push_back(sheet_ws_);
+        sheetName_ = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
+        sheet_ws_ = worksheets_[static_cast<std::size_t>(sheet_ - 1)];
         row_ = 0;
         blocksOnSheet_ = 0;
         breaks_.clear();
@@ -632,10 +786,115 @@ private:
             worksheet_repeat_rows(ws, first, row_ - 1);
         }
         worksheet_freeze_panes(ws, row_, 0);
+        dataTop_ = row_;
+        std::fill(sheetSeen_.begin(), sheetSeen_.end(), 0.0);
+    }
+
+    // The data sheet: one heading row of captions, frozen, with a filter
+    // over the rows below it.
+    void StartDataSheet()
+    {
+        ++dataSheet_;
+        const std::string name = dataSheet_ > 1 ? "数据(" + std::to_string(dataSheet_) + ")" : "数据";
+        dataWs_ = workbook_add_worksheet(workbook_, name.c_str());
+        if (!dataWs_)
+            throw std::runtime_error("无法在工作簿中添加工作表");
+        worksheets_.push_back(dataWs_);
+        if (!headingFormat_) {
+            headingFormat_ = workbook_add_format(workbook_);
+            format_set_bold(headingFormat_);
+            format_set_bottom(headingFormat_, LXW_BORDER_THIN);
+            format_set_text_wrap(headingFormat_); // a caption joined with "/" breaks there
+            columnFormats_.assign(static_cast<std::size_t>(cols_) + 1, nullptr);
+            for (int j = 1; j <= cols_; ++j)
+                columnFormats_[j] = formats_.Get(f_.ColItem[j],
+                    f_.ColDecimals[j] != kTextColumn
+                        ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1)
+                        : std::string(),
+                    {});
+            rowCells_.resize(static_cast<std::size_t>(cols_) + 1);
+        }
+        for (int j = 1; j <= cols_; ++j) {
+            lxw_row_col_options hidden {};
+            hidden.hidden = f_.ColWidth[j] == 0;
+            worksheet_set_column_opt(dataWs_, j - 1, j - 1,
+                f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), columnFormats_[j],
+                &hidden);
+            worksheet_write_string(dataWs_, 0, j - 1, Caption(j, true).c_str(), headingFormat_);
+        }
+        int lines = 1;
+        for (int j = 1; j <= cols_; ++j) {
+            const std::string caption = Caption(j, true);
+            lines = std::max(lines, 1 + static_cast<int>(std::count(caption.begin(), caption.end(), '/')));
+        }
+        worksheet_set_row(dataWs_, 0, std::min(409.0, LXW_DEF_ROW_HEIGHT * lines), nullptr);
+        worksheet_freeze_panes(dataWs_, 1, 0);
+        // Printed on the report's paper, as wide as one sheet, the heading
+        // row on every page.
+        worksheet_set_paper(dataWs_,
+            f_.PaperSize >= 1 && f_.PaperSize <= 41 ? static_cast<std::uint8_t>(f_.PaperSize)
+                                                    : PaperHolding(PaperWidth(), PaperLength()).code);
+        if (f_.Orientation == 2)
+            worksheet_set_landscape(dataWs_);
+        worksheet_fit_to_pages(dataWs_, 1, 0);
+        worksheet_repeat_rows(dataWs_, 0, 0);
+        dataRow_ = 1;
+    }
+
+    void FinishDataSheet()
+    {
+        if (cols_ > 0)
+            worksheet_autofilter(dataWs_, 0, 0, dataRow_ - 1, static_cast<lxw_col_t>(cols_ - 1));
+    }
+
+    void WriteDataRow()
+    {
+        if (dataRow_ >= options_.maxSheetRows) {
+            FinishDataSheet();
+            StartDataSheet();
+        }
+        for (int j = 1; j <= cols_; ++j) {
+            const RowCell& cell = rowCells_[j];
+            if (cell.kind == RowCell::Number)
+                worksheet_write_number(dataWs_, dataRow_, j - 1, cell.value, cell.format);
+            else if (cell.kind == RowCell::Text)
+                worksheet_write_string(dataWs_, dataRow_, j - 1, cell.text.c_str(), columnFormats_[j]);
+        }
+        ++dataRow_;
+    }
+
+    // Rows of data: not the foot rows, nor the empty rows after the last
+    // line.
+    bool IsDataRow(int b, int r) const
+    {
+        return r > headRows_ && r <= rows_ - f_.FootRows()
+            && (b < pages_.blockCount || r <= pages_.lastBlockRows);
+    }
+
+    // A column's caption: the texts of the heading over it, top down, each
+    // once; escaped for a cell of the workbook, or as they are.
+    std::string Caption(int j, bool cell) const
+    {
+        std::string caption;
+        int last = -1;
+        for (int r = 1; r <= headRows_; ++r) {
+            const int k = cover_[Index(r, j)];
+            if (k < 0 || k == last || slots_[k].kind != kMergedText || slots_[k].item.Text.Empty())
+                continue;
+            last = k;
+            const std::string_view text = slots_[k].item.Text.View();
+            caption += (caption.empty() ? "" : "/") + (cell ? CellText(text) : GbkToUtf8(text));
+        }
+        return caption;
     }
 
     void FinishSheet()
     {
+        if (row_ > dataTop_) {
+            doneSheets_.push_back({ sheetName_, dataTop_, row_ - 1 });
+            for (int j = 1; j <= cols_; ++j)
+                earlierSeen_[j] += sheetSeen_[j];
+        }
         for (const TMyTextItem* item : BottomTexts())
             WriteTextRow(*item);
         if (!breaks_.empty()) {
@@ -697,8 +956,9 @@ private:
             return width ? 210 : 297;
         const bool standard = f_.PaperSize >= 1 && f_.PaperSize <= 41;
         const StandardPaper& held = PaperHolding(f_.PaperWidth, f_.PaperLength);
-        if (standard || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
-                            && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
+        if (standard
+            || (held.width + 0.5 >= std::min(f_.PaperWidth, f_.PaperLength)
+                && held.length + 0.5 >= std::max(f_.PaperWidth, f_.PaperLength)))
             return width ? f_.PaperWidth : f_.PaperLength;
         return width ? held.width : held.length;
     }
@@ -736,6 +996,10 @@ private:
         std::vector<lxw_row_t> sheetRow(rows_ + 1, 0);
         for (std::size_t i = 0; i < kept.size(); ++i)
             sheetRow[kept[i]] = base + static_cast<lxw_row_t>(i);
+        if (b > 0) {
+            blockTop_ = base;
+            std::fill(blockSeen_.begin(), blockSeen_.end(), 0.0);
+        }
 
         for (std::size_t i = 0; i < kept.size(); ++i) {
             const int r = kept[i];
@@ -743,6 +1007,10 @@ private:
             const bool endOfBlock = b > 0 && i + 1 == kept.size();
             lxw_row_col_options rowOptions {};
             rowOptions.hidden = f_.RowHeight[r] == 0;
+            // The data rows of a block one level below its foot rows, so
+            // that the outline folds the sheet to its subtotals.
+            if (b > 0 && f_.FootRows() > 0 && r <= rows_ - f_.FootRows())
+                rowOptions.level = 1;
             // A spreadsheet row is at most 409 points high.
             const double height = std::min(409.0, f_.RowHeight[r] * kPointsPerMm);
             worksheet_set_row_opt(
@@ -759,6 +1027,8 @@ private:
             }
             if (b > 0)
                 data_.ReadRow(b, r);
+            for (RowCell& cell : rowCells_)
+                cell.kind = RowCell::Blank;
             for (int j = 1; j <= cols_; ++j) {
                 const int k = cover_[Index(r, j)];
                 if (k >= 0 && firstKept[k] != 0)
@@ -766,6 +1036,17 @@ private:
                 else
                     WriteDataCell(b, r, j, sr, endOfBlock);
             }
+            // A formula further down sees this row's numbers; the heading
+            // lies above every range.
+            for (int j = 1; j <= cols_ && b > 0; ++j) {
+                blockSeen_[j] += rowSeen_[j];
+                sheetSeen_[j] += rowSeen_[j];
+            }
+            std::fill(rowSeen_.begin(), rowSeen_.end(), 0.0);
+            // Rows of data, not the foot rows nor the empty rows after the
+            // last line, go on the data sheet as well.
+            if (b > 0 && IsDataRow(b, r))
+                WriteDataRow();
         }
         row_ = base + static_cast<lxw_row_t>(kept.size());
     }
@@ -801,13 +1082,27 @@ private:
             worksheet_write_blank(ws, sr, j - 1, format);
             return;
         }
+        // The cell as the data sheet takes it too.
+        RowCell& kept = rowCells_[j];
         if (numeric) {
             double v = 0;
             if (!StrToFloatStrict(cell->View(), v))
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
+            rowSeen_[j] += v;
+            kept.kind = RowCell::Number;
+            kept.value = v;
+            kept.format = columnFormats_[j];
+        } else if (double day = 0; dateColumn_[j] && XlsxDate(cell->View(), day, dateFormat_)) {
+            worksheet_write_number(ws, sr, j - 1, day,
+                formats_.Get(f_.ColItem[j], dateFormat_, CellBorders(r, j, r == 1, endOfBlock)));
+            kept.kind = RowCell::Number;
+            kept.value = day;
+            kept.format = formats_.Get(f_.ColItem[j], dateFormat_, {});
         } else {
-            worksheet_write_string(ws, sr, j - 1, CellText(cell->View()).c_str(), format);
+            kept.kind = RowCell::Text;
+            kept.text = CellText(cell->View());
+            worksheet_write_string(ws, sr, j - 1, kept.text.c_str(), format);
         }
     }
 
@@ -833,14 +1128,72 @@ private:
         // so that adding up the sheet counts it once; its place in the
         // other blocks stays empty.
         if (number && (s.kind == kMergedSubtotal || b == 0 || b == blocks_)) {
-            const double v = s.kind == kMergedSubtotal ? data_.BlockTotal(s.sumColumn, b)
-                                                       : data_.ColumnTotal(s.sumColumn);
-            worksheet_write_number(ws, sr, j - 1, ShownValue(f_.ColDecimals[s.sumColumn], v), format);
+            const int c = s.sumColumn;
+            const bool subtotal = s.kind == kMergedSubtotal;
+            const double shown
+                = ShownValue(f_.ColDecimals[c], subtotal ? data_.BlockTotal(c, b) : data_.ColumnTotal(c));
+            // As a spreadsheet's subtotal command writes it: SUBTOTAL skips
+            // the other SUBTOTALs in its range, so neither it nor a SUM of
+            // the column counts a total twice. A total the cells above it do
+            // not add up to (cells the report leaves out) stays a number.
+            const std::string formula = b == 0 ? std::string()
+                : subtotal                     ? BlockFormula(c, shown, sr)
+                                               : TotalFormula(c, shown, sr);
+            if (!formula.empty()) {
+                worksheet_write_formula_num(ws, sr, j - 1, formula.c_str(), format, shown);
+            } else {
+                worksheet_write_number(ws, sr, j - 1, shown, format);
+                if (b > 0)
+                    rowSeen_[j] += shown;
+            }
         } else if (s.kind == kMergedText && !s.item.Text.Empty()) {
             worksheet_write_string(ws, sr, j - 1, CellText(s.item.Text.View()).c_str(), format);
         } else {
             worksheet_write_blank(ws, sr, j - 1, format);
         }
+    }
+
+    // "A3:A9" for rows first..last of column c (1-based), as a formula
+    // names them.
+    static std::string Range(int c, lxw_row_t first, lxw_row_t last)
+    {
+        char from[LXW_MAX_CELL_NAME_LENGTH], to[LXW_MAX_CELL_NAME_LENGTH];
+        lxw_rowcol_to_cell(from, first, static_cast<lxw_col_t>(c - 1));
+        lxw_rowcol_to_cell(to, last, static_cast<lxw_col_t>(c - 1));
+        return std::string(from) + ":" + to;
+    }
+
+    // The subtotal of column c over the block's rows above sheet row sr,
+    // when those add up to what the report shows (shown); empty otherwise.
+    std::string BlockFormula(int c, double shown, lxw_row_t sr) const
+    {
+        if (sr <= blockTop_ || !SameShown(c, blockSeen_[c], shown))
+            return {};
+        return "SUBTOTAL(9," + Range(c, blockTop_, sr - 1) + ")";
+    }
+
+    // The grand total of column c over its data rows on every sheet so far
+    // and on this one above sheet row sr; empty where they do not add up.
+    std::string TotalFormula(int c, double shown, lxw_row_t sr) const
+    {
+        if (sr <= dataTop_ || !SameShown(c, earlierSeen_[c] + sheetSeen_[c], shown))
+            return {};
+        std::string formula = "SUBTOTAL(9,";
+        for (const DoneSheet& done : doneSheets_) {
+            std::string quoted = "'";
+            for (char ch : done.name)
+                quoted += ch == '\'' ? std::string("''") : std::string(1, ch);
+            formula += quoted + "'!" + Range(c, done.top, done.bottom) + ",";
+        }
+        formula += Range(c, dataTop_, sr - 1) + ")";
+        // A spreadsheet takes 255 arguments and 8,192 characters in a
+        // formula: a report on more sheets than that keeps its number.
+        return doneSheets_.size() < 250 && formula.size() < 8000 ? formula : std::string();
+    }
+
+    bool SameShown(int c, double seen, double total) const
+    {
+        return ShownValue(f_.ColDecimals[c], seen) == ShownValue(f_.ColDecimals[c], total);
     }
 
     std::string BadCellMessage(std::string_view text, int b, int r, int j) const
@@ -867,6 +1220,33 @@ private:
     std::vector<int> cover_; // the slot over each cell of a block, -1 for none
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
+    std::vector<char> dateColumn_; // 1 for a column of dates
+    // The data sheet being written, its next row, its formats.
+    lxw_worksheet* dataWs_ = nullptr;
+    lxw_row_t dataRow_ = 0;
+    int dataSheet_ = 0, reportSheets_ = 0;
+    lxw_format* headingFormat_ = nullptr;
+    std::vector<lxw_format*> columnFormats_;
+    struct RowCell {
+        enum Kind : char { Blank, Number, Text };
+        Kind kind = Blank;
+        double value = 0;
+        std::string text;
+        lxw_format* format = nullptr;
+    };
+    std::vector<RowCell> rowCells_; // the row being written, by column
+    std::string dateFormat_;
+    // The numbers written into each column (1-based) that a SUBTOTAL over
+    // it would add: in the row being written, in the block, on this sheet
+    // and on the sheets before; where the block and the sheet's data begin.
+    std::vector<double> rowSeen_, blockSeen_, sheetSeen_, earlierSeen_;
+    lxw_row_t blockTop_ = 0, dataTop_ = 0;
+    struct DoneSheet {
+        std::string name;
+        lxw_row_t top, bottom; // its data rows
+    };
+    std::vector<DoneSheet> doneSheets_;
+    std::string sheetName_;
     int sheet_ = 0;
     lxw_worksheet* sheet_ws_ = nullptr;
     lxw_row_t row_ = 0;
@@ -936,6 +1316,66 @@ std::string XlsxNumberFormat(int decimals, bool negativeRed)
     return format;
 }
 
+bool XlsxDate(std::string_view gbk, double& serial, std::string& numberFormat)
+{
+    static const std::string year = Utf8ToGbk("年"), month = Utf8ToGbk("月"), day = Utf8ToGbk("日");
+    std::size_t at = 0;
+    // Digits at `at`, between least and most of them.
+    auto number = [&](std::size_t least, std::size_t most, int& value, std::size_t& digits) {
+        digits = 0;
+        value = 0;
+        while (at < gbk.size() && digits < most && gbk[at] >= '0' && gbk[at] <= '9') {
+            value = value * 10 + (gbk[at++] - '0');
+            ++digits;
+        }
+        return digits >= least && !(at < gbk.size() && gbk[at] >= '0' && gbk[at] <= '9');
+    };
+    auto take = [&](std::string_view mark) {
+        if (gbk.substr(at, mark.size()) != mark)
+            return false;
+        at += mark.size();
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    std::size_t yDigits = 0, mDigits = 0, dDigits = 0;
+    if (!number(4, 4, y, yDigits))
+        return false;
+    std::string first, second, last;
+    if (at < gbk.size() && (gbk[at] == '-' || gbk[at] == '/')) {
+        const char mark = gbk[at];
+        // A slash stands for the system's date separator in a number format.
+        first = second = mark == '/' ? "\\/" : "-";
+        ++at;
+        if (!number(1, 2, m, mDigits) || at >= gbk.size() || gbk[at] != mark)
+            return false;
+        ++at;
+        if (!number(1, 2, d, dDigits))
+            return false;
+    } else {
+        if (!take(year) || !number(1, 2, m, mDigits) || !take(month) || !number(1, 2, d, dDigits)
+            || !take(day))
+            return false;
+        first = "\"年\"";
+        second = "\"月\"";
+        last = "\"日\"";
+    }
+    if (at != gbk.size() || m < 1 || m > 12 || d < 1)
+        return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int monthDays[] = { 31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    // Spreadsheets count 1900 as a leap year: days before March 1900 are off by one.
+    if (d > monthDays[m - 1] || y < 1900 || (y == 1900 && m < 3))
+        return false;
+    // Days since 30 December 1899, through the days since 1 March of year 0.
+    const int yy = m <= 2 ? y - 1 : y;
+    const int era = yy / 400, yoe = yy - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long days = era * 146097L + yoe * 365L + yoe / 4 - yoe / 100 + doy;
+    serial = static_cast<double>(days - 693899L); // 693899: 30 December 1899 on that count
+    numberFormat = "yyyy" + first + (mDigits == 2 ? "mm" : "m") + second + (dDigits == 2 ? "dd" : "d") + last;
+    return true;
+}
+
 XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& data,
     const XlsxPagination& pages, const std::string& path, const std::vector<std::string>& inUse,
     PrintProgress* progress, const XlsxOptions& options)
@@ -963,9 +1403,19 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
         result.errorNumber = errno != 0 ? errno : EIO;
         return result;
     }
+    // What a file manager or a spreadsheet shows of the workbook: the
+    // title, the page-head lines as its subject, the company line.
     const std::string title = PropertyText(format.Title.Text.View());
+    std::string subject;
+    for (int i = 1; i <= kHeadFootLines; ++i)
+        if (const std::string line = PropertyText(format.Head[i].Text.View()); !line.empty())
+            subject += (subject.empty() ? "" : " ") + line;
+    const std::string company = PropertyText(format.Company.Text.View());
     lxw_doc_properties properties {};
     properties.title = const_cast<char*>(title.c_str());
+    properties.subject = const_cast<char*>(subject.c_str());
+    properties.company = const_cast<char*>(company.c_str());
+    properties.created = std::time(nullptr);
     workbook_set_properties(workbook, &properties);
     // The library writes the rows of each sheet into a file of its own and
     // checks none of those writes: each is checked here, and the package
@@ -975,7 +1425,7 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     int failure = 0;
     try {
         ReportSheets sheets(format, data, pages, workbook, options);
-        result.pages = sheets.Write(progress, quiet, result.sheets);
+        result.pages = sheets.Write(progress, quiet, result.sheets, result.dataSheets);
         for (lxw_worksheet* sheet : sheets.Worksheets()) {
             FILE* rows = sheet->optimize_tmpfile;
             if (!rows) {
@@ -1044,6 +1494,39 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
             result.errorNumber = ShortWriteReason(folder, std::max(size, writtenSize), needed);
             return result;
         }
+    }
+    if (!file.Commit()) {
+        result.errorNumber = file.Error();
+        return result;
+    }
+    result.outcome = XlsxReportResult::Written;
+    return result;
+}
+
+XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
+    const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress)
+{
+    XlsxReportResult result;
+    OutputFile file;
+    if (!file.Open(path, inUse)) {
+        result.outcome
+            = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+        result.refusal = file.Refusal();
+        result.errorNumber = file.Error();
+        return result;
+    }
+    try {
+        ReportSheets rows(format, data, pages, nullptr, {});
+        result.pages = rows.WriteCsv(progress, file);
+    } catch (const Cancelled&) {
+        result.outcome = XlsxReportResult::Cancelled;
+        return result;
+    } catch (const WriteFailed&) {
+        result.errorNumber = file.Error();
+        return result;
+    } catch (const std::exception& error) {
+        result.message = error.what();
+        return result;
     }
     if (!file.Commit()) {
         result.errorNumber = file.Error();

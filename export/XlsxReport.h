@@ -4,10 +4,14 @@
 // top texts and the heading rows once (frozen, and repeated on every printed
 // page), then every row of the report block by block with its foot rows (the
 // grand totals only in the last block, so that they are counted once) and
-// the page-foot texts below; numbers stay numbers.
+// the page-foot texts below; numbers stay numbers, subtotals and totals are
+// SUBTOTAL formulas with the data rows outlined under them, columns of dates
+// hold dates. A sheet "数据" after it holds the heading captions and the data
+// rows alone, with a filter.
 // No widget and no Qt: the caller counts the pages and shows the messages.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/PrintProgress.h"
@@ -34,7 +38,8 @@ struct XlsxReportResult {
     enum Outcome { Written, Cancelled, Refused, Failed };
     Outcome outcome = Failed;
     int pages = 0; // report pages written
-    int sheets = 0;
+    int sheets = 0; // of the report
+    int dataSheets = 0;
     OutputRefusal refusal = OutputRefusal::None; // why a target was Refused
     int errorNumber = 0; // errno of a write that Failed
     std::string message; // UTF-8: a cell that is no number, with its place
@@ -49,6 +54,13 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     const XlsxPagination& pages, const std::string& path, const std::vector<std::string>& inUse,
     PrintProgress* progress = nullptr, const XlsxOptions& options = {});
 
+// The data sheet's rows (the heading captions and the data rows) as CSV in
+// UTF-8 with a byte-order mark: the path of "导出CSV..." and `quillet --csv`.
+// The same output-file rules, progress and cancel as the workbook; sheets
+// stay 0.
+XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
+    const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
+
 // The sheet name for a report title (UTF-8): characters Excel forbids in a
 // sheet name replaced, cut so that `suffix` still fits in 31 characters.
 std::string XlsxSheetName(const std::string& utf8Title, const std::string& suffix = {});
@@ -59,5 +71,10 @@ double XlsxColumnWidth(int mm);
 // The Excel number format of a numeric column: thousands separators,
 // `decimals` decimals, negatives in red when negativeRed.
 std::string XlsxNumberFormat(int decimals, bool negativeRed);
+
+// A text the report shows as a date (GBK: 2024-03-01, 2024/3/1 or
+// 2024年3月1日, a real day from 1 March 1900 on): its spreadsheet day number
+// and a number format that shows it as written. False for any other text.
+bool XlsxDate(std::string_view gbk, double& serial, std::string& numberFormat);
 
 } // namespace quillet

@@ -25,6 +25,7 @@ enum : int {
     SavePicture,
     ExportPdf,
     ExportXlsx,
+    ExportCsv,
     ExportJson,
     Close,
     PriorPage,
@@ -83,6 +84,7 @@ const CommandSpec kCommands[] = {
     {"ActionSavePicture", L::File, "保存到图片", "将当前打印内容保存到指定的图片文件中", kNoKey, 33, "image-x-generic", false, E::Always, &W::ActionSavePicture, &W::ActionSavePictureExecute},
     {"ActionExportPdf", L::File, "导出PDF...", "将全部打印内容导出到指定的PDF文件中", kNoKey, 41, "application-pdf", false, E::Always, &W::ActionExportPdf, &W::ActionExportPdfExecute},
     {"ActionExportXlsx", L::File, "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", kNoKey, -1, nullptr, false, E::Always, &W::ActionExportXlsx, &W::ActionExportXlsxExecute},
+    {"ActionExportCsv", L::File, "导出CSV...", "将全部数据行导出到指定的CSV文件中", kNoKey, -1, nullptr, false, E::Always, &W::ActionExportCsv, &W::ActionExportCsvExecute},
     {"ActionExportJson", L::File, "导出格式为JSON...", "将当前打印格式（包括没有保存的修改）导出到指定的JSON文件中", kNoKey, -1, nullptr, false, E::Always, &W::ActionExportJson, &W::ActionExportJsonExecute},
     {"ActionClose", L::File, "退出程序", "退出程序", kNoKey, -1, nullptr, false, E::Always, &W::ActionClose, &W::ActionCloseExecute},
     {"ActionPriorPage", L::Page, "前一页", "浏览前一页", Ctrl(Qt::Key_U), 0, "go-previous-view", false, E::Always, &W::ActionPriorPage, &W::ActionPriorPageExecute},
@@ -136,7 +138,8 @@ const CommandSpec kCommands[] = {
 static_assert(std::size(kCommands) == CommandCount);
 
 constexpr int S = kSeparator;
-constexpr int kFileMenu[] = { SaveFormat, DeleteFormat, S, SavePicture, ExportPdf, ExportXlsx, ExportJson, S, Close };
+constexpr int kFileMenu[]
+    = { SaveFormat, DeleteFormat, S, SavePicture, ExportPdf, ExportXlsx, ExportCsv, ExportJson, S, Close };
 constexpr int kPageMenu[] = { PriorPage, NextPage, FirstPage, LastPage, S, SelPage, S, Back, Forward };
 constexpr int kFormatMenu[]
     = { WhereHorLeft, WhereHorCenter, WhereHorRight, S, WhereVerTop, WhereVerCenter, WhereVerBottom };

@@ -146,6 +146,7 @@ public:
     QAction* ActionSavePicture = nullptr;
     QAction* ActionExportPdf = nullptr;
     QAction* ActionExportXlsx = nullptr;
+    QAction* ActionExportCsv = nullptr;
     QAction* ActionExportJson = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionPriorPage = nullptr;
@@ -209,6 +210,7 @@ public:
         // chosen path, empty on cancel.
         std::function<QString(const QString& proposed)> pdfFile;
         std::function<QString(const QString& proposed)> xlsxFile; // the same for "导出Excel..."
+        std::function<QString(const QString& proposed)> csvFile; // the same for "导出CSV..."
         std::function<QString(const QString& proposed)> jsonFile; // the same for "导出格式为JSON..."
         // Called before each page of an export or print run with its
         // progress box.
@@ -250,6 +252,7 @@ public:
     void ActionSavePictureExecute();
     void ActionExportPdfExecute();
     void ActionExportXlsxExecute();
+    void ActionExportCsvExecute();
     void ActionExportJsonExecute();
     void ActionCloseExecute();
     void ActionFirstPageExecute();
@@ -343,6 +346,8 @@ public:
     bool ExportPdfTo(const QString& path);
     // The whole report as an Excel workbook at path; true when written.
     bool ExportXlsxTo(const QString& path);
+    // The data rows of the report as a CSV file at path; true when written.
+    bool ExportCsvTo(const QString& path);
     // Writes the layout in use, with the printer's paper as a save would
     // stamp it, as JSON to path; false after a message when it is not written.
     bool ExportJsonTo(const QString& path);

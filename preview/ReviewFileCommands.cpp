@@ -35,6 +35,7 @@ const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
 const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
 const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
 const QString kXlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
+const QString kCsvFilter = QStringLiteral("CSV 文件 (*.csv)");
 const QString kJsonFilter = QStringLiteral("JSON 格式文件 (*.json)");
 const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
 
@@ -344,6 +345,39 @@ bool TFrmPrintReview::ExportXlsxTo(const QString& path)
         result = WriteReportXlsx(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
     }
     if (const QString failure = XlsxFailureText(result, target); !failure.isEmpty())
+        ShowPlainMessage(failure);
+    return result.outcome == XlsxReportResult::Written;
+}
+
+void TFrmPrintReview::ActionExportCsvExecute()
+{
+    // The report's data in a file is as good as printed.
+    if (OnlyView) {
+        ShowPlainMessage(kOnlyView);
+        return;
+    }
+    const QString path = AskExportFile(
+        this, QStringLiteral("导出CSV"), kCsvFilter, QStringLiteral("csv"), ProposedPdfName(), Hook.csvFile);
+    if (path.isEmpty())
+        return;
+    ExportCsvTo(path);
+}
+
+bool TFrmPrintReview::ExportCsvTo(const QString& path)
+{
+    PdfReportPages layout;
+    layout.counted = BuffPaper.get();
+    const std::string target = LocalPath(path);
+    XlsxReportResult result;
+    {
+        TPageProgress box(QStringLiteral("导出CSV"), QStringLiteral("正在导出第%1页，共%2页"), this);
+        PageRunScope scope(*this, box);
+        BoxProgress progress(box, Hook.progress);
+        const XlsxPagination pages
+            = CountReportPages(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout);
+        result = WriteReportCsv(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
+    }
+    if (const QString failure = CsvFailureText(result, target); !failure.isEmpty())
         ShowPlainMessage(failure);
     return result.outcome == XlsxReportResult::Written;
 }

@@ -37,7 +37,9 @@ XlsxPagination CountReportPages(TMyPrintFormat& format, TMyPrintData& data, cons
     return { pages.BlocksPerPage, pages.BlockCount, pages.LastBlockRows, pages.PageCount, pages.PrintRate };
 }
 
-QString XlsxFailureText(const XlsxReportResult& result, const std::string& path)
+namespace {
+
+QString FailureText(const XlsxReportResult& result, const std::string& path, const QString& kind)
 {
     const QString shown = PathForMessage(path);
     switch (result.outcome) {
@@ -51,8 +53,20 @@ QString XlsxFailureText(const XlsxReportResult& result, const std::string& path)
     }
     if (!result.message.empty())
         return QString::fromStdString(result.message);
-    return QStringLiteral("无法写入Excel文件“") + shown + QStringLiteral("”，")
+    return QStringLiteral("无法写入") + kind + QStringLiteral("文件“") + shown + QStringLiteral("”，")
         + FileFailure(result.errorNumber, path);
+}
+
+} // namespace
+
+QString XlsxFailureText(const XlsxReportResult& result, const std::string& path)
+{
+    return FailureText(result, path, QStringLiteral("Excel"));
+}
+
+QString CsvFailureText(const XlsxReportResult& result, const std::string& path)
+{
+    return FailureText(result, path, QStringLiteral("CSV"));
 }
 
 } // namespace quillet

@@ -18,5 +18,7 @@ XlsxPagination CountReportPages(TMyPrintFormat& format, TMyPrintData& data, cons
 // one that was written or cancelled): "无法写入Excel文件“path”，磁盘已满", a
 // refused target, or a cell that is no number.
 QString XlsxFailureText(const XlsxReportResult& result, const std::string& path);
+// The same for the CSV file: "无法写入CSV文件“path”，磁盘已满".
+QString CsvFailureText(const XlsxReportResult& result, const std::string& path);
 
 } // namespace quillet

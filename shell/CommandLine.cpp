@@ -75,8 +75,8 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
         }
         if (word.size() < 2 || word[0] != '-')
             break;
-        const bool output = word == "--pdf" || word == "--xlsx" || word == "--convert";
-        if (output && (options.pdf || options.xlsx || options.convert)) {
+        const bool output = word == "--pdf" || word == "--xlsx" || word == "--csv" || word == "--convert";
+        if (output && (options.pdf || options.xlsx || options.csv || options.convert)) {
             // One run writes one file: a second one asked for would be
             // left unwritten without a word.
             options.repeated = word;
@@ -98,6 +98,14 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
             }
             options.xlsx = true;
             options.xlsxPath = take(i);
+        } else if (word == "--csv") {
+            take(i);
+            if (i >= arguments.size()) {
+                options.valid = false;
+                break;
+            }
+            options.csv = true;
+            options.csvPath = take(i);
         } else if (word == "--convert") {
             take(i);
             options.convert = true;
@@ -167,7 +175,7 @@ QString RepeatedOutputText(const QString& option)
 {
     return QStringLiteral("quillet: 选项“") + option
         + QStringLiteral(
-            "”重复：一次只能写一个文件，--pdf、--xlsx 和 --convert 只能给出其中一个，且只能给出一次\n"
+            "”重复：一次只能写一个文件，--pdf、--xlsx、--csv 和 --convert 只能给出其中一个，且只能给出一次\n"
             "用 quillet --help 查看用法。\n");
 }
 
@@ -185,6 +193,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "用法: quillet [选项] 数据文件 格式文件 [运行方式]\n"
         "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
+        "      quillet --csv CSV文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --convert 格式文件 新格式文件\n"
         "      quillet [--encoding utf-8|gbk] 数据.csv [格式文件 [运行方式]]\n"
         "      quillet [--pdf PDF文件] --db 数据库地址 --query 查询语句 [格式文件] [运行方式]\n"
@@ -214,7 +223,11 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "                 权限的文件，都不会被改写；指向普通文件的链接保留，改写它指向的文件\n"
         "  --xlsx Excel文件  同 --pdf，但把报表写成一个 Excel 工作簿（.xlsx）：数字仍是数字，\n"
         "                 表头行冻结并在每个打印页重复，打印时按报表分页；\n"
-        "                 --pdf 和 --xlsx 只能给出其中一个，且只能给出一次\n"
+        "                 小计、总计是 SUBTOTAL 公式，各块数据行分级在小计之下，日期列是日期；\n"
+        "                 另一张工作表“数据”只有表头和数据行，可以筛选\n"
+        "  --csv CSV文件  同 --pdf，但把工作表“数据”的各行（表头一行和数据行）写成 CSV 文件：\n"
+        "                 UTF-8 带 BOM，数字不带千位分隔符、按列的小数位数；\n"
+        "                 --pdf、--xlsx 和 --csv 只能给出其中一个，且只能给出一次\n"
         "  --convert 格式文件 新格式文件\n"
         "                 不打开窗口，把格式文件转换为 JSON 形式，或把 JSON 形式转换为格式文件：\n"
         "                 新格式文件名以 .json 结尾时写 JSON，否则写格式文件；第一个文件是 CSV 时\n"
@@ -252,9 +265,9 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
         "\n"
         "退出状态:\n"
-        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--convert 失败，或以 Print、NotDefPrint "
+        "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--csv、--convert 失败，或以 Print、NotDefPrint "
         "方式运行而打印失败；\n"
-        "  2 选项不认识，或 --pdf、--xlsx、--convert 给出了不止一个，或 --db、--query 只给出了一个\n"
+        "  2 选项不认识，或 --pdf、--xlsx、--csv、--convert 给出了不止一个，或 --db、--query 只给出了一个\n"
         "\n"
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"

@@ -27,13 +27,15 @@ struct StartOptions {
     std::string pdfPath; // bytes, as given
     bool xlsx = false;
     std::string xlsxPath; // bytes, as given
+    bool csv = false; // --csv FILE
+    std::string csvPath; // bytes, as given
     bool convert = false; // --convert IN OUT
     std::string convertIn, convertOut; // bytes, as given
-    bool valid = true; // false when --pdf, --xlsx or --convert lacks its file
+    bool valid = true; // false when --pdf, --xlsx, --csv or --convert lacks its file
     bool help = false;
     bool version = false;
     std::string unknown; // the first option the program does not know
-    std::string repeated; // a second --pdf, --xlsx or --convert, refused
+    std::string repeated; // a second --pdf, --xlsx, --csv or --convert, refused
     CsvEncoding encoding = CsvEncoding::Detect; // --encoding utf-8|gbk, for a CSV data file
     // --db URL --query SQL: the rows of a query instead of a data file; the
     // arguments left are then the format file and the mode.
@@ -55,7 +57,7 @@ QString UsageText(const LayoutFolders& folders, const QString& manual);
 QString VersionText();
 // The complaint about an unknown option.
 QString UnknownOptionText(const QString& option);
-// The complaint about a second output option (--pdf, --xlsx).
+// The complaint about a second output option (--pdf, --xlsx, --csv).
 QString RepeatedOutputText(const QString& option);
 // The complaint about --db without --query, or the reverse, or one given twice.
 QString HalfQueryText(const QString& option);

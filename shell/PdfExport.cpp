@@ -104,4 +104,26 @@ int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments)
     return 0;
 }
 
+int ExportCsv(const std::string& csvPath, const CommandArguments& arguments)
+{
+    TMyPrintFormat format;
+    TMyPrintData data(format);
+    std::vector<std::string> inUse;
+    if (const QString failure = LoadReport(csvPath, arguments, format, data, inUse); !failure.isEmpty())
+        return Fail(failure);
+    QtDisplay display;
+    TMyScreen screen(display);
+    QtBitmapFactory bitmaps;
+    XlsxReportResult result;
+    try {
+        const XlsxPagination pages = CountReportPages(format, data, screen, bitmaps, FormatPages(format));
+        result = WriteReportCsv(format, data, pages, csvPath, inUse);
+    } catch (const std::exception& error) {
+        return Fail(QString::fromUtf8(error.what()));
+    }
+    if (result.outcome != XlsxReportResult::Written)
+        return Fail(CsvFailureText(result, csvPath));
+    return 0;
+}
+
 } // namespace quillet

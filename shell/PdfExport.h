@@ -19,4 +19,8 @@ int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments);
 // guarantees for the file.
 int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments);
 
+// `quillet --csv FILE DATA FORMAT [mode]`: the data rows of the report as
+// one CSV file, with the same rules and exit status.
+int ExportCsv(const std::string& csvPath, const CommandArguments& arguments);
+
 } // namespace quillet

@@ -34,7 +34,7 @@ int main(int argc, char* argv[])
         SetDataEncoding(early.encoding);
         return early.valid ? ConvertLayout(early.convertIn, early.convertOut) : ConvertLayout({}, {});
     }
-    const bool writesPdf = early.pdf || early.xlsx || !early.valid;
+    const bool writesPdf = early.pdf || early.xlsx || early.csv || !early.valid;
     // Writing a PDF needs no window: it also runs where there is no display.
     if (writesPdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
@@ -62,6 +62,8 @@ int main(int argc, char* argv[])
         SetDataQuery(options.db, options.query);
     if (options.xlsx)
         return ExportXlsx(options.xlsxPath, arguments);
+    if (options.csv)
+        return ExportCsv(options.csvPath, arguments);
     if (options.pdf || !options.valid)
         return ExportPdf(options.pdfPath, arguments);
 

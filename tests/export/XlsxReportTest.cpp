@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -124,7 +125,7 @@ std::string Amount(int i)
 }
 
 struct Sheet {
-    std::string xml, styles, book, core;
+    std::string xml, styles, book, core, app, data;
 };
 
 // Every rule family of the layout, each a change to the report and what
@@ -157,7 +158,8 @@ TEST_P(XlsxFeatureTest, SheetShowsTheLayout)
         std::filesystem::copy_file(path, std::string(std::getenv("XLSX_KEEP")) + "/" + c.name + ".xlsx",
             std::filesystem::copy_options::overwrite_existing);
     c.check({ Member(path, "xl/worksheets/sheet1.xml"), Member(path, "xl/styles.xml"),
-        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml") });
+        Member(path, "xl/workbook.xml"), Member(path, "docProps/core.xml"), Member(path, "docProps/app.xml"),
+        Member(path, "xl/worksheets/sheet2.xml") });
 }
 
 INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
@@ -225,21 +227,23 @@ INSTANTIATE_TEST_SUITE_P(Layout, XlsxFeatureTest,
 // block, grand totals once at the end, overlapping ranges as the report
 // shows them, totals as printed.
 INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
-    ::testing::Values(FeatureCase { "SubtotalsEveryBlockGrandTotalOnce", [](Report&) {}, 1,
-                          [](const Sheet& s) {
-                              // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25, 7 the grand-total row
-                              // left empty; block 2: 8-10, 11 subtotal -12.5+40.25+50.25, 12; block 3 (line 6
-                              // only): 13, subtotal 14, grand total 15 = 7 lines x 3.
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><v>78</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><v>60.25</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>21</v>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"re(<c r="B(7|12)" s="\d+"/>)re"), 2);
-                              EXPECT_EQ(Count(s.xml, R"re(<mergeCell ref="B(7|12|15):C\1"/>)re"), 3);
-                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
-                              EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
-                              EXPECT_EQ(Count(s.xml, R"(<row r="16")"), 0);
-                          } },
+    ::testing::Values(
+        FeatureCase { "SubtotalsEveryBlockGrandTotalOnce", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                // Block 1: rows 3-5 data, 6 subtotal 0.25+10.25+20.25, 7 the grand-total row
+                // left empty; block 2: 8-10, 11 subtotal -12.5+40.25+50.25, 12; block 3 (line 6
+                // only): 13, subtotal 14, grand total 15 = 7 lines x 3. Each a SUBTOTAL over the
+                // cells above it, with the value the report shows.
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><f>SUBTOTAL\(9,B8:B10\)</f><v>78</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><f>SUBTOTAL\(9,B13:B13\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,C3:C14\)</f><v>21</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<c r="B(7|12)" s="\d+"/>)re"), 2);
+                EXPECT_EQ(Count(s.xml, R"re(<mergeCell ref="B(7|12|15):C\1"/>)re"), 3);
+                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A2:B2"/>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A1:C1"/>)"), 1); // the title row
+                EXPECT_EQ(Count(s.xml, R"(<row r="16")"), 0);
+            } },
         FeatureCase { "FootRowWithSubtotalAndGrandTotal",
             [](Report& r) {
                 // Row 6 holds the subtotal of column 2 beside the grand total of column 3.
@@ -248,13 +252,86 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             },
             1,
             [](const Sheet& s) {
-                EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><v>30.75</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><v>78</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>60.25</v>)"), 1);
-                EXPECT_EQ(Count(s.xml, R"(<c r="C15" s="\d+"><v>21</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B7" s="\d+"><f>SUBTOTAL\(9,B3:B6\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B12" s="\d+"><f>SUBTOTAL\(9,B8:B11\)</f><v>78</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,B13:B14\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="C15" s="\d+"><f>SUBTOTAL\(9,C3:C14\)</f><v>21</v>)"), 1);
                 EXPECT_EQ(Count(s.xml, R"re(<c r="C(7|12)" s="\d+"/>)re"), 2);
                 EXPECT_EQ(
                     Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
+            } },
+        FeatureCase { "DataRowsOutlinedUnderTheirSubtotal", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<sheetFormatPr [^>]*outlineLevelRow="1")"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<row r="(3|4|5|8|9|10|13)" [^>]*outlineLevel="1")re"), 7);
+                EXPECT_EQ(Count(s.xml, R"(outlineLevel="1")"), 7); // not the heading, subtotal or total rows
+                EXPECT_EQ(Count(s.xml, R"(collapsed=)"), 0);
+            } },
+        FeatureCase { "DataSheetHoldsTheLinesOnly", [](Report&) {}, 1,
+            [](const Sheet& s) {
+                // A heading row of captions, then the seven lines without subtotals or totals, filtered.
+                EXPECT_EQ(Count(s.book, R"re(<sheet name="数据" sheetId="2")re"), 1);
+                EXPECT_EQ(Count(s.data, R"re(<c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t>)re"), 1);
+                EXPECT_EQ(Count(s.data, R"(<row r=)"), 8);
+                EXPECT_EQ(Count(s.data, R"(<f>)"), 0);
+                EXPECT_EQ(Count(s.data, R"(<c r="B2" s="\d+"><v>0.25</v>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<c r="B8" s="\d+"><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<c r="A8" s="\d+" t="inlineStr"><is><t>第6笔</t>)"), 1);
+                EXPECT_EQ(Count(s.data, R"(<autoFilter ref="A1:C8"/>)"), 1);
+                EXPECT_EQ(Count(s.book, R"('数据'!\$A\$1:\$C\$8)"), 1);
+                EXPECT_EQ(
+                    Count(s.data,
+                        R"(<pane ySplit="1" topLeftCell="A2" activePane="bottomLeft" state="frozen"/>)"),
+                    1);
+                // Widths as on the report sheet; amounts in the report's number format.
+                std::smatch width, style, format;
+                ASSERT_TRUE(std::regex_search(
+                    s.data, width, std::regex(R"re(<col min="2" max="2" width="([0-9.]+)")re")));
+                EXPECT_EQ(Count(s.xml, width.str()), 1);
+                ASSERT_TRUE(std::regex_search(s.data, style, std::regex(R"re(<c r="B2" s="(\d+)")re")));
+                const std::regex xfs(R"re(<xf numFmtId="(\d+)")re");
+                const std::string cellXfs = s.styles.substr(s.styles.find("<cellXfs"));
+                auto xf = std::sregex_iterator(cellXfs.begin(), cellXfs.end(), xfs);
+                std::advance(xf, std::stoi(style[1]));
+                EXPECT_EQ(Count(s.styles, "numFmtId=\"" + (*xf)[1].str() + R"(" formatCode="#,##0.00")"), 1);
+            } },
+        FeatureCase { "CaptionsOfTwoHeadingRows",
+            [](Report& r) {
+                // "金额" over the second heading row's "借方" and "数量".
+                r.format.HeadRowCount = 2;
+                r.format.MergedCells[1].Right = 1;
+                r.format.MergedCells[1].Bottom = 2;
+                r.Merge(2, 1, 3, 1, 255, "金额");
+                r.Merge(2, 2, 2, 2, 255, "借方");
+                r.Merge(3, 2, 3, 2, 255, "数量");
+                r.Lines(8, [](int, int j) { return j == 1 ? std::string("x") : "1"; });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(
+                    Count(s.data,
+                        R"(<row r="1" ht="30" customHeight="1"><c r="A1" s="\d+" t="inlineStr"><is><t>摘要</t></is></c><c r="B1" s="\d+" t="inlineStr"><is><t>金额/借方</t></is></c><c r="C1" s="\d+" t="inlineStr"><is><t>金额/数量</t>)"),
+                    1)
+                    << s.data;
+            } },
+        FeatureCase { "TotalsOfCellsNotShownStayNumbers",
+            [](Report& r) {
+                // Block 2's subtotal cell holds a number in the data: the report adds it to the subtotal and
+                // the grand total, the sheet shows neither it nor a formula that would leave it out.
+                r.format.MergedCells[4].Item.Text.SetText("2");
+                r.Lines(7, [](int i, int j) { return j == 2 ? Amount(i) : std::string("1"); });
+                r.bytes.replace(1232 + (8 * 3 + 1) * 201, 4,
+                    std::string("\x03"
+                                "100",
+                        4));
+                r.data->Open(std::make_unique<MemoryByteSource>(r.bytes.data(), r.bytes.size()), "test.dat");
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B11" s="\d+"><v>178</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B14" s="\d+"><f>SUBTOTAL\(9,B13:B13\)</f><v>60.25</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>269</v>)"), 1);
             } },
         FeatureCase { "TotalsAsPrinted",
             [](Report& r) {
@@ -266,8 +343,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             1,
             [](const Sheet& s) {
                 // 0.1 + 0.2 + 0.3 adds up to 0.6000000000000001, 1.3000000000000003 in all.
-                EXPECT_EQ(Count(s.xml, R"re(<c r="B(6|11)" s="\d+"><v>0.6</v>)re"), 2);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><v>1.3</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"re(<c r="B(6|11)" s="\d+"><f>[^<]+</f><v>0.6</v>)re"), 2);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B15" s="\d+"><f>SUBTOTAL\(9,B3:B14\)</f><v>1.3</v>)"), 1);
             } },
         FeatureCase { "OverlappingRangesKeepWhatShows",
             [](Report& r) {
@@ -285,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, XlsxFeatureTest,
             [](const Sheet& s) {
                 EXPECT_EQ(
                     Count(s.xml, R"re(<c r="A(6|11|14)" s="\d+" t="inlineStr"><is><t>本页小计</t>)re"), 3);
-                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><v>30.75</v>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<c r="B6" s="\d+"><f>SUBTOTAL\(9,B3:B5\)</f><v>30.75</v>)"), 1);
                 EXPECT_EQ(Count(s.xml, R"(<mergeCell ref="A\d+:B\d+"/>)"), 1); // only the caption
                 EXPECT_EQ(Count(s.xml, R"(<c r="C2" s="\d+" t="inlineStr"><is><t>数量</t>)"), 1);
             } }),
@@ -336,6 +413,101 @@ INSTANTIATE_TEST_SUITE_P(PageSetup, XlsxFeatureTest,
             } }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Dates as dates: a text column of dates in any of the report's three
+// spellings, each shown as written; one other text keeps the column text.
+INSTANTIATE_TEST_SUITE_P(Dates, XlsxFeatureTest,
+    ::testing::Values(
+        FeatureCase { "DateColumnAsDates",
+            [](Report& r) {
+                r.Lines(7, [](int i, int j) {
+                    const char* dates[] = { "2024-03-01", "2024/3/1", "2024年3月1日", "" };
+                    return j == 1 ? Utf8ToGbk(dates[i % 4]) : std::string("1");
+                });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"re(<c r="A(3|4|5|9|10|13)" s="\d+"><v>45352</v>)re"), 6);
+                EXPECT_EQ(Count(s.xml, R"(<c r="A8" s="\d+"/>)"), 1); // the empty cell
+                EXPECT_EQ(Count(s.xml, R"(t="inlineStr"><is><t>2024)"), 0);
+                EXPECT_EQ(Count(s.data, R"re(<c r="A(2|3|4|6|7|8)" s="\d+"><v>45352</v>)re"), 6);
+                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy-mm-dd")"), 1);
+                EXPECT_EQ(Count(s.styles, R"(formatCode="yyyy\\/m\\/d")"), 1);
+                EXPECT_EQ(
+                    Count(s.styles, R"(formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot;")"), 1);
+            } },
+        FeatureCase { "ColumnWithOneOtherTextStaysText",
+            [](Report& r) {
+                r.Lines(7, [](int i, int j) {
+                    return j == 1 ? std::string(i == 5 ? "00123" : "2024-03-01") : std::string("1");
+                });
+            },
+            1,
+            [](const Sheet& s) {
+                EXPECT_EQ(Count(s.xml, R"(<c r="A3" s="\d+" t="inlineStr"><is><t>2024-03-01</t>)"), 1);
+                EXPECT_EQ(Count(s.xml, R"(<is><t>00123</t>)"), 1);
+                EXPECT_EQ(Count(s.styles, R"(yyyy)"), 0);
+            } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XlsxReportTest, DateTexts)
+{
+    // Only a whole date of a real day in one of the three spellings is a date; its format shows it as
+    // written.
+    const struct {
+        const char* text;
+        double serial; // 0: no date
+        const char* format;
+    } cases[] = {
+        { "2024-03-01", 45352, "yyyy-mm-dd" },
+        { "2024/3/1", 45352, "yyyy\\/m\\/d" },
+        { "2024年3月1日", 45352, "yyyy\"年\"m\"月\"d\"日\"" },
+        { "2024-3-01", 45352, "yyyy-m-dd" },
+        { "1900-03-01", 61, "yyyy-mm-dd" },
+        { "2000-02-29", 36585, "yyyy-mm-dd" },
+        { "9999-12-31", 2958465, "yyyy-mm-dd" },
+        { "1900-02-28", 0, "" }, // spreadsheets count a 29 February 1900
+        { "2023-02-29", 0, "" },
+        { "2024-13-01", 0, "" },
+        { "2024-04-31", 0, "" },
+        { "2024-03/01", 0, "" },
+        { "24-03-01", 0, "" },
+        { "2024-03-01 ", 0, "" },
+        { "2024年3月1", 0, "" },
+        { "20240301", 0, "" },
+        { "00123", 0, "" },
+    };
+    for (const auto& c : cases) {
+        double serial = 0;
+        std::string format;
+        EXPECT_EQ(XlsxDate(Utf8ToGbk(c.text), serial, format), c.serial != 0) << c.text;
+        if (c.serial != 0) {
+            EXPECT_EQ(serial, c.serial) << c.text;
+            EXPECT_EQ(format, c.format) << c.text;
+        }
+    }
+}
+
+// What a file manager shows of the workbook: title, the head lines as the
+// subject, the company line, when it was made.
+INSTANTIATE_TEST_SUITE_P(Properties, XlsxFeatureTest,
+    ::testing::Values(FeatureCase { "TitleSubjectCompanyAndTime",
+        [](Report& r) {
+            r.format.Company.Text.SetText(Utf8ToGbk("华北公司"));
+            r.format.Head[1].Text.SetText(Utf8ToGbk("三月份"));
+            r.format.Head[3].Text.SetText(Utf8ToGbk("单位：元"));
+        },
+        1,
+        [](const Sheet& s) {
+            EXPECT_EQ(Count(s.core, "<dc:title>月报/三月</dc:title>"), 1) << s.core;
+            EXPECT_EQ(Count(s.core, "<dc:subject>三月份 单位：元</dc:subject>"), 1);
+            EXPECT_EQ(Count(s.app, "<Company>华北公司</Company>"), 1) << s.app;
+            const std::time_t now = std::time(nullptr);
+            char year[8];
+            std::strftime(year, sizeof year, "%Y", std::gmtime(&now));
+            EXPECT_EQ(Count(s.core, std::string(R"(<dcterms:created xsi:type="dcterms:W3CDTF">)") + year), 1);
+        } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Texts read back as written: control characters escaped in cells and left
 // out of the document's title, a text that looks escaped kept as it is.
 INSTANTIATE_TEST_SUITE_P(Texts, XlsxFeatureTest,
@@ -378,7 +550,21 @@ TEST(XlsxReportTest, LongReportGoesOnInFurtherSheets)
     EXPECT_NE(Member(path, "xl/workbook.xml").find(R"re(name="月报_三月(2)")re"), std::string::npos);
     const std::string second = Member(path, "xl/worksheets/sheet2.xml");
     EXPECT_EQ(Count(second, R"(<pane ySplit="2")"), 1);
-    EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><v>7</v>)"), 1); // the grand total on the last sheet
+    // The grand total on the last sheet, over the data rows of both.
+    EXPECT_EQ(Count(second, R"(<c r="B5" s="\d+"><f>SUBTOTAL\(9,'月报_三月'!C3:C12,C3:C4\)</f><v>7</v>)"), 1);
+    EXPECT_EQ(result.dataSheets, 1);
+
+    // Four rows a sheet: the report's blocks one a sheet, the seven lines three, three and one a data sheet.
+    options.maxSheetRows = 4;
+    const XlsxReportResult narrow
+        = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}, nullptr, options);
+    ASSERT_EQ(narrow.outcome, XlsxReportResult::Written);
+    EXPECT_EQ(narrow.sheets, 3);
+    EXPECT_EQ(narrow.dataSheets, 3);
+    EXPECT_NE(
+        Member(path, "xl/workbook.xml").find(R"re(<sheet name="数据(3)" sheetId="6")re"), std::string::npos);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet5.xml"), R"(<row r=)"), 4);
+    EXPECT_EQ(Count(Member(path, "xl/worksheets/sheet6.xml"), R"(<row r=)"), 2);
 
     // 1,026 pages: a sheet holds 1,023 page breaks, so pages 1,025 and 1,026 go on the second sheet.
     report.Lines(3078, [](int, int j) { return j == 1 ? std::string("x") : "1"; });
@@ -417,6 +603,51 @@ TEST(XlsxReportTest, FailedOrCancelledExportLeavesTheOldFile)
     result = WriteReportXlsx(report.format, *report.data, report.Pages(), path, { path });
     EXPECT_EQ(result.outcome, XlsxReportResult::Refused);
     EXPECT_EQ(std::filesystem::file_size(path), 3u);
+
+    // The same for the CSV file.
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {}, &stop);
+    EXPECT_EQ(result.outcome, XlsxReportResult::Cancelled);
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, { path });
+    EXPECT_EQ(result.outcome, XlsxReportResult::Refused);
+    report.Lines(7, [](int i, int j) { return j == 2 && i == 5 ? std::string("12x") : "1"; });
+    result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {});
+    EXPECT_EQ(result.outcome, XlsxReportResult::Failed);
+    EXPECT_EQ(result.message, "“12x”不是有效的数值（第2页第4行第2列）");
+    EXPECT_EQ(std::filesystem::file_size(path), 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(XlsxReportTest, CsvHoldsTheDataRows)
+{
+    // The captions and the lines alone, as RFC 4180 in UTF-8 after a byte-order mark: texts with quotes,
+    // commas and line breaks quoted, numbers with the column's decimals and no thousands separators.
+    Report report;
+    report.Lines(5, [](int i, int j) {
+        const char* texts[] = { "说\"好\"", "a,b", "两行\r\n第二行", "", "x" };
+        const char* amounts[] = { "0.25", "1234567.5", "-12.5", "", "7" };
+        return j == 1 ? Utf8ToGbk(texts[i])
+            : j == 2  ? std::string(amounts[i])
+                      : std::string(i == 3 ? "" : "3");
+    });
+    test::TempDir dir;
+    const std::string path = dir.File("r.csv");
+    const XlsxReportResult result = WriteReportCsv(report.format, *report.data, report.Pages(), path, {});
+    ASSERT_EQ(result.outcome, XlsxReportResult::Written) << result.message;
+    EXPECT_EQ(result.pages, 2);
+    std::string bytes;
+    if (FILE* in = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;)
+            bytes.append(buf, n);
+        std::fclose(in);
+    }
+    EXPECT_EQ(bytes,
+        "\xEF\xBB\xBF摘要,摘要,\r\n"
+        "\"说\"\"好\"\"\",0.25,3\r\n"
+        "\"a,b\",1234567.50,3\r\n"
+        "\"两行\r\n第二行\",-12.50,3\r\n"
+        ",,\r\n"
+        "x,7.00,3\r\n");
 }
 
 TEST(XlsxReportTest, SheetNames)

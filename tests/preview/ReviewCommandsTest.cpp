@@ -36,6 +36,7 @@ const Expected kExpected[] = {
     {"ActionSavePicture", "保存到图片", "将当前打印内容保存到指定的图片文件中", "", true, Always},
     {"ActionExportPdf", "导出PDF...", "将全部打印内容导出到指定的PDF文件中", "", true, Always},
     {"ActionExportXlsx", "导出Excel...", "将全部打印内容导出到指定的Excel工作簿中", "", false, Always},
+    {"ActionExportCsv", "导出CSV...", "将全部数据行导出到指定的CSV文件中", "", false, Always},
     {"ActionExportJson", "导出格式为JSON...", "将当前打印格式（包括没有保存的修改）导出到指定的JSON文件中", "", false, Always},
     {"ActionClose", "退出程序", "退出程序", "", false, Always},
     {"ActionPriorPage", "前一页", "浏览前一页", "Ctrl+U", true, Always},
@@ -88,7 +89,7 @@ const Expected kExpected[] = {
 
 // Menu titles and their items by command name, "-" for a separator.
 const std::vector<std::pair<const char*, std::vector<const char*>>> kMenus = {
-    {"文件(&F)", {"ActionSaveFormat", "ActionDeleteFormat", "-", "ActionSavePicture", "ActionExportPdf", "ActionExportXlsx", "ActionExportJson", "-", "ActionClose"}},
+    {"文件(&F)", {"ActionSaveFormat", "ActionDeleteFormat", "-", "ActionSavePicture", "ActionExportPdf", "ActionExportXlsx", "ActionExportCsv", "ActionExportJson", "-", "ActionClose"}},
     {"翻页(&Y)", {"ActionPriorPage", "ActionNextPage", "ActionFirstPage", "ActionLastPage", "-", "ActionSelPage", "-", "ActionBack", "ActionForward"}},
     {"格式(&O)", {"ActionWhereHorLeft", "ActionWhereHorCenter", "ActionWhereHorRight", "-", "ActionWhereVerTop", "ActionWhereVerCenter", "ActionWhereVerBottom"}},
     {"设置(&S)", {"ActionEditCompany", "ActionEditTitle", "ActionEditPageHead", "ActionEditPageFoot", "ActionEditRowCount", "ActionEditAllRowHeight", "-", "ActionEditColWidth", "ActionEditRowHeight", "-", "ActionSetPage", "ActionSetFont", "-", "ActionUndo", "ActionRedo"}},

@@ -766,6 +766,38 @@ TEST_F(PageRunTest, WorkbookExportFollowsThePdfExport)
     EXPECT_EQ(Files(), QStringList { QStringLiteral("book.xlsx") });
 }
 
+// "导出CSV..." as "导出Excel...": a cancel leaves no file, the data rows
+// go under the name chosen (".csv" added), preview-only mode refuses it.
+TEST_F(PageRunTest, CsvExportFollowsTheWorkbookExport)
+{
+    const auto ask = [this](const QString& name) {
+        proposed_ = name;
+        return answer_;
+    };
+    TFrmPrintReview& w = OpenSixPages();
+    w.Hook.csvFile = ask;
+    answer_ = out_.filePath(QStringLiteral("lines"));
+    CancelBeforePage(w, 3);
+    w.ActionExportCsv->trigger();
+    EXPECT_EQ(proposed_, QStringLiteral("2024年3月销售明细账"));
+    EXPECT_TRUE(Files().isEmpty());
+
+    w.Hook.progress = {};
+    w.ActionExportCsv->trigger();
+    EXPECT_EQ(Files(), QStringList { QStringLiteral("lines.csv") });
+    EXPECT_TRUE(messages_.shown.empty());
+    QFile csv(out_.filePath(QStringLiteral("lines.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_FALSE(bytes.contains("本页小计"));
+
+    TFrmPrintReview& v = OpenSixPages(QStringLiteral("OnlyView"));
+    v.Hook.csvFile = ask;
+    v.ActionExportCsv->trigger();
+    EXPECT_EQ(Texts(messages_), (std::vector<std::string> { "打印预览窗体|对不起！只能预览不能打印" }));
+}
+
 // "导出格式为JSON..." writes the layout in use, its unsaved edits included,
 // under the name chosen (".json" added), also in preview-only mode, and
 // never over the layout file being read.

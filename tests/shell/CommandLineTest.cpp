@@ -78,6 +78,12 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
     EXPECT_FALSE(TakeStartOptions(half).valid);
     CommandArguments twice = Words("--pdf o.pdf --convert a.fmt b.json");
     EXPECT_EQ(TakeStartOptions(twice).repeated, "--convert");
+    CommandArguments csv = Words("--csv o.csv a.dat b.fmt");
+    const StartOptions c = TakeStartOptions(csv);
+    EXPECT_TRUE(c.csv && c.valid);
+    EXPECT_EQ(c.csvPath + " | " + Joined(csv), "o.csv | a.dat b.fmt");
+    CommandArguments csvTwice = Words("--xlsx o.xlsx --csv o.csv a.dat");
+    EXPECT_EQ(TakeStartOptions(csvTwice).repeated, "--csv");
     // --encoding names one of two encodings of a CSV data file.
     const std::pair<const char*, CsvEncoding> encodings[]
         = { { "a.csv b.json", CsvEncoding::Detect }, { "--encoding GBK a.csv b.json", CsvEncoding::Gbk },

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -294,14 +295,32 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
         GTEST_SKIP() << "LibreOffice or poppler-utils is not installed";
     const QString profile
         = QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("lo"));
+    // LibreOffice takes the values stored with the formulas unless told to
+    // compute them on loading: then the subtotals below are its own sums.
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("lo/user"))));
+    QFile settings(dir_.filePath(QStringLiteral("lo/user/registrymodifications.xcu")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+</oor:items>
+)");
+    settings.close();
     const auto converted = test::RunTool(QStringLiteral("soffice"),
         { profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
             QStringLiteral("--outdir"), dir_.path(), xlsx });
     ASSERT_EQ(converted.exitCode, 0);
-    const QString info
-        = test::RunTool(QStringLiteral("pdfinfo"), { dir_.filePath(QStringLiteral("报表.pdf")) }).out;
-    // 120 ledger lines, 28 a page.
-    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           5\n"))) << info.toStdString();
+    // 120 ledger lines, 28 a page; then the data sheet's pages, the lines under their heading row alone.
+    const QStringList pages = test::RunTool(QStringLiteral("pdftotext"),
+        { QStringLiteral("-layout"), dir_.filePath(QStringLiteral("报表.pdf")), QStringLiteral("-") })
+                                  .out.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    const auto reportPages = std::count_if(pages.begin(), pages.end(),
+        [](const QString& page) { return page.contains(QStringLiteral("本页小计")); });
+    EXPECT_EQ(reportPages, 5);
+    EXPECT_EQ(pages.size() - reportPages, 3);
+    for (qsizetype p = reportPages; p < pages.size(); ++p)
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("日期")) && pages[p].contains(QStringLiteral("2024-03")))
+            << pages[p].toStdString();
 
     // The numbers as LibreOffice reads them: each page's subtotals add up its lines, the grand totals (once,
     // in the last page's total row) add up the subtotals.
@@ -355,6 +374,28 @@ TEST_F(PdfExportTest, WorkbookPrintsAsTheReport)
     EXPECT_EQ(filledTotals, 1);
 }
 
+// `--csv`: the ledger's lines under one heading row, in UTF-8 after a
+// byte-order mark.
+TEST_F(PdfExportTest, CsvHoldsTheLedgerLines)
+{
+    const QString csv = dir_.filePath(QStringLiteral("报表.csv"));
+    const test::ProgramRun run
+        = Start({ QStringLiteral("--csv"), csv, data_, format_, QStringLiteral("NotDef") });
+    ASSERT_EQ(run.status, 0) << run.Message().toStdString();
+    EXPECT_EQ(run.err, QString());
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 122) << bytes.left(400).toStdString(); // heading, 120 lines, the empty end
+    EXPECT_EQ(lines.last(), QString());
+    for (int i = 1; i <= 120; ++i) {
+        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("2024-"))) << lines[i].toStdString();
+        EXPECT_FALSE(lines[i].contains(QStringLiteral("小计"))) << lines[i].toStdString();
+    }
+}
+
 // A workbook that cannot be written whole leaves the old file as it was and no file of its own, says why in
 // the program's own words only, and ends with status 1: a file-size limit (as `ulimit -f` sets) that the
 // rows staged beside the workbook run into, a full disk. Two output files asked for are refused (status 2)
@@ -364,7 +405,8 @@ TEST_F(PdfExportTest, WorkbookNotWrittenWholeKeepsTheOldFile)
     const QString a = dir_.filePath(QStringLiteral("a.xlsx")), b = dir_.filePath(QStringLiteral("b.pdf"));
     const QStringList twice[] = { { QStringLiteral("--pdf"), b, QStringLiteral("--xlsx"), a },
         { QStringLiteral("--xlsx"), a, QStringLiteral("--xlsx"), b },
-        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b } };
+        { QStringLiteral("--xlsx"), a, QStringLiteral("--pdf"), b },
+        { QStringLiteral("--csv"), a, QStringLiteral("--xlsx"), b } };
     for (const QStringList& options : twice) {
         const test::ProgramRun run = Start(options + QStringList { data_, format_ });
         EXPECT_EQ(run.status, 2) << options.join(QLatin1Char(' ')).toStdString();
