@@ -451,6 +451,13 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == PageNumberField && PageNumberFieldKey(*event))
         return true;
+    if (watched == StatusZoom && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // Opens upwards from the panel, the status bar being at the window's foot.
+        const QSize size = ZoomPanelMenu->sizeHint();
+        ZoomPanelMenu->popup(StatusZoom->mapToGlobal(QPoint(StatusZoom->width() - size.width(), -size.height())));
+        return true;
+    }
     if ((watched == Image_Review || watched == ScrollContent) && PanEvent(*event))
         return true;
     if (watched == Image_Review) {

@@ -42,6 +42,7 @@ class QMenu;
 class QMenuBar;
 class QScrollArea;
 class QStyle;
+class QTimer;
 class QToolBar;
 
 namespace quillet {
@@ -240,6 +241,8 @@ public:
     QLabel* StatusPanels[5] = {};
     // The zoom in percent, at the status bar's right end.
     QLabel* StatusZoom = nullptr;
+    // Offered by a click on StatusZoom: the zooms of the ladder and the fit commands.
+    QMenu* ZoomPanelMenu = nullptr;
     // The manual's window of the program's own, made the first time the
     // desktop cannot show the manual.
     THelpWindow* HelpWindow = nullptr;
@@ -355,6 +358,15 @@ public:
     void Image_ReviewMouseMove(int x, int y);
     void Image_ReviewMouseDown(Qt::MouseButton button, int x, int y);
     void Image_ReviewMouseUp(Qt::MouseButton button, int x, int y);
+    // How far the view scrolls for a dragged border at a viewport point:
+    // the distance past the edge of a view of that size, at most kEdgeStep.
+    static constexpr int kEdgeStep = 40;
+    static QPoint EdgeScrollDelta(const QPoint& at, const QSize& view);
+    // One step of the scrolling while a border is held past the view's edge
+    // (a timer repeats it while the mouse stays still there).
+    void EdgeScrollTick();
+    // Keeps the held border's point and scrolls on when it is past the view.
+    void FollowSizeDrag(int x, int y);
 
     // True while the standard style is on the bars (false: the XP style).
     bool StandardStyle() const { return standardStyle_; }
@@ -381,6 +393,7 @@ private:
     // A placement command: places the table and records the step, named as the command.
     void PlaceCommand(bool horizontal, std::uint8_t value, const QAction* command);
     void BuildPageKeys();
+    void BuildZoomMenu();
     void BuildNavigation();
     // The page field, the page count and back/forward brought in step.
     void ShowPageNumber();
@@ -442,6 +455,11 @@ private:
     WheelSteps zoomWheel_;
     WheelSteps pageWheel_;
     bool panning_ = false;
+    // The held border's mouse point on the page image, and the timer that
+    // scrolls on while it stays past the view's edge.
+    QPoint sizeDragAt_;
+    QTimer* edgeTimer_ = nullptr;
+    bool pressedInView_ = false;
     QPoint panFrom_;
     QPoint panScroll_;
     QCursor panCursor_;

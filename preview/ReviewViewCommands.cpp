@@ -2,6 +2,7 @@
 // scale, where the table sits on the paper, review or design state, and the
 // look of the menu bar and tool bars.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -198,6 +199,34 @@ void TFrmPrintReview::ViewResized(const QSize& oldSize)
             ScrollPagePointTo(onPage, ViewCentre());
         ShowZoom();
     });
+}
+
+void TFrmPrintReview::BuildZoomMenu()
+{
+    ZoomPanelMenu = new QMenu(this);
+    ZoomPanelMenu->setObjectName(QStringLiteral("ZoomPanelMenu"));
+    auto* steps = new QActionGroup(ZoomPanelMenu);
+    for (double step : kZoomLadder) {
+        QAction* item = ZoomPanelMenu->addAction(QString::number(step) + QStringLiteral("%"));
+        item->setCheckable(true);
+        item->setData(step);
+        steps->addAction(item);
+        connect(item, &QAction::triggered, this, [this, step] {
+            fit_ = FitMode::None;
+            SetZoom(step);
+        });
+    }
+    ZoomPanelMenu->addSeparator();
+    ZoomPanelMenu->addAction(ActionFitWidth);
+    ZoomPanelMenu->addAction(ActionFitPage);
+    // The zoom shown is ticked, when it is one of the ladder's.
+    connect(ZoomPanelMenu, &QMenu::aboutToShow, this, [this, steps] {
+        for (QAction* item : steps->actions())
+            item->setChecked(fit_ == FitMode::None && item->data().toDouble() == Zoom());
+    });
+    menus_.append(ZoomPanelMenu);
+    StatusZoom->installEventFilter(this);
+    StatusZoom->setCursor(Qt::PointingHandCursor);
 }
 
 void TFrmPrintReview::ShowZoom()
