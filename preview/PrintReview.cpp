@@ -28,6 +28,7 @@
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include <QCheckBox>
 #include "preview/SearchBar.h"
 #include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
@@ -413,6 +414,32 @@ void TFrmPrintReview::FormShow()
     SetVerPlace(PrintFormat->VerPlace);
     SetHorPlace(PrintFormat->HorPlace);
     RefreshStatus();
+    if (!SettingsFile.empty())
+        ApplyViewSettings(ViewSettings::Load(SettingsFile));
+}
+
+ViewSettings TFrmPrintReview::CurrentViewSettings() const
+{
+    ViewSettings s;
+    s.zoom = Zoom();
+    s.fit = static_cast<ViewSettings::Fit>(fit_);
+    s.thumbnails = thumbnailsShown_;
+    s.thumbnailWidth = thumbnailWidth_;
+    s.matchCase = SearchBar->MatchCase->isChecked();
+    s.wholeWord = SearchBar->WholeWord->isChecked();
+    return s;
+}
+
+void TFrmPrintReview::ApplyViewSettings(const ViewSettings& settings)
+{
+    SearchBar->MatchCase->setChecked(settings.matchCase);
+    SearchBar->WholeWord->setChecked(settings.wholeWord);
+    thumbnailsShown_ = settings.thumbnails;
+    thumbnailWidth_ = settings.thumbnailWidth;
+    fit_ = static_cast<FitMode>(settings.fit);
+    // The first page opens at its top left corner, as it always does.
+    SetZoom(fit_ != FitMode::None ? FitZoom(fit_) : settings.zoom);
+    ScrollToOrigin();
 }
 
 void TFrmPrintReview::showEvent(QShowEvent* event)
@@ -433,6 +460,11 @@ void TFrmPrintReview::closeEvent(QCloseEvent* event)
         closeAfterRun_ = true;
         event->ignore();
         return;
+    }
+    if (!SettingsFile.empty()) {
+        const QString failure = CurrentViewSettings().Save(SettingsFile, FilesInUse());
+        if (!failure.isEmpty())
+            ShowPlainMessage(failure);
     }
     QMainWindow::closeEvent(event);
 }

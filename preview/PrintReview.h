@@ -29,6 +29,7 @@
 #include "platform/Shell.h"
 #include "preview/LayoutHistory.h"
 #include "preview/PageJumps.h"
+#include "preview/ViewSettings.h"
 #include "preview/WheelSteps.h"
 
 class QAction;
@@ -101,6 +102,13 @@ public:
     // The data file, FormatArgument and LoadedLayout.
     std::vector<std::string> FilesInUse() const;
     bool OnlyView = false;
+    // Where the window's settings are kept between runs (empty: not kept);
+    // read when the window is first shown, written when it closes.
+    std::string SettingsFile;
+    ViewSettings CurrentViewSettings() const;
+    // Zoom, fit, thumbnail panel and search options as the settings say;
+    // the page and the state shown stay as they are.
+    void ApplyViewSettings(const ViewSettings& settings);
 
     // Start-up asks the program to end instead of showing the window.
     void RequestEnd(int exitCode);
@@ -455,6 +463,9 @@ private:
     WheelSteps zoomWheel_;
     WheelSteps pageWheel_;
     bool panning_ = false;
+    // The thumbnail panel as last shown, kept for the settings.
+    bool thumbnailsShown_ = false;
+    int thumbnailWidth_ = ViewSettings {}.thumbnailWidth;
     // The held border's mouse point on the page image, and the timer that
     // scrolls on while it stays past the view's edge.
     QPoint sizeDragAt_;
