@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -23,6 +24,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <exception>
 
 #include "controls/PageProgress.h"
@@ -30,6 +32,7 @@
 #include "preview/ImageReview.h"
 #include <QCheckBox>
 #include "preview/SearchBar.h"
+#include "preview/ThumbnailPanel.h"
 #include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
@@ -364,6 +367,8 @@ void TFrmPrintReview::RepaginateAndShow()
 {
     if (SearchBar)
         SearchBar->ReportChanged();
+    if (Thumbnails)
+        Thumbnails->ReportChanged();
     RunEngine([this] { BuffPaper->Paginate(); });
     // A layout change that shortens the document leaves no page beyond its last.
     if (BuffPaper->CurrentPage > BuffPaper->PageCount)
@@ -424,7 +429,8 @@ ViewSettings TFrmPrintReview::CurrentViewSettings() const
     s.zoom = Zoom();
     s.fit = static_cast<ViewSettings::Fit>(fit_);
     s.thumbnails = thumbnailsShown_;
-    s.thumbnailWidth = thumbnailWidth_;
+    s.thumbnailWidth = std::clamp(ThumbnailDock->isVisible() ? ThumbnailDock->width() : thumbnailWidth_,
+        ViewSettings::kMinThumbnailWidth, ViewSettings::kMaxThumbnailWidth);
     s.matchCase = SearchBar->MatchCase->isChecked();
     s.wholeWord = SearchBar->WholeWord->isChecked();
     return s;
@@ -434,8 +440,8 @@ void TFrmPrintReview::ApplyViewSettings(const ViewSettings& settings)
 {
     SearchBar->MatchCase->setChecked(settings.matchCase);
     SearchBar->WholeWord->setChecked(settings.wholeWord);
-    thumbnailsShown_ = settings.thumbnails;
     thumbnailWidth_ = settings.thumbnailWidth;
+    SetThumbnailsShown(settings.thumbnails);
     fit_ = static_cast<FitMode>(settings.fit);
     // The first page opens at its top left corner, as it always does.
     SetZoom(fit_ != FitMode::None ? FitZoom(fit_) : settings.zoom);
@@ -607,6 +613,8 @@ void TFrmPrintReview::PreviewPictureChanged()
     Image_Review->PageChanged();
     if (SearchBar)
         SearchBar->PageShown();
+    if (Thumbnails)
+        Thumbnails->PageShown();
 }
 
 void TFrmPrintReview::ScrollToOrigin()

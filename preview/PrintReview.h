@@ -34,6 +34,7 @@
 
 class QAction;
 class QActionGroup;
+class QDockWidget;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -54,6 +55,7 @@ class TZtRuler;
 class TImageReview;
 class TTabSet;
 class TSearchBar;
+class TThumbnailPanel;
 
 // What the window needs of the platform; the program and the tests provide it.
 struct PlatformServices {
@@ -192,6 +194,7 @@ public:
     QAction* ActionFitWidth = nullptr;
     QAction* ActionFitPage = nullptr;
     QAction* ActionFind = nullptr;
+    QAction* ActionThumbnails = nullptr;
     QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
@@ -309,6 +312,12 @@ public:
     void ActionFitWidthExecute();
     void ActionFitPageExecute();
     void ActionFindExecute();
+    void ActionThumbnailsExecute();
+    // The thumbnail panel at the left of the page area, in a dock whose edge
+    // the user drags to widen it.
+    TThumbnailPanel* Thumbnails = nullptr;
+    QDockWidget* ThumbnailDock = nullptr;
+    void SetThumbnailsShown(bool shown);
     // The search bar over the page area.
     TSearchBar* SearchBar = nullptr;
 

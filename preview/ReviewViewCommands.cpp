@@ -19,6 +19,7 @@
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
+#include "preview/ThumbnailPanel.h"
 
 namespace quillet {
 namespace {
@@ -277,6 +278,8 @@ void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)
 {
     if (SearchBar)
         SearchBar->ReportChanged(); // the scale decides which columns show
+    if (Thumbnails)
+        Thumbnails->ReportChanged();
     RunEngine([this, rate] { BuffPaper->SetPrintRate(rate); });
     ActionPrintRate50->setChecked(chosen == ActionPrintRate50);
     ActionPrintRate100->setChecked(chosen == ActionPrintRate100);
