@@ -48,6 +48,12 @@ void ThumbnailCache::Put(int page, QImage image)
     }
     order_.push_front(page);
     images_.emplace(page, std::make_pair(std::move(image), order_.begin()));
+    SetLimit(limit_);
+}
+
+void ThumbnailCache::SetLimit(std::size_t limit)
+{
+    limit_ = std::max<std::size_t>(1, limit);
     while (images_.size() > limit_) {
         images_.erase(order_.back());
         order_.pop_back();
@@ -234,12 +240,7 @@ void TThumbnailPanel::DrawSome()
 {
     if (!isVisible() || window_.PageRunActive())
         return;
-    const double ratio = std::max(1.0, devicePixelRatioF());
-    const QSize device = PictureSize() * ratio;
-    if (device != pictureFor_) {
-        cache_.Clear();
-        pictureFor_ = device;
-    }
+    UsePictureSize();
     QElapsedTimer time;
     time.start();
     while (const int page = NextMissing()) {
@@ -253,14 +254,22 @@ void TThumbnailPanel::DrawSome()
         slice_.start();
 }
 
-void TThumbnailPanel::DrawAllInView()
+void TThumbnailPanel::UsePictureSize()
 {
     const double ratio = std::max(1.0, devicePixelRatioF());
     const QSize device = PictureSize() * ratio;
-    if (device != pictureFor_) {
-        cache_.Clear();
-        pictureFor_ = device;
-    }
+    if (device == pictureFor_)
+        return;
+    cache_.Clear();
+    pictureFor_ = device;
+    const std::size_t bytes = static_cast<std::size_t>(device.width()) * device.height() * 4;
+    const std::size_t least = 2 * static_cast<std::size_t>(PagesInView());
+    cache_.SetLimit(std::clamp(kMaxKeptBytes / std::max<std::size_t>(1, bytes), least, kMaxKept));
+}
+
+void TThumbnailPanel::DrawAllInView()
+{
+    UsePictureSize();
     while (const int page = NextMissing()) {
         cache_.Put(page, DrawPage(page));
         ++drawn_;

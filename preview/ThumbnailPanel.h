@@ -26,6 +26,9 @@ public:
     void Put(int page, QImage image);
     void Clear();
     std::size_t Size() const { return images_.size(); }
+    // A lower limit drops the least recently used at once.
+    void SetLimit(std::size_t limit);
+    std::size_t Limit() const { return limit_; }
 
 private:
     std::size_t limit_;
@@ -39,8 +42,11 @@ public:
     explicit TThumbnailPanel(TFrmPrintReview& window, QWidget* parent = nullptr);
     ~TThumbnailPanel() override;
 
-    // Pictures kept at most, whatever the report's length.
+    // Pictures kept at most, whatever the report's length, and the memory
+    // they may take: large pictures (a wide panel, a dense screen) are kept
+    // fewer, never fewer than two screens of them.
     static constexpr std::size_t kMaxKept = 200;
+    static constexpr std::size_t kMaxKeptBytes = 32u << 20;
     static constexpr int kMargin = 8; // around a picture
     static constexpr int kLabel = 16; // the page number under it
 
@@ -79,6 +85,8 @@ private:
     int NextMissing();
     QImage DrawPage(int page);
     bool MakePages();
+    // A new picture size: the kept pictures go, and the bound follows their size.
+    void UsePictureSize();
 
     TFrmPrintReview& window_;
     ThumbnailCache cache_ { kMaxKept };

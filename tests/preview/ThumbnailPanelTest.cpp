@@ -122,7 +122,18 @@ TEST_F(ThumbnailPanelTest, ScrollingThroughALongReportKeepsTheBound)
         panel.DrawAllInView();
         most = std::max(most, panel.Kept());
     }
-    EXPECT_EQ(most, TThumbnailPanel::kMaxKept);
+    // At most kMaxKept, and no more than their memory bound allows.
+    const QSize device = panel.PictureSize() * panel.devicePixelRatioF();
+    const std::size_t bytes = static_cast<std::size_t>(device.width()) * device.height() * 4;
+    EXPECT_EQ(most, std::min(TThumbnailPanel::kMaxKept,
+                        std::max(TThumbnailPanel::kMaxKeptBytes / bytes, std::size_t { 2 } * static_cast<std::size_t>(panel.PagesInView()))));
+    // A wider panel keeps fewer of its larger pictures.
+    w.resize(1400, 800);
+    w.resizeDocks({ w.ThumbnailDock }, { 400 }, Qt::Horizontal);
+    QApplication::processEvents();
+    panel.DrawAllInView();
+    EXPECT_LT(panel.Kept() * 4 * panel.PictureSize().width() * panel.PictureSize().height(),
+        TThumbnailPanel::kMaxKeptBytes + 1);
     EXPECT_GE(panel.Drawn(), w.BuffPaper->PageCount);
     EXPECT_LE(panel.Drawn(), w.BuffPaper->PageCount + panel.PagesInView());
     // The window's own page is as it was.
