@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -72,6 +73,9 @@ void TFrmPrintReview::BuildNavigation()
     ThumbnailDock->setWidget(Thumbnails);
     addDockWidget(Qt::LeftDockWidgetArea, ThumbnailDock);
     ThumbnailDock->hide();
+    // Every change of the layout, its undo and redo go through the history:
+    // the pictures drawn before it are stale.
+    connect(&History->Stack(), &QUndoStack::indexChanged, Thumbnails, [this] { Thumbnails->ReportChanged(); });
     if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout()))
         column->insertWidget(0, SearchBar);
     for (const bool forward : { true, false }) {

@@ -87,6 +87,12 @@ TEST_F(ThumbnailPanelTest, PointsMapToPagesAndAClickTurnsThere)
     const int after = panel.Drawn();
     panel.DrawAllInView();
     EXPECT_EQ(panel.Drawn(), after);
+    // A change of the layout, and its undo, leave no stale picture.
+    w.ActionWhereHorRight->trigger();
+    EXPECT_EQ(panel.Kept(), 0u);
+    panel.DrawAllInView();
+    w.ActionUndo->trigger();
+    EXPECT_EQ(panel.Kept(), 0u);
 
     // Hidden by F4 and shown again at the width the settings keep.
     QTest::keyClick(&w, Qt::Key_F4);
