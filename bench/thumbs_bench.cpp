@@ -1,7 +1,8 @@
-// thumbs_bench [PAGES]: the thumbnail panel scrolled through every page of
-// the example ledger (1,000 pages unless told): the time to draw each screen
-// of pictures and the peak memory while scrolling, against the peak of the
-// window open on the report. Build it in a Release tree.
+// thumbs_bench [PAGES | --sparse PAGES]: the thumbnail panel scrolled through
+// every page of the example ledger (1,000 pages unless told): the time to
+// draw each screen of pictures and the peak memory while scrolling, against
+// the peak of the window open on the report; or dragged to screens spread
+// over a sparse report of millions of pages. Build it in a Release tree.
 #include <QApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -32,11 +33,13 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     qputenv("QUILLET_NONINTERACTIVE", QByteArrayLiteral("1"));
-    const int pages = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const bool sparse = argc > 2 && std::string(argv[1]) == "--sparse";
+    const int pages = argc > 1 ? std::atoi(argv[sparse ? 2 : 1]) : 1000;
     QApplication app(argc, argv);
     InstallFontSubstitutions();
     QTemporaryDir temp;
-    if (!WriteExampleReport(temp.path().toStdString(), pages * kExampleDataRowsPerBlock)) {
+    if (sparse ? !WriteSparseReport(temp.path().toStdString(), pages)
+               : !WriteExampleReport(temp.path().toStdString(), pages * kExampleDataRowsPerBlock)) {
         std::fprintf(stderr, "cannot write the report in %s\n", qPrintable(temp.path()));
         return 1;
     }
@@ -45,8 +48,10 @@ int main(int argc, char** argv)
     QtDisplay display;
     QtBitmapFactory bitmaps;
     RecordingShell shell;
-    const CommandArguments arguments { LocalPath(temp.filePath(QString::fromLatin1(kExampleDataName))),
-        LocalPath(temp.filePath(QString::fromLatin1(kExampleFormatName))), "NotDef" };
+    const CommandArguments arguments {
+        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseDataName : kExampleDataName))),
+        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseFormatName : kExampleFormatName))), "NotDef"
+    };
     TFrmPrintReview w(PlatformServices { messages, printers, display, bitmaps, shell },
         [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
     if (w.EndRequested())
@@ -54,8 +59,8 @@ int main(int argc, char** argv)
     w.resize(1200, 900);
     w.show();
     QApplication::processEvents();
-    std::printf("example ledger, %d pages, open with %.1f MB at the peak\n", w.BuffPaper->PageCount,
-        PeakResidentKb() / 1024.0);
+    std::printf("%s, %d pages, open with %.1f MB at the peak\n", sparse ? "sparse report" : "example ledger",
+        w.BuffPaper->PageCount, PeakResidentKb() / 1024.0);
     // The peak from here on is the panel's: writing the report held it in memory.
     std::ofstream("/proc/self/clear_refs") << "5";
     w.SetThumbnailsShown(true);
@@ -64,7 +69,9 @@ int main(int argc, char** argv)
     QScrollBar& bar = *panel.verticalScrollBar();
     const auto start = std::chrono::steady_clock::now();
     int screens = 0;
-    for (int first = 0;; first = std::min(bar.maximum(), first + panel.PagesInView())) {
+    // A sparse report: 200 screens spread over all of it, as a dragged scroll bar shows them.
+    const int stride = sparse ? std::max(panel.PagesInView(), bar.maximum() / 200) : panel.PagesInView();
+    for (int first = 0;; first = std::min(bar.maximum(), first + stride)) {
         bar.setValue(first);
         panel.DrawAllInView();
         panel.repaint();
