@@ -69,6 +69,9 @@ void TFrmPrintReview::BuildNavigation()
     // Neither closed nor floated on its own: 页面缩略图 shows and hides it.
     ThumbnailDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
     ThumbnailDock->setTitleBarWidget(new QWidget(ThumbnailDock));
+    // As wide as the settings keep it.
+    ThumbnailDock->setMinimumWidth(ViewSettings::kMinThumbnailWidth);
+    ThumbnailDock->setMaximumWidth(ViewSettings::kMaxThumbnailWidth);
     Thumbnails = new TThumbnailPanel(*this, ThumbnailDock);
     ThumbnailDock->setWidget(Thumbnails);
     addDockWidget(Qt::LeftDockWidgetArea, ThumbnailDock);
