@@ -63,6 +63,7 @@ enum : int {
     FitWidth,
     FitPage,
     Find,
+    Thumbnails,
     SetPrint,
     SetPrinter,
     StartPrint,
@@ -122,6 +123,7 @@ const CommandSpec kCommands[] = {
     {"ActionFitWidth", L::View, "适合页宽", "使页面的宽度适合窗口", kNoKey, 44, "zoom-fit-width", false, E::Always, &W::ActionFitWidth, &W::ActionFitWidthExecute},
     {"ActionFitPage", L::View, "适合整页", "使整个页面适合窗口", kNoKey, 45, "zoom-fit-best", false, E::Always, &W::ActionFitPage, &W::ActionFitPageExecute},
     {"ActionFind", L::View, "查找...", "在全部打印内容中查找文字", Qt::CTRL | Qt::SHIFT | Qt::Key_F, -1, nullptr, false, E::Always, &W::ActionFind, &W::ActionFindExecute},
+    {"ActionThumbnails", L::View, "页面缩略图", "在窗口左边显示各页的缩略图", Qt::Key_F4, -1, nullptr, true, E::Always, &W::ActionThumbnails, &W::ActionThumbnailsExecute},
     {"ActionSetPrint", L::Print, "打印...", "打印指定内容", Ctrl(Qt::Key_P), -1, nullptr, false, E::NeedsPrinter, &W::ActionSetPrint, &W::ActionSetPrintExecute},
     {"ActionSetPrinter", L::Print, "设置打印机...", "设置打印机", kNoKey, 6, "printer", false, E::NeedsPrinter, &W::ActionSetPrinter, &W::ActionSetPrinterExecute},
     {"ActionStartPrint", L::Print, "开始打印", "开始打印所有内容", kNoKey, 7, "document-print", false, E::NeedsPrinterFromStart, &W::ActionStartPrint, &W::ActionStartPrintExecute},
@@ -146,7 +148,7 @@ constexpr int kFormatMenu[]
 constexpr int kSetupMenu[] = { EditCompany, EditTitle, EditPageHead, EditPageFoot, EditRowCount,
     EditAllRowHeight, S, EditColWidth, EditRowHeight, S, SetPage, SetFont, S, Undo, Redo };
 constexpr int kViewMenu[] = { ViewRate50, ViewRate100, S, PrintRate50, PrintRate100, S, Refurbish, S, ZoomIn,
-    ZoomOut, FitWidth, FitPage, S, Find };
+    ZoomOut, FitWidth, FitPage, S, Find, Thumbnails };
 constexpr int kPrintMenu[] = { SetPrint, SetPrinter, StartPrint };
 constexpr int kStateMenu[] = { StateDesign, StateReview };
 constexpr int kStyleMenu[] = { IFStand, IFXp };

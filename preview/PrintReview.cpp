@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -23,12 +24,15 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <exception>
 
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/ImageReview.h"
+#include <QCheckBox>
 #include "preview/SearchBar.h"
+#include "preview/ThumbnailPanel.h"
 #include "preview/KeyboardReturn.h"
 #include "preview/TabSet.h"
 #include "preview/ZtRuler.h"
@@ -363,6 +367,8 @@ void TFrmPrintReview::RepaginateAndShow()
 {
     if (SearchBar)
         SearchBar->ReportChanged();
+    if (Thumbnails)
+        Thumbnails->ReportChanged();
     RunEngine([this] { BuffPaper->Paginate(); });
     // A layout change that shortens the document leaves no page beyond its last.
     if (BuffPaper->CurrentPage > BuffPaper->PageCount)
@@ -413,6 +419,33 @@ void TFrmPrintReview::FormShow()
     SetVerPlace(PrintFormat->VerPlace);
     SetHorPlace(PrintFormat->HorPlace);
     RefreshStatus();
+    if (!SettingsFile.empty())
+        ApplyViewSettings(ViewSettings::Load(SettingsFile));
+}
+
+ViewSettings TFrmPrintReview::CurrentViewSettings() const
+{
+    ViewSettings s;
+    s.zoom = Zoom();
+    s.fit = static_cast<ViewSettings::Fit>(fit_);
+    s.thumbnails = thumbnailsShown_;
+    s.thumbnailWidth = std::clamp(ThumbnailDock->isVisible() ? ThumbnailDock->width() : thumbnailWidth_,
+        ViewSettings::kMinThumbnailWidth, ViewSettings::kMaxThumbnailWidth);
+    s.matchCase = SearchBar->MatchCase->isChecked();
+    s.wholeWord = SearchBar->WholeWord->isChecked();
+    return s;
+}
+
+void TFrmPrintReview::ApplyViewSettings(const ViewSettings& settings)
+{
+    SearchBar->MatchCase->setChecked(settings.matchCase);
+    SearchBar->WholeWord->setChecked(settings.wholeWord);
+    thumbnailWidth_ = settings.thumbnailWidth;
+    SetThumbnailsShown(settings.thumbnails);
+    fit_ = static_cast<FitMode>(settings.fit);
+    // The first page opens at its top left corner, as it always does.
+    SetZoom(fit_ != FitMode::None ? FitZoom(fit_) : settings.zoom);
+    ScrollToOrigin();
 }
 
 void TFrmPrintReview::showEvent(QShowEvent* event)
@@ -434,6 +467,11 @@ void TFrmPrintReview::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (!SettingsFile.empty()) {
+        const QString failure = CurrentViewSettings().Save(SettingsFile, FilesInUse());
+        if (!failure.isEmpty())
+            ShowPlainMessage(failure);
+    }
     QMainWindow::closeEvent(event);
 }
 
@@ -451,6 +489,13 @@ bool TFrmPrintReview::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == PageNumberField && PageNumberFieldKey(*event))
         return true;
+    if (watched == StatusZoom && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // Opens upwards from the panel, the status bar being at the window's foot.
+        const QSize size = ZoomPanelMenu->sizeHint();
+        ZoomPanelMenu->popup(StatusZoom->mapToGlobal(QPoint(StatusZoom->width() - size.width(), -size.height())));
+        return true;
+    }
     if ((watched == Image_Review || watched == ScrollContent) && PanEvent(*event))
         return true;
     if (watched == Image_Review) {
@@ -568,6 +613,8 @@ void TFrmPrintReview::PreviewPictureChanged()
     Image_Review->PageChanged();
     if (SearchBar)
         SearchBar->PageShown();
+    if (Thumbnails)
+        Thumbnails->PageShown();
 }
 
 void TFrmPrintReview::ScrollToOrigin()

@@ -29,10 +29,12 @@
 #include "platform/Shell.h"
 #include "preview/LayoutHistory.h"
 #include "preview/PageJumps.h"
+#include "preview/ViewSettings.h"
 #include "preview/WheelSteps.h"
 
 class QAction;
 class QActionGroup;
+class QDockWidget;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -42,6 +44,7 @@ class QMenu;
 class QMenuBar;
 class QScrollArea;
 class QStyle;
+class QTimer;
 class QToolBar;
 
 namespace quillet {
@@ -52,6 +55,7 @@ class TZtRuler;
 class TImageReview;
 class TTabSet;
 class TSearchBar;
+class TThumbnailPanel;
 
 // What the window needs of the platform; the program and the tests provide it.
 struct PlatformServices {
@@ -100,6 +104,13 @@ public:
     // The data file, FormatArgument and LoadedLayout.
     std::vector<std::string> FilesInUse() const;
     bool OnlyView = false;
+    // Where the window's settings are kept between runs (empty: not kept);
+    // read when the window is first shown, written when it closes.
+    std::string SettingsFile;
+    ViewSettings CurrentViewSettings() const;
+    // Zoom, fit, thumbnail panel and search options as the settings say;
+    // the page and the state shown stay as they are.
+    void ApplyViewSettings(const ViewSettings& settings);
 
     // Start-up asks the program to end instead of showing the window.
     void RequestEnd(int exitCode);
@@ -184,6 +195,7 @@ public:
     QAction* ActionFitWidth = nullptr;
     QAction* ActionFitPage = nullptr;
     QAction* ActionFind = nullptr;
+    QAction* ActionThumbnails = nullptr;
     QAction* ActionSetPrint = nullptr;
     QAction* ActionSetPrinter = nullptr;
     QAction* ActionStartPrint = nullptr;
@@ -242,6 +254,8 @@ public:
     QLabel* StatusPanels[5] = {};
     // The zoom in percent, at the status bar's right end.
     QLabel* StatusZoom = nullptr;
+    // Offered by a click on StatusZoom: the zooms of the ladder and the fit commands.
+    QMenu* ZoomPanelMenu = nullptr;
     // The manual's window of the program's own, made the first time the
     // desktop cannot show the manual.
     THelpWindow* HelpWindow = nullptr;
@@ -301,6 +315,12 @@ public:
     void ActionFitWidthExecute();
     void ActionFitPageExecute();
     void ActionFindExecute();
+    void ActionThumbnailsExecute();
+    // The thumbnail panel at the left of the page area, in a dock whose edge
+    // the user drags to widen it.
+    TThumbnailPanel* Thumbnails = nullptr;
+    QDockWidget* ThumbnailDock = nullptr;
+    void SetThumbnailsShown(bool shown);
     // The search bar over the page area.
     TSearchBar* SearchBar = nullptr;
 
@@ -360,6 +380,15 @@ public:
     void Image_ReviewMouseMove(int x, int y);
     void Image_ReviewMouseDown(Qt::MouseButton button, int x, int y);
     void Image_ReviewMouseUp(Qt::MouseButton button, int x, int y);
+    // How far the view scrolls for a dragged border at a viewport point:
+    // the distance past the edge of a view of that size, at most kEdgeStep.
+    static constexpr int kEdgeStep = 40;
+    static QPoint EdgeScrollDelta(const QPoint& at, const QSize& view);
+    // One step of the scrolling while a border is held past the view's edge
+    // (a timer repeats it while the mouse stays still there).
+    void EdgeScrollTick();
+    // Keeps the held border's point and scrolls on when it is past the view.
+    void FollowSizeDrag(int x, int y);
 
     // True while the standard style is on the bars (false: the XP style).
     bool StandardStyle() const { return standardStyle_; }
@@ -386,6 +415,7 @@ private:
     // A placement command: places the table and records the step, named as the command.
     void PlaceCommand(bool horizontal, std::uint8_t value, const QAction* command);
     void BuildPageKeys();
+    void BuildZoomMenu();
     void BuildNavigation();
     // The page field, the page count and back/forward brought in step.
     void ShowPageNumber();
@@ -447,6 +477,14 @@ private:
     WheelSteps zoomWheel_;
     WheelSteps pageWheel_;
     bool panning_ = false;
+    // The thumbnail panel as last shown, kept for the settings.
+    bool thumbnailsShown_ = false;
+    int thumbnailWidth_ = ViewSettings {}.thumbnailWidth;
+    // The held border's mouse point on the page image, and the timer that
+    // scrolls on while it stays past the view's edge.
+    QPoint sizeDragAt_;
+    QTimer* edgeTimer_ = nullptr;
+    bool pressedInView_ = false;
     QPoint panFrom_;
     QPoint panScroll_;
     QCursor panCursor_;

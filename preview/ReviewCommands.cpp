@@ -79,6 +79,7 @@ void TFrmPrintReview::BuildMenus()
     }
     fill(ActionToolBarMain, MainToolBarItems());
     fill(ToolBarPage, PageToolBarItems());
+    BuildZoomMenu();
     ApplyBarStyle(xpStyle.get());
 }
 

@@ -3,6 +3,7 @@
 // grabbed and dragged within the scroll area.
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -214,13 +215,78 @@ void TFrmPrintReview::Image_ReviewMouseMove(int x, int y)
         v->setValue(std::clamp(v->value() + (DownY - y), 0, std::max(0, v->maximum())));
     } else if (ShapeOf(Image_Review) == Qt::SizeHorCursor) {
         ChangeSizePanel->move(x + Image_Review->x(), ChangeSizePanel->y());
+        FollowSizeDrag(x, y);
     } else if (ShapeOf(Image_Review) == Qt::SizeVerCursor) {
         ChangeSizePanel->move(ChangeSizePanel->x(), y + Image_Review->y());
+        FollowSizeDrag(x, y);
     }
     if (BuffPaper->ReviewState)
         Image_Review->setCursor(Qt::PointingHandCursor);
     else if (ShapeOf(Image_Review) == Qt::PointingHandCursor)
         Image_Review->setCursor(Qt::ArrowCursor);
+}
+
+QPoint TFrmPrintReview::EdgeScrollDelta(const QPoint& at, const QSize& view)
+{
+    auto past = [](int v, int size) {
+        if (v < 0)
+            return std::max(v, -kEdgeStep);
+        if (v >= size)
+            return std::min(v - size + 1, kEdgeStep);
+        return 0;
+    };
+    return { past(at.x(), view.width()), past(at.y(), view.height()) };
+}
+
+void TFrmPrintReview::FollowSizeDrag(int x, int y)
+{
+    sizeDragAt_ = QPoint(x, y);
+    // Only a border taken within the view brings more of the page into it.
+    if (!ChangeSizePanel->isVisible() || !pressedInView_)
+        return;
+    const QPoint inView = Image_Review->mapTo(ScrollBox_Main->viewport(), sizeDragAt_);
+    if (EdgeScrollDelta(inView, ScrollBox_Main->viewport()->size()).isNull()) {
+        if (edgeTimer_)
+            edgeTimer_->stop();
+        return;
+    }
+    if (!edgeTimer_) {
+        edgeTimer_ = new QTimer(this);
+        edgeTimer_->setInterval(30);
+        connect(edgeTimer_, &QTimer::timeout, this, [this] { EdgeScrollTick(); });
+    }
+    if (!edgeTimer_->isActive()) {
+        edgeTimer_->start();
+        EdgeScrollTick();
+    }
+}
+
+void TFrmPrintReview::EdgeScrollTick()
+{
+    if (!MouseIsDown || !ChangeSizePanel->isVisible()) {
+        if (edgeTimer_)
+            edgeTimer_->stop();
+        return;
+    }
+    const QPoint inView = Image_Review->mapTo(ScrollBox_Main->viewport(), sizeDragAt_);
+    const QPoint delta = EdgeScrollDelta(inView, ScrollBox_Main->viewport()->size());
+    QScrollBar* h = ScrollBox_Main->horizontalScrollBar();
+    QScrollBar* v = ScrollBox_Main->verticalScrollBar();
+    const QPoint before(h->value(), v->value());
+    // Only the direction of the held border scrolls.
+    if (ShapeOf(Image_Review) == Qt::SizeHorCursor)
+        h->setValue(h->value() + delta.x());
+    else
+        v->setValue(v->value() + delta.y());
+    const QPoint moved = QPoint(h->value(), v->value()) - before;
+    if (moved.isNull()) {
+        // At the end of the page: nothing more to bring into view.
+        edgeTimer_->stop();
+        return;
+    }
+    // The mouse stays where it is on the screen, so it now points at a
+    // spot of the page further on: the line follows it there.
+    Image_ReviewMouseMove(sizeDragAt_.x() + moved.x(), sizeDragAt_.y() + moved.y());
 }
 
 void TFrmPrintReview::Image_ReviewMouseDown(Qt::MouseButton button, int x, int y)
@@ -230,6 +296,8 @@ void TFrmPrintReview::Image_ReviewMouseDown(Qt::MouseButton button, int x, int y
     MouseIsDown = true;
     DownX = x;
     DownY = y;
+    pressedInView_ = ScrollBox_Main->viewport()->rect().contains(
+        Image_Review->mapTo(ScrollBox_Main->viewport(), QPoint(x, y)));
     const QRect image = Image_Review->geometry();
     if (ShapeOf(Image_Review) == Qt::SizeHorCursor) {
         // A 2-pixel line from the top of the scroll content to the bottom of the page.
@@ -248,6 +316,8 @@ void TFrmPrintReview::Image_ReviewMouseUp(Qt::MouseButton button, int, int)
     if (button != Qt::LeftButton || !MouseIsDown)
         return;
     MouseIsDown = false;
+    if (edgeTimer_)
+        edgeTimer_->stop();
     if (ChangeSizePanel->isVisible())
         FinishSizeDrag();
 }

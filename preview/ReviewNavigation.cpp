@@ -3,6 +3,7 @@
 // to, reading on across page ends with the wheel, the arrows and Space,
 // Ctrl+0 for 100 %, and dragging the page with the middle button.
 #include <QAction>
+#include <QDockWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -19,6 +21,7 @@
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
+#include "preview/ThumbnailPanel.h"
 
 namespace quillet {
 namespace {
@@ -61,6 +64,21 @@ void TFrmPrintReview::BuildNavigation()
     // The search bar at the top of the page area, F3 and Shift+F3 for its
     // next and previous hit.
     SearchBar = new TSearchBar(*this);
+    ThumbnailDock = new QDockWidget(this);
+    ThumbnailDock->setObjectName(QStringLiteral("ThumbnailDock"));
+    // Neither closed nor floated on its own: 页面缩略图 shows and hides it.
+    ThumbnailDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    ThumbnailDock->setTitleBarWidget(new QWidget(ThumbnailDock));
+    // As wide as the settings keep it.
+    ThumbnailDock->setMinimumWidth(ViewSettings::kMinThumbnailWidth);
+    ThumbnailDock->setMaximumWidth(ViewSettings::kMaxThumbnailWidth);
+    Thumbnails = new TThumbnailPanel(*this, ThumbnailDock);
+    ThumbnailDock->setWidget(Thumbnails);
+    addDockWidget(Qt::LeftDockWidgetArea, ThumbnailDock);
+    ThumbnailDock->hide();
+    // Every change of the layout, its undo and redo go through the history:
+    // the pictures drawn before it are stale.
+    connect(&History->Stack(), &QUndoStack::indexChanged, Thumbnails, [this] { Thumbnails->ReportChanged(); });
     if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout()))
         column->insertWidget(0, SearchBar);
     for (const bool forward : { true, false }) {
@@ -237,6 +255,24 @@ bool TFrmPrintReview::PageNumberFieldKey(QEvent& event)
         }
     }
     return false;
+}
+
+void TFrmPrintReview::ActionThumbnailsExecute()
+{
+    SetThumbnailsShown(ActionThumbnails->isChecked());
+}
+
+void TFrmPrintReview::SetThumbnailsShown(bool shown)
+{
+    if (!shown && ThumbnailDock->isVisible())
+        thumbnailWidth_ = ThumbnailDock->width();
+    thumbnailsShown_ = shown;
+    ActionThumbnails->setChecked(shown);
+    ThumbnailDock->setVisible(shown);
+    if (shown) {
+        resizeDocks({ ThumbnailDock }, { thumbnailWidth_ }, Qt::Horizontal);
+        Thumbnails->PageShown();
+    }
 }
 
 void TFrmPrintReview::ActionFindExecute()

@@ -2,6 +2,7 @@
 // scale, where the table sits on the paper, review or design state, and the
 // look of the menu bar and tool bars.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
+#include "preview/ThumbnailPanel.h"
 
 namespace quillet {
 namespace {
@@ -200,6 +202,34 @@ void TFrmPrintReview::ViewResized(const QSize& oldSize)
     });
 }
 
+void TFrmPrintReview::BuildZoomMenu()
+{
+    ZoomPanelMenu = new QMenu(this);
+    ZoomPanelMenu->setObjectName(QStringLiteral("ZoomPanelMenu"));
+    auto* steps = new QActionGroup(ZoomPanelMenu);
+    for (double step : kZoomLadder) {
+        QAction* item = ZoomPanelMenu->addAction(QString::number(step) + QStringLiteral("%"));
+        item->setCheckable(true);
+        item->setData(step);
+        steps->addAction(item);
+        connect(item, &QAction::triggered, this, [this, step] {
+            fit_ = FitMode::None;
+            SetZoom(step);
+        });
+    }
+    ZoomPanelMenu->addSeparator();
+    ZoomPanelMenu->addAction(ActionFitWidth);
+    ZoomPanelMenu->addAction(ActionFitPage);
+    // The zoom shown is ticked, when it is one of the ladder's.
+    connect(ZoomPanelMenu, &QMenu::aboutToShow, this, [this, steps] {
+        for (QAction* item : steps->actions())
+            item->setChecked(fit_ == FitMode::None && item->data().toDouble() == Zoom());
+    });
+    menus_.append(ZoomPanelMenu);
+    StatusZoom->installEventFilter(this);
+    StatusZoom->setCursor(Qt::PointingHandCursor);
+}
+
 void TFrmPrintReview::ShowZoom()
 {
     QString text = QString::number(std::lround(Zoom())) + QStringLiteral("%");
@@ -248,6 +278,8 @@ void TFrmPrintReview::SetPrintRateChecked(QAction* chosen, double rate)
 {
     if (SearchBar)
         SearchBar->ReportChanged(); // the scale decides which columns show
+    if (Thumbnails)
+        Thumbnails->ReportChanged();
     RunEngine([this, rate] { BuffPaper->SetPrintRate(rate); });
     ActionPrintRate50->setChecked(chosen == ActionPrintRate50);
     ActionPrintRate100->setChecked(chosen == ActionPrintRate100);

@@ -79,6 +79,7 @@ int main(int argc, char* argv[])
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
     if (window.EndRequested())
         return window.ExitCode();
+    window.SettingsFile = ViewSettings::DefaultFile();
     // Without a window manager (a bare X server) maximising is only a wish:
     // take the whole work area first.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

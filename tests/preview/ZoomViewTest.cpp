@@ -1,6 +1,7 @@
 // The page at every zoom: the sheet's size and proportions, where borders
 // are found against where they are drawn, fitting, the view kept on its spot
 // through zooms, resizes and paper changes, and wheels with fine steps.
+#include <QMenu>
 #include <QScrollArea>
 #include <QLabel>
 #include <QScrollBar>
@@ -302,6 +303,93 @@ TEST_F(ZoomViewTest, HighZoomDrawsOnlyWhatIsSeen)
         settle();
         EXPECT_LE(image.RenderedArea() - turned, static_cast<long long>(view.width() + 2 * tile) * tile) << zoom;
     }
+}
+
+// A click on the zoom panel offers the ladder's zooms and the fit commands;
+// each entry sets the zoom (and fit) it names and the panel says so.
+TEST_F(ZoomViewTest, ZoomPanelOffersStepsAndFits)
+{
+    TFrmPrintReview& w = Open();
+    QTest::mouseClick(w.StatusZoom, Qt::LeftButton);
+    EXPECT_TRUE(w.ZoomPanelMenu->isVisible());
+    w.ZoomPanelMenu->hide();
+    struct Case {
+        const char* entry;
+        TFrmPrintReview::FitMode fit;
+        double zoom; // 0: the fitted zoom
+        const char* panel;
+    } cases[] = {
+        { "200%", TFrmPrintReview::FitMode::None, 200, "200%" },
+        { "适合页宽", TFrmPrintReview::FitMode::Width, 0, " 适合页宽" },
+        { "33%", TFrmPrintReview::FitMode::None, 33, "33%" },
+        { "适合整页", TFrmPrintReview::FitMode::Page, 0, " 适合整页" },
+        { "800%", TFrmPrintReview::FitMode::None, 800, "800%" },
+    };
+    for (const Case& c : cases) {
+        QAction* entry = nullptr;
+        for (QAction* a : w.ZoomPanelMenu->actions())
+            if (a->text() == QString::fromUtf8(c.entry))
+                entry = a;
+        ASSERT_NE(entry, nullptr) << c.entry;
+        entry->trigger();
+        EXPECT_EQ(w.Fit(), c.fit) << c.entry;
+        EXPECT_EQ(w.Zoom(), c.zoom ? c.zoom : w.FitZoom(c.fit)) << c.entry;
+        EXPECT_TRUE(w.StatusZoom->text().endsWith(QString::fromUtf8(c.panel))) << c.entry;
+        // Shown again, the menu ticks the ladder's zoom in use, none when fitted.
+        emit w.ZoomPanelMenu->aboutToShow();
+        int ticked = 0;
+        for (QAction* a : w.ZoomPanelMenu->actions())
+            if (a->isChecked() && a->data().isValid()) {
+                ++ticked;
+                EXPECT_EQ(a->text(), QString::fromUtf8(c.entry));
+            }
+        EXPECT_EQ(ticked, c.zoom ? 1 : 0) << c.entry;
+    }
+}
+
+// A border held past an edge of the view scrolls the view that way, by the
+// distance past the edge up to a step, and the line stays under the mouse.
+TEST_F(ZoomViewTest, BorderHeldPastTheEdgeScrollsTheView)
+{
+    const QSize view(300, 200);
+    struct Case {
+        QPoint at;
+        QPoint delta;
+    } cases[] = { { { 10, 10 }, { 0, 0 } }, { { 299, 199 }, { 0, 0 } }, { { 300, 50 }, { 1, 0 } },
+        { { 310, 50 }, { 11, 0 } }, { { 900, 50 }, { 40, 0 } }, { { -1, 50 }, { -1, 0 } },
+        { { -500, -3 }, { -40, -3 } }, { { 50, 230 }, { 0, 31 } } };
+    for (const Case& c : cases)
+        EXPECT_EQ(TFrmPrintReview::EdgeScrollDelta(c.at, view), c.delta) << c.at.x() << "," << c.at.y();
+
+    TFrmPrintReview& w = OpenLaidOut();
+    w.resize(700, 600);
+    w.SetZoom(400);
+    QScrollBar* h = w.ScrollBox_Main->horizontalScrollBar();
+    const TImageReview::PageView v = w.Image_Review->View();
+    const int y = static_cast<int>(std::floor(v.oy + RowMiddle(3) * v.sy + 0.5));
+    const int x = static_cast<int>(std::floor(v.ox + 189 * v.sx + 0.5)) + 1;
+    // The border 50 pixels into the view, the row too.
+    h->setValue(w.Image_Review->x() + x - 50);
+    w.ScrollBox_Main->verticalScrollBar()->setValue(w.Image_Review->y() + y - 50);
+    const int start = h->value();
+    const int width = w.PrintFormat->ColWidth[1];
+    Move(x, y);
+    ASSERT_EQ(Cursor(), Qt::SizeHorCursor);
+    Press(x, y);
+    // 25 pixels past the right edge of the view.
+    const int edge = w.ScrollBox_Main->viewport()->width() - w.Image_Review->mapTo(w.ScrollBox_Main->viewport(), QPoint(0, 0)).x();
+    Move(edge + 24, y, Qt::LeftButton);
+    EXPECT_EQ(h->value(), start + 25);
+    for (int i = 0; i < 3; ++i)
+        w.EdgeScrollTick();
+    EXPECT_EQ(h->value(), start + 100);
+    // The line is where the mouse now points on the page.
+    EXPECT_EQ(w.ChangeSizePanel->x(), w.Image_Review->x() + edge + 24 + 100);
+    Release(edge + 24 + 100, y);
+    EXPECT_EQ(w.PrintFormat->ColWidth[1], width + Round((edge + 124 - x) / (w.Screen->PixelsPerMmX * v.sx)));
+    // Back within the view nothing scrolls.
+    w.EdgeScrollTick();
+    EXPECT_EQ(h->value(), start + 100);
 }
 
 } // namespace

@@ -1,0 +1,89 @@
+// thumbs_bench [PAGES | --sparse PAGES]: the thumbnail panel scrolled through
+// every page of the example ledger (1,000 pages unless told): the time to
+// draw each screen of pictures and the peak memory while scrolling, against
+// the peak of the window open on the report; or dragged to screens spread
+// over a sparse report of millions of pages. Build it in a Release tree.
+#include <QApplication>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "bench/BenchRig.h"
+#include "platform/fake/FakeMessageService.h"
+#include "platform/fake/FakePrinterHost.h"
+#include "platform/fake/RecordingShell.h"
+#include "platform/qt/FontSubstitutions.h"
+#include "platform/qt/LocalPath.h"
+#include "platform/qt/QtBitmapFactory.h"
+#include "platform/qt/QtDisplay.h"
+#include "preview/PrintReview.h"
+#include "preview/ThumbnailPanel.h"
+#include "shell/Startup.h"
+#include "tools/ExampleReport.h"
+
+using namespace quillet;
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    qputenv("QUILLET_NONINTERACTIVE", QByteArrayLiteral("1"));
+    const bool sparse = argc > 2 && std::string(argv[1]) == "--sparse";
+    const int pages = argc > 1 ? std::atoi(argv[sparse ? 2 : 1]) : 1000;
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    QTemporaryDir temp;
+    if (sparse ? !WriteSparseReport(temp.path().toStdString(), pages)
+               : !WriteExampleReport(temp.path().toStdString(), pages * kExampleDataRowsPerBlock)) {
+        std::fprintf(stderr, "cannot write the report in %s\n", qPrintable(temp.path()));
+        return 1;
+    }
+    FakeMessageService messages;
+    FakePrinterHost printers;
+    QtDisplay display;
+    QtBitmapFactory bitmaps;
+    RecordingShell shell;
+    const CommandArguments arguments {
+        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseDataName : kExampleDataName))),
+        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseFormatName : kExampleFormatName))), "NotDef"
+    };
+    TFrmPrintReview w(PlatformServices { messages, printers, display, bitmaps, shell },
+        [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
+    if (w.EndRequested())
+        return 1;
+    w.resize(1200, 900);
+    w.show();
+    QApplication::processEvents();
+    std::printf("%s, %d pages, open with %.1f MB at the peak\n", sparse ? "sparse report" : "example ledger",
+        w.BuffPaper->PageCount, PeakResidentKb() / 1024.0);
+    // The peak from here on is the panel's: writing the report held it in memory.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    w.SetThumbnailsShown(true);
+    QApplication::processEvents();
+    TThumbnailPanel& panel = *w.Thumbnails;
+    QScrollBar& bar = *panel.verticalScrollBar();
+    const auto start = std::chrono::steady_clock::now();
+    int screens = 0;
+    // A sparse report: 200 screens spread over all of it, as a dragged scroll bar shows them.
+    const int stride = sparse ? std::max(panel.PagesInView(), bar.maximum() / 200) : panel.PagesInView();
+    for (int first = 0;; first = std::min(bar.maximum(), first + stride)) {
+        bar.setValue(first);
+        panel.DrawAllInView();
+        panel.repaint();
+        ++screens;
+        if (first == bar.maximum())
+            break;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("  %d screens of %d pictures (%d x %d), %d pages drawn in %.2f s, %.2f ms a page\n", screens,
+        panel.PagesInView(), panel.PictureSize().width(), panel.PictureSize().height(), panel.Drawn(), seconds,
+        seconds * 1000 / std::max(1, panel.Drawn()));
+    std::printf("  pictures kept %zu (at most %zu), peak while scrolling %.1f MB\n", panel.Kept(),
+        TThumbnailPanel::kMaxKept, PeakResidentKb() / 1024.0);
+    return 0;
+}
