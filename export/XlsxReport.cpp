@@ -1376,19 +1376,30 @@ bool XlsxDate(std::string_view gbk, double& serial, std::string& numberFormat)
     return true;
 }
 
+namespace {
+
+// Opens the file an export writes; on a refusal or failure result says why.
+bool OpenOutput(OutputFile& file, const std::string& path, const std::vector<std::string>& inUse,
+    XlsxReportResult& result)
+{
+    if (file.Open(path, inUse))
+        return true;
+    result.outcome = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+    result.refusal = file.Refusal();
+    result.errorNumber = file.Error();
+    return false;
+}
+
+} // namespace
+
 XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& data,
     const XlsxPagination& pages, const std::string& path, const std::vector<std::string>& inUse,
     PrintProgress* progress, const XlsxOptions& options)
 {
     XlsxReportResult result;
     OutputFile file;
-    if (!file.Open(path, inUse)) {
-        result.outcome
-            = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
-        result.refusal = file.Refusal();
-        result.errorNumber = file.Error();
+    if (!OpenOutput(file, path, inUse, result))
         return result;
-    }
     // Rows stream out one by one into a file beside the workbook, so a long
     // report needs little memory.
     lxw_workbook_options lxwOptions {};
@@ -1508,13 +1519,8 @@ XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data
 {
     XlsxReportResult result;
     OutputFile file;
-    if (!file.Open(path, inUse)) {
-        result.outcome
-            = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
-        result.refusal = file.Refusal();
-        result.errorNumber = file.Error();
+    if (!OpenOutput(file, path, inUse, result))
         return result;
-    }
     try {
         ReportSheets rows(format, data, pages, nullptr, {});
         result.pages = rows.WriteCsv(progress, file);

@@ -82,12 +82,21 @@ int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments)
     return 0;
 }
 
-int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments)
+namespace {
+
+// The workbook and the CSV file are paginated and written alike; only the
+// writer and its failure text differ.
+using SheetWriter = XlsxReportResult (*)(const TMyPrintFormat&, TMyPrintData&, const XlsxPagination&,
+    const std::string&, const std::vector<std::string>&);
+using SheetFailureText = QString (*)(const XlsxReportResult&, const std::string&);
+
+int ExportSheets(
+    const std::string& path, const CommandArguments& arguments, SheetWriter write, SheetFailureText failureText)
 {
     TMyPrintFormat format;
     TMyPrintData data(format);
     std::vector<std::string> inUse;
-    if (const QString failure = LoadReport(xlsxPath, arguments, format, data, inUse); !failure.isEmpty())
+    if (const QString failure = LoadReport(path, arguments, format, data, inUse); !failure.isEmpty())
         return Fail(failure);
     QtDisplay display;
     TMyScreen screen(display);
@@ -95,35 +104,33 @@ int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments)
     XlsxReportResult result;
     try {
         const XlsxPagination pages = CountReportPages(format, data, screen, bitmaps, FormatPages(format));
-        result = WriteReportXlsx(format, data, pages, xlsxPath, inUse);
+        result = write(format, data, pages, path, inUse);
     } catch (const std::exception& error) {
         return Fail(QString::fromUtf8(error.what()));
     }
     if (result.outcome != XlsxReportResult::Written)
-        return Fail(XlsxFailureText(result, xlsxPath));
+        return Fail(failureText(result, path));
     return 0;
+}
+
+} // namespace
+
+int ExportXlsx(const std::string& xlsxPath, const CommandArguments& arguments)
+{
+    return ExportSheets(
+        xlsxPath, arguments,
+        [](const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages, const std::string& path,
+            const std::vector<std::string>& inUse) { return WriteReportXlsx(format, data, pages, path, inUse); },
+        XlsxFailureText);
 }
 
 int ExportCsv(const std::string& csvPath, const CommandArguments& arguments)
 {
-    TMyPrintFormat format;
-    TMyPrintData data(format);
-    std::vector<std::string> inUse;
-    if (const QString failure = LoadReport(csvPath, arguments, format, data, inUse); !failure.isEmpty())
-        return Fail(failure);
-    QtDisplay display;
-    TMyScreen screen(display);
-    QtBitmapFactory bitmaps;
-    XlsxReportResult result;
-    try {
-        const XlsxPagination pages = CountReportPages(format, data, screen, bitmaps, FormatPages(format));
-        result = WriteReportCsv(format, data, pages, csvPath, inUse);
-    } catch (const std::exception& error) {
-        return Fail(QString::fromUtf8(error.what()));
-    }
-    if (result.outcome != XlsxReportResult::Written)
-        return Fail(CsvFailureText(result, csvPath));
-    return 0;
+    return ExportSheets(
+        csvPath, arguments,
+        [](const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages, const std::string& path,
+            const std::vector<std::string>& inUse) { return WriteReportCsv(format, data, pages, path, inUse); },
+        CsvFailureText);
 }
 
 } // namespace quillet
