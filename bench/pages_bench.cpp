@@ -18,6 +18,7 @@
 #include <string>
 
 #include "bench/BenchRig.h"
+#include "bench/BenchWindow.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingShell.h"
@@ -57,20 +58,15 @@ int MeasureOne(int argc, char** argv, long long pages, bool keep)
         std::fprintf(stderr, "cannot write the sparse report in %s\n", qPrintable(temp.path()));
         return 1;
     }
-    FakeMessageService messages;
-    FakePrinterHost printers;
-    QtDisplay display;
-    QtBitmapFactory bitmaps;
-    RecordingShell shell;
-    const CommandArguments arguments { LocalPath(temp.filePath(QString::fromLatin1(kSparseDataName))),
-        LocalPath(temp.filePath(QString::fromLatin1(kSparseFormatName))), "NotDef" };
+    BenchServices services;
+    const CommandArguments arguments = ReportArguments(temp, true);
     const auto start = std::chrono::steady_clock::now();
     double openSeconds = 0;
     double lastSeconds = 0;
     int pageCount = 0;
     int lastPage = 0;
     {
-        TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
+        TFrmPrintReview window(services.Services(),
             [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
         if (window.EndRequested()) {
             std::fprintf(stderr, "the window did not open\n");

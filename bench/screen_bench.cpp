@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/BenchWindow.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingShell.h"
@@ -148,14 +149,9 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
     if (!folder.isValid() || !WriteExampleReport(folder.path().toStdString()))
         return 1;
-    FakeMessageService messages;
-    FakePrinterHost printers;
-    QtDisplay display;
-    QtBitmapFactory bitmaps;
-    RecordingShell shell;
-    CommandArguments arguments { LocalPath(folder.filePath(QString::fromLatin1(kExampleDataName))),
-        LocalPath(folder.filePath(QString::fromLatin1(kExampleFormatName))), "NotDef" };
-    TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
+    BenchServices services;
+    const CommandArguments arguments = ReportArguments(folder, false);
+    TFrmPrintReview window(services.Services(),
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
     if (window.EndRequested())
         return 1;

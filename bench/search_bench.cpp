@@ -15,6 +15,7 @@
 #include <string>
 
 #include "bench/BenchRig.h"
+#include "bench/BenchWindow.h"
 #include "platform/GbkCodec.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
@@ -66,14 +67,9 @@ int Run(int argc, char** argv, bool sparse, long long pages)
         std::fprintf(stderr, "cannot write the report in %s\n", folder.c_str());
         return 1;
     }
-    FakeMessageService messages;
-    FakePrinterHost printers;
-    QtDisplay display;
-    QtBitmapFactory bitmaps;
-    RecordingShell shell;
-    const CommandArguments arguments { LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseDataName : kExampleDataName))),
-        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseFormatName : kExampleFormatName))), "NotDef" };
-    TFrmPrintReview w(PlatformServices { messages, printers, display, bitmaps, shell },
+    BenchServices services;
+    const CommandArguments arguments = ReportArguments(temp, sparse);
+    TFrmPrintReview w(services.Services(),
         [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
     if (w.EndRequested())
         return 1;

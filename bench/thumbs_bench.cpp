@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/BenchRig.h"
+#include "bench/BenchWindow.h"
 #include "platform/fake/FakeMessageService.h"
 #include "platform/fake/FakePrinterHost.h"
 #include "platform/fake/RecordingShell.h"
@@ -43,16 +44,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write the report in %s\n", qPrintable(temp.path()));
         return 1;
     }
-    FakeMessageService messages;
-    FakePrinterHost printers;
-    QtDisplay display;
-    QtBitmapFactory bitmaps;
-    RecordingShell shell;
-    const CommandArguments arguments {
-        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseDataName : kExampleDataName))),
-        LocalPath(temp.filePath(QString::fromLatin1(sparse ? kSparseFormatName : kExampleFormatName))), "NotDef"
-    };
-    TFrmPrintReview w(PlatformServices { messages, printers, display, bitmaps, shell },
+    BenchServices services;
+    const CommandArguments arguments = ReportArguments(temp, sparse);
+    TFrmPrintReview w(services.Services(),
         [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
     if (w.EndRequested())
         return 1;
