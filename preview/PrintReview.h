@@ -368,6 +368,9 @@ public:
     bool ExportXlsxTo(const QString& path);
     // The data rows of the report as a CSV file at path; true when written.
     bool ExportCsvTo(const QString& path);
+    // The workbook, or with csv the CSV file, with the progress box; a
+    // failure is reported. True when written.
+    bool ExportSheetsTo(const QString& path, bool csv);
     // Writes the layout in use, with the printer's paper as a save would
     // stamp it, as JSON to path; false after a message when it is not written.
     bool ExportJsonTo(const QString& path);

@@ -331,20 +331,28 @@ bool TFrmPrintReview::ExportJsonTo(const QString& path)
 
 bool TFrmPrintReview::ExportXlsxTo(const QString& path)
 {
+    return ExportSheetsTo(path, false);
+}
+
+bool TFrmPrintReview::ExportSheetsTo(const QString& path, bool csv)
+{
     // The pages as the window counted them, with the edits not yet saved.
     PdfReportPages layout;
     layout.counted = BuffPaper.get();
     const std::string target = LocalPath(path);
     XlsxReportResult result;
     {
-        TPageProgress box(QStringLiteral("导出Excel"), QStringLiteral("正在导出第%1页，共%2页"), this);
+        TPageProgress box(csv ? QStringLiteral("导出CSV") : QStringLiteral("导出Excel"),
+            QStringLiteral("正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
         const XlsxPagination pages
             = CountReportPages(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout);
-        result = WriteReportXlsx(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
+        result = csv ? WriteReportCsv(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress)
+                     : WriteReportXlsx(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
     }
-    if (const QString failure = XlsxFailureText(result, target); !failure.isEmpty())
+    const QString failure = csv ? CsvFailureText(result, target) : XlsxFailureText(result, target);
+    if (!failure.isEmpty())
         ShowPlainMessage(failure);
     return result.outcome == XlsxReportResult::Written;
 }
@@ -365,21 +373,7 @@ void TFrmPrintReview::ActionExportCsvExecute()
 
 bool TFrmPrintReview::ExportCsvTo(const QString& path)
 {
-    PdfReportPages layout;
-    layout.counted = BuffPaper.get();
-    const std::string target = LocalPath(path);
-    XlsxReportResult result;
-    {
-        TPageProgress box(QStringLiteral("导出CSV"), QStringLiteral("正在导出第%1页，共%2页"), this);
-        PageRunScope scope(*this, box);
-        BoxProgress progress(box, Hook.progress);
-        const XlsxPagination pages
-            = CountReportPages(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout);
-        result = WriteReportCsv(*PrintFormat, *PrintData, pages, target, FilesInUse(), &progress);
-    }
-    if (const QString failure = CsvFailureText(result, target); !failure.isEmpty())
-        ShowPlainMessage(failure);
-    return result.outcome == XlsxReportResult::Written;
+    return ExportSheetsTo(path, true);
 }
 
 void TFrmPrintReview::ActionStartPrintExecute()
