@@ -133,10 +133,13 @@ QString OpenCsvForLayout(const std::string& path, std::unique_ptr<CsvByteSource>
     return {};
 }
 
-// The layout made for a CSV file, or the one saved under its name when that
-// still has the file's columns.
-QString MakeOrFindLayout(TMyPrintFormat& format, const CsvByteSource& source, const OpenedReport& opened)
+// The layout made for the rows of name, or the one saved under the report's
+// name when that still has their columns. Rows without a column make none.
+QString MakeOrFindLayout(
+    TMyPrintFormat& format, const CsvByteSource& source, const std::string& name, const OpenedReport& opened)
 {
+    if (source.Columns().empty())
+        return QStringLiteral("数据") + Quoted(name) + QStringLiteral("没有一列，排不出表格!");
     if (opened.mode.preferSaved) {
         if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty()) {
             TMyPrintFormat layout;
@@ -159,10 +162,10 @@ QString MakeLayoutFromCsv(const std::string& path, TMyPrintFormat& format)
     std::unique_ptr<CsvByteSource> source;
     if (QString failure = OpenCsvForLayout(path, source); !failure.isEmpty())
         return failure;
-    if (source->Columns().empty())
-        return QStringLiteral("数据") + Quoted(path) + QStringLiteral("没有一列，排不出表格!");
-    MakeLayout(format, source->Headings(), source->Columns(), TitleOf(FormatBaseName(path)));
-    return {};
+    OpenedReport made;
+    made.mode.preferSaved = false;
+    made.baseName = FormatBaseName(path);
+    return MakeOrFindLayout(format, *source, path, made);
 }
 
 QString OpenReport(
@@ -186,10 +189,8 @@ QString OpenReport(
         if (!FileExists(opened.dataPath))
             return DataOpenMessage(kFileMissing, opened.dataPath);
     }
-    if (arguments.size() == formatAt + 2) {
-        CommandArguments modeOnly { {}, {}, arguments[formatAt + 1] };
-        opened.mode = ModeFromArguments(modeOnly);
-    }
+    if (arguments.size() == formatAt + 2)
+        opened.mode = ModeFromWord(arguments[formatAt + 1]);
     if (made) {
         opened.baseName = query ? kQueryTitle : FormatBaseName(opened.dataPath);
     } else {
@@ -222,9 +223,7 @@ QString OpenReport(
         return failure;
     }
     if (made) {
-        if (source->Columns().empty())
-            return QStringLiteral("数据") + Quoted(name) + QStringLiteral("没有一列，排不出表格!");
-        if (QString failure = MakeOrFindLayout(format, *source, opened); !failure.isEmpty())
+        if (QString failure = MakeOrFindLayout(format, *source, name, opened); !failure.isEmpty())
             return failure;
     }
     source->UseLayout(format);
@@ -240,10 +239,13 @@ bool Unattended()
 
 RunMode ModeFromArguments(const CommandArguments& arguments)
 {
+    return arguments.size() == 3 ? ModeFromWord(arguments[2]) : RunMode {};
+}
+
+RunMode ModeFromWord(const std::string& given)
+{
     RunMode mode;
-    if (arguments.size() != 3)
-        return mode;
-    const std::string word = AsciiLower(arguments[2]);
+    const std::string word = AsciiLower(given);
     if (word == "print") {
         mode.print = true;
     } else if (word == "onlyview") {

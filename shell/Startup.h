@@ -23,6 +23,8 @@ struct RunMode {
 // The mode word is taken only when exactly three arguments are given; its
 // ASCII letter case does not matter; unknown words preview.
 RunMode ModeFromArguments(const CommandArguments& arguments);
+// The mode a word names (ASCII letter case aside); unknown words preview.
+RunMode ModeFromWord(const std::string& word);
 // Base name of a format file: its file name without the part from the last
 // ".", in the bytes of the path.
 std::string FormatBaseName(const std::string& formatPath);
