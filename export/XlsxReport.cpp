@@ -22,6 +22,7 @@
 
 #include "engine/EngineError.h"
 #include "model/PrnFunction.h"
+#include "platform/CsvField.h"
 #include "platform/GbkCodec.h"
 #include "platform/NumberLocale.h"
 
@@ -493,16 +494,7 @@ public:
     int WriteCsv(PrintProgress* progress, OutputFile& out)
     {
         std::string buffer = "\xEF\xBB\xBF";
-        auto field = [&buffer](std::string_view text) {
-            if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-                buffer += text;
-                return;
-            }
-            buffer += '"';
-            for (char c : text)
-                buffer += c == '"' ? std::string_view("\"\"") : std::string_view(&c, 1);
-            buffer += '"';
-        };
+        auto field = [&buffer](std::string_view text) { AppendCsvField(buffer, text); };
         auto flush = [&](std::size_t least) {
             if (buffer.size() >= least) {
                 if (!out.Write(buffer.data(), buffer.size()))
@@ -1390,6 +1382,16 @@ bool OpenOutput(OutputFile& file, const std::string& path, const std::vector<std
     return false;
 }
 
+// Puts the whole file in place; result says whether it is there.
+XlsxReportResult Committed(OutputFile& file, XlsxReportResult& result)
+{
+    if (file.Commit())
+        result.outcome = XlsxReportResult::Written;
+    else
+        result.errorNumber = file.Error();
+    return result;
+}
+
 } // namespace
 
 XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& data,
@@ -1506,12 +1508,7 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
             return result;
         }
     }
-    if (!file.Commit()) {
-        result.errorNumber = file.Error();
-        return result;
-    }
-    result.outcome = XlsxReportResult::Written;
-    return result;
+    return Committed(file, result);
 }
 
 XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
@@ -1534,12 +1531,7 @@ XlsxReportResult WriteReportCsv(const TMyPrintFormat& format, TMyPrintData& data
         result.message = error.what();
         return result;
     }
-    if (!file.Commit()) {
-        result.errorNumber = file.Error();
-        return result;
-    }
-    result.outcome = XlsxReportResult::Written;
-    return result;
+    return Committed(file, result);
 }
 
 } // namespace quillet

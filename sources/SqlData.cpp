@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/CsvField.h"
 #include "platform/GbkCodec.h"
 #include "platform/OutputFile.h"
 #include "platform/qt/LocalPath.h"
@@ -206,19 +207,7 @@ public:
     {
         if (!first)
             buffer_.push_back(',');
-        // A row of one empty field would be an empty line, which a CSV
-        // reader passes over.
-        if (text.find_first_of(",\"\r\n") == std::string::npos && !(alone && text.empty())) {
-            buffer_ += text;
-        } else {
-            buffer_.push_back('"');
-            for (char c : text) {
-                if (c == '"')
-                    buffer_.push_back('"');
-                buffer_.push_back(c);
-            }
-            buffer_.push_back('"');
-        }
+        AppendCsvField(buffer_, text, alone);
     }
     void EndRow()
     {
