@@ -61,25 +61,15 @@ int Run(int argc, char** argv, bool sparse, long long pages)
     QApplication app(argc, argv);
     InstallFontSubstitutions();
     QTemporaryDir temp;
-    const std::string folder = temp.path().toStdString();
-    if (sparse ? !WriteSparseReport(folder, pages)
-               : !WriteExampleReport(folder, static_cast<int>(pages * kExampleDataRowsPerBlock))) {
-        std::fprintf(stderr, "cannot write the report in %s\n", folder.c_str());
+    if (!WriteReportOf(temp, sparse, pages))
         return 1;
-    }
     BenchServices services;
     const CommandArguments arguments = ReportArguments(temp, sparse);
     TFrmPrintReview w(services.Services(),
         [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
     if (w.EndRequested())
         return 1;
-    w.resize(1200, 900);
-    w.show();
-    QApplication::processEvents();
-    std::printf("%s, %d pages, open with %.1f MB at the peak\n", sparse ? "sparse report" : "example ledger",
-        w.BuffPaper->PageCount, PeakResidentKb() / 1024.0);
-    // The peak from here on is the search's: writing the report held it in memory.
-    std::ofstream("/proc/self/clear_refs") << "5";
+    ShowOpened(w, sparse);
     const QString title = QString::fromStdString(GbkToUtf8(w.PrintFormat->Title.Text.View()));
     if (sparse) {
         w.JumpToPage(w.BuffPaper->PageCount / 2);

@@ -39,24 +39,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallFontSubstitutions();
     QTemporaryDir temp;
-    if (sparse ? !WriteSparseReport(temp.path().toStdString(), pages)
-               : !WriteExampleReport(temp.path().toStdString(), pages * kExampleDataRowsPerBlock)) {
-        std::fprintf(stderr, "cannot write the report in %s\n", qPrintable(temp.path()));
+    if (!WriteReportOf(temp, sparse, pages))
         return 1;
-    }
     BenchServices services;
     const CommandArguments arguments = ReportArguments(temp, sparse);
     TFrmPrintReview w(services.Services(),
         [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
     if (w.EndRequested())
         return 1;
-    w.resize(1200, 900);
-    w.show();
-    QApplication::processEvents();
-    std::printf("%s, %d pages, open with %.1f MB at the peak\n", sparse ? "sparse report" : "example ledger",
-        w.BuffPaper->PageCount, PeakResidentKb() / 1024.0);
-    // The peak from here on is the panel's: writing the report held it in memory.
-    std::ofstream("/proc/self/clear_refs") << "5";
+    ShowOpened(w, sparse);
     w.SetThumbnailsShown(true);
     QApplication::processEvents();
     TThumbnailPanel& panel = *w.Thumbnails;
