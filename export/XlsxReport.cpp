@@ -13,14 +13,19 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <exception>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 
 #include "engine/EngineError.h"
+#include "export/ZipLevel.h"
 #include "model/PrnFunction.h"
 #include "platform/CsvField.h"
 #include "platform/GbkCodec.h"
@@ -34,6 +39,7 @@ constexpr double kPixelsPerMm = 96.0 / 25.4; // Excel measures columns at 96 dpi
 constexpr double kInchesPerMm = 1.0 / 25.4;
 constexpr double kWiderColumns = 1.07; // columns as LibreOffice draws them, against Excel
 constexpr double kLeastMargin = 5.0; // mm a printer still prints on at the sheet's sides
+constexpr std::size_t kRowBuffer = 1 << 18; // bytes of a sheet's rows written at once
 
 // A cell that is no number in a numeric column: the export stops there, as
 // printing it does.
@@ -403,6 +409,193 @@ struct Slot {
     int sumColumn = 0; // the column a subtotal or total adds up; 0 for none
 };
 
+// A cell of the data sheet as the report's row gave it.
+struct DataCell {
+    enum Kind : char { Blank, Number, Text };
+    Kind kind = Blank;
+    double value = 0;
+    std::string text;
+    lxw_format* format = nullptr;
+};
+
+// The data sheets, written on a thread of their own while the report's
+// sheets are written from the same rows: each sheet's rows go into a file
+// of its own, so the two share nothing but the formats, and every format
+// gets its number in the workbook before a row that uses it is handed over.
+class DataSheets {
+public:
+    struct Setup {
+        std::vector<lxw_worksheet*> sheets; // made in order, "数据" first
+        int cols = 0;
+        std::vector<std::string> captions; // by column, 1-based, as cell texts
+        std::vector<double> widths; // 0 for a hidden column
+        std::vector<lxw_format*> columnFormats; // by column, 1-based
+        lxw_format* heading = nullptr;
+        double headingHeight = LXW_DEF_ROW_HEIGHT;
+        std::uint8_t paper = 9;
+        bool landscape = false;
+        lxw_row_t maxRows = LXW_ROW_MAX;
+    };
+
+    explicit DataSheets(Setup setup)
+        : setup_(std::move(setup))
+    {
+        for (lxw_format* format : setup_.columnFormats)
+            if (format)
+                lxw_format_get_xf_index(format);
+        lxw_format_get_xf_index(setup_.heading);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~DataSheets() { Stop(); }
+    DataSheets(const DataSheets&) = delete;
+    DataSheets& operator=(const DataSheets&) = delete;
+
+    // Takes the cells 1..cols of row (leaving them empty) as the next row.
+    void Add(std::vector<DataCell>& row)
+    {
+        for (int j = 1; j <= setup_.cols; ++j) {
+            DataCell& cell = row[j];
+            if (cell.kind == DataCell::Number && cell.format)
+                lxw_format_get_xf_index(cell.format);
+            filling_.push_back(std::move(cell));
+        }
+        if (filling_.size() >= kRowsPerBatch * static_cast<std::size_t>(std::max(setup_.cols, 1)))
+            HandOver();
+    }
+
+    // Waits for the last row to be written; the number of data sheets.
+    int Finish()
+    {
+        HandOver();
+        {
+            std::lock_guard lock(mutex_);
+            ending_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+        if (failure_)
+            std::rethrow_exception(failure_);
+        return static_cast<int>(setup_.sheets.size());
+    }
+
+private:
+    static constexpr std::size_t kRowsPerBatch = 512;
+    static constexpr std::size_t kBatchesInFlight = 4; // memory stays flat
+
+    void HandOver()
+    {
+        if (filling_.empty())
+            return;
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return ready_.size() < kBatchesInFlight || stopping_; });
+        ready_.push_back(std::move(filling_));
+        if (!spare_.empty()) {
+            filling_ = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        filling_.clear();
+        lock.unlock();
+        changed_.notify_all();
+    }
+
+    void Stop()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    void Run()
+    {
+        try {
+            std::size_t sheet = 0;
+            StartSheet(0);
+            for (;;) {
+                std::vector<DataCell> batch;
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [this] { return !ready_.empty() || ending_ || stopping_; });
+                    if (stopping_ || ready_.empty())
+                        break;
+                    batch = std::move(ready_.front());
+                    ready_.pop_front();
+                }
+                changed_.notify_all();
+                const int cols = setup_.cols;
+                for (std::size_t at = 0; at + cols <= batch.size() && cols > 0; at += cols) {
+                    if (row_ >= setup_.maxRows && sheet + 1 < setup_.sheets.size()) {
+                        EndSheet(sheet);
+                        StartSheet(++sheet);
+                    }
+                    lxw_worksheet* ws = setup_.sheets[sheet];
+                    for (int j = 1; j <= cols; ++j) {
+                        const DataCell& cell = batch[at + j - 1];
+                        if (cell.kind == DataCell::Number)
+                            worksheet_write_number(ws, row_, j - 1, cell.value, cell.format);
+                        else if (cell.kind == DataCell::Text)
+                            worksheet_write_string(
+                                ws, row_, j - 1, cell.text.c_str(), setup_.columnFormats[j]);
+                    }
+                    ++row_;
+                }
+                std::lock_guard lock(mutex_);
+                spare_.push_back(std::move(batch));
+            }
+            EndSheet(sheet);
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            stopping_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    // One heading row of captions, frozen, printed on the report's paper as
+    // wide as one sheet with the heading on every page.
+    void StartSheet(std::size_t k)
+    {
+        lxw_worksheet* ws = setup_.sheets[k];
+        for (int j = 1; j <= setup_.cols; ++j) {
+            lxw_row_col_options hidden {};
+            hidden.hidden = setup_.widths[j] == 0;
+            worksheet_set_column_opt(ws, j - 1, j - 1,
+                setup_.widths[j] == 0 ? LXW_DEF_COL_WIDTH : setup_.widths[j], setup_.columnFormats[j],
+                &hidden);
+            worksheet_write_string(ws, 0, j - 1, setup_.captions[j].c_str(), setup_.heading);
+        }
+        worksheet_set_row(ws, 0, setup_.headingHeight, nullptr);
+        worksheet_freeze_panes(ws, 1, 0);
+        worksheet_set_paper(ws, setup_.paper);
+        if (setup_.landscape)
+            worksheet_set_landscape(ws);
+        worksheet_fit_to_pages(ws, 1, 0);
+        worksheet_repeat_rows(ws, 0, 0);
+        row_ = 1;
+    }
+
+    // The filter over the sheet's rows.
+    void EndSheet(std::size_t k)
+    {
+        if (setup_.cols > 0)
+            worksheet_autofilter(setup_.sheets[k], 0, 0, row_ - 1, static_cast<lxw_col_t>(setup_.cols - 1));
+    }
+
+    Setup setup_;
+    std::vector<DataCell> filling_; // rows not handed over yet
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<DataCell>> ready_, spare_;
+    bool ending_ = false, stopping_ = false;
+    std::exception_ptr failure_;
+    lxw_row_t row_ = 0; // the thread's own
+    std::thread thread_;
+};
+
 class ReportSheets {
 public:
     ReportSheets(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
@@ -427,7 +620,7 @@ public:
 
     // Writes every sheet; the pages written. quiet is let go while progress
     // speaks.
-    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets, int& dataSheets)
+    int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets, int& dataSheetCount)
     {
         FindDateColumns();
         // Every sheet of the report comes before the data sheets, yet both
@@ -435,14 +628,12 @@ public:
         // are counted and made first.
         for (int k = SheetCount(); k > 0; --k) {
             const int n = static_cast<int>(worksheets_.size()) + 1;
-            lxw_worksheet* ws = workbook_add_worksheet(
-                workbook_, XlsxSheetName(title_, n > 1 ? "(" + std::to_string(n) + ")" : "").c_str());
-            if (!ws)
-                throw std::runtime_error("无法在工作簿中添加工作表");
-            worksheets_.push_back(ws);
+            worksheets_.push_back(
+                AddSheet(XlsxSheetName(title_, n > 1 ? "(" + std::to_string(n) + ")" : "")));
         }
         reportSheets_ = static_cast<int>(worksheets_.size());
-        StartDataSheet();
+        DataSheets dataSheets(DataSheetSetup());
+        dataSheets_ = &dataSheets;
         StartSheet();
         int page = 0;
         bool breaksFull = false;
@@ -479,9 +670,9 @@ public:
             }
         }
         FinishSheet();
-        FinishDataSheet();
+        dataSheetCount = dataSheets.Finish();
+        dataSheets_ = nullptr;
         sheets = sheet_;
-        dataSheets = dataSheet_;
         return (blocks_ - 1) / bpp_ + 1;
     }
 
@@ -544,6 +735,17 @@ public:
     }
 
 private:
+    lxw_worksheet* AddSheet(const std::string& name)
+    {
+        lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
+        if (!ws)
+            throw std::runtime_error("无法在工作簿中添加工作表");
+        // The rows go out in large writes; nothing is written to the file yet.
+        if (ws->optimize_tmpfile)
+            std::setvbuf(ws->optimize_tmpfile, nullptr, _IOFBF, kRowBuffer);
+        return ws;
+    }
+
     // The sheets Write fills: a sheet ends where the next block would not
     // fit in its rows, or past the page breaks a sheet holds.
     int SheetCount() const
@@ -782,77 +984,60 @@ private:
         std::fill(sheetSeen_.begin(), sheetSeen_.end(), 0.0);
     }
 
-    // The data sheet: one heading row of captions, frozen, with a filter
-    // over the rows below it.
-    void StartDataSheet()
+    // The data sheets, made after the report's sheets: as many as the data
+    // rows need, each with the heading row.
+    DataSheets::Setup DataSheetSetup()
     {
-        ++dataSheet_;
-        const std::string name = dataSheet_ > 1 ? "数据(" + std::to_string(dataSheet_) + ")" : "数据";
-        dataWs_ = workbook_add_worksheet(workbook_, name.c_str());
-        if (!dataWs_)
-            throw std::runtime_error("无法在工作簿中添加工作表");
-        worksheets_.push_back(dataWs_);
-        if (!headingFormat_) {
-            headingFormat_ = workbook_add_format(workbook_);
-            format_set_bold(headingFormat_);
-            format_set_bottom(headingFormat_, LXW_BORDER_THIN);
-            format_set_text_wrap(headingFormat_); // a caption joined with "/" breaks there
-            columnFormats_.assign(static_cast<std::size_t>(cols_) + 1, nullptr);
-            for (int j = 1; j <= cols_; ++j)
-                columnFormats_[j] = formats_.Get(f_.ColItem[j],
-                    f_.ColDecimals[j] != kTextColumn
-                        ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1)
-                        : std::string(),
-                    {});
-            rowCells_.resize(static_cast<std::size_t>(cols_) + 1);
+        DataSheets::Setup setup;
+        setup.cols = cols_;
+        setup.maxRows = options_.maxSheetRows;
+        const std::uint64_t perSheet = std::max<std::uint64_t>(options_.maxSheetRows, 2) - 1;
+        const std::uint64_t sheets = std::max<std::uint64_t>(1, (DataRowCount() + perSheet - 1) / perSheet);
+        for (std::uint64_t k = 1; k <= sheets; ++k) {
+            const std::string name = k > 1 ? "数据(" + std::to_string(k) + ")" : "数据";
+            setup.sheets.push_back(AddSheet(name));
+            worksheets_.push_back(setup.sheets.back());
         }
-        for (int j = 1; j <= cols_; ++j) {
-            lxw_row_col_options hidden {};
-            hidden.hidden = f_.ColWidth[j] == 0;
-            worksheet_set_column_opt(dataWs_, j - 1, j - 1,
-                f_.ColWidth[j] == 0 ? LXW_DEF_COL_WIDTH : XlsxColumnWidth(f_.ColWidth[j]), columnFormats_[j],
-                &hidden);
-            worksheet_write_string(dataWs_, 0, j - 1, Caption(j, true).c_str(), headingFormat_);
-        }
+        setup.heading = workbook_add_format(workbook_);
+        format_set_bold(setup.heading);
+        format_set_bottom(setup.heading, LXW_BORDER_THIN);
+        format_set_text_wrap(setup.heading); // a caption joined with "/" breaks there
+        setup.columnFormats.assign(static_cast<std::size_t>(cols_) + 1, nullptr);
+        setup.captions.assign(static_cast<std::size_t>(cols_) + 1, std::string());
+        setup.widths.assign(static_cast<std::size_t>(cols_) + 1, 0.0);
         int lines = 1;
         for (int j = 1; j <= cols_; ++j) {
-            const std::string caption = Caption(j, true);
-            lines = std::max(lines, 1 + static_cast<int>(std::count(caption.begin(), caption.end(), '/')));
+            setup.columnFormats[j] = formats_.Get(f_.ColItem[j],
+                f_.ColDecimals[j] != kTextColumn ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1)
+                                                 : std::string(),
+                {});
+            setup.captions[j] = Caption(j, true);
+            setup.widths[j] = f_.ColWidth[j] == 0 ? 0 : XlsxColumnWidth(f_.ColWidth[j]);
+            lines = std::max(lines,
+                1 + static_cast<int>(std::count(setup.captions[j].begin(), setup.captions[j].end(), '/')));
         }
-        worksheet_set_row(dataWs_, 0, std::min(409.0, LXW_DEF_ROW_HEIGHT * lines), nullptr);
-        worksheet_freeze_panes(dataWs_, 1, 0);
-        // Printed on the report's paper, as wide as one sheet, the heading
-        // row on every page.
-        worksheet_set_paper(dataWs_,
-            f_.PaperSize >= 1 && f_.PaperSize <= 41 ? static_cast<std::uint8_t>(f_.PaperSize)
-                                                    : PaperHolding(PaperWidth(), PaperLength()).code);
-        if (f_.Orientation == 2)
-            worksheet_set_landscape(dataWs_);
-        worksheet_fit_to_pages(dataWs_, 1, 0);
-        worksheet_repeat_rows(dataWs_, 0, 0);
-        dataRow_ = 1;
+        setup.headingHeight = std::min(409.0, LXW_DEF_ROW_HEIGHT * lines);
+        setup.paper = f_.PaperSize >= 1 && f_.PaperSize <= 41
+            ? static_cast<std::uint8_t>(f_.PaperSize)
+            : PaperHolding(PaperWidth(), PaperLength()).code;
+        setup.landscape = f_.Orientation == 2;
+        columnFormats_ = setup.columnFormats;
+        rowCells_.resize(static_cast<std::size_t>(cols_) + 1);
+        return setup;
     }
 
-    void FinishDataSheet()
+    // The rows the data sheets take: every block's data rows alike but the
+    // last one's.
+    std::uint64_t DataRowCount() const
     {
-        if (cols_ > 0)
-            worksheet_autofilter(dataWs_, 0, 0, dataRow_ - 1, static_cast<lxw_col_t>(cols_ - 1));
-    }
-
-    void WriteDataRow()
-    {
-        if (dataRow_ >= options_.maxSheetRows) {
-            FinishDataSheet();
-            StartDataSheet();
-        }
-        for (int j = 1; j <= cols_; ++j) {
-            const RowCell& cell = rowCells_[j];
-            if (cell.kind == RowCell::Number)
-                worksheet_write_number(dataWs_, dataRow_, j - 1, cell.value, cell.format);
-            else if (cell.kind == RowCell::Text)
-                worksheet_write_string(dataWs_, dataRow_, j - 1, cell.text.c_str(), columnFormats_[j]);
-        }
-        ++dataRow_;
+        auto rowsOf = [this](int b) {
+            std::uint64_t n = 0;
+            for (int r : KeptRows(b))
+                n += IsDataRow(b, r) ? 1 : 0;
+            return n;
+        };
+        return blocks_ > 1 ? static_cast<std::uint64_t>(blocks_ - 1) * rowsOf(1) + rowsOf(blocks_)
+                           : rowsOf(1);
     }
 
     // Rows of data: not the foot rows, nor the empty rows after the last
@@ -1019,8 +1204,8 @@ private:
             }
             if (b > 0)
                 data_.ReadRow(b, r);
-            for (RowCell& cell : rowCells_)
-                cell.kind = RowCell::Blank;
+            for (DataCell& cell : rowCells_)
+                cell.kind = DataCell::Blank;
             for (int j = 1; j <= cols_; ++j) {
                 const int k = cover_[Index(r, j)];
                 if (k >= 0 && firstKept[k] != 0)
@@ -1038,7 +1223,7 @@ private:
             // Rows of data, not the foot rows nor the empty rows after the
             // last line, go on the data sheet as well.
             if (b > 0 && IsDataRow(b, r))
-                WriteDataRow();
+                dataSheets_->Add(rowCells_);
         }
         row_ = base + static_cast<lxw_row_t>(kept.size());
     }
@@ -1075,24 +1260,24 @@ private:
             return;
         }
         // The cell as the data sheet takes it too.
-        RowCell& kept = rowCells_[j];
+        DataCell& kept = rowCells_[j];
         if (numeric) {
             double v = 0;
             if (!StrToFloatStrict(cell->View(), v))
                 throw BadCell(BadCellMessage(cell->View(), b, r, j));
             worksheet_write_number(ws, sr, j - 1, v, format);
             rowSeen_[j] += v;
-            kept.kind = RowCell::Number;
+            kept.kind = DataCell::Number;
             kept.value = v;
             kept.format = columnFormats_[j];
         } else if (double day = 0; dateColumn_[j] && XlsxDate(cell->View(), day, dateFormat_)) {
             worksheet_write_number(ws, sr, j - 1, day,
                 formats_.Get(f_.ColItem[j], dateFormat_, CellBorders(r, j, r == 1, endOfBlock)));
-            kept.kind = RowCell::Number;
+            kept.kind = DataCell::Number;
             kept.value = day;
             kept.format = formats_.Get(f_.ColItem[j], dateFormat_, {});
         } else {
-            kept.kind = RowCell::Text;
+            kept.kind = DataCell::Text;
             kept.text = CellText(cell->View());
             worksheet_write_string(ws, sr, j - 1, kept.text.c_str(), format);
         }
@@ -1213,20 +1398,10 @@ private:
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
     std::vector<char> dateColumn_; // 1 for a column of dates
-    // The data sheet being written, its next row, its formats.
-    lxw_worksheet* dataWs_ = nullptr;
-    lxw_row_t dataRow_ = 0;
-    int dataSheet_ = 0, reportSheets_ = 0;
-    lxw_format* headingFormat_ = nullptr;
-    std::vector<lxw_format*> columnFormats_;
-    struct RowCell {
-        enum Kind : char { Blank, Number, Text };
-        Kind kind = Blank;
-        double value = 0;
-        std::string text;
-        lxw_format* format = nullptr;
-    };
-    std::vector<RowCell> rowCells_; // the row being written, by column
+    int reportSheets_ = 0;
+    DataSheets* dataSheets_ = nullptr; // while Write runs
+    std::vector<lxw_format*> columnFormats_; // the data sheets' formats by column
+    std::vector<DataCell> rowCells_; // the row being written, by column
     std::string dateFormat_;
     // The numbers written into each column (1-based) that a SUBTOTAL over
     // it would add: in the row being written, in the block, on this sheet
@@ -1376,7 +1551,8 @@ bool OpenOutput(OutputFile& file, const std::string& path, const std::vector<std
 {
     if (file.Open(path, inUse))
         return true;
-    result.outcome = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
+    result.outcome
+        = file.Refusal() != OutputRefusal::None ? XlsxReportResult::Refused : XlsxReportResult::Failed;
     result.refusal = file.Refusal();
     result.errorNumber = file.Error();
     return false;
@@ -1475,7 +1651,12 @@ XlsxReportResult WriteReportXlsx(const TMyPrintFormat& format, TMyPrintData& dat
     for (std::uint64_t size : staged)
         needed += 2 * size;
     errno = 0;
-    if (const lxw_error failed = workbook_close(workbook); failed != LXW_NO_ERROR) {
+    lxw_error closed;
+    {
+        FastPackaging fast;
+        closed = workbook_close(workbook);
+    }
+    if (const lxw_error failed = closed; failed != LXW_NO_ERROR) {
         const int number = errno;
         struct stat st { };
         const std::uint64_t size

@@ -650,6 +650,25 @@ TEST(XlsxReportTest, CsvHoldsTheDataRows)
         "x,7.00,3\r\n");
 }
 
+TEST(XlsxReportTest, SheetsArePackedAtTheFastLevel)
+{
+    // The sheets are deflated at level 1, which the zip entry's flags tell as "superfast".
+    Report report;
+    report.Lines(40, [](int i, int j) { return j == 1 ? "x" + std::to_string(i) : "1"; });
+    test::TempDir dir;
+    const std::string path = dir.File("r.xlsx");
+    ASSERT_EQ(WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}).outcome,
+        XlsxReportResult::Written);
+    std::string info;
+    if (FILE* pipe = ::popen(("zipinfo -v '" + path + "' 'xl/worksheets/*'").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+            info.append(buf, n);
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(Count(info, R"(compression sub-type \(deflation\): +superfast)"), 2) << info;
+}
+
 TEST(XlsxReportTest, SheetNames)
 {
     // Titles become sheet names Excel accepts: forbidden characters replaced, 31 characters at most.
