@@ -25,7 +25,7 @@
 #include <unordered_map>
 
 #include "engine/EngineError.h"
-#include "export/ZipLevel.h"
+#include "export/ZipPackaging.h"
 #include "model/PrnFunction.h"
 #include "platform/CsvField.h"
 #include "platform/GbkCodec.h"

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "export/XlsxReport.h"
+#include "export/ZipPackaging.h"
 #include "platform/GbkCodec.h"
 #include "tests/TempDir.h"
 #include "tools/ExampleReport.h"
@@ -650,23 +651,41 @@ TEST(XlsxReportTest, CsvHoldsTheDataRows)
         "x,7.00,3\r\n");
 }
 
-TEST(XlsxReportTest, SheetsArePackedAtTheFastLevel)
+// What a command prints.
+std::string Output(const std::string& command)
 {
-    // The sheets are deflated at level 1, which the zip entry's flags tell as "superfast".
-    Report report;
-    report.Lines(40, [](int i, int j) { return j == 1 ? "x" + std::to_string(i) : "1"; });
-    test::TempDir dir;
-    const std::string path = dir.File("r.xlsx");
-    ASSERT_EQ(WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}).outcome,
-        XlsxReportResult::Written);
-    std::string info;
-    if (FILE* pipe = ::popen(("zipinfo -v '" + path + "' 'xl/worksheets/*'").c_str(), "r")) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buf[4096];
         for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-            info.append(buf, n);
+            text.append(buf, n);
         ::pclose(pipe);
     }
-    EXPECT_EQ(Count(info, R"(compression sub-type \(deflation\): +superfast)"), 2) << info;
+    return text;
+}
+
+TEST(XlsxReportTest, SheetsArePackedFastInPieces)
+{
+    // The sheets are deflated at level 1 ("superfast" in the entry's flags); a sheet cut into pieces that
+    // are deflated apart unpacks whole, the same as one piece, its checksum right.
+    Report report;
+    report.Lines(400, [](int i, int j) { return j == 1 ? "x" + std::to_string(i) : "1"; });
+    test::TempDir dir;
+    std::string sheets[2];
+    for (const std::size_t piece : { std::size_t(1) << 20, std::size_t(1000) }) {
+        FastPackaging::SetPieceSize(piece);
+        const std::string path = dir.File("r" + std::to_string(piece) + ".xlsx");
+        ASSERT_EQ(WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}).outcome,
+            XlsxReportResult::Written);
+        const std::string info = Output("zipinfo -v '" + path + "' 'xl/worksheets/*'");
+        EXPECT_EQ(Count(info, R"(compression sub-type \(deflation\): +superfast)"), 2) << info;
+        EXPECT_NE(Output("unzip -t '" + path + "'").find("No errors detected"), std::string::npos);
+        sheets[piece == 1000]
+            = Member(path, "xl/worksheets/sheet1.xml") + Member(path, "xl/worksheets/sheet2.xml");
+    }
+    FastPackaging::SetPieceSize(std::size_t(1) << 18);
+    EXPECT_GT(sheets[0].size(), 20000u);
+    EXPECT_EQ(sheets[0], sheets[1]);
 }
 
 TEST(XlsxReportTest, SheetNames)
