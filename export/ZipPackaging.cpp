@@ -44,6 +44,7 @@ template <typename Fn> Fn Next(const char* name)
 
 thread_local int tFast = 0;
 std::atomic<std::size_t> gPieceSize { 1 << 18 };
+std::atomic<unsigned> gWorkers { 0 };
 
 // One member being deflated: its input cut into pieces, each deflated on a
 // worker with the 32 KB before it as its dictionary and ended on a byte
@@ -55,7 +56,7 @@ public:
     Member(void* file, WriteFn write)
         : file_(file)
         , write_(write)
-        , workers_(std::max(1u, std::thread::hardware_concurrency()))
+        , workers_(quillet::FastPackaging::Workers())
     {
     }
     ~Member()
@@ -123,11 +124,13 @@ private:
         piece->in = std::move(filling_);
         filling_.clear();
         piece->last = last;
-        // A member of one piece, as most are, is deflated here.
-        if (last && pieces_.empty()) {
+        // A member of one piece, as most are, is deflated here; so is every
+        // piece when there is one worker.
+        if (workers_ == 1 || (last && pieces_.empty())) {
             Deflate(*piece);
             piece->done = true;
             pieces_.push_back(piece);
+            HandOnFirst();
             return;
         }
         while (pieces_.size() >= 2 * workers_ && failure_ == kZipOk)
@@ -240,9 +243,21 @@ std::size_t FastPackaging::PieceSize()
 {
     return gPieceSize.load();
 }
+
 void FastPackaging::SetPieceSize(std::size_t bytes)
 {
     gPieceSize.store(std::max<std::size_t>(bytes, 1));
+}
+
+unsigned FastPackaging::Workers()
+{
+    const unsigned asked = gWorkers.load();
+    return asked > 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+}
+
+void FastPackaging::SetWorkers(unsigned workers)
+{
+    gWorkers.store(workers);
 }
 
 } // namespace quillet

@@ -19,6 +19,10 @@ public:
     // Bytes of a member deflated as one piece; tests make it small.
     static std::size_t PieceSize();
     static void SetPieceSize(std::size_t bytes);
+    // Threads that deflate the pieces: 0 for one a core, 1 for the closing
+    // thread alone.
+    static unsigned Workers();
+    static void SetWorkers(unsigned workers);
 };
 
 } // namespace quillet

@@ -671,21 +671,29 @@ TEST(XlsxReportTest, SheetsArePackedFastInPieces)
     Report report;
     report.Lines(400, [](int i, int j) { return j == 1 ? "x" + std::to_string(i) : "1"; });
     test::TempDir dir;
-    std::string sheets[2];
-    for (const std::size_t piece : { std::size_t(1) << 20, std::size_t(1000) }) {
-        FastPackaging::SetPieceSize(piece);
-        const std::string path = dir.File("r" + std::to_string(piece) + ".xlsx");
+    // One piece; small pieces on a worker a core; small pieces on the closing thread alone.
+    const struct {
+        std::size_t piece;
+        unsigned workers;
+    } runs[] = { { std::size_t(1) << 20, 0 }, { 1000, 0 }, { 1000, 1 } };
+    std::string sheets[3];
+    for (const auto& run : runs) {
+        FastPackaging::SetPieceSize(run.piece);
+        FastPackaging::SetWorkers(run.workers);
+        const std::string path = dir.File("r" + std::to_string(&run - runs) + ".xlsx");
         ASSERT_EQ(WriteReportXlsx(report.format, *report.data, report.Pages(), path, {}).outcome,
             XlsxReportResult::Written);
         const std::string info = Output("zipinfo -v '" + path + "' 'xl/worksheets/*'");
         EXPECT_EQ(Count(info, R"(compression sub-type \(deflation\): +superfast)"), 2) << info;
         EXPECT_NE(Output("unzip -t '" + path + "'").find("No errors detected"), std::string::npos);
-        sheets[piece == 1000]
+        sheets[&run - runs]
             = Member(path, "xl/worksheets/sheet1.xml") + Member(path, "xl/worksheets/sheet2.xml");
     }
     FastPackaging::SetPieceSize(std::size_t(1) << 18);
+    FastPackaging::SetWorkers(0);
     EXPECT_GT(sheets[0].size(), 20000u);
     EXPECT_EQ(sheets[0], sheets[1]);
+    EXPECT_EQ(sheets[0], sheets[2]);
 }
 
 TEST(XlsxReportTest, SheetNames)
