@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
@@ -88,7 +89,8 @@ public:
         const auto* ruler = static_cast<const TZtRuler*>(widget());
         if (t == QAccessible::Name && ruler->accessibleName().isEmpty())
             return ruler->statusTip();
-        if (t != QAccessible::Value)
+        // AT-SPI has no text value: the range is the description there too.
+        if (t != QAccessible::Value && !(t == QAccessible::Description && ruler->accessibleDescription().isEmpty()))
             return QAccessibleWidget::text(t);
         // The ruler is wider than its strip; only the strip's part is seen.
         QRect seen = ruler->rect();
@@ -280,7 +282,8 @@ public:
         TFrmPrintReview* w = WindowOf(Page());
         if (t == QAccessible::Name && Page()->accessibleName().isEmpty())
             return QStringLiteral("页面");
-        if (t == QAccessible::Value && w && w->BuffPaper)
+        if ((t == QAccessible::Value || (t == QAccessible::Description && Page()->accessibleDescription().isEmpty()))
+            && w && w->BuffPaper)
             return QStringLiteral("第") + Num(w->BuffPaper->CurrentPage) + QStringLiteral("页 共")
                 + Num(w->BuffPaper->PageCount) + QStringLiteral("页 ") + w->StatusZoom->text();
         return QAccessibleWidget::text(t);
@@ -454,6 +457,7 @@ void MakeWindowAccessible(TFrmPrintReview& w)
         scrolls[1]->setAccessibleName(QStringLiteral("页签右移"));
     }
     w.PageNumberField->setAccessibleName(QStringLiteral("页号"));
+    w.statusBar()->setAccessibleName(QStringLiteral("状态栏"));
     w.PageNumberField->setAccessibleDescription(w.PageNumberField->statusTip());
     // A panel's text changes; what it holds stays.
     const char* panels[5] = { "提示信息", "状态", "总页数", "当前页", "打印机" };
