@@ -155,6 +155,8 @@ QList<QWidget*> ReadingOrder(QDialog& dialog)
 
 void ArrangeDialogForKeyboard(QDialog& dialog)
 {
+    // The style shows the focus from the opening on, not only after a first key.
+    dialog.setAttribute(Qt::WA_KeyboardFocusChange);
     const QList<QWidget*> order = ReadingOrder(dialog);
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);

@@ -445,6 +445,8 @@ void MakeWindowAccessible(TFrmPrintReview& w)
     }();
     (void)installed;
     InstallAccessibleControls();
+    // The style shows the focus from the start, not only after a first key.
+    w.setAttribute(Qt::WA_KeyboardFocusChange);
 
     w.ScrollBox_Main->setAccessibleName(QStringLiteral("页面区"));
     w.Thumbnails->setAccessibleName(QStringLiteral("缩略图"));

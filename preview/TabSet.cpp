@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QToolButton>
@@ -183,12 +184,16 @@ void TTabSet::paintEvent(QPaintEvent*)
             option.state |= QStyle::State_Selected;
         else
             option.state &= ~QStyle::State_Selected;
+        // The row's focus belongs to the marked tab alone, else the style tints every tab.
+        if (i != marked)
+            option.state &= ~QStyle::State_HasFocus;
         style()->drawControl(QStyle::CE_TabBarTab, &option, &painter, this);
         if (hasFocus() && i == marked) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = option.rect.adjusted(3, 3, -3, -3);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+            // Dotted in the text colour, so every style shows it.
+            painter.save();
+            painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+            painter.drawRect(option.rect.adjusted(4, 3, -5, -4));
+            painter.restore();
         }
         x += option.rect.width();
     }
