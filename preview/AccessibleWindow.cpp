@@ -497,6 +497,9 @@ void MakeWindowAccessible(TFrmPrintReview& w)
         QAccessibleInterface* page = QAccessible::queryAccessibleInterface(w.Image_Review);
         QAccessibleValueChangeEvent value(w.Image_Review, page ? page->text(QAccessible::Value) : QString());
         QAccessible::updateAccessibility(&value);
+        // Over AT-SPI the page and zoom travel as the description.
+        QAccessibleEvent described(w.Image_Review, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
     });
 }
 

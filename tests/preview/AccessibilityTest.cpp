@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "controls/LumButton.h"
 #include "dialogs/DialogKeyboard.h"
 #include "preview/AccessibleWindow.h"
 #include <QCheckBox>
@@ -181,6 +182,11 @@ TEST_F(AccessibilityTest, DialogTreesNameEveryControl)
         OnDialog(command, [&](QDialog& d) {
             EXPECT_EQ(Unnamed(d), QStringList {}) << d.windowTitle().toStdString();
             EXPECT_EQ(SpinsWithoutRange(d, spins), QStringList {}) << d.windowTitle().toStdString();
+            // The flat buttons say their captions without the spaces that spread them.
+            for (TLumButton* button : d.findChildren<TLumButton*>()) {
+                const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+                EXPECT_TRUE(name == QStringLiteral("确定") || name == QStringLiteral("取消")) << name.toStdString();
+            }
         });
     }
     EXPECT_GE(spins, 4); // the row count, row height and the page margins
