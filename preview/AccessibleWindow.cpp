@@ -320,6 +320,18 @@ public:
         return cache_.text;
     }
 
+    // Another page is shown: its text replaces the last one read.
+    void TellTextChanged()
+    {
+        const QString before = cache_.valid ? cache_.text.text : QString();
+        const QString after = Text().text;
+        cursor_ = 0;
+        if (before != after) {
+            QAccessibleTextUpdateEvent update(Page(), 0, before, after);
+            QAccessible::updateAccessibility(&update);
+        }
+    }
+
     void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
     int selectionCount() const override { return 0; }
     void addSelection(int, int) override { }
@@ -419,9 +431,17 @@ public:
     }
     bool eventFilter(QObject*, QEvent* event) override
     {
+        // After the toolkit has told of the scroll area's focus, so the page is heard last.
         if (event->type() == QEvent::FocusIn && QAccessible::isActive()) {
-            QAccessibleEvent focus(window_.Image_Review, QAccessible::Focus);
-            QAccessible::updateAccessibility(&focus);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!window_.ScrollBox_Main->hasFocus())
+                        return;
+                    QAccessibleEvent focus(window_.Image_Review, QAccessible::Focus);
+                    QAccessible::updateAccessibility(&focus);
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }
@@ -500,6 +520,8 @@ void MakeWindowAccessible(TFrmPrintReview& w)
         // Over AT-SPI the page and zoom travel as the description.
         QAccessibleEvent described(w.Image_Review, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&described);
+        if (auto* text = dynamic_cast<AccessiblePage*>(page))
+            text->TellTextChanged();
     });
 }
 

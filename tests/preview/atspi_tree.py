@@ -88,6 +88,20 @@ def main():
     print("\n".join(out))
     if found.get("tabs") != ["第1页"]:
         problems.append("page tab list selects %r, not the first page" % (found.get("tabs"),))
+    # Pressing a tab through AT-SPI turns to its page, as a click does.
+    tablist = pyatspi.findDescendant(app, lambda n: n is not None and n.getRole() == pyatspi.ROLE_PAGE_TAB_LIST)
+    second = [t for t in tablist if t is not None and t.name == "第2页"] if tablist else []
+    if second:
+        action = second[0].queryAction()
+        action.doAction([action.getName(i).lower() for i in range(action.nActions)].index("press"))
+        time.sleep(1)
+        selected = [t.name for t in tablist if t is not None and t.getState().contains(pyatspi.STATE_SELECTED)]
+        page = pyatspi.findDescendant(app, lambda n: n is not None and n.getRole() == pyatspi.ROLE_DOCUMENT_FRAME)
+        print("after pressing 第2页: selected %s, page \"%s\"" % (selected, page.description if page else None))
+        if selected != ["第2页"] or not page or not page.description.startswith("第2页"):
+            problems.append("pressing the tab 第2页 did not turn to page 2")
+    else:
+        problems.append("no tab 第2页 in the page tab list")
     if "page" not in found or found["page"][1] == 0:
         problems.append("the page gives no text")
     for p in problems:
