@@ -96,7 +96,10 @@ public:
         s.defaultButton = Button()->DefaultStyle();
         return s;
     }
-    QStringList actionNames() const override { return QStringList { pressAction() } + QAccessibleWidget::actionNames(); }
+    QStringList actionNames() const override
+    {
+        return QStringList { pressAction() } + QAccessibleWidget::actionNames();
+    }
     void doAction(const QString& name) override
     {
         if (name == pressAction()) {
@@ -214,8 +217,8 @@ QRect LineEditText::characterRect(int offset) const
         return {};
     const QFontMetrics metrics = edit_.fontMetrics();
     const QRect caret = edit_.inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const int x = caret.center().x()
-        + metrics.horizontalAdvance(text.left(offset)) - metrics.horizontalAdvance(text.left(edit_.cursorPosition()));
+    const int x = caret.center().x() + metrics.horizontalAdvance(text.left(offset))
+        - metrics.horizontalAdvance(text.left(edit_.cursorPosition()));
     const QRect local(x, caret.top(), metrics.horizontalAdvance(text.at(offset)), caret.height());
     return QRect(edit_.mapToGlobal(local.topLeft()), local.size());
 }

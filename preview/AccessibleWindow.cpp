@@ -59,7 +59,8 @@ PageText ReadPage(TFrmPrintReview& window)
                 continue;
             if (i > first && !page.text.endsWith(QLatin1Char('\n')))
                 page.text += QLatin1Char(' ');
-            page.pieces.push_back({ static_cast<int>(page.text.size()), static_cast<int>(piece.size()), drawn[i].box });
+            page.pieces.push_back(
+                { static_cast<int>(page.text.size()), static_cast<int>(piece.size()), drawn[i].box });
             page.text += piece;
         }
         first = end;
@@ -90,7 +91,8 @@ public:
         if (t == QAccessible::Name && ruler->accessibleName().isEmpty())
             return ruler->statusTip();
         // AT-SPI has no text value: the range is the description there too.
-        if (t != QAccessible::Value && !(t == QAccessible::Description && ruler->accessibleDescription().isEmpty()))
+        if (t != QAccessible::Value
+            && !(t == QAccessible::Description && ruler->accessibleDescription().isEmpty()))
             return QAccessibleWidget::text(t);
         // The ruler is wider than its strip; only the strip's part is seen.
         QRect seen = ruler->rect();
@@ -165,7 +167,8 @@ public:
     }
     void* interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
     }
     QStringList actionNames() const override { return { pressAction() }; }
     void doAction(const QString& name) override
@@ -199,11 +202,15 @@ public:
     int InView() const
     {
         int n = 0;
-        while (Tabs()->FirstVisible() + n < Tabs()->count() && !Tabs()->tabRect(Tabs()->FirstVisible() + n).isEmpty())
+        while (Tabs()->FirstVisible() + n < Tabs()->count()
+            && !Tabs()->tabRect(Tabs()->FirstVisible() + n).isEmpty())
             ++n;
         return n;
     }
-    QList<QToolButton*> Buttons() const { return Tabs()->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly); }
+    QList<QToolButton*> Buttons() const
+    {
+        return Tabs()->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    }
 
     int childCount() const override { return InView() + static_cast<int>(Buttons().size()); }
     QAccessibleInterface* child(int index) const override
@@ -213,8 +220,9 @@ public:
             return nullptr;
         if (index >= inView) {
             const QList<QToolButton*> buttons = Buttons();
-            return index - inView < buttons.size() ? QAccessible::queryAccessibleInterface(buttons[index - inView])
-                                                   : nullptr;
+            return index - inView < buttons.size()
+                ? QAccessible::queryAccessibleInterface(buttons[index - inView])
+                : nullptr;
         }
         const int page = Tabs()->FirstVisible() + index;
         if (auto found = tabs_.constFind(page); found != tabs_.cend())
@@ -282,7 +290,8 @@ public:
         TFrmPrintReview* w = WindowOf(Page());
         if (t == QAccessible::Name && Page()->accessibleName().isEmpty())
             return QStringLiteral("页面");
-        if ((t == QAccessible::Value || (t == QAccessible::Description && Page()->accessibleDescription().isEmpty()))
+        if ((t == QAccessible::Value
+                || (t == QAccessible::Description && Page()->accessibleDescription().isEmpty()))
             && w && w->BuffPaper)
             return QStringLiteral("第") + Num(w->BuffPaper->CurrentPage) + QStringLiteral("页 共")
                 + Num(w->BuffPaper->PageCount) + QStringLiteral("页 ") + w->StatusZoom->text();
@@ -309,8 +318,8 @@ public:
             return cache_.text;
         }
         const TMyFormatRecord& record = *w->PrintFormat;
-        if (!cache_.valid || cache_.page != w->BuffPaper->CurrentPage || cache_.pages != w->BuffPaper->PageCount
-            || !(cache_.record == record)) {
+        if (!cache_.valid || cache_.page != w->BuffPaper->CurrentPage
+            || cache_.pages != w->BuffPaper->PageCount || !(cache_.record == record)) {
             cache_.text = ReadPage(*w);
             cache_.valid = true;
             cache_.page = w->BuffPaper->CurrentPage;
@@ -354,8 +363,8 @@ public:
             const double width = piece.box.width() / piece.length;
             const QRectF box(piece.box.left() + width * (offset - piece.offset), piece.box.top(), width,
                 piece.box.height());
-            const QRect local = QRectF(box.left() * v.sx + v.ox, box.top() * v.sy + v.oy, box.width() * v.sx,
-                box.height() * v.sy)
+            const QRect local = QRectF(
+                box.left() * v.sx + v.ox, box.top() * v.sy + v.oy, box.width() * v.sx, box.height() * v.sy)
                                     .toAlignedRect();
             return QRect(Page()->mapToGlobal(local.topLeft()), local.size());
         }
@@ -492,14 +501,14 @@ void MakeWindowAccessible(TFrmPrintReview& w)
     TSearchBar& search = *w.SearchBar;
     search.Box->setAccessibleName(QStringLiteral("查找"));
     search.CloseButton->setAccessibleName(QStringLiteral("关闭"));
-    for (QWidget* part : std::initializer_list<QWidget*> { search.PriorButton, search.NextButton, search.MatchCase,
-             search.WholeWord, search.CloseButton })
+    for (QWidget* part : std::initializer_list<QWidget*> {
+             search.PriorButton, search.NextButton, search.MatchCase, search.WholeWord, search.CloseButton })
         part->setFocusPolicy(Qt::TabFocus);
 
     // Reading order: the search bar over the page, the thumbnails at its
     // left, the page, then the page field and the tabs below it.
-    QList<QWidget*> order { search.Box, search.PriorButton, search.NextButton, search.MatchCase, search.WholeWord,
-        search.CloseButton };
+    QList<QWidget*> order { search.Box, search.PriorButton, search.NextButton, search.MatchCase,
+        search.WholeWord, search.CloseButton };
     if (w.Thumbnails && (w.Thumbnails->focusPolicy() & Qt::TabFocus))
         order.append(w.Thumbnails);
     order += { w.ScrollBox_Main, w.PageNumberField, w.TabSetPage };

@@ -12,8 +12,8 @@
 #include "dialogs/DialogKeyboard.h"
 #include "preview/AccessibleWindow.h"
 #include <QCheckBox>
-#include <QRadioButton>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "preview/SearchBar.h"
@@ -167,9 +167,11 @@ TEST_F(AccessibilityTest, WindowTreeNamesEveryControlAndFollowsThePage)
     EXPECT_EQ(text, PageTextInReadingOrder(w));
     for (const DrawnText& drawn : DrawnTextsOfPage(w))
         EXPECT_TRUE(text.contains(QString::fromStdString(drawn.utf8).simplified())) << drawn.utf8;
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.ZtRuler_Top)->text(QAccessible::Name), QStringLiteral("上标尺"));
-    EXPECT_TRUE(QAccessible::queryAccessibleInterface(w.ZtRuler_Top)->text(QAccessible::Value).startsWith(
-        QStringLiteral("0至")));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.ZtRuler_Top)->text(QAccessible::Name),
+        QStringLiteral("上标尺"));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(w.ZtRuler_Top)
+                    ->text(QAccessible::Value)
+                    .startsWith(QStringLiteral("0至")));
 }
 
 // Every dialog: each control that takes the focus is named, each spin edit
@@ -185,7 +187,8 @@ TEST_F(AccessibilityTest, DialogTreesNameEveryControl)
             // The flat buttons say their captions without the spaces that spread them.
             for (TLumButton* button : d.findChildren<TLumButton*>()) {
                 const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
-                EXPECT_TRUE(name == QStringLiteral("确定") || name == QStringLiteral("取消")) << name.toStdString();
+                EXPECT_TRUE(name == QStringLiteral("确定") || name == QStringLiteral("取消"))
+                    << name.toStdString();
             }
         });
     }
@@ -211,7 +214,8 @@ TEST_F(AccessibilityTest, TabReachesEachControlOnceInReadingOrder)
                     // A group of radio buttons is one stop, at its first; the
                     // arrows move within the group.
                     auto* radio = qobject_cast<QRadioButton*>(control);
-                    auto* before = expected.isEmpty() ? nullptr : qobject_cast<QRadioButton*>(expected.back());
+                    auto* before
+                        = expected.isEmpty() ? nullptr : qobject_cast<QRadioButton*>(expected.back());
                     if (radio && before && before->parentWidget() == radio->parentWidget())
                         continue;
                     if (control->isVisibleTo(&d) && control->isEnabled())
@@ -225,7 +229,8 @@ TEST_F(AccessibilityTest, TabReachesEachControlOnceInReadingOrder)
                 for (qsizetype i = 0; i + 1 < cycle.size(); ++i)
                     EXPECT_TRUE(ReadsAfter(*cycle[i], *cycle[i + 1]))
                         << d.windowTitle().toStdString() << ": " << i << " "
-                        << cycle[i]->metaObject()->className() << " -> " << cycle[i + 1]->metaObject()->className();
+                        << cycle[i]->metaObject()->className() << " -> "
+                        << cycle[i + 1]->metaObject()->className();
             }
         });
     }
@@ -236,8 +241,8 @@ TEST_F(AccessibilityTest, TabReachesEachControlOnceInReadingOrder)
     EXPECT_EQ(TabCycle(), (QList<QWidget*> { w.ScrollBox_Main, w.PageNumberField, w.TabSetPage }));
     w.ActionFind->trigger();
     TSearchBar& s = *w.SearchBar;
-    const QList<QWidget*> withSearch { s.Box, s.PriorButton, s.NextButton, s.MatchCase, s.WholeWord, s.CloseButton,
-        w.ScrollBox_Main, w.PageNumberField, w.TabSetPage };
+    const QList<QWidget*> withSearch { s.Box, s.PriorButton, s.NextButton, s.MatchCase, s.WholeWord,
+        s.CloseButton, w.ScrollBox_Main, w.PageNumberField, w.TabSetPage };
     EXPECT_EQ(TabCycle(), withSearch);
 }
 
