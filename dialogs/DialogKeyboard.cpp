@@ -94,14 +94,27 @@ QString CaptionName(const QString& caption)
     return name;
 }
 
+// The tab page a control lies on, or the dialog: the pages of a tab control
+// lie over one another, so a caption names only controls of its own page.
+const QWidget* PageOf(const QWidget& w, const QDialog& dialog)
+{
+    const QWidget* at = &w;
+    while (at != &dialog && at->parentWidget() && !qobject_cast<const QStackedWidget*>(at->parentWidget()))
+        at = at->parentWidget();
+    return at;
+}
+
 // The caption at the control's left on its line, the nearest; else the one
 // just above it.
 QLabel* CaptionOf(const QWidget& input, const QList<QLabel*>& labels, const QDialog& dialog)
 {
     const QRect at = InDialog(input, dialog);
+    const QWidget* page = PageOf(input, dialog);
     QLabel* best = nullptr;
     int bestGap = std::numeric_limits<int>::max();
     for (QLabel* label : labels) {
+        if (PageOf(*label, dialog) != page)
+            continue;
         const QRect r = InDialog(*label, dialog);
         const int gap = at.left() - r.right();
         if (gap >= -1 && gap < bestGap && r.center().y() >= at.top() && r.center().y() <= at.bottom()) {
@@ -112,6 +125,8 @@ QLabel* CaptionOf(const QWidget& input, const QList<QLabel*>& labels, const QDia
     if (best)
         return best;
     for (QLabel* label : labels) {
+        if (PageOf(*label, dialog) != page)
+            continue;
         const QRect r = InDialog(*label, dialog);
         const int gap = at.top() - r.bottom();
         if (gap >= -1 && gap < 24 && gap < bestGap && r.left() < at.right() && r.right() > at.left()) {
@@ -141,8 +156,12 @@ void NameInputs(QDialog& dialog, const QList<QWidget*>& order)
     // A drop-down list's entries are heard under the list's name.
     for (QWidget* input : order) {
         auto* combo = qobject_cast<QComboBox*>(input);
-        if (combo && combo->view() && combo->view()->accessibleName().isEmpty())
+        if (!combo)
+            continue;
+        if (combo->view() && combo->view()->accessibleName().isEmpty())
             combo->view()->setAccessibleName(combo->accessibleName());
+        if (combo->lineEdit() && combo->lineEdit()->accessibleName().isEmpty())
+            combo->lineEdit()->setAccessibleName(combo->accessibleName());
     }
 }
 

@@ -12,6 +12,7 @@
 #include "dialogs/DialogKeyboard.h"
 #include "preview/AccessibleWindow.h"
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
@@ -209,6 +210,12 @@ TEST_F(AccessibilityTest, TabReachesEachControlOnceInReadingOrder)
             for (int p = 0; p < pages; ++p) {
                 if (!tabs.isEmpty())
                     tabs.front()->setCurrentIndex(p);
+                // A caption names a control seen with it, never one on another tab page.
+                for (QLabel* label : d.findChildren<QLabel*>()) {
+                    if (label->buddy())
+                        EXPECT_EQ(label->isVisibleTo(&d), label->buddy()->isVisibleTo(&d))
+                            << label->text().toStdString();
+                }
                 QList<QWidget*> expected;
                 for (QWidget* control : ReadingOrder(d)) {
                     // A group of radio buttons is one stop, at its first; the
