@@ -3,7 +3,6 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleWidget>
 #include <QCheckBox>
-#include <QDockWidget>
 #include <QEvent>
 #include <QHash>
 #include <QLabel>
@@ -399,24 +398,17 @@ private:
     int cursor_ = 0;
 };
 
-// The page area's scroll box and the thumbnails: panes a screen reader can name.
-class AccessiblePane : public QAccessibleWidget {
-public:
-    AccessiblePane(QWidget* pane, QAccessible::Role role)
-        : QAccessibleWidget(pane, role)
-    {
-    }
-};
-
 QAccessibleInterface* WindowFactory(const QString& key, QObject* object)
 {
+    // The thumbnails and the page area's scroll box: a list and a pane, not
+    // the toolkit's nameless client area.
     if (key == QLatin1String(TThumbnailPanel::staticMetaObject.className()))
-        return new AccessiblePane(static_cast<QWidget*>(object), QAccessible::List);
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::List);
     if (key == QLatin1String("QScrollArea")) {
         auto* area = static_cast<QScrollArea*>(object);
         TFrmPrintReview* w = WindowOf(area);
         if (w && w->ScrollBox_Main == area)
-            return new AccessiblePane(area, QAccessible::Pane);
+            return new QAccessibleWidget(area, QAccessible::Pane);
         return nullptr;
     }
     if (key == QLatin1String(TZtRuler::staticMetaObject.className()))
