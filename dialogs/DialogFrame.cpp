@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "controls/AccessibleControls.h"
+#include "dialogs/DialogKeyboard.h"
 #include "platform/GbkCodec.h"
 #include "platform/MessageService.h"
 
@@ -35,6 +37,31 @@ private:
     std::function<void()> formShow_;
 };
 
+// Arranges the dialog for the keyboard when it first opens, once every
+// control is in place; owned by the dialog.
+class FirstOpening : public QObject {
+public:
+    explicit FirstOpening(QDialog& dialog)
+        : QObject(&dialog)
+        , dialog_(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            dialog_.removeEventFilter(this);
+            ArrangeDialogForKeyboard(dialog_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QDialog& dialog_;
+};
+
 } // namespace
 
 QString ProgramTitle()
@@ -50,6 +77,8 @@ void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const 
     font.setPixelSize(12);
     dialog.setFont(font);
     dialog.setFixedSize(clientWidth, clientHeight);
+    InstallAccessibleControls();
+    new FirstOpening(dialog);
     QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QRect area = screen->availableGeometry();

@@ -1,6 +1,7 @@
 #include "dialogs/UnitAbout.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -71,6 +72,8 @@ TFrmAbout::TFrmAbout(Shell& shell, QWidget* parent)
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->setMouseTracking(true);
     Label4->setToolTip(QString::fromUtf8(product::kHomePage));
+    // Tab reaches the link, which shows the focus underlined; Enter or Space opens it.
+    Label4->setFocusPolicy(Qt::TabFocus);
     Label4->installEventFilter(this);
     SetLinkColor(LinkColor());
 
@@ -105,6 +108,17 @@ void TFrmAbout::SetLinkColor(const QColor& color)
 
 bool TFrmAbout::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Label4 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        QFont font = Label4->font();
+        font.setUnderline(event->type() == QEvent::FocusIn);
+        Label4->setFont(font);
+    } else if (watched == Label4 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            Label4Click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == Label4)
             Label4MouseMove();

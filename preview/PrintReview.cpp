@@ -29,6 +29,7 @@
 
 #include "controls/PageProgress.h"
 #include "platform/qt/QtBitmap.h"
+#include "preview/AccessibleWindow.h"
 #include "preview/ImageReview.h"
 #include <QCheckBox>
 #include "preview/SearchBar.h"
@@ -87,6 +88,7 @@ TFrmPrintReview::TFrmPrintReview(PlatformServices services, StartupSequence star
     BuildNavigation();
     // After every dialog, progress box and message the keys come back here.
     new KeyboardReturn(*this);
+    MakeWindowAccessible(*this);
     FormCreate();
 }
 

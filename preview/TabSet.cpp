@@ -1,7 +1,9 @@
 #include "preview/TabSet.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QToolButton>
@@ -28,6 +30,9 @@ TTabSet::TTabSet(QWidget* parent)
     connect(back_, &QToolButton::clicked, this, [this] { ScrollTo(first_ - 1); });
     connect(forward_, &QToolButton::clicked, this, [this] { ScrollTo(first_ + 1); });
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Only the keyboard brings the focus here: a click on a tab turns the
+    // page and leaves the keys with the page area.
+    setFocusPolicy(Qt::TabFocus);
     UpdateButtons();
 }
 
@@ -53,10 +58,13 @@ QString TTabSet::tabText(int index) const
 
 void TTabSet::setCurrentIndex(int index)
 {
+    const int before = current_;
     current_ = index >= 0 && index < count() ? index : -1;
     if (current_ >= 0)
         MakeVisible(current_);
     update();
+    if (current_ != before)
+        emit currentChanged(current_);
 }
 
 int TTabSet::TabWidth(int index) const
@@ -163,6 +171,8 @@ void TTabSet::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setClipRect(0, 0, RowWidth(), height());
     int x = 0;
+    // With the focus, the current tab (or the first in view) shows the dotted mark.
+    const int marked = current_ >= first_ ? current_ : first_;
     for (int i = first_; i < count() && x < RowWidth(); ++i) {
         QStyleOptionTab option;
         option.initFrom(this);
@@ -174,7 +184,17 @@ void TTabSet::paintEvent(QPaintEvent*)
             option.state |= QStyle::State_Selected;
         else
             option.state &= ~QStyle::State_Selected;
+        // The row's focus belongs to the marked tab alone, else the style tints every tab.
+        if (i != marked)
+            option.state &= ~QStyle::State_HasFocus;
         style()->drawControl(QStyle::CE_TabBarTab, &option, &painter, this);
+        if (hasFocus() && i == marked) {
+            // Dotted in the text colour, so every style shows it.
+            painter.save();
+            painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+            painter.drawRect(option.rect.adjusted(4, 3, -5, -4));
+            painter.restore();
+        }
         x += option.rect.width();
     }
 }
@@ -186,6 +206,35 @@ void TTabSet::mousePressEvent(QMouseEvent* event)
     const int index = tabAt(event->position().toPoint());
     if (index >= 0)
         emit tabBarClicked(index);
+}
+
+void TTabSet::keyPressEvent(QKeyEvent* event)
+{
+    if (count() == 0 || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int target = -1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        target = std::max(0, current_ - 1);
+        break;
+    case Qt::Key_Right:
+        target = current_ < 0 ? 0 : std::min(count() - 1, current_ + 1);
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = count() - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (target != current_)
+        emit tabBarClicked(target);
 }
 
 void TTabSet::wheelEvent(QWheelEvent* event)

@@ -2,7 +2,9 @@
 // TTabSet: the row of page tabs under the page. A report may have hundreds
 // of millions of pages, so the row keeps no tab of its own: it asks for the
 // labels of the tabs in view when it measures or paints them. Arrow buttons at
-// the right scroll the row when it is longer than the window.
+// the right scroll the row when it is longer than the window. Tab reaches the
+// row from the keyboard; Left, Right, Home and End then choose the tab before,
+// after, the first and the last, as a click on it would.
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -39,12 +41,16 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // A tab was clicked with the left button (the current one too).
+    // A tab was clicked with the left button (the current one too), or
+    // chosen with a key.
     void tabBarClicked(int index);
+    // Another tab became the current one (-1: none).
+    void currentChanged(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -10,6 +10,7 @@ quillet_packages=(
     libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev
     libxlsxwriter-dev unzip libreoffice-calc-nogui fonts-crosextra-carlito
     libqt6sql6-sqlite libqt6sql6-psql postgresql
+    python3-pyatspi at-spi2-core dbus
 )
 
 as_root() {
