@@ -1,5 +1,6 @@
-// print_bench [--pages N] [--runs R]: a print run of N pages (20 unless
-// given) of the bench ledger, one job a page, to the PDF folder printer and
+// print_bench [--pages N] [--runs R] [--folder F]: a print run of N pages (20
+// unless given) of the bench ledger, one job a page, to the PDF folder
+// printer (its files in a new folder in F, /dev/shm to leave the disk out) and
 // to the CUPS queue "QuilletPDF" (scripts/setup-cups.sh; each run waits for
 // the queue to be empty), timed as a whole
 // and split into what the run spends beginning jobs, drawing pages and
@@ -173,12 +174,15 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     int pageCount = 20;
     int runs = 5;
+    QString folder; // of the PDF printer's files; a temporary one unless given
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--pages" && i + 1 < argc)
             pageCount = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--folder" && i + 1 < argc)
+            folder = QString::fromLocal8Bit(argv[++i]);
     }
     QApplication app(argc, argv);
     InstallFontSubstitutions();
@@ -188,7 +192,9 @@ int main(int argc, char** argv)
     if (!WriteLedgerData(data, cells, kLinesPerBlock, kFootRows, true))
         return 1;
 
-    TimingHost::PdfFolder() = temp.filePath(QStringLiteral("pdf"));
+    QTemporaryDir files(folder.isEmpty() ? temp.filePath(QStringLiteral("pdf-XXXXXX"))
+                                         : folder + QStringLiteral("/print-bench-XXXXXX"));
+    TimingHost::PdfFolder() = files.path();
     if (!PrintRun("PDF folder printer", data, runs, false))
         return 1;
     TimingHost::PdfFolder().clear();
