@@ -12,8 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <chrono>
@@ -98,8 +98,14 @@ private:
         {
         }
         Canvas& GetCanvas() override { return inner_->GetCanvas(); }
-        bool End() override { return Timed([&] { return inner_->End(); }); }
-        bool Send() override { return Timed([&] { return inner_->Send(); }); }
+        bool End() override
+        {
+            return Timed([&] { return inner_->End(); });
+        }
+        bool Send() override
+        {
+            return Timed([&] { return inner_->Send(); });
+        }
         void Abort() override { inner_->Abort(); }
 
     private:

@@ -77,7 +77,8 @@ int main(int argc, char** argv)
                                         : folder + QStringLiteral("/startup-XXXXXX"));
     temp.setAutoRemove(!keep);
     const std::string data = temp.filePath(QStringLiteral("ledger.dat")).toStdString();
-    const long long cells = (lines + kLinesPerBlock - 1) / kLinesPerBlock * (kRowsPerBlock - kHeadRows) * kColumns;
+    const long long cells
+        = (lines + kLinesPerBlock - 1) / kLinesPerBlock * (kRowsPerBlock - kHeadRows) * kColumns;
     const auto writing = std::chrono::steady_clock::now();
     if (!WriteLedgerData(data, cells, kLinesPerBlock, kFootRows, true)) {
         std::fprintf(stderr, "startup_bench: cannot write %s\n", data.c_str());

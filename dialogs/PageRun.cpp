@@ -49,7 +49,8 @@ PrintRunResult PrintPageRun(
         // they were pages of the same job. The engine stops on that page,
         // which may come before the last one the progress was asked about:
         // a page is drawn while the one before it is still on its way.
-        run.sent = engine.PrintsRunAsOneJob() ? 0 : std::clamp(engine.CurrentPage - first, 0, progress.Done());
+        run.sent
+            = engine.PrintsRunAsOneJob() ? 0 : std::clamp(engine.CurrentPage - first, 0, progress.Done());
         // The preview still shows the page it showed before.
         engine.CurrentPage = shownPage;
     }

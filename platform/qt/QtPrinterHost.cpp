@@ -20,8 +20,8 @@
 #include <utility>
 
 #include "platform/Arith.h"
-#include "platform/OutputFile.h"
 #include "platform/GbkCodec.h"
+#include "platform/OutputFile.h"
 #include "platform/SettingsFile.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/qt/CupsQueue.h"
@@ -381,7 +381,8 @@ std::string SubmitDocument(const CupsQueue& queue, const CupsJobOptions& options
     std::string detail;
     int id = 0;
     const CupsQueue::Result result = queue.Submit(pdf, options, detail, id);
-    const QString why = detail.empty() ? QString() : QStringLiteral("(") + FromUtf8(detail) + QStringLiteral(")");
+    const QString why
+        = detail.empty() ? QString() : QStringLiteral("(") + FromUtf8(detail) + QStringLiteral(")");
     switch (result) {
     case CupsQueue::Result::Printed:
         return {};
@@ -409,7 +410,8 @@ std::string SubmitDocument(const CupsQueue& queue, const CupsJobOptions& options
 
 // Writes a finished document as the PDF printer's file of a job titled
 // title, under the first free name; why it failed (UTF-8), empty when written.
-std::string SaveJobFile(OutputFile& file, const std::string& pdf, const PdfPrinter& printer, const QString& title)
+std::string SaveJobFile(
+    OutputFile& file, const std::string& pdf, const PdfPrinter& printer, const QString& title)
 {
     std::string chosen;
     if (file.Write(pdf.data(), pdf.size())
@@ -491,9 +493,11 @@ public:
             // before leaves no file under a job's name.
             std::string chosen;
             const PdfPrinter& pdf = *host_.pdf_;
-            if (!document_.SaveNew([&](int n) { return pdf.FileName(title_, n); }, PdfPrinter::kMaxTries, chosen))
-                failure = ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(PathForMessage(pdf.FileName(title_, 1)))
-                    + QStringLiteral("，") + FileFailure(document_.ErrorNumber()));
+            if (!document_.SaveNew(
+                    [&](int n) { return pdf.FileName(title_, n); }, PdfPrinter::kMaxTries, chosen))
+                failure = ToUtf8(QStringLiteral("无法写入PDF文件")
+                    + Quoted(PathForMessage(pdf.FileName(title_, 1))) + QStringLiteral("，")
+                    + FileFailure(document_.ErrorNumber()));
         }
         host_.failure_ = failure;
         return failure.empty();
@@ -510,7 +514,8 @@ public:
         auto pdf = std::make_shared<const std::string>(document_.Finish());
         JobSender& sender = host_.Sender();
         if (queue_) {
-            sender.Send([queue = *queue_, options = options_, pdf] { return SubmitDocument(queue, options, *pdf); });
+            sender.Send(
+                [queue = *queue_, options = options_, pdf] { return SubmitDocument(queue, options, *pdf); });
         } else {
             sender.Send([file = file_, printer = *host_.pdf_, title = title_, pdf] {
                 return SaveJobFile(*file, *pdf, printer, title);
@@ -533,8 +538,9 @@ public:
 private:
     bool FolderFailure(int error)
     {
-        host_.failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
-            + QStringLiteral("中建立文件，") + FileFailure(error));
+        host_.failure_
+            = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
+                + QStringLiteral("中建立文件，") + FileFailure(error));
         return false;
     }
 

@@ -369,9 +369,8 @@ TEST_F(Pages, SentJobsGoOutWhileTheNextPageIsDrawn)
         rig.UseCells(cells);
         rig.printerHost.sendsAhead = true;
         rig.printerHost.failSent = c.failSent;
-        rig.printerHost.beforeJob = [&](std::size_t next) {
-            rig.printerHost.refuseJobs = static_cast<int>(next) + 1 == c.refused;
-        };
+        rig.printerHost.beforeJob
+            = [&](std::size_t next) { rig.printerHost.refuseJobs = static_cast<int>(next) + 1 == c.refused; };
         rig.buffer.CurrentPage = 4;
         StoppingProgress progress;
         progress.stopAt = c.stopAt < 0 ? INT_MAX : c.stopAt;

@@ -321,7 +321,8 @@ TEST_F(PdfHostTest, SentJobsKeepTheirOrder)
     ASSERT_TRUE(QDir(dir_.path()).removeRecursively());
     ASSERT_TRUE(job->Send());
     EXPECT_FALSE(host_->WaitForSent());
-    EXPECT_EQ(host_->FailureText(), "无法写入PDF文件“" + dir_.path().toStdString() + "/报表.pdf”，文件夹不存在，也无法建立");
+    EXPECT_EQ(host_->FailureText(),
+        "无法写入PDF文件“" + dir_.path().toStdString() + "/报表.pdf”，文件夹不存在，也无法建立");
     job = host_->BeginJob(title);
     ASSERT_NE(job, nullptr) << host_->FailureText();
     ASSERT_TRUE(job->Send());
