@@ -1,5 +1,6 @@
 #include "dialogs/PageRun.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "dialogs/DialogFrame.h"
@@ -45,8 +46,11 @@ PrintRunResult PrintPageRun(
     }
     if (!run.failure.isEmpty()) {
         // The page that failed never went out; those before it did, unless
-        // they were pages of the same job.
-        run.sent = engine.PrintsRunAsOneJob() ? 0 : progress.Done();
+        // they were pages of the same job. The engine stops on that page,
+        // which may come before the last one the progress was asked about:
+        // a page is drawn while the one before it is still on its way.
+        run.sent
+            = engine.PrintsRunAsOneJob() ? 0 : std::clamp(engine.CurrentPage - first, 0, progress.Done());
         // The preview still shows the page it showed before.
         engine.CurrentPage = shownPage;
     }

@@ -82,7 +82,9 @@ public:
     void ShowCurrentPage();
     // Prints pages first..last and returns how many went out. A progress,
     // when given, is asked before each page and may stop the run there.
-    // CurrentPage is put back unless a page fails.
+    // Each page's job is sent on while the next page is drawn, one job on
+    // its way at a time; a job that fails on its way stops the run at its
+    // own page. CurrentPage is put back unless a page fails.
     int PrintPages(int first, int last, PrintProgress* progress = nullptr);
     // True when the printer takes a whole run as one job: then a run that
     // stops early sends nothing at all.

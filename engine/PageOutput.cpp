@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "engine/BuffPaper.h"
 #include "engine/EngineError.h"
@@ -143,16 +144,52 @@ int TMyBuffPaper::PrintPages(int first, int last, PrintProgress* progress)
         CurrentPage = saved;
         return done;
     }
+    PrinterHost& host = printer_.Host();
+    // The page whose job was sent last and may still be on its way to the
+    // printer while the next page is drawn; 0 when none.
+    int sent = 0;
+    // Learns how the sent page went. A failure stops the run at that page,
+    // as if it had been reported before the next page began.
+    auto settle = [&] {
+        const int page = std::exchange(sent, 0);
+        if (page == 0 || host.WaitForSent())
+            return;
+        CurrentPage = page;
+        throw EngineError(JobMessage(kJobNotEnded, host));
+    };
     for (long long n = first; n <= last; ++n) {
         if (progress && !progress->BeforePage(done, total))
             break;
         CurrentPage = static_cast<int>(n);
         jobTitle_
             = format_.Title.Text.Text() + "(" + std::to_string(n) + "/" + std::to_string(PageCount) + ")";
-        // The job draws on its own canvas; the page image only fills the slot.
-        RenderPage(PageImage().GetCanvas(), true);
+        std::unique_ptr<PrintJob> job = host.BeginJob(jobTitle_);
+        if (!job) {
+            const std::string why = JobMessage(kJobNotStarted, host);
+            settle();
+            throw EngineError(why);
+        }
+        try {
+            RenderBlocks(job->GetCanvas(), printer_.PixelsPerMmX, printer_.PixelsPerMmY);
+        } catch (...) {
+            // A half-drawn page never reaches the paper; the page before it
+            // is told first.
+            job->Abort();
+            settle();
+            throw;
+        }
+        try {
+            settle();
+        } catch (...) {
+            job->Abort();
+            throw;
+        }
+        if (!job->Send())
+            throw EngineError(JobMessage(kJobNotEnded, host));
+        sent = static_cast<int>(n);
         ++done;
     }
+    settle();
     CurrentPage = saved;
     return done;
 }

@@ -61,6 +61,11 @@ public:
     virtual bool NextPage() { return false; }
     // False when the printing system reported a failure.
     virtual bool End() = 0;
+    // Ends the job as End does, but may hand the finished document on to go
+    // to the printer while the caller draws the next one; the host's
+    // WaitForSent then tells how it went. Jobs sent go out in the order they
+    // were sent. False when the job failed already here.
+    virtual bool Send() { return End(); }
     virtual void Abort() = 0;
 };
 
@@ -94,6 +99,9 @@ public:
     // Why the last BeginJob gave no job or the last job's End failed, in the
     // program's own words (UTF-8); empty when the host gave no reason.
     virtual std::string FailureText() const { return {}; }
+    // Waits until every job sent has gone out; false when one of them failed
+    // (FailureText then says why).
+    virtual bool WaitForSent() { return true; }
 
     // Shows the printer setup dialog; true when confirmed.
     virtual bool SetupDialog() = 0;

@@ -16,6 +16,14 @@ public:
         host_.jobs[index_].ended = true;
         return !host_.failEnd;
     }
+    bool Send() override
+    {
+        if (!host_.sendsAhead)
+            return End();
+        host_.jobs[index_].sent = true;
+        host_.sending.push_back(index_);
+        return true;
+    }
     void Abort() override { host_.jobs[index_].aborted = true; }
     bool NextPage() override
     {
@@ -52,10 +60,22 @@ std::unique_ptr<PrintJob> FakePrinterHost::BeginJob(const std::string& gbkTitle)
         beforeJob(jobs.size());
     FakeJob job;
     job.title = gbkTitle;
+    job.sendingBefore = static_cast<int>(sending.size());
     job.canvas
         = std::make_unique<RecordingCanvas>(dpiX, dpiY, Rect { 0, 0, PageWidthPixels(), PageHeightPixels() });
     jobs.push_back(std::move(job));
     return std::make_unique<FakePrintJob>(*this, jobs.size() - 1);
+}
+
+bool FakePrinterHost::WaitForSent()
+{
+    bool ok = true;
+    for (std::size_t index : sending) {
+        jobs[index].ended = true;
+        ok = ok && static_cast<int>(index) != failSent;
+    }
+    sending.clear();
+    return ok;
 }
 
 } // namespace quillet

@@ -17,6 +17,8 @@ struct FakeJob {
     int pages = 1; // pages of a job that prints a whole run
     bool ended = false;
     bool aborted = false;
+    bool sent = false; // handed on by Send, ended once waited for
+    int sendingBefore = 0; // jobs sent and not yet waited for when it began
 };
 
 class FakePrinterHost : public PrinterHost {
@@ -32,6 +34,11 @@ public:
     int printableHeight = 6779;
     bool refuseJobs = false;
     bool failEnd = false;
+    // Send hands jobs on, and they end only in WaitForSent; the job of
+    // number failSent (from 0) then fails.
+    bool sendsAhead = false;
+    int failSent = -1;
+    std::vector<std::size_t> sending;
     bool setupAnswer = false;
     JobPreferences preferences;
     // Sides of every printer; empty: all of them.
@@ -52,6 +59,7 @@ public:
     int PageWidthPixels() const override { return Landscape() ? printableHeight : printableWidth; }
     int PageHeightPixels() const override { return Landscape() ? printableWidth : printableHeight; }
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
+    bool WaitForSent() override;
     bool SetupDialog() override { return setupAnswer; }
     std::vector<Sides> SidesSupported(int index) const override
     {

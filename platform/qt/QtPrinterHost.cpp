@@ -21,9 +21,11 @@
 
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
+#include "platform/OutputFile.h"
 #include "platform/SettingsFile.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/qt/CupsQueue.h"
+#include "platform/qt/JobSender.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/PdfPrinter.h"
@@ -369,8 +371,62 @@ int QtPrinterHost::PageHeightPixels() const
     return qRound(printer_->pageRect(QPrinter::DevicePixel).height());
 }
 
-// One job: a PDF document of one page, saved as the PDF printer's file or
-// handed to the CUPS queue when it ends.
+namespace {
+
+// Hands a finished document to a CUPS queue as one job; why it failed, in
+// the program's words (UTF-8), empty when the queue took it.
+std::string SubmitDocument(const CupsQueue& queue, const CupsJobOptions& options, const std::string& pdf)
+{
+    const QString name = FromUtf8(queue.Name());
+    std::string detail;
+    int id = 0;
+    const CupsQueue::Result result = queue.Submit(pdf, options, detail, id);
+    const QString why
+        = detail.empty() ? QString() : QStringLiteral("(") + FromUtf8(detail) + QStringLiteral(")");
+    switch (result) {
+    case CupsQueue::Result::Printed:
+        return {};
+    case CupsQueue::Result::Held:
+        return ToUtf8(QStringLiteral("打印作业%1已送到打印机").arg(id) + Quoted(name)
+            + QStringLiteral("，但打印机已停止，作业在队列中等待，没有打印") + why);
+    case CupsQueue::Result::Gone:
+    case CupsQueue::Result::Rejecting:
+        return ToUtf8(QueueFailure(
+            result == CupsQueue::Result::Gone ? CupsQueue::State::Gone : CupsQueue::State::Rejecting, name));
+    case CupsQueue::Result::Refused:
+        return ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("拒绝了打印作业") + why);
+    case CupsQueue::Result::Unreachable:
+        break;
+    }
+    // Without the scheduler's ear, lp may still reach it (another server,
+    // a client configuration libcups does not read).
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quillet-job-XXXXXX.pdf"));
+    bool ok = temp.open()
+        && temp.write(pdf.data(), static_cast<qint64>(pdf.size())) == static_cast<qint64>(pdf.size())
+        && temp.flush();
+    ok = ok && SubmitWithLp(name, options, temp.fileName());
+    return ok ? std::string() : ToUtf8(QueueFailure(CupsQueue::State::Unreachable, name) + why);
+}
+
+// Writes a finished document as the PDF printer's file of a job titled
+// title, under the first free name; why it failed (UTF-8), empty when written.
+std::string SaveJobFile(
+    OutputFile& file, const std::string& pdf, const PdfPrinter& printer, const QString& title)
+{
+    std::string chosen;
+    if (file.Write(pdf.data(), pdf.size())
+        && file.CommitNew([&](int n) { return printer.FileName(title, n); }, PdfPrinter::kMaxTries, chosen))
+        return {};
+    file.Discard();
+    return ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(PathForMessage(printer.FileName(title, 1)))
+        + QStringLiteral("，") + FileFailure(file.Error()));
+}
+
+} // namespace
+
+// One job: a PDF document, saved as the PDF printer's file or handed to the
+// CUPS queue when it ends. A job of one page is kept in memory until then;
+// one that grows a second page goes into its file as its pages end.
 class QtPrinterHost::Job : public PrintJob {
 public:
     Job(QtPrinterHost& host, QString title, std::optional<CupsQueue> queue,
@@ -395,11 +451,14 @@ public:
     }
     bool Start()
     {
-        if (queue_ || document_.StreamInto(host_.pdf_->Folder()))
+        if (queue_)
             return true;
-        host_.failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
-            + QStringLiteral("中建立文件，") + FileFailure(document_.ErrorNumber()));
-        return false;
+        // The file is made now, so that a folder that takes none stops the
+        // job before it is drawn.
+        file_ = std::make_shared<OutputFile>();
+        if (file_->OpenInFolder(host_.pdf_->Folder()))
+            return true;
+        return FolderFailure(file_->Error());
     }
 
     Canvas& GetCanvas() override { return *canvas_; }
@@ -408,6 +467,12 @@ public:
     {
         if (finished_)
             return false;
+        if (file_) {
+            // A run of many pages in one job would not fit in memory.
+            std::exchange(file_, nullptr)->Discard();
+            if (!document_.StreamInto(host_.pdf_->Folder()))
+                return FolderFailure(document_.ErrorNumber());
+        }
         canvas_ = &document_.BeginPage(host_.Setup());
         return true;
     }
@@ -418,19 +483,45 @@ public:
             return false;
         finished_ = true;
         host_.jobOpen_ = false;
-        if (!queue_) {
+        std::string failure;
+        if (queue_) {
+            failure = SubmitDocument(*queue_, options_, document_.Finish());
+        } else if (file_) {
+            failure = SaveJobFile(*file_, document_.Finish(), *host_.pdf_, title_);
+        } else {
             // The file takes its name only now, complete: a run stopped
             // before leaves no file under a job's name.
             std::string chosen;
             const PdfPrinter& pdf = *host_.pdf_;
-            if (document_.SaveNew(
+            if (!document_.SaveNew(
                     [&](int n) { return pdf.FileName(title_, n); }, PdfPrinter::kMaxTries, chosen))
-                return true;
-            host_.failure_ = ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(PathForMessage(pdf.FileName(title_, 1)))
-                + QStringLiteral("，") + FileFailure(document_.ErrorNumber()));
-            return false;
+                failure = ToUtf8(QStringLiteral("无法写入PDF文件")
+                    + Quoted(PathForMessage(pdf.FileName(title_, 1))) + QStringLiteral("，")
+                    + FileFailure(document_.ErrorNumber()));
         }
-        return Submit(document_.Finish());
+        host_.failure_ = failure;
+        return failure.empty();
+    }
+
+    bool Send() override
+    {
+        if (finished_ || (!queue_ && !file_))
+            return End();
+        finished_ = true;
+        host_.jobOpen_ = false;
+        // The fonts are written here: the faces serve one thread only. What
+        // goes on the other thread owns all it needs.
+        auto pdf = std::make_shared<const std::string>(document_.Finish());
+        JobSender& sender = host_.Sender();
+        if (queue_) {
+            sender.Send(
+                [queue = *queue_, options = options_, pdf] { return SubmitDocument(queue, options, *pdf); });
+        } else {
+            sender.Send([file = file_, printer = *host_.pdf_, title = title_, pdf] {
+                return SaveJobFile(*file, *pdf, printer, title);
+            });
+        }
+        return true;
     }
 
     void Abort() override
@@ -439,48 +530,18 @@ public:
             return;
         finished_ = true;
         host_.jobOpen_ = false;
+        if (file_)
+            file_->Discard();
         document_.Discard();
     }
 
 private:
-    bool Submit(const std::string& pdf)
+    bool FolderFailure(int error)
     {
-        const QString name = FromUtf8(queue_->Name());
-        std::string detail;
-        int id = 0;
-        const CupsQueue::Result result = queue_->Submit(pdf, options_, detail, id);
-        const QString why
-            = detail.empty() ? QString() : QStringLiteral("(") + FromUtf8(detail) + QStringLiteral(")");
-        switch (result) {
-        case CupsQueue::Result::Printed:
-            return true;
-        case CupsQueue::Result::Held:
-            host_.failure_ = ToUtf8(QStringLiteral("打印作业%1已送到打印机").arg(id) + Quoted(name)
-                + QStringLiteral("，但打印机已停止，作业在队列中等待，没有打印") + why);
-            return false;
-        case CupsQueue::Result::Gone:
-        case CupsQueue::Result::Rejecting:
-            host_.failure_ = ToUtf8(QueueFailure(
-                result == CupsQueue::Result::Gone ? CupsQueue::State::Gone : CupsQueue::State::Rejecting,
-                name));
-            return false;
-        case CupsQueue::Result::Refused:
-            host_.failure_
-                = ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("拒绝了打印作业") + why);
-            return false;
-        case CupsQueue::Result::Unreachable:
-            break;
-        }
-        // Without the scheduler's ear, lp may still reach it (another server,
-        // a client configuration libcups does not read).
-        QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quillet-job-XXXXXX.pdf"));
-        bool ok = temp.open()
-            && temp.write(pdf.data(), static_cast<qint64>(pdf.size())) == static_cast<qint64>(pdf.size())
-            && temp.flush();
-        ok = ok && SubmitWithLp(name, options_, temp.fileName());
-        if (!ok)
-            host_.failure_ = ToUtf8(QueueFailure(CupsQueue::State::Unreachable, name) + why);
-        return ok;
+        host_.failure_
+            = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
+                + QStringLiteral("中建立文件，") + FileFailure(error));
+        return false;
     }
 
     QtPrinterHost& host_;
@@ -488,6 +549,9 @@ private:
     std::optional<CupsQueue> queue_;
     CupsJobOptions options_;
     pdf::PdfDocument document_;
+    // The PDF printer's file while the document is kept in memory; null
+    // once it streams into its own.
+    std::shared_ptr<OutputFile> file_;
     Canvas* canvas_;
     bool finished_ = false;
 };
@@ -571,6 +635,24 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
     if (!job->Start())
         return nullptr;
     return job;
+}
+
+JobSender& QtPrinterHost::Sender()
+{
+    if (!sender_)
+        sender_ = std::make_unique<JobSender>();
+    return *sender_;
+}
+
+bool QtPrinterHost::WaitForSent()
+{
+    if (!sender_)
+        return true;
+    std::string failure = sender_->Wait();
+    if (failure.empty())
+        return true;
+    failure_ = std::move(failure);
+    return false;
 }
 
 bool QtPrinterHost::SetupDialog()

@@ -21,6 +21,7 @@ class QPrinter;
 
 namespace quillet {
 
+class JobSender;
 class PdfPrinter;
 
 class QtPrinterHost : public PrinterHost {
@@ -49,10 +50,13 @@ public:
     int PageWidthPixels() const override;
     int PageHeightPixels() const override;
 
-    // The job draws a PDF page; it must end before the host is destroyed
-    // and before the next job begins.
+    // The job draws a PDF page; it must end (or be sent) before the host is
+    // destroyed and before the next job begins. A job of one page that is
+    // sent goes to the queue or into its file on a thread of the host's
+    // while the next one is drawn.
     std::unique_ptr<PrintJob> BeginJob(const std::string& gbkTitle) override;
     std::string FailureText() const override { return failure_; }
+    bool WaitForSent() override;
     // Reads the printer list again before it opens.
     bool SetupDialog() override;
     std::vector<Sides> SidesSupported(int index) const override;
@@ -110,6 +114,10 @@ private:
     std::vector<std::string> filesInUse_;
     QString preferencesFailure_; // of the last save, not yet told
     QString preferencesTold_; // the failure told last
+    JobSender& Sender();
+    // Declared last so that it goes first: the jobs it still sends go out
+    // before the rest of the host is gone.
+    std::unique_ptr<JobSender> sender_;
 };
 
 } // namespace quillet

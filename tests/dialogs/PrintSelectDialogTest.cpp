@@ -172,12 +172,29 @@ TEST(PrintDialogTest, RefusedJobIsReportedAndTheCurrentPageKept)
 
 // A run of all five pages cancelled from its progress box before page 3 has
 // sent exactly two whole jobs and says so; one stopped by the printing system
-// before page 3 gives its error and the pages sent. Either way the current
-// page stays and the box is gone.
+// before page 3 gives its error and the pages sent, also when the printer takes
+// each job while the next page is drawn and page 2 fails on its way. Either
+// way the current page stays and the box is gone.
 TEST(PrintDialogTest, CancelledOrFailedRunTellsThePagesSent)
 {
-    for (bool cancel : { true, false }) {
-        SCOPED_TRACE(cancel);
+    const struct {
+        const char* what;
+        bool cancel;
+        bool sendsAhead;
+        int refused; // the job (from 0) the printer refuses to begin; -1 none
+        int failSent; // the job (from 0) that fails on its way; -1 none
+        int jobs;
+        const char* caption;
+        const char* text;
+    } cases[] = {
+        { "cancelled", true, false, -1, -1, 2, "提示", "打印已取消，已送出2页，共5页。" },
+        { "refused", false, false, 2, -1, 2, "打印预览窗体", "无法开始打印作业\n已送出2页，共5页。" },
+        { "sent ahead, cancelled", true, true, -1, -1, 2, "提示", "打印已取消，已送出2页，共5页。" },
+        { "sent ahead, page 2 fails", false, true, -1, 1, 3, "打印预览窗体",
+            "打印作业没有正常结束\n已送出1页，共5页。" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         ExampleDialogRig rig;
         ASSERT_EQ(rig.buffer.PageCount, 5);
         rig.buffer.CurrentPage = 4;
@@ -187,27 +204,27 @@ TEST(PrintDialogTest, CancelledOrFailedRunTellsThePagesSent)
         context.progress = [&](TPageProgress& box) {
             seen = &box;
             EXPECT_TRUE(box.isVisible());
-            if (++asked == 3 && cancel)
+            if (++asked == 3 && c.cancel)
                 QTest::mouseClick(box.CancelButton, Qt::LeftButton);
         };
-        // The third job is refused once the second has begun.
-        rig.printerHost.beforeJob = [&](std::size_t job) { rig.printerHost.refuseJobs = !cancel && job == 1; };
+        rig.printerHost.sendsAhead = c.sendsAhead;
+        rig.printerHost.failSent = c.failSent;
+        rig.printerHost.beforeJob
+            = [&](std::size_t job) { rig.printerHost.refuseJobs = static_cast<int>(job) + 1 == c.refused; };
         TFrmPrintDlg dialog(context);
         dialog.show();
         QTest::mouseClick(dialog.LumButton1, Qt::LeftButton);
-        EXPECT_EQ(JobTitles(rig.printerHost), Titles(rig, 1, 2));
+        if (c.failSent < 0) {
+            EXPECT_EQ(JobTitles(rig.printerHost), Titles(rig, 1, 2));
+        }
+        EXPECT_EQ(static_cast<int>(rig.printerHost.jobs.size()), c.jobs);
         EXPECT_EQ(asked, 3);
         ASSERT_NE(seen, nullptr);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_TRUE(dialog.findChildren<TPageProgress*>().isEmpty());
         ASSERT_EQ(rig.messages.shown.size(), 1u);
-        if (cancel) {
-            EXPECT_EQ(rig.messages.shown[0].caption, "提示");
-            EXPECT_EQ(rig.messages.shown[0].text, "打印已取消，已送出2页，共5页。");
-        } else {
-            EXPECT_EQ(rig.messages.shown[0].caption, "打印预览窗体");
-            EXPECT_EQ(rig.messages.shown[0].text, "无法开始打印作业\n已送出2页，共5页。");
-        }
+        EXPECT_EQ(rig.messages.shown[0].caption, c.caption);
+        EXPECT_EQ(rig.messages.shown[0].text, c.text);
         EXPECT_EQ(rig.buffer.CurrentPage, 4);
     }
 }

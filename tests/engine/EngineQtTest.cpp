@@ -320,6 +320,39 @@ TEST_F(ExamplePage, PrintedThroughThePdfPrinter)
     EXPECT_EQ(found, 28);
 }
 
+// Stops a run once `stopAt` pages are done.
+struct StopAfter : PrintProgress {
+    int stopAt = INT_MAX;
+    bool BeforePage(int done, int) override { return done < stopAt; }
+};
+
+// A run on the PDF printer, each page sent while the next one is drawn, leaves one file a page under the
+// page's title, and a run stopped after two pages leaves exactly those two.
+TEST_F(ExamplePage, PrintRunOnThePdfPrinterLeavesItsPagesFiles)
+{
+    const struct {
+        int first, last, stopAt;
+        std::vector<int> pages;
+    } cases[] = {
+        { 1, 4, INT_MAX, { 1, 2, 3, 4 } },
+        { 2, 4, 2, { 2, 3 } },
+    };
+    for (const auto& c : cases) {
+        PdfRig rig;
+        rig.Start(dataPath);
+        ASSERT_EQ(rig.buffer->PageCount, 4);
+        StopAfter progress;
+        progress.stopAt = c.stopAt;
+        EXPECT_EQ(rig.buffer->PrintPages(c.first, c.last, &progress), static_cast<int>(c.pages.size()));
+        QStringList expected;
+        for (int page : c.pages)
+            expected << QStringLiteral("2024年3月销售明细账(%1-4).pdf").arg(page);
+        expected.sort();
+        EXPECT_EQ(rig.Files(), expected);
+        EXPECT_EQ(rig.buffer->CurrentPage, 1);
+    }
+}
+
 // Rules of a picture: runs of neighbouring lines that are dark for at least 4/5 of their length inside the
 // span, a run with a gap of one light line counting once (the two lines of a double rule are one rule).
 // Vertical rules are columns from..to dark over rows spanFrom..spanTo; horizontal ones the other way round.

@@ -332,6 +332,77 @@ TEST_F(Pages, RunAsOneJobIsOneJobOfAllItsPagesOrNothing)
     EXPECT_EQ(rig.printerHost.jobs[0].pages, 7);
 }
 
+TEST_F(Pages, SentJobsGoOutWhileTheNextPageIsDrawn)
+{
+    // On a printer that takes each finished job on its own time, page n + 1 begins while page n is still out,
+    // and whatever happens the run reports as if each page had gone out before the next began: a page that
+    // fails on its way stops the run at that page with the printing system's words, even when the page after
+    // it failed to draw or to begin, and a stopped run counts the page that was out.
+    struct Case {
+        const char* what;
+        int first, last;
+        int stopAt; // the progress stops the run when that many pages are done; -1 never
+        int failSent; // the job (from 0) that fails on its way; -1 none
+        int badPage; // the page whose number does not convert; 0 none
+        int refused; // the job (from 0) the printer refuses to begin; -1 none
+        int result; // pages sent, or -1 for an error
+        const char* message;
+        int jobs, ended, currentPage;
+    } cases[] = {
+        { "whole run", 1, 7, -1, -1, 0, -1, 7, "", 7, 7, 4 },
+        { "stopped after three", 2, 6, 3, -1, 0, -1, 3, "", 3, 3, 4 },
+        { "page 3 fails on its way", 1, 7, -1, 2, 0, -1, -1, "打印作业没有正常结束", 4, 3, 3 },
+        { "bad number on page 4", 1, 7, -1, -1, 4, -1, -1, "“x”不是有效的数值", 4, 3, 4 },
+        { "bad page 4, page 3 fails", 1, 7, -1, 2, 4, -1, -1, "打印作业没有正常结束", 4, 3, 3 },
+        { "page 4 refused", 1, 7, -1, -1, 0, 3, -1, "无法开始打印作业", 3, 3, 4 },
+        { "page 4 refused, page 3 fails", 1, 7, -1, 2, 0, 3, -1, "打印作业没有正常结束", 3, 3, 3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.printerHost.jobs.clear();
+        rig.printerHost.refuseJobs = false;
+        Build(false);
+        rig.format.ColDecimals[1] = 0;
+        std::vector<std::string> cells = Numbered("", 7);
+        if (c.badPage > 0)
+            cells[static_cast<std::size_t>(c.badPage - 1)] = "x";
+        rig.UseCells(cells);
+        rig.printerHost.sendsAhead = true;
+        rig.printerHost.failSent = c.failSent;
+        rig.printerHost.beforeJob
+            = [&](std::size_t next) { rig.printerHost.refuseJobs = static_cast<int>(next) + 1 == c.refused; };
+        rig.buffer.CurrentPage = 4;
+        StoppingProgress progress;
+        progress.stopAt = c.stopAt < 0 ? INT_MAX : c.stopAt;
+        int result = -1;
+        std::string message;
+        try {
+            result = rig.buffer.PrintPages(c.first, c.last, &progress);
+        } catch (const EngineError& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(message, c.message);
+        EXPECT_EQ(rig.buffer.CurrentPage, c.currentPage);
+        EXPECT_TRUE(rig.printerHost.sending.empty()) << "a job was left on its way";
+        ASSERT_EQ(static_cast<int>(rig.printerHost.jobs.size()), c.jobs);
+        for (int i = 0; i < c.jobs; ++i) {
+            const FakeJob& job = rig.printerHost.jobs[static_cast<std::size_t>(i)];
+            EXPECT_EQ(job.title, kMonthly + "(" + std::to_string(c.first + i) + "/7)") << i;
+            EXPECT_EQ(job.ended, i < c.ended) << i;
+            EXPECT_EQ(job.aborted, i >= c.ended) << i;
+            // Drawn while the page before was on its way.
+            EXPECT_EQ(job.sendingBefore, i > 0 ? 1 : 0) << i;
+        }
+        if (c.stopAt >= 0) {
+            std::vector<std::pair<int, int>> asked;
+            for (int done = 0; done <= c.stopAt; ++done)
+                asked.emplace_back(done, c.last - c.first + 1);
+            EXPECT_EQ(progress.asked, asked);
+        }
+    }
+}
+
 TEST(PrintPages, DrawsAtThePrintersResolution)
 {
     // On a 600 dpi printer millimetres become Round(mm * 600 / 25.4) pixels, also for the page number.

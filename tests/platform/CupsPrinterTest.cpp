@@ -75,6 +75,8 @@ protected:
 ipp_t* JobAttributes(const QString& job, const QString& queue = QString::fromLatin1(kQueue))
 {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    // As the job's owner, who alone sees its name.
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
         (QStringLiteral("ipp://localhost/printers/") + queue).toUtf8().constData());
     ippAddInteger(
@@ -177,6 +179,39 @@ TEST_F(CupsTest, PrintedJobReachesCupsAndAbortedJobDoesNot)
     EXPECT_EQ(text("media"), "A4");
     EXPECT_EQ(text("sides"), "one-sided");
     ippDelete(response);
+}
+
+// Jobs sent while the next one is drawn reach the queue in the order sent, under their titles: five jobs
+// get rising job numbers whose names are the titles 1 to 5.
+TEST_F(CupsTest, SentJobsKeepTheirOrderAndNames)
+{
+    const QStringList before = Jobs("all");
+    std::unique_ptr<PrintJob> job;
+    for (int n = 1; n <= 5; ++n) {
+        job = host_->BeginJob(Utf8ToGbk("顺序(" + std::to_string(n) + "/5)"));
+        ASSERT_NE(job, nullptr) << n << ": " << host_->FailureText();
+        job->GetCanvas().TextOut(100, 100, "page " + std::to_string(n));
+        if (n > 1) {
+            ASSERT_TRUE(host_->WaitForSent()) << host_->FailureText();
+        }
+        ASSERT_TRUE(job->Send());
+    }
+    ASSERT_TRUE(host_->WaitForSent()) << host_->FailureText();
+
+    std::vector<int> ids;
+    for (const QString& id : Jobs("all"))
+        if (!before.contains(id))
+            ids.push_back(id.section(QLatin1Char('-'), -1).toInt());
+    std::sort(ids.begin(), ids.end());
+    ASSERT_EQ(ids.size(), 5u);
+    for (int n = 1; n <= 5; ++n) {
+        ipp_t* response = JobAttributes(QString::number(ids[static_cast<std::size_t>(n - 1)]));
+        ASSERT_NE(response, nullptr) << cupsLastErrorString();
+        ipp_attribute_t* name = ippFindAttribute(response, "job-name", IPP_TAG_NAME);
+        const char* value = name ? ippGetString(name, 0, nullptr) : nullptr;
+        EXPECT_EQ(std::string(value ? value : ""), "顺序(" + std::to_string(n) + "/5)");
+        ippDelete(response);
+    }
 }
 
 // Points libcups at a scheduler that is not there, so that jobs take the lp

@@ -291,6 +291,45 @@ TEST_F(PdfHostTest, JobsLeaveOnlyTheirFiles)
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("报表.pdf"))).isSymLink());
 }
 
+// Jobs sent while the next one is drawn go out in the order sent: five jobs of one title take "报表.pdf",
+// "报表 (2).pdf", ... each holding its own page. A sent job whose folder went away is told by WaitForSent
+// in End's words, and the next job still goes out once the folder is back.
+TEST_F(PdfHostTest, SentJobsKeepTheirOrder)
+{
+    if (!HaveTool(QStringLiteral("pdftotext")))
+        GTEST_SKIP() << "poppler-utils (pdftotext) not installed";
+    const std::string title = Utf8ToGbk("报表");
+    std::unique_ptr<PrintJob> job;
+    for (int n = 1; n <= 5; ++n) {
+        job = host_->BeginJob(title);
+        ASSERT_NE(job, nullptr) << n << ": " << host_->FailureText();
+        job->GetCanvas().TextOut(500, 500, "job " + std::to_string(n));
+        if (n > 1) {
+            ASSERT_TRUE(host_->WaitForSent()) << host_->FailureText();
+        }
+        ASSERT_TRUE(job->Send());
+    }
+    ASSERT_TRUE(host_->WaitForSent()) << host_->FailureText();
+    for (int n = 1; n <= 5; ++n) {
+        const QString name = n == 1 ? QStringLiteral("报表.pdf") : QStringLiteral("报表 (%1).pdf").arg(n);
+        const auto text = RunTool(QStringLiteral("pdftotext"), { dir_.filePath(name), QStringLiteral("-") });
+        EXPECT_TRUE(text.out.contains(QStringLiteral("job %1").arg(n))) << name.toStdString();
+    }
+
+    job = host_->BeginJob(title);
+    ASSERT_NE(job, nullptr);
+    ASSERT_TRUE(QDir(dir_.path()).removeRecursively());
+    ASSERT_TRUE(job->Send());
+    EXPECT_FALSE(host_->WaitForSent());
+    EXPECT_EQ(host_->FailureText(),
+        "无法写入PDF文件“" + dir_.path().toStdString() + "/报表.pdf”，文件夹不存在，也无法建立");
+    job = host_->BeginJob(title);
+    ASSERT_NE(job, nullptr) << host_->FailureText();
+    ASSERT_TRUE(job->Send());
+    EXPECT_TRUE(host_->WaitForSent()) << host_->FailureText();
+    EXPECT_EQ(PdfFiles(dir_.path()), QStringList({ QStringLiteral("报表.pdf") }));
+}
+
 // A folder that cannot be made says so: the job does not start, and the reason names the folder.
 TEST(PdfPrinterFailures, MissingFolderIsNamed)
 {
