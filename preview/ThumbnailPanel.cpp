@@ -267,8 +267,11 @@ void TThumbnailPanel::DrawAllInView()
         return;
     QElapsedTimer time;
     time.start();
+    // Wakes the wait below now and then, so the time limit holds.
+    QTimer tick;
+    tick.start(50);
     AskForMissing();
-    while (NextMissing() && time.elapsed() < kWaitAllMs) {
+    while ((NextMissing() || !worker_.Idle() || seen_ < worker_.Sent()) && time.elapsed() < kWaitAllMs) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         AskForMissing();
     }

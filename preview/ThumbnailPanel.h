@@ -66,7 +66,8 @@ public:
     void PageShown();
     void ReportChanged();
 
-    // Waits for every picture in view that is missing (tests and benchmarks).
+    // Waits for every picture in view that is missing, and for those on
+    // their way (tests and benchmarks).
     void DrawAllInView();
     std::size_t Kept() const { return cache_.Size(); }
     // The pictures taken in, and those dropped as drawn for a layout or a
@@ -77,7 +78,7 @@ public:
     // nullptr when none is kept.
     const QImage* Picture(int page) { return cache_.Find(page); }
     // The thread that draws the pictures: it runs while pictures are missing.
-    const ThumbnailWorker& Worker() const { return worker_; }
+    ThumbnailWorker& Worker() { return worker_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

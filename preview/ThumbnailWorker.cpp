@@ -158,7 +158,8 @@ void ThumbnailWorker::Want(quint64 generation, const std::vector<int>& pages, QS
         leftView_ = true;
     wanted_.clear();
     for (const int page : pages) {
-        const bool underway = (!fresh && page == drawing_)
+        // The page being drawn comes only if it is drawn for this generation and still in view.
+        const bool underway = (page == drawing_ && drawingFor_ == generation_ && !leftView_)
             || std::any_of(sent_.begin(), sent_.end(), [page](const auto& s) { return s.second == page; });
         if (!underway)
             wanted_.push_back(page);
@@ -166,6 +167,18 @@ void ThumbnailWorker::Want(quint64 generation, const std::vector<int>& pages, QS
     if (!wanted_.empty())
         Start();
     wake_.notify_all();
+}
+
+bool ThumbnailWorker::Idle()
+{
+    std::lock_guard lock(mutex_);
+    return wanted_.empty() && drawing_ == 0;
+}
+
+quint64 ThumbnailWorker::Sent()
+{
+    std::lock_guard lock(mutex_);
+    return sequence_;
 }
 
 void ThumbnailWorker::Stop()

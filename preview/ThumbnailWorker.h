@@ -60,6 +60,9 @@ public:
     // Ends the thread without waiting for the page it draws to be whole.
     void Stop();
     bool Running() const { return thread_.joinable(); }
+    // Nothing asked for is left to draw; and the pictures sent so far.
+    bool Idle();
+    quint64 Sent();
     // A data object over data's file for a report of this worker: its reads
     // fail once the page they are for is no longer wanted.
     std::unique_ptr<TMyPrintData> DataFor(const TMyPrintData& data, TMyPrintFormat& format);
