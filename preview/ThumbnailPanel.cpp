@@ -338,6 +338,10 @@ void TThumbnailPanel::mousePressEvent(QMouseEvent* event)
 void TThumbnailPanel::scrollContentsBy(int, int)
 {
     viewport()->update();
+    // Pages asked for that left the view are dropped, even when every page
+    // now in view is there.
+    if (!asked_.empty() && !ask_.isActive())
+        ask_.start();
 }
 
 void TThumbnailPanel::hideEvent(QHideEvent* event)
@@ -345,6 +349,7 @@ void TThumbnailPanel::hideEvent(QHideEvent* event)
     // The panel or the window closed: the page being drawn is left at once.
     worker_.Stop();
     asked_.clear();
+    reportSent_ = false;
     QAbstractScrollArea::hideEvent(event);
 }
 

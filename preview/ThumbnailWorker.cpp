@@ -197,6 +197,11 @@ void ThumbnailWorker::Stop()
     wanted_.clear();
     sent_.clear();
     drawing_ = 0;
+    // What the pictures were drawn from goes too; a new start gets a new report.
+    pages_.reset();
+    report_.reset();
+    next_.reset();
+    reportChanged_ = false;
 }
 
 void ThumbnailWorker::Run()

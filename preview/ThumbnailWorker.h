@@ -57,7 +57,8 @@ public:
     // number delivered to the asker: a page delivered after it is still on
     // its way and is not drawn again.
     void Want(quint64 generation, const std::vector<int>& pages, QSize size, double ratio, quint64 seen);
-    // Ends the thread without waiting for the page it draws to be whole.
+    // Ends the thread without waiting for the page it draws to be whole,
+    // and lets the report go.
     void Stop();
     bool Running() const { return thread_.joinable(); }
     // Nothing asked for is left to draw; and the pictures sent so far.
