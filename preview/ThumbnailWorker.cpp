@@ -140,7 +140,8 @@ void ThumbnailWorker::SetReport(std::unique_ptr<ThumbnailReport> report, quint64
     wake_.notify_all();
 }
 
-void ThumbnailWorker::Want(quint64 generation, const std::vector<int>& pages, QSize size, double ratio, quint64 seen)
+void ThumbnailWorker::Want(
+    quint64 generation, const std::vector<int>& pages, QSize size, double ratio, quint64 seen)
 {
     std::lock_guard lock(mutex_);
     while (!sent_.empty() && sent_.front().first <= seen)
