@@ -136,7 +136,7 @@ void ThumbnailWorker::SetReport(std::unique_ptr<ThumbnailReport> report, quint64
     generation_ = generation;
     wanted_.clear();
     sent_.clear();
-    Start();
+    // A thread that is not running takes the report when it starts.
     wake_.notify_all();
 }
 
