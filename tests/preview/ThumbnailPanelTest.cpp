@@ -224,8 +224,8 @@ protected:
 };
 
 // A page half drawn when the layout changes, the panel is hidden or the
-// window closes is left at its next read: no stale picture is kept, and the
-// thread stops without finishing the page.
+// window closes is left: no stale picture is kept, and the thread stops at
+// its next read without finishing the page.
 TEST_F(ThumbnailThreadTest, APageInDrawingIsLeftAtOnce)
 {
     struct Case {
@@ -251,8 +251,8 @@ TEST_F(ThumbnailThreadTest, APageInDrawingIsLeftAtOnce)
         const int before = bytes->reads;
         c.action(window_);
         const int after = bytes->reads;
-        EXPECT_LE(after - before, 1);
         if (c.stops) {
+            EXPECT_LE(after - before, 1);
             if (window_)
                 EXPECT_FALSE(w.Thumbnails->Worker().Running());
             QThread::msleep(100);
