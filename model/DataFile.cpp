@@ -73,6 +73,12 @@ public:
     {
         return ReadFully(fd_, offset, buf, size);
     }
+    std::unique_ptr<ByteSource> Twin(const TMyPrintFormat&) const override
+    {
+        // The same open file, so a file replaced meanwhile reads as it was opened.
+        const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        return fd < 0 ? nullptr : std::make_unique<FileByteSource>(fd);
+    }
     std::optional<FileStamp> Stamp() const override
     {
         struct stat st { };
@@ -147,6 +153,13 @@ std::optional<std::string_view> MemoryByteSource::InPlace(std::uint64_t offset, 
     return std::string_view(bytes_ + offset, std::min<std::uint64_t>(size, size_ - offset));
 }
 
+std::unique_ptr<ByteSource> MemoryByteSource::Twin(const TMyPrintFormat&) const
+{
+    auto twin = std::make_unique<MemoryByteSource>(bytes_, size_);
+    twin->generation_ = generation_;
+    return twin;
+}
+
 void MemoryByteSource::Shrink(std::size_t size)
 {
     if (size < size_) {
@@ -216,6 +229,26 @@ int TMyPrintData::Open(std::unique_ptr<ByteSource> source, const std::string& na
     totals_.reset();
     FileName = name;
     return kFileOk;
+}
+
+std::unique_ptr<TMyPrintData> TMyPrintData::Twin(TMyPrintFormat& format,
+    const std::function<std::unique_ptr<ByteSource>(std::unique_ptr<ByteSource>)>& wrap) const
+{
+    auto twin = std::make_unique<TMyPrintData>(format);
+    if (source_) {
+        std::unique_ptr<ByteSource> source = source_->Twin(format);
+        if (!source)
+            return nullptr;
+        twin->source_ = wrap ? wrap(std::move(source)) : std::move(source);
+    }
+    twin->Signature = Signature;
+    twin->VersionMajor = VersionMajor;
+    twin->VersionMinor = VersionMinor;
+    twin->FileName = FileName;
+    twin->size_ = size_;
+    // Grand totals already summed need not be summed again.
+    twin->totals_ = totals_;
+    return twin;
 }
 
 std::optional<FileStamp> TMyPrintData::Stamp() const

@@ -2,6 +2,7 @@
 // The format object (the layout and its file) and the data object (the data
 // file: head and foot texts, rows of cells, subtotals and totals).
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,6 +85,10 @@ public:
     {
         return std::nullopt;
     }
+    // A reader of its own over the same bytes, for another thread, whose
+    // rows take the shape of format (a copy of the layout this one follows);
+    // nothing when the bytes cannot be read twice.
+    virtual std::unique_ptr<ByteSource> Twin(const TMyPrintFormat& /*format*/) const { return nullptr; }
 };
 
 // Bytes owned by the caller, read in place. Shrink cuts them as a file cut in
@@ -98,6 +103,7 @@ public:
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
     std::optional<FileStamp> Stamp() const override { return FileStamp { size_, generation_ }; }
     std::optional<std::string_view> InPlace(std::uint64_t offset, std::size_t size) const override;
+    std::unique_ptr<ByteSource> Twin(const TMyPrintFormat& format) const override;
     void Shrink(std::size_t size);
 
 private:
@@ -142,6 +148,12 @@ public:
     // that ends inside its 1232-byte head; nothing only before a successful
     // Open. The size measured here is what later reads expect to find.
     std::optional<std::uint64_t> CellCount();
+    // A data object over the same file, as this one measured it, with a
+    // reader of its own for another thread; format (a copy of this one's
+    // layout) must outlive it. Nothing when the source cannot be read twice.
+    // The reader may be wrapped (wrap returns its argument or a reader over it).
+    std::unique_ptr<TMyPrintData> Twin(TMyPrintFormat& format,
+        const std::function<std::unique_ptr<ByteSource>(std::unique_ptr<ByteSource>)>& wrap = {}) const;
 
 private:
     // Reads up to `size` bytes at `offset`, no further than the measured size;

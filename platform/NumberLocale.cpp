@@ -1,13 +1,14 @@
 #include "platform/NumberLocale.h"
 
 #include <clocale>
-#include <optional>
 
 namespace quillet {
 namespace {
-std::optional<NumberLocale>& Current()
+NumberLocale& Current()
 {
-    static std::optional<NumberLocale> current;
+    // Made once, on whichever thread formats a number first: pages are
+    // drawn on more than one thread.
+    static NumberLocale current = SystemNumberLocale();
     return current;
 }
 } // namespace
@@ -29,10 +30,7 @@ NumberLocale SystemNumberLocale()
 
 const NumberLocale& CurrentNumberLocale()
 {
-    auto& current = Current();
-    if (!current)
-        current = SystemNumberLocale();
-    return *current;
+    return Current();
 }
 
 void SetCurrentNumberLocale(const NumberLocale& locale) { Current() = locale; }

@@ -1,5 +1,6 @@
 #include "preview/ThumbnailPanel.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,24 +9,17 @@
 #include <cmath>
 
 #include "engine/BuffPaper.h"
-#include "geometry/HeadlessPaperHost.h"
-#include "platform/qt/QtBitmap.h"
-#include "platform/qt/QtCanvas.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
 namespace {
 
-// Drawing stops for the window's other work after this long.
-constexpr qint64 kSliceMs = 15;
 // The frame that marks the page shown.
 constexpr int kMark = 3;
-
-int DotsPerMetre(double dpi)
-{
-    return static_cast<int>(std::lround(dpi / 0.0254));
-}
+// DrawAllInView gives up after this long: a worker that never answers
+// must not hang a test.
+constexpr qint64 kWaitAllMs = 120000;
 
 } // namespace
 
@@ -75,12 +69,17 @@ TThumbnailPanel::TThumbnailPanel(TFrmPrintReview& window, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setMinimumWidth(ViewSettings::kMinThumbnailWidth);
     viewport()->setCursor(Qt::PointingHandCursor);
-    slice_.setSingleShot(true);
-    slice_.setInterval(0);
-    connect(&slice_, &QTimer::timeout, this, [this] { DrawSome(); });
+    ask_.setSingleShot(true);
+    ask_.setInterval(0);
+    connect(&ask_, &QTimer::timeout, this, [this] { AskForMissing(); });
+    connect(&worker_, &ThumbnailWorker::Drawn, this, &TThumbnailPanel::Arrived, Qt::QueuedConnection);
 }
 
-TThumbnailPanel::~TThumbnailPanel() = default;
+TThumbnailPanel::~TThumbnailPanel()
+{
+    // Before the panel goes: the thread sends it pictures.
+    worker_.Stop();
+}
 
 QSize TThumbnailPanel::PictureSize() const
 {
@@ -150,118 +149,113 @@ void TThumbnailPanel::PageShown()
 
 void TThumbnailPanel::ReportChanged()
 {
-    pages_.reset();
-    paper_.reset();
-    paperHost_.reset();
+    // The pictures asked for and those on their way are of the old layout;
+    // the new one is taken when pictures are next asked for, once the window
+    // has counted its pages.
+    ++generation_;
+    worker_.SetReport(nullptr, generation_);
+    reportSent_ = false;
+    asked_.clear();
     cache_.Clear();
     viewport()->update();
 }
 
-bool TThumbnailPanel::MakePages()
+double TThumbnailPanel::Ratio() const
 {
-    TFrmPrintReview& w = window_;
-    if (!w.BuffPaper || !w.PrintFormat || !w.PrintData)
-        return false;
-    try {
-        auto host = std::make_unique<HeadlessPaperHost<QtBitmap>>();
-        auto paper = std::make_unique<TMyPaper>(*host, *w.Screen);
-        auto pages = std::make_unique<TMyBuffPaper>(
-            *w.PrintFormat, *w.PrintData, *w.Screen, *w.Printer, *paper, w.Services.bitmaps);
-        const TMyBuffPaper& b = *w.BuffPaper;
-        pages->SetPageSize(b.PageWidth, b.PageHeight);
-        pages->PrintRate = b.PrintRate;
-        // The window's pages, counted already.
-        pages->PageCount = b.PageCount;
-        pages->BlocksPerPage = b.BlocksPerPage;
-        pages->BlockCount = b.BlockCount;
-        pages->LastBlockRows = b.LastBlockRows;
-        paperHost_ = std::move(host);
-        paper_ = std::move(paper);
-        pages_ = std::move(pages);
-    } catch (...) {
-        // The window tells what is wrong with the layout; the panel stays grey.
-        return false;
-    }
-    return true;
+    return std::max(1.0, devicePixelRatioF());
 }
 
-QImage TThumbnailPanel::DrawPage(int page)
+std::unique_ptr<ThumbnailReport> TThumbnailPanel::Snapshot()
 {
-    const double ratio = std::max(1.0, devicePixelRatioF());
-    const QSize size = PictureSize();
-    QImage image(QSize(static_cast<int>(std::ceil(size.width() * ratio)),
-                     static_cast<int>(std::ceil(size.height() * ratio))),
-        QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    image.fill(Qt::white);
-    if (!pages_ && !MakePages())
-        return image;
-    const TMyScreen& screen = *window_.Screen;
-    // Measured at the screen's resolution, as the page in the window is.
-    image.setDotsPerMeterX(DotsPerMetre(screen.DpiX));
-    image.setDotsPerMeterY(DotsPerMetre(screen.DpiY));
-    {
-        QtCanvas canvas(image);
-        canvas.SetDpi(static_cast<int>(screen.DpiX), static_cast<int>(screen.DpiY));
-        const double pageX = pages_->PageWidth * screen.PixelsPerMmX;
-        const double pageY = pages_->PageHeight * screen.PixelsPerMmY;
-        if (pageX > 0 && pageY > 0)
-            canvas.SetDeviceMap({ image.width() / pageX, image.height() / pageY, 0, 0 });
-        pages_->CurrentPage = page;
-        try {
-            pages_->RenderPage(canvas, false);
-        } catch (...) {
-            // A page the engine cannot draw shows as far as it went; the
-            // window says why when the page is turned to.
-        }
-        canvas.End();
-    }
-    image.setDevicePixelRatio(ratio);
-    return image;
+    TFrmPrintReview& w = window_;
+    if (!w.BuffPaper || !w.PrintFormat || !w.PrintData || !w.Screen || !w.Printer)
+        return nullptr;
+    auto report = std::make_unique<ThumbnailReport>();
+    report->format = *w.PrintFormat;
+    report->data = worker_.DataFor(*w.PrintData, report->format);
+    if (!report->data)
+        return nullptr;
+    report->screen = std::make_unique<TMyScreen>(*w.Screen);
+    report->printer = std::make_unique<TMyPrinter>(*w.Printer);
+    const TMyBuffPaper& b = *w.BuffPaper;
+    report->pageWidth = b.PageWidth;
+    report->pageHeight = b.PageHeight;
+    report->printRate = b.PrintRate;
+    report->pageCount = b.PageCount;
+    report->blocksPerPage = b.BlocksPerPage;
+    report->blockCount = b.BlockCount;
+    report->lastBlockRows = b.LastBlockRows;
+    return report;
+}
+
+std::vector<int> TThumbnailPanel::MissingInView()
+{
+    std::vector<int> missing;
+    if (!window_.BuffPaper)
+        return missing;
+    const int last = std::min(window_.BuffPaper->PageCount, FirstPage() + PagesInView() - 1);
+    const int current = window_.BuffPaper->CurrentPage;
+    if (current >= FirstPage() && current <= last && !cache_.Find(current))
+        missing.push_back(current);
+    for (int page = FirstPage(); page <= last; ++page)
+        if (page != current && !cache_.Find(page))
+            missing.push_back(page);
+    return missing;
 }
 
 int TThumbnailPanel::NextMissing()
 {
-    if (!window_.BuffPaper)
-        return 0;
-    const int last = std::min(window_.BuffPaper->PageCount, FirstPage() + PagesInView() - 1);
-    // The page shown first, then the others from the top.
-    const int current = window_.BuffPaper->CurrentPage;
-    if (current >= FirstPage() && current <= last && !cache_.Find(current))
-        return current;
-    for (int page = FirstPage(); page <= last; ++page)
-        if (!cache_.Find(page))
-            return page;
-    return 0;
+    const std::vector<int> missing = MissingInView();
+    return missing.empty() ? 0 : missing.front();
 }
 
-void TThumbnailPanel::DrawSome()
+void TThumbnailPanel::AskForMissing()
 {
     if (!isVisible() || window_.PageRunActive())
         return;
     UsePictureSize();
-    QElapsedTimer time;
-    time.start();
-    while (const int page = NextMissing()) {
-        cache_.Put(page, DrawPage(page));
-        ++drawn_;
-        if (time.elapsed() >= kSliceMs)
-            break;
+    const std::vector<int> missing = MissingInView();
+    if (missing == asked_)
+        return;
+    if (!missing.empty() && !reportSent_) {
+        std::unique_ptr<ThumbnailReport> report = Snapshot();
+        if (!report) {
+            // The data cannot be read a second time: plain frames.
+            for (const int page : missing)
+                cache_.Put(page, QImage());
+            viewport()->update();
+            return;
+        }
+        worker_.SetReport(std::move(report), generation_);
+        reportSent_ = true;
     }
+    worker_.Want(generation_, missing, pictureFor_, Ratio(), seen_);
+    asked_ = missing;
+}
+
+void TThumbnailPanel::Arrived(quint64 generation, int page, QImage picture, quint64 sequence)
+{
+    seen_ = std::max(seen_, sequence);
+    if (generation != generation_) {
+        ++dropped_;
+        return;
+    }
+    cache_.Put(page, std::move(picture));
+    ++drawn_;
+    std::erase(asked_, page);
     viewport()->update();
-    if (NextMissing())
-        slice_.start();
 }
 
 void TThumbnailPanel::UsePictureSize()
 {
-    const double ratio = std::max(1.0, devicePixelRatioF());
-    const QSize device = PictureSize() * ratio;
+    const QSize device = PictureSize() * Ratio();
     if (device == pictureFor_)
         return;
     cache_.Clear();
     pictureFor_ = device;
+    // Pictures of the old size on their way are dropped.
+    ++generation_;
+    asked_.clear();
     const std::size_t bytes = static_cast<std::size_t>(device.width()) * device.height() * 4;
     const std::size_t least = 2 * static_cast<std::size_t>(PagesInView());
     cache_.SetLimit(std::clamp(kMaxKeptBytes / std::max<std::size_t>(1, bytes), least, kMaxKept));
@@ -269,10 +263,17 @@ void TThumbnailPanel::UsePictureSize()
 
 void TThumbnailPanel::DrawAllInView()
 {
-    UsePictureSize();
-    while (const int page = NextMissing()) {
-        cache_.Put(page, DrawPage(page));
-        ++drawn_;
+    if (!isVisible())
+        return;
+    QElapsedTimer time;
+    time.start();
+    // Wakes the wait below now and then, so the time limit holds.
+    QTimer tick;
+    tick.start(50);
+    AskForMissing();
+    while ((NextMissing() || !worker_.Idle() || seen_ < worker_.Sent()) && time.elapsed() < kWaitAllMs) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        AskForMissing();
     }
 }
 
@@ -301,7 +302,12 @@ void TThumbnailPanel::paintEvent(QPaintEvent*)
             painter.drawImage(picture, *image);
         } else {
             painter.fillRect(picture, Qt::white);
-            missing = true;
+            if (image) {
+                // A page that could not be drawn: a plain frame.
+                painter.setPen(palette().dark().color());
+                painter.drawRect(picture.adjusted(0, 0, -1, -1));
+            }
+            missing = missing || !image;
         }
         painter.setPen(page == current ? palette().highlightedText().color() : QColor(Qt::white));
         const QRect label(0, picture.bottom() + kMark + 1, viewport()->width(), kLabel);
@@ -310,8 +316,8 @@ void TThumbnailPanel::paintEvent(QPaintEvent*)
                 palette().highlight());
         painter.drawText(label, Qt::AlignCenter, QString::number(page));
     }
-    if (missing && !slice_.isActive())
-        slice_.start();
+    if (missing && !ask_.isActive())
+        ask_.start();
 }
 
 void TThumbnailPanel::resizeEvent(QResizeEvent* event)
@@ -332,6 +338,19 @@ void TThumbnailPanel::mousePressEvent(QMouseEvent* event)
 void TThumbnailPanel::scrollContentsBy(int, int)
 {
     viewport()->update();
+    // Pages asked for that left the view are dropped, even when every page
+    // now in view is there.
+    if (!asked_.empty() && !ask_.isActive())
+        ask_.start();
+}
+
+void TThumbnailPanel::hideEvent(QHideEvent* event)
+{
+    // The panel or the window closed: the page being drawn is left at once.
+    worker_.Stop();
+    asked_.clear();
+    reportSent_ = false;
+    QAbstractScrollArea::hideEvent(event);
 }
 
 } // namespace quillet

@@ -1,22 +1,22 @@
 #pragma once
 // The thumbnail panel at the window's left: every page of the report drawn
 // small, one under the other, the page shown marked; a click turns to a page.
-// Only the pages in view are drawn, a few at a time between the window's
-// other work, by a page buffer of the panel's own so the window's page stays
-// as it is; a bounded number of pictures is kept.
+// Only the pages in view are drawn, on a thread of their own from a snapshot
+// of the report, so the window never waits for them; a bounded number of
+// pictures is kept. A page that cannot be drawn shows as a plain frame.
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QTimer>
 #include <list>
 #include <memory>
 #include <unordered_map>
+#include <vector>
+
+#include "preview/ThumbnailWorker.h"
 
 namespace quillet {
 
 class TFrmPrintReview;
-class TMyBuffPaper;
-class TMyPaper;
-class TMyPaperHost;
 
 // The last pictures drawn, by page; the one least recently used goes first.
 class ThumbnailCache {
@@ -66,38 +66,55 @@ public:
     void PageShown();
     void ReportChanged();
 
-    // Draws every picture in view that is missing (tests and benchmarks).
+    // Waits for every picture in view that is missing, and for those on
+    // their way (tests and benchmarks).
     void DrawAllInView();
     std::size_t Kept() const { return cache_.Size(); }
+    // The pictures taken in, and those dropped as drawn for a layout or a
+    // size gone since.
     int Drawn() const { return drawn_; }
+    int Dropped() const { return dropped_; }
+    // The kept picture of a page: null for a page that could not be drawn;
+    // nullptr when none is kept.
+    const QImage* Picture(int page) { return cache_.Find(page); }
+    // The thread that draws the pictures: it runs while pictures are missing.
+    ThumbnailWorker& Worker() { return worker_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void UpdateRange();
-    // Draws a few missing pictures in view, then lets the window work on.
-    void DrawSome();
+    // Asks the worker for the missing pictures in view, the page shown
+    // first, then the others from the top.
+    void AskForMissing();
+    void Arrived(quint64 generation, int page, QImage picture, quint64 sequence);
     // The next page in view without a picture; 0 when all are there.
     int NextMissing();
-    QImage DrawPage(int page);
-    bool MakePages();
+    std::vector<int> MissingInView();
+    // The window's layout, data and pages for the worker.
+    std::unique_ptr<ThumbnailReport> Snapshot();
     // A new picture size: the kept pictures go, and the bound follows their size.
     void UsePictureSize();
+    double Ratio() const;
 
     TFrmPrintReview& window_;
     ThumbnailCache cache_ { kMaxKept };
-    QTimer slice_;
+    QTimer ask_;
     QSize pictureFor_; // the device size the kept pictures were drawn at
     int drawn_ = 0;
+    int dropped_ = 0;
     int lastShown_ = 0; // the page last brought into view
-    // The panel's own page buffer over the window's layout and data.
-    std::unique_ptr<TMyPaperHost> paperHost_;
-    std::unique_ptr<TMyPaper> paper_;
-    std::unique_ptr<TMyBuffPaper> pages_;
+    // Pictures of another layout or size come back under an older generation.
+    quint64 generation_ = 1;
+    bool reportSent_ = false;
+    std::vector<int> asked_; // the pages last asked for
+    quint64 seen_ = 0; // the last picture's sequence number
+    ThumbnailWorker worker_;
 };
 
 } // namespace quillet

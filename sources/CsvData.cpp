@@ -367,6 +367,26 @@ void CsvByteSource::UseLayout(const TMyPrintFormat& format)
     head_.resize(kDataHeadSize, '\0');
 }
 
+std::unique_ptr<ByteSource> CsvByteSource::Twin(const TMyPrintFormat& format) const
+{
+    // A query's spool has no name any more: only its descriptor reaches it.
+    const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return nullptr;
+    std::unique_ptr<CsvByteSource> twin(new CsvByteSource);
+    twin->fd_ = fd;
+    twin->delimiter_ = delimiter_;
+    twin->utf8_ = utf8_;
+    twin->cols_ = cols_;
+    twin->format_ = format_ ? &format : nullptr;
+    twin->emptyRow_ = emptyRow_;
+    twin->rows_ = rows_;
+    twin->modifiedNs_ = modifiedNs_;
+    twin->head_ = head_;
+    twin->checkpoints_ = checkpoints_;
+    return twin;
+}
+
 std::optional<FileStamp> CsvByteSource::Stamp() const
 {
     const std::uint64_t rows = format_ ? BlockShape().Rows(rows_) : rows_;

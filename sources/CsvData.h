@@ -45,6 +45,8 @@ public:
 
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
     std::optional<FileStamp> Stamp() const override;
+    // The same rows through a descriptor and a reader of its own, in the shape of format.
+    std::unique_ptr<ByteSource> Twin(const TMyPrintFormat& format) const override;
 
     // The first line's texts, in GBK.
     const std::vector<std::string>& Headings() const { return headings_; }

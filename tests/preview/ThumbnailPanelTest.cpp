@@ -2,7 +2,14 @@
 // it, the page shown kept in view, the pictures kept within their bound over
 // a long report, and the panel's place in the window's settings.
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QScrollBar>
+#include <QThread>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "preview/ThumbnailPanel.h"
 #include "tests/preview/WindowFixture.h"
@@ -76,6 +83,7 @@ TEST_F(ThumbnailPanelTest, PointsMapToPagesAndAClickTurnsThere)
     w.JumpToPage(count);
     EXPECT_GE(count, panel.FirstPage());
     EXPECT_LT(count, panel.FirstPage() + panel.PagesInView());
+    panel.DrawAllInView();
     panel.verticalScrollBar()->setValue(2);
     w.SetZoom(150);
     EXPECT_EQ(panel.FirstPage(), 3);
@@ -144,6 +152,157 @@ TEST_F(ThumbnailPanelTest, ScrollingThroughALongReportKeepsTheBound)
     EXPECT_LE(panel.Drawn(), w.BuffPaper->PageCount + panel.PagesInView());
     // The window's own page is as it was.
     EXPECT_EQ(w.BuffPaper->CurrentPage, 1);
+}
+
+// The example's data in memory; the readers the thumbnail thread makes of it
+// are counted and may be slowed down, the window's own reads are not.
+struct SlowBytes {
+    std::string bytes;
+    std::atomic<int> reads { 0 };
+    std::atomic<int> delayMs { 0 };
+};
+
+class SlowSource : public ByteSource {
+public:
+    SlowSource(std::shared_ptr<SlowBytes> bytes, bool twin)
+        : bytes_(std::move(bytes))
+        , twin_(twin)
+    {
+    }
+    long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override
+    {
+        if (twin_) {
+            ++bytes_->reads;
+            QThread::msleep(static_cast<unsigned long>(bytes_->delayMs.load()));
+        }
+        if (offset >= bytes_->bytes.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(size, bytes_->bytes.size() - offset);
+        std::memcpy(buf, bytes_->bytes.data() + offset, n);
+        return static_cast<long long>(n);
+    }
+    std::optional<FileStamp> Stamp() const override { return FileStamp { bytes_->bytes.size(), 0 }; }
+    std::unique_ptr<ByteSource> Twin(const TMyPrintFormat&) const override
+    {
+        return std::make_unique<SlowSource>(bytes_, true);
+    }
+
+private:
+    std::shared_ptr<SlowBytes> bytes_;
+    bool twin_;
+};
+
+class ThumbnailThreadTest : public WindowFixture {
+protected:
+    // The example window reading its data from bytes, with the panel shown.
+    TFrmPrintReview& OpenOn(const std::shared_ptr<SlowBytes>& bytes)
+    {
+        TFrmPrintReview& w = Open();
+        w.PrintData->Open(std::make_unique<SlowSource>(bytes, false), DataPath().toStdString());
+        w.RepaginateAndShow();
+        w.SetThumbnailsShown(true);
+        return w;
+    }
+    static std::shared_ptr<SlowBytes> ExampleBytes()
+    {
+        auto bytes = std::make_shared<SlowBytes>();
+        std::ifstream in(DataPath().toStdString(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        bytes->bytes = s.str();
+        return bytes;
+    }
+    // Lets the window work until the thread has read for a picture.
+    static bool UntilRead(const SlowBytes& bytes)
+    {
+        QElapsedTimer time;
+        time.start();
+        while (bytes.reads == 0 && time.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return bytes.reads > 0;
+    }
+};
+
+// A page half drawn when the layout changes, the panel is hidden or the
+// window closes is left: no stale picture is kept, and the thread stops at
+// its next read without finishing the page.
+TEST_F(ThumbnailThreadTest, APageInDrawingIsLeftAtOnce)
+{
+    struct Case {
+        const char* name;
+        std::function<void(std::unique_ptr<TFrmPrintReview>&)> action;
+        bool stops; // the thread ends; else it draws on for the new layout
+    } cases[] = {
+        { "layout changed", [](auto& w) { w->ActionWhereHorRight->trigger(); }, false },
+        { "undone", [](auto& w) { w->ActionUndo->trigger(); }, false },
+        { "panel hidden", [](auto& w) { QTest::keyClick(w.get(), Qt::Key_F4); }, true },
+        { "window closed", [](auto& w) { w->close(); }, true },
+        { "window destroyed", [](auto& w) { w.reset(); }, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::shared_ptr<SlowBytes> bytes = ExampleBytes();
+        TFrmPrintReview& w = OpenOn(bytes);
+        if (std::string_view(c.name) == "undone")
+            w.ActionWhereHorRight->trigger();
+        // Each row of a page is one read: a page takes a second or more.
+        bytes->delayMs = 40;
+        ASSERT_TRUE(UntilRead(*bytes));
+        const int before = bytes->reads;
+        c.action(window_);
+        const int after = bytes->reads;
+        if (c.stops) {
+            EXPECT_LE(after - before, 1);
+            if (window_)
+                EXPECT_FALSE(w.Thumbnails->Worker().Running());
+            QThread::msleep(100);
+            EXPECT_EQ(bytes->reads, after);
+            continue;
+        }
+        // The pictures then kept are those of the new layout.
+        EXPECT_EQ(w.Thumbnails->Kept(), 0u);
+        bytes->delayMs = 0;
+        TThumbnailPanel& panel = *w.Thumbnails;
+        panel.DrawAllInView();
+        ASSERT_TRUE(panel.Picture(1) && !panel.Picture(1)->isNull());
+        const QImage kept = *panel.Picture(1);
+        panel.ReportChanged();
+        panel.DrawAllInView();
+        ASSERT_TRUE(panel.Picture(1));
+        EXPECT_TRUE(*panel.Picture(1) == kept);
+    }
+}
+
+// A page whose data cannot be drawn shows as a plain frame; the pages
+// around it are drawn, and the thread shows no message.
+TEST_F(ThumbnailThreadTest, APageThatCannotBeDrawnIsAPlainFrame)
+{
+    // Line 31 of the ledger lies on page 2.
+    const std::uint64_t at = ExampleCellOffset(kExampleDataRowsPerBlock + 3, kExampleColumns);
+    struct Case {
+        const char* name;
+        std::string cell; // the cell's length byte and text
+    } cases[] = {
+        { "a length past the cell", std::string(1, '\xFA') },
+        { "no number in the amount", std::string("\x03" "abc") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::shared_ptr<SlowBytes> bytes = ExampleBytes();
+        bytes->bytes.replace(static_cast<std::size_t>(at), c.cell.size(), c.cell);
+        TFrmPrintReview& w = OpenOn(bytes);
+        TThumbnailPanel& panel = *w.Thumbnails;
+        panel.DrawAllInView();
+        for (int page = 1; page <= 3; ++page) {
+            ASSERT_TRUE(panel.Picture(page)) << page;
+            EXPECT_EQ(panel.Picture(page)->isNull(), page == 2) << page;
+        }
+        EXPECT_TRUE(messages_.shown.empty());
+        // The window still says what is wrong when the page is turned to.
+        w.JumpToPage(2);
+        EXPECT_EQ(messages_.shown.size(), 1u);
+        messages_.shown.clear();
+    }
 }
 
 } // namespace

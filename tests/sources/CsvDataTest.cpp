@@ -5,12 +5,14 @@
 #include <fstream>
 #include <malloc.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/PrnData.h"
 #include "platform/GbkCodec.h"
 #include "sources/CsvData.h"
 #include "tests/TempDir.h"
+#include "tools/ExampleReport.h"
 
 namespace quillet {
 namespace {
@@ -160,6 +162,61 @@ TEST(CsvDataTest, FaultsNameTheFileAndLine)
         TMyPrintData data(format);
         EXPECT_EQ(OpenCsvData(data, format, path, c.encoding), "数据文件“" + path + "”" + c.reason);
         EXPECT_FALSE(data.CellCount().has_value());
+    }
+}
+
+// A second data object over the same data file or CSV file reads the same
+// lines on another thread while the first reads on, and after the file was
+// removed and the first one is gone.
+TEST(CsvDataTest, ATwinReadsTheSameLinesOnAnotherThread)
+{
+    constexpr int kLines = 100;
+    for (const char* name : { "ledger.dat", "ledger.csv" }) {
+        SCOPED_TRACE(name);
+        test::TempDir dir;
+        const std::string path = dir.File(name);
+        TMyPrintFormat format;
+        BuildExampleFormat(format);
+        auto data = std::make_unique<TMyPrintData>(format);
+        if (IsCsvDataPath(path)) {
+            std::string bytes = "a,b,c,d,e,f,g\n";
+            for (int i = 0; i < kLines; ++i) {
+                for (const std::string& cell : ExampleRowCells(i))
+                    bytes += "\"" + GbkToUtf8(cell) + "\",";
+                bytes.back() = '\n';
+            }
+            test::Write(path, bytes);
+            ASSERT_EQ(OpenCsvData(*data, format, path, CsvEncoding::Detect), "");
+        } else {
+            ASSERT_TRUE(WriteExampleData(path, kLines));
+            ASSERT_EQ(data->Open(path), kFileOk);
+        }
+        TMyPrintFormat copy = format;
+        std::unique_ptr<TMyPrintData> twin = data->Twin(copy);
+        ASSERT_TRUE(twin);
+        std::remove(path.c_str());
+        // Line i's cells as a data object reads them.
+        const auto line = [](TMyPrintData& d, int i) {
+            d.ReadRow(i / kExampleDataRowsPerBlock + 1, kExampleHeadRows + i % kExampleDataRowsPerBlock + 1);
+            std::vector<std::string> cells;
+            for (int c = 1; c <= kExampleColumns; ++c)
+                cells.push_back(d.Cells[static_cast<std::size_t>(c)].Text());
+            return cells;
+        };
+        std::vector<std::vector<std::string>> onThread(kLines), here(kLines);
+        std::thread other([&] {
+            for (int i = 0; i < kLines; ++i)
+                onThread[static_cast<std::size_t>(i)] = line(*twin, i);
+        });
+        for (int i = kLines - 1; i >= 0; --i)
+            here[static_cast<std::size_t>(i)] = line(*data, i);
+        other.join();
+        for (int i = 0; i < kLines; ++i) {
+            EXPECT_EQ(onThread[static_cast<std::size_t>(i)], ExampleRowCells(i)) << i;
+            EXPECT_EQ(here[static_cast<std::size_t>(i)], ExampleRowCells(i)) << i;
+        }
+        data.reset();
+        EXPECT_EQ(line(*twin, kLines - 1), ExampleRowCells(kLines - 1));
     }
 }
 
