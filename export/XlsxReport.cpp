@@ -494,8 +494,11 @@ private:
             filling_ = std::move(spare_.back());
             spare_.pop_back();
         }
-        filling_.clear();
         lock.unlock();
+        filling_.clear();
+        // A batch is filled without growing: a buffer let go at each step
+        // would make the allocator tidy its free lists every time.
+        filling_.reserve(kRowsPerBatch * static_cast<std::size_t>(std::max(setup_.cols, 1)));
         changed_.notify_all();
     }
 
