@@ -80,6 +80,8 @@ public:
         crc_ = ::crc32(crc_, reinterpret_cast<const Bytef*>(bytes), size);
         total_ += size;
         const std::size_t piece = FastPackagingPiece();
+        if (filling_.capacity() < piece)
+            filling_.reserve(piece); // filled without growing step by step
         while (size > 0 && failure_ == kZipOk) {
             const std::size_t take = std::min<std::size_t>(size, piece - filling_.size());
             filling_.append(bytes, take);
