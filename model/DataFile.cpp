@@ -73,6 +73,13 @@ public:
     {
         return ReadFully(fd_, offset, buf, size);
     }
+    std::unique_ptr<ByteSource> Another(const TMyPrintFormat&) const override
+    {
+        const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0)
+            return nullptr;
+        return std::make_unique<FileByteSource>(fd);
+    }
     std::optional<FileStamp> Stamp() const override
     {
         struct stat st { };
@@ -147,6 +154,13 @@ std::optional<std::string_view> MemoryByteSource::InPlace(std::uint64_t offset, 
     return std::string_view(bytes_ + offset, std::min<std::uint64_t>(size, size_ - offset));
 }
 
+std::unique_ptr<ByteSource> MemoryByteSource::Another(const TMyPrintFormat&) const
+{
+    auto other = std::make_unique<MemoryByteSource>(bytes_, size_);
+    other->generation_ = generation_;
+    return other;
+}
+
 void MemoryByteSource::Shrink(std::size_t size)
 {
     if (size < size_) {
@@ -216,6 +230,23 @@ int TMyPrintData::Open(std::unique_ptr<ByteSource> source, const std::string& na
     totals_.reset();
     FileName = name;
     return kFileOk;
+}
+
+bool TMyPrintData::ShareFile(const TMyPrintData& other)
+{
+    if (!other.source_)
+        return false;
+    std::unique_ptr<ByteSource> source = other.source_->Another(format_);
+    if (!source)
+        return false;
+    source_ = std::move(source);
+    Signature = other.Signature;
+    VersionMajor = other.VersionMajor;
+    VersionMinor = other.VersionMinor;
+    FileName = other.FileName;
+    size_ = other.size_;
+    totals_ = other.totals_;
+    return true;
 }
 
 std::optional<FileStamp> TMyPrintData::Stamp() const

@@ -84,6 +84,10 @@ public:
     {
         return std::nullopt;
     }
+    // A second view of the same bytes that another thread may read while
+    // this one is read, its rows shaped by `format` (a copy of the layout);
+    // nothing when the source cannot be read twice.
+    virtual std::unique_ptr<ByteSource> Another(const TMyPrintFormat& /*format*/) const { return nullptr; }
 };
 
 // Bytes owned by the caller, read in place. Shrink cuts them as a file cut in
@@ -98,6 +102,7 @@ public:
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
     std::optional<FileStamp> Stamp() const override { return FileStamp { size_, generation_ }; }
     std::optional<std::string_view> InPlace(std::uint64_t offset, std::size_t size) const override;
+    std::unique_ptr<ByteSource> Another(const TMyPrintFormat& format) const override;
     void Shrink(std::size_t size);
 
 private:
@@ -130,6 +135,11 @@ public:
     // Open on bytes that are not a file; `name` stands for the file name in
     // messages. The same checks and results as Open, without 1.
     int Open(std::unique_ptr<ByteSource> source, const std::string& name);
+    // Reads the file `other` has open through a view of its own (for a
+    // thread that draws pages beside the one reading `other`): the same
+    // name, size and remembered totals. False when the file cannot be read
+    // twice, or `other` has none open.
+    bool ShareFile(const TMyPrintData& other);
     // 0 all six texts read, 1 the file ended first (a file that ends at the
     // versions keeps the format's texts).
     int ReadHeadFoot();

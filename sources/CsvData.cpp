@@ -367,6 +367,23 @@ void CsvByteSource::UseLayout(const TMyPrintFormat& format)
     head_.resize(kDataHeadSize, '\0');
 }
 
+std::unique_ptr<ByteSource> CsvByteSource::Another(const TMyPrintFormat& format) const
+{
+    if (!format_)
+        return nullptr;
+    std::unique_ptr<CsvByteSource> other(new CsvByteSource);
+    other->fd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (other->fd_ < 0)
+        return nullptr;
+    other->delimiter_ = delimiter_;
+    other->utf8_ = utf8_;
+    other->rows_ = rows_;
+    other->modifiedNs_ = modifiedNs_;
+    other->checkpoints_ = checkpoints_;
+    other->UseLayout(format);
+    return other;
+}
+
 std::optional<FileStamp> CsvByteSource::Stamp() const
 {
     const std::uint64_t rows = format_ ? BlockShape().Rows(rows_) : rows_;

@@ -45,6 +45,9 @@ public:
 
     long long ReadAt(std::uint64_t offset, char* buf, std::size_t size) override;
     std::optional<FileStamp> Stamp() const override;
+    // The same file read again through a descriptor of its own, with the
+    // offsets already found; its rows take the shape of `format`.
+    std::unique_ptr<ByteSource> Another(const TMyPrintFormat& format) const override;
 
     // The first line's texts, in GBK.
     const std::vector<std::string>& Headings() const { return headings_; }
