@@ -1,6 +1,15 @@
 #include "preview/PdfReport.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
 
 #include "engine/EngineError.h"
 #include "geometry/HeadlessPaperHost.h"
@@ -8,6 +17,8 @@
 #include "geometry/PrnPrinter.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
+#include "platform/NumberLocale.h"
+#include "platform/pdf/FaceLibrary.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/LocalPath.h"
@@ -18,12 +29,215 @@
 namespace quillet {
 namespace {
 
+std::atomic<int> gJobs { 0 };
+
 PdfReportResult Failure(const QString& message, int pages = 0)
 {
     return { PdfReportResult::Failed, pages, message };
 }
 
+// What a page that failed says: a bad cell where it lies.
+QString FailureText(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EngineError& error) {
+        // A whole report runs without its pages on the screen: a bad cell
+        // says where it lies.
+        return QString::fromStdString(MessageWithPlace(error));
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("发生了未知的错误");
+    }
+}
+
+// The pages' drawing tools: a printer on a PDF host whose sheet is the
+// preview's, a paper and a page buffer laid out as `layout` says.
+struct PageDrawer {
+    PageDrawer(pdf::PdfDocument& document, TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
+        BitmapFactory& bitmaps, const PdfReportPages& layout)
+        : host(document)
+        , printer((host.UseWholeSheet(layout.pageWidth, layout.pageHeight), host))
+        , paper(paperHost, screen)
+    {
+        static_cast<TMyPaperSpec&>(printer) = layout.sheet;
+        printer.ApplySettings();
+        pages.emplace(format, data, screen, printer, paper, bitmaps);
+        pages->SetPageSize(layout.pageWidth, layout.pageHeight);
+        pages->PrintRate = layout.printRate;
+    }
+    void CountAs(const TMyBuffPaper& counted)
+    {
+        pages->PageCount = counted.PageCount;
+        pages->BlocksPerPage = counted.BlocksPerPage;
+        pages->BlockCount = counted.BlockCount;
+        pages->LastBlockRows = counted.LastBlockRows;
+    }
+
+    // The pages are the preview on paper: the sheet the preview shows, every
+    // line at the millimetre it has there (not on a printer's printable area).
+    pdf::PdfFileHost host;
+    TMyPrinter printer;
+    HeadlessPaperHost<QtBitmap> paperHost;
+    TMyPaper paper;
+    std::optional<TMyBuffPaper> pages;
+};
+
+// Pages drawn on several threads and written in order by the one that made
+// them. Each thread has its own copy of the layout, view of the data file,
+// faces, printer and page buffer, and hands each page over drawn and
+// compressed; only a few pages wait at a time, so memory stays small however
+// long the report.
+class ParallelPages {
+public:
+    ParallelPages(int last, int threads)
+        : limit_(last)
+        , window_(2 * threads + 2)
+    {
+    }
+    ~ParallelPages() { Stop(); }
+
+    // Starts a thread drawing pages with what `drawer` makes it.
+    template <class Draw> void Start(Draw draw) { threads_.emplace_back([this, draw] { Run(draw); }); }
+
+    // Waits for page n: its record, or the failure that stopped it.
+    bool Take(int n, pdf::PageRecord& page, std::exception_ptr& failure)
+    {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return done_.contains(n) || failures_.contains(n); });
+        if (auto f = failures_.find(n); f != failures_.end()) {
+            failure = f->second;
+            return false;
+        }
+        auto it = done_.find(n);
+        page = std::move(it->second);
+        done_.erase(it);
+        written_ = n;
+        room_.notify_all();
+        return true;
+    }
+
+    // No page more is begun; the threads end after the pages they draw.
+    void Stop()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        room_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+        threads_.clear();
+    }
+
+private:
+    template <class Draw> void Run(Draw draw)
+    {
+        for (;;) {
+            int n = 0;
+            {
+                std::unique_lock lock(mutex_);
+                room_.wait(lock, [&] { return stopped_ || next_ > limit_ || next_ <= written_ + window_; });
+                if (stopped_ || next_ > limit_)
+                    return;
+                n = next_++;
+            }
+            std::optional<pdf::PageRecord> page;
+            std::exception_ptr failure;
+            try {
+                page = draw(n);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex_);
+                if (failure) {
+                    // The pages before it are still wanted: the first page
+                    // that fails is the one the run reports.
+                    failures_.emplace(n, failure);
+                    limit_ = std::min(limit_, n);
+                } else {
+                    done_.emplace(n, std::move(*page));
+                }
+            }
+            ready_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_; // a page is drawn
+    std::condition_variable room_; // a page is written, or the run stops
+    std::vector<std::thread> threads_;
+    int next_ = 1;
+    int limit_; // no page after it is begun
+    int written_ = 0;
+    const int window_;
+    bool stopped_ = false;
+    std::map<int, pdf::PageRecord> done_;
+    std::map<int, std::exception_ptr> failures_;
+};
+
+// The threads' own copies of the layout and views of the data file; none
+// when the file cannot be read twice.
+struct ThreadData {
+    TMyPrintFormat format;
+    TMyPrintData data { format };
+};
+
+// One thread's faces, document and page buffer; each page it draws ends as
+// a record instead of in the document.
+struct PageWorker {
+    PageWorker(ThreadData& own, const TMyBuffPaper& counted, const TMyScreen& screen, BitmapFactory& bitmaps,
+        const PdfReportPages& layout)
+        : document(pdf::PdfDocument::kDefaultCompression, &faces)
+        , drawer(document, own.format, own.data, screen, bitmaps, layout)
+    {
+        document.SendPagesTo([this](pdf::PageRecord&& drawn) { page = std::move(drawn); });
+        drawer.CountAs(counted);
+    }
+    pdf::PageRecord Draw(int n)
+    {
+        page.reset();
+        drawer.pages->PrintPages(n, n);
+        if (!page)
+            throw std::runtime_error("发生了未知的错误");
+        return std::move(*page);
+    }
+
+    pdf::FaceLibrary faces;
+    pdf::PdfDocument document;
+    PageDrawer drawer;
+    std::optional<pdf::PageRecord> page;
+};
+
+std::vector<std::unique_ptr<ThreadData>> ShareData(const TMyPrintFormat& format, const TMyPrintData& data, int threads)
+{
+    std::vector<std::unique_ptr<ThreadData>> copies;
+    for (int i = 0; i < threads; ++i) {
+        auto copy = std::make_unique<ThreadData>();
+        copy->format = format;
+        if (!copy->data.ShareFile(data))
+            return {};
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
 } // namespace
+
+int PdfJobs()
+{
+    const int set = gJobs.load();
+    if (set > 0)
+        return set;
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(kMaxPdfJobs)));
+}
+
+void SetPdfJobs(int jobs)
+{
+    gJobs = std::clamp(jobs, 0, kMaxPdfJobs);
+}
 
 QString PdfWriteFailure(const QString& path, int number, const std::string& file)
 {
@@ -32,7 +246,7 @@ QString PdfWriteFailure(const QString& path, int number, const std::string& file
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
     BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
-    const std::vector<std::string>& inUse, PrintProgress* progress)
+    const std::vector<std::string>& inUse, PrintProgress* progress, int jobs)
 {
     QtPrinterHost::PreparePdfCanvas();
     pdf::PdfDocument document;
@@ -46,39 +260,46 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         return Failure(OutputRefusalText(target.refusal, PathForMessage(path)));
     if (!document.StreamTo(path))
         return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber(), target.file));
-    pdf::PdfFileHost host(document);
-    // The pages are the preview on paper: the sheet the preview shows, every
-    // line at the millimetre it has there (not on a printer's printable area).
-    host.UseWholeSheet(layout.pageWidth, layout.pageHeight);
-    TMyPrinter printer(host);
-    HeadlessPaperHost<QtBitmap> paperHost;
-    TMyPaper paper(paperHost, screen);
     int drawn = 0;
     try {
-        static_cast<TMyPaperSpec&>(printer) = layout.sheet;
-        printer.ApplySettings();
-        TMyBuffPaper pages(format, data, screen, printer, paper, bitmaps);
-        pages.SetPageSize(layout.pageWidth, layout.pageHeight);
-        pages.PrintRate = layout.printRate;
-        if (layout.counted) {
-            pages.PageCount = layout.counted->PageCount;
-            pages.BlocksPerPage = layout.counted->BlocksPerPage;
-            pages.BlockCount = layout.counted->BlockCount;
-            pages.LastBlockRows = layout.counted->LastBlockRows;
-        } else {
+        PageDrawer drawer(document, format, data, screen, bitmaps, layout);
+        TMyBuffPaper& pages = *drawer.pages;
+        if (layout.counted)
+            drawer.CountAs(*layout.counted);
+        else
             pages.Paginate();
+        const int threads = std::min(jobs > 0 ? std::min(jobs, kMaxPdfJobs) : PdfJobs(), pages.PageCount);
+        std::vector<std::unique_ptr<ThreadData>> copies;
+        if (threads > 1)
+            copies = ShareData(format, data, threads);
+        if (copies.empty()) {
+            drawn = pages.PrintPages(1, pages.PageCount, progress);
+            if (drawn < pages.PageCount)
+                return { PdfReportResult::Cancelled, drawn, QString() };
+        } else {
+            // Set before the threads start: they only read it.
+            CurrentNumberLocale();
+            std::vector<std::unique_ptr<PageWorker>> workers;
+            for (auto& copy : copies)
+                workers.push_back(std::make_unique<PageWorker>(*copy, pages, screen, bitmaps, layout));
+            ParallelPages run(pages.PageCount, threads);
+            for (auto& worker : workers)
+                run.Start([w = worker.get()](int n) { return w->Draw(n); });
+            for (int n = 1; n <= pages.PageCount; ++n) {
+                if (progress && !progress->BeforePage(drawn, pages.PageCount))
+                    return { PdfReportResult::Cancelled, drawn, QString() };
+                pdf::PageRecord page;
+                std::exception_ptr failure;
+                if (!run.Take(n, page, failure))
+                    return Failure(FailureText(failure), drawn);
+                document.AddPage(std::move(page));
+                ++drawn;
+            }
         }
-        drawn = pages.PrintPages(1, pages.PageCount, progress);
-        if (drawn < pages.PageCount)
-            return { PdfReportResult::Cancelled, drawn, QString() };
-    } catch (const EngineError& error) {
-        // A whole report runs without its pages on the screen: a bad cell
-        // says where it lies.
-        return Failure(QString::fromStdString(MessageWithPlace(error)), drawn);
-    } catch (const std::exception& error) {
-        return Failure(QString::fromUtf8(error.what()), drawn);
+    } catch (const std::exception&) {
+        return Failure(FailureText(std::current_exception()), drawn);
     } catch (...) {
-        return Failure(QStringLiteral("发生了未知的错误"), drawn);
+        return Failure(FailureText(std::current_exception()), drawn);
     }
     if (!document.Save(path))
         return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber(), target.file), drawn);

@@ -13,6 +13,7 @@
 #include "platform/qt/QtShell.h"
 #include "platform/qt/ToolkitMessages.h"
 #include "preview/IconTheme.h"
+#include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 #include "shell/CommandLine.h"
 #include "shell/LayoutConvert.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[])
     CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
     SetDataEncoding(options.encoding);
+    SetPdfJobs(options.jobs);
     if (options.fromQuery)
         SetDataQuery(options.db, options.query);
     if (options.xlsx)
