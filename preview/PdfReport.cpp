@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -85,12 +86,15 @@ struct PageDrawer {
 };
 
 // Pages drawn on several threads and written in order by the one that made
-// them. Each thread has its own copy of the layout, view of the data file,
-// faces, printer and page buffer, and hands each page over drawn and
-// compressed; only a few pages wait at a time, so memory stays small however
-// long the report.
+// them, which draws pages too while the next one to write is not ready. Each
+// other thread has its own copy of the layout, view of the data file, faces,
+// printer and page buffer, and hands each page over drawn and compressed;
+// only a few pages wait at a time, so memory stays small however long the
+// report.
 class ParallelPages {
 public:
+    using Draw = std::function<pdf::PageRecord(int)>;
+
     ParallelPages(int last, int threads)
         : limit_(last)
         , window_(2 * threads + 2)
@@ -98,24 +102,29 @@ public:
     }
     ~ParallelPages() { Stop(); }
 
-    // Starts a thread drawing pages with what `drawer` makes it.
-    template <class Draw> void Start(Draw draw) { threads_.emplace_back([this, draw] { Run(draw); }); }
+    // Starts a thread drawing pages with `draw`.
+    void Start(Draw draw) { threads_.emplace_back([this, draw] { Run(draw); }); }
 
-    // Waits for page n: its record, or the failure that stopped it.
-    bool Take(int n, pdf::PageRecord& page, std::exception_ptr& failure)
+    // Page n: its record, or the failure that stopped it. Meanwhile pages
+    // are drawn here with `draw`.
+    bool Take(int n, const Draw& draw, pdf::PageRecord& page, std::exception_ptr& failure)
     {
         std::unique_lock lock(mutex_);
-        ready_.wait(lock, [&] { return done_.contains(n) || failures_.contains(n); });
-        if (auto f = failures_.find(n); f != failures_.end()) {
-            failure = f->second;
-            return false;
+        for (;;) {
+            if (auto f = failures_.find(n); f != failures_.end()) {
+                failure = f->second;
+                return false;
+            }
+            if (auto it = done_.find(n); it != done_.end()) {
+                page = std::move(it->second);
+                done_.erase(it);
+                written_ = n;
+                room_.notify_all();
+                return true;
+            }
+            if (!Claim(lock, draw))
+                ready_.wait(lock);
         }
-        auto it = done_.find(n);
-        page = std::move(it->second);
-        done_.erase(it);
-        written_ = n;
-        room_.notify_all();
-        return true;
     }
 
     // No page more is begun; the threads end after the pages they draw.
@@ -132,36 +141,43 @@ public:
     }
 
 private:
-    template <class Draw> void Run(Draw draw)
+    bool CanBegin() const { return !stopped_ && next_ <= limit_ && next_ <= written_ + window_; }
+
+    // Draws the next page not begun, when there is one and room for it.
+    bool Claim(std::unique_lock<std::mutex>& lock, const Draw& draw)
     {
+        if (!CanBegin())
+            return false;
+        const int n = next_++;
+        lock.unlock();
+        std::optional<pdf::PageRecord> page;
+        std::exception_ptr failure;
+        try {
+            page = draw(n);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        if (failure) {
+            // The pages before it are still wanted: the first page that
+            // fails is the one the run reports.
+            failures_.emplace(n, failure);
+            limit_ = std::min(limit_, n);
+        } else {
+            done_.emplace(n, std::move(*page));
+        }
+        ready_.notify_all();
+        return true;
+    }
+
+    void Run(const Draw& draw)
+    {
+        std::unique_lock lock(mutex_);
         for (;;) {
-            int n = 0;
-            {
-                std::unique_lock lock(mutex_);
-                room_.wait(lock, [&] { return stopped_ || next_ > limit_ || next_ <= written_ + window_; });
-                if (stopped_ || next_ > limit_)
-                    return;
-                n = next_++;
-            }
-            std::optional<pdf::PageRecord> page;
-            std::exception_ptr failure;
-            try {
-                page = draw(n);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            {
-                std::lock_guard lock(mutex_);
-                if (failure) {
-                    // The pages before it are still wanted: the first page
-                    // that fails is the one the run reports.
-                    failures_.emplace(n, failure);
-                    limit_ = std::min(limit_, n);
-                } else {
-                    done_.emplace(n, std::move(*page));
-                }
-            }
-            ready_.notify_all();
+            room_.wait(lock, [&] { return stopped_ || next_ > limit_ || CanBegin(); });
+            if (!CanBegin())
+                return;
+            Claim(lock, draw);
         }
     }
 
@@ -271,7 +287,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         const int threads = std::min(jobs > 0 ? std::min(jobs, kMaxPdfJobs) : PdfJobs(), pages.PageCount);
         std::vector<std::unique_ptr<ThreadData>> copies;
         if (threads > 1)
-            copies = ShareData(format, data, threads);
+            copies = ShareData(format, data, threads - 1); // this thread draws too
         if (copies.empty()) {
             drawn = pages.PrintPages(1, pages.PageCount, progress);
             if (drawn < pages.PageCount)
@@ -282,6 +298,16 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
             std::vector<std::unique_ptr<PageWorker>> workers;
             for (auto& copy : copies)
                 workers.push_back(std::make_unique<PageWorker>(*copy, pages, screen, bitmaps, layout));
+            // Pages drawn here go the way of the others, to be added in turn.
+            std::optional<pdf::PageRecord> drawnHere;
+            document.SendPagesTo([&drawnHere](pdf::PageRecord&& page) { drawnHere = std::move(page); });
+            const ParallelPages::Draw drawHere = [&](int n) {
+                drawnHere.reset();
+                pages.PrintPages(n, n);
+                if (!drawnHere)
+                    throw std::runtime_error("发生了未知的错误");
+                return std::move(*drawnHere);
+            };
             ParallelPages run(pages.PageCount, threads);
             for (auto& worker : workers)
                 run.Start([w = worker.get()](int n) { return w->Draw(n); });
@@ -290,11 +316,12 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
                     return { PdfReportResult::Cancelled, drawn, QString() };
                 pdf::PageRecord page;
                 std::exception_ptr failure;
-                if (!run.Take(n, page, failure))
+                if (!run.Take(n, drawHere, page, failure))
                     return Failure(FailureText(failure), drawn);
                 document.AddPage(std::move(page));
                 ++drawn;
             }
+            document.SendPagesTo(nullptr);
         }
     } catch (const std::exception&) {
         return Failure(FailureText(std::current_exception()), drawn);
