@@ -227,8 +227,17 @@ struct PageWorker {
     std::optional<pdf::PageRecord> page;
 };
 
-std::vector<std::unique_ptr<ThreadData>> ShareData(const TMyPrintFormat& format, const TMyPrintData& data, int threads)
+std::vector<std::unique_ptr<ThreadData>> ShareData(const TMyPrintFormat& format, TMyPrintData& data, int threads)
 {
+    // The grand totals are summed once over the whole file, here, and
+    // handed on, rather than once more by every thread.
+    for (int slot = 1; slot <= kMaxMergedCells; ++slot) {
+        const TMyMergedCell& cell = format.MergedCells[static_cast<std::size_t>(slot)];
+        if (cell.Top != 0 && cell.Kind == kMergedGrandTotal) {
+            data.ColumnTotal(1);
+            break;
+        }
+    }
     std::vector<std::unique_ptr<ThreadData>> copies;
     for (int i = 0; i < threads; ++i) {
         auto copy = std::make_unique<ThreadData>();
