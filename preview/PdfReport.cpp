@@ -37,14 +37,13 @@ PdfReportResult Failure(const QString& message, int pages = 0)
     return { PdfReportResult::Failed, pages, message };
 }
 
-// What a page that failed says: a bad cell where it lies.
+// What a page that failed says. A whole report runs without its pages on
+// the screen: a bad cell says where it lies.
 QString FailureText(const std::exception_ptr& failure)
 {
     try {
         std::rethrow_exception(failure);
     } catch (const EngineError& error) {
-        // A whole report runs without its pages on the screen: a bad cell
-        // says where it lies.
         return QString::fromStdString(MessageWithPlace(error));
     } catch (const std::exception& error) {
         return QString::fromUtf8(error.what());
