@@ -226,7 +226,8 @@ std::pair<double, long> RunProgram(const std::vector<std::string>& arguments)
     }
     int status = 0;
     rusage usage {};
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)
+        || WEXITSTATUS(status) != 0)
         return { -1, 0 };
     return { Seconds(start), usage.ru_maxrss };
 }
@@ -251,7 +252,8 @@ double LibreOfficePdf(const QTemporaryDir& temp, const std::string& csv)
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty())
         return -1;
-    const QString profile = QStringLiteral("-env:UserInstallation=file://") + temp.filePath(QStringLiteral("lo"));
+    const QString profile
+        = QStringLiteral("-env:UserInstallation=file://") + temp.filePath(QStringLiteral("lo"));
     QProcess::execute(soffice, { profile, QStringLiteral("--headless"), QStringLiteral("--version") });
     const auto start = std::chrono::steady_clock::now();
     const int status = QProcess::execute(soffice,
@@ -265,7 +267,8 @@ double LibreOfficePdf(const QTemporaryDir& temp, const std::string& csv)
 // the fastest.
 double ExportRuns(const QTemporaryDir& temp, const char* name, long long lines, const std::vector<int>& jobs)
 {
-    const long long cells = (lines + kLinesPerBlock - 1) / kLinesPerBlock * (kRowsPerBlock - kHeadRows) * kColumns;
+    const long long cells
+        = (lines + kLinesPerBlock - 1) / kLinesPerBlock * (kRowsPerBlock - kHeadRows) * kColumns;
     const std::string data = temp.filePath(QStringLiteral("%1.dat").arg(QLatin1String(name))).toStdString();
     const std::string format = temp.filePath(QStringLiteral("%1.fmt").arg(QLatin1String(name))).toStdString();
     TMyPrintFormat f;
@@ -276,8 +279,10 @@ double ExportRuns(const QTemporaryDir& temp, const char* name, long long lines, 
     const long long pages = (lines + kLinesPerBlock - 1) / kLinesPerBlock;
     double one = -1, best = -1;
     for (int n : jobs) {
-        const std::string out = temp.filePath(QStringLiteral("%1-%2.pdf").arg(QLatin1String(name)).arg(n)).toStdString();
-        const auto [seconds, kb] = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
+        const std::string out
+            = temp.filePath(QStringLiteral("%1-%2.pdf").arg(QLatin1String(name)).arg(n)).toStdString();
+        const auto [seconds, kb]
+            = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
         if (seconds < 0)
             return -1;
         if (n == 1)
@@ -358,8 +363,8 @@ int main(int argc, char** argv)
         if (WriteLedgerCsv(bigCsv, bigLines)) {
             const double lo = LibreOfficePdf(temp, bigCsv);
             const double pages = (bigLines + kLinesPerBlock - 1) / kLinesPerBlock;
-            std::printf("%-58s %8.2f s   (%.1fx the fastest --jobs)\n", "(c) LibreOffice CSV -> PDF, --big lines", lo,
-                lo * big / pages);
+            std::printf("%-58s %8.2f s   (%.1fx the fastest --jobs)\n",
+                "(c) LibreOffice CSV -> PDF, --big lines", lo, lo * big / pages);
             std::remove(bigCsv.c_str());
         }
     }
@@ -368,14 +373,16 @@ int main(int argc, char** argv)
         if (!WriteSparseReport(folder.toStdString(), sparsePages))
             return 1;
         const std::string data = (folder + QLatin1Char('/') + QLatin1String(kSparseDataName)).toStdString();
-        const std::string format = (folder + QLatin1Char('/') + QLatin1String(kSparseFormatName)).toStdString();
+        const std::string format
+            = (folder + QLatin1Char('/') + QLatin1String(kSparseFormatName)).toStdString();
         const std::string out = temp.filePath(QStringLiteral("sparse.pdf")).toStdString();
         for (int n : jobs) {
-            const auto [seconds, kb] = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
+            const auto [seconds, kb]
+                = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
             char what[96];
             std::snprintf(what, sizeof what, "(d) --pdf --jobs %d, %lld pages", n, sparsePages);
-            std::printf("%-58s %8.1f pages/s %7.2f s %7.1f MB peak  (target < 80 MB)\n", what, sparsePages / seconds,
-                seconds, kb / 1024.0);
+            std::printf("%-58s %8.1f pages/s %7.2f s %7.1f MB peak  (target < 80 MB)\n", what,
+                sparsePages / seconds, seconds, kb / 1024.0);
             std::fflush(stdout);
             std::remove(out.c_str());
         }

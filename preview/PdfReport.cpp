@@ -55,8 +55,8 @@ QString FailureText(const std::exception_ptr& failure)
 // The pages' drawing tools: a printer on a PDF host whose sheet is the
 // preview's, a paper and a page buffer laid out as `layout` says.
 struct PageDrawer {
-    PageDrawer(pdf::PdfDocument& document, TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-        BitmapFactory& bitmaps, const PdfReportPages& layout)
+    PageDrawer(pdf::PdfDocument& document, TMyPrintFormat& format, TMyPrintData& data,
+        const TMyScreen& screen, BitmapFactory& bitmaps, const PdfReportPages& layout)
         : host(document)
         , printer((host.UseWholeSheet(layout.pageWidth, layout.pageHeight), host))
         , paper(paperHost, screen)
@@ -102,7 +102,10 @@ public:
     ~ParallelPages() { Stop(); }
 
     // Starts a thread drawing pages with `draw`.
-    void Start(Draw draw) { threads_.emplace_back([this, draw] { Run(draw); }); }
+    void Start(Draw draw)
+    {
+        threads_.emplace_back([this, draw] { Run(draw); });
+    }
 
     // Page n: its record, or the failure that stopped it. Meanwhile pages
     // are drawn here with `draw`.
@@ -226,7 +229,8 @@ struct PageWorker {
     std::optional<pdf::PageRecord> page;
 };
 
-std::vector<std::unique_ptr<ThreadData>> ShareData(const TMyPrintFormat& format, TMyPrintData& data, int threads)
+std::vector<std::unique_ptr<ThreadData>> ShareData(
+    const TMyPrintFormat& format, TMyPrintData& data, int threads)
 {
     // The grand totals are summed once over the whole file, here, and
     // handed on, rather than once more by every thread.
@@ -255,7 +259,8 @@ int PdfJobs()
     const int set = gJobs.load();
     if (set > 0)
         return set;
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(kMaxPdfJobs)));
+    return static_cast<int>(
+        std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(kMaxPdfJobs)));
 }
 
 void SetPdfJobs(int jobs)

@@ -47,7 +47,8 @@ int ToolkitOption(std::string_view word)
 // A number of threads as given: 1 to kMaxPdfJobs in decimal digits; 0 for anything else.
 int JobsNumber(std::string_view text)
 {
-    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.empty() || text.size() > 3
+        || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return 0;
     const int n = std::stoi(std::string(text));
     return n >= 1 && n <= kMaxPdfJobs ? n : 0;
@@ -175,7 +176,8 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
     if (options.halfQuery.empty() && options.db.empty() != options.query.empty())
         options.halfQuery = options.db.empty() ? "--query" : "--db";
     options.fromQuery = options.halfQuery.empty() && !options.db.empty();
-    if (const char* jobs = std::getenv("QUILLET_JOBS"); options.jobs == 0 && options.badJobs.empty() && jobs) {
+    if (const char* jobs = std::getenv("QUILLET_JOBS");
+        options.jobs == 0 && options.badJobs.empty() && jobs) {
         options.jobs = JobsNumber(jobs);
         if (options.jobs == 0)
             options.badJobs = std::string("QUILLET_JOBS=") + jobs;
@@ -329,7 +331,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
 QString BadJobsText(const QString& given)
 {
     return QStringLiteral("quillet: 线程数“") + given
-        + QStringLiteral("”不正确：--jobs 和 QUILLET_JOBS 要给出 1 到 %1 之间的整数\n用 quillet --help 查看用法。\n")
+        + QStringLiteral(
+            "”不正确：--jobs 和 QUILLET_JOBS 要给出 1 到 %1 之间的整数\n用 quillet --help 查看用法。\n")
               .arg(kMaxPdfJobs);
 }
 

@@ -2,7 +2,8 @@
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
 // start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--encoding NAME",
-// "--db URL --query SQL", "--jobs N", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own options
+// "--db URL --query SQL", "--jobs N", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own
+// options
 // (-platform, -display, ...) are passed over; any other word starting with "-" is an unknown option.
 #include <QString>
 #include <string>

@@ -276,7 +276,8 @@ PdfDocument::FontUse& PdfDocument::Use(FontFace& face)
     return ref;
 }
 
-PageRecord::Image PdfDocument::PackImage(int width, int height, const std::vector<std::uint32_t>& pixels) const
+PageRecord::Image PdfDocument::PackImage(
+    int width, int height, const std::vector<std::uint32_t>& pixels) const
 {
     PageRecord::Image image;
     image.width = width;

@@ -66,8 +66,8 @@ protected:
         layout.sheet = { format_.PaperSize, format_.PaperWidth, format_.PaperLength, format_.Orientation };
         layout.pageWidth = format_.PaperWidth;
         layout.pageHeight = format_.PaperLength;
-        return WriteReportPdf(format_, *data_, screen_, bitmaps_, layout,
-            dir_.filePath(name).toStdString(), {}, progress, jobs);
+        return WriteReportPdf(format_, *data_, screen_, bitmaps_, layout, dir_.filePath(name).toStdString(),
+            {}, progress, jobs);
     }
 
     QByteArray Bytes(const QString& name)
@@ -111,7 +111,8 @@ TEST_F(PdfReportTest, ThreadsWriteTheFileOneThreadWrites)
                 for (int c = 1; c < kExampleColumns; ++c)
                     f.ColLine[c] = { static_cast<std::uint8_t>(c % 6), {}, c % 2 ? kBlack : kRed };
                 for (int r = 1; r < kExampleRowsPerBlock; ++r)
-                    f.RowLine[r] = { static_cast<std::uint8_t>(r % 6), {}, r % 3 ? kBlack : RgbColor(0, 0, 255) };
+                    f.RowLine[r]
+                        = { static_cast<std::uint8_t>(r % 6), {}, r % 3 ? kBlack : RgbColor(0, 0, 255) };
                 f.FrameLine.Style = 3;
                 f.CompanyLine = { 4, {}, kRed };
                 f.TitleLine = { 5, {}, kBlack };

@@ -507,9 +507,9 @@ TEST_F(PdfExportTest, EverySourceGivesTheSameFileOnThreads)
         SCOPED_TRACE(source.join(QLatin1Char(' ')).toStdString());
         QByteArray one;
         for (const char* jobs : { "1", "3" }) {
-            const test::ProgramRun run
-                = Start(QStringList { QStringLiteral("--jobs"), QString::fromLatin1(jobs), QStringLiteral("--pdf"), out_ }
-                    + source);
+            const test::ProgramRun run = Start(QStringList { QStringLiteral("--jobs"),
+                                                   QString::fromLatin1(jobs), QStringLiteral("--pdf"), out_ }
+                + source);
             ASSERT_EQ(run.status, 0) << run.err.toStdString();
             const QByteArray bytes = FileBytes(out_);
             ASSERT_GT(bytes.count("/Type /Page "), 1);
