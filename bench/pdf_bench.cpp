@@ -1,10 +1,15 @@
-// pdf_bench [--rows N] [--keep]: the 10,000-line ledger of engine_bench
-// printed as PDF, in pages a second, side by side:
+// pdf_bench [--rows N] [--big N] [--sparse N] [--keep]: the 10,000-line
+// ledger of engine_bench printed as PDF, in pages a second, side by side:
 //   (a) the whole report in one document, as `quillet --pdf` writes it: our
 //       PDF canvas (streamed to its file; at several zlib levels) against
 //       Qt's PDF writer;
 //   (b) one document a page, as the PDF folder printer writes print jobs:
 //       the printer itself (our canvas) against Qt's PDF writer a job.
+//   (c) `quillet --pdf --jobs N` for N = 1, 2 and the number of cores, each a
+//       process of its own with its peak memory, on the ledger and on one of
+//       --big lines (1,000,000), against LibreOffice converting the same
+//       lines from CSV to PDF (the ledger only; both with --lo-big);
+//   (d) the peak memory of --pdf on a report of --sparse pages (100,000).
 // The folder printer runs first, in a fresh program state (no face read, no
 // font program kept), then again with what the program kept.
 // Build it in a Release tree; figures from a sanitizer build mean nothing.
@@ -18,11 +23,19 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 #include "bench/BenchRig.h"
 #include "platform/GbkCodec.h"
@@ -194,6 +207,101 @@ long long SizeOf(const QString& path)
     return QFileInfo(path).size();
 }
 
+// Runs the program with `arguments`; its wall time and peak resident memory
+// (KB), seconds -1 when it failed.
+std::pair<double, long> RunProgram(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    static std::string program = QUILLET_BINARY;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = arguments;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)
+        || WEXITSTATUS(status) != 0)
+        return { -1, 0 };
+    return { Seconds(start), usage.ru_maxrss };
+}
+
+// The ledger's lines as CSV, as LibreOffice reads them.
+bool WriteLedgerCsv(const std::string& path, long long lines)
+{
+    std::ofstream out(path);
+    out << "日期,单据号,客户名称,商品名称,数量,单价,金额,备注\n";
+    for (long long i = 0; i < lines && out; ++i) {
+        const std::vector<std::string> cells = ExampleRowCells(static_cast<int>(i));
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            out << (c ? "," : "") << GbkToUtf8(cells[c]);
+        out << (i % 7 == 0 ? ",补单\n" : ",\n");
+    }
+    return static_cast<bool>(out);
+}
+
+// LibreOffice converting the CSV file to PDF, warm; seconds, or -1.
+double LibreOfficePdf(const QTemporaryDir& temp, const std::string& csv)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        return -1;
+    const QString profile
+        = QStringLiteral("-env:UserInstallation=file://") + temp.filePath(QStringLiteral("lo"));
+    QProcess::execute(soffice, { profile, QStringLiteral("--headless"), QStringLiteral("--version") });
+    const auto start = std::chrono::steady_clock::now();
+    const int status = QProcess::execute(soffice,
+        { profile, QStringLiteral("--headless"), QStringLiteral("--infilter=CSV:44,34,76"),
+            QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"),
+            temp.filePath(QStringLiteral("lo-out")), QString::fromStdString(csv) });
+    return status == 0 ? Seconds(start) : -1;
+}
+
+// (c): --pdf on `jobs` threads for each count asked; the pages a second of
+// the fastest.
+double ExportRuns(const QTemporaryDir& temp, const char* name, long long lines, const std::vector<int>& jobs)
+{
+    const long long cells
+        = (lines + kLinesPerBlock - 1) / kLinesPerBlock * (kRowsPerBlock - kHeadRows) * kColumns;
+    const std::string data = temp.filePath(QStringLiteral("%1.dat").arg(QLatin1String(name))).toStdString();
+    const std::string format = temp.filePath(QStringLiteral("%1.fmt").arg(QLatin1String(name))).toStdString();
+    TMyPrintFormat f;
+    BuildBenchFormat(f);
+    TMyPaperSpec paper;
+    if (!WriteLedgerData(data, cells, kLinesPerBlock, kFootRows, true) || f.SaveToFile(format, paper) != 0)
+        return -1;
+    const long long pages = (lines + kLinesPerBlock - 1) / kLinesPerBlock;
+    double one = -1, best = -1;
+    for (int n : jobs) {
+        const std::string out
+            = temp.filePath(QStringLiteral("%1-%2.pdf").arg(QLatin1String(name)).arg(n)).toStdString();
+        const auto [seconds, kb]
+            = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
+        if (seconds < 0)
+            return -1;
+        if (n == 1)
+            one = pages / seconds;
+        best = std::max(best, pages / seconds);
+        char what[96];
+        std::snprintf(what, sizeof what, "(c) --pdf --jobs %d, %lld lines", n, lines);
+        std::printf("%-58s %8.1f pages/s %7.2f s %7.1f MB peak %9.0f KB", what, pages / seconds, seconds,
+            kb / 1024.0, SizeOf(QString::fromStdString(out)) / 1024.0);
+        if (n > 1 && one > 0)
+            std::printf("  %.2fx --jobs 1", pages / seconds / one);
+        std::printf("\n");
+        std::fflush(stdout);
+        std::remove(out.c_str());
+    }
+    std::remove(data.c_str());
+    return best;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -201,11 +309,20 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     int reportLines = 10000;
-    bool keep = false;
+    long long bigLines = 1000000, sparsePages = 100000;
+    bool keep = false, loBig = false, onlyJobs = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--rows" && i + 1 < argc)
             reportLines = std::atoi(argv[++i]);
+        else if (arg == "--big" && i + 1 < argc)
+            bigLines = std::atoll(argv[++i]);
+        else if (arg == "--sparse" && i + 1 < argc)
+            sparsePages = std::atoll(argv[++i]);
+        else if (arg == "--lo-big")
+            loBig = true;
+        else if (arg == "--jobs-only")
+            onlyJobs = true;
         else if (arg == "--keep")
             keep = true;
     }
@@ -215,6 +332,63 @@ int main(int argc, char** argv)
         std::printf("files in %s\n", qPrintable(temp.path()));
     QApplication app(argc, argv);
     InstallFontSubstitutions();
+
+    // (c) and (d): the program as a person runs it, a process each.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<int> jobs = { 1, 2 };
+    if (cores > 2)
+        jobs.push_back(cores);
+    std::printf("(c) %d cores, load average at start: ", cores);
+    std::fflush(stdout);
+    std::system("cut -d' ' -f1-3 /proc/loadavg");
+    const double small = ExportRuns(temp, "ledger", reportLines, jobs);
+    if (small < 0)
+        return 1;
+    const std::string csv = temp.filePath(QStringLiteral("ledger.csv")).toStdString();
+    if (WriteLedgerCsv(csv, reportLines)) {
+        const double lo = LibreOfficePdf(temp, csv);
+        const double pages = (reportLines + kLinesPerBlock - 1) / kLinesPerBlock;
+        if (lo < 0)
+            std::printf("LibreOffice (soffice) not found or failed: no comparison\n");
+        else
+            std::printf("%-58s %8.2f s   (%.1fx the fastest --jobs; target >= 20x)\n",
+                "(c) LibreOffice CSV -> PDF, same lines", lo, lo * small / pages);
+        std::remove(csv.c_str());
+    }
+    const double big = bigLines > 0 ? ExportRuns(temp, "big", bigLines, jobs) : 0;
+    if (big < 0)
+        return 1;
+    if (loBig && bigLines > 0) {
+        const std::string bigCsv = temp.filePath(QStringLiteral("big.csv")).toStdString();
+        if (WriteLedgerCsv(bigCsv, bigLines)) {
+            const double lo = LibreOfficePdf(temp, bigCsv);
+            const double pages = (bigLines + kLinesPerBlock - 1) / kLinesPerBlock;
+            std::printf("%-58s %8.2f s   (%.1fx the fastest --jobs)\n",
+                "(c) LibreOffice CSV -> PDF, --big lines", lo, lo * big / pages);
+            std::remove(bigCsv.c_str());
+        }
+    }
+    if (sparsePages > 0) {
+        const QString folder = temp.filePath(QStringLiteral("sparse"));
+        if (!WriteSparseReport(folder.toStdString(), sparsePages))
+            return 1;
+        const std::string data = (folder + QLatin1Char('/') + QLatin1String(kSparseDataName)).toStdString();
+        const std::string format
+            = (folder + QLatin1Char('/') + QLatin1String(kSparseFormatName)).toStdString();
+        const std::string out = temp.filePath(QStringLiteral("sparse.pdf")).toStdString();
+        for (int n : jobs) {
+            const auto [seconds, kb]
+                = RunProgram({ "--jobs", std::to_string(n), "--pdf", out, data, format, "NotDef" });
+            char what[96];
+            std::snprintf(what, sizeof what, "(d) --pdf --jobs %d, %lld pages", n, sparsePages);
+            std::printf("%-58s %8.1f pages/s %7.2f s %7.1f MB peak  (target < 80 MB)\n", what,
+                sparsePages / seconds, seconds, kb / 1024.0);
+            std::fflush(stdout);
+            std::remove(out.c_str());
+        }
+    }
+    if (onlyJobs)
+        return 0;
 
     const long long cells = static_cast<long long>((reportLines + kLinesPerBlock - 1) / kLinesPerBlock)
         * (kRowsPerBlock - kHeadRows) * kColumns;

@@ -34,7 +34,9 @@ struct PdfReportResult {
 };
 
 // Draws every page of the layout and data into one PDF at path (bytes, as
-// the file system takes them). The file
+// the file system takes them), on `jobs` threads side by side (0: PdfJobs();
+// 1 draws them here one after the other), the file the same whatever their
+// number. A data file that cannot be read twice is drawn on one. The file
 // appears only when every page is in it: a cancelled or failed export leaves
 // no file under that name, and one that was there stays as it was. A target
 // that is one of the files inUse, or no regular file, is refused before
@@ -42,7 +44,14 @@ struct PdfReportResult {
 // object's row buffer aside).
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
     BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
-    const std::vector<std::string>& inUse, PrintProgress* progress = nullptr);
+    const std::vector<std::string>& inUse, PrintProgress* progress = nullptr, int jobs = 0);
+
+// The threads a PDF export draws on: as set, else the number of cores.
+int PdfJobs();
+// Set once at start, before any export (--jobs, QUILLET_JOBS); 0 forgets it.
+void SetPdfJobs(int jobs);
+// Threads a person may ask for.
+constexpr int kMaxPdfJobs = 256;
 
 // "无法写入PDF文件“path”，磁盘已满": what a person is told when the file
 // cannot be written, with the reason of errno `number`; `file` is the file

@@ -7,7 +7,7 @@ quillet_packages=(
     cups-client cups-bsd printer-driver-cups-pdf poppler-utils xvfb xauth xdotool imagemagick x11-utils openbox clang
     oxygen-icon-theme qt6-translations-l10n
     libclang-rt-14-dev
-    libfreetype-dev libfontconfig-dev zlib1g-dev qpdf libcups2-dev
+    libfreetype-dev libfontconfig-dev zlib1g-dev libdeflate-dev qpdf libcups2-dev
     libxlsxwriter-dev unzip libreoffice-calc-nogui fonts-crosextra-carlito
     libqt6sql6-sqlite libqt6sql6-psql postgresql
     python3-pyatspi at-spi2-core dbus

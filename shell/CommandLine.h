@@ -2,7 +2,8 @@
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
 // start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--encoding NAME",
-// "--db URL --query SQL", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own options
+// "--db URL --query SQL", "--jobs N", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own
+// options
 // (-platform, -display, ...) are passed over; any other word starting with "-" is an unknown option.
 #include <QString>
 #include <string>
@@ -43,6 +44,10 @@ struct StartOptions {
     std::string db; // the database address, as given
     std::string query; // the query, as given
     std::string halfQuery; // "--db" or "--query" when the other is missing or one comes twice, refused
+    // --jobs N, else QUILLET_JOBS: the threads a PDF export draws on, 1 to
+    // kMaxPdfJobs; 0 when neither is given (the number of cores).
+    int jobs = 0;
+    std::string badJobs; // "--jobs X" or "QUILLET_JOBS=X" when X is no such number, refused
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,
@@ -61,6 +66,8 @@ QString UnknownOptionText(const QString& option);
 QString RepeatedOutputText(const QString& option);
 // The complaint about --db without --query, or the reverse, or one given twice.
 QString HalfQueryText(const QString& option);
+// The complaint about a number of threads that is none ("--jobs 0", "QUILLET_JOBS=x").
+QString BadJobsText(const QString& given);
 
 // The options of the raw command line (argv as main receives it), read
 // before the toolkit starts.

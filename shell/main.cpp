@@ -1,9 +1,12 @@
 // Program entry: the toolkit, the platform services, the preview window.
 #include <QApplication>
+
+#include <algorithm>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
 
+#include "export/ZipPackaging.h"
 #include "platform/OutputFile.h"
 #include "platform/qt/FontSubstitutions.h"
 #include "platform/qt/QtBitmapFactory.h"
@@ -13,6 +16,7 @@
 #include "platform/qt/QtShell.h"
 #include "platform/qt/ToolkitMessages.h"
 #include "preview/IconTheme.h"
+#include "preview/PdfReport.h"
 #include "preview/PrintReview.h"
 #include "shell/CommandLine.h"
 #include "shell/LayoutConvert.h"
@@ -58,6 +62,8 @@ int main(int argc, char* argv[])
     CommandArguments arguments = ArgumentsOf(argc, argv);
     const StartOptions options = TakeStartOptions(arguments);
     SetDataEncoding(options.encoding);
+    SetPdfJobs(options.jobs);
+    FastPackaging::SetWorkers(static_cast<unsigned>(std::max(options.jobs, 0)));
     if (options.fromQuery)
         SetDataQuery(options.db, options.query);
     if (options.xlsx)

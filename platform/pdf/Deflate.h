@@ -1,23 +1,13 @@
 #pragma once
-// zlib's compress2 on a byte string, for the streams of a PDF file.
-#include <zlib.h>
-
+// The streams of a PDF file compressed in the zlib format: with libdeflate
+// where it is found (at level 1 it takes half zlib's time for slightly
+// smaller pages), else with zlib's compress2.
 #include <string>
 #include <string_view>
 
 namespace quillet::pdf {
 
-// data compressed at zlib level 1 to 9; empty when zlib fails.
-inline std::string Deflate(std::string_view data, int level)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string out(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-            static_cast<uLong>(data.size()), level)
-        != Z_OK)
-        return {};
-    out.resize(size);
-    return out;
-}
+// data compressed at level 1 to 9; empty when that fails. Any thread may call it.
+std::string Deflate(std::string_view data, int level);
 
 } // namespace quillet::pdf

@@ -1,7 +1,8 @@
 #pragma once
 // The faces of the machine, found through fontconfig and each opened once for
-// the life of the program. Not for use from two threads at once: a face keeps
-// what it learns in plain tables.
+// the life of the program (or of a library of its own). Not for use from two
+// threads at once: a face keeps what it learns in plain tables, so a thread
+// that draws pages beside another has a library of its own.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ class FaceLibrary {
 public:
     // The one library of the program.
     static FaceLibrary& Shared();
+    // A library of its own, with its own FreeType instance.
+    FaceLibrary();
     ~FaceLibrary();
     FaceLibrary(const FaceLibrary&) = delete;
     FaceLibrary& operator=(const FaceLibrary&) = delete;
@@ -34,7 +37,6 @@ public:
     static std::string Substitute(std::string_view utf8Family);
 
 private:
-    FaceLibrary();
     void* library_ = nullptr; // FT_Library
     std::unordered_map<std::string, std::unique_ptr<FontFace>> faces_; // by "path\nindex"
     std::unordered_map<std::string, FontFace*> families_;

@@ -6,7 +6,14 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
+#include <algorithm>
 #include <cmath>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillet::pdf {
 namespace {
@@ -33,6 +40,43 @@ std::uint32_t ReadU32(const std::string& s, std::size_t at)
 
 } // namespace
 
+struct FontFace::Mapping {
+    const void* data = nullptr;
+    std::size_t size = 0;
+    ~Mapping()
+    {
+        if (data)
+            ::munmap(const_cast<void*>(data), size);
+    }
+    // The file mapped read-only, shared while any face holds it; nullptr
+    // when it cannot be mapped.
+    static std::shared_ptr<const Mapping> Of(const std::string& path)
+    {
+        static std::mutex mutex;
+        static std::map<std::string, std::weak_ptr<const Mapping>> mapped;
+        std::lock_guard lock(mutex);
+        if (auto kept = mapped[path].lock())
+            return kept;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        struct stat st { };
+        auto mapping = std::make_shared<Mapping>();
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+            if (data != MAP_FAILED) {
+                mapping->data = data;
+                mapping->size = static_cast<std::size_t>(st.st_size);
+            }
+        }
+        ::close(fd);
+        if (!mapping->data)
+            return nullptr;
+        mapped[path] = mapping;
+        return mapping;
+    }
+};
+
 FontFace::~FontFace()
 {
     if (face_)
@@ -42,7 +86,11 @@ FontFace::~FontFace()
 bool FontFace::Load(void* library, const std::string& path, int index)
 {
     FT_Face face = nullptr;
-    if (FT_New_Face(static_cast<FT_Library>(library), path.c_str(), index, &face) != 0)
+    file_ = Mapping::Of(path);
+    if (!file_
+        || FT_New_Memory_Face(static_cast<FT_Library>(library), static_cast<const FT_Byte*>(file_->data),
+               static_cast<FT_Long>(file_->size), index, &face)
+            != 0)
         return false;
     face_ = face;
     path_ = path;
@@ -81,8 +129,13 @@ std::uint32_t FontFace::Glyph(char32_t c)
 {
     if (c < 0x10000) {
         if (bmp_.empty())
-            bmp_.assign(0x10000, -1);
-        std::int32_t& g = bmp_[c];
+            bmp_.resize(0x100);
+        auto& block = bmp_[c >> 8];
+        if (!block) {
+            block = std::make_unique<std::int32_t[]>(0x100);
+            std::fill_n(block.get(), 0x100, -1);
+        }
+        std::int32_t& g = block[c & 0xFF];
         if (g < 0)
             g = static_cast<std::int32_t>(FT_Get_Char_Index(AsFace(face_), c));
         return static_cast<std::uint32_t>(g);

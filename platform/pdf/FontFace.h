@@ -64,12 +64,18 @@ private:
     bool Load(void* library, const std::string& path, int index);
 
     void* face_ = nullptr; // FT_Face
+    // The font file, mapped once for every library that opens it, so that a
+    // face opened again by another thread's library costs no memory twice.
+    struct Mapping;
+    std::shared_ptr<const Mapping> file_;
     std::string path_;
     int index_ = 0;
     std::string psName_;
     int unitsPerEm_ = 1000;
     int glyphCount_ = 0;
-    std::vector<std::int32_t> bmp_; // glyph of each BMP character, -1 unknown
+    // Glyph of each BMP character, -1 unknown, in blocks of 256 characters
+    // made when one of them is first asked for.
+    std::vector<std::unique_ptr<std::int32_t[]>> bmp_;
     std::unordered_map<char32_t, std::uint32_t> astral_;
     std::vector<std::int32_t> advances_; // font units, -1 unknown
     std::unordered_map<int, LineMetrics> lineMetrics_;

@@ -194,7 +194,7 @@ void PdfCanvas::SetFont(std::string_view gbkName, int points, Color color)
     if (gbkName != fontName_ || !face_) {
         fontName_.assign(gbkName);
         fontUtf8_ = GbkToUtf8(gbkName);
-        face_ = FaceLibrary::Shared().ForFamily(fontUtf8_);
+        face_ = document_.Faces().ForFamily(fontUtf8_);
     }
     fontPoints_ = points;
     fontColor_ = color;
@@ -229,7 +229,7 @@ const std::vector<PdfCanvas::Glyph>& PdfCanvas::Layout(std::string_view gbkText)
         if (c < 0x20 || c == 0x7F)
             continue;
         if (glyph == 0) {
-            if (FontFace* other = FaceLibrary::Shared().FallbackFor(face_, fontUtf8_, c)) {
+            if (FontFace* other = document_.Faces().FallbackFor(face_, fontUtf8_, c)) {
                 face = other;
                 glyph = other->Glyph(c);
             }
@@ -252,6 +252,26 @@ Size PdfCanvas::TextExtent(std::string_view gbkText)
     return { static_cast<int>(Width(Layout(gbkText))), height_ };
 }
 
+int PdfCanvas::PageFont(FontFace* face)
+{
+    if (face == lastFontFace_)
+        return lastFont_;
+    const auto at = std::find(page_.fonts.begin(), page_.fonts.end(), face);
+    lastFont_ = static_cast<int>(at - page_.fonts.begin()) + 1;
+    if (at == page_.fonts.end())
+        page_.fonts.push_back(face);
+    lastFontFace_ = face;
+    return lastFont_;
+}
+
+PageRecord PdfCanvas::TakePage()
+{
+    page_.setup = setup_;
+    page_.content = std::move(content_);
+    content_.clear();
+    return std::move(page_);
+}
+
 void PdfCanvas::DrawGlyphs(int x, int baseline, const std::vector<Glyph>& glyphs)
 {
     if (glyphs.empty())
@@ -266,12 +286,8 @@ void PdfCanvas::DrawGlyphs(int x, int baseline, const std::vector<Glyph>& glyphs
             if (open)
                 content_ += "] TJ\n";
             runFace = g.face;
-            PdfDocument::FontUse& use = document_.Use(*runFace);
-            const int object = document_.FontObject(use);
-            if (std::find(fontObjects_.begin(), fontObjects_.end(), object) == fontObjects_.end())
-                fontObjects_.push_back(object);
-            content_ += '/';
-            content_ += document_.FontName(use);
+            content_ += "/F";
+            AppendInt(content_, PageFont(runFace));
             content_ += ' ';
             AppendInt(content_, pixels_);
             content_ += " Tf 1 0 0 -1 ";
@@ -281,8 +297,11 @@ void PdfCanvas::DrawGlyphs(int x, int baseline, const std::vector<Glyph>& glyphs
             content_ += " Tm [";
             open = true;
         }
-        PdfDocument::FontUse& use = document_.Use(*g.face);
-        const std::uint32_t cid = document_.Cid(use, g.glyph, g.c);
+        // The CID is the face's glyph number (a TrueType face has fewer than 65536).
+        const std::uint32_t cid = g.glyph & 0xFFFF;
+        const int font = PageFont(g.face);
+        if (shown_.insert(static_cast<std::uint64_t>(font) << 32 | cid).second)
+            page_.glyphs.push_back({ font - 1, cid, g.c });
         static const char kHex[] = "0123456789ABCDEF";
         content_ += '<';
         content_ += kHex[(cid >> 12) & 0xF];
@@ -553,8 +572,8 @@ void PdfCanvas::StretchDraw(const Rect& area, Bitmap& source)
         width = tw;
         height = th;
     }
-    const int object = document_.AddImage(width, height, pixels);
-    imageObjects_.push_back(object);
+    page_.images.push_back(document_.PackImage(width, height, pixels));
+    const auto object = static_cast<long long>(page_.images.size());
     content_ += "q\n";
     if (visible.size() != 1 || !(visible[0] == dest))
         ClipTo(visible);

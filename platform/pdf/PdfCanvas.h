@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Canvas.h"
@@ -55,12 +56,11 @@ public:
     static constexpr int kMaxFontPixels = 4096;
     static constexpr int kMaxPenWidth = 1024;
 
-    // What the page drew, for the document: the content stream and the
-    // resources it names.
+    // What the page drew so far: the content stream.
     const std::string& Content() const { return content_; }
     const PageSetup& Setup() const { return setup_; }
-    const std::vector<int>& FontObjects() const { return fontObjects_; }
-    const std::vector<int>& ImageObjects() const { return imageObjects_; }
+    // The page as drawn, for the document; the canvas is spent.
+    PageRecord TakePage();
 
 private:
     struct Glyph {
@@ -73,6 +73,8 @@ private:
     void UpdateFont();
     const std::vector<Glyph>& Layout(std::string_view gbkText);
     void DrawGlyphs(int x, int baseline, const std::vector<Glyph>& glyphs);
+    // The page's number of a face (from 1), given it at its first use.
+    int PageFont(FontFace* face);
     // The parts of r outside every excluded rectangle.
     std::vector<Rect> Visible(const Rect& r) const;
     bool Excluded(const Rect& r) const;
@@ -88,8 +90,11 @@ private:
     PageSetup setup_;
     Rect sheet_; // in device pixels, a pixel more on every side
     std::string content_;
-    std::vector<int> fontObjects_;
-    std::vector<int> imageObjects_;
+    PageRecord page_; // fonts, pictures and glyphs the page used
+    // Glyphs the page already showed, each as face number << 32 | glyph.
+    std::unordered_set<std::uint64_t> shown_;
+    FontFace* lastFontFace_ = nullptr; // the face PageFont gave last, and its number
+    int lastFont_ = 0;
 
     std::string fontName_;
     std::string fontUtf8_;

@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "platform/pdf/Deflate.h"
+#include "platform/pdf/FaceLibrary.h"
 #include "platform/pdf/FontFace.h"
 #include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfCanvas.h"
@@ -21,13 +22,11 @@
 
 namespace quillet::pdf {
 
+// A CID is the face's own glyph number, so that pages drawn apart agree.
 struct PdfDocument::FontUse {
     FontFace* face = nullptr;
     int object = 0; // the Type0 font
-    std::string resource; // its name in the pages' resources
-    std::vector<std::uint32_t> glyphs; // face glyph of each CID
-    std::vector<char32_t> characters; // character each CID shows, 0 for none
-    std::unordered_map<std::uint32_t, std::uint32_t> cids;
+    std::map<std::uint32_t, char32_t> glyphs; // each glyph used, with the character it showed first
 };
 
 namespace {
@@ -46,19 +45,19 @@ void AppendReal(std::string& s, double v)
     s.append(buf, r.ptr);
 }
 
-// A page's resource sub-dictionary (fonts or pictures), each object named by
-// the prefix and its own object number; nothing when the page uses none.
+// A page's resource sub-dictionary (fonts or pictures), the objects named by
+// the prefix and their place on the page from 1; nothing when the page uses none.
 void AppendResources(
     std::string& s, std::string_view open, std::string_view prefix, const std::vector<int>& objects)
 {
     if (objects.empty())
         return;
     s += open;
-    for (int object : objects) {
+    for (std::size_t i = 0; i < objects.size(); ++i) {
         s += prefix;
-        AppendInt(s, object);
+        AppendInt(s, static_cast<long long>(i + 1));
         s += ' ';
-        AppendInt(s, object);
+        AppendInt(s, objects[i]);
         s += " 0 R";
     }
     s += " >>";
@@ -95,25 +94,25 @@ std::string TextString(const std::string& utf8)
     return s + ">";
 }
 
-std::string ToUnicodeMap(const std::vector<char32_t>& characters)
+std::string ToUnicodeMap(const std::map<std::uint32_t, char32_t>& characters)
 {
     std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                     "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    std::vector<std::uint32_t> mapped;
-    for (std::uint32_t cid = 0; cid < characters.size(); ++cid) {
-        if (characters[cid] != 0)
-            mapped.push_back(cid);
+    std::vector<std::pair<std::uint32_t, char32_t>> mapped;
+    for (const auto& [cid, c] : characters) {
+        if (c != 0)
+            mapped.emplace_back(cid, c);
     }
     for (std::size_t at = 0; at < mapped.size(); at += 100) {
         const std::size_t n = std::min<std::size_t>(100, mapped.size() - at);
         AppendInt(s, static_cast<long long>(n));
         s += " beginbfchar\n";
         for (std::size_t i = at; i < at + n; ++i) {
-            const char32_t c = characters[mapped[i]];
+            const char32_t c = mapped[i].second;
             s += '<';
-            AppendHex4(s, mapped[i]);
+            AppendHex4(s, mapped[i].first);
             s += "> <";
             if (c >= 0x10000) {
                 const char32_t v = c - 0x10000;
@@ -132,8 +131,9 @@ std::string ToUnicodeMap(const std::vector<char32_t>& characters)
 
 } // namespace
 
-PdfDocument::PdfDocument(int compression)
+PdfDocument::PdfDocument(int compression, FaceLibrary* faces)
     : compression_(std::clamp(compression, 0, 9))
+    , faces_(faces ? faces : &FaceLibrary::Shared())
 {
     out_ = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
     offsets_.push_back(0); // object 0 is never used
@@ -165,15 +165,20 @@ void PdfDocument::WriteStream(int number, std::string_view dict, std::string_vie
     if (compress && compression_ > 0)
         packed = Deflate(data, compression_);
     const bool deflated = !packed.empty();
+    WritePacked(number, dict, deflated ? std::string_view(packed) : data, deflated);
+}
+
+void PdfDocument::WritePacked(int number, std::string_view dict, std::string_view data, bool deflated)
+{
     BeginObject(number);
     out_ += "<< ";
     out_ += dict;
     out_ += " /Length ";
-    AppendInt(out_, static_cast<long long>(deflated ? packed.size() : data.size()));
+    AppendInt(out_, static_cast<long long>(data.size()));
     if (deflated)
         out_ += " /Filter /FlateDecode";
     out_ += " >>\nstream\n";
-    out_ += deflated ? std::string_view(packed) : data;
+    out_ += data;
     out_ += "\nendstream\nendobj\n";
 }
 
@@ -190,25 +195,65 @@ void PdfDocument::EndPage()
     if (!pageOpen_ || !canvas_)
         return;
     pageOpen_ = false;
+    PageRecord page = canvas_->TakePage();
+    page.content += "Q\n";
+    // Compressed here, in the thread that drew the page.
+    if (compression_ > 0) {
+        std::string packed = Deflate(page.content, compression_);
+        if (!packed.empty()) {
+            page.content = std::move(packed);
+            page.deflated = true;
+        }
+    }
+    if (sink_)
+        sink_(std::move(page));
+    else
+        AddPage(std::move(page));
+}
+
+void PdfDocument::AddPage(PageRecord&& page)
+{
+    std::vector<int> fonts;
+    std::vector<FontUse*> uses;
+    for (FontFace* face : page.fonts) {
+        FontFace* own = faces_->Open(face->Path(), face->Index());
+        FontUse& use = Use(own ? *own : *face);
+        fonts.push_back(use.object);
+        uses.push_back(&use);
+    }
+    for (const PageRecord::GlyphUse& g : page.glyphs) {
+        if (g.font >= 0 && static_cast<std::size_t>(g.font) < uses.size())
+            uses[static_cast<std::size_t>(g.font)]->glyphs.emplace(g.glyph, g.c);
+    }
+    std::vector<int> images;
+    for (const PageRecord::Image& image : page.images) {
+        const int object = NewObject();
+        std::string dict = "/Type /XObject /Subtype /Image /Width ";
+        AppendInt(dict, image.width);
+        dict += " /Height ";
+        AppendInt(dict, image.height);
+        dict += " /ColorSpace /DeviceRGB /BitsPerComponent 8";
+        WritePacked(object, dict, image.data, image.deflated);
+        images.push_back(object);
+        Flush();
+    }
     const int contents = NewObject();
-    const int page = NewObject();
-    std::string content = canvas_->Content();
-    content += "Q\n";
-    WriteStream(contents, "", content, true);
-    BeginObject(page);
+    const int object = NewObject();
+    WritePacked(contents, "", page.content, page.deflated);
+    BeginObject(object);
     out_ += "<< /Type /Page /Parent ";
     AppendInt(out_, pagesObject_);
     out_ += " 0 R /MediaBox [0 0 ";
-    AppendReal(out_, canvas_->Setup().widthPoints);
+    AppendReal(out_, page.setup.widthPoints);
     out_ += ' ';
-    AppendReal(out_, canvas_->Setup().heightPoints);
+    AppendReal(out_, page.setup.heightPoints);
     out_ += "] /Resources << /ProcSet [/PDF /Text /ImageC]";
-    AppendResources(out_, " /Font <<", " /F", canvas_->FontObjects());
-    AppendResources(out_, " /XObject <<", " /I", canvas_->ImageObjects());
+    AppendResources(out_, " /Font <<", " /F", fonts);
+    AppendResources(out_, " /XObject <<", " /I", images);
     out_ += " >> /Contents ";
     AppendInt(out_, contents);
     out_ += " 0 R >>\nendobj\n";
-    pages_.push_back({ page });
+    pages_.push_back({ object });
     Flush();
 }
 
@@ -224,44 +269,19 @@ PdfDocument::FontUse& PdfDocument::Use(FontFace& face)
     auto use = std::make_unique<FontUse>();
     use->face = &face;
     use->object = NewObject();
-    std::string name(1, 'F');
-    AppendInt(name, use->object);
-    use->resource = std::move(name);
-    use->glyphs.push_back(0);
-    use->characters.push_back(0);
-    use->cids.emplace(0, 0);
+    use->glyphs.emplace(0, 0);
     FontUse& ref = *use;
     fontsByFace_.emplace(&face, use.get());
     fonts_.push_back(std::move(use));
     return ref;
 }
 
-std::uint32_t PdfDocument::Cid(FontUse& use, std::uint32_t glyph, char32_t c)
+PageRecord::Image PdfDocument::PackImage(
+    int width, int height, const std::vector<std::uint32_t>& pixels) const
 {
-    auto [it, added] = use.cids.emplace(glyph, static_cast<std::uint32_t>(use.glyphs.size()));
-    if (added) {
-        if (use.glyphs.size() >= 0xFFFF) {
-            use.cids.erase(it);
-            return 0;
-        }
-        use.glyphs.push_back(glyph);
-        use.characters.push_back(c);
-    }
-    return it->second;
-}
-
-int PdfDocument::FontObject(const FontUse& use) const
-{
-    return use.object;
-}
-
-const std::string& PdfDocument::FontName(const FontUse& use) const
-{
-    return use.resource;
-}
-
-int PdfDocument::AddImage(int width, int height, const std::vector<std::uint32_t>& pixels)
-{
+    PageRecord::Image image;
+    image.width = width;
+    image.height = height;
     std::string rgb;
     rgb.reserve(pixels.size() * 3);
     for (std::uint32_t p : pixels) {
@@ -269,15 +289,12 @@ int PdfDocument::AddImage(int width, int height, const std::vector<std::uint32_t
         rgb += static_cast<char>((p >> 8) & 0xFF);
         rgb += static_cast<char>(p & 0xFF);
     }
-    const int object = NewObject();
-    std::string dict = "/Type /XObject /Subtype /Image /Width ";
-    AppendInt(dict, width);
-    dict += " /Height ";
-    AppendInt(dict, height);
-    dict += " /ColorSpace /DeviceRGB /BitsPerComponent 8";
-    WriteStream(object, dict, rgb, true);
-    Flush();
-    return object;
+    if (compression_ > 0)
+        image.data = Deflate(rgb, compression_);
+    image.deflated = !image.data.empty();
+    if (!image.deflated)
+        image.data = std::move(rgb);
+    return image;
 }
 
 void PdfDocument::WriteFonts()
@@ -286,7 +303,11 @@ void PdfDocument::WriteFonts()
         FontFace& face = *use->face;
         // The font program is the face's kept one for these glyphs; each CID
         // names its glyph there through the CIDToGIDMap.
-        const FontProgram& program = FontPrograms::Shared().For(face, use->glyphs, compression_);
+        std::vector<std::uint32_t> used;
+        used.reserve(use->glyphs.size());
+        for (const auto& g : use->glyphs)
+            used.push_back(g.first);
+        const FontProgram& program = FontPrograms::Shared().For(face, used, compression_);
         const std::string name = program.tag + "+" + face.PostScriptName();
         const int cidFont = NewObject();
         const int descriptor = NewObject();
@@ -309,19 +330,32 @@ void PdfDocument::WriteFonts()
         AppendInt(out_, descriptor);
         out_ += " 0 R /CIDToGIDMap ";
         AppendInt(out_, cidToGid);
-        out_ += " 0 R /DW 1000 /W [0 [";
-        std::string map;
-        map.reserve(use->glyphs.size() * 2);
-        for (std::size_t i = 0; i < use->glyphs.size(); ++i) {
-            if (i % 16 == 15)
+        out_ += " 0 R /DW 1000 /W [";
+        // Widths in runs of consecutive CIDs; the map gives every CID up to
+        // the last one used its glyph in the program (0 where none is used).
+        std::string map(2 * (static_cast<std::size_t>(used.back()) + 1), '\0');
+        std::uint32_t next = 0;
+        std::size_t inRun = 0;
+        for (std::size_t i = 0; i < used.size(); ++i) {
+            const std::uint32_t cid = used[i];
+            if (i == 0 || cid != next) {
+                if (i > 0)
+                    out_ += "]\n";
+                AppendInt(out_, cid);
+                out_ += " [";
+                inRun = 0;
+            } else if (inRun % 16 == 15) {
                 out_ += '\n';
-            else if (i > 0)
+            } else {
                 out_ += ' ';
-            AppendInt(out_, face.DesignWidth(use->glyphs[i]));
-            const auto at = program.index.find(use->glyphs[i]);
+            }
+            ++inRun;
+            next = cid + 1;
+            AppendInt(out_, face.DesignWidth(cid));
+            const auto at = program.index.find(cid);
             const std::uint32_t gid = at == program.index.end() ? 0 : at->second;
-            map += static_cast<char>(gid >> 8);
-            map += static_cast<char>(gid & 0xFF);
+            map[2 * cid] = static_cast<char>(gid >> 8);
+            map[2 * cid + 1] = static_cast<char>(gid & 0xFF);
         }
         out_ += "]] >>\nendobj\n";
 
@@ -355,7 +389,7 @@ void PdfDocument::WriteFonts()
         out_ += " >>\nstream\n";
         out_ += program.data;
         out_ += "\nendstream\nendobj\n";
-        WriteStream(toUnicode, "", ToUnicodeMap(use->characters), true);
+        WriteStream(toUnicode, "", ToUnicodeMap(use->glyphs), true);
         WriteStream(cidToGid, "", map, true);
         Flush();
     }

@@ -3,6 +3,12 @@
 // PdfCanvas and kept compressed, in memory or, once StreamTo names the file,
 // written out as they end; the fonts, subset to the glyphs the pages used,
 // are written when the document is finished.
+//
+// A page's content names its fonts and pictures by the page's own numbers
+// and its text by the faces' glyph numbers, so a page's bytes do not depend
+// on the pages before it: pages can be drawn apart (PageRecord, in other
+// threads, each with its own documents and faces) and added in order, and
+// the file is the same as when they are drawn here one after the other.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -16,6 +22,7 @@
 
 namespace quillet::pdf {
 
+class FaceLibrary;
 class FontFace;
 class PdfCanvas;
 
@@ -34,10 +41,36 @@ struct PageSetup {
     bool operator==(const PageSetup&) const = default;
 };
 
+// One page drawn, compressed, with what it names: its fonts /F1, /F2, ...
+// and pictures /I1, /I2, ... in the order the page first used them.
+struct PageRecord {
+    PageSetup setup;
+    std::string content; // the content stream, deflated when `deflated`
+    bool deflated = false;
+    std::vector<FontFace*> fonts;
+    struct Image {
+        int width = 0;
+        int height = 0;
+        std::string data; // RGB bytes, deflated when `deflated`
+        bool deflated = false;
+    };
+    std::vector<Image> images;
+    // Each glyph of a font (index into fonts) the first time the page shows
+    // it, with the character it shows there.
+    struct GlyphUse {
+        int font = 0;
+        std::uint32_t glyph = 0;
+        char32_t c = 0;
+    };
+    std::vector<GlyphUse> glyphs;
+};
+
 class PdfDocument {
 public:
     // compression: zlib level 0 (none) to 9 for the page and font streams.
-    explicit PdfDocument(int compression = kDefaultCompression);
+    // Pages drawn here take their faces from `faces`, the program's shared
+    // library when none is given (a thread of its own needs its own).
+    explicit PdfDocument(int compression = kDefaultCompression, FaceLibrary* faces = nullptr);
     ~PdfDocument();
     PdfDocument(const PdfDocument&) = delete;
     PdfDocument& operator=(const PdfDocument&) = delete;
@@ -50,6 +83,14 @@ public:
     // Drops the current page unwritten (a print job that was aborted).
     void DiscardPage();
     int PageCount() const { return static_cast<int>(pages_.size()); }
+
+    // From now on every page that ends goes to `sink` instead of into this
+    // document (a page drawn for another document).
+    void SendPagesTo(std::function<void(PageRecord&&)> sink) { sink_ = std::move(sink); }
+    // Adds a page drawn apart, after the pages already there; its faces may
+    // come from another library (they are found again here by file).
+    void AddPage(PageRecord&& page);
+    FaceLibrary& Faces() const { return *faces_; }
 
     // The title viewers show for the file (UTF-8); none when empty.
     void SetTitle(std::string utf8Title) { title_ = std::move(utf8Title); }
@@ -96,15 +137,9 @@ public:
     // of level 6 at a fraction of its time.
     static constexpr int kDefaultCompression = 1;
 
-    // What the canvas hands the document while it draws.
-    struct FontUse; // one face's subset in this document
-    FontUse& Use(FontFace& face);
-    // The subset glyph (CID) of a face glyph, recording the character it shows.
-    std::uint32_t Cid(FontUse& use, std::uint32_t glyph, char32_t c);
-    int FontObject(const FontUse& use) const;
-    const std::string& FontName(const FontUse& use) const;
-    // An RGB picture (0x00RRGGBB pixels, row after row) as an image object.
-    int AddImage(int width, int height, const std::vector<std::uint32_t>& pixels);
+    // An RGB picture (0x00RRGGBB pixels, row after row) as a page keeps it,
+    // compressed at the document's level.
+    PageRecord::Image PackImage(int width, int height, const std::vector<std::uint32_t>& pixels) const;
 
 private:
     int NewObject();
@@ -117,7 +152,11 @@ private:
     bool EndStream();
     bool Failed(const std::string& path, int number, std::string* error);
     void WriteStream(int number, std::string_view dict, std::string_view data, bool compress);
+    // A stream whose data is already as it goes into the file.
+    void WritePacked(int number, std::string_view dict, std::string_view data, bool deflated);
     void WriteFonts();
+    struct FontUse; // one face's subset in this document
+    FontUse& Use(FontFace& face);
 
     struct Page {
         int object = 0;
@@ -132,6 +171,8 @@ private:
     std::vector<Page> pages_;
     std::vector<std::unique_ptr<FontUse>> fonts_;
     std::map<FontFace*, FontUse*> fontsByFace_;
+    FaceLibrary* faces_;
+    std::function<void(PageRecord&&)> sink_;
     std::unique_ptr<PdfCanvas> canvas_;
     int pagesObject_ = 0;
     std::string title_;

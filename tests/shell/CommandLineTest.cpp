@@ -2,6 +2,7 @@
 // to the toolkit, which are unknown; and what --help and --version say.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "platform/ProgramFiles.h"
@@ -25,6 +26,49 @@ std::string Joined(const CommandArguments& words)
     for (const std::string& word : words)
         line += (line.empty() ? "" : " ") + word;
     return line;
+}
+
+// --jobs, else QUILLET_JOBS, gives the threads of a PDF export: 1 to 256
+// in digits; anything else is refused with what was given.
+TEST(CommandLineTest, JobsFromOptionOrEnvironment)
+{
+    struct Case {
+        const char* line;
+        const char* environment; // nullptr: unset
+        int jobs;
+        const char* bad;
+        const char* left;
+    };
+    const Case cases[] = {
+        { "--jobs 2 --pdf o.pdf a b", nullptr, 2, "", "a b" },
+        { "--pdf o.pdf --jobs 256 a", nullptr, 256, "", "a" },
+        { "a b", nullptr, 0, "", "a b" },
+        { "a b", "3", 3, "", "a b" },
+        { "--jobs 1 a", "7", 1, "", "a" }, // the option first
+        { "--jobs 0 a", nullptr, 0, "--jobs 0", "a" },
+        { "--jobs 257 a", nullptr, 0, "--jobs 257", "a" },
+        { "--jobs -1 a", nullptr, 0, "--jobs -1", "a" },
+        { "--jobs 2x a", nullptr, 0, "--jobs 2x", "a" },
+        { "--jobs", nullptr, 0, "--jobs", "" },
+        { "a", "", 0, "QUILLET_JOBS=", "a" },
+        { "a", "four", 0, "QUILLET_JOBS=four", "a" },
+        { "a", "0", 0, "QUILLET_JOBS=0", "a" },
+    };
+    for (const Case& c : cases) {
+        if (c.environment)
+            setenv("QUILLET_JOBS", c.environment, 1);
+        else
+            unsetenv("QUILLET_JOBS");
+        CommandArguments arguments = Words(c.line);
+        const StartOptions o = TakeStartOptions(arguments);
+        EXPECT_EQ(o.jobs, c.jobs) << c.line;
+        EXPECT_EQ(o.badJobs, c.bad) << c.line;
+        EXPECT_EQ(Joined(arguments), c.left) << c.line;
+    }
+    unsetenv("QUILLET_JOBS");
+    EXPECT_EQ(BadJobsText(QStringLiteral("--jobs 0")),
+        QStringLiteral("quillet: 线程数“--jobs 0”不正确：--jobs 和 QUILLET_JOBS 要给出 1 到 256 之间的整数\n"
+                       "用 quillet --help 查看用法。\n"));
 }
 
 // Each command line gives its options and leaves the data file, the format

@@ -19,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/GbkCodec.h"
 #include "tests/FullDisk.h"
 #include "tests/platform/QtTestSupport.h"
 #include "tests/shell/ProgramRun.h"
@@ -478,6 +479,45 @@ QByteArray FileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every kind of data source is read by each thread through a view of its own:
+// the data file, a CSV file and the rows of a query make on three threads the
+// file they make on one.
+TEST_F(PdfExportTest, EverySourceGivesTheSameFileOnThreads)
+{
+    const QString csv = dir_.filePath(QStringLiteral("ledger.csv"));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("日期,单据号,客户名称,商品名称,数量,单价,金额\n");
+    for (int i = 0; i < 120; ++i) {
+        QStringList cells;
+        for (const std::string& cell : ExampleRowCells(i))
+            cells << QString::fromStdString(GbkToUtf8(cell));
+        file.write((cells.join(QLatin1Char(',')) + QLatin1Char('\n')).toUtf8());
+    }
+    file.close();
+    const QString db = QStringLiteral("sqlite:" QUILLET_EXAMPLES "/sales.db");
+    const std::vector<QStringList> sources = {
+        { data_, format_ },
+        { csv },
+        { QStringLiteral("--db"), db, QStringLiteral("--query"), QStringLiteral("SELECT * FROM sales") },
+    };
+    for (const QStringList& source : sources) {
+        SCOPED_TRACE(source.join(QLatin1Char(' ')).toStdString());
+        QByteArray one;
+        for (const char* jobs : { "1", "3" }) {
+            const test::ProgramRun run = Start(QStringList { QStringLiteral("--jobs"),
+                                                   QString::fromLatin1(jobs), QStringLiteral("--pdf"), out_ }
+                + source);
+            ASSERT_EQ(run.status, 0) << run.err.toStdString();
+            const QByteArray bytes = FileBytes(out_);
+            ASSERT_GT(bytes.count("/Type /Page "), 1);
+            if (one.isEmpty())
+                one = bytes;
+            EXPECT_TRUE(bytes == one) << jobs << " threads";
+        }
+    }
 }
 
 // `--convert` turns a format file into JSON and back, the JSON coming back
