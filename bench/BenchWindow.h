@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "bench/BenchRig.h"
 
@@ -63,5 +64,27 @@ inline void ShowOpened(TFrmPrintReview& w, bool sparse)
     // Writing the report held it in memory: that peak is not the next one's.
     std::ofstream("/proc/self/clear_refs") << "5";
 }
+
+// The window opened and shown on a report of `pages` pages written into a
+// folder of its own, as a user starts it; nothing when that fails.
+struct BenchWindow {
+    QTemporaryDir temp;
+    BenchServices services;
+    CommandArguments arguments;
+    std::unique_ptr<TFrmPrintReview> window;
+
+    bool Open(bool sparse, long long pages)
+    {
+        if (!WriteReportOf(temp, sparse, pages))
+            return false;
+        arguments = ReportArguments(temp, sparse);
+        window = std::make_unique<TFrmPrintReview>(
+            services.Services(), [this](TFrmPrintReview& w) { RunStartup(w, arguments); });
+        if (window->EndRequested())
+            return false;
+        ShowOpened(*window, sparse);
+        return true;
+    }
+};
 
 } // namespace quillet

@@ -52,24 +52,18 @@ void Measure(TFrmPrintReview& w, const QString& query, const char* what)
     const double first = Seconds(start);
     bar.RunToEnd();
     const double all = Seconds(start);
-    std::printf("  %-28s %10lld hits  first on page %9d after %7.3f s  whole report %7.3f s\n", what, bar.Total(),
-        bar.CurrentPage(), first, all);
+    std::printf("  %-28s %10lld hits  first on page %9d after %7.3f s  whole report %7.3f s\n", what,
+        bar.Total(), bar.CurrentPage(), first, all);
 }
 
 int Run(int argc, char** argv, bool sparse, long long pages)
 {
     QApplication app(argc, argv);
     InstallFontSubstitutions();
-    QTemporaryDir temp;
-    if (!WriteReportOf(temp, sparse, pages))
+    BenchWindow opened;
+    if (!opened.Open(sparse, pages))
         return 1;
-    BenchServices services;
-    const CommandArguments arguments = ReportArguments(temp, sparse);
-    TFrmPrintReview w(services.Services(),
-        [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
-    if (w.EndRequested())
-        return 1;
-    ShowOpened(w, sparse);
+    TFrmPrintReview& w = *opened.window;
     const QString title = QString::fromStdString(GbkToUtf8(w.PrintFormat->Title.Text.View()));
     if (sparse) {
         w.JumpToPage(w.BuffPaper->PageCount / 2);

@@ -42,16 +42,10 @@ int main(int argc, char** argv)
     const int pages = argc > 1 ? std::atoi(argv[sparse ? 2 : 1]) : 1000;
     QApplication app(argc, argv);
     InstallFontSubstitutions();
-    QTemporaryDir temp;
-    if (!WriteReportOf(temp, sparse, pages))
+    BenchWindow opened;
+    if (!opened.Open(sparse, pages))
         return 1;
-    BenchServices services;
-    const CommandArguments arguments = ReportArguments(temp, sparse);
-    TFrmPrintReview w(services.Services(),
-        [&arguments](TFrmPrintReview& window) { RunStartup(window, arguments); });
-    if (w.EndRequested())
-        return 1;
-    ShowOpened(w, sparse);
+    TFrmPrintReview& w = *opened.window;
     w.SetThumbnailsShown(true);
     QApplication::processEvents();
     TThumbnailPanel& panel = *w.Thumbnails;
@@ -63,7 +57,8 @@ int main(int argc, char** argv)
     QTimer free;
     free.setInterval(1);
     free.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&free, &QTimer::timeout, [&] { longestBusy = std::max(longestBusy, sinceFree.restart()); });
+    QObject::connect(
+        &free, &QTimer::timeout, [&] { longestBusy = std::max(longestBusy, sinceFree.restart()); });
     sinceFree.start();
     free.start();
     const auto start = std::chrono::steady_clock::now();
@@ -80,8 +75,8 @@ int main(int argc, char** argv)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("  %d screens of %d pictures (%d x %d), %d pages drawn in %.2f s, %.2f ms a page\n", screens,
-        panel.PagesInView(), panel.PictureSize().width(), panel.PictureSize().height(), panel.Drawn(), seconds,
-        seconds * 1000 / std::max(1, panel.Drawn()));
+        panel.PagesInView(), panel.PictureSize().width(), panel.PictureSize().height(), panel.Drawn(),
+        seconds, seconds * 1000 / std::max(1, panel.Drawn()));
     std::printf("  pictures kept %zu (at most %zu), peak while scrolling %.1f MB\n", panel.Kept(),
         TThumbnailPanel::kMaxKept, PeakResidentKb() / 1024.0);
     std::printf("  the window's thread busy at most %lld ms at a time (a screen scrolled and painted)\n",
