@@ -253,8 +253,9 @@ TEST_F(ThumbnailThreadTest, APageInDrawingIsLeftAtOnce)
         const int after = bytes->reads;
         if (c.stops) {
             EXPECT_LE(after - before, 1);
-            if (window_)
+            if (window_) {
                 EXPECT_FALSE(w.Thumbnails->Worker().Running());
+            }
             QThread::msleep(100);
             EXPECT_EQ(bytes->reads, after);
             continue;
