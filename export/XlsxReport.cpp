@@ -19,6 +19,7 @@
 #include <ctime>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -599,6 +600,159 @@ private:
     std::thread thread_;
 };
 
+// A cell of a data row, read and made ready for the sheets.
+struct ReadyCell {
+    enum Kind : char { Blank, Number, Date, Text, Bad };
+    Kind kind = Blank;
+    double value = 0; // a number, or a date's serial
+    std::string text; // a text as the workbook takes it, a date's number format, or a bad cell's message
+};
+
+// The data rows the report's sheets write, read and made ready in their
+// order on a thread of their own over a twin of the data object, a few
+// batches ahead of the sheets. Where the data cannot be read twice they are
+// read on the caller's thread as they are asked for.
+class RowsAhead {
+public:
+    // Reads row r of block b from data into the cells 1..cols of a row.
+    using Prepare = std::function<void(TMyPrintData& data, int b, int r, std::vector<ReadyCell>& row)>;
+    // The rows kept of block b, in order.
+    using KeptRows = std::function<std::vector<int>(int b)>;
+
+    RowsAhead(TMyPrintData& own, std::unique_ptr<TMyPrintData> twin, int blocks, KeptRows kept,
+        Prepare prepare, int cols)
+        : own_(own)
+        , twin_(std::move(twin))
+        , blocks_(blocks)
+        , kept_(std::move(kept))
+        , prepare_(std::move(prepare))
+        , cols_(cols)
+    {
+        if (twin_)
+            thread_ = std::thread([this] { Run(); });
+    }
+    ~RowsAhead()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+    RowsAhead(const RowsAhead&) = delete;
+    RowsAhead& operator=(const RowsAhead&) = delete;
+
+    // The next row, row r of block b, into row (its cells 1..cols); what
+    // reading it threw is thrown here.
+    void Next(int b, int r, std::vector<ReadyCell>& row)
+    {
+        if (!twin_) {
+            own_.ReadRow(b, r);
+            prepare_(own_, b, r, row);
+            return;
+        }
+        if (at_ >= taking_.size()) {
+            std::unique_lock lock(mutex_);
+            if (!taking_.empty())
+                spare_.push_back(std::move(taking_));
+            changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
+            if (ready_.empty())
+                throw std::runtime_error("发生了未知的错误"); // asked for a row past the report's
+            taking_ = std::move(ready_.front());
+            ready_.pop_front();
+            lock.unlock();
+            changed_.notify_all();
+            at_ = 0;
+        }
+        Row& next = taking_[at_++];
+        if (next.failure)
+            std::rethrow_exception(next.failure);
+        row.swap(next.cells);
+    }
+
+private:
+    struct Row {
+        std::vector<ReadyCell> cells;
+        std::exception_ptr failure;
+    };
+    static constexpr std::size_t kRowsPerBatch = 256;
+    static constexpr std::size_t kBatchesAhead = 4; // memory stays flat
+
+    void Run()
+    {
+        std::vector<Row> batch;
+        auto handOver = [this, &batch] {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return ready_.size() < kBatchesAhead || stopping_; });
+            if (stopping_)
+                return false;
+            ready_.push_back(std::move(batch));
+            batch.clear();
+            if (!spare_.empty()) {
+                batch = std::move(spare_.back());
+                spare_.pop_back();
+            }
+            lock.unlock();
+            changed_.notify_all();
+            return true;
+        };
+        std::size_t used = 0;
+        bool inRow = false;
+        try {
+            for (int b = 1; b <= blocks_; ++b)
+                for (int r : kept_(b)) {
+                    if (used == batch.size())
+                        batch.emplace_back();
+                    Row& row = batch[used++];
+                    row.failure = nullptr;
+                    inRow = true;
+                    row.cells.resize(static_cast<std::size_t>(cols_) + 1);
+                    twin_->ReadRow(b, r);
+                    prepare_(*twin_, b, r, row.cells);
+                    inRow = false;
+                    if (used == kRowsPerBatch) {
+                        if (!handOver())
+                            return;
+                        used = 0;
+                    }
+                }
+        } catch (...) {
+            // The sheets stop at the row that failed; nothing after it is read.
+            if (!inRow) {
+                if (used == batch.size())
+                    batch.emplace_back();
+                ++used;
+            }
+            batch[used - 1].failure = std::current_exception();
+        }
+        batch.resize(used);
+        if (!batch.empty())
+            handOver();
+        {
+            std::lock_guard lock(mutex_);
+            ended_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    TMyPrintData& own_;
+    std::unique_ptr<TMyPrintData> twin_;
+    const int blocks_;
+    const KeptRows kept_;
+    const Prepare prepare_;
+    const int cols_;
+    std::vector<Row> taking_; // the batch the sheets take rows from
+    std::size_t at_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<Row>> ready_, spare_;
+    bool stopping_ = false;
+    bool ended_ = false; // every row is handed over
+    std::thread thread_;
+};
+
 class ReportSheets {
 public:
     ReportSheets(const TMyPrintFormat& format, TMyPrintData& data, const XlsxPagination& pages,
@@ -626,6 +780,16 @@ public:
     int Write(PrintProgress* progress, QuietErrorOutput& quiet, int& sheets, int& dataSheetCount)
     {
         FindDateColumns();
+        // The rows are read and their cells made ready ahead of the sheets.
+        twinFormat_ = f_;
+        RowsAhead rows(
+            data_, data_.Twin(twinFormat_), blocks_, [this](int b) { return KeptRows(b); },
+            [this](TMyPrintData& data, int b, int r, std::vector<ReadyCell>& row) {
+                MakeReady(data, b, r, row);
+            },
+            cols_);
+        rowsAhead_ = &rows;
+        ready_.assign(static_cast<std::size_t>(cols_) + 1, ReadyCell {});
         // Every sheet of the report comes before the data sheets, yet both
         // are written side by side, each row once read: the report's sheets
         // are counted and made first.
@@ -673,6 +837,7 @@ public:
             }
         }
         FinishSheet();
+        rowsAhead_ = nullptr;
         dataSheetCount = dataSheets.Finish();
         dataSheets_ = nullptr;
         sheets = sheet_;
@@ -1206,7 +1371,7 @@ private:
                         ws, sheetRow[firstKept[k]], s.first - 1, sr, s.last - 1, "", nullptr);
             }
             if (b > 0)
-                data_.ReadRow(b, r);
+                rowsAhead_->Next(b, r, ready_);
             for (DataCell& cell : rowCells_)
                 cell.kind = DataCell::Blank;
             for (int j = 1; j <= cols_; ++j) {
@@ -1256,33 +1421,71 @@ private:
             format = formats_.Get(f_.ColItem[j],
                 numeric ? XlsxNumberFormat(f_.ColDecimals[j], f_.NegativeRed == 1) : std::string(),
                 CellBorders(r, j, r == 1, endOfBlock));
-        const TextString* cell
-            = b > 0 && j < static_cast<int>(data_.Cells.size()) ? &data_.Cells[j] : nullptr;
-        if (!cell || cell->Empty()) {
+        ReadyCell* cell = b > 0 ? &ready_[j] : nullptr;
+        if (!cell || cell->kind == ReadyCell::Blank) {
             worksheet_write_blank(ws, sr, j - 1, format);
             return;
         }
         // The cell as the data sheet takes it too.
         DataCell& kept = rowCells_[j];
-        if (numeric) {
-            double v = 0;
-            if (!StrToFloatStrict(cell->View(), v))
-                throw BadCell(BadCellMessage(cell->View(), b, r, j));
-            worksheet_write_number(ws, sr, j - 1, v, format);
-            rowSeen_[j] += v;
+        switch (cell->kind) {
+        case ReadyCell::Bad:
+            throw BadCell(cell->text);
+        case ReadyCell::Number:
+            worksheet_write_number(ws, sr, j - 1, cell->value, format);
+            rowSeen_[j] += cell->value;
             kept.kind = DataCell::Number;
-            kept.value = v;
+            kept.value = cell->value;
             kept.format = columnFormats_[j];
-        } else if (double day = 0; dateColumn_[j] && XlsxDate(cell->View(), day, dateFormat_)) {
-            worksheet_write_number(ws, sr, j - 1, day,
-                formats_.Get(f_.ColItem[j], dateFormat_, CellBorders(r, j, r == 1, endOfBlock)));
+            break;
+        case ReadyCell::Date: {
+            // A date column's cells mostly share one way of writing dates.
+            if (dateFormats_.empty())
+                dateFormats_.resize(dataFormats_.size());
+            DateFormats& date = dateFormats_[key];
+            if (!date.cell || date.numberFormat != cell->text) {
+                date.numberFormat = cell->text;
+                date.cell = formats_.Get(f_.ColItem[j], cell->text, CellBorders(r, j, r == 1, endOfBlock));
+                date.plain = formats_.Get(f_.ColItem[j], cell->text, {});
+            }
+            worksheet_write_number(ws, sr, j - 1, cell->value, date.cell);
             kept.kind = DataCell::Number;
-            kept.value = day;
-            kept.format = formats_.Get(f_.ColItem[j], dateFormat_, {});
-        } else {
+            kept.value = cell->value;
+            kept.format = date.plain;
+            break;
+        }
+        default:
             kept.kind = DataCell::Text;
-            kept.text = CellText(cell->View());
+            kept.text = std::move(cell->text);
             worksheet_write_string(ws, sr, j - 1, kept.text.c_str(), format);
+            break;
+        }
+    }
+
+    // Row r of block b as read into data, each cell made ready as the
+    // sheets take it: a number parsed, a date found, a text in UTF-8.
+    // Runs on the thread that reads ahead.
+    void MakeReady(TMyPrintData& data, int b, int r, std::vector<ReadyCell>& row) const
+    {
+        for (int j = 1; j <= cols_; ++j) {
+            ReadyCell& cell = row[j];
+            cell.kind = ReadyCell::Blank;
+            const TextString* text = j < static_cast<int>(data.Cells.size()) ? &data.Cells[j] : nullptr;
+            if (!text || text->Empty())
+                continue;
+            if (f_.ColDecimals[j] != kTextColumn) {
+                if (StrToFloatStrict(text->View(), cell.value)) {
+                    cell.kind = ReadyCell::Number;
+                } else {
+                    cell.kind = ReadyCell::Bad;
+                    cell.text = BadCellMessage(text->View(), b, r, j);
+                }
+            } else if (dateColumn_[j] && XlsxDate(text->View(), cell.value, cell.text)) {
+                cell.kind = ReadyCell::Date;
+            } else {
+                cell.kind = ReadyCell::Text;
+                cell.text = CellText(text->View());
+            }
         }
     }
 
@@ -1400,9 +1603,20 @@ private:
     std::vector<int> cover_; // the slot over each cell of a block, -1 for none
     std::vector<lxw_worksheet*> worksheets_;
     std::vector<lxw_format*> dataFormats_;
+    // The formats of a date cell at each place of the block, for the way
+    // of writing dates last seen there: on the report sheet, on the data sheet.
+    struct DateFormats {
+        std::string numberFormat;
+        lxw_format* cell = nullptr;
+        lxw_format* plain = nullptr;
+    };
+    std::vector<DateFormats> dateFormats_;
     std::vector<char> dateColumn_; // 1 for a column of dates
     int reportSheets_ = 0;
     DataSheets* dataSheets_ = nullptr; // while Write runs
+    TMyPrintFormat twinFormat_; // the layout the rows read ahead follow
+    RowsAhead* rowsAhead_ = nullptr; // while Write runs
+    std::vector<ReadyCell> ready_; // the row being written, by column
     std::vector<lxw_format*> columnFormats_; // the data sheets' formats by column
     std::vector<DataCell> rowCells_; // the row being written, by column
     std::string dateFormat_;

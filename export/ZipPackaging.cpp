@@ -77,7 +77,6 @@ public:
     int Write(const void* data, unsigned size)
     {
         const auto* bytes = static_cast<const char*>(data);
-        crc_ = ::crc32(crc_, reinterpret_cast<const Bytef*>(bytes), size);
         total_ += size;
         const std::size_t piece = FastPackagingPiece();
         if (filling_.capacity() < piece)
@@ -109,6 +108,8 @@ public:
 private:
     struct Piece {
         std::string in, dictionary, out;
+        unsigned long crc = 0; // of in, worked out where it is deflated
+        std::size_t length = 0;
         bool last = false;
         bool done = false;
         bool ok = false;
@@ -157,6 +158,8 @@ private:
             first = pieces_.front();
             pieces_.pop_front();
         }
+        // The member's checksum is its pieces' checksums joined in order.
+        crc_ = ::crc32_combine(crc_, first->crc, static_cast<z_off_t>(first->length));
         if (!first->ok)
             failure_ = kZipInternalError;
         else if (const int written
@@ -188,6 +191,9 @@ private:
 
     static void Deflate(Piece& piece)
     {
+        piece.length = piece.in.size();
+        piece.crc = ::crc32(::crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(piece.in.data()),
+            static_cast<uInt>(piece.in.size()));
         z_stream stream {};
         if (deflateInit2(&stream, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
             return;

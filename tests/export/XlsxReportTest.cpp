@@ -591,6 +591,15 @@ TEST(XlsxReportTest, FailedOrCancelledExportLeavesTheOldFile)
     XlsxReportResult result = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {});
     EXPECT_EQ(result.outcome, XlsxReportResult::Failed);
     EXPECT_EQ(result.message, "“12x”不是有效的数值（第2页第4行第2列）");
+    // A damaged cell of line 6 (its length past the cell's room) stops it there too.
+    report.Lines(7, [](int, int) { return std::string("1"); });
+    report.bytes[1232 + (6 * 3 + 1) * 201] = '\xFF';
+    report.data = std::make_unique<TMyPrintData>(report.format);
+    report.data->Open(std::make_unique<MemoryByteSource>(report.bytes.data(), report.bytes.size()), "test.dat");
+    result = WriteReportXlsx(report.format, *report.data, report.Pages(), path, {});
+    EXPECT_EQ(result.outcome, XlsxReportResult::Failed);
+    EXPECT_NE(result.message.find("列已损坏"), std::string::npos) << result.message;
+    EXPECT_EQ(std::filesystem::file_size(path), 3u);
 
     struct StopAtSecond : PrintProgress {
         bool BeforePage(int done, int) override { return done < 1; }
