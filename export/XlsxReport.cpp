@@ -423,6 +423,74 @@ struct DataCell {
 // sheets are written from the same rows: each sheet's rows go into a file
 // of its own, so the two share nothing but the formats, and every format
 // gets its number in the workbook before a row that uses it is handed over.
+// Batches handed from one thread to another, a few at most in between so
+// that memory stays flat; a batch the taker is done with goes back to the
+// giver to be filled again.
+template <typename Batch> class Handoff {
+public:
+    explicit Handoff(std::size_t most)
+        : most_(most)
+    {
+    }
+
+    // Hands batch over, waiting for room, and gives back an emptied one to
+    // fill (or an empty one); false once stopped.
+    bool Give(Batch& batch)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return ready_.size() < most_ || stopped_; });
+        if (stopped_)
+            return false;
+        ready_.push_back(std::move(batch));
+        batch = Batch();
+        if (!spare_.empty()) {
+            batch = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        lock.unlock();
+        changed_.notify_all();
+        return true;
+    }
+
+    // Returns batch, the one taken last, and waits for the next; false when
+    // the giver ended and nothing is left, or once stopped.
+    bool Take(Batch& batch)
+    {
+        std::unique_lock lock(mutex_);
+        spare_.push_back(std::move(batch));
+        changed_.wait(lock, [this] { return !ready_.empty() || ended_ || stopped_; });
+        if (stopped_ || ready_.empty())
+            return false;
+        batch = std::move(ready_.front());
+        ready_.pop_front();
+        lock.unlock();
+        changed_.notify_all();
+        return true;
+    }
+
+    // The giver has handed over its last batch.
+    void End() { Set(ended_); }
+    // Neither side waits any more.
+    void Stop() { Set(stopped_); }
+
+private:
+    void Set(bool& flag)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            flag = true;
+        }
+        changed_.notify_all();
+    }
+
+    const std::size_t most_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch> ready_;
+    std::vector<Batch> spare_;
+    bool ended_ = false, stopped_ = false;
+};
+
 class DataSheets {
 public:
     struct Setup {
@@ -447,7 +515,12 @@ public:
         lxw_format_get_xf_index(setup_.heading);
         thread_ = std::thread([this] { Run(); });
     }
-    ~DataSheets() { Stop(); }
+    ~DataSheets()
+    {
+        rows_.Stop();
+        if (thread_.joinable())
+            thread_.join();
+    }
     DataSheets(const DataSheets&) = delete;
     DataSheets& operator=(const DataSheets&) = delete;
 
@@ -468,11 +541,7 @@ public:
     int Finish()
     {
         HandOver();
-        {
-            std::lock_guard lock(mutex_);
-            ending_ = true;
-        }
-        changed_.notify_all();
+        rows_.End();
         if (thread_.joinable())
             thread_.join();
         if (failure_)
@@ -488,30 +557,11 @@ private:
     {
         if (filling_.empty())
             return;
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ready_.size() < kBatchesInFlight || stopping_; });
-        ready_.push_back(std::move(filling_));
-        if (!spare_.empty()) {
-            filling_ = std::move(spare_.back());
-            spare_.pop_back();
-        }
-        lock.unlock();
+        rows_.Give(filling_);
         filling_.clear();
         // A batch is filled without growing: a buffer let go at each step
         // would make the allocator tidy its free lists every time.
         filling_.reserve(kRowsPerBatch * static_cast<std::size_t>(std::max(setup_.cols, 1)));
-        changed_.notify_all();
-    }
-
-    void Stop()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        if (thread_.joinable())
-            thread_.join();
     }
 
     void Run()
@@ -519,17 +569,8 @@ private:
         try {
             std::size_t sheet = 0;
             StartSheet(0);
-            for (;;) {
-                std::vector<DataCell> batch;
-                {
-                    std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [this] { return !ready_.empty() || ending_ || stopping_; });
-                    if (stopping_ || ready_.empty())
-                        break;
-                    batch = std::move(ready_.front());
-                    ready_.pop_front();
-                }
-                changed_.notify_all();
+            std::vector<DataCell> batch;
+            while (rows_.Take(batch)) {
                 const int cols = setup_.cols;
                 for (std::size_t at = 0; at + cols <= batch.size() && cols > 0; at += cols) {
                     if (row_ >= setup_.maxRows && sheet + 1 < setup_.sheets.size()) {
@@ -547,16 +588,12 @@ private:
                     }
                     ++row_;
                 }
-                std::lock_guard lock(mutex_);
-                spare_.push_back(std::move(batch));
             }
             EndSheet(sheet);
         } catch (...) {
-            std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
-            stopping_ = true;
+            rows_.Stop();
         }
-        changed_.notify_all();
     }
 
     // One heading row of captions, frozen, printed on the report's paper as
@@ -591,11 +628,8 @@ private:
 
     Setup setup_;
     std::vector<DataCell> filling_; // rows not handed over yet
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::vector<DataCell>> ready_, spare_;
-    bool ending_ = false, stopping_ = false;
-    std::exception_ptr failure_;
+    Handoff<std::vector<DataCell>> rows_ { kBatchesInFlight };
+    std::exception_ptr failure_; // the thread's, read once it is joined
     lxw_row_t row_ = 0; // the thread's own
     std::thread thread_;
 };
@@ -633,11 +667,7 @@ public:
     }
     ~RowsAhead()
     {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
+        rows_.Stop();
         if (thread_.joinable())
             thread_.join();
     }
@@ -654,16 +684,8 @@ public:
             return;
         }
         if (at_ >= taking_.size()) {
-            std::unique_lock lock(mutex_);
-            if (!taking_.empty())
-                spare_.push_back(std::move(taking_));
-            changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
-            if (ready_.empty())
+            if (!rows_.Take(taking_))
                 throw std::runtime_error("发生了未知的错误"); // asked for a row past the report's
-            taking_ = std::move(ready_.front());
-            ready_.pop_front();
-            lock.unlock();
-            changed_.notify_all();
             at_ = 0;
         }
         Row& next = taking_[at_++];
@@ -683,21 +705,6 @@ private:
     void Run()
     {
         std::vector<Row> batch;
-        auto handOver = [this, &batch] {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return ready_.size() < kBatchesAhead || stopping_; });
-            if (stopping_)
-                return false;
-            ready_.push_back(std::move(batch));
-            batch.clear();
-            if (!spare_.empty()) {
-                batch = std::move(spare_.back());
-                spare_.pop_back();
-            }
-            lock.unlock();
-            changed_.notify_all();
-            return true;
-        };
         std::size_t used = 0;
         bool inRow = false;
         try {
@@ -713,7 +720,8 @@ private:
                     prepare_(*twin_, b, r, row.cells);
                     inRow = false;
                     if (used == kRowsPerBatch) {
-                        if (!handOver())
+                        batch.resize(used);
+                        if (!rows_.Give(batch))
                             return;
                         used = 0;
                     }
@@ -728,13 +736,9 @@ private:
             batch[used - 1].failure = std::current_exception();
         }
         batch.resize(used);
-        if (!batch.empty())
-            handOver();
-        {
-            std::lock_guard lock(mutex_);
-            ended_ = true;
-        }
-        changed_.notify_all();
+        if (!batch.empty() && !rows_.Give(batch))
+            return;
+        rows_.End();
     }
 
     TMyPrintData& own_;
@@ -745,11 +749,7 @@ private:
     const int cols_;
     std::vector<Row> taking_; // the batch the sheets take rows from
     std::size_t at_ = 0;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::vector<Row>> ready_, spare_;
-    bool stopping_ = false;
-    bool ended_ = false; // every row is handed over
+    Handoff<std::vector<Row>> rows_ { kBatchesAhead };
     std::thread thread_;
 };
 
