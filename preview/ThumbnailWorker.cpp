@@ -238,7 +238,7 @@ void ThumbnailWorker::Run()
             drawing_ = 0;
             if (stop_)
                 return;
-            if (generation != generation_ || picture.isNull() && leftView_)
+            if (generation != generation_ || (picture.isNull() && leftView_))
                 continue; // drawn for a layout or a size gone since, or left
             sequence = ++sequence_;
             sent_.emplace_back(sequence, page);
