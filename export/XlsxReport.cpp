@@ -1019,6 +1019,7 @@ private:
                 open.push_back(j);
         std::vector<char> seen(static_cast<std::size_t>(cols_) + 1, 0);
         double day = 0;
+        std::string numberFormat; // how each date is written; the cells tell it again as they are written
         for (int b = 1; b <= blocks_ && !open.empty(); ++b)
             for (int r : KeptRows(b)) {
                 data_.ReadRow(b, r);
@@ -1027,7 +1028,7 @@ private:
                         || data_.Cells[j].Empty())
                         return false;
                     seen[j] = 1;
-                    return !XlsxDate(data_.Cells[j].View(), day, dateFormat_);
+                    return !XlsxDate(data_.Cells[j].View(), day, numberFormat);
                 });
                 if (open.empty())
                     break;
@@ -1619,7 +1620,6 @@ private:
     std::vector<ReadyCell> ready_; // the row being written, by column
     std::vector<lxw_format*> columnFormats_; // the data sheets' formats by column
     std::vector<DataCell> rowCells_; // the row being written, by column
-    std::string dateFormat_;
     // The numbers written into each column (1-based) that a SUBTOTAL over
     // it would add: in the row being written, in the block, on this sheet
     // and on the sheets before; where the block and the sheet's data begin.

@@ -78,7 +78,7 @@ public:
     {
         const auto* bytes = static_cast<const char*>(data);
         total_ += size;
-        const std::size_t piece = FastPackagingPiece();
+        const std::size_t piece = quillet::FastPackaging::PieceSize();
         if (filling_.capacity() < piece)
             filling_.reserve(piece); // filled without growing step by step
         while (size > 0 && failure_ == kZipOk) {
@@ -114,8 +114,6 @@ private:
         bool done = false;
         bool ok = false;
     };
-
-    static std::size_t FastPackagingPiece() { return quillet::FastPackaging::PieceSize(); }
 
     void Submit(bool last)
     {
