@@ -158,6 +158,16 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
                 options.badJobs = value.empty() ? word : word + " " + value;
                 break;
             }
+        } else if (word == "--lang") {
+            take(i);
+            const std::string name = i < arguments.size() ? AsciiLowerWord(arguments[i]) : std::string();
+            if (name == "zh" || name == "en") {
+                options.language = LanguageNamed(name);
+            } else {
+                options.unknown = i < arguments.size() ? word + " " + arguments[i] : word;
+                break;
+            }
+            take(i);
         } else if (word == "--help" || word == "-h") {
             take(i);
             options.help = true;

@@ -2,13 +2,15 @@
 // The options of the command line. They come before the arguments of a
 // normal start (data file, format file, mode) and are taken away before the
 // start-up rules see them: "--pdf FILE", "--xlsx FILE", "--convert IN OUT", "--encoding NAME",
-// "--db URL --query SQL", "--jobs N", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own
+// "--db URL --query SQL", "--jobs N", "--lang zh|en", "--help" ("-h"), "--version", and "--" to end them. The toolkit's own
 // options
 // (-platform, -display, ...) are passed over; any other word starting with "-" is an unknown option.
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/qt/Language.h"
 #include "sources/CsvData.h"
 
 namespace quillet {
@@ -48,6 +50,7 @@ struct StartOptions {
     // kMaxPdfJobs; 0 when neither is given (the number of cores).
     int jobs = 0;
     std::string badJobs; // "--jobs X" or "QUILLET_JOBS=X" when X is no such number, refused
+    std::optional<Language> language; // --lang zh|en; else the locale's
 };
 
 // Takes the leading options (and the toolkit's among them) from arguments,

@@ -2,13 +2,12 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <QLibraryInfo>
 #include <QScreen>
-#include <QTranslator>
 
 #include "export/ZipPackaging.h"
 #include "platform/OutputFile.h"
 #include "platform/qt/FontSubstitutions.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
@@ -28,6 +27,7 @@ int main(int argc, char* argv[])
     using namespace quillet;
     // --help and --version need no toolkit: they also answer where there is no display.
     const StartOptions early = EarlyOptions(argc, argv);
+    UseLanguage(early.language.value_or(LanguageOfEnvironment()));
     if (const int status = AnswerWithoutWindow(early); status >= 0)
         return status;
     // Ctrl+C, a closed terminal or a kill in the middle of a write leave no
@@ -52,9 +52,7 @@ int main(int argc, char* argv[])
     // Tool bar pictures come from an icon theme even where the desktop sets none.
     EnsureIconTheme();
     // The toolkit's own dialogs (file, printer) speak the program's language.
-    QTranslator toolkitTexts;
-    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&toolkitTexts);
+    InstallLanguage();
 
     // The arguments as given, the toolkit's own options taken out by the
     // application object: file names never pass through the toolkit's

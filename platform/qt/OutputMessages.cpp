@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 
 namespace quillet {
@@ -11,27 +12,27 @@ QString FileFailure(int number)
 {
     switch (number) {
     case ENOSPC:
-        return QStringLiteral("磁盘已满");
+        return QTr("OutputMessages", "磁盘已满");
     case EDQUOT:
-        return QStringLiteral("超出了磁盘配额");
+        return QTr("OutputMessages", "超出了磁盘配额");
     case EFBIG:
-        return QStringLiteral("文件超出了允许的大小");
+        return QTr("OutputMessages", "文件超出了允许的大小");
     case EACCES:
     case EPERM:
-        return QStringLiteral("没有写入的权限");
+        return QTr("OutputMessages", "没有写入的权限");
     case EROFS:
-        return QStringLiteral("磁盘只能读，不能写");
+        return QTr("OutputMessages", "磁盘只能读，不能写");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("文件夹不存在，也无法建立");
+        return QTr("OutputMessages", "文件夹不存在，也无法建立");
     case EISDIR:
-        return QStringLiteral("这是一个文件夹");
+        return QTr("OutputMessages", "这是一个文件夹");
     case ENAMETOOLONG:
-        return QStringLiteral("文件名或路径太长");
+        return QTr("OutputMessages", "文件名或路径太长");
     case ELOOP:
-        return QStringLiteral("路径中的链接绕成了一个圈");
+        return QTr("OutputMessages", "路径中的链接绕成了一个圈");
     default:
-        return QStringLiteral("写入时发生错误(错误代码%1)").arg(number);
+        return QTr("OutputMessages", "写入时发生错误(错误代码%1)").arg(number);
     }
 }
 
@@ -42,7 +43,7 @@ namespace {
 QString FailureIn(int number, const std::string& folder)
 {
     if ((number == EACCES || number == EPERM) && !folder.empty())
-        return QStringLiteral("没有在文件夹“") + PathForMessage(folder) + QStringLiteral("”中写入的权限");
+        return QTr("OutputMessages", "没有在文件夹“%1”中写入的权限").arg(PathForMessage(folder));
     return FileFailure(number);
 }
 
@@ -60,25 +61,25 @@ QString OutputRefusalReason(OutputRefusal refusal)
     case OutputRefusal::None:
         return {};
     case OutputRefusal::InUse:
-        why = QStringLiteral("这是正在使用的数据文件或格式文件");
+        why = QTr("OutputMessages", "这是正在使用的数据文件或格式文件");
         break;
     case OutputRefusal::Folder:
-        why = QStringLiteral("这是一个文件夹");
+        why = QTr("OutputMessages", "这是一个文件夹");
         break;
     case OutputRefusal::NotRegular:
-        why = QStringLiteral("这不是普通文件(是设备、管道或套接字)");
+        why = QTr("OutputMessages", "这不是普通文件(是设备、管道或套接字)");
         break;
     case OutputRefusal::ReadOnly:
-        why = QStringLiteral("没有写入这个文件的权限");
+        why = QTr("OutputMessages", "没有写入这个文件的权限");
         break;
     case OutputRefusal::DanglingLink:
-        why = QStringLiteral("这是一个指向不存在的文件的链接");
+        why = QTr("OutputMessages", "这是一个指向不存在的文件的链接");
         break;
     case OutputRefusal::LinkToOther:
-        why = QStringLiteral("这是一个链接，指向的不是普通文件");
+        why = QTr("OutputMessages", "这是一个链接，指向的不是普通文件");
         break;
     case OutputRefusal::LinkLoop:
-        why = QStringLiteral("这是一个绕成圈的链接，最终指向它自己");
+        why = QTr("OutputMessages", "这是一个绕成圈的链接，最终指向它自己");
         break;
     }
     return why;
@@ -88,13 +89,14 @@ QString OutputRefusalText(OutputRefusal refusal, const QString& path)
 {
     if (refusal == OutputRefusal::None)
         return {};
-    return QStringLiteral("不能写入“") + path + QStringLiteral("”：") + OutputRefusalReason(refusal);
+    return QTr("OutputMessages", "不能写入“%1”：%2").arg(path, OutputRefusalReason(refusal));
 }
 
 QString OutputFailureText(const QString& failedText, const OutputFile& file)
 {
     const bool refused = file.Refusal() != OutputRefusal::None;
-    return failedText + QStringLiteral("，") + FailureIn(file.Error(), refused ? std::string() : file.Folder());
+    return QTr("OutputMessages", "%1，%2")
+        .arg(failedText, FailureIn(file.Error(), refused ? std::string() : file.Folder()));
 }
 
 } // namespace quillet
