@@ -11,6 +11,7 @@ quillet_packages=(
     libxlsxwriter-dev unzip libreoffice-calc-nogui fonts-crosextra-carlito
     libqt6sql6-sqlite libqt6sql6-psql postgresql
     python3-pyatspi at-spi2-core dbus
+    qt6-l10n-tools qt6-tools-dev
 )
 
 as_root() {
