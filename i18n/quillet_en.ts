@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <source>Quillet 使用手册</source>
+        <translation>Quillet User Manual</translation>
+    </message>
+    <message>
+        <source>找不到使用手册：%1</source>
+        <translation>The manual cannot be found: %1</translation>
+    </message>
+</context>
+<context>
     <name>OutputMessages</name>
     <message>
         <source>磁盘已满</source>

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 #include "platform/Product.h"
@@ -157,16 +158,23 @@ const char* DocFolderFromProgram()
     return QUILLET_DOC_FROM_PROGRAM;
 }
 
-std::string ManualFile(const std::string& programFolder, const std::string& docFromProgram)
+std::string ManualFile(const std::string& programFolder, const std::string& docFromProgram, const char* name)
 {
-    const std::string beside = programFolder + "/" + product::kManualFile;
-    if (FileExists(beside))
-        return beside;
-    const std::string installed
-        = (fs::u8path(programFolder) / fs::u8path(docFromProgram) / product::kManualFile)
-              .lexically_normal()
-              .string();
-    return FileExists(installed) ? installed : beside;
+    const auto find = [&](const char* file) -> std::string {
+        const std::string beside = programFolder + "/" + file;
+        if (FileExists(beside))
+            return beside;
+        const std::string installed
+            = (fs::u8path(programFolder) / fs::u8path(docFromProgram) / file).lexically_normal().string();
+        return FileExists(installed) ? installed : std::string();
+    };
+    if (std::string found = find(name); !found.empty())
+        return found;
+    if (std::string_view(name) != product::kManualFile) {
+        if (std::string chinese = find(product::kManualFile); !chinese.empty())
+            return chinese;
+    }
+    return programFolder + "/" + name;
 }
 
 } // namespace quillet

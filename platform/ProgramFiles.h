@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Product.h"
+
 namespace quillet {
 
 // The folders of saved layouts for one run.
@@ -68,10 +70,11 @@ bool PrepareLayoutFolder(const std::string& layoutFile);
 // The installed documentation folder relative to the program folder
 // ("../share/doc/quillet" for an installation under one prefix).
 const char* DocFolderFromProgram();
-// The HTML manual: beside the program (a build or unpacked copy), else in the
-// installed documentation folder. When neither holds it, the path beside the
-// program.
-std::string ManualFile(
-    const std::string& programFolder, const std::string& docFromProgram = DocFolderFromProgram());
+// The HTML manual of the given file name: beside the program (a build or
+// unpacked copy), else in the installed documentation folder. A translated
+// manual that neither holds gives way to the Chinese one found the same way.
+// When no manual is there, the path of the asked one beside the program.
+std::string ManualFile(const std::string& programFolder,
+    const std::string& docFromProgram = DocFolderFromProgram(), const char* name = product::kManualFile);
 
 } // namespace quillet

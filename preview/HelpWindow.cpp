@@ -10,11 +10,16 @@
 #include <QVBoxLayout>
 
 #include "platform/Shell.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 namespace {
 
-const QString kTitle = QStringLiteral("Quillet 使用手册");
+// Looked up when shown: the language is chosen before any window exists.
+QString Title()
+{
+    return QTr("HelpWindow", "Quillet 使用手册");
+}
 
 } // namespace
 
@@ -22,7 +27,7 @@ THelpWindow::THelpWindow(Shell& shell, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , shell_(shell)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(Title());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     Browser = new QTextBrowser(this);
@@ -47,8 +52,9 @@ void THelpWindow::ShowManual(const QString& path)
     if (QFileInfo(path).isFile()) {
         Browser->setSource(QUrl::fromLocalFile(path));
     } else {
-        Browser->setHtml(QStringLiteral("<p>找不到使用手册：%1</p>").arg(path.toHtmlEscaped()));
-        setWindowTitle(kTitle);
+        Browser->setHtml(QStringLiteral("<p>%1</p>")
+                             .arg(QTr("HelpWindow", "找不到使用手册：%1").arg(path.toHtmlEscaped())));
+        setWindowTitle(Title());
     }
     if (!placed_) {
         // Over the middle of the preview window the first time; where the
@@ -75,7 +81,7 @@ void THelpWindow::FollowLink(const QUrl& url)
 void THelpWindow::TakeTitle()
 {
     const QString title = Browser->documentTitle();
-    setWindowTitle(title.isEmpty() ? kTitle : title);
+    setWindowTitle(title.isEmpty() ? Title() : title);
 }
 
 } // namespace quillet

@@ -18,6 +18,7 @@
 #include "platform/OutputFile.h"
 #include "platform/Product.h"
 #include "platform/ProgramFiles.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
@@ -425,8 +426,9 @@ void TFrmPrintReview::ActionSetPrinterExecute()
 void TFrmPrintReview::ActionHelpExecute()
 {
     // Beside the program in a build or unpacked copy, among the installed
-    // documentation otherwise.
-    const std::string manual = ManualFile(LocalPath(QDir::cleanPath(ExePath)));
+    // documentation otherwise; the one of the language in use.
+    const std::string manual
+        = ManualFile(LocalPath(QDir::cleanPath(ExePath)), DocFolderFromProgram(), ManualName());
     // A desktop without a browser cannot show it: the program shows it itself.
     Services.shell.OpenDocument(manual, [window = QPointer<TFrmPrintReview>(this), manual] {
         if (!window)

@@ -372,7 +372,9 @@ int AnswerWithoutWindow(const StartOptions& options)
         return 2;
     }
     if (options.help) {
-        Write(stdout, UsageText(CurrentLayoutFolders(), FromLocalPath(ManualFile(ProgramFolder()))));
+        Write(stdout,
+            UsageText(CurrentLayoutFolders(),
+                FromLocalPath(ManualFile(ProgramFolder(), DocFolderFromProgram(), ManualName()))));
         return 0;
     }
     if (options.version) {

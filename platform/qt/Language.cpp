@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/Product.h"
 #include "platform/Texts.h"
 
 namespace quillet {
@@ -109,6 +110,11 @@ QString QTr(const char* context, const char* text)
             return translated;
     }
     return QString::fromUtf8(text);
+}
+
+const char* ManualName()
+{
+    return languageInUse == Language::English ? product::kEnglishManualFile : product::kManualFile;
 }
 
 } // namespace quillet

@@ -35,4 +35,8 @@ void InstallLanguage();
 // The text in the language in use.
 QString QTr(const char* context, const char* text);
 
+// The file name of the manual in the language in use (the help command and
+// --help look it up with ManualFile).
+const char* ManualName();
+
 } // namespace quillet

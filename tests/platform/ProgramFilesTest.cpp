@@ -177,14 +177,37 @@ TEST_F(ProgramFilesTest, PrepareMakesTheDataFolders)
 }
 
 // The manual beside the program wins; else the installed documentation
-// folder; else the path beside the program.
+// folder; else the path beside the program. The English manual, where
+// neither place holds it, gives way to the Chinese one found the same way.
 TEST_F(ProgramFilesTest, ManualBesideTheProgramThenInstalled)
 {
-    const std::string installed = root_ + "/usr/share/doc/quillet/Quillet.html";
-    EXPECT_EQ(ManualFile(program_, "../share/doc/quillet"), program_ + "/Quillet.html");
-    Put(installed, "installed");
-    EXPECT_EQ(ManualFile(program_, "../share/doc/quillet"), installed);
-    Put(program_ + "/Quillet.html", "beside");
+    struct Case {
+        const char* name;
+        std::vector<const char*> present; // relative to the test's root
+        const char* expected;
+    };
+    const char* const zh = "Quillet.html";
+    const char* const en = "Quillet.en.html";
+    const Case cases[] = {
+        { zh, {}, "usr/bin/Quillet.html" },
+        { zh, { "usr/share/doc/quillet/Quillet.html" }, "usr/share/doc/quillet/Quillet.html" },
+        { zh, { "usr/share/doc/quillet/Quillet.html", "usr/bin/Quillet.html" }, "usr/bin/Quillet.html" },
+        { zh, { "usr/bin/Quillet.en.html" }, "usr/bin/Quillet.html" },
+        { en, { "usr/bin/Quillet.html", "usr/bin/Quillet.en.html" }, "usr/bin/Quillet.en.html" },
+        { en, { "usr/bin/Quillet.html", "usr/share/doc/quillet/Quillet.en.html" },
+            "usr/share/doc/quillet/Quillet.en.html" },
+        { en, { "usr/bin/Quillet.html" }, "usr/bin/Quillet.html" },
+        { en, { "usr/share/doc/quillet/Quillet.html" }, "usr/share/doc/quillet/Quillet.html" },
+        { en, {}, "usr/bin/Quillet.en.html" },
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root_ + "/usr");
+        fs::create_directories(program_);
+        for (const char* file : c.present)
+            Put(root_ + "/" + file, file);
+        EXPECT_EQ(ManualFile(program_, "../share/doc/quillet", c.name), root_ + "/" + c.expected)
+            << c.name << " with " << c.present.size() << " present";
+    }
     EXPECT_EQ(ManualFile(program_, "../share/doc/quillet"), program_ + "/Quillet.html");
     EXPECT_STREQ(DocFolderFromProgram(), "../share/doc/quillet");
 }

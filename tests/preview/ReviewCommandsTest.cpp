@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/qt/Language.h"
 #include "preview/HelpWindow.h"
 #include "tests/preview/WindowFixture.h"
 
@@ -288,6 +289,45 @@ TEST_F(ReviewCommandsTest, ManualInTheProgramsOwnWindowWithoutABrowser)
     help.close();
     w.ActionHelp->trigger();
     EXPECT_FALSE(help.isVisible());
+}
+
+// F1 opens the manual of the language in use, the Chinese one where the
+// English one is missing; the program's own help window speaks English too.
+TEST_F(ReviewCommandsTest, HelpOpensTheManualOfTheLanguageInUse)
+{
+    struct Case {
+        Language language;
+        std::vector<const char*> present;
+        const char* opened;
+    };
+    const Case cases[] = {
+        { Language::English, { "Quillet.html", "Quillet.en.html" }, "Quillet.en.html" },
+        { Language::English, { "Quillet.html" }, "Quillet.html" },
+        { Language::Chinese, { "Quillet.html", "Quillet.en.html" }, "Quillet.html" },
+    };
+    TFrmPrintReview& w = Open();
+    for (const Case& c : cases) {
+        QTemporaryDir folder;
+        for (const char* file : c.present)
+            QFile(folder.filePath(QString::fromUtf8(file))).open(QIODevice::WriteOnly);
+        w.ExePath = folder.path() + QStringLiteral("/");
+        UseLanguage(c.language);
+        w.ActionHelp->trigger();
+        UseLanguage(Language::Chinese);
+        EXPECT_EQ(QString::fromStdString(shell_.opened.back()), folder.filePath(QString::fromUtf8(c.opened)))
+            << c.present.size();
+    }
+
+    QTemporaryDir empty;
+    w.ExePath = empty.path() + QStringLiteral("/");
+    shell_.showsDocuments = false;
+    UseLanguage(Language::English);
+    w.ActionHelp->trigger();
+    UseLanguage(Language::Chinese);
+    ASSERT_NE(w.HelpWindow, nullptr);
+    EXPECT_EQ(w.HelpWindow->windowTitle(), QStringLiteral("Quillet User Manual"));
+    EXPECT_EQ(w.HelpWindow->Browser->toPlainText(),
+        QStringLiteral("The manual cannot be found: ") + empty.filePath(QStringLiteral("Quillet.en.html")));
 }
 
 } // namespace
