@@ -50,6 +50,13 @@ status=0
 "$program" --no-such-option 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option ended with status $status, not 2"
 [ -f /usr/share/doc/quillet/Quillet.html ] || fail "the manual is not in /usr/share/doc/quillet"
+[ -f /usr/share/doc/quillet/Quillet.en.html ] || fail "the English manual is not in /usr/share/doc/quillet"
+# The English texts are built into the installed program.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --lang en --help >"$work/help-en.txt"
+grep -q 'Quillet.en.html' "$work/help-en.txt" || fail "--lang en --help does not name the English manual"
+if LC_ALL=C.UTF-8 grep -qP '[\x{4e00}-\x{9fff}]' "$work/help-en.txt"; then
+    fail "--lang en --help still holds Chinese"
+fi
 [ -f /usr/share/man/man1/quillet.1.gz ] || fail "the manual page is not in /usr/share/man/man1"
 
 # The example, readable by nobody.
