@@ -20,6 +20,7 @@
 #include "platform/GbkCodec.h"
 #include "platform/NumberLocale.h"
 #include "platform/pdf/FaceLibrary.h"
+#include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
 #include "platform/qt/LocalPath.h"
@@ -29,6 +30,62 @@
 
 namespace quillet {
 namespace {
+
+// The sheet's picture on the screen, never shown in an export: it keeps no
+// pixels.
+class UnshownPicture : public QtBitmap {
+public:
+    using QtBitmap::QtBitmap;
+    void SetSize(int, int) override { }
+};
+
+// The page buffer's own picture, which an export only measures texts on:
+// a page takes its lengths from texts measured at the screen's resolution.
+// The PDF canvas measures as the screen's canvas does (the same faces and
+// hinting), so a thread drawing pages keeps no screen-sized sheet and loads
+// no toolkit fonts of its own.
+class MeasuringPicture : public Bitmap {
+public:
+    MeasuringPicture(pdf::FaceLibrary& faces, int dpiX, int dpiY)
+        : document_(pdf::PdfDocument::kDefaultCompression, &faces)
+        , canvas_(document_.BeginPage(Sheet(dpiX, dpiY)))
+    {
+    }
+    void SetSize(int, int) override { }
+    int Width() const override { return 1; }
+    int Height() const override { return 1; }
+    Canvas& GetCanvas() override { return canvas_; }
+
+private:
+    static pdf::PageSetup Sheet(int dpiX, int dpiY)
+    {
+        pdf::PageSetup sheet;
+        sheet.dpiX = dpiX > 0 ? dpiX : 96;
+        sheet.dpiY = dpiY > 0 ? dpiY : 96;
+        sheet.widthPixels = sheet.heightPixels = 1;
+        sheet.widthPoints = 72.0 / sheet.dpiX;
+        sheet.heightPoints = 72.0 / sheet.dpiY;
+        return sheet;
+    }
+
+    pdf::PdfDocument document_;
+    Canvas& canvas_;
+};
+
+class MeasuringPictures : public BitmapFactory {
+public:
+    explicit MeasuringPictures(pdf::FaceLibrary& faces)
+        : faces_(faces)
+    {
+    }
+    std::unique_ptr<Bitmap> CreateBitmap(int dpiX, int dpiY) override
+    {
+        return std::make_unique<MeasuringPicture>(faces_, dpiX, dpiY);
+    }
+
+private:
+    pdf::FaceLibrary& faces_;
+};
 
 std::atomic<int> gJobs { 0 };
 
@@ -56,14 +113,15 @@ QString FailureText(const std::exception_ptr& failure)
 // preview's, a paper and a page buffer laid out as `layout` says.
 struct PageDrawer {
     PageDrawer(pdf::PdfDocument& document, TMyPrintFormat& format, TMyPrintData& data,
-        const TMyScreen& screen, BitmapFactory& bitmaps, const PdfReportPages& layout)
+        const TMyScreen& screen, const PdfReportPages& layout)
         : host(document)
         , printer((host.UseWholeSheet(layout.pageWidth, layout.pageHeight), host))
         , paper(paperHost, screen)
+        , measuring(document.Faces())
     {
         static_cast<TMyPaperSpec&>(printer) = layout.sheet;
         printer.ApplySettings();
-        pages.emplace(format, data, screen, printer, paper, bitmaps);
+        pages.emplace(format, data, screen, printer, paper, measuring);
         pages->SetPageSize(layout.pageWidth, layout.pageHeight);
         pages->PrintRate = layout.printRate;
     }
@@ -79,8 +137,9 @@ struct PageDrawer {
     // line at the millimetre it has there (not on a printer's printable area).
     pdf::PdfFileHost host;
     TMyPrinter printer;
-    HeadlessPaperHost<QtBitmap> paperHost;
+    HeadlessPaperHost<UnshownPicture> paperHost;
     TMyPaper paper;
+    MeasuringPictures measuring;
     std::optional<TMyBuffPaper> pages;
 };
 
@@ -206,10 +265,10 @@ struct ThreadData {
 // One thread's faces, document and page buffer; each page it draws ends as
 // a record instead of in the document.
 struct PageWorker {
-    PageWorker(ThreadData& own, const TMyBuffPaper& counted, const TMyScreen& screen, BitmapFactory& bitmaps,
+    PageWorker(ThreadData& own, const TMyBuffPaper& counted, const TMyScreen& screen,
         const PdfReportPages& layout)
         : document(pdf::PdfDocument::kDefaultCompression, &faces)
-        , drawer(document, own.format, *own.data, screen, bitmaps, layout)
+        , drawer(document, own.format, *own.data, screen, layout)
     {
         document.SendPagesTo([this](pdf::PageRecord&& drawn) { page = std::move(drawn); });
         drawer.CountAs(counted);
@@ -275,7 +334,8 @@ QString PdfWriteFailure(const QString& path, int number, const std::string& file
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
+    BitmapFactory& /*bitmaps: pages are only measured, see MeasuringPicture*/, const PdfReportPages& layout,
+    const std::string& path,
     const std::vector<std::string>& inUse, PrintProgress* progress, int jobs)
 {
     QtPrinterHost::PreparePdfCanvas();
@@ -292,7 +352,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
         return Failure(PdfWriteFailure(PathForMessage(path), document.ErrorNumber(), target.file));
     int drawn = 0;
     try {
-        PageDrawer drawer(document, format, data, screen, bitmaps, layout);
+        PageDrawer drawer(document, format, data, screen, layout);
         TMyBuffPaper& pages = *drawer.pages;
         if (layout.counted)
             drawer.CountAs(*layout.counted);
@@ -311,7 +371,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
             CurrentNumberLocale();
             std::vector<std::unique_ptr<PageWorker>> workers;
             for (auto& copy : copies)
-                workers.push_back(std::make_unique<PageWorker>(*copy, pages, screen, bitmaps, layout));
+                workers.push_back(std::make_unique<PageWorker>(*copy, pages, screen, layout));
             // Pages drawn here go the way of the others, to be added in turn.
             std::optional<pdf::PageRecord> drawnHere;
             document.SendPagesTo([&drawnHere](pdf::PageRecord&& page) { drawnHere = std::move(page); });
