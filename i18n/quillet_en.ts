@@ -136,7 +136,7 @@
     </message>
     <message>
         <source>将当前打印格式（包括没有保存的修改）导出到指定的JSON文件中</source>
-        <translation>Export the current layout (with unsaved changes) to a JSON file</translation>
+        <translation>Export the layout with unsaved edits to a JSON file</translation>
     </message>
     <message>
         <source>退出程序</source>
@@ -240,7 +240,7 @@
     </message>
     <message>
         <source>恢复合并后列宽为0的列</source>
-        <translation>Restore the columns whose width became 0 when merged</translation>
+        <translation>Restore columns merged to a width of 0</translation>
     </message>
     <message>
         <source>恢复合并的行高...</source>
@@ -248,7 +248,7 @@
     </message>
     <message>
         <source>恢复合并后行高为0的行</source>
-        <translation>Restore the rows whose height became 0 when merged</translation>
+        <translation>Restore rows merged to a height of 0</translation>
     </message>
     <message>
         <source>水平居左</source>
@@ -396,7 +396,7 @@
     </message>
     <message>
         <source>在窗口左边显示各页的缩略图</source>
-        <translation>Show thumbnails of the pages at the left of the window</translation>
+        <translation>Show page thumbnails at the left of the window</translation>
     </message>
     <message>
         <source>打印...</source>
@@ -704,6 +704,10 @@
     <message>
         <source>&#x3000;第%1页&#x3000;</source>
         <translation> Page %1 </translation>
+    </message>
+    <message>
+        <source>设计</source>
+        <translation>Design</translation>
     </message>
 </context>
 <context>

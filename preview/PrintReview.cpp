@@ -278,6 +278,10 @@ void TFrmPrintReview::BuildControls()
         if (i == 2 || i == 3)
             width = std::max(width,
                 StatusPanels[i]->fontMetrics().horizontalAdvance(PageCountText(Num(999999999))) + 10);
+        // The state panel holds either state's name; the English ones are longer.
+        if (i == 1 && LanguageInUse() == Language::English)
+            for (const QString& state : { QTr("PrintReview", "预览"), QTr("PrintReview", "设计") })
+                width = std::max(width, StatusPanels[i]->fontMetrics().horizontalAdvance(state) + 10);
         StatusPanels[i]->setFixedWidth(width);
         StatusPanels[i]->setAlignment(aligns[i] | Qt::AlignVCenter);
         StatusPanels[i]->setFrameShape(QFrame::Panel);
