@@ -48,7 +48,8 @@ public:
     void Begin(bool withPaper = false);
     // The command is done: what it changed becomes one step named caption, a
     // text of the program's own (kept as written, in context) that is looked
-    // up when shown. A command that changed nothing leaves no step.
+    // up when shown; both are kept as pointers, so they are literals or texts
+    // of a table. A command that changed nothing leaves no step.
     void Record(const char* context, const char* caption, StepRefresh refresh);
 
     // The names of the steps undo and redo would take, in the language in
