@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "controls/LumButton.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -34,7 +35,7 @@ TPageProgress::TPageProgress(const QString& caption, const QString& pattern, QWi
     Bar = new QProgressBar(this);
     Bar->setGeometry(16, 34, kClientWidth - 32, 16);
     Bar->setTextVisible(false);
-    CancelButton = new TLumButton(QStringLiteral("取  消"), this);
+    CancelButton = new TLumButton(QTr("PageProgress", "取  消"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->setGeometry((kClientWidth - 75) / 2, 62, 75, 23);
     CancelButton->SetCancel(true);
@@ -84,7 +85,7 @@ void TPageProgress::Cancel()
     if (cancelled_)
         return;
     cancelled_ = true;
-    Label->setText(QStringLiteral("正在取消…"));
+    Label->setText(QTr("PageProgress", "正在取消…"));
     CancelButton->setEnabled(false);
 }
 

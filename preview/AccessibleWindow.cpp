@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "controls/AccessibleControls.h"
+#include "platform/qt/Language.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
@@ -110,7 +111,7 @@ public:
         }
         if (high < low)
             return {};
-        return Num(low) + QStringLiteral("至") + Num(high) + QStringLiteral("厘米");
+        return QTr("AccessibleWindow", "%1至%2厘米").arg(Num(low), Num(high));
     }
 };
 
@@ -288,12 +289,12 @@ public:
     {
         TFrmPrintReview* w = WindowOf(Page());
         if (t == QAccessible::Name && Page()->accessibleName().isEmpty())
-            return QStringLiteral("页面");
+            return QTr("AccessibleWindow", "页面");
         if ((t == QAccessible::Value
                 || (t == QAccessible::Description && Page()->accessibleDescription().isEmpty()))
             && w && w->BuffPaper)
-            return QStringLiteral("第") + Num(w->BuffPaper->CurrentPage) + QStringLiteral("页 共")
-                + Num(w->BuffPaper->PageCount) + QStringLiteral("页 ") + w->StatusZoom->text();
+            return QTr("AccessibleWindow", "第%1页 共%2页 %3")
+                .arg(Num(w->BuffPaper->CurrentPage), Num(w->BuffPaper->PageCount), w->StatusZoom->text());
         return QAccessibleWidget::text(t);
     }
     QAccessible::State state() const override
@@ -469,30 +470,31 @@ void MakeWindowAccessible(TFrmPrintReview& w)
     // The style shows the focus from the start, not only after a first key.
     w.setAttribute(Qt::WA_KeyboardFocusChange);
 
-    w.ScrollBox_Main->setAccessibleName(QStringLiteral("页面区"));
-    w.Thumbnails->setAccessibleName(QStringLiteral("缩略图"));
-    w.ZtRuler_Top->setAccessibleName(QStringLiteral("上标尺"));
-    w.ZtRuler_Left->setAccessibleName(QStringLiteral("左标尺"));
-    w.TabSetPage->setAccessibleName(QStringLiteral("页签"));
+    w.ScrollBox_Main->setAccessibleName(QTr("AccessibleWindow", "页面区"));
+    w.Thumbnails->setAccessibleName(QTr("AccessibleWindow", "缩略图"));
+    w.ZtRuler_Top->setAccessibleName(QTr("AccessibleWindow", "上标尺"));
+    w.ZtRuler_Left->setAccessibleName(QTr("AccessibleWindow", "左标尺"));
+    w.TabSetPage->setAccessibleName(QTr("AccessibleWindow", "页签"));
     const QList<QToolButton*> scrolls = w.TabSetPage->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
     if (scrolls.size() == 2) {
-        scrolls[0]->setAccessibleName(QStringLiteral("页签左移"));
-        scrolls[1]->setAccessibleName(QStringLiteral("页签右移"));
+        scrolls[0]->setAccessibleName(QTr("AccessibleWindow", "页签左移"));
+        scrolls[1]->setAccessibleName(QTr("AccessibleWindow", "页签右移"));
     }
-    w.PageNumberField->setAccessibleName(QStringLiteral("页号"));
-    w.statusBar()->setAccessibleName(QStringLiteral("状态栏"));
+    w.PageNumberField->setAccessibleName(QTr("AccessibleWindow", "页号"));
+    w.statusBar()->setAccessibleName(QTr("AccessibleWindow", "状态栏"));
     w.PageNumberField->setAccessibleDescription(w.PageNumberField->statusTip());
     // A panel's text changes; what it holds stays.
-    const char* panels[5] = { "提示信息", "状态", "总页数", "当前页", "打印机" };
+    const QString panels[5] = { QTr("AccessibleWindow", "提示信息"), QTr("AccessibleWindow", "状态"),
+        QTr("AccessibleWindow", "总页数"), QTr("AccessibleWindow", "当前页"), QTr("AccessibleWindow", "打印机") };
     for (int i = 0; i < 5; ++i)
-        w.StatusPanels[i]->setAccessibleDescription(QString::fromUtf8(panels[i]));
+        w.StatusPanels[i]->setAccessibleDescription(panels[i]);
     w.StatusZoom->setAccessibleDescription(w.StatusZoom->statusTip());
 
     // The search bar's buttons and options stay out of the mouse's way of
     // the box, yet Tab reaches them.
     TSearchBar& search = *w.SearchBar;
-    search.Box->setAccessibleName(QStringLiteral("查找"));
-    search.CloseButton->setAccessibleName(QStringLiteral("关闭"));
+    search.Box->setAccessibleName(QTr("AccessibleWindow", "查找"));
+    search.CloseButton->setAccessibleName(QTr("AccessibleWindow", "关闭"));
     for (QWidget* part : std::initializer_list<QWidget*> {
              search.PriorButton, search.NextButton, search.MatchCase, search.WholeWord, search.CloseButton })
         part->setFocusPolicy(Qt::TabFocus);

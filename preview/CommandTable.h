@@ -27,8 +27,10 @@ enum class EnabledRule {
 struct CommandSpec {
     const char* name; // the command's name, "ActionSaveFormat"
     CommandList list;
-    const char* caption; // UTF-8
-    const char* hint; // UTF-8; nullptr for none
+    // Caption, hint and menu title are the program's texts as written
+    // (UTF-8), shown through QTr("Commands", …).
+    const char* caption;
+    const char* hint; // nullptr for none
     QKeyCombination shortcut;
     int iconNumber; // number in the window's icon strip, -1 for none
     const char* iconName; // freedesktop icon name behind that number
@@ -43,7 +45,7 @@ struct CommandSpec {
 constexpr int kSeparator = -1;
 
 struct MenuSpec {
-    const char* title; // UTF-8, with its access key
+    const char* title; // with its access key
     std::span<const int> items;
 };
 

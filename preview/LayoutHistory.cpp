@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/qt/Language.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
@@ -17,9 +18,11 @@ public:
         PaperState after;
     };
 
-    LayoutStep(LayoutHistory& history, const QString& caption, LayoutDiff diff, StepRefresh refresh,
-        std::unique_ptr<Papers> papers)
-        : QUndoCommand(caption)
+    LayoutStep(LayoutHistory& history, const char* context, const char* caption, LayoutDiff diff,
+        StepRefresh refresh, std::unique_ptr<Papers> papers)
+        : QUndoCommand(QString::fromUtf8(caption))
+        , context_(context)
+        , caption_(caption)
         , history_(history)
         , diff_(std::move(diff))
         , papers_(std::move(papers))
@@ -36,6 +39,9 @@ public:
         history_.Put(diff_, true, papers_ ? &papers_->after : nullptr, refresh_);
     }
 
+    // The step's name in the language in use.
+    QString Name() const { return QTr(context_, caption_); }
+
     std::size_t Bytes() const
     {
         return sizeof(*this) + diff_.HeapBytes() + (papers_ ? sizeof(Papers) : 0)
@@ -43,6 +49,8 @@ public:
     }
 
 private:
+    const char* context_;
+    const char* caption_;
     LayoutHistory& history_;
     LayoutDiff diff_;
     std::unique_ptr<Papers> papers_;
@@ -73,7 +81,7 @@ void LayoutHistory::Begin(bool withPaper)
     begun_ = true;
 }
 
-void LayoutHistory::Record(const QString& caption, StepRefresh refresh)
+void LayoutHistory::Record(const char* context, const char* caption, StepRefresh refresh)
 {
     if (!std::exchange(begun_, false))
         return;
@@ -88,7 +96,7 @@ void LayoutHistory::Record(const QString& caption, StepRefresh refresh)
     if (diff.Empty() && !papers)
         return;
     // A new step after an undo drops what could be redone.
-    stack_.push(new LayoutStep(*this, caption, std::move(diff), refresh, std::move(papers)));
+    stack_.push(new LayoutStep(*this, context, caption, std::move(diff), refresh, std::move(papers)));
 }
 
 void LayoutHistory::Put(const LayoutDiff& diff, bool after, const PaperState* paper, StepRefresh refresh)
@@ -99,7 +107,7 @@ void LayoutHistory::Put(const LayoutDiff& diff, bool after, const PaperState* pa
     w.PrintFormat->RecordImage(image_);
     const bool written = after ? diff.PutAfter(image_) : diff.PutBefore(image_);
     if (!written || w.PrintFormat->LoadFromBytes(image_.data(), image_.size()) != kFileOk) {
-        w.ShowPlainMessage(QStringLiteral("无法恢复打印格式，当前的打印格式没有改变"));
+        w.ShowPlainMessage(QTr("LayoutHistory", "无法恢复打印格式，当前的打印格式没有改变"));
         return;
     }
     if (paper) {
@@ -121,6 +129,22 @@ void LayoutHistory::Put(const LayoutDiff& diff, bool after, const PaperState* pa
     }
     if (paper)
         w.ApplyFit();
+}
+
+QString LayoutHistory::NameOf(int index) const
+{
+    const auto* step = dynamic_cast<const LayoutStep*>(stack_.command(index));
+    return step ? step->Name() : QString();
+}
+
+QString LayoutHistory::UndoName() const
+{
+    return NameOf(stack_.index() - 1);
+}
+
+QString LayoutHistory::RedoName() const
+{
+    return NameOf(stack_.index());
 }
 
 std::size_t LayoutHistory::MemoryUse() const

@@ -46,9 +46,16 @@ public:
     // A command is about to change the layout: the record (and with
     // withPaper, the paper) as it stands now is what its step undoes to.
     void Begin(bool withPaper = false);
-    // The command is done: what it changed becomes one step named caption.
-    // A command that changed nothing leaves no step.
-    void Record(const QString& caption, StepRefresh refresh);
+    // The command is done: what it changed becomes one step named caption, a
+    // text of the program's own (kept as written, in context) that is looked
+    // up when shown; both are kept as pointers, so they are literals or texts
+    // of a table. A command that changed nothing leaves no step.
+    void Record(const char* context, const char* caption, StepRefresh refresh);
+
+    // The names of the steps undo and redo would take, in the language in
+    // use; empty when there is none.
+    QString UndoName() const;
+    QString RedoName() const;
 
     // Memory the history holds: its two image buffers and every step.
     std::size_t MemoryUse() const;
@@ -59,6 +66,7 @@ private:
     // refreshes the window.
     void Put(const LayoutDiff& diff, bool after, const PaperState* paper, StepRefresh refresh);
     PaperState CurrentPaper() const;
+    QString NameOf(int index) const;
 
     TFrmPrintReview& window_;
     QUndoStack stack_;

@@ -23,6 +23,7 @@
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
@@ -105,7 +106,7 @@ QString FailureText(const std::exception_ptr& failure)
     } catch (const std::exception& error) {
         return QString::fromUtf8(error.what());
     } catch (...) {
-        return QStringLiteral("发生了未知的错误");
+        return QTr("PdfReport", "发生了未知的错误");
     }
 }
 
@@ -278,7 +279,7 @@ struct PageWorker {
         page.reset();
         drawer.pages->PrintPages(n, n);
         if (!page)
-            throw std::runtime_error("发生了未知的错误");
+            throw std::runtime_error(QTr("PdfReport", "发生了未知的错误").toStdString());
         return std::move(*page);
     }
 
@@ -330,7 +331,7 @@ void SetPdfJobs(int jobs)
 
 QString PdfWriteFailure(const QString& path, int number, const std::string& file)
 {
-    return QStringLiteral("无法写入PDF文件“") + path + QStringLiteral("”，") + FileFailure(number, file);
+    return QTr("PdfReport", "无法写入PDF文件“%1”，%2").arg(path, FileFailure(number, file));
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
@@ -379,7 +380,7 @@ PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const
                 drawnHere.reset();
                 pages.PrintPages(n, n);
                 if (!drawnHere)
-                    throw std::runtime_error("发生了未知的错误");
+                    throw std::runtime_error(QTr("PdfReport", "发生了未知的错误").toStdString());
                 return std::move(*drawnHere);
             };
             ParallelPages run(pages.PageCount, threads);

@@ -28,6 +28,7 @@
 #include <exception>
 
 #include "controls/PageProgress.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/AccessibleWindow.h"
 #include "preview/ImageReview.h"
@@ -41,8 +42,6 @@
 namespace quillet {
 namespace {
 
-const QString kAppTitle = QStringLiteral("打印预览窗体");
-const QString kHintCaption = QStringLiteral("提示");
 
 QFont PixelFont(const QString& family, int pixels)
 {
@@ -54,6 +53,16 @@ QFont PixelFont(const QString& family, int pixels)
 QString Num(int n)
 {
     return QString::number(n);
+}
+
+// The count and number of pages as the status bar shows them.
+QString PageCountText(const QString& count)
+{
+    return QTr("PrintReview", "共%1页").arg(count);
+}
+QString PageNumberText(const QString& number)
+{
+    return QTr("PrintReview", "第%1页").arg(number);
 }
 
 // A picture that stays one pixel whatever size it is given.
@@ -100,7 +109,7 @@ TFrmPrintReview::~TFrmPrintReview()
 
 void TFrmPrintReview::BuildControls()
 {
-    setWindowTitle(QStringLiteral("打印预览"));
+    setWindowTitle(QTr("PrintReview", "打印预览"));
     setFont(PixelFont(QStringLiteral("宋体"), 12));
     resize(750, 529);
 
@@ -117,7 +126,7 @@ void TFrmPrintReview::BuildControls()
     ActionMainMenuBarMain = new QMenuBar(CoolBar1);
     ActionMainMenuBarMain->setNativeMenuBar(false);
     ActionMainMenuBarMain->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    ActionToolBarMain = new QToolBar(QStringLiteral("工具条"), CoolBar1);
+    ActionToolBarMain = new QToolBar(QTr("PrintReview", "工具条"), CoolBar1);
     ActionToolBarMain->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ActionToolBarMain->setMovable(false);
     ActionToolBarMain->setFloatable(false);
@@ -154,7 +163,7 @@ void TFrmPrintReview::BuildControls()
     ZtRuler_Top->SetStartNumber(0);
     ZtRuler_Top->SetLengthNumber(10);
     ZtRuler_Top->setGeometry(0, -3, 569, 29);
-    ZtRuler_Top->setStatusTip(QStringLiteral("上标尺"));
+    ZtRuler_Top->setStatusTip(QTr("PrintReview", "上标尺"));
     ScrollBox_Left = new QWidget(panelMain);
     ScrollBox_Left->setFixedWidth(24);
     ZtRuler_Left = new TZtRuler(ScrollBox_Left);
@@ -163,7 +172,7 @@ void TFrmPrintReview::BuildControls()
     ZtRuler_Left->SetStartNumber(0);
     ZtRuler_Left->SetLengthNumber(5);
     ZtRuler_Left->setGeometry(-1, -16, 25, 401);
-    ZtRuler_Left->setStatusTip(QStringLiteral("左标尺"));
+    ZtRuler_Left->setStatusTip(QTr("PrintReview", "左标尺"));
 
     ScrollBox_Main = new QScrollArea(panelMain);
     ScrollBox_Main->setFrameShape(QFrame::NoFrame);
@@ -197,7 +206,7 @@ void TFrmPrintReview::BuildControls()
     // Border search runs on every move, with or without a button held.
     Image_Review->setMouseTracking(true);
     Image_Review->installEventFilter(this);
-    Label_PaperSize = new QLabel(QStringLiteral("纸张 210*290(毫米)"), ScrollContent);
+    Label_PaperSize = new QLabel(QTr("PrintReview", "纸张 %1*%2(毫米)").arg(Num(210), Num(290)), ScrollContent);
     Label_PaperSize->setFont(PixelFont(QStringLiteral("宋体"), 12));
     Label_PaperSize->setStyleSheet(QStringLiteral("color: rgb(192,192,192);"));
     Label_PaperSize->move(16, 8);
@@ -235,13 +244,13 @@ void TFrmPrintReview::BuildControls()
     auto* bottomLayout = new QHBoxLayout(panelBottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
     bottomLayout->setSpacing(0);
-    ToolBarPage = new QToolBar(QStringLiteral("翻页工具条"), panelBottom);
+    ToolBarPage = new QToolBar(QTr("PrintReview", "翻页工具条"), panelBottom);
     ToolBarPage->setIconSize(QSize(16, 16));
     ToolBarPage->setMovable(false);
     TabSetPage = new TTabSet(panelBottom);
     TabSetPage->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
-    TabSetPage->SetTabs({ QStringLiteral("第1页"), QStringLiteral("第2页"), QStringLiteral("第3页"),
-        QStringLiteral("第4页") });
+    TabSetPage->SetTabs({ PageNumberText(Num(1)), PageNumberText(Num(2)), PageNumberText(Num(3)),
+        PageNumberText(Num(4)) });
     TabSetPage->setCurrentIndex(1);
     connect(TabSetPage, &TTabSet::tabBarClicked, this, [this](int index) {
         if (index >= 0)
@@ -256,18 +265,23 @@ void TFrmPrintReview::BuildControls()
     QStatusBar* bar = statusBar();
     bar->setFixedHeight(20);
     bar->setSizeGripEnabled(false);
-    bar->setStatusTip(QStringLiteral("提示信息栏"));
-    const char* texts[5] = { "提示信息", "预览", "共999页", "第999页", "打印机" };
+    bar->setStatusTip(QTr("PrintReview", "提示信息栏"));
+    const QString texts[5] = { QTr("PrintReview", "提示信息"), QTr("PrintReview", "预览"),
+        PageCountText(Num(999)), PageNumberText(Num(999)), QTr("PrintReview", "打印机") };
     const int widths[5] = { 350, 40, 50, 50, 150 };
     const Qt::Alignment aligns[5]
         = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft };
     for (int i = 0; i < 5; ++i) {
-        StatusPanels[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
+        StatusPanels[i] = new QLabel(texts[i], bar);
         int width = widths[i];
         // The page panels hold nine-digit page numbers whole.
         if (i == 2 || i == 3)
             width = std::max(width,
-                StatusPanels[i]->fontMetrics().horizontalAdvance(QStringLiteral("共999999999页")) + 10);
+                StatusPanels[i]->fontMetrics().horizontalAdvance(PageCountText(Num(999999999))) + 10);
+        // The state panel holds either state's name; the English ones are longer.
+        if (i == 1 && LanguageInUse() == Language::English)
+            for (const QString& state : { QTr("PrintReview", "预览"), QTr("PrintReview", "设计") })
+                width = std::max(width, StatusPanels[i]->fontMetrics().horizontalAdvance(state) + 10);
         StatusPanels[i]->setFixedWidth(width);
         StatusPanels[i]->setAlignment(aligns[i] | Qt::AlignVCenter);
         StatusPanels[i]->setFrameShape(QFrame::Panel);
@@ -280,7 +294,7 @@ void TFrmPrintReview::BuildControls()
     StatusZoom->setFrameShape(QFrame::Panel);
     StatusZoom->setFrameShadow(QFrame::Sunken);
     StatusZoom->setMinimumWidth(90);
-    StatusZoom->setStatusTip(QStringLiteral("预览缩放比率"));
+    StatusZoom->setStatusTip(QTr("PrintReview", "预览缩放比率"));
     bar->addPermanentWidget(StatusZoom);
 }
 
@@ -313,12 +327,13 @@ void TFrmPrintReview::RequestEnd(int exitCode)
 
 void TFrmPrintReview::ShowPlainMessage(const QString& text)
 {
-    Services.messages.Show(kAppTitle.toStdString(), text.toStdString(), MessageButtons::Ok);
+    Services.messages.Show(
+        QTr("PrintReview", "打印预览窗体").toStdString(), text.toStdString(), MessageButtons::Ok);
 }
 
 void TFrmPrintReview::ShowHintMessage(const QString& text)
 {
-    Services.messages.Show(kHintCaption.toStdString(), text.toStdString(), MessageButtons::Ok);
+    Services.messages.Show(QTr("PrintReview", "提示").toStdString(), text.toStdString(), MessageButtons::Ok);
 }
 
 bool TFrmPrintReview::RunEngine(const std::function<void()>& operation)
@@ -329,7 +344,7 @@ bool TFrmPrintReview::RunEngine(const std::function<void()>& operation)
     } catch (const std::exception& error) {
         ShowPlainMessage(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowPlainMessage(QStringLiteral("发生了未知的错误"));
+        ShowPlainMessage(QTr("PrintReview", "发生了未知的错误"));
     }
     return false;
 }
@@ -339,18 +354,18 @@ void TFrmPrintReview::RefreshStatus()
     const auto printers = Services.printers.Printers();
     const int index = Services.printers.CurrentIndex();
     if (!printers.empty() && index >= 0 && index < static_cast<int>(printers.size()))
-        StatusPanels[4]->setText(QStringLiteral("打印机:") + QString::fromStdString(printers[index]));
+        StatusPanels[4]->setText(QTr("PrintReview", "打印机:%1").arg(QString::fromStdString(printers[index])));
     else
-        StatusPanels[4]->setText(QStringLiteral("没有安装打印机"));
-    StatusPanels[2]->setText(QStringLiteral("共") + Num(BuffPaper->PageCount) + QStringLiteral("页"));
-    StatusPanels[3]->setText(QStringLiteral("第") + Num(BuffPaper->CurrentPage) + QStringLiteral("页"));
-    QString paperText = QStringLiteral("纸张 ") + Num(BuffPaper->PageWidth) + QStringLiteral("*")
-        + Num(BuffPaper->PageHeight) + QStringLiteral("(毫米)");
+        StatusPanels[4]->setText(QTr("PrintReview", "没有安装打印机"));
+    StatusPanels[2]->setText(PageCountText(Num(BuffPaper->PageCount)));
+    StatusPanels[3]->setText(PageNumberText(Num(BuffPaper->CurrentPage)));
+    QString paperText
+        = QTr("PrintReview", "纸张 %1*%2(毫米)").arg(Num(BuffPaper->PageWidth), Num(BuffPaper->PageHeight));
     // A paper of nothing or of many metres is shown at a size a picture can
     // hold; the label says so.
     if (Paper->SheetFitted())
-        paperText += QStringLiteral(" 无法照原样显示,显示为 ") + Num(Paper->ShownWidthCm())
-            + QStringLiteral("*") + Num(Paper->ShownHeightCm()) + QStringLiteral("(厘米)");
+        paperText += QTr("PrintReview", " 无法照原样显示,显示为 %1*%2(厘米)")
+                         .arg(Num(Paper->ShownWidthCm()), Num(Paper->ShownHeightCm()));
     Label_PaperSize->setText(paperText);
     Label_PaperSize->adjustSize();
     if (!tabsBuilt_ || TabSetPage->count() != BuffPaper->PageCount) {
@@ -358,7 +373,8 @@ void TFrmPrintReview::RefreshStatus()
         // Labels are made as tabs come into view: a report of hundreds of
         // millions of pages costs the row nothing.
         TabSetPage->SetTabs(std::max(0, BuffPaper->PageCount), [](int index) {
-            return QStringLiteral("\u3000第") + Num(index + 1) + QStringLiteral("页\u3000");
+            // Ideographic spaces either side.
+            return QTr("PrintReview", "　第%1页　").arg(Num(index + 1));
         });
     }
     TabSetPage->setCurrentIndex(BuffPaper->CurrentPage - 1);

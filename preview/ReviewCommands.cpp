@@ -8,6 +8,7 @@
 #include <QToolBar>
 #include <QUndoStack>
 
+#include "platform/qt/Language.h"
 #include "preview/CommandTable.h"
 #include "preview/IconTheme.h"
 #include "preview/PrintReview.h"
@@ -30,10 +31,10 @@ void TFrmPrintReview::BuildCommands()
 {
     EnsureIconTheme();
     for (const CommandSpec& spec : CommandTable()) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
+        auto* action = new QAction(QTr("Commands", spec.caption), this);
         action->setObjectName(QString::fromLatin1(spec.name));
         if (spec.hint)
-            action->setStatusTip(QString::fromUtf8(spec.hint));
+            action->setStatusTip(QTr("Commands", spec.hint));
         if (spec.shortcut.key() != Qt::Key_unknown) {
             QList<QKeySequence> keys { QKeySequence(spec.shortcut) };
             if (spec.shortcut2.key() != Qt::Key_unknown)
@@ -73,7 +74,7 @@ void TFrmPrintReview::BuildMenus()
         }
     };
     for (const MenuSpec& spec : MainMenus()) {
-        QMenu* menu = ActionMainMenuBarMain->addMenu(QString::fromUtf8(spec.title));
+        QMenu* menu = ActionMainMenuBarMain->addMenu(QTr("Commands", spec.title));
         fill(menu, spec.items);
         menus_.append(menu);
     }
@@ -88,14 +89,15 @@ void TFrmPrintReview::BuildHistory()
     History = std::make_unique<LayoutHistory>(*this);
     QUndoStack& stack = History->Stack();
     // The captions name the step: "撤销 修改列宽".
-    auto caption = [](QAction* action, const char* verb, const QString& step) {
-        const QString base = QString::fromUtf8(verb);
-        action->setText(step.isEmpty() ? base : base + QLatin1Char(' ') + step);
+    // A step keeps the name it was recorded with in the program's own words,
+    // looked up here.
+    auto caption = [](QAction* action, const QString& verb, const QString& step) {
+        action->setText(step.isEmpty() ? verb : verb + QLatin1Char(' ') + step);
     };
     connect(&stack, &QUndoStack::undoTextChanged, this,
-        [this, caption](const QString& step) { caption(ActionUndo, "撤销", step); });
+        [this, caption] { caption(ActionUndo, QTr("Commands", "撤销"), History->UndoName()); });
     connect(&stack, &QUndoStack::redoTextChanged, this,
-        [this, caption](const QString& step) { caption(ActionRedo, "重做", step); });
+        [this, caption] { caption(ActionRedo, QTr("Commands", "重做"), History->RedoName()); });
     // A page run keeps every command off until it ends, and the history
     // cannot change meanwhile.
     connect(&stack, &QUndoStack::canUndoChanged, this,

@@ -17,6 +17,8 @@
 #include "dialogs/SetTitle.h"
 #include "dialogs/UnitAbout.h"
 #include "dialogs/UnitSetAllRowHeight.h"
+#include "platform/Texts.h"
+#include "platform/qt/Language.h"
 #include "preview/PrintReview.h"
 
 namespace quillet {
@@ -49,7 +51,7 @@ template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourgla
     RunDialog<Dialog>(w, hourglass, [&w, step](Dialog& d) {
         // Recorded even when cancelled: a dialog that changed the record
         // anyway has made a change the user can take back.
-        w.History->Record(QString::fromUtf8(step), StepRefresh::Repaginate);
+        w.History->Record("ReviewDialogs", step, StepRefresh::Repaginate);
         if (d.Confirmed)
             w.RepaginateAndShow();
     });
@@ -59,43 +61,43 @@ template <typename Dialog> void EditLayout(TFrmPrintReview& w, Hourglass hourgla
 
 void TFrmPrintReview::ActionEditCompanyExecute()
 {
-    EditLayout<TFrmSetCompany>(*this, Hourglass::Yes, "修改公司");
+    EditLayout<TFrmSetCompany>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "修改公司"));
 }
 void TFrmPrintReview::ActionEditTitleExecute()
 {
-    EditLayout<TFrmSetTitle>(*this, Hourglass::Yes, "修改标题");
+    EditLayout<TFrmSetTitle>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "修改标题"));
 }
 void TFrmPrintReview::ActionEditPageHeadExecute()
 {
-    EditLayout<TFrmSetPageHead>(*this, Hourglass::Yes, "修改页头");
+    EditLayout<TFrmSetPageHead>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "修改页头"));
 }
 void TFrmPrintReview::ActionEditPageFootExecute()
 {
-    EditLayout<TFrmSetPageFoot>(*this, Hourglass::Yes, "修改页尾");
+    EditLayout<TFrmSetPageFoot>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "修改页尾"));
 }
 void TFrmPrintReview::ActionSetFontExecute()
 {
-    EditLayout<TFrmSetFont>(*this, Hourglass::Yes, "字体设置");
+    EditLayout<TFrmSetFont>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "字体设置"));
 }
 void TFrmPrintReview::ActionEditRowCountExecute()
 {
-    EditLayout<TFrmSetRowCount>(*this, Hourglass::Yes, "修改打印行数");
+    EditLayout<TFrmSetRowCount>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "修改打印行数"));
 }
 void TFrmPrintReview::ActionEditAllRowHeightExecute()
 {
-    EditLayout<TFrmSetAllRowHeight>(*this, Hourglass::Yes, "设置统一行高");
+    EditLayout<TFrmSetAllRowHeight>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "设置统一行高"));
 }
 void TFrmPrintReview::ActionEditColWidthExecute()
 {
-    EditLayout<TFrmEditColWidth>(*this, Hourglass::No, "恢复合并的列宽");
+    EditLayout<TFrmEditColWidth>(*this, Hourglass::No, QUILLET_TEXT("ReviewDialogs", "恢复合并的列宽"));
 }
 void TFrmPrintReview::ActionEditRowHeightExecute()
 {
-    EditLayout<TFrmEditRowHeight>(*this, Hourglass::No, "恢复合并的行高");
+    EditLayout<TFrmEditRowHeight>(*this, Hourglass::No, QUILLET_TEXT("ReviewDialogs", "恢复合并的行高"));
 }
 void TFrmPrintReview::ActionSetPageExecute()
 {
-    EditLayout<TFrmSetPaper>(*this, Hourglass::Yes, "页面设置");
+    EditLayout<TFrmSetPaper>(*this, Hourglass::Yes, QUILLET_TEXT("ReviewDialogs", "页面设置"));
 }
 
 void TFrmPrintReview::ActionSelPageExecute()
@@ -113,7 +115,7 @@ void TFrmPrintReview::ActionSelPageExecute()
 void TFrmPrintReview::ActionSetPrintExecute()
 {
     if (OnlyView) {
-        ShowPlainMessage(QStringLiteral("对不起！只能预览不能打印"));
+        ShowPlainMessage(QTr("ReviewDialogs", "对不起！只能预览不能打印"));
         return;
     }
     // The dialog prints by itself, with the progress box of print runs.

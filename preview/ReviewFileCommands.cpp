@@ -18,6 +18,7 @@
 #include "platform/OutputFile.h"
 #include "platform/Product.h"
 #include "platform/ProgramFiles.h"
+#include "platform/Texts.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
@@ -32,17 +33,17 @@
 namespace quillet {
 namespace {
 
-const QString kBmpFilter = QStringLiteral("位图格式 (*.bmp)");
-const QString kPngFilter = QStringLiteral("PNG 图片 (*.png)");
-const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
-const QString kXlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
-const QString kCsvFilter = QStringLiteral("CSV 文件 (*.csv)");
-const QString kJsonFilter = QStringLiteral("JSON 格式文件 (*.json)");
-const QString kOnlyView = QStringLiteral("对不起！只能预览不能打印");
-
-QString Quoted(const QString& path)
+QString BmpFilter()
 {
-    return QStringLiteral("“") + path + QStringLiteral("”");
+    return QTr("ReviewFileCommands", "位图格式 (*.bmp)");
+}
+QString PngFilter()
+{
+    return QTr("ReviewFileCommands", "PNG 图片 (*.png)");
+}
+QString OnlyViewText()
+{
+    return QTr("ReviewFileCommands", "对不起！只能预览不能打印");
 }
 
 // The save-picture dialog of the desktop; an unattended run cancels it.
@@ -50,13 +51,13 @@ QString AskPictureFile(QWidget* parent, const QString& proposed, QString& filter
 {
     if (QtMessageService::Unattended())
         return {};
-    QFileDialog dialog(
-        parent, QStringLiteral("保存到图片"), QString(), kBmpFilter + QStringLiteral(";;") + kPngFilter);
+    QFileDialog dialog(parent, QTr("ReviewFileCommands", "保存到图片"), QString(),
+        BmpFilter() + QStringLiteral(";;") + PngFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
     dialog.selectFile(proposed);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
-        dialog.setDefaultSuffix(chosen == kPngFilter ? QStringLiteral("png") : QStringLiteral("bmp"));
+        dialog.setDefaultSuffix(chosen == PngFilter() ? QStringLiteral("png") : QStringLiteral("bmp"));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -140,8 +141,8 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     // caller handed over are not, even through a link put in its place.
     if (const OutputTarget target = CheckOutputTarget(path, { PrintData->FileName, FormatArgument });
         target.refusal != OutputRefusal::None) {
-        ShowPlainMessage(QStringLiteral("保存格式文件时出错!\n")
-            + OutputRefusalText(target.refusal, PathForMessage(SavedFormatPath)));
+        ShowPlainMessage(QTr("ReviewFileCommands", "保存格式文件时出错!\n%1")
+                .arg(OutputRefusalText(target.refusal, PathForMessage(SavedFormatPath))));
         return;
     }
     int error = 0;
@@ -151,8 +152,8 @@ void TFrmPrintReview::ActionSaveFormatExecute()
     else
         copy.SaveToFile(path, paper, &error);
     if (error != 0) {
-        ShowPlainMessage(QStringLiteral("保存格式文件时出错!\n无法写入“") + PathForMessage(path)
-            + QStringLiteral("”，") + FileFailure(error, CheckOutputTarget(path).file));
+        ShowPlainMessage(QTr("ReviewFileCommands", "保存格式文件时出错!\n无法写入“%1”，%2")
+                .arg(PathForMessage(path), FileFailure(error, CheckOutputTarget(path).file)));
         return;
     }
     *PrintFormat = copy;
@@ -165,18 +166,18 @@ void TFrmPrintReview::ActionDeleteFormatExecute()
     // read-only program.
     const std::string path = SavedLayoutInUse(SavedFormatPath, SavedFormatFallback);
     if (path.empty()) {
-        ShowHintMessage(QStringLiteral("没有保存过当前的打印格式"));
+        ShowHintMessage(QTr("ReviewFileCommands", "没有保存过当前的打印格式"));
         return;
     }
-    const MessageResult answer
-        = Services.messages.Show("提示", "是否真的要删除当前保存的打印格式？", MessageButtons::YesNo);
+    const MessageResult answer = Services.messages.Show(QTr("ReviewFileCommands", "提示").toStdString(),
+        QTr("ReviewFileCommands", "是否真的要删除当前保存的打印格式？").toStdString(), MessageButtons::YesNo);
     if (answer != MessageResult::Yes)
         return;
     if (!DeleteFile(path)) {
-        ShowHintMessage(QStringLiteral("删除保存的打印格式时出错!"));
+        ShowHintMessage(QTr("ReviewFileCommands", "删除保存的打印格式时出错!"));
         return;
     }
-    ShowHintMessage(QStringLiteral("删除成功！"));
+    ShowHintMessage(QTr("ReviewFileCommands", "删除成功！"));
 }
 
 QString TFrmPrintReview::ProposedPictureName() const
@@ -187,7 +188,7 @@ QString TFrmPrintReview::ProposedPictureName() const
 
 void TFrmPrintReview::ActionSavePictureExecute()
 {
-    QString filter = kBmpFilter;
+    QString filter = BmpFilter();
     const QString proposed = ProposedPictureName();
     const QString path
         = Hook.pictureFile ? Hook.pictureFile(proposed, filter) : AskPictureFile(this, proposed, filter);
@@ -196,13 +197,13 @@ void TFrmPrintReview::ActionSavePictureExecute()
     QString target = path;
     // A name without an extension takes the one of the chosen filter.
     if (QFileInfo(target).suffix().isEmpty())
-        target += filter == kPngFilter ? QStringLiteral(".png") : QStringLiteral(".bmp");
+        target += filter == PngFilter() ? QStringLiteral(".png") : QStringLiteral(".bmp");
     SavePictureTo(target);
 }
 
 bool TFrmPrintReview::SavePictureTo(const QString& path)
 {
-    const QString failed = QStringLiteral("无法把图片保存到") + Quoted(path);
+    const QString failed = QTr("ReviewFileCommands", "无法把图片保存到“%1”").arg(path);
     // The sheet as the engine shows it at 100 % and 50 %; at other zooms the
     // page as the engine drew it at the screen's 96 dpi.
     auto* picture = dynamic_cast<QtBitmap*>(LegacyZoom() ? previewPicture_.get() : &BuffPaper->PageImage());
@@ -217,7 +218,7 @@ bool TFrmPrintReview::SavePictureTo(const QString& path)
             bytes.clear();
     }
     if (bytes.isEmpty()) {
-        ShowPlainMessage(failed + QStringLiteral("，没有可以保存的页面图像"));
+        ShowPlainMessage(QTr("ReviewFileCommands", "无法把图片保存到“%1”，没有可以保存的页面图像").arg(path));
         return false;
     }
     OutputFile file;
@@ -241,19 +242,20 @@ std::vector<std::string> TFrmPrintReview::FilesInUse() const
 QString TFrmPrintReview::ProposedPdfName() const
 {
     const QString title = TitleAsFileName(*PrintFormat);
-    return title.isEmpty() ? QStringLiteral("报表") : title;
+    return title.isEmpty() ? QTr("ReviewFileCommands", "报表") : title;
 }
 
 void TFrmPrintReview::ActionExportPdfExecute()
 {
     // The whole report in a file is as good as printed.
     if (OnlyView) {
-        ShowPlainMessage(kOnlyView);
+        ShowPlainMessage(OnlyViewText());
         return;
     }
     const QString proposed = ProposedPdfName();
     const QString path = AskExportFile(
-        this, QStringLiteral("导出PDF"), kPdfFilter, QStringLiteral("pdf"), proposed, Hook.pdfFile);
+this, QTr("ReviewFileCommands", "导出PDF"),
+        QTr("ReviewFileCommands", "PDF 文件 (*.pdf)"), QStringLiteral("pdf"), proposed, Hook.pdfFile);
     if (path.isEmpty())
         return;
     ExportPdfTo(path);
@@ -272,7 +274,8 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
     layout.counted = BuffPaper.get();
     PdfReportResult result;
     {
-        TPageProgress box(QStringLiteral("导出PDF"), QStringLiteral("正在导出第%1页，共%2页"), this);
+        TPageProgress box(
+            QTr("ReviewFileCommands", "导出PDF"), QTr("ReviewFileCommands", "正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
         result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, LocalPath(path),
@@ -287,12 +290,13 @@ void TFrmPrintReview::ActionExportXlsxExecute()
 {
     // The whole report in a workbook is as good as printed.
     if (OnlyView) {
-        ShowPlainMessage(kOnlyView);
+        ShowPlainMessage(OnlyViewText());
         return;
     }
     const QString proposed = ProposedPdfName();
     const QString path = AskExportFile(
-        this, QStringLiteral("导出Excel"), kXlsxFilter, QStringLiteral("xlsx"), proposed, Hook.xlsxFile);
+this, QTr("ReviewFileCommands", "导出Excel"),
+        QTr("ReviewFileCommands", "Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), proposed, Hook.xlsxFile);
     if (path.isEmpty())
         return;
     ExportXlsxTo(path);
@@ -305,9 +309,10 @@ void TFrmPrintReview::ActionExportJsonExecute()
     QString proposed = QString::fromStdString(FileNameToUtf8(FormatArgument.empty() ? PrintData->FileName : FormatArgument));
     proposed = QFileInfo(proposed).completeBaseName();
     if (proposed.isEmpty())
-        proposed = QStringLiteral("格式");
+        proposed = QTr("ReviewFileCommands", "格式");
     const QString path = AskExportFile(
-        this, QStringLiteral("导出格式为JSON"), kJsonFilter, QStringLiteral("json"), proposed, Hook.jsonFile);
+this, QTr("ReviewFileCommands", "导出格式为JSON"),
+        QTr("ReviewFileCommands", "JSON 格式文件 (*.json)"), QStringLiteral("json"), proposed, Hook.jsonFile);
     if (path.isEmpty())
         return;
     ExportJsonTo(path);
@@ -326,7 +331,7 @@ bool TFrmPrintReview::ExportJsonTo(const QString& path)
         return true;
     ShowPlainMessage(file.Refusal() != OutputRefusal::None
             ? OutputRefusalText(file.Refusal(), path)
-            : OutputFailureText(QStringLiteral("无法写入JSON文件") + Quoted(path), file));
+            : OutputFailureText(QTr("ReviewFileCommands", "无法写入JSON文件“%1”").arg(path), file));
     return false;
 }
 
@@ -343,8 +348,8 @@ bool TFrmPrintReview::ExportSheetsTo(const QString& path, bool csv)
     const std::string target = LocalPath(path);
     XlsxReportResult result;
     {
-        TPageProgress box(csv ? QStringLiteral("导出CSV") : QStringLiteral("导出Excel"),
-            QStringLiteral("正在导出第%1页，共%2页"), this);
+        TPageProgress box(csv ? QTr("ReviewFileCommands", "导出CSV") : QTr("ReviewFileCommands", "导出Excel"),
+            QTr("ReviewFileCommands", "正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
         const XlsxPagination pages
@@ -362,11 +367,12 @@ void TFrmPrintReview::ActionExportCsvExecute()
 {
     // The report's data in a file is as good as printed.
     if (OnlyView) {
-        ShowPlainMessage(kOnlyView);
+        ShowPlainMessage(OnlyViewText());
         return;
     }
     const QString path = AskExportFile(
-        this, QStringLiteral("导出CSV"), kCsvFilter, QStringLiteral("csv"), ProposedPdfName(), Hook.csvFile);
+this, QTr("ReviewFileCommands", "导出CSV"),
+        QTr("ReviewFileCommands", "CSV 文件 (*.csv)"), QStringLiteral("csv"), ProposedPdfName(), Hook.csvFile);
     if (path.isEmpty())
         return;
     ExportCsvTo(path);
@@ -380,11 +386,11 @@ bool TFrmPrintReview::ExportCsvTo(const QString& path)
 void TFrmPrintReview::ActionStartPrintExecute()
 {
     if (OnlyView) {
-        ShowPlainMessage(kOnlyView);
+        ShowPlainMessage(OnlyViewText());
         return;
     }
     if (!Services.printers.HasPrinter()) {
-        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        ShowPlainMessage(QTr("ReviewFileCommands", "没有安装打印机!"));
         return;
     }
     PrintRunResult run;
@@ -399,7 +405,7 @@ void TFrmPrintReview::ActionStartPrintExecute()
 void TFrmPrintReview::ActionSetPrinterExecute()
 {
     if (!Services.printers.HasPrinter()) {
-        ShowPlainMessage(QStringLiteral("没有安装打印机!"));
+        ShowPlainMessage(QTr("ReviewFileCommands", "没有安装打印机!"));
         return;
     }
     Services.printers.SetFilesInUse(FilesInUse());
@@ -418,7 +424,7 @@ void TFrmPrintReview::ActionSetPrinterExecute()
             Round(Printer->LyingWidth() / 10.0L) * 10, Round(Printer->LyingLength() / 10.0L) * 10);
         PrintData->ReadHeadFoot();
     });
-    History->Record(QStringLiteral("设置打印机"), StepRefresh::Repaginate);
+    History->Record("ReviewFileCommands", QUILLET_TEXT("ReviewFileCommands", "设置打印机"), StepRefresh::Repaginate);
     RepaginateAndShow();
     ApplyFit();
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Arith.h"
+#include "platform/Texts.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 
@@ -345,8 +346,9 @@ void TFrmPrintReview::FinishSizeDrag()
         PrintFormat->RowHeight[HitIndex]
             = DraggedSize(moved, Screen->PixelsPerMmY * view.sy, PrintFormat->RowHeight[HitIndex]);
     }
-    History->Record(
-        column ? QStringLiteral("修改列宽") : QStringLiteral("修改行高"), StepRefresh::Repaginate);
+    History->Record("ReviewMouse",
+        column ? QUILLET_TEXT("ReviewMouse", "修改列宽") : QUILLET_TEXT("ReviewMouse", "修改行高"),
+        StepRefresh::Repaginate);
     RunEngine([this] { BuffPaper->ClearPageImage(); });
     RepaginateAndShow();
 }

@@ -18,6 +18,7 @@
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
+#include "platform/qt/Language.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
@@ -39,7 +40,7 @@ void TFrmPrintReview::BuildNavigation()
     PageNumberField = new QLineEdit(ToolBarPage);
     PageNumberField->setObjectName(QStringLiteral("PageNumberField"));
     PageNumberField->setAlignment(Qt::AlignCenter);
-    PageNumberField->setStatusTip(QStringLiteral("输入页号后按回车键浏览该页"));
+    PageNumberField->setStatusTip(QTr("ReviewNavigation", "输入页号后按回车键浏览该页"));
     // Wide enough for a nine-digit page number.
     PageNumberField->setFixedWidth(PageNumberField->fontMetrics().horizontalAdvance(QStringLiteral("9999999999"))
         + 12);

@@ -16,6 +16,8 @@
 #include <cmath>
 
 #include "controls/WaitCursor.h"
+#include "platform/qt/Language.h"
+#include "preview/CommandTable.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 #include "preview/SearchBar.h"
@@ -232,12 +234,13 @@ void TFrmPrintReview::BuildZoomMenu()
 
 void TFrmPrintReview::ShowZoom()
 {
-    QString text = QString::number(std::lround(Zoom())) + QStringLiteral("%");
+    const QString percent = QString::number(std::lround(Zoom()));
     if (fit_ == FitMode::Width)
-        text += QStringLiteral(" 适合页宽");
+        StatusZoom->setText(QTr("ReviewViewCommands", "%1% 适合页宽").arg(percent));
     else if (fit_ == FitMode::Page)
-        text += QStringLiteral(" 适合整页");
-    StatusZoom->setText(text);
+        StatusZoom->setText(QTr("ReviewViewCommands", "%1% 适合整页").arg(percent));
+    else
+        StatusZoom->setText(percent + QStringLiteral("%"));
 }
 
 void TFrmPrintReview::UpdatePageView()
@@ -341,7 +344,10 @@ void TFrmPrintReview::PlaceCommand(bool horizontal, std::uint8_t value, const QA
         SetHorPlace(value);
     else
         SetVerPlace(value);
-    History->Record(command->text(), StepRefresh::Redraw);
+    // The step is named as the command is.
+    const qsizetype index = Actions.indexOf(command);
+    History->Record("Commands", index >= 0 ? CommandTable()[static_cast<std::size_t>(index)].caption : "",
+        StepRefresh::Redraw);
 }
 
 void TFrmPrintReview::SetWorkState(bool review)
@@ -351,14 +357,14 @@ void TFrmPrintReview::SetWorkState(bool review)
     ActionStateDesign->setChecked(false);
     QAction* rates[4] = { ActionViewRate50, ActionViewRate100, ActionPrintRate50, ActionPrintRate100 };
     if (review) {
-        StatusPanels[1]->setText(QStringLiteral("预览"));
+        StatusPanels[1]->setText(QTr("ReviewViewCommands", "预览"));
         ActionStateReview->setChecked(true);
         Image_Review->setCursor(Qt::PointingHandCursor);
         for (QAction* rate : rates)
             rate->setEnabled(true);
         return;
     }
-    StatusPanels[1]->setText(QStringLiteral("设计"));
+    StatusPanels[1]->setText(QTr("ReviewViewCommands", "设计"));
     ActionStateDesign->setChecked(true);
     Image_Review->setCursor(Qt::ArrowCursor);
     // Mouse editing converts pixels to millimetres at 100 %, so lock both rates there.

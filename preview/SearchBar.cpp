@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "platform/GbkCodec.h"
+#include "platform/qt/Language.h"
 #include "preview/ImageReview.h"
 #include "preview/PrintReview.h"
 
@@ -101,26 +102,26 @@ TSearchBar::TSearchBar(TFrmPrintReview& window)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(6);
-    auto* caption = new QLabel(QStringLiteral("查找:"), this);
+    auto* caption = new QLabel(QTr("SearchBar", "查找:"), this);
     Box = new QLineEdit(this);
     Box->setObjectName(QStringLiteral("SearchBox"));
     Box->setMinimumWidth(200);
     Box->setClearButtonEnabled(true);
     Box->installEventFilter(this);
     PriorButton = new QToolButton(this);
-    PriorButton->setText(QStringLiteral("上一个"));
-    PriorButton->setToolTip(QStringLiteral("上一个 (Shift+F3)"));
+    PriorButton->setText(QTr("SearchBar", "上一个"));
+    PriorButton->setToolTip(QTr("SearchBar", "上一个 (Shift+F3)"));
     NextButton = new QToolButton(this);
-    NextButton->setText(QStringLiteral("下一个"));
-    NextButton->setToolTip(QStringLiteral("下一个 (F3)"));
-    MatchCase = new QCheckBox(QStringLiteral("区分大小写"), this);
-    WholeWord = new QCheckBox(QStringLiteral("全字匹配"), this);
+    NextButton->setText(QTr("SearchBar", "下一个"));
+    NextButton->setToolTip(QTr("SearchBar", "下一个 (F3)"));
+    MatchCase = new QCheckBox(QTr("SearchBar", "区分大小写"), this);
+    WholeWord = new QCheckBox(QTr("SearchBar", "全字匹配"), this);
     CountLabel = new QLabel(this);
     CountLabel->setObjectName(QStringLiteral("SearchCount"));
     CloseButton = new QToolButton(this);
     CloseButton->setText(QStringLiteral("×"));
     CloseButton->setAutoRaise(true);
-    CloseButton->setToolTip(QStringLiteral("关闭 (Esc)"));
+    CloseButton->setToolTip(QTr("SearchBar", "关闭 (Esc)"));
     for (QWidget* part : std::initializer_list<QWidget*> { caption, Box, PriorButton, NextButton, MatchCase,
              WholeWord, CountLabel })
         layout->addWidget(part);
@@ -444,19 +445,19 @@ void TSearchBar::ShowCount()
     if (!matcher_) {
         text.clear();
     } else if (Finished() && total_ == 0) {
-        text = QStringLiteral("没有找到");
+        text = QTr("SearchBar", "没有找到");
     } else if (at >= 0) {
-        text = searching ? QStringLiteral("第%1个，已找到%2个").arg(Num(at + 1), Num(total_))
-                         : QStringLiteral("第%1个，共%2个").arg(Num(at + 1), Num(total_));
+        text = searching ? QTr("SearchBar", "第%1个，已找到%2个").arg(Num(at + 1), Num(total_))
+                         : QTr("SearchBar", "第%1个，共%2个").arg(Num(at + 1), Num(total_));
     } else {
-        text = QStringLiteral("已找到%1个").arg(Num(total_));
+        text = QTr("SearchBar", "已找到%1个").arg(Num(total_));
     }
     if (searching)
-        text += QStringLiteral("（正在查找第%1页，共%2页）").arg(Num(nextPage_), Num(PageCount()));
+        text += QTr("SearchBar", "（正在查找第%1页，共%2页）").arg(Num(nextPage_), Num(PageCount()));
     else if (stopped_)
-        text += QStringLiteral("（已停止查找）");
+        text += QTr("SearchBar", "（已停止查找）");
     if (Finished() && total_ > afterHits_ + beforeHits_)
-        text += QStringLiteral("（只能浏览前%1页中的结果）").arg(Num(static_cast<long long>(kKeptPages)));
+        text += QTr("SearchBar", "（只能浏览前%1页中的结果）").arg(Num(static_cast<long long>(kKeptPages)));
     CountLabel->setText(text);
 }
 

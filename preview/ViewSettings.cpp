@@ -6,16 +6,12 @@
 #include <optional>
 
 #include "platform/SettingsFile.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 
 namespace quillet {
 namespace {
-
-QString Quoted(const QString& s)
-{
-    return QStringLiteral("“") + s + QStringLiteral("”");
-}
 
 constexpr double kMinZoom = 10.0;
 constexpr double kMaxZoom = 800.0;
@@ -94,8 +90,8 @@ QString ViewSettings::Save(const std::string& file, const std::vector<std::strin
         return {};
     const QString why = written.refusal != OutputRefusal::None ? OutputRefusalReason(written.refusal)
                                                                : FileFailure(written.error, file);
-    return QStringLiteral("无法把窗口设置保存到") + Quoted(PathForMessage(file)) + QStringLiteral("，") + why
-        + QStringLiteral("。缩放、缩略图和查找选项下次启动时不会恢复");
+    return QTr("ViewSettings", "无法把窗口设置保存到“%1”，%2。缩放、缩略图和查找选项下次启动时不会恢复")
+        .arg(PathForMessage(file), why);
 }
 
 } // namespace quillet

@@ -6,6 +6,7 @@
 #include "geometry/PrnPrinter.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfFileHost.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/QtBitmap.h"
@@ -53,8 +54,7 @@ QString FailureText(const XlsxReportResult& result, const std::string& path, con
     }
     if (!result.message.empty())
         return QString::fromStdString(result.message);
-    return QStringLiteral("无法写入") + kind + QStringLiteral("文件“") + shown + QStringLiteral("”，")
-        + FileFailure(result.errorNumber, path);
+    return QTr("XlsxReportFile", "无法写入%1文件“%2”，%3").arg(kind, shown, FileFailure(result.errorNumber, path));
 }
 
 } // namespace

@@ -12,23 +12,26 @@
 
 #include <algorithm>
 
+#include "platform/Texts.h"
+#include "platform/qt/Language.h"
+
 namespace quillet {
 
 const PrinterSetupDialog::Sheet PrinterSetupDialog::kSheets[7] = {
-    { 8, "A3 (297×420毫米)" },
-    { DMPAPER_A4, "A4 (210×297毫米)" },
-    { 11, "A5 (148×210毫米)" },
-    { 12, "B4 (257×364毫米)" },
-    { 13, "B5 (182×257毫米)" },
-    { 1, "Letter (216×279毫米)" },
-    { 5, "Legal (216×356毫米)" },
+    { 8, QUILLET_TEXT("PrinterSetupDialog", "A3 (297×420毫米)") },
+    { DMPAPER_A4, QUILLET_TEXT("PrinterSetupDialog", "A4 (210×297毫米)") },
+    { 11, QUILLET_TEXT("PrinterSetupDialog", "A5 (148×210毫米)") },
+    { 12, QUILLET_TEXT("PrinterSetupDialog", "B4 (257×364毫米)") },
+    { 13, QUILLET_TEXT("PrinterSetupDialog", "B5 (182×257毫米)") },
+    { 1, QUILLET_TEXT("PrinterSetupDialog", "Letter (216×279毫米)") },
+    { 5, QUILLET_TEXT("PrinterSetupDialog", "Legal (216×356毫米)") },
 };
 
 PrinterSetupDialog::PrinterSetupDialog(PrinterHost& host, QWidget* parent)
     : QDialog(parent)
     , host_(host)
 {
-    setWindowTitle(QStringLiteral("打印设置"));
+    setWindowTitle(QTr("PrinterSetupDialog", "打印设置"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     PrinterBox = new QComboBox(this);
@@ -41,24 +44,24 @@ PrinterSetupDialog::PrinterSetupDialog(PrinterHost& host, QWidget* parent)
     PaperBox = new QComboBox(this);
     PaperBox->setObjectName(QStringLiteral("paper"));
     for (const Sheet& s : kSheets)
-        PaperBox->addItem(QString::fromUtf8(s.name), s.code);
+        PaperBox->addItem(QTr("PrinterSetupDialog", s.name), s.code);
     const int known = PaperBox->findData(settings_.paperSize);
     if (hasSettings_ && known >= 0) {
         PaperBox->setCurrentIndex(known);
     } else if (hasSettings_) {
         // A sheet the list does not name stays as it is unless another is chosen.
         const QString size = settings_.paperSize == DMPAPER_USER
-            ? QStringLiteral("自定义 (%1×%2毫米)")
+            ? QTr("PrinterSetupDialog", "自定义 (%1×%2毫米)")
                   .arg(settings_.paperWidth / 10.0, 0, 'f', 1)
                   .arg(settings_.paperLength / 10.0, 0, 'f', 1)
-            : QStringLiteral("当前纸张");
+            : QTr("PrinterSetupDialog", "当前纸张");
         PaperBox->insertItem(0, size, -1);
         PaperBox->setCurrentIndex(0);
     }
     PaperBox->setEnabled(hasSettings_);
 
-    Portrait = new QRadioButton(QStringLiteral("纵向"), this);
-    Landscape = new QRadioButton(QStringLiteral("横向"), this);
+    Portrait = new QRadioButton(QTr("PrinterSetupDialog", "纵向"), this);
+    Landscape = new QRadioButton(QTr("PrinterSetupDialog", "横向"), this);
     (host_.Landscape() ? Landscape : Portrait)->setChecked(true);
     auto* orientation = new QHBoxLayout;
     orientation->addWidget(Portrait);
@@ -74,27 +77,27 @@ PrinterSetupDialog::PrinterSetupDialog(PrinterHost& host, QWidget* parent)
     ShowSidesOf(PrinterBox->currentIndex(), prefs.sides);
     connect(PrinterBox, &QComboBox::currentIndexChanged, this,
         [this](int index) { ShowSidesOf(index, static_cast<Sides>(SidesBox->currentData().toInt())); });
-    OneJob = new QCheckBox(QStringLiteral("整份打印为一个作业"), this);
+    OneJob = new QCheckBox(QTr("PrinterSetupDialog", "整份打印为一个作业"), this);
     OneJob->setChecked(prefs.oneJobPerRun);
-    OneJob->setToolTip(QStringLiteral("打印机收到整份报表，才能双面打印和逐份打印；否则每页是一个作业"));
-    Collate = new QCheckBox(QStringLiteral("逐份打印"), this);
+    OneJob->setToolTip(QTr("PrinterSetupDialog", "打印机收到整份报表，才能双面打印和逐份打印；否则每页是一个作业"));
+    Collate = new QCheckBox(QTr("PrinterSetupDialog", "逐份打印"), this);
     Collate->setChecked(prefs.collate);
-    Collate->setToolTip(QStringLiteral("多份时一份印完再印下一份；只对整份打印为一个作业时有效"));
+    Collate->setToolTip(QTr("PrinterSetupDialog", "多份时一份印完再印下一份；只对整份打印为一个作业时有效"));
     Collate->setEnabled(OneJob->isChecked());
     connect(OneJob, &QCheckBox::toggled, Collate, &QWidget::setEnabled);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("打印机(&N):"), PrinterBox);
-    form->addRow(QStringLiteral("纸张(&Z):"), PaperBox);
-    form->addRow(QStringLiteral("方向:"), orientation);
-    form->addRow(QStringLiteral("份数(&C):"), Copies);
-    form->addRow(QStringLiteral("双面打印(&D):"), SidesBox);
+    form->addRow(QTr("PrinterSetupDialog", "打印机(&N):"), PrinterBox);
+    form->addRow(QTr("PrinterSetupDialog", "纸张(&Z):"), PaperBox);
+    form->addRow(QTr("PrinterSetupDialog", "方向:"), orientation);
+    form->addRow(QTr("PrinterSetupDialog", "份数(&C):"), Copies);
+    form->addRow(QTr("PrinterSetupDialog", "双面打印(&D):"), SidesBox);
     form->addRow(QString(), OneJob);
     form->addRow(QString(), Collate);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QTr("PrinterSetupDialog", "确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QTr("PrinterSetupDialog", "取消"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -141,16 +144,16 @@ void PrinterSetupDialog::ShowSidesOf(int printer, Sides wanted)
         Sides side;
         const char* name; // UTF-8
     } kSides[] = {
-        { Sides::OneSided, "单面" },
-        { Sides::LongEdge, "双面，长边翻转" },
-        { Sides::ShortEdge, "双面，短边翻转" },
+        { Sides::OneSided, QUILLET_TEXT("PrinterSetupDialog", "单面") },
+        { Sides::LongEdge, QUILLET_TEXT("PrinterSetupDialog", "双面，长边翻转") },
+        { Sides::ShortEdge, QUILLET_TEXT("PrinterSetupDialog", "双面，短边翻转") },
     };
     const std::vector<Sides> supported = host_.SidesSupported(printer);
     SidesBox->clear();
     for (const auto& s : kSides)
         if (s.side == Sides::OneSided
             || std::find(supported.begin(), supported.end(), s.side) != supported.end())
-            SidesBox->addItem(QString::fromUtf8(s.name), static_cast<int>(s.side));
+            SidesBox->addItem(QTr("PrinterSetupDialog", s.name), static_cast<int>(s.side));
     SidesBox->setCurrentIndex(std::max(0, SidesBox->findData(static_cast<int>(wanted))));
     SidesBox->setEnabled(SidesBox->count() > 1);
 }

@@ -26,6 +26,7 @@
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/qt/CupsQueue.h"
 #include "platform/qt/JobSender.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "platform/qt/PdfPrinter.h"
@@ -55,22 +56,18 @@ std::string PdfFolderFromEnvironment()
     return value ? std::string(value) : std::string();
 }
 
-QString Quoted(const QString& s)
-{
-    return QStringLiteral("“") + s + QStringLiteral("”");
-}
 
 QString QueueFailure(CupsQueue::State state, const QString& queue)
 {
     switch (state) {
     case CupsQueue::State::Gone:
-        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已不存在");
+        return QTr("QtPrinterHost", "打印机“%1”已不存在").arg(queue);
     case CupsQueue::State::Stopped:
-        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("已停止，不能打印");
+        return QTr("QtPrinterHost", "打印机“%1”已停止，不能打印").arg(queue);
     case CupsQueue::State::Rejecting:
-        return QStringLiteral("打印机") + Quoted(queue) + QStringLiteral("不接受新的打印作业");
+        return QTr("QtPrinterHost", "打印机“%1”不接受新的打印作业").arg(queue);
     case CupsQueue::State::Unreachable:
-        return QStringLiteral("无法连接打印服务");
+        return QTr("QtPrinterHost", "无法连接打印服务");
     default:
         return {};
     }
@@ -216,10 +213,9 @@ int QtPrinterHost::DefaultQueue(const QStringList& queues)
             break;
     }
     if (!named.isEmpty() && !queues.contains(named.section(QLatin1Char('/'), 0, 0))) {
-        notice_ = ToUtf8(QStringLiteral("打印机") + Quoted(named)
-            + (system >= 0 ? QStringLiteral("不存在，改用系统默认打印机")
-                           : QStringLiteral("不存在，改用打印机"))
-            + Quoted(queues[chosen]));
+        notice_ = ToUtf8(system >= 0
+                ? QTr("QtPrinterHost", "打印机“%1”不存在，改用系统默认打印机“%2”").arg(named, queues[chosen])
+                : QTr("QtPrinterHost", "打印机“%1”不存在，改用打印机“%2”").arg(named, queues[chosen]));
     }
     return chosen;
 }
@@ -387,14 +383,15 @@ std::string SubmitDocument(const CupsQueue& queue, const CupsJobOptions& options
     case CupsQueue::Result::Printed:
         return {};
     case CupsQueue::Result::Held:
-        return ToUtf8(QStringLiteral("打印作业%1已送到打印机").arg(id) + Quoted(name)
-            + QStringLiteral("，但打印机已停止，作业在队列中等待，没有打印") + why);
+        return ToUtf8(
+            QTr("QtPrinterHost", "打印作业%1已送到打印机“%2”，但打印机已停止，作业在队列中等待，没有打印%3")
+                .arg(QString::number(id), name, why));
     case CupsQueue::Result::Gone:
     case CupsQueue::Result::Rejecting:
         return ToUtf8(QueueFailure(
             result == CupsQueue::Result::Gone ? CupsQueue::State::Gone : CupsQueue::State::Rejecting, name));
     case CupsQueue::Result::Refused:
-        return ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("拒绝了打印作业") + why);
+        return ToUtf8(QTr("QtPrinterHost", "打印机“%1”拒绝了打印作业%2").arg(name, why));
     case CupsQueue::Result::Unreachable:
         break;
     }
@@ -418,8 +415,8 @@ std::string SaveJobFile(
         && file.CommitNew([&](int n) { return printer.FileName(title, n); }, PdfPrinter::kMaxTries, chosen))
         return {};
     file.Discard();
-    return ToUtf8(QStringLiteral("无法写入PDF文件") + Quoted(PathForMessage(printer.FileName(title, 1)))
-        + QStringLiteral("，") + FileFailure(file.Error()));
+    return ToUtf8(QTr("QtPrinterHost", "无法写入PDF文件“%1”，%2")
+            .arg(PathForMessage(printer.FileName(title, 1)), FileFailure(file.Error())));
 }
 
 } // namespace
@@ -495,9 +492,8 @@ public:
             const PdfPrinter& pdf = *host_.pdf_;
             if (!document_.SaveNew(
                     [&](int n) { return pdf.FileName(title_, n); }, PdfPrinter::kMaxTries, chosen))
-                failure = ToUtf8(QStringLiteral("无法写入PDF文件")
-                    + Quoted(PathForMessage(pdf.FileName(title_, 1))) + QStringLiteral("，")
-                    + FileFailure(document_.ErrorNumber()));
+                failure = ToUtf8(QTr("QtPrinterHost", "无法写入PDF文件“%1”，%2")
+                        .arg(PathForMessage(pdf.FileName(title_, 1)), FileFailure(document_.ErrorNumber())));
         }
         host_.failure_ = failure;
         return failure.empty();
@@ -538,9 +534,8 @@ public:
 private:
     bool FolderFailure(int error)
     {
-        host_.failure_
-            = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(host_.pdf_->Folder()))
-                + QStringLiteral("中建立文件，") + FileFailure(error));
+        host_.failure_ = ToUtf8(QTr("QtPrinterHost", "无法在PDF文件夹“%1”中建立文件，%2")
+                .arg(PathForMessage(host_.pdf_->Folder()), FileFailure(error)));
         return false;
     }
 
@@ -607,8 +602,8 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
     if (CurrentIsPdf()) {
         int error = 0;
         if (!pdf_->PrepareFolder(&error)) {
-            failure_ = ToUtf8(QStringLiteral("无法在PDF文件夹") + Quoted(PathForMessage(pdf_->Folder()))
-                + QStringLiteral("中建立文件，") + FileFailure(error));
+            failure_ = ToUtf8(QTr("QtPrinterHost", "无法在PDF文件夹“%1”中建立文件，%2")
+                    .arg(PathForMessage(pdf_->Folder()), FileFailure(error)));
             return nullptr;
         }
         job = std::make_unique<Job>(*this, title, std::nullopt);
@@ -625,9 +620,8 @@ std::unique_ptr<PrintJob> QtPrinterHost::BeginJob(const std::string& gbkTitle)
         const QPageSize size = requested_ ? *requested_ : printer_->pageLayout().pageSize();
         const QSizeF mm = size.size(QPageSize::Millimeter);
         if (!CupsQueue::Takes(status, qRound(mm.width() * 100), qRound(mm.height() * 100))) {
-            failure_ = ToUtf8(QStringLiteral("打印机") + Quoted(name) + QStringLiteral("不能使用这种纸张(")
-                + QString::number(mm.width(), 'f', 1) + QStringLiteral("×")
-                + QString::number(mm.height(), 'f', 1) + QStringLiteral("毫米)"));
+            failure_ = ToUtf8(QTr("QtPrinterHost", "打印机“%1”不能使用这种纸张(%2×%3毫米)")
+                    .arg(name, QString::number(mm.width(), 'f', 1), QString::number(mm.height(), 'f', 1)));
             return nullptr;
         }
         job = std::make_unique<Job>(*this, QString(), std::move(queue), SidesOf(status.sides));
@@ -733,8 +727,8 @@ QString QtPrinterHost::SavePreferences(
         return {};
     const QString why = written.refusal != OutputRefusal::None ? OutputRefusalReason(written.refusal)
                                                                : FileFailure(written.error, file);
-    return QStringLiteral("无法把打印设置保存到") + Quoted(PathForMessage(file)) + QStringLiteral("，") + why
-        + QStringLiteral("。份数和双面打印的设置只在这次运行中有效");
+    return QTr("QtPrinterHost", "无法把打印设置保存到“%1”，%2。份数和双面打印的设置只在这次运行中有效")
+        .arg(PathForMessage(file), why);
 }
 
 } // namespace quillet
