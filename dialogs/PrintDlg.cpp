@@ -27,6 +27,11 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
 
     Label1 = new QLabel(QTr("PrintDlg", "从"), this);
     Label1->setGeometry(128, 69, 14, 14);
+    if (LanguageInUse() == Language::English) {
+        // "from" needs more room than "从": the radio caption before it is shorter.
+        RadioButton3->setGeometry(24, 66, 70, 20);
+        Label1->setGeometry(104, 69, 36, 14);
+    }
     ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(144, 66, 94, 20);
     Label2 = new QLabel(QTr("PrintDlg", "到"), this);

@@ -125,8 +125,10 @@ void TFrmSetPaper::BuildPageMargins(QWidget* page)
     auto* paperBox = new QGroupBox(QTr("SetPaper", "当前纸张信息:"), page);
     paperBox->setGeometry(10, 148, 192, 70);
     Label11 = NewLabel(QString(), paperBox, 12, 22);
-    NewLabel(QTr("SetPaper", "打印方向:"), paperBox, 12, 44);
-    Label14 = NewLabel(QString(), paperBox, 72, 44);
+    QLabel* orientation = NewLabel(QTr("SetPaper", "打印方向:"), paperBox, 12, 44);
+    // The English caption is longer than the room the Chinese one leaves.
+    const int orientationAt = LanguageInUse() == Language::English ? orientation->geometry().right() + 6 : 72;
+    Label14 = NewLabel(QString(), paperBox, orientationAt, 44);
 
     GroupBoxPreview = new QGroupBox(QTr("SetPaper", "预览:"), page);
     GroupBoxPreview->setGeometry(212, 10, kPreviewGroupWidth, kPreviewGroupHeight);

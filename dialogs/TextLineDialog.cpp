@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "controls/LumEdit.h"
 #include "controls/PickCombos.h"
@@ -27,6 +28,12 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
     edit_ = new TLumEdit(GroupBox1);
     edit_->SetGbkOnly(true); // the layout stores GBK
     edit_->setGeometry(56, 11, 265, edit_->sizeHint().height());
+    if (LanguageInUse() == Language::English) {
+        // "Company:" is wider than "公司：": the edit makes room, its right edge kept.
+        const int width = std::max(44, Label1->fontMetrics().horizontalAdvance(fields_.label));
+        Label1->setGeometry(8, 14, width, 14);
+        edit_->setGeometry(8 + width + 6, 11, 321 - (8 + width + 6), edit_->sizeHint().height());
+    }
 
     Label2 = new QLabel(QTr("TextLineDialog", "线型："), GroupBox1);
     Label2->setGeometry(8, 46, 44, 14);

@@ -19,6 +19,8 @@ TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* 
     GroupBox1 = NewGroupFrame(*this, { 6, 4, 238, 58 });
     Label1 = new QLabel(QTr("UnitSetAllRowHeight", "行高："), GroupBox1);
     Label1->setGeometry(18, 24, 38, 14);
+    if (LanguageInUse() == Language::English)
+        Label1->setGeometry(8, 24, 48, 14); // "Height:" is wider than "行高："
     Edit1 = new TLumEdit(GroupBox1);
     Edit1->setMaxLength(2);
     Edit1->setText(QStringLiteral("5"));
