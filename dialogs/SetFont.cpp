@@ -175,16 +175,18 @@ QWidget* TFrmSetFont::BuildTab(Tab tab, const QString& caption, const QString& s
     TabControls& t = tabs_[tab];
     int y = 12;
     const int step = 30;
+    // The lists stand further right in English, where "Column:" is wider than "列号:".
+    const int x = LanguageInUse() == Language::English ? 62 : 56;
     if (!selectorLabel.isEmpty()) {
         NewLabel(selectorLabel, page, 14, y + 4);
         t.selector = new QComboBox(page);
         t.selector->setEditable(false);
-        t.selector->setGeometry(56, y, 150, 20);
+        t.selector->setGeometry(x, y, 150, 20);
         y += step;
     }
     NewLabel(QTr("SetFont", "字体:"), page, 14, y + 4);
     t.face = new TFontComboBox(page);
-    t.face->setGeometry(56, y, 150, 20);
+    t.face->setGeometry(x, y, 150, 20);
     y += step;
     NewLabel(QTr("SetFont", "字号:"), page, 14, y + 4);
     t.size = new QComboBox(page);
@@ -192,13 +194,13 @@ QWidget* TFrmSetFont::BuildTab(Tab tab, const QString& caption, const QString& s
     t.size->setInsertPolicy(QComboBox::NoInsert);
     for (const char* choice : kSizeChoices)
         t.size->addItem(QString::fromLatin1(choice));
-    t.size->setGeometry(56, y, 150, 20);
+    t.size->setGeometry(x, y, 150, 20);
     t.size->installEventFilter(this);
     t.size->lineEdit()->installEventFilter(this);
     y += step;
     NewLabel(QTr("SetFont", "颜色:"), page, 14, y + 4);
     t.color = new TColorComboBox(page);
-    t.color->setGeometry(56, y, 150, 20);
+    t.color->setGeometry(x, y, 150, 20);
 
     auto* preview = new QGroupBox(QTr("SetFont", "预览:"), page);
     preview->setGeometry(226, 6, 181, 114);

@@ -148,11 +148,13 @@ QStringList CutCaptions(QWidget& dialog)
         if (!w->parentWidget()->rect().contains(w->geometry()))
             faults << QStringLiteral("%1: past its panel").arg(Name(*w));
         if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+            // What the caption covers from its left edge, and a little room after it.
+            const QRect covered(w->pos(), QSize(needed + 2, w->height()));
             for (QObject* other : w->parentWidget()->children()) {
                 auto* neighbour = qobject_cast<QWidget*>(other);
                 const auto* picture = qobject_cast<QLabel*>(other);
-                if (neighbour && neighbour != w && !(picture && !picture->pixmap().isNull())
-                    && neighbour->geometry().intersects(w->geometry()))
+                if (neighbour && neighbour != w && !neighbour->isHidden()
+                    && !(picture && !picture->pixmap().isNull()) && neighbour->geometry().intersects(covered))
                     faults << QStringLiteral("%1: over %2").arg(Name(*w), Name(*neighbour));
             }
         }
