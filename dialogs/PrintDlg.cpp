@@ -31,6 +31,7 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
         // "from" needs more room than "从": the radio caption before it is shorter.
         RadioButton3->setGeometry(24, 66, 70, 20);
         Label1->setGeometry(104, 69, 36, 14);
+        Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(144, 66, 94, 20);
