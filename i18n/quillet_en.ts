@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>水平居中</source>
-        <translation>Center</translation>
+        <translation>Centre</translation>
     </message>
     <message>
         <source>水平居右</source>
@@ -161,7 +161,7 @@
     </message>
     <message>
         <source>是否多行显示</source>
-        <translation>Multiple lines</translation>
+        <translation>Separate lines</translation>
     </message>
 </context>
 <context>
@@ -261,7 +261,7 @@
     <name>SetFont</name>
     <message>
         <source>设置字体</source>
-        <translation>Fonts</translation>
+        <translation>Font Setup</translation>
     </message>
     <message>
         <source> 公司字体 </source>
@@ -309,7 +309,7 @@
     </message>
     <message>
         <source>颜色:</source>
-        <translation>Color:</translation>
+        <translation>Colour:</translation>
     </message>
     <message>
         <source>预览:</source>
@@ -366,7 +366,7 @@
     </message>
     <message>
         <source>打印内容</source>
-        <translation>Contents</translation>
+        <translation>Print</translation>
     </message>
     <message>
         <source>毫米</source>
@@ -422,15 +422,15 @@
     </message>
     <message>
         <source>负数用红色正数表示</source>
-        <translation>Negatives in red without sign</translation>
+        <translation>Negatives as red positives</translation>
     </message>
     <message>
         <source>没有数据继续打印表格</source>
-        <translation>Print the grid without data</translation>
+        <translation>Print grid without data</translation>
     </message>
     <message>
         <source>一张纸放多个表格</source>
-        <translation>Several tables on a sheet</translation>
+        <translation>Several tables on one sheet</translation>
     </message>
     <message>
         <source>表间距</source>
@@ -438,7 +438,7 @@
     </message>
     <message>
         <source>表间画线</source>
-        <translation>Line between tables</translation>
+        <translation>Rule between tables</translation>
     </message>
     <message>
         <source>长%1毫米    宽%2毫米</source>
@@ -457,7 +457,7 @@
     <name>SetRowCount</name>
     <message>
         <source>修改打印行数</source>
-        <translation>Edit Print Rows</translation>
+        <translation>Rows per Table</translation>
     </message>
     <message>
         <source>打印行数：</source>
@@ -511,7 +511,7 @@
     </message>
     <message>
         <source>颜色：</source>
-        <translation>Color:</translation>
+        <translation>Colour:</translation>
     </message>
 </context>
 <context>
