@@ -12,6 +12,7 @@
 #include "dialogs/DialogKeyboard.h"
 #include "platform/GbkCodec.h"
 #include "platform/MessageService.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 namespace {
@@ -66,7 +67,7 @@ private:
 
 QString ProgramTitle()
 {
-    return QStringLiteral("打印预览窗体");
+    return QTr("DialogFrame", "打印预览窗体");
 }
 
 void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const QString& caption)
@@ -98,13 +99,13 @@ QFrame* NewGroupFrame(QDialog& dialog, const QRect& geometry)
 OkCancelButtons MakeOkCancelButtons(QDialog& dialog, QPoint okAt, QPoint cancelAt, DialogKeys keys)
 {
     const bool answerKeys = keys == DialogKeys::EnterAndEsc;
-    auto* ok = new TLumButton(QStringLiteral("确  定"), &dialog);
+    auto* ok = new TLumButton(QTr("DialogFrame", "确  定"), &dialog);
     ok->setGeometry(okAt.x(), okAt.y(), 75, 23);
     if (answerKeys)
         ok->setDefault(true);
     else
         ok->setAutoDefault(false);
-    auto* cancel = new TLumButton(QStringLiteral("取  消"), &dialog);
+    auto* cancel = new TLumButton(QTr("DialogFrame", "取  消"), &dialog);
     cancel->setGeometry(cancelAt.x(), cancelAt.y(), 75, 23);
     if (answerKeys)
         cancel->SetCancel(true);
@@ -125,7 +126,7 @@ void ShowPlainMessage(MessageService& messages, const QString& text)
 
 void ShowHintMessage(MessageService& messages, const QString& text)
 {
-    messages.Show(QStringLiteral("提示").toStdString(), text.toStdString(), MessageButtons::Ok);
+    messages.Show(QTr("DialogFrame", "提示").toStdString(), text.toStdString(), MessageButtons::Ok);
 }
 
 QString FromGbk(const std::string& gbk)
@@ -138,17 +139,21 @@ std::string ToGbk(const QString& text)
     return Utf8ToGbk(text.toStdString());
 }
 
-QString NumberedEntry(int n, const QString& unit)
+QString NumberedEntry(int n, const QString& pattern)
 {
-    return QStringLiteral("第") + QString::number(n) + unit;
+    return QString(pattern).replace(QStringLiteral("%1"), QString::number(n));
 }
 
-int EntryNumber(const QString& entry, const QString& unit)
+int EntryNumber(const QString& entry, const QString& pattern)
 {
-    const QString head = QStringLiteral("第");
-    if (!entry.startsWith(head) || !entry.endsWith(unit) || entry.size() <= head.size() + unit.size())
+    const qsizetype place = pattern.indexOf(QStringLiteral("%1"));
+    if (place < 0)
         return -1;
-    const QString digits = entry.mid(head.size(), entry.size() - head.size() - unit.size());
+    const QString head = pattern.left(place);
+    const QString tail = pattern.mid(place + 2);
+    if (!entry.startsWith(head) || !entry.endsWith(tail) || entry.size() <= head.size() + tail.size())
+        return -1;
+    const QString digits = entry.mid(head.size(), entry.size() - head.size() - tail.size());
     for (QChar c : digits) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return -1;
@@ -160,12 +165,12 @@ int EntryNumber(const QString& entry, const QString& unit)
 
 std::tuple<QRadioButton*, QRadioButton*, QRadioButton*> NewAlignButtons(QWidget* parent, int top)
 {
-    auto* left = new QRadioButton(QStringLiteral("水平居左"), parent);
+    auto* left = new QRadioButton(QTr("DialogFrame", "水平居左"), parent);
     left->setGeometry(56, top, 84, 20);
-    auto* center = new QRadioButton(QStringLiteral("水平居中"), parent);
+    auto* center = new QRadioButton(QTr("DialogFrame", "水平居中"), parent);
     center->setGeometry(146, top, 84, 20);
     center->setChecked(true);
-    auto* right = new QRadioButton(QStringLiteral("水平居右"), parent);
+    auto* right = new QRadioButton(QTr("DialogFrame", "水平居右"), parent);
     right->setGeometry(236, top, 84, 20);
     return { left, center, right };
 }

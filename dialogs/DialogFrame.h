@@ -74,11 +74,12 @@ void ShowHintMessage(MessageService& messages, const QString& text);
 QString FromGbk(const std::string& gbk);
 std::string ToGbk(const QString& text);
 
-// "第" + n + unit, for example NumberedEntry(12, "列") = "第12列".
-QString NumberedEntry(int n, const QString& unit);
-// The number between the leading "第" and the trailing unit; -1 when the
-// entry is not of that form or the number is out of int range.
-int EntryNumber(const QString& entry, const QString& unit);
+// The entry of number n in a list of numbered entries: the pattern, a
+// program text such as "第%1列", with n in its place: "第12列".
+QString NumberedEntry(int n, const QString& pattern);
+// The number in an entry made from the pattern; -1 when the entry is not of
+// that form or the number is out of int range.
+int EntryNumber(const QString& entry, const QString& pattern);
 
 // The radio triple "水平居左", "水平居中" (ticked) and "水平居右" on one row of
 // the parent at top, in that order.

@@ -8,6 +8,7 @@
 #include "controls/LumEdit.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/GbkText.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -21,17 +22,17 @@ TPageLinesDialog::TPageLinesDialog(const DialogContext& context, const Fields& f
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(6, 6, 358, 120);
     const QString numbers[kHeadFootLines]
-        = { QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三") };
+        = { QTr("PageLinesDialog", "一"), QTr("PageLinesDialog", "二"), QTr("PageLinesDialog", "三") };
     for (int i = 0; i < kHeadFootLines; ++i) {
         auto* sheet = new QWidget;
-        auto* label = new QLabel(QStringLiteral("文字："), sheet);
+        auto* label = new QLabel(QTr("PageLinesDialog", "文字："), sheet);
         label->setGeometry(12, 18, 40, 14);
         Line& line = lines_[i];
         line.edit = new TLumEdit(sheet);
         line.edit->SetGbkOnly(true); // the layout stores GBK
         line.edit->setGeometry(56, 15, 265, line.edit->sizeHint().height());
         std::tie(line.left, line.center, line.right) = NewAlignButtons(sheet, 52);
-        PageControl1->addTab(sheet, fields_.tabPrefix + numbers[i]);
+        PageControl1->addTab(sheet, fields_.tabPattern.arg(numbers[i]));
     }
     EditStr1 = lines_[0].edit;
     EditStr2 = lines_[1].edit;
@@ -46,7 +47,7 @@ TPageLinesDialog::TPageLinesDialog(const DialogContext& context, const Fields& f
     RadioButton5 = lines_[2].center;
     RadioButton6 = lines_[2].right;
 
-    CheckBoxMoreLine = new QCheckBox(QStringLiteral("是否多行显示"), this);
+    CheckBoxMoreLine = new QCheckBox(QTr("PageLinesDialog", "是否多行显示"), this);
     CheckBoxMoreLine->setGeometry(10, 136, 120, 20);
 
     AddOkCancelButtons(*this, { 206, 135 }, { 289, 135 });

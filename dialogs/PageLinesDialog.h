@@ -55,7 +55,7 @@ protected:
         std::array<TMyTextItem, kHeadFootLines + 1> TMyFormatRecord::*items;
         std::uint8_t TMyFormatRecord::*multiLine;
         QString caption;
-        QString tabPrefix; // "页头" or "页尾"
+        QString tabPattern; // "页头%1" or "页尾%1", %1 the line's number "一", "二", "三"
     };
 
     TPageLinesDialog(const DialogContext& context, const Fields& fields, QWidget* parent);

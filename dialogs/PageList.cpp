@@ -4,11 +4,28 @@
 #include <algorithm>
 
 #include "dialogs/DialogFrame.h"
+#include "platform/Texts.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 namespace {
 
-const QString kPageUnit = QStringLiteral("页");
+// The list's entries: "第12页".
+constexpr const char* kPageEntry = QUILLET_TEXT("PageList", "第%1页");
+
+// The words before and after the number of an entry made from the pattern,
+// taken off the typed text where it has them.
+QString WithoutEntryWords(QString text, const QString& pattern)
+{
+    const qsizetype place = pattern.indexOf(QStringLiteral("%1"));
+    const QString head = pattern.left(place).trimmed();
+    const QString tail = pattern.mid(place + 2).trimmed();
+    if (!head.isEmpty() && text.startsWith(head, Qt::CaseInsensitive))
+        text = text.mid(head.size()).trimmed();
+    if (!tail.isEmpty() && text.endsWith(tail, Qt::CaseInsensitive))
+        text = text.chopped(tail.size()).trimmed();
+    return text;
+}
 
 } // namespace
 
@@ -49,7 +66,7 @@ void TPageList::ListAround(int page)
     lastAround_ = last;
     const QSignalBlocker quiet(this);
     clear();
-    auto add = [this](int n) { addItem(NumberedEntry(n, kPageUnit), n); };
+    auto add = [this](int n) { addItem(NumberedEntry(n, QTr("PageList", kPageEntry)), n); };
     if (first > 1)
         add(1);
     for (int n = first; n <= last && n >= 1; ++n)
@@ -75,12 +92,9 @@ void TPageList::ChoosePage(int page)
 
 long long ParsePageText(const QString& typed)
 {
-    QString text = typed.trimmed();
-    if (text.startsWith(QStringLiteral("第")))
-        text.remove(0, 1);
-    if (text.endsWith(kPageUnit))
-        text.chop(kPageUnit.size());
-    text = text.trimmed();
+    // The Chinese entries are understood in every language.
+    QString text = WithoutEntryWords(typed.trimmed(), QTr("PageList", kPageEntry));
+    text = WithoutEntryWords(text, QString::fromUtf8(kPageEntry));
     if (text.isEmpty() || text.size() > 18)
         return -1;
     long long n = 0;
@@ -101,9 +115,9 @@ QString PageTextComplaint(const QString& text, int pageCount)
 {
     const long long page = ParsePageText(text);
     if (page < 0)
-        return QStringLiteral("“%1”不是有效的整数值").arg(text.trimmed());
+        return QTr("PageList", "“%1”不是有效的整数值").arg(text.trimmed());
     if (page < 1 || page > pageCount)
-        return QStringLiteral("没有第%1页，请输入1到%2之间的页号").arg(page).arg(pageCount);
+        return QTr("PageList", "没有第%1页，请输入1到%2之间的页号").arg(page).arg(pageCount);
     return {};
 }
 

@@ -10,8 +10,9 @@ namespace quillet {
 
 class MessageService;
 
-// The page number a typed text names, as a bare number or as "第n页"
-// (full-width digits too); -1 when it holds none. It may lie outside the report.
+// The page number a typed text names, as a bare number or as an entry of the
+// list ("第n页", or its form in the language in use, such as "Page n"),
+// full-width digits too; -1 when it holds none. It may lie outside the report.
 long long ParsePageText(const QString& text);
 // Why a typed text names none of a report's pageCount pages; empty when it names one.
 QString PageTextComplaint(const QString& text, int pageCount);

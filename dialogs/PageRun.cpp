@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "dialogs/DialogFrame.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -26,7 +27,7 @@ bool BoxProgress::BeforePage(int done, int total)
 std::unique_ptr<TPageProgress> NewPrintProgress(QWidget* parent)
 {
     return std::make_unique<TPageProgress>(
-        QStringLiteral("打印"), QStringLiteral("正在打印第%1页，共%2页"), parent);
+        QTr("PageRun", "打印"), QTr("PageRun", "正在打印第%1页，共%2页"), parent);
 }
 
 PrintRunResult PrintPageRun(
@@ -42,7 +43,7 @@ PrintRunResult PrintPageRun(
     } catch (const std::exception& error) {
         run.failure = QString::fromUtf8(error.what());
     } catch (...) {
-        run.failure = QStringLiteral("发生了未知的错误");
+        run.failure = QTr("PageRun", "发生了未知的错误");
     }
     if (!run.failure.isEmpty()) {
         // The page that failed never went out; those before it did, unless
@@ -60,11 +61,15 @@ PrintRunResult PrintPageRun(
 
 void ReportPrintRun(MessageService& messages, const PrintRunResult& run)
 {
-    const QString sent = QStringLiteral("已送出%1页，共%2页。").arg(run.sent).arg(run.total);
-    if (!run.failure.isEmpty())
-        ShowPlainMessage(messages, run.sent > 0 ? run.failure + QStringLiteral("\n") + sent : run.failure);
-    else if (run.cancelled)
-        ShowHintMessage(messages, QStringLiteral("打印已取消，") + sent);
+    if (!run.failure.isEmpty()) {
+        ShowPlainMessage(messages,
+            run.sent > 0 ? QTr("PageRun", "%1\n已送出%2页，共%3页。")
+                               .arg(run.failure, QString::number(run.sent), QString::number(run.total))
+                         : run.failure);
+    } else if (run.cancelled) {
+        ShowHintMessage(
+            messages, QTr("PageRun", "打印已取消，已送出%1页，共%2页。").arg(run.sent).arg(run.total));
+    }
 }
 
 } // namespace quillet

@@ -7,6 +7,7 @@
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
 #include "dialogs/PageRun.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -14,21 +15,27 @@ TFrmPrintDlg::TFrmPrintDlg(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("打印..."));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("PrintDlg", "打印..."));
 
-    RadioButton1 = new QRadioButton(QStringLiteral("打印全部页"), this);
+    RadioButton1 = new QRadioButton(QTr("PrintDlg", "打印全部页"), this);
     RadioButton1->setGeometry(24, 14, 100, 20);
     RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(QStringLiteral("打印当前页"), this);
+    RadioButton2 = new QRadioButton(QTr("PrintDlg", "打印当前页"), this);
     RadioButton2->setGeometry(24, 40, 100, 20);
-    RadioButton3 = new QRadioButton(QStringLiteral("打印指定页"), this);
+    RadioButton3 = new QRadioButton(QTr("PrintDlg", "打印指定页"), this);
     RadioButton3->setGeometry(24, 66, 100, 20);
 
-    Label1 = new QLabel(QStringLiteral("从"), this);
+    Label1 = new QLabel(QTr("PrintDlg", "从"), this);
     Label1->setGeometry(128, 69, 14, 14);
+    if (LanguageInUse() == Language::English) {
+        // "from" needs more room than "从": the radio caption before it is shorter.
+        RadioButton3->setGeometry(24, 66, 70, 20);
+        Label1->setGeometry(104, 69, 36, 14);
+        Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
     ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(144, 66, 94, 20);
-    Label2 = new QLabel(QStringLiteral("到"), this);
+    Label2 = new QLabel(QTr("PrintDlg", "到"), this);
     Label2->setGeometry(248, 69, 14, 14);
     ComboBox2 = new TPageList(this);
     ComboBox2->setGeometry(264, 66, 94, 20);

@@ -34,7 +34,7 @@ void TRestoreSizeDialog::FormShow()
     QStringList entries;
     for (int i = 1; i <= count; ++i) {
         if (sizes[i] == 0)
-            entries.append(NumberedEntry(i, fields_.unit));
+            entries.append(NumberedEntry(i, fields_.entry));
     }
     list_->clear();
     list_->addItems(entries);
@@ -45,7 +45,7 @@ void TRestoreSizeDialog::FormShow()
 void TRestoreSizeDialog::LumButton1Click()
 {
     if (list_->count() > 0) {
-        const int n = EntryNumber(list_->currentText(), fields_.unit);
+        const int n = EntryNumber(list_->currentText(), fields_.entry);
         if (n >= 1 && n <= (context_.format.*fields_.count)())
             (context_.format.*fields_.sizes)[n] = fields_.restoredSize;
     }

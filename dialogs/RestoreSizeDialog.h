@@ -39,7 +39,7 @@ protected:
         int (TMyFormatRecord::*count)() const;
         QString caption;
         QString label;
-        QString unit; // "列" or "行"
+        QString entry; // "第%1列" or "第%1行"
         std::uint8_t restoredSize; // mm
     };
     static_assert(kMaxCols == kMaxRows, "column widths and row heights share one array type");

@@ -5,6 +5,7 @@
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/PageList.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -12,9 +13,9 @@ TFrmSelectPage::TFrmSelectPage(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("选择指定页"));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("SelectPage", "选择指定页"));
 
-    Label1 = new QLabel(QStringLiteral("选择页号："), this);
+    Label1 = new QLabel(QTr("SelectPage", "选择页号："), this);
     Label1->setGeometry(16, 25, 64, 14);
     ComboBox1 = new TPageList(this);
     ComboBox1->setGeometry(82, 21, 126, 20);

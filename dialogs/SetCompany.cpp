@@ -5,13 +5,14 @@
 #include <QShowEvent>
 
 #include "controls/LumEdit.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
 TFrmSetCompany::TFrmSetCompany(const DialogContext& context, QWidget* parent)
     : TTextLineDialog(context,
-        { &TMyFormatRecord::Company, &TMyFormatRecord::CompanyLine, QStringLiteral("修改公司"),
-            QStringLiteral("公司："), QStringLiteral("请输入公司名称") },
+        { &TMyFormatRecord::Company, &TMyFormatRecord::CompanyLine, QTr("SetCompany", "修改公司"),
+            QTr("SetCompany", "公司："), QTr("SetCompany", "请输入公司名称") },
         parent)
 {
     Edit_Company = TextEdit();

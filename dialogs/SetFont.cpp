@@ -21,6 +21,7 @@
 #include "dialogs/GbkText.h"
 #include "dialogs/SetPaperSheet.h"
 #include "platform/GbkCodec.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtCanvas.h"
 
 namespace quillet {
@@ -116,19 +117,19 @@ TFrmSetFont::TFrmSetFont(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("设置字体"));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("SetFont", "设置字体"));
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(6, 6, 423, 180);
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(PageControl1);
     PageControl1->tabBar()->setStyle(tabStyle);
-    BuildTab(kCompanyTab, QStringLiteral(" 公司字体 "), QString());
-    BuildTab(kTitleTab, QStringLiteral(" 标题字体 "), QString());
-    BuildTab(kColumnTab, QStringLiteral(" 各列字体 "), QStringLiteral("列号:"));
-    BuildTab(kHeadTab, QStringLiteral(" 页头字体 "), QStringLiteral("项号:"));
-    BuildTab(kFootTab, QStringLiteral(" 页尾字体 "), QStringLiteral("项号:"));
-    BuildTab(kSpecialTab, QStringLiteral("特殊项字体"), QStringLiteral("名称:"));
+    BuildTab(kCompanyTab, QTr("SetFont", " 公司字体 "), QString());
+    BuildTab(kTitleTab, QTr("SetFont", " 标题字体 "), QString());
+    BuildTab(kColumnTab, QTr("SetFont", " 各列字体 "), QTr("SetFont", "列号:"));
+    BuildTab(kHeadTab, QTr("SetFont", " 页头字体 "), QTr("SetFont", "项号:"));
+    BuildTab(kFootTab, QTr("SetFont", " 页尾字体 "), QTr("SetFont", "项号:"));
+    BuildTab(kSpecialTab, QTr("SetFont", "特殊项字体"), QTr("SetFont", "名称:"));
 
     // The controls under the names the handlers and the window know them by.
     FontComboBox5 = tabs_[kCompanyTab].face;
@@ -174,32 +175,34 @@ QWidget* TFrmSetFont::BuildTab(Tab tab, const QString& caption, const QString& s
     TabControls& t = tabs_[tab];
     int y = 12;
     const int step = 30;
+    // The lists stand further right in English, where "Column:" is wider than "列号:".
+    const int x = LanguageInUse() == Language::English ? 62 : 56;
     if (!selectorLabel.isEmpty()) {
         NewLabel(selectorLabel, page, 14, y + 4);
         t.selector = new QComboBox(page);
         t.selector->setEditable(false);
-        t.selector->setGeometry(56, y, 150, 20);
+        t.selector->setGeometry(x, y, 150, 20);
         y += step;
     }
-    NewLabel(QStringLiteral("字体:"), page, 14, y + 4);
+    NewLabel(QTr("SetFont", "字体:"), page, 14, y + 4);
     t.face = new TFontComboBox(page);
-    t.face->setGeometry(56, y, 150, 20);
+    t.face->setGeometry(x, y, 150, 20);
     y += step;
-    NewLabel(QStringLiteral("字号:"), page, 14, y + 4);
+    NewLabel(QTr("SetFont", "字号:"), page, 14, y + 4);
     t.size = new QComboBox(page);
     t.size->setEditable(true);
     t.size->setInsertPolicy(QComboBox::NoInsert);
     for (const char* choice : kSizeChoices)
         t.size->addItem(QString::fromLatin1(choice));
-    t.size->setGeometry(56, y, 150, 20);
+    t.size->setGeometry(x, y, 150, 20);
     t.size->installEventFilter(this);
     t.size->lineEdit()->installEventFilter(this);
     y += step;
-    NewLabel(QStringLiteral("颜色:"), page, 14, y + 4);
+    NewLabel(QTr("SetFont", "颜色:"), page, 14, y + 4);
     t.color = new TColorComboBox(page);
-    t.color->setGeometry(56, y, 150, 20);
+    t.color->setGeometry(x, y, 150, 20);
 
-    auto* preview = new QGroupBox(QStringLiteral("预览:"), page);
+    auto* preview = new QGroupBox(QTr("SetFont", "预览:"), page);
     preview->setGeometry(226, 6, 181, 114);
     t.image = new QLabel(preview);
     t.image->setGeometry(6, 18, kSampleWidth, kSampleHeight);
@@ -243,10 +246,10 @@ void TFrmSetFont::FormCreate()
         t.face->SetFamilySource(FamiliesWith(faces));
 
     for (int i = 1; i <= cols; ++i)
-        ComboBox2->addItem(NumberedEntry(i, QStringLiteral("列")), i);
+        ComboBox2->addItem(NumberedEntry(i, QTr("SetFont", "第%1列")), i);
     for (int i = 1; i <= kHeadFootLines; ++i) {
-        ComboBox4->addItem(NumberedEntry(i, QStringLiteral("项")), i);
-        ComboBox6->addItem(NumberedEntry(i, QStringLiteral("项")), i);
+        ComboBox4->addItem(NumberedEntry(i, QTr("SetFont", "第%1项")), i);
+        ComboBox6->addItem(NumberedEntry(i, QTr("SetFont", "第%1项")), i);
     }
     for (int i = 1; i <= kMaxMergedCells; ++i) {
         const TextString& text = mergedItems_[i].Text;
@@ -331,7 +334,7 @@ std::optional<int> TFrmSetFont::SizeOfBox(Tab tab, const TMyTextItem& item)
     const QString text = box->currentText();
     const std::optional<long long> value = IntegerValue(text);
     if (!value) {
-        ShowPlainMessage(context_.messages, QStringLiteral("“%1”不是有效的整数值").arg(text));
+        ShowPlainMessage(context_.messages, QTr("SetFont", "“%1”不是有效的整数值").arg(text));
         // The box goes back to the size still stored.
         ready_ = false;
         box->setEditText(QString::number(item.FontSize));
@@ -433,7 +436,7 @@ void TFrmSetFont::DrawSample(Tab tab, const TMyTextItem* item)
         tabs_[tab].image->clear();
         return;
     }
-    static const std::string sampleText = ToGbk(QStringLiteral("字体效果"));
+    const std::string sampleText = ToGbk(QTr("SetFont", "字体效果"));
     const int w = kSampleWidth;
     const int h = kSampleHeight;
     picture = NewSamplePicture(w, h);

@@ -1,11 +1,13 @@
 #include "dialogs/SetPageFoot.h"
 
+#include "platform/qt/Language.h"
+
 namespace quillet {
 
 TFrmSetPageFoot::TFrmSetPageFoot(const DialogContext& context, QWidget* parent)
     : TPageLinesDialog(context,
-        { &TMyFormatRecord::Foot, &TMyFormatRecord::FootMultiLine, QStringLiteral("修改页尾"),
-            QStringLiteral("页尾") },
+        { &TMyFormatRecord::Foot, &TMyFormatRecord::FootMultiLine, QTr("SetPageFoot", "修改页尾"),
+            QTr("SetPageFoot", "页尾%1") },
         parent)
 {
 }

@@ -15,6 +15,7 @@
 #include "dialogs/DialogFrame.h"
 #include "dialogs/SetPaperSheet.h"
 #include "platform/Arith.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtCanvas.h"
 
 namespace quillet {
@@ -82,14 +83,14 @@ TFrmSetPaper::TFrmSetPaper(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("页面设置"));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("SetPaper", "页面设置"));
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(6, 6, 414, 254);
     auto* marginsPage = new QWidget;
     auto* contentsPage = new QWidget;
-    PageControl1->addTab(marginsPage, QStringLiteral("页面边距"));
-    PageControl1->addTab(contentsPage, QStringLiteral("打印内容"));
+    PageControl1->addTab(marginsPage, QTr("SetPaper", "页面边距"));
+    PageControl1->addTab(contentsPage, QTr("SetPaper", "打印内容"));
     BuildPageMargins(marginsPage);
     BuildPageContents(contentsPage);
 
@@ -105,9 +106,9 @@ TFrmSetPaper::TFrmSetPaper(const DialogContext& context, QWidget* parent)
 
 void TFrmSetPaper::BuildPageMargins(QWidget* page)
 {
-    const QString mm = QStringLiteral("毫米");
-    const QString captions[4] = { QStringLiteral("上边距"), QStringLiteral("下边距"),
-        QStringLiteral("左边距"), QStringLiteral("右边距") };
+    const QString mm = QTr("SetPaper", "毫米");
+    const QString captions[4] = { QTr("SetPaper", "上边距"), QTr("SetPaper", "下边距"),
+        QTr("SetPaper", "左边距"), QTr("SetPaper", "右边距") };
     TNumSpinEdit** edits[4] = { &NumSpinEdit1, &NumSpinEdit2, &NumSpinEdit3, &NumSpinEdit4 };
     for (int i = 0; i < 4; ++i) {
         const int y = 18 + i * 32;
@@ -121,36 +122,38 @@ void TFrmSetPaper::BuildPageMargins(QWidget* page)
     NumSpinEdit3->SetValue(30);
     NumSpinEdit4->SetValue(30);
 
-    auto* paperBox = new QGroupBox(QStringLiteral("当前纸张信息:"), page);
+    auto* paperBox = new QGroupBox(QTr("SetPaper", "当前纸张信息:"), page);
     paperBox->setGeometry(10, 148, 192, 70);
     Label11 = NewLabel(QString(), paperBox, 12, 22);
-    NewLabel(QStringLiteral("打印方向:"), paperBox, 12, 44);
-    Label14 = NewLabel(QString(), paperBox, 72, 44);
+    QLabel* orientation = NewLabel(QTr("SetPaper", "打印方向:"), paperBox, 12, 44);
+    // The English caption is longer than the room the Chinese one leaves.
+    const int orientationAt = LanguageInUse() == Language::English ? orientation->geometry().right() + 6 : 72;
+    Label14 = NewLabel(QString(), paperBox, orientationAt, 44);
 
-    GroupBoxPreview = new QGroupBox(QStringLiteral("预览:"), page);
+    GroupBoxPreview = new QGroupBox(QTr("SetPaper", "预览:"), page);
     GroupBoxPreview->setGeometry(212, 10, kPreviewGroupWidth, kPreviewGroupHeight);
     Image1 = new QLabel(GroupBoxPreview);
 }
 
 void TFrmSetPaper::BuildPageContents(QWidget* page)
 {
-    CheckBoxCompany = NewCheckBox(QStringLiteral("打印公司"), page, 20, 18);
-    CheckBoxTitle = NewCheckBox(QStringLiteral("打印标题"), page, 20, 44);
-    CheckBoxHead = NewCheckBox(QStringLiteral("打印页头"), page, 20, 70);
-    CheckBoxFoot = NewCheckBox(QStringLiteral("打印页尾"), page, 20, 96);
-    CheckBox5 = NewCheckBox(QStringLiteral("打印页号"), page, 20, 122);
-    CheckBox1 = NewCheckBox(QStringLiteral("负数用红色正数表示"), page, 180, 18);
-    CheckBox2 = NewCheckBox(QStringLiteral("没有数据继续打印表格"), page, 180, 44);
-    CheckBox3 = NewCheckBox(QStringLiteral("一张纸放多个表格"), page, 180, 70);
+    CheckBoxCompany = NewCheckBox(QTr("SetPaper", "打印公司"), page, 20, 18);
+    CheckBoxTitle = NewCheckBox(QTr("SetPaper", "打印标题"), page, 20, 44);
+    CheckBoxHead = NewCheckBox(QTr("SetPaper", "打印页头"), page, 20, 70);
+    CheckBoxFoot = NewCheckBox(QTr("SetPaper", "打印页尾"), page, 20, 96);
+    CheckBox5 = NewCheckBox(QTr("SetPaper", "打印页号"), page, 20, 122);
+    CheckBox1 = NewCheckBox(QTr("SetPaper", "负数用红色正数表示"), page, 180, 18);
+    CheckBox2 = NewCheckBox(QTr("SetPaper", "没有数据继续打印表格"), page, 180, 44);
+    CheckBox3 = NewCheckBox(QTr("SetPaper", "一张纸放多个表格"), page, 180, 70);
 
     auto* gapFrame = new QFrame(page);
     gapFrame->setFrameShape(QFrame::Box);
     gapFrame->setFrameShadow(QFrame::Sunken);
     gapFrame->setGeometry(196, 94, 190, 64);
-    LabelGap = NewLabel(QStringLiteral("表间距"), gapFrame, 12, 12);
+    LabelGap = NewLabel(QTr("SetPaper", "表间距"), gapFrame, 12, 12);
     NumSpinEdit5 = NewLengthEdit(gapFrame, 56, 8);
-    LabelGapUnit = NewLabel(QStringLiteral("毫米"), gapFrame, 124, 12);
-    CheckBox4 = NewCheckBox(QStringLiteral("表间画线"), gapFrame, 12, 38);
+    LabelGapUnit = NewLabel(QTr("SetPaper", "毫米"), gapFrame, 124, 12);
+    CheckBox4 = NewCheckBox(QTr("SetPaper", "表间画线"), gapFrame, 12, 38);
 }
 
 void TFrmSetPaper::FormCreate()
@@ -158,10 +161,9 @@ void TFrmSetPaper::FormCreate()
     Confirmed = false;
     sampleWidth_ = context_.buffPaper.PageWidth;
     sampleLength_ = context_.buffPaper.PageHeight;
-    Label11->setText(QStringLiteral("长") + QString::number(sampleLength_) + QStringLiteral("毫米    宽")
-        + QString::number(sampleWidth_) + QStringLiteral("毫米"));
+    Label11->setText(QTr("SetPaper", "长%1毫米    宽%2毫米").arg(sampleLength_).arg(sampleWidth_));
     Label11->adjustSize();
-    Label14->setText(context_.printer.Orientation == 1 ? QStringLiteral("纵向") : QStringLiteral("横向"));
+    Label14->setText(context_.printer.Orientation == 1 ? QTr("SetPaper", "纵向") : QTr("SetPaper", "横向"));
     Label14->adjustSize();
     DrawSample();
 }

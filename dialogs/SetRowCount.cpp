@@ -7,6 +7,7 @@
 
 #include "controls/NumSpin.h"
 #include "dialogs/DialogFrame.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -14,10 +15,10 @@ TFrmSetRowCount::TFrmSetRowCount(const DialogContext& context, QWidget* parent)
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("修改打印行数"));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("SetRowCount", "修改打印行数"));
 
     GroupBox1 = NewGroupFrame(*this, { 6, 4, 222, 56 });
-    Label1 = new QLabel(QStringLiteral("打印行数："), GroupBox1);
+    Label1 = new QLabel(QTr("SetRowCount", "打印行数："), GroupBox1);
     Label1->setGeometry(10, 22, 62, 14);
     NumSpinEditRow = new TNumSpinEdit(GroupBox1);
     NumSpinEditRow->SetValueType(TNumValueType::Integer);

@@ -4,11 +4,13 @@
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "controls/LumEdit.h"
 #include "controls/PickCombos.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/GbkText.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -26,16 +28,24 @@ TTextLineDialog::TTextLineDialog(const DialogContext& context, const Fields& fie
     edit_ = new TLumEdit(GroupBox1);
     edit_->SetGbkOnly(true); // the layout stores GBK
     edit_->setGeometry(56, 11, 265, edit_->sizeHint().height());
+    if (LanguageInUse() == Language::English) {
+        // "Company:" is wider than "公司：": the edit makes room, its right edge kept.
+        const int width = std::max(44, Label1->fontMetrics().horizontalAdvance(fields_.label));
+        Label1->setGeometry(8, 14, width, 14);
+        edit_->setGeometry(8 + width + 6, 11, 321 - (8 + width + 6), edit_->sizeHint().height());
+    }
 
-    Label2 = new QLabel(QStringLiteral("线型："), GroupBox1);
+    Label2 = new QLabel(QTr("TextLineDialog", "线型："), GroupBox1);
     Label2->setGeometry(8, 46, 44, 14);
     ComboBoxLine = new QComboBox(GroupBox1);
     ComboBoxLine->setEditable(false);
-    ComboBoxLine->addItems({ QStringLiteral("无线"), QStringLiteral("单线"), QStringLiteral("双线"),
-        QStringLiteral("单粗线"), QStringLiteral("虚线"), QStringLiteral("点划线") });
+    // In the order of the stored line style.
+    ComboBoxLine->addItems({ QTr("TextLineDialog", "无线"), QTr("TextLineDialog", "单线"),
+        QTr("TextLineDialog", "双线"), QTr("TextLineDialog", "单粗线"), QTr("TextLineDialog", "虚线"),
+        QTr("TextLineDialog", "点划线") });
     ComboBoxLine->setGeometry(56, 42, 100, 20);
 
-    Label3 = new QLabel(QStringLiteral("颜色："), GroupBox1);
+    Label3 = new QLabel(QTr("TextLineDialog", "颜色："), GroupBox1);
     Label3->setGeometry(172, 46, 44, 14);
     ColorComboBoxLine = new TColorComboBox(GroupBox1);
     ColorComboBoxLine->setGeometry(216, 42, 105, 20);

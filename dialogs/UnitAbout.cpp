@@ -9,6 +9,7 @@
 
 #include "platform/Product.h"
 #include "platform/Shell.h"
+#include "platform/qt/Language.h"
 
 // The library is static: its picture registers only when asked for.
 static void InitAboutResources()
@@ -38,7 +39,7 @@ TFrmAbout::TFrmAbout(Shell& shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , shell_(shell)
 {
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(QTr("UnitAbout", "关于"));
     setFixedSize(kClientWidth, kClientHeight);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
@@ -52,6 +53,19 @@ TFrmAbout::TFrmAbout(Shell& shell, QWidget* parent)
     Image1->setGeometry(0, 0, kClientWidth, kClientHeight);
     Image1->setMouseTracking(true);
     Image1->installEventFilter(this);
+
+    // The subtitle lies where the picture leaves room for it, in the language in use.
+    Label2 = new QLabel(QTr("UnitAbout", "报表打印预览"), this);
+    QFont subtitleFont(QStringLiteral("WenQuanYi Zen Hei"));
+    subtitleFont.setPixelSize(16);
+    Label2->setFont(subtitleFont);
+    QPalette subtitlePalette = Label2->palette();
+    subtitlePalette.setColor(QPalette::WindowText, QColor(70, 80, 95));
+    Label2->setPalette(subtitlePalette);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label2->setGeometry(96, 104, 220, 24);
+    Label2->setMouseTracking(true);
+    Label2->installEventFilter(this);
 
     Label1 = new QLabel(QStringLiteral("Version: ") + QString::fromUtf8(product::kVersion), this);
     QFont versionFont(QStringLiteral("Tahoma"));
@@ -122,7 +136,7 @@ bool TFrmAbout::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseMove) {
         if (watched == Label4)
             Label4MouseMove();
-        else if (watched == Image1)
+        else if (watched == Image1 || watched == Label2)
             Image1MouseMove();
     } else if (event->type() == QEvent::Leave && watched == Label4) {
         // Leaving the link straight out of the box turns it grey as well.
@@ -133,7 +147,7 @@ bool TFrmAbout::eventFilter(QObject* watched, QEvent* event)
             Label4Click();
             return true;
         }
-        if (watched == Image1 || watched == Label1) {
+        if (watched == Image1 || watched == Label1 || watched == Label2) {
             FormClick();
             return true;
         }

@@ -1,6 +1,6 @@
 #pragma once
-// The about box "关于": a borderless picture with the version and a link to
-// the product's home page. A click anywhere but on the link closes it.
+// The about box "关于": a borderless picture with the subtitle, the version
+// and a link to the product's home page. A click anywhere but on the link closes it.
 #include <QDialog>
 
 class QLabel;
@@ -19,6 +19,7 @@ public:
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr; // the version
+    QLabel* Label2 = nullptr; // the subtitle "报表打印预览"
     QLabel* Label4 = nullptr; // the home-page link
 
     // The link's colours: off it and under the mouse.

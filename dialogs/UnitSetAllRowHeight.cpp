@@ -6,6 +6,7 @@
 
 #include "controls/LumEdit.h"
 #include "dialogs/DialogFrame.h"
+#include "platform/qt/Language.h"
 
 namespace quillet {
 
@@ -13,11 +14,13 @@ TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* 
     : QDialog(parent)
     , context_(context)
 {
-    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QStringLiteral("设置统一行高"));
+    ApplyDialogFrame(*this, kClientWidth, kClientHeight, QTr("UnitSetAllRowHeight", "设置统一行高"));
 
     GroupBox1 = NewGroupFrame(*this, { 6, 4, 238, 58 });
-    Label1 = new QLabel(QStringLiteral("行高："), GroupBox1);
+    Label1 = new QLabel(QTr("UnitSetAllRowHeight", "行高："), GroupBox1);
     Label1->setGeometry(18, 24, 38, 14);
+    if (LanguageInUse() == Language::English)
+        Label1->setGeometry(8, 24, 48, 14); // "Height:" is wider than "行高："
     Edit1 = new TLumEdit(GroupBox1);
     Edit1->setMaxLength(2);
     Edit1->setText(QStringLiteral("5"));
@@ -25,7 +28,7 @@ TFrmSetAllRowHeight::TFrmSetAllRowHeight(const DialogContext& context, QWidget* 
     Edit1->installEventFilter(this);
     // Dropped text would pass the key filter; only digits may arrive that way too.
     Edit1->setAcceptDrops(false);
-    Label2 = new QLabel(QStringLiteral("2...50毫米"), GroupBox1);
+    Label2 = new QLabel(QTr("UnitSetAllRowHeight", "2...50毫米"), GroupBox1);
     Label2->setGeometry(114, 24, 90, 14);
 
     // Neither button answers Enter or Esc.
@@ -76,11 +79,11 @@ void TFrmSetAllRowHeight::LumButton1Click()
     bool ok = false;
     const int height = text.trimmed().toInt(&ok);
     if (!ok) {
-        ShowPlainMessage(context_.messages, QStringLiteral("“") + text + QStringLiteral("”不是有效的整数值"));
+        ShowPlainMessage(context_.messages, QTr("UnitSetAllRowHeight", "“%1”不是有效的整数值").arg(text));
         return;
     }
     if (height < kMinHeight || height > kMaxHeight) {
-        ShowPlainMessage(context_.messages, QStringLiteral("数值范围不符合要求"));
+        ShowPlainMessage(context_.messages, QTr("UnitSetAllRowHeight", "数值范围不符合要求"));
         return;
     }
     TMyPrintFormat& f = context_.format;

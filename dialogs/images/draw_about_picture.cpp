@@ -2,8 +2,9 @@
 // program's resources. Not part of the build; run it again after a change:
 //   g++ -std=c++20 -fPIC draw_about_picture.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_about
 //   QT_QPA_PLATFORM=offscreen /tmp/draw_about about.png
-// The version and the home-page link are not in the picture: the about box
-// lays them over it from the product constants.
+// The version, the home-page link and the subtitle at (96, 104) are not in
+// the picture: the about box lays them over it, the version and the link from
+// the product constants, the subtitle in the language in use.
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -101,11 +102,6 @@ int main(int argc, char** argv)
     p.setPen(QColor(29, 63, 115));
     p.drawText(QRect(94, 18, 240, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillet"));
 
-    QFont subtitle(QStringLiteral("WenQuanYi Zen Hei"));
-    subtitle.setPixelSize(16);
-    p.setFont(subtitle);
-    p.setPen(QColor(70, 80, 95));
-    p.drawText(QRect(96, 104, 220, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("报表打印预览"));
     QFont words(QStringLiteral("DejaVu Sans"));
     words.setPixelSize(11);
     p.setFont(words);
