@@ -212,9 +212,10 @@ TEST_F(AccessibilityTest, TabReachesEachControlOnceInReadingOrder)
                     tabs.front()->setCurrentIndex(p);
                 // A caption names a control seen with it, never one on another tab page.
                 for (QLabel* label : d.findChildren<QLabel*>()) {
-                    if (label->buddy())
+                    if (label->buddy()) {
                         EXPECT_EQ(label->isVisibleTo(&d), label->buddy()->isVisibleTo(&d))
                             << label->text().toStdString();
+                    }
                 }
                 QList<QWidget*> expected;
                 for (QWidget* control : ReadingOrder(d)) {

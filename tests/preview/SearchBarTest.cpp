@@ -52,10 +52,12 @@ TEST_F(SearchBarTest, HitsTurnPagesAndAreMarked)
         QTest::keyClick(bar.Box, Qt::Key_Return);
         bar.RunToEnd();
         ASSERT_TRUE(bar.Finished());
-        if (bar.Total() > 0) // the first hit is on the page the search began at or after it
+        if (bar.Total() > 0) { // the first hit is on the page the search began at or after it
             EXPECT_TRUE(bar.CurrentPage() >= from || bar.Current() == 0);
-        if (c.total >= 0)
+        }
+        if (c.total >= 0) {
             EXPECT_EQ(bar.Total(), c.total);
+        }
         if (bar.Total() == 0) {
             EXPECT_EQ(bar.CountLabel->text(), QStringLiteral("没有找到"));
             EXPECT_TRUE(w.Image_Review->Marks().empty());

@@ -69,8 +69,9 @@ TEST_F(ThumbnailPanelTest, PointsMapToPagesAndAClickTurnsThere)
         { top, 0, top + 1 }, { top, (count - top) * row, 0 }, { 0, -1, 0 } };
     for (const Case& c : cases) {
         panel.verticalScrollBar()->setValue(c.scrolled);
-        if (c.y < panel.viewport()->height())
+        if (c.y < panel.viewport()->height()) {
             EXPECT_EQ(panel.PageAt(QPoint(20, c.y)), c.page) << c.scrolled << " " << c.y;
+        }
     }
     // A click turns to the page as a jump 后退 returns from.
     panel.verticalScrollBar()->setValue(3);

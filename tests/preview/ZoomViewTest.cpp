@@ -187,11 +187,13 @@ TEST_F(ZoomViewTest, ZoomKeepsTheMiddleOfTheView)
         const QPoint centre = w.ScrollBox_Main->viewport()->rect().center();
         const QPointF before = PagePoint(w, centre);
         c.run();
-        if (c.zoom > 0)
+        if (c.zoom > 0) {
             EXPECT_EQ(w.Zoom(), c.zoom) << c.what;
+        }
         const QPointF after = PagePoint(w, centre);
-        if (c.zoom > 0 || w.ScrollBox_Main->horizontalScrollBar()->maximum() > 0)
+        if (c.zoom > 0 || w.ScrollBox_Main->horizontalScrollBar()->maximum() > 0) {
             EXPECT_NEAR(after.x(), before.x(), 1.0) << c.what;
+        }
         EXPECT_NEAR(after.y(), before.y(), 1.0) << c.what;
     }
 }
