@@ -216,7 +216,7 @@
     </message>
     <message>
         <source>修改打印行数...</source>
-        <translation>Rows per page...</translation>
+        <translation>Rows per table...</translation>
     </message>
     <message>
         <source>修改打印表格行数</source>
@@ -224,11 +224,11 @@
     </message>
     <message>
         <source>修改页头...</source>
-        <translation>Edit page head...</translation>
+        <translation>Edit page header...</translation>
     </message>
     <message>
         <source>修改页尾...</source>
-        <translation>Edit page foot...</translation>
+        <translation>Edit page footer...</translation>
     </message>
     <message>
         <source>设置统一行高...</source>
@@ -260,7 +260,7 @@
     </message>
     <message>
         <source>水平居中</source>
-        <translation>Center horizontally</translation>
+        <translation>Centre horizontally</translation>
     </message>
     <message>
         <source>将打印的内容停靠在纸张的中央</source>
@@ -284,7 +284,7 @@
     </message>
     <message>
         <source>垂直居中</source>
-        <translation>Center vertically</translation>
+        <translation>Centre vertically</translation>
     </message>
     <message>
         <source>垂直居底</source>
@@ -304,7 +304,7 @@
     </message>
     <message>
         <source>字体设置...</source>
-        <translation>Fonts...</translation>
+        <translation>Font setup...</translation>
     </message>
     <message>
         <source>对打印页面上的字体进行设置</source>
