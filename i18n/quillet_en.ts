@@ -531,7 +531,7 @@
     </message>
     <message>
         <source>提示</source>
-        <translation>Information</translation>
+        <translation>Note</translation>
     </message>
     <message>
         <source>水平居左</source>
@@ -1042,11 +1042,11 @@
     </message>
     <message>
         <source>修改页头</source>
-        <translation>Edit page head</translation>
+        <translation>Edit page header</translation>
     </message>
     <message>
         <source>修改页尾</source>
-        <translation>Edit page foot</translation>
+        <translation>Edit page footer</translation>
     </message>
     <message>
         <source>字体设置</source>
@@ -1054,11 +1054,11 @@
     </message>
     <message>
         <source>修改打印行数</source>
-        <translation>Rows per page</translation>
+        <translation>Rows per table</translation>
     </message>
     <message>
         <source>设置统一行高</source>
-        <translation>Row heights</translation>
+        <translation>Set all row heights</translation>
     </message>
     <message>
         <source>恢复合并的列宽</source>
