@@ -51,7 +51,8 @@ inline std::string PlaceText(const CellPlace& p)
 {
     if (p.blocksOnPage > 1)
         return FillIn(Tr("EngineError", "（第%1页第%2个表格第%3行第%4列）"),
-            { std::to_string(p.page), std::to_string(p.block), std::to_string(p.row), std::to_string(p.column) });
+            { std::to_string(p.page), std::to_string(p.block), std::to_string(p.row),
+                std::to_string(p.column) });
     return FillIn(Tr("EngineError", "（第%1页第%2行第%3列）"),
         { std::to_string(p.page), std::to_string(p.row), std::to_string(p.column) });
 }

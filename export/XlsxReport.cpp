@@ -686,7 +686,8 @@ public:
         }
         if (at_ >= taking_.size()) {
             if (!rows_.Take(taking_))
-                throw std::runtime_error(Tr("XlsxReport", "发生了未知的错误")); // asked for a row past the report's
+                // Asked for a row past the report's.
+                throw std::runtime_error(Tr("XlsxReport", "发生了未知的错误"));
             at_ = 0;
         }
         Row& next = taking_[at_++];

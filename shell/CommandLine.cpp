@@ -212,7 +212,8 @@ QString UnknownOptionText(const QString& option)
 QString RepeatedOutputText(const QString& option)
 {
     return QTr("CommandLine",
-        "quillet: 选项“%1”重复：一次只能写一个文件，--pdf、--xlsx、--csv 和 --convert 只能给出其中一个，且只能给出一次\n"
+        "quillet: 选项“%1”重复：一次只能写一个文件，--pdf、--xlsx、--csv 和 --convert "
+        "只能给出其中一个，且只能给出一次\n"
         "用 quillet --help 查看用法。\n")
         .arg(option);
 }
@@ -329,9 +330,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  是 $XDG_DATA_HOME/quillet（默认 ~/.local/share/quillet），启动时先在那里找\n"
         "  保存的格式，再到程序文件夹中找。“删除保存的打印格式”删除启动时会使用的那个文件。\n");
     const std::vector<std::string> order = folders.LookupOrder();
-    const QString saveFolder = folders.SaveFolder().empty()
-        ? QTr("CommandLine", "（找不到用户的数据文件夹）")
-        : FromLocalPath(folders.SaveFolder());
+    const QString saveFolder = folders.SaveFolder().empty() ? QTr("CommandLine", "（找不到用户的数据文件夹）")
+                                                            : FromLocalPath(folders.SaveFolder());
     if (folders.programWritable) {
         text += QTr("CommandLine", "  现在：程序文件夹可以写入，保存到 %1\n").arg(saveFolder);
     } else {
@@ -340,7 +340,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
             lookup += (i ? QTr("CommandLine", "、") : QString()) + FromLocalPath(order[i]);
         text += (folders.installed
                 ? QTr("CommandLine",
-                    "  现在：程序安装在 /usr 或 /opt 之下，不在程序文件夹中保存，保存到 %1\n  启动时依次查找：%2\n")
+                    "  现在：程序安装在 /usr 或 /opt 之下，不在程序文件夹中保存，保存到 %1\n"
+                    "  启动时依次查找：%2\n")
                 : QTr("CommandLine", "  现在：程序文件夹不能写入，保存到 %1\n  启动时依次查找：%2\n"))
                     .arg(saveFolder, lookup);
     }

@@ -266,7 +266,8 @@ CsvByteSource::~CsvByteSource()
 
 std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvEncoding encoding, std::string& message)
 {
-    const std::string readError = FillIn(Tr("CsvData", "对数据文件“%1”读时发生错误!"), { FileNameToUtf8(path) });
+    const std::string readError
+        = FillIn(Tr("CsvData", "对数据文件“%1”读时发生错误!"), { FileNameToUtf8(path) });
     std::unique_ptr<CsvByteSource> source(new CsvByteSource);
     source->fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st { };

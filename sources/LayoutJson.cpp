@@ -310,7 +310,8 @@ public:
         if (!h.contains(Key("lines")))
             return;
         Enter linesStep(*this, { Key("lines") });
-        const QJsonArray a = Array(h.value(Key("lines")), kHeadFootLines, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
+        const QJsonArray a
+            = Array(h.value(Key("lines")), kHeadFootLines, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
             Item(Object(a.at(i), { "text", "font", "fontSize", "colour", "align", "wrap" }), lines[i + 1]);
@@ -391,7 +392,8 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
 
     if (o.contains(Key("columns"))) {
         Enter step(*this, { Key("columns") });
-        const QJsonArray a = Array(o.value(Key("columns")), kMaxCols, QUILLET_TEXT("LayoutJson", "共%1列，最多%2列"));
+        const QJsonArray a
+            = Array(o.value(Key("columns")), kMaxCols, QUILLET_TEXT("LayoutJson", "共%1列，最多%2列"));
         r.ColCount = static_cast<std::uint16_t>(a.size());
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
@@ -419,7 +421,8 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
     }
     if (o.contains(Key("rows"))) {
         Enter step(*this, { Key("rows") });
-        const QJsonArray a = Array(o.value(Key("rows")), kMaxRows, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
+        const QJsonArray a
+            = Array(o.value(Key("rows")), kMaxRows, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
         r.RowCount = static_cast<std::uint16_t>(a.size());
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });

@@ -257,8 +257,9 @@ bool Connect(QSqlDatabase& db, const QString& name, const DatabaseUrl& url, std:
         // Read-only: a mistyped name must not leave an empty database behind.
         struct stat st { };
         if (::stat(url.path.c_str(), &st) != 0) {
-            message = FillIn(errno == ENOENT || errno == ENOTDIR ? Tr("SqlData", "数据库文件“%1”不存在")
-                                                                 : Tr("SqlData", "数据库文件“%1”打不开：没有读的权限"),
+            message = FillIn(errno == ENOENT || errno == ENOTDIR
+                    ? Tr("SqlData", "数据库文件“%1”不存在")
+                    : Tr("SqlData", "数据库文件“%1”打不开：没有读的权限"),
                 { FileNameToUtf8(url.path) });
             return false;
         }
@@ -452,7 +453,8 @@ std::optional<DatabaseUrl> ParseDatabaseUrl(const std::string& url, std::string&
     if (bad) {
         message = BadUrl(url,
             QUILLET_TEXT("SqlData",
-                "数据库地址“%1”写得不对：用户、密码、主机、端口或数据库名中有不对的字符（特殊字符请写成 %XX）"));
+                "数据库地址“%1”写得不对：用户、密码、主机、端口或数据库名中有不对的字符（特殊字符请写成 "
+                "%XX）"));
         return std::nullopt;
     }
     for (std::size_t from = 0; from < parameters.size();) {

@@ -14,10 +14,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <functional>
 #include <iostream>
 #include <netinet/in.h>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
