@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/Texts.h"
+
 namespace quillet {
 
 // Where a data cell lies in the report: the page, the table block on that
@@ -47,10 +49,12 @@ private:
 // blocks share the page: the place in the program's words, UTF-8.
 inline std::string PlaceText(const CellPlace& p)
 {
-    std::string text = "（第" + std::to_string(p.page) + "页";
     if (p.blocksOnPage > 1)
-        text += "第" + std::to_string(p.block) + "个表格";
-    return text + "第" + std::to_string(p.row) + "行第" + std::to_string(p.column) + "列）";
+        return FillIn(Tr("EngineError", "（第%1页第%2个表格第%3行第%4列）"),
+            { std::to_string(p.page), std::to_string(p.block), std::to_string(p.row),
+                std::to_string(p.column) });
+    return FillIn(Tr("EngineError", "（第%1页第%2行第%3列）"),
+        { std::to_string(p.page), std::to_string(p.row), std::to_string(p.column) });
 }
 
 // The error's message followed by the place of its cell, when it has one.

@@ -6,18 +6,20 @@
 
 #include "engine/BuffPaper.h"
 #include "engine/EngineError.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
 
-constexpr char kJobNotStarted[] = "无法开始打印作业";
-constexpr char kJobNotEnded[] = "打印作业没有正常结束";
+constexpr char kJobNotStarted[] = QUILLET_TEXT("PageOutput", "无法开始打印作业");
+constexpr char kJobNotEnded[] = QUILLET_TEXT("PageOutput", "打印作业没有正常结束");
 
 // The engine's words, followed by the printing system's reason when it gave one.
 std::string JobMessage(const char* words, const PrinterHost& host)
 {
     const std::string reason = host.FailureText();
-    return reason.empty() ? std::string(words) : std::string(words) + "\xEF\xBC\x9A" + reason; // "："
+    const std::string text = Tr("PageOutput", words);
+    return reason.empty() ? text : FillIn(Tr("PageOutput", "%1：%2"), { text, reason });
 }
 
 } // namespace
@@ -201,7 +203,8 @@ int TMyBuffPaper::PrintRunAsOneJob(int first, int last, int total, PrintProgress
     if (progress && !progress->BeforePage(0, total))
         return 0;
     // "(第2-6页)" says pages 2 to 6: a job of one page is titled "(2/6)",
-    // and the PDF printer names that job's file "(2-6)".
+    // and the PDF printer names that job's file "(2-6)". The title names
+    // files, so it is the same in every language.
     jobTitle_ = format_.Title.Text.Text() + "(\xB5\xDA" + std::to_string(first) + "-" + std::to_string(last)
         + "\xD2\xB3)";
     std::unique_ptr<PrintJob> job = printer_.Host().BeginJob(jobTitle_);

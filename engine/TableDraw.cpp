@@ -10,6 +10,7 @@
 #include "engine/SplitLines.h"
 #include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
@@ -68,7 +69,7 @@ Rect TextReach(int left, int top, int right, int bottom, const TMyTextItem& item
 
 std::string NotANumberMessage(std::string_view gbkText)
 {
-    return "“" + GbkToUtf8(gbkText) + "”不是有效的数值";
+    return FillIn(Tr("TableDraw", "“%1”不是有效的数值"), { GbkToUtf8(gbkText) });
 }
 
 } // namespace

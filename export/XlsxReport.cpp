@@ -31,6 +31,7 @@
 #include "platform/CsvField.h"
 #include "platform/GbkCodec.h"
 #include "platform/NumberLocale.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
@@ -685,7 +686,8 @@ public:
         }
         if (at_ >= taking_.size()) {
             if (!rows_.Take(taking_))
-                throw std::runtime_error("发生了未知的错误"); // asked for a row past the report's
+                // Asked for a row past the report's.
+                throw std::runtime_error(Tr("XlsxReport", "发生了未知的错误"));
             at_ = 0;
         }
         Row& next = taking_[at_++];
@@ -907,7 +909,7 @@ private:
     {
         lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
         if (!ws)
-            throw std::runtime_error("无法在工作簿中添加工作表");
+            throw std::runtime_error(Tr("XlsxReport", "无法在工作簿中添加工作表"));
         // The rows go out in large writes; nothing is written to the file yet.
         if (ws->optimize_tmpfile)
             std::setvbuf(ws->optimize_tmpfile, nullptr, _IOFBF, kRowBuffer);
@@ -1103,7 +1105,7 @@ private:
     {
         ++sheet_;
         if (sheet_ > reportSheets_)
-            throw std::runtime_error("无法在工作簿中添加工作表");
+            throw std::runtime_error(Tr("XlsxReport", "无法在工作簿中添加工作表"));
         sheetName_ = XlsxSheetName(title_, sheet_ > 1 ? "(" + std::to_string(sheet_) + ")" : "");
         sheet_ws_ = worksheets_[static_cast<std::size_t>(sheet_ - 1)];
         row_ = 0;
@@ -1134,7 +1136,7 @@ private:
         if (f_.VerPlace == 2)
             worksheet_center_vertically(ws);
         if (f_.PrintPageNumber == 1)
-            worksheet_set_footer(ws, "&C第&P页 共&N页");
+            worksheet_set_footer(ws, "&C第&P页 共&N页"); // printed as the pages' numbers are
 
         for (const TMyTextItem* item : TopTexts())
             WriteTextRow(*item);
@@ -1163,7 +1165,9 @@ private:
         const std::uint64_t perSheet = std::max<std::uint64_t>(options_.maxSheetRows, 2) - 1;
         const std::uint64_t sheets = std::max<std::uint64_t>(1, (DataRowCount() + perSheet - 1) / perSheet);
         for (std::uint64_t k = 1; k <= sheets; ++k) {
-            const std::string name = k > 1 ? "数据(" + std::to_string(k) + ")" : "数据";
+            // The program's own sheets are named in the language in use.
+            const std::string name = k > 1 ? FillIn(Tr("XlsxReport", "数据(%1)"), { std::to_string(k) })
+                                           : Tr("XlsxReport", "数据");
             setup.sheets.push_back(AddSheet(name));
             worksheets_.push_back(setup.sheets.back());
         }
@@ -1588,7 +1592,7 @@ private:
         place.block = f_.MultiTables == 1 ? (b - 1) % bpp_ + 1 : 1;
         place.row = r;
         place.column = j;
-        return "“" + GbkToUtf8(text) + "”不是有效的数值" + PlaceText(place);
+        return FillIn(Tr("XlsxReport", "“%1”不是有效的数值"), { GbkToUtf8(text) }) + PlaceText(place);
     }
 
     const TMyPrintFormat& f_;
@@ -1677,7 +1681,7 @@ std::string XlsxSheetName(const std::string& utf8Title, const std::string& suffi
     if (!name.empty() && name.back() == '\'')
         name.back() = '_';
     if (name.empty())
-        name = "报表";
+        name = Tr("XlsxReport", "报表");
     return name + suffix;
 }
 

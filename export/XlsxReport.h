@@ -6,8 +6,8 @@
 // grand totals only in the last block, so that they are counted once) and
 // the page-foot texts below; numbers stay numbers, subtotals and totals are
 // SUBTOTAL formulas with the data rows outlined under them, columns of dates
-// hold dates. A sheet "数据" after it holds the heading captions and the data
-// rows alone, with a filter.
+// hold dates. A sheet "数据" ("Data" in English) after it holds the heading
+// captions and the data rows alone, with a filter.
 // No widget and no Qt: the caller counts the pages and shows the messages.
 #include <cstdint>
 #include <string>

@@ -15,6 +15,7 @@
 #include "model/PrnData.h"
 #include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
@@ -261,18 +262,19 @@ std::optional<FileStamp> TMyPrintData::Stamp() const
 void TMyPrintData::Fail(bool shortRead) const
 {
     // The message is UTF-8; the name may be in GBK bytes.
-    const std::string quoted = "\"" + FileNameToUtf8(FileName) + "\"";
+    const std::string name = FileNameToUtf8(FileName);
     if (shortRead)
-        throw DataFileError("数据文件" + quoted + "被截短了,读不到应有的数据!");
-    throw DataFileError("对数据文件" + quoted + "读时发生错误!");
+        throw DataFileError(FillIn(Tr("DataFile", "数据文件\"%1\"被截短了,读不到应有的数据!"), { name }));
+    throw DataFileError(FillIn(Tr("DataFile", "对数据文件\"%1\"读时发生错误!"), { name }));
 }
 
 void TMyPrintData::FailCell(std::uint64_t dataRow, int col, int length) const
 {
-    const std::string quoted = "\"" + FileNameToUtf8(FileName) + "\"";
-    throw DataFileError("数据文件" + quoted + "中第" + std::to_string(dataRow) + "条数据的第" + std::to_string(col)
-        + "列已损坏:长度是" + std::to_string(length) + "个字节,超过了一个单元格最多的"
-        + std::to_string(TextString::Capacity) + "个字节!");
+    throw DataFileError(FillIn(Tr("DataFile",
+                                   "数据文件\"%1\"中第%2条数据的第%3列已损坏:长度是%4个字节,"
+                                   "超过了一个单元格最多的%5个字节!"),
+        { FileNameToUtf8(FileName), std::to_string(dataRow), std::to_string(col), std::to_string(length),
+            std::to_string(TextString::Capacity) }));
 }
 
 char* TMyPrintData::ReadBuffer(std::size_t size)

@@ -197,36 +197,40 @@ StartOptions TakeStartOptions(CommandArguments& arguments)
 
 QString VersionText()
 {
-    return QString::fromUtf8(product::kName) + QLatin1Char(' ') + QString::fromUtf8(product::kVersion)
-        + QStringLiteral("\n主页：") + QString::fromUtf8(product::kHomePage) + QStringLiteral("\n技术支持：")
-        + QString::fromUtf8(product::kSupportMail) + QLatin1Char('\n');
+    return QTr("CommandLine", "%1 %2\n主页：%3\n技术支持：%4\n")
+        .arg(QString::fromUtf8(product::kName), QString::fromUtf8(product::kVersion),
+            QString::fromUtf8(product::kHomePage), QString::fromUtf8(product::kSupportMail));
 }
 
 QString UnknownOptionText(const QString& option)
 {
-    return QStringLiteral("quillet: 不认识的选项“") + option
-        + QStringLiteral("”\n用 quillet --help 查看用法；以“-”开头的数据文件请写在 -- 后面。\n");
+    return QTr("CommandLine",
+        "quillet: 不认识的选项“%1”\n用 quillet --help 查看用法；以“-”开头的数据文件请写在 -- 后面。\n")
+        .arg(option);
 }
 
 QString RepeatedOutputText(const QString& option)
 {
-    return QStringLiteral("quillet: 选项“") + option
-        + QStringLiteral(
-            "”重复：一次只能写一个文件，--pdf、--xlsx、--csv 和 --convert 只能给出其中一个，且只能给出一次\n"
-            "用 quillet --help 查看用法。\n");
+    return QTr("CommandLine",
+        "quillet: 选项“%1”重复：一次只能写一个文件，--pdf、--xlsx、--csv 和 --convert "
+        "只能给出其中一个，且只能给出一次\n"
+        "用 quillet --help 查看用法。\n")
+        .arg(option);
 }
 
 QString HalfQueryText(const QString& option)
 {
-    return QStringLiteral("quillet: 选项“") + option
-        + QStringLiteral("”不完整：--db 和 --query 要一起给出，各给出一次，各带一个值：\n"
-                         "  quillet --db 数据库地址 --query 查询语句 [格式文件] [运行方式]\n"
-                         "用 quillet --help 查看用法。\n");
+    return QTr("CommandLine",
+        "quillet: 选项“%1”不完整：--db 和 --query 要一起给出，各给出一次，各带一个值：\n"
+        "  quillet --db 数据库地址 --query 查询语句 [格式文件] [运行方式]\n"
+        "用 quillet --help 查看用法。\n")
+        .arg(option);
 }
 
 QString UsageText(const LayoutFolders& folders, const QString& manual)
 {
-    QString text = QStringLiteral(
+    QString text;
+    text += QTr("CommandLine",
         "用法: quillet [选项] 数据文件 格式文件 [运行方式]\n"
         "      quillet --pdf PDF文件 数据文件 格式文件 [运行方式]\n"
         "      quillet --xlsx Excel文件 数据文件 格式文件 [运行方式]\n"
@@ -251,7 +255,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "    NotDefPrint      使用给出的格式文件，打印全部页后结束\n"
         "    NotDefOnlyView   使用给出的格式文件，打开预览窗口，只能预览不能打印\n"
         "    其他任何词按不写处理。\n"
-        "\n"
+        "\n");
+    text += QTr("CommandLine",
         "选项（写在数据文件前面）:\n"
         "  --pdf PDF文件  不打开窗口（不需要显示器），把整个报表写成一个 PDF 文件；\n"
         "                 运行方式只决定是否使用保存的格式。写成时退出状态为 0，\n"
@@ -277,6 +282,9 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  --encoding utf-8|gbk\n"
         "                 CSV、TSV 数据文件的编码；不写时自动判断（有 BOM 或全是 UTF-8 时按 UTF-8，否则按 "
         "GBK）\n"
+        "  --lang zh|en   程序文字（窗口、对话框、提示、本说明）的语言：zh 中文，en 英文；\n"
+        "                 不写时按区域设置（LANGUAGE、LC_ALL、LC_MESSAGES、LANG），en_* 为英文，\n"
+        "                 否则为中文。报表本身的文字从不翻译\n"
         "  --db 数据库地址 --query 查询语句\n"
         "                 报表的数据取自一条 SQL 查询（例如 "
         "SELECT），不用数据文件；列标题是查询结果的列名，\n"
@@ -294,7 +302,8 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  -h, --help     显示本说明后退出\n"
         "  --version      显示版本号后退出\n"
         "  --             选项到此为止，后面以“-”开头的参数也是文件\n"
-        "\n"
+        "\n");
+    text += QTr("CommandLine",
         "环境变量:\n"
         "  QUILLET_NONINTERACTIVE=1  不显示提示框：每条提示作为一行写到标准错误输出，\n"
         "                            并按安全的默认值回答（确定；是否问题回答“否”）；\n"
@@ -305,13 +314,15 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  QUILLET_JOBS=线程数       同 --jobs，没有给出 --jobs 时使用\n"
         "  PRINTER, LPDEST           CUPS 的默认打印机\n"
         "  QT_QPA_PLATFORM           Qt 的显示平台，例如 offscreen 可在没有显示器时运行\n"
-        "\n"
+        "\n");
+    text += QTr("CommandLine",
         "退出状态:\n"
         "  0 正常结束；1 无人值守运行或 --pdf、--xlsx、--csv、--convert 失败，或以 Print、NotDefPrint "
         "方式运行而打印失败；\n"
         "  2 选项不认识，或 --pdf、--xlsx、--csv、--convert 给出了不止一个，或 --db、--query 只给出了一个，\n"
         "    或 --jobs、QUILLET_JOBS 不是 1 到 256 之间的整数\n"
-        "\n"
+        "\n");
+    text += QTr("CommandLine",
         "保存的打印格式:\n"
         "  窗口中的“保存打印格式”把格式保存为 <文件夹>/Format/<格式文件名去掉扩展名>.PFD。\n"
         "  程序文件夹可以写入、又不在 /usr 或 /opt 之下时（解压在自己文件夹中的程序、编译目录），\n"
@@ -319,32 +330,32 @@ QString UsageText(const LayoutFolders& folders, const QString& manual)
         "  是 $XDG_DATA_HOME/quillet（默认 ~/.local/share/quillet），启动时先在那里找\n"
         "  保存的格式，再到程序文件夹中找。“删除保存的打印格式”删除启动时会使用的那个文件。\n");
     const std::vector<std::string> order = folders.LookupOrder();
+    const QString saveFolder = folders.SaveFolder().empty() ? QTr("CommandLine", "（找不到用户的数据文件夹）")
+                                                            : FromLocalPath(folders.SaveFolder());
     if (folders.programWritable) {
-        text += QStringLiteral("  现在：程序文件夹可以写入，保存到 ") + FromLocalPath(folders.SaveFolder())
-            + QLatin1Char('\n');
+        text += QTr("CommandLine", "  现在：程序文件夹可以写入，保存到 %1\n").arg(saveFolder);
     } else {
-        text += (folders.installed ? QStringLiteral(
-                     "  现在：程序安装在 /usr 或 /opt 之下，不在程序文件夹中保存，保存到 ")
-                                   : QStringLiteral("  现在：程序文件夹不能写入，保存到 "))
-            + (folders.SaveFolder().empty() ? QStringLiteral("（找不到用户的数据文件夹）")
-                                            : FromLocalPath(folders.SaveFolder()))
-            + QStringLiteral("\n  启动时依次查找：");
+        QString lookup;
         for (std::size_t i = 0; i < order.size(); ++i)
-            text += (i ? QStringLiteral("、") : QString()) + FromLocalPath(order[i]);
-        text += QLatin1Char('\n');
+            lookup += (i ? QTr("CommandLine", "、") : QString()) + FromLocalPath(order[i]);
+        text += (folders.installed
+                ? QTr("CommandLine",
+                    "  现在：程序安装在 /usr 或 /opt 之下，不在程序文件夹中保存，保存到 %1\n"
+                    "  启动时依次查找：%2\n")
+                : QTr("CommandLine", "  现在：程序文件夹不能写入，保存到 %1\n  启动时依次查找：%2\n"))
+                    .arg(saveFolder, lookup);
     }
-    text += QStringLiteral("\n手册: ") + manual + QStringLiteral("（窗口中按 F1 打开）\n")
-        + QStringLiteral("主页: ") + QString::fromUtf8(product::kHomePage) + QStringLiteral("  技术支持: ")
-        + QString::fromUtf8(product::kSupportMail) + QLatin1Char('\n');
+    text += QTr("CommandLine", "\n手册: %1（窗口中按 F1 打开）\n主页: %2  技术支持: %3\n")
+                .arg(manual, QString::fromUtf8(product::kHomePage), QString::fromUtf8(product::kSupportMail));
     return text;
 }
 
 QString BadJobsText(const QString& given)
 {
-    return QStringLiteral("quillet: 线程数“") + given
-        + QStringLiteral(
-            "”不正确：--jobs 和 QUILLET_JOBS 要给出 1 到 %1 之间的整数\n用 quillet --help 查看用法。\n")
-              .arg(kMaxPdfJobs);
+    return QTr("CommandLine",
+        "quillet: 线程数“%1”不正确：--jobs 和 QUILLET_JOBS 要给出 1 到 %2 之间的整数\n"
+        "用 quillet --help 查看用法。\n")
+        .arg(given, QString::number(kMaxPdfJobs));
 }
 
 StartOptions EarlyOptions(int argc, char** argv)

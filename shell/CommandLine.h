@@ -57,7 +57,7 @@ struct StartOptions {
 // which keep the data file, the format file and the mode.
 StartOptions TakeStartOptions(CommandArguments& arguments);
 
-// The text of --help, in Chinese: arguments, modes, options, environment
+// The text of --help, in the language in use: arguments, modes, options, environment
 // variables, and where saved layouts go for this user (folders) and where
 // the manual is (manual).
 QString UsageText(const LayoutFolders& folders, const QString& manual);

@@ -7,6 +7,7 @@
 
 #include "model/PrnData.h"
 #include "platform/OutputFile.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 #include "shell/Startup.h"
@@ -28,7 +29,7 @@ int Fail(const QString& message)
 int ConvertLayout(const std::string& inPath, const std::string& outPath)
 {
     if (inPath.empty() || outPath.empty())
-        return Fail(QStringLiteral("传递参数不正确!"));
+        return Fail(QTr("LayoutConvert", "传递参数不正确!"));
     TMyPrintFormat format;
     // A CSV file gives the layout a report of it alone would get.
     const QString failure
@@ -52,7 +53,7 @@ int ConvertLayout(const std::string& inPath, const std::string& outPath)
         return 0;
     if (file.Refusal() != OutputRefusal::None)
         return Fail(OutputRefusalText(file.Refusal(), shown));
-    return Fail(OutputFailureText(QStringLiteral("无法写入格式文件“") + shown + QStringLiteral("”"), file));
+    return Fail(OutputFailureText(QTr("LayoutConvert", "无法写入格式文件“%1”").arg(shown), file));
 }
 
 } // namespace quillet

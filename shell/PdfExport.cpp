@@ -1,7 +1,5 @@
 #include "shell/PdfExport.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -11,6 +9,7 @@
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFiles.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
@@ -23,8 +22,9 @@ namespace {
 
 int Fail(const QString& message)
 {
+    // The caption a message box would have, in the language in use.
     const std::string line = QtMessageService::UnattendedLine(
-        QCoreApplication::applicationName().toStdString(), message.toStdString());
+        QTr("PdfExport", "打印预览窗体").toStdString(), message.toStdString());
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return 1;
@@ -37,7 +37,7 @@ QString LoadReport(const std::string& outPath, const CommandArguments& arguments
     TMyPrintData& data, std::vector<std::string>& inUse)
 {
     if (outPath.empty())
-        return QStringLiteral("传递参数不正确!");
+        return QTr("PdfExport", "传递参数不正确!");
     OpenedReport opened;
     if (const QString failure = OpenReport(arguments, format, data, opened); !failure.isEmpty())
         return failure;
@@ -46,7 +46,7 @@ QString LoadReport(const std::string& outPath, const CommandArguments& arguments
     } catch (const std::exception& error) {
         return QString::fromUtf8(error.what());
     } catch (...) {
-        return QStringLiteral("发生了未知的错误");
+        return QTr("PdfExport", "发生了未知的错误");
     }
     // The files read are never written over, under whatever name.
     inUse = { opened.dataPath, opened.formatArgument, opened.layoutPath };

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
 #include "platform/ProgramFiles.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/QtMessageService.h"
 #include "preview/PrintReview.h"
@@ -25,11 +26,6 @@ std::string AsciiLower(std::string text)
     return text;
 }
 
-QString Quoted(const std::string& path)
-{
-    return QStringLiteral("\"") + PathForMessage(path) + QStringLiteral("\"");
-}
-
 // Ends the run after a failure message: status 0 for a person, who saw the
 // message; non-zero for an unattended caller, who can only see the status.
 void Fail(TFrmPrintReview& window)
@@ -46,7 +42,8 @@ struct DataQuery {
 };
 DataQuery dataQuery;
 
-// The title of a layout made for a query, and the name it is saved under.
+// The title of a layout made for a query, and the name it is saved under:
+// the report's own text and a file's name, the same in every language.
 const char kQueryTitle[] = "查询结果";
 
 } // namespace
@@ -57,15 +54,15 @@ QString FormatLoadMessage(int result, const std::string& path)
     case kFileOk:
         return {};
     case kFileMissing:
-        return QStringLiteral("格式文件") + Quoted(path) + QStringLiteral("不存在!");
+        return QTr("Startup", "格式文件\"%1\"不存在!").arg(PathForMessage(path));
     case kFileBadSignature:
-        return QStringLiteral("格式文件") + Quoted(path) + QStringLiteral("格式不对!");
+        return QTr("Startup", "格式文件\"%1\"格式不对!").arg(PathForMessage(path));
     case kFileIoError:
-        return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("读时发生错误!");
+        return QTr("Startup", "对格式文件\"%1\"读时发生错误!").arg(PathForMessage(path));
     case kFileBadVersion:
-        return QStringLiteral("此程序不支持这个版的格式文件") + PathForMessage(path);
+        return QTr("Startup", "此程序不支持这个版的格式文件%1").arg(PathForMessage(path));
     default:
-        return QStringLiteral("对格式文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
+        return QTr("Startup", "对格式文件\"%1\"操作时发生错误!").arg(PathForMessage(path));
     }
 }
 
@@ -82,13 +79,13 @@ QString DataOpenMessage(int result, const std::string& path)
     case kFileOk:
         return {};
     case kFileMissing:
-        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("不存在!");
+        return QTr("Startup", "数据文件\"%1\"不存在!").arg(PathForMessage(path));
     case kFileBadSignature:
-        return QStringLiteral("数据文件") + Quoted(path) + QStringLiteral("格式不对!");
+        return QTr("Startup", "数据文件\"%1\"格式不对!").arg(PathForMessage(path));
     case kFileBadVersion:
-        return QStringLiteral("此程序不支持这个版的数据文件") + PathForMessage(path);
+        return QTr("Startup", "此程序不支持这个版的数据文件%1").arg(PathForMessage(path));
     default:
-        return QStringLiteral("对数据文件") + Quoted(path) + QStringLiteral("操作时发生错误!");
+        return QTr("Startup", "对数据文件\"%1\"操作时发生错误!").arg(PathForMessage(path));
     }
 }
 
@@ -139,7 +136,7 @@ QString MakeOrFindLayout(
     TMyPrintFormat& format, const CsvByteSource& source, const std::string& name, const OpenedReport& opened)
 {
     if (source.Columns().empty())
-        return QStringLiteral("数据") + Quoted(name) + QStringLiteral("没有一列，排不出表格!");
+        return QTr("Startup", "数据\"%1\"没有一列，排不出表格!").arg(PathForMessage(name));
     if (opened.mode.preferSaved) {
         if (std::string saved = FindSavedLayout(CurrentLayoutFolders(), opened.baseName); !saved.empty()) {
             TMyPrintFormat layout;
@@ -172,7 +169,7 @@ QString OpenReport(
     const CommandArguments& arguments, TMyPrintFormat& format, TMyPrintData& data, OpenedReport& opened)
 {
     if (!ArgumentsEnough(arguments))
-        return QStringLiteral("传递参数不正确!");
+        return QTr("Startup", "传递参数不正确!");
     // A query takes the data file's place: the format file comes first.
     const bool query = dataQuery.active;
     const std::size_t formatAt = query ? 0 : 1;
@@ -228,7 +225,7 @@ QString OpenReport(
     }
     source->UseLayout(format);
     if (data.Open(std::move(source), name) != kFileOk)
-        return QStringLiteral("对数据文件") + Quoted(name) + QStringLiteral("读时发生错误!");
+        return QTr("Startup", "对数据文件\"%1\"读时发生错误!").arg(PathForMessage(name));
     return {};
 }
 
@@ -274,7 +271,7 @@ void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
 {
     w.ExePath = FromLocalPath(ProgramFolder()) + QStringLiteral("/");
     if (!ArgumentsEnough(arguments)) {
-        w.ShowHintMessage(QStringLiteral("传递参数不正确!"));
+        w.ShowHintMessage(QTr("Startup", "传递参数不正确!"));
         return Fail(w);
     }
     OpenedReport opened;
@@ -314,7 +311,7 @@ void RunStartup(TFrmPrintReview& w, const CommandArguments& arguments)
 
     if (mode.print) {
         if (!w.Services.printers.HasPrinter()) {
-            w.ShowHintMessage(QStringLiteral("没有安装打印机"));
+            w.ShowHintMessage(QTr("Startup", "没有安装打印机"));
             return Fail(w);
         }
         // A run that prints and ends has no one to read the message later:

@@ -47,6 +47,8 @@ int main(int argc, char* argv[])
     if (writesPdf || QtMessageService::Unattended())
         RouteToolkitMessages();
     QApplication app(argc, argv);
+    // The program's name to the desktop and to screen readers, the same in
+    // every language; captions of messages are looked up where shown.
     QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
     InstallFontSubstitutions();
     // Tool bar pictures come from an icon theme even where the desktop sets none.
@@ -76,8 +78,7 @@ int main(int argc, char* argv[])
     QtMessageService messages;
     QtPrinterHost printers;
     if (!printers.StartNotice().empty())
-        messages.Show(
-            QApplication::applicationName().toStdString(), printers.StartNotice(), MessageButtons::Ok);
+        messages.Show(QTr("main", "打印预览窗体").toStdString(), printers.StartNotice(), MessageButtons::Ok);
     QtShell shell;
     TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });

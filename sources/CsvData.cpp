@@ -13,6 +13,7 @@
 
 #include "model/PrnFunction.h"
 #include "platform/GbkCodec.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
@@ -232,7 +233,8 @@ void Learn(const std::vector<std::string>& fields, bool sample, std::vector<CsvC
 
 std::string Message(const std::string& path, std::uint64_t line, const char* reason)
 {
-    return "数据文件“" + FileNameToUtf8(path) + "”第" + std::to_string(line) + "行：" + reason;
+    return FillIn(Tr("CsvData", "数据文件“%1”第%2行：%3"),
+        { FileNameToUtf8(path), std::to_string(line), Tr("CsvData", reason) });
 }
 
 void AppendText(std::string& bytes, const TextString& text)
@@ -264,7 +266,8 @@ CsvByteSource::~CsvByteSource()
 
 std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvEncoding encoding, std::string& message)
 {
-    const std::string readError = "对数据文件“" + FileNameToUtf8(path) + "”读时发生错误!";
+    const std::string readError
+        = FillIn(Tr("CsvData", "对数据文件“%1”读时发生错误!"), { FileNameToUtf8(path) });
     std::unique_ptr<CsvByteSource> source(new CsvByteSource);
     source->fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st { };
@@ -301,7 +304,7 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvE
             return nullptr;
         }
         if (parsed == Parsed::Unclosed) {
-            message = Message(path, line, "引号没有结束");
+            message = Message(path, line, QUILLET_TEXT("CsvData", "引号没有结束"));
             return nullptr;
         }
         for (const std::string& field : source->fields_) {
@@ -331,11 +334,11 @@ std::unique_ptr<CsvByteSource> CsvByteSource::Open(const std::string& path, CsvE
     // Only a file wholly in UTF-8 is taken for UTF-8 unless the mark says so.
     source->utf8_ = encoding == CsvEncoding::Utf8 || (encoding == CsvEncoding::Detect && (start == 3 || validUtf8));
     if (source->utf8_ && !validUtf8) {
-        message = Message(path, firstNotUtf8, "不是UTF-8文字");
+        message = Message(path, firstNotUtf8, QUILLET_TEXT("CsvData", "不是UTF-8文字"));
         return nullptr;
     }
     if (source->utf8_ && firstNotGbk != 0) {
-        message = Message(path, firstNotGbk, "有GBK不能表示的文字");
+        message = Message(path, firstNotGbk, QUILLET_TEXT("CsvData", "有GBK不能表示的文字"));
         return nullptr;
     }
     if (source->utf8_)
@@ -482,7 +485,7 @@ std::string OpenCsvData(
         return message;
     source->UseLayout(format);
     if (data.Open(std::move(source), path) != kFileOk)
-        return "对数据文件“" + FileNameToUtf8(path) + "”读时发生错误!";
+        return FillIn(Tr("CsvData", "对数据文件“%1”读时发生错误!"), { FileNameToUtf8(path) });
     return {};
 }
 

@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "platform/GbkCodec.h"
+#include "platform/Texts.h"
 
 namespace quillet {
 namespace {
@@ -157,7 +158,7 @@ public:
     QJsonObject Object(const QJsonValue& value, std::initializer_list<const char*> keys)
     {
         if (!value.isObject())
-            Fail("应为对象 {…}");
+            Fail(Tr("LayoutJson", "应为对象 {…}"));
         const QJsonObject o = value.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
             bool known = false;
@@ -165,19 +166,20 @@ public:
                 known = known || it.key() == QLatin1String(key);
             if (!known) {
                 Enter step(*this, { it.key() });
-                Fail("不认识的字段“" + it.key().toStdString() + "”", true);
+                Fail(FillIn(Tr("LayoutJson", "不认识的字段“%1”"), { it.key().toStdString() }), true);
             }
         }
         return o;
     }
 
-    QJsonArray Array(const QJsonValue& value, int most, const char* what)
+    // tooMany: the complaint about a longer array, %1 its length and %2 most.
+    QJsonArray Array(const QJsonValue& value, int most, const char* tooMany)
     {
         if (!value.isArray())
-            Fail("应为数组 […]");
+            Fail(Tr("LayoutJson", "应为数组 […]"));
         const QJsonArray a = value.toArray();
         if (a.size() > most)
-            Fail("共" + std::to_string(a.size()) + what + "，最多" + std::to_string(most) + what);
+            Fail(FillIn(Tr("LayoutJson", tooMany), { std::to_string(a.size()), std::to_string(most) }));
         return a;
     }
 
@@ -188,10 +190,11 @@ public:
             return fallback;
         Enter step(*this, { Key(key) });
         if (!value.isDouble() || value.toDouble() != std::floor(value.toDouble()))
-            Fail("应为整数");
+            Fail(Tr("LayoutJson", "应为整数"));
         const double number = value.toDouble();
         if (number < static_cast<double>(lo) || number > static_cast<double>(hi))
-            Fail(NumberText(number) + "超出范围" + std::to_string(lo) + ".." + std::to_string(hi));
+            Fail(FillIn(Tr("LayoutJson", "%1超出范围%2..%3"),
+                { NumberText(number), std::to_string(lo), std::to_string(hi) }));
         return static_cast<long long>(number);
     }
 
@@ -202,7 +205,7 @@ public:
             return 0;
         Enter step(*this, { Key(key) });
         if (!value.isBool())
-            Fail("应为 true 或 false");
+            Fail(Tr("LayoutJson", "应为 true 或 false"));
         return value.toBool() ? 1 : 0;
     }
 
@@ -220,9 +223,9 @@ public:
                 continue;
             if (value.isString() && value.toString() == QLatin1String(names[i]))
                 return static_cast<std::uint8_t>(i);
-            list += (list.empty() ? "" : "、") + std::string(names[i]);
+            list += (list.empty() ? std::string() : Tr("LayoutJson", "、")) + std::string(names[i]);
         }
-        Fail("应为 " + list + " 之一");
+        Fail(FillIn(Tr("LayoutJson", "应为 %1 之一"), { list }));
     }
 
     template <std::size_t N> void Text(const QJsonObject& o, const char* key, ShortString<N>& out)
@@ -232,13 +235,14 @@ public:
             return;
         Enter step(*this, { Key(key) });
         if (!value.isString())
-            Fail("应为文字 \"…\"");
+            Fail(Tr("LayoutJson", "应为文字 \"…\""));
         const std::string utf8 = value.toString().toStdString();
         if (!GbkHolds(utf8))
-            Fail("文字中有 GBK 不能表示的字符");
+            Fail(Tr("LayoutJson", "文字中有 GBK 不能表示的字符"));
         const std::string gbk = Utf8ToGbk(utf8);
         if (gbk.size() > N)
-            Fail("文字有" + std::to_string(gbk.size()) + "字节（GBK），最多" + std::to_string(N) + "字节");
+            Fail(FillIn(Tr("LayoutJson", "文字有%1字节（GBK），最多%2字节"),
+                { std::to_string(gbk.size()), std::to_string(N) }));
         out.SetText(gbk);
     }
 
@@ -256,7 +260,7 @@ public:
             rgb = rgb * 16 + static_cast<std::uint32_t>(digit);
         }
         if (!ok)
-            Fail("颜色应写作 #rrggbb（六位十六进制）");
+            Fail(Tr("LayoutJson", "颜色应写作 #rrggbb（六位十六进制）"));
         // #rrggbb to the stored 0x00BBGGRR.
         return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
     }
@@ -306,7 +310,8 @@ public:
         if (!h.contains(Key("lines")))
             return;
         Enter linesStep(*this, { Key("lines") });
-        const QJsonArray a = Array(h.value(Key("lines")), kHeadFootLines, "行");
+        const QJsonArray a
+            = Array(h.value(Key("lines")), kHeadFootLines, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
             Item(Object(a.at(i), { "text", "font", "fontSize", "colour", "align", "wrap" }), lines[i + 1]);
@@ -327,7 +332,7 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
     if (o.contains(Key("$schema"))) {
         Enter step(*this, { Key("$schema") });
         if (!o.value(Key("$schema")).isString())
-            Fail("应为文字 \"…\"");
+            Fail(Tr("LayoutJson", "应为文字 \"…\""));
     }
     {
         const char* const styles[] = { "standard", "xp" };
@@ -387,7 +392,8 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
 
     if (o.contains(Key("columns"))) {
         Enter step(*this, { Key("columns") });
-        const QJsonArray a = Array(o.value(Key("columns")), kMaxCols, "列");
+        const QJsonArray a
+            = Array(o.value(Key("columns")), kMaxCols, QUILLET_TEXT("LayoutJson", "共%1列，最多%2列"));
         r.ColCount = static_cast<std::uint16_t>(a.size());
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
@@ -399,7 +405,7 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
             if (decimals.isString()) {
                 Enter d(*this, { Key("decimals") });
                 if (decimals.toString() != QLatin1String("text"))
-                    Fail("应为 0..254 的整数或 \"text\"（文字列）");
+                    Fail(Tr("LayoutJson", "应为 0..254 的整数或 \"text\"（文字列）"));
                 r.ColDecimals[col] = kTextColumn;
             } else {
                 r.ColDecimals[col] = static_cast<std::uint8_t>(Integer(c, "decimals", 0, 254, 0));
@@ -407,7 +413,7 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
             Item(c, r.ColItem[col]);
             if (c.contains(Key("ruleAfter")) && col == kMaxCols) {
                 Enter rule(*this, { Key("ruleAfter") });
-                Fail("第500列之后没有列线", true);
+                Fail(Tr("LayoutJson", "第500列之后没有列线"), true);
             }
             if (col < kMaxCols)
                 Rule(c, "ruleAfter", r.ColLine[col]);
@@ -415,7 +421,8 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
     }
     if (o.contains(Key("rows"))) {
         Enter step(*this, { Key("rows") });
-        const QJsonArray a = Array(o.value(Key("rows")), kMaxRows, "行");
+        const QJsonArray a
+            = Array(o.value(Key("rows")), kMaxRows, QUILLET_TEXT("LayoutJson", "共%1行，最多%2行"));
         r.RowCount = static_cast<std::uint16_t>(a.size());
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
@@ -424,7 +431,7 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
             r.RowHeight[row] = static_cast<std::uint8_t>(Integer(c, "height", 0, 255, 0));
             if (c.contains(Key("ruleAfter")) && row == kMaxRows) {
                 Enter rule(*this, { Key("ruleAfter") });
-                Fail("第500行之后没有行线", true);
+                Fail(Tr("LayoutJson", "第500行之后没有行线"), true);
             }
             if (row < kMaxRows)
                 Rule(c, "ruleAfter", r.RowLine[row]);
@@ -432,7 +439,8 @@ void FieldReader::Record(const QJsonObject& root, TMyFormatRecord& r)
     }
     if (o.contains(Key("mergedCells"))) {
         Enter step(*this, { Key("mergedCells") });
-        const QJsonArray a = Array(o.value(Key("mergedCells")), kMaxMergedCells, "个合并单元格");
+        const QJsonArray a = Array(o.value(Key("mergedCells")), kMaxMergedCells,
+            QUILLET_TEXT("LayoutJson", "共%1个合并单元格，最多%2个合并单元格"));
         for (int i = 0; i < a.size(); ++i) {
             Enter at(*this, { QString(), i });
             TMyMergedCell& m = r.MergedCells[i + 1];
@@ -612,31 +620,31 @@ std::string ParseReason(QJsonParseError::ParseError kind)
 {
     switch (kind) {
     case QJsonParseError::UnterminatedObject:
-        return "对象没有结束（缺少“}”或“,”）";
+        return Tr("LayoutJson", "对象没有结束（缺少“}”或“,”）");
     case QJsonParseError::MissingNameSeparator:
-        return "字段名后缺少“:”";
+        return Tr("LayoutJson", "字段名后缺少“:”");
     case QJsonParseError::UnterminatedArray:
-        return "数组没有结束（缺少“]”或“,”）";
+        return Tr("LayoutJson", "数组没有结束（缺少“]”或“,”）");
     case QJsonParseError::MissingValueSeparator:
-        return "缺少“,”";
+        return Tr("LayoutJson", "缺少“,”");
     case QJsonParseError::IllegalValue:
-        return "不是正确的值";
+        return Tr("LayoutJson", "不是正确的值");
     case QJsonParseError::TerminationByNumber:
-        return "数字后文字意外结束";
+        return Tr("LayoutJson", "数字后文字意外结束");
     case QJsonParseError::IllegalNumber:
-        return "不是正确的数字";
+        return Tr("LayoutJson", "不是正确的数字");
     case QJsonParseError::IllegalEscapeSequence:
-        return "不正确的转义符";
+        return Tr("LayoutJson", "不正确的转义符");
     case QJsonParseError::UnterminatedString:
-        return "文字没有结束（缺少“\"”）";
+        return Tr("LayoutJson", "文字没有结束（缺少“\"”）");
     case QJsonParseError::MissingObject:
-        return "应为对象 {…}";
+        return Tr("LayoutJson", "应为对象 {…}");
     case QJsonParseError::DeepNesting:
-        return "嵌套太深";
+        return Tr("LayoutJson", "嵌套太深");
     case QJsonParseError::GarbageAtEnd:
-        return "JSON 结束后还有多余的内容";
+        return Tr("LayoutJson", "JSON 结束后还有多余的内容");
     default:
-        return "不是正确的 JSON";
+        return Tr("LayoutJson", "不是正确的 JSON");
     }
 }
 
@@ -837,7 +845,7 @@ bool LayoutFromJson(std::string_view text, TMyPrintFormat& format, LayoutJsonErr
         start = 3;
     if (const std::size_t bad = FirstBadUtf8(text); bad != std::string_view::npos) {
         LineAndColumn(text, bad, error);
-        error.reason = "不是 UTF-8 文字";
+        error.reason = Tr("LayoutJson", "不是 UTF-8 文字");
         return false;
     }
     const std::string_view body = text.substr(start);
@@ -851,7 +859,7 @@ bool LayoutFromJson(std::string_view text, TMyPrintFormat& format, LayoutJsonErr
     }
     if (!document.isObject()) {
         LineAndColumn(text, start, error);
-        error.reason = "应为对象 {…}";
+        error.reason = Tr("LayoutJson", "应为对象 {…}");
         return false;
     }
     TMyPrintFormat record;
@@ -885,18 +893,19 @@ bool IsJsonLayoutPath(std::string_view path)
 
 std::string JsonLayoutMessage(const std::string& path, const LayoutJsonError& error)
 {
-    std::string message = "格式文件“" + FileNameToUtf8(path) + "”第" + std::to_string(error.line) + "行第"
-        + std::to_string(error.column) + "列";
-    if (!error.path.empty())
-        message += "，" + error.path;
-    return message + "：" + error.reason;
+    const std::string name = FileNameToUtf8(path), line = std::to_string(error.line),
+                      column = std::to_string(error.column);
+    if (error.path.empty())
+        return FillIn(Tr("LayoutJson", "格式文件“%1”第%2行第%3列：%4"), { name, line, column, error.reason });
+    return FillIn(Tr("LayoutJson", "格式文件“%1”第%2行第%3列，%4：%5"),
+        { name, line, column, error.path, error.reason });
 }
 
 std::string LoadJsonLayout(const std::string& path, TMyPrintFormat& format)
 {
-    const std::string shown = "格式文件“" + FileNameToUtf8(path) + "”";
+    const std::string name = FileNameToUtf8(path);
     if (!FileExists(path))
-        return shown + "不存在!";
+        return FillIn(Tr("LayoutJson", "格式文件“%1”不存在!"), { name });
     // Non-blocking, so a pipe put in the file's place cannot hang the program.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
@@ -904,7 +913,7 @@ std::string LoadJsonLayout(const std::string& path, TMyPrintFormat& format)
         || static_cast<std::size_t>(info.st_size) > kMaxJsonBytes) {
         if (fd >= 0)
             ::close(fd);
-        return "对" + shown + "读时发生错误!";
+        return FillIn(Tr("LayoutJson", "对格式文件“%1”读时发生错误!"), { name });
     }
     std::string text;
     char buffer[65536];
@@ -916,7 +925,7 @@ std::string LoadJsonLayout(const std::string& path, TMyPrintFormat& format)
             ::close(fd);
             if (n == 0)
                 break;
-            return "对" + shown + "读时发生错误!";
+            return FillIn(Tr("LayoutJson", "对格式文件“%1”读时发生错误!"), { name });
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }

@@ -25,13 +25,15 @@
 #include "platform/CsvField.h"
 #include "platform/GbkCodec.h"
 #include "platform/OutputFile.h"
+#include "platform/Texts.h"
 #include "platform/qt/LocalPath.h"
 #include "platform/qt/OutputMessages.h"
 
 namespace quillet {
 namespace {
 
-constexpr const char* kUrlForms = "应写成 sqlite:文件 或 postgresql://用户:密码@主机:端口/数据库";
+constexpr const char* kUrlForms
+    = QUILLET_TEXT("SqlData", "应写成 sqlite:文件 或 postgresql://用户:密码@主机:端口/数据库");
 // libpq waits this many seconds for a server that does not answer.
 constexpr const char* kConnectTimeout = "10";
 // The spooled rows go to the file in pieces of this size.
@@ -108,9 +110,10 @@ std::string WithoutPassword(std::string url)
     return url;
 }
 
-std::string BadUrl(const std::string& url, const std::string& why)
+// pattern: the complaint, %1 the address shown without its password.
+std::string BadUrl(const std::string& url, const char* pattern)
 {
-    return "数据库地址“" + WithoutPassword(url) + "”" + why;
+    return FillIn(Tr("SqlData", pattern), { WithoutPassword(url), Tr("SqlData", kUrlForms) });
 }
 
 // One "host[:port]" of the host list; an IPv6 address in brackets.
@@ -246,20 +249,22 @@ bool Connect(QSqlDatabase& db, const QString& name, const DatabaseUrl& url, std:
     const bool sqlite = url.kind == DatabaseUrl::Kind::Sqlite;
     const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     if (!QSqlDatabase::isDriverAvailable(driver)) {
-        message = sqlite ? "没有安装 SQLite 数据库驱动（软件包 libqt6sql6-sqlite）"
-                         : "没有安装 PostgreSQL 数据库驱动（软件包 libqt6sql6-psql）";
+        message = sqlite ? Tr("SqlData", "没有安装 SQLite 数据库驱动（软件包 libqt6sql6-sqlite）")
+                         : Tr("SqlData", "没有安装 PostgreSQL 数据库驱动（软件包 libqt6sql6-psql）");
         return false;
     }
     if (sqlite) {
         // Read-only: a mistyped name must not leave an empty database behind.
         struct stat st { };
         if (::stat(url.path.c_str(), &st) != 0) {
-            message = "数据库文件“" + FileNameToUtf8(url.path) + "”"
-                + (errno == ENOENT || errno == ENOTDIR ? "不存在" : "打不开：没有读的权限");
+            message = FillIn(errno == ENOENT || errno == ENOTDIR
+                    ? Tr("SqlData", "数据库文件“%1”不存在")
+                    : Tr("SqlData", "数据库文件“%1”打不开：没有读的权限"),
+                { FileNameToUtf8(url.path) });
             return false;
         }
         if (S_ISDIR(st.st_mode)) {
-            message = "“" + FileNameToUtf8(url.path) + "”是一个文件夹，不是数据库文件";
+            message = FillIn(Tr("SqlData", "“%1”是一个文件夹，不是数据库文件"), { FileNameToUtf8(url.path) });
             return false;
         }
     }
@@ -285,7 +290,7 @@ bool Connect(QSqlDatabase& db, const QString& name, const DatabaseUrl& url, std:
         db.setConnectOptions(options.join(QLatin1Char(';')));
     }
     if (!db.open()) {
-        message = "连接数据库失败：" + Reason(db.lastError(), url.password);
+        message = FillIn(Tr("SqlData", "连接数据库失败：%1"), { Reason(db.lastError(), url.password) });
         return false;
     }
     if (!sqlite) {
@@ -306,20 +311,20 @@ std::unique_ptr<CsvByteSource> Spool(
     result.setNumericalPrecisionPolicy(QSql::HighPrecision);
     // A query typed in a GBK terminal comes in GBK.
     if (!result.exec(QString::fromStdString(IsUtf8(query) ? query : GbkToUtf8(query)))) {
-        message = "查询出错：" + Reason(result.lastError(), password);
+        message = FillIn(Tr("SqlData", "查询出错：%1"), { Reason(result.lastError(), password) });
         return nullptr;
     }
     const QSqlRecord record = result.record();
     const int columns = record.count();
     if (columns == 0) {
-        message = "查询没有结果：只有取出数据的查询（例如 SELECT）才能作为报表的数据";
+        message = Tr("SqlData", "查询没有结果：只有取出数据的查询（例如 SELECT）才能作为报表的数据");
         return nullptr;
     }
     std::vector<std::string> names;
     for (int c = 0; c < columns; ++c) {
         names.push_back(record.fieldName(c).toStdString());
         if (!GbkHolds(names.back())) {
-            message = "查询结果的列名“" + names.back() + "”：有GBK不能表示的文字";
+            message = FillIn(Tr("SqlData", "查询结果的列名“%1”：有GBK不能表示的文字"), { names.back() });
             return nullptr;
         }
     }
@@ -330,8 +335,8 @@ std::unique_ptr<CsvByteSource> Spool(
     const QString tempPath = QDir::tempPath();
     const std::string folder = LocalPath(tempPath.isEmpty() ? qEnvironmentVariable("TMPDIR") : tempPath);
     const auto failure = [&folder](int number) {
-        return "查询结果无法写入临时文件夹“" + FileNameToUtf8(folder) + "”："
-            + FileFailure(number).toStdString();
+        return FillIn(Tr("SqlData", "查询结果无法写入临时文件夹“%1”：%2"),
+            { FileNameToUtf8(folder), FileFailure(number).toStdString() });
     };
     OutputFile file;
     if (tempPath.isEmpty() || !file.OpenInFolder(folder)) {
@@ -350,8 +355,8 @@ std::unique_ptr<CsvByteSource> Spool(
         for (int c = 0; c < columns; ++c) {
             const std::string text = ReportText(result.value(c));
             if (!IsAscii(text) && !GbkHolds(text)) {
-                message = "查询结果第" + std::to_string(row) + "行“" + names[static_cast<std::size_t>(c)]
-                    + "”列：有GBK不能表示的文字";
+                message = FillIn(Tr("SqlData", "查询结果第%1行“%2”列：有GBK不能表示的文字"),
+                    { std::to_string(row), names[static_cast<std::size_t>(c)] });
                 return nullptr;
             }
             spool.Field(text, c == 0, columns == 1);
@@ -361,7 +366,7 @@ std::unique_ptr<CsvByteSource> Spool(
             break; // a full disk: the rest of the rows would go nowhere
     }
     if (result.lastError().isValid()) {
-        message = "查询出错：" + Reason(result.lastError(), password);
+        message = FillIn(Tr("SqlData", "查询出错：%1"), { Reason(result.lastError(), password) });
         return nullptr;
     }
     if (!spool.Finish()) {
@@ -373,7 +378,7 @@ std::unique_ptr<CsvByteSource> Spool(
         = CsvByteSource::Open(file.TemporaryPath(), CsvEncoding::Utf8, message);
     file.Discard();
     if (!source)
-        message = "读查询结果时出错：" + message;
+        message = FillIn(Tr("SqlData", "读查询结果时出错：%1"), { message });
     return source;
 }
 
@@ -388,7 +393,7 @@ std::optional<DatabaseUrl> ParseDatabaseUrl(const std::string& url, std::string&
         if (parsed.path.starts_with("//"))
             parsed.path.erase(0, 2); // sqlite:///folder/file as a file address
         if (parsed.path.empty()) {
-            message = BadUrl(url, "没有数据库文件名：" + std::string(kUrlForms));
+            message = BadUrl(url, QUILLET_TEXT("SqlData", "数据库地址“%1”没有数据库文件名：%2"));
             return std::nullopt;
         }
         return parsed;
@@ -399,7 +404,7 @@ std::optional<DatabaseUrl> ParseDatabaseUrl(const std::string& url, std::string&
     else if (lower.starts_with("postgres://"))
         start = 11;
     if (start == 0) {
-        message = BadUrl(url, "不认识：" + std::string(kUrlForms));
+        message = BadUrl(url, QUILLET_TEXT("SqlData", "数据库地址“%1”不认识：%2"));
         return std::nullopt;
     }
     parsed.kind = DatabaseUrl::Kind::Postgres;
@@ -446,8 +451,10 @@ std::optional<DatabaseUrl> ParseDatabaseUrl(const std::string& url, std::string&
         return false;
     }();
     if (bad) {
-        message
-            = BadUrl(url, "写得不对：用户、密码、主机、端口或数据库名中有不对的字符（特殊字符请写成 %XX）");
+        message = BadUrl(url,
+            QUILLET_TEXT("SqlData",
+                "数据库地址“%1”写得不对：用户、密码、主机、端口或数据库名中有不对的字符（特殊字符请写成 "
+                "%XX）"));
         return std::nullopt;
     }
     for (std::size_t from = 0; from < parameters.size();) {
@@ -462,7 +469,8 @@ std::optional<DatabaseUrl> ParseDatabaseUrl(const std::string& url, std::string&
         std::string key, value;
         if (equals == std::string_view::npos || !PercentDecode(pair.substr(0, equals), key)
             || !PercentDecode(pair.substr(equals + 1), value) || key.empty()) {
-            message = BadUrl(url, "的参数“" + std::string(pair.substr(0, equals)) + "”应写成 名字=值");
+            message = FillIn(Tr("SqlData", "数据库地址“%1”的参数“%2”应写成 名字=值"),
+                { WithoutPassword(url), pair.substr(0, equals) });
             return std::nullopt;
         }
         if (key == "host")
@@ -489,7 +497,7 @@ std::string ReportText(const QVariant& value)
         return {};
     switch (value.typeId()) {
     case QMetaType::Bool:
-        return value.toBool() ? "是" : "否";
+        return value.toBool() ? "是" : "否"; // the report's own words, in every language
     case QMetaType::Double:
         return PlainNumber(value.toDouble());
     case QMetaType::Float: {

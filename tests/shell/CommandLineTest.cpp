@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include "platform/ProgramFiles.h"
@@ -81,6 +82,7 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
         bool pdf, valid, help, version;
         const char* pdfPath;
         const char* unknown;
+        std::optional<Language> language = std::nullopt;
     };
     const Case cases[] = {
         { "a.dat b.fmt Print", "a.dat b.fmt Print", false, true, false, false, "", "" },
@@ -101,6 +103,12 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
         { "-platform offscreen --version", "-platform offscreen", false, true, false, true, "", "" },
         { "--style=fusion -reverse --pdf o.pdf a b", "--style=fusion -reverse a b", true, true, false, false,
             "o.pdf", "" },
+        // --lang zh|en, in any case, forces the language; any other is unknown.
+        { "--lang en a.dat b.fmt", "a.dat b.fmt", false, true, false, false, "", "", Language::English },
+        { "--lang ZH --help", "", false, true, true, false, "", "", Language::Chinese },
+        { "--lang xx a.dat", "xx a.dat", false, true, false, false, "", "--lang xx" },
+        { "--lang en_US a.dat", "en_US a.dat", false, true, false, false, "", "--lang en_US" },
+        { "--lang", "", false, true, false, false, "", "--lang" },
     };
     for (const Case& c : cases) {
         CommandArguments arguments = Words(c.line);
@@ -112,6 +120,7 @@ TEST(CommandLineTest, TakesLeadingOptionsOnly)
         EXPECT_EQ(o.version, c.version) << c.line;
         EXPECT_EQ(o.pdfPath, c.pdfPath) << c.line;
         EXPECT_EQ(o.unknown, c.unknown) << c.line;
+        EXPECT_EQ(o.language, c.language) << c.line;
     }
     // --convert takes two files; one output option a run.
     CommandArguments convert = Words("--convert a.fmt b.json");

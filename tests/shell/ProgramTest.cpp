@@ -45,7 +45,10 @@ ProgramRun Start(const QStringList& arguments, const QStringList& extraEnv = {},
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     for (const QString& pair : extraEnv) {
         const qsizetype eq = pair.indexOf(QLatin1Char('='));
-        env.insert(pair.left(eq), pair.mid(eq + 1));
+        if (eq < 0)
+            env.remove(pair); // a name alone: unset
+        else
+            env.insert(pair.left(eq), pair.mid(eq + 1));
     }
     return test::RunProgram(program, arguments, env, prefix);
 }
@@ -145,6 +148,75 @@ TEST_F(ProgramTest, StartupFailuresEndWithTheirMessage)
         EXPECT_NE(run.status, 0) << c.line.toStdString();
         EXPECT_EQ(run.err.toStdString(), c.line.toStdString() + "\n");
     }
+}
+
+// A cell of the example data written over with text (its length byte first).
+void PutCell(const QString& dataPath, std::uint64_t offset, const QByteArray& cell)
+{
+    QFile file(dataPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(static_cast<qint64>(offset)));
+    ASSERT_EQ(file.write(cell), cell.size());
+}
+
+// In English, asked for with --lang en or by the locale, every answer and
+// complaint of the command line, the start-up, the data files, the layouts
+// and the exports is English: no Chinese but the report's own ("x").
+TEST_F(ProgramTest, EnglishEverywhereOutsideTheWindow)
+{
+    const QString missing = dir_.filePath(QStringLiteral("missing.dat"));
+    const QString out = dir_.filePath(QStringLiteral("out"));
+    const QString damaged = WriteFile(QStringLiteral("damaged.dat"), Read(data_));
+    PutCell(damaged, ExampleCellOffset(30, 5), QByteArray(1, static_cast<char>(250)));
+    const QString notNumber = WriteFile(QStringLiteral("x.dat"), Read(data_));
+    PutCell(notNumber, ExampleCellOffset(45, 5), QByteArrayLiteral("\x01x"));
+    const QString csv = WriteFile(QStringLiteral("open.csv"), "a,b\n1,\"2\n");
+    const QString json
+        = WriteFile(QStringLiteral("bad.json"), "{ \"columns\": [ { \"width\": \"wide\" } ] }\n");
+
+    struct Case {
+        QStringList args;
+        int status;
+        QString expected; // the whole output, when given
+    };
+    const Case cases[] = {
+        { { QStringLiteral("--help") }, 0, {} },
+        { { QStringLiteral("--version") }, 0, {} },
+        { { QStringLiteral("--bogus"), data_, format_ }, 2,
+            QStringLiteral("quillet: unknown option \"--bogus\"\nSee quillet --help for usage; write a data "
+                           "file whose name starts with \"-\" after --.\n") },
+        { { QStringLiteral("--db"), QStringLiteral("sqlite:a.db"), format_ }, 2, {} },
+        { { QStringLiteral("--jobs"), QStringLiteral("0"), data_, format_ }, 2, {} },
+        { { QStringLiteral("--pdf"), out, missing, format_ }, 1,
+            QStringLiteral("Print Preview: Data file \"%1\" does not exist!\n").arg(missing) },
+        { { QStringLiteral("--pdf"), out, damaged, format_ }, 1, {} },
+        { { QStringLiteral("--pdf"), out, notNumber, format_ }, 1,
+            QStringLiteral("Print Preview: \"x\" is not a valid number (page 2, row 20, column 5)\n") },
+        { { QStringLiteral("--csv"), out, csv }, 1, {} },
+        { { QStringLiteral("--xlsx"), out, notNumber, format_ }, 1,
+            QStringLiteral("Print Preview: \"x\" is not a valid number (page 2, row 20, column 5)\n") },
+        { { QStringLiteral("--convert"), json, out }, 1, {} },
+    };
+    const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    const QStringList byLocale = { QStringLiteral("LANGUAGE"), QStringLiteral("LC_ALL"),
+        QStringLiteral("LC_MESSAGES"), QStringLiteral("LANG=en_US.UTF-8") };
+    for (const bool forced : { true, false }) {
+        for (const Case& c : cases) {
+            const std::string line
+                = (forced ? "--lang en " : "LANG=en_US.UTF-8 ") + c.args.join(u' ').toStdString();
+            const ProgramRun run = forced
+                ? Start(QStringList { QStringLiteral("--lang"), QStringLiteral("en") } + c.args)
+                : Start(c.args, byLocale);
+            const QString said = run.out + run.err;
+            EXPECT_EQ(run.status, c.status) << line << "\n" << said.toStdString();
+            EXPECT_FALSE(said.trimmed().isEmpty()) << line;
+            EXPECT_FALSE(chinese.match(said).hasMatch()) << line << "\n" << said.toStdString();
+            if (!c.expected.isEmpty())
+                EXPECT_EQ(said.toStdString(), c.expected.toStdString()) << line;
+        }
+    }
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 // The bytes of a path as a word the shell's printf turns back into them, so

@@ -12,10 +12,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <netinet/in.h>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -448,6 +450,11 @@ TEST_F(PostgresTest, FaultsCarryTheServersReason)
                 + QUrl::toPercentEncoding(QString::fromStdString(empty.Path())).toStdString() + "/postgres",
             "SELECT 1", "连接数据库失败：", "No such file or directory" },
     };
+    // The client library words its own reasons in the locale's language (the
+    // tests run under a Chinese one): the reasons above are its English.
+    const char* was = std::getenv("LANGUAGE");
+    const std::optional<std::string> language = was ? std::optional<std::string>(was) : std::nullopt;
+    setenv("LANGUAGE", "en", 1);
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
         const std::string message = Query(f.url, f.sql).message;
@@ -455,6 +462,10 @@ TEST_F(PostgresTest, FaultsCarryTheServersReason)
         EXPECT_NE(message.find(f.reason), std::string::npos) << message;
         EXPECT_EQ(message.find(kPassword), std::string::npos) << message;
     }
+    if (language)
+        setenv("LANGUAGE", language->c_str(), 1);
+    else
+        unsetenv("LANGUAGE");
 }
 
 } // namespace
