@@ -335,9 +335,7 @@ QString PdfWriteFailure(const QString& path, int number, const std::string& file
 }
 
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& /*bitmaps: pages are only measured, see MeasuringPicture*/, const PdfReportPages& layout,
-    const std::string& path,
-    const std::vector<std::string>& inUse, PrintProgress* progress, int jobs)
+    const PdfReportPages& layout, const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress, int jobs)
 {
     QtPrinterHost::PreparePdfCanvas();
     pdf::PdfDocument document;

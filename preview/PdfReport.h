@@ -10,7 +10,6 @@
 #include "engine/PrintProgress.h"
 #include "geometry/PrnScreen.h"
 #include "model/PrnData.h"
-#include "platform/Bitmap.h"
 
 namespace quillet {
 
@@ -43,8 +42,7 @@ struct PdfReportResult {
 // anything is drawn. Layout and data are read, not changed (the data
 // object's row buffer aside).
 PdfReportResult WriteReportPdf(TMyPrintFormat& format, TMyPrintData& data, const TMyScreen& screen,
-    BitmapFactory& bitmaps, const PdfReportPages& layout, const std::string& path,
-    const std::vector<std::string>& inUse, PrintProgress* progress = nullptr, int jobs = 0);
+    const PdfReportPages& layout, const std::string& path, const std::vector<std::string>& inUse, PrintProgress* progress = nullptr, int jobs = 0);
 
 // The threads a PDF export draws on: as set, else the number of cores.
 int PdfJobs();

@@ -278,7 +278,7 @@ bool TFrmPrintReview::ExportPdfTo(const QString& path)
             QTr("ReviewFileCommands", "导出PDF"), QTr("ReviewFileCommands", "正在导出第%1页，共%2页"), this);
         PageRunScope scope(*this, box);
         BoxProgress progress(box, Hook.progress);
-        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, Services.bitmaps, layout, LocalPath(path),
+        result = WriteReportPdf(*PrintFormat, *PrintData, *Screen, layout, LocalPath(path),
             FilesInUse(), &progress);
     }
     if (result.outcome == PdfReportResult::Failed)

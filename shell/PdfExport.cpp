@@ -74,9 +74,7 @@ int ExportPdf(const std::string& pdfPath, const CommandArguments& arguments)
         return Fail(failure);
     QtDisplay display;
     TMyScreen screen(display);
-    QtBitmapFactory bitmaps;
-    const PdfReportResult result
-        = WriteReportPdf(format, data, screen, bitmaps, FormatPages(format), pdfPath, inUse);
+    const PdfReportResult result = WriteReportPdf(format, data, screen, FormatPages(format), pdfPath, inUse);
     if (result.outcome != PdfReportResult::Written)
         return Fail(result.message);
     return 0;

@@ -47,9 +47,8 @@ int main(int argc, char* argv[])
     if (writesPdf || QtMessageService::Unattended())
         RouteToolkitMessages();
     QApplication app(argc, argv);
-    // The program's name to the desktop and to screen readers, the same in
-    // every language; captions of messages are looked up where shown.
-    QApplication::setApplicationName(QStringLiteral("打印预览窗体"));
+    // The program's name to the desktop and to screen readers.
+    QApplication::setApplicationName(QTr("main", "打印预览窗体"));
     InstallFontSubstitutions();
     // Tool bar pictures come from an icon theme even where the desktop sets none.
     EnsureIconTheme();

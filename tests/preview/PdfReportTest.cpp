@@ -12,7 +12,6 @@
 #include "model/PrnData.h"
 #include "platform/Display.h"
 #include "platform/GbkCodec.h"
-#include "platform/qt/QtBitmapFactory.h"
 #include "preview/PdfReport.h"
 #include "tools/ExampleReport.h"
 
@@ -66,7 +65,7 @@ protected:
         layout.sheet = { format_.PaperSize, format_.PaperWidth, format_.PaperLength, format_.Orientation };
         layout.pageWidth = format_.PaperWidth;
         layout.pageHeight = format_.PaperLength;
-        return WriteReportPdf(format_, *data_, screen_, bitmaps_, layout, dir_.filePath(name).toStdString(),
+        return WriteReportPdf(format_, *data_, screen_, layout, dir_.filePath(name).toStdString(),
             {}, progress, jobs);
     }
 
@@ -83,7 +82,6 @@ protected:
     QTemporaryDir dir_;
     ScreenDisplay display_;
     TMyScreen screen_ { display_ };
-    QtBitmapFactory bitmaps_;
     TMyPrintFormat format_;
     std::unique_ptr<TMyPrintData> data_;
 };

@@ -2,10 +2,11 @@
 # Runs the program on the example report under a virtual screen with its own
 # session bus and the accessibility bus, and has atspi_tree.py read its
 # window as a screen reader would. Exit 77 (skipped) when the tools are missing.
-# Usage: atspi_tree.sh <quillet> <folder with example.dat and example.fmt>
+# Usage: atspi_tree.sh <quillet> <folder with example.dat and example.fmt> [zh|en]
 set -u
 program=$1
 examples=$2
+language=${3:-zh}
 here=$(dirname "$0")
 for tool in Xvfb dbus-run-session; do
     command -v "$tool" >/dev/null 2>&1 || { echo "no $tool: skipped"; exit 77; }
@@ -37,11 +38,11 @@ export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBIL
     NO_AT_BRIDGE=0 GTK_MODULES=
 cp "$examples/example.dat" "$examples/example.fmt" "$work/"
 dbus-run-session -- sh -c '
-    "$1" "$2/example.dat" "$2/example.fmt" NotDef &
+    "$1" --lang "$5" "$2/example.dat" "$2/example.fmt" NotDef &
     app=$!
-    "$4" "$3/atspi_tree.py" "打印预览窗体"
+    "$4" "$3/atspi_tree.py" "$5"
     status=$?
     kill $app 2>/dev/null
     wait $app 2>/dev/null
     exit $status
-' sh "$program" "$work" "$here" "$python"
+' sh "$program" "$work" "$here" "$python" "$language"

@@ -212,8 +212,9 @@ TEST_F(ProgramTest, EnglishEverywhereOutsideTheWindow)
             EXPECT_EQ(run.status, c.status) << line << "\n" << said.toStdString();
             EXPECT_FALSE(said.trimmed().isEmpty()) << line;
             EXPECT_FALSE(chinese.match(said).hasMatch()) << line << "\n" << said.toStdString();
-            if (!c.expected.isEmpty())
+            if (!c.expected.isEmpty()) {
                 EXPECT_EQ(said.toStdString(), c.expected.toStdString()) << line;
+            }
         }
     }
     EXPECT_FALSE(QFile::exists(out));
