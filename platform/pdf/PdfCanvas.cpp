@@ -8,6 +8,7 @@
 #include "platform/Arith.h"
 #include "platform/GbkCodec.h"
 #include "platform/pdf/FaceLibrary.h"
+#include "platform/pdf/PdfNumbers.h"
 
 namespace quillet::pdf {
 namespace {
@@ -22,31 +23,6 @@ double& DefaultPoints()
 {
     static double points = 9.0;
     return points;
-}
-
-void AppendInt(std::string& s, long long v)
-{
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    s.append(buf, r.ptr);
-}
-
-// A number with at most `digits` decimals and no trailing zeros.
-void AppendReal(std::string& s, double v, int digits = 4)
-{
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits);
-    char* end = r.ptr;
-    if (std::find(buf, end, '.') != end) {
-        while (end[-1] == '0')
-            --end;
-        if (end[-1] == '.')
-            --end;
-    }
-    if (end - buf == 2 && buf[0] == '-' && buf[1] == '0')
-        s += '0';
-    else
-        s.append(buf, end);
 }
 
 void AppendColor(std::string& s, Color c)
@@ -360,7 +336,7 @@ void PdfCanvas::TextRect(const Rect& area, int x, int y, std::string_view gbkTex
     const std::vector<Rect> visible = Visible(clip);
     if (visible.empty())
         return;
-    FillPieces(clip, brushColor_);
+    FillVisible(visible, brushColor_);
     const std::vector<Glyph>& glyphs = Layout(gbkText);
     if (glyphs.empty())
         return;
@@ -649,7 +625,11 @@ void PdfCanvas::FillPieces(const Rect& r, Color color)
 {
     if (!r.Meets(sheet_))
         return;
-    const std::vector<Rect> pieces = Visible(r);
+    FillVisible(Visible(r), color);
+}
+
+void PdfCanvas::FillVisible(const std::vector<Rect>& pieces, Color color)
+{
     if (pieces.empty())
         return;
     SetFill(color);

@@ -79,6 +79,8 @@ private:
     std::vector<Rect> Visible(const Rect& r) const;
     bool Excluded(const Rect& r) const;
     void FillPieces(const Rect& r, Color color);
+    // The same for pieces Visible already gave.
+    void FillVisible(const std::vector<Rect>& pieces, Color color);
     void ClipTo(const std::vector<Rect>& pieces);
     void SetFill(Color c);
     void SetStroke(Color c);

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +24,7 @@
 #include "platform/pdf/FontPrograms.h"
 #include "platform/pdf/PdfCanvas.h"
 #include "platform/pdf/PdfFileHost.h"
+#include "platform/pdf/PdfNumbers.h"
 
 namespace quillet {
 namespace {
@@ -578,3 +581,54 @@ TEST_F(PdfCanvasTest, LaterDocumentsTakeTheKeptFontProgram)
 
 } // namespace
 } // namespace quillet
+
+namespace quillet::pdf {
+namespace {
+
+// What the content stream wrote before numbers took a quicker way: the exact
+// decimal expansion, trailing zeros taken off, "0" for a negative zero.
+std::string ExactReal(double v, int digits)
+{
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits);
+    std::string s(buf, r.ptr);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.')
+            s.pop_back();
+    }
+    return s == "-0" ? "0" : s;
+}
+
+// The quick way writes every number byte for byte as the exact one does:
+// ties and near-ties, halves of 64ths (the glyph pens), negative zero, huge
+// values, and a million values of every size.
+TEST(PdfNumbersTest, RealsAreWrittenAsTheirExactRounding)
+{
+    std::vector<std::pair<double, int>> cases = {
+        { 0, 4 }, { -0.0, 4 }, { -0.00004, 4 }, { -0.00005, 4 }, { 0.00005, 4 }, { 0.125, 2 }, { 0.375, 2 },
+        { 2.5, 0 }, { 3.5, 0 }, { -2.5, 0 }, { 1e12, 4 }, { -1e15, 2 }, { 1e300, 3 }, { 123456.789, 6 },
+        { 0.1, 6 }, { 1.0 / 3, 6 }, { -1.0 / 3, 1 }, { 12.015625, 4 }, { 0.03125, 4 }, { 99.995, 2 },
+    };
+    for (long long pen = -2000; pen <= 200000; pen += 7)
+        cases.push_back({ pen / 64.0, 4 });
+    std::uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < 1000000; ++i) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        const double unit = static_cast<double>(x >> 11) / static_cast<double>(1ull << 53);
+        const double v = (unit - 0.5) * std::pow(10.0, static_cast<int>(x % 16) - 4);
+        cases.push_back({ v, static_cast<int>(x % 7) });
+    }
+    int wrong = 0;
+    for (const auto& [v, digits] : cases) {
+        std::string quick;
+        AppendReal(quick, v, digits);
+        if (quick != ExactReal(v, digits) && ++wrong <= 10)
+            ADD_FAILURE() << v << " to " << digits << " decimals: " << quick << " not " << ExactReal(v, digits);
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+} // namespace
+} // namespace quillet::pdf
