@@ -33,6 +33,19 @@ QString ShortAddress(const QString& address)
     return text;
 }
 
+// A line of text laid over the picture, in its own face and colour.
+QLabel* PictureText(const QString& text, const QString& family, int pixels, const QColor& color, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font(family);
+    font.setPixelSize(pixels);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
 } // namespace
 
 TFrmAbout::TFrmAbout(Shell& shell, QWidget* parent)
@@ -55,25 +68,15 @@ TFrmAbout::TFrmAbout(Shell& shell, QWidget* parent)
     Image1->installEventFilter(this);
 
     // The subtitle lies where the picture leaves room for it, in the language in use.
-    Label2 = new QLabel(QTr("UnitAbout", "报表打印预览"), this);
-    QFont subtitleFont(QStringLiteral("WenQuanYi Zen Hei"));
-    subtitleFont.setPixelSize(16);
-    Label2->setFont(subtitleFont);
-    QPalette subtitlePalette = Label2->palette();
-    subtitlePalette.setColor(QPalette::WindowText, QColor(70, 80, 95));
-    Label2->setPalette(subtitlePalette);
+    Label2 = PictureText(
+        QTr("UnitAbout", "报表打印预览"), QStringLiteral("WenQuanYi Zen Hei"), 16, QColor(70, 80, 95), this);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label2->setGeometry(96, 104, 220, 24);
     Label2->setMouseTracking(true);
     Label2->installEventFilter(this);
 
-    Label1 = new QLabel(QStringLiteral("Version: ") + QString::fromUtf8(product::kVersion), this);
-    QFont versionFont(QStringLiteral("Tahoma"));
-    versionFont.setPixelSize(12);
-    Label1->setFont(versionFont);
-    QPalette versionPalette = Label1->palette();
-    versionPalette.setColor(QPalette::WindowText, QColor(48, 48, 48));
-    Label1->setPalette(versionPalette);
+    Label1 = PictureText(QStringLiteral("Version: ") + QString::fromUtf8(product::kVersion),
+        QStringLiteral("Tahoma"), 12, QColor(48, 48, 48), this);
     Label1->adjustSize();
     Label1->move(96, 72);
     Label1->installEventFilter(this);
