@@ -70,6 +70,11 @@ QString ProgramTitle()
     return QTr("DialogFrame", "打印预览窗体");
 }
 
+QString HintTitle()
+{
+    return QTr("DialogFrame", "提示");
+}
+
 void ApplyDialogFrame(QDialog& dialog, int clientWidth, int clientHeight, const QString& caption)
 {
     dialog.setWindowTitle(caption);
@@ -126,7 +131,7 @@ void ShowPlainMessage(MessageService& messages, const QString& text)
 
 void ShowHintMessage(MessageService& messages, const QString& text)
 {
-    messages.Show(QTr("DialogFrame", "提示").toStdString(), text.toStdString(), MessageButtons::Ok);
+    messages.Show(HintTitle().toStdString(), text.toStdString(), MessageButtons::Ok);
 }
 
 QString FromGbk(const std::string& gbk)
@@ -144,13 +149,19 @@ QString NumberedEntry(int n, const QString& pattern)
     return QString(pattern).replace(QStringLiteral("%1"), QString::number(n));
 }
 
-int EntryNumber(const QString& entry, const QString& pattern)
+std::pair<QString, QString> EntryWords(const QString& pattern)
 {
     const qsizetype place = pattern.indexOf(QStringLiteral("%1"));
     if (place < 0)
+        return { pattern, QString() };
+    return { pattern.left(place), pattern.mid(place + 2) };
+}
+
+int EntryNumber(const QString& entry, const QString& pattern)
+{
+    if (!pattern.contains(QStringLiteral("%1")))
         return -1;
-    const QString head = pattern.left(place);
-    const QString tail = pattern.mid(place + 2);
+    const auto [head, tail] = EntryWords(pattern);
     if (!entry.startsWith(head) || !entry.endsWith(tail) || entry.size() <= head.size() + tail.size())
         return -1;
     const QString digits = entry.mid(head.size(), entry.size() - head.size() - tail.size());

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "controls/LumButton.h"
 
@@ -26,6 +27,8 @@ class MessageService;
 
 // Caption of plain messages: the program's title.
 QString ProgramTitle();
+// Caption of hints and questions.
+QString HintTitle();
 
 // Gives the dialog its fixed client size, a title bar without icons, the
 // font "宋体" at 12 pixels and its caption, and places it in the centre of
@@ -80,6 +83,8 @@ QString NumberedEntry(int n, const QString& pattern);
 // The number in an entry made from the pattern; -1 when the entry is not of
 // that form or the number is out of int range.
 int EntryNumber(const QString& entry, const QString& pattern);
+// The words of the pattern before and after the number's place.
+std::pair<QString, QString> EntryWords(const QString& pattern);
 
 // The radio triple "水平居左", "水平居中" (ticked) and "水平居右" on one row of
 // the parent at top, in that order.

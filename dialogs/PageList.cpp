@@ -17,9 +17,9 @@ constexpr const char* kPageEntry = QUILLET_TEXT("PageList", "第%1页");
 // taken off the typed text where it has them.
 QString WithoutEntryWords(QString text, const QString& pattern)
 {
-    const qsizetype place = pattern.indexOf(QStringLiteral("%1"));
-    const QString head = pattern.left(place).trimmed();
-    const QString tail = pattern.mid(place + 2).trimmed();
+    auto [head, tail] = EntryWords(pattern);
+    head = head.trimmed();
+    tail = tail.trimmed();
     if (!head.isEmpty() && text.startsWith(head, Qt::CaseInsensitive))
         text = text.mid(head.size()).trimmed();
     if (!tail.isEmpty() && text.endsWith(tail, Qt::CaseInsensitive))

@@ -1271,10 +1271,6 @@ See quillet --help for usage.
 <context>
     <name>PdfExport</name>
     <message>
-        <source>打印预览窗体</source>
-        <translation>Print Preview</translation>
-    </message>
-    <message>
         <source>传递参数不正确!</source>
         <translation>Incorrect arguments!</translation>
     </message>
@@ -1374,14 +1370,6 @@ See quillet --help for usage.
     <message>
         <source>预览缩放比率</source>
         <translation>Preview zoom</translation>
-    </message>
-    <message>
-        <source>打印预览窗体</source>
-        <translation>Print Preview</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Note</translation>
     </message>
     <message>
         <source>发生了未知的错误</source>
@@ -1646,10 +1634,6 @@ Cannot write &quot;%1&quot;: %2</translation>
     <message>
         <source>没有保存过当前的打印格式</source>
         <translation>The current layout has never been saved</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Note</translation>
     </message>
     <message>
         <source>是否真的要删除当前保存的打印格式？</source>
@@ -2317,13 +2301,6 @@ Cannot write &quot;%1&quot;: %2</translation>
     <message>
         <source>无法写入%1文件“%2”，%3</source>
         <translation>Cannot write the %1 file &quot;%2&quot;: %3</translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>打印预览窗体</source>
-        <translation>Print Preview</translation>
     </message>
 </context>
 </TS>

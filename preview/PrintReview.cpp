@@ -28,6 +28,7 @@
 #include <exception>
 
 #include "controls/PageProgress.h"
+#include "dialogs/DialogFrame.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtBitmap.h"
 #include "preview/AccessibleWindow.h"
@@ -327,13 +328,12 @@ void TFrmPrintReview::RequestEnd(int exitCode)
 
 void TFrmPrintReview::ShowPlainMessage(const QString& text)
 {
-    Services.messages.Show(
-        QTr("PrintReview", "打印预览窗体").toStdString(), text.toStdString(), MessageButtons::Ok);
+    quillet::ShowPlainMessage(Services.messages, text);
 }
 
 void TFrmPrintReview::ShowHintMessage(const QString& text)
 {
-    Services.messages.Show(QTr("PrintReview", "提示").toStdString(), text.toStdString(), MessageButtons::Ok);
+    quillet::ShowHintMessage(Services.messages, text);
 }
 
 bool TFrmPrintReview::RunEngine(const std::function<void()>& operation)

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "dialogs/DialogFrame.h"
 #include "platform/Arith.h"
 #include "platform/FileSystem.h"
 #include "platform/GbkCodec.h"
@@ -169,7 +170,7 @@ void TFrmPrintReview::ActionDeleteFormatExecute()
         ShowHintMessage(QTr("ReviewFileCommands", "没有保存过当前的打印格式"));
         return;
     }
-    const MessageResult answer = Services.messages.Show(QTr("ReviewFileCommands", "提示").toStdString(),
+    const MessageResult answer = Services.messages.Show(HintTitle().toStdString(),
         QTr("ReviewFileCommands", "是否真的要删除当前保存的打印格式？").toStdString(), MessageButtons::YesNo);
     if (answer != MessageResult::Yes)
         return;

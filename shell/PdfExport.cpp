@@ -13,6 +13,7 @@
 #include "platform/qt/QtBitmapFactory.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageService.h"
+#include "dialogs/DialogFrame.h"
 #include "preview/PdfReport.h"
 #include "preview/XlsxReportFile.h"
 #include "shell/Startup.h"
@@ -24,7 +25,7 @@ int Fail(const QString& message)
 {
     // The caption a message box would have, in the language in use.
     const std::string line = QtMessageService::UnattendedLine(
-        QTr("PdfExport", "打印预览窗体").toStdString(), message.toStdString());
+        ProgramTitle().toStdString(), message.toStdString());
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <QScreen>
 
+#include "dialogs/DialogFrame.h"
 #include "export/ZipPackaging.h"
 #include "platform/OutputFile.h"
 #include "platform/qt/FontSubstitutions.h"
@@ -48,7 +49,7 @@ int main(int argc, char* argv[])
         RouteToolkitMessages();
     QApplication app(argc, argv);
     // The program's name to the desktop and to screen readers.
-    QApplication::setApplicationName(QTr("main", "打印预览窗体"));
+    QApplication::setApplicationName(ProgramTitle());
     InstallFontSubstitutions();
     // Tool bar pictures come from an icon theme even where the desktop sets none.
     EnsureIconTheme();
@@ -77,7 +78,7 @@ int main(int argc, char* argv[])
     QtMessageService messages;
     QtPrinterHost printers;
     if (!printers.StartNotice().empty())
-        messages.Show(QTr("main", "打印预览窗体").toStdString(), printers.StartNotice(), MessageButtons::Ok);
+        messages.Show(ProgramTitle().toStdString(), printers.StartNotice(), MessageButtons::Ok);
     QtShell shell;
     TFrmPrintReview window(PlatformServices { messages, printers, display, bitmaps, shell },
         [&arguments](TFrmPrintReview& w) { RunStartup(w, arguments); });
